@@ -1,0 +1,485 @@
+#include "app/cli.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <optional>
+
+#include "app/name_analysis.h"
+#include "platform/utf8.h"
+
+namespace quillon {
+
+long FdSource::Read(char* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer, size);
+        if (n >= 0) return static_cast<long>(n);
+        if (errno != EINTR) return -1;
+    }
+}
+
+bool FdSink::Write(std::string_view bytes, bool& closed) {
+    closed = false;
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            closed = errno == EPIPE;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+std::string UsageText() {
+    return "Usage: quillon analyse [--system pythagorean|chaldean] [--format text|json|csv] "
+           "[NAME ...]\n"
+           "       quillon --help | --version\n"
+           "\n"
+           "Analyses each NAME (at most 30 characters) under the chosen letter-value\n"
+           "system; without NAME arguments, reads one name per line from standard input.\n";
+}
+
+namespace {
+
+enum class Format { Text, Json, Csv };
+
+constexpr std::size_t kFlushAt = 1 << 16;
+
+// Collects output and hands it to the sink in large blocks.
+class Writer {
+public:
+    explicit Writer(ByteSink& sink) : sink_(sink) { buffer_.reserve(kFlushAt + 4096); }
+    std::string& buffer() { return buffer_; }
+    // False once output can no longer be written.
+    bool MaybeFlush() { return buffer_.size() < kFlushAt || Flush(); }
+    bool Flush() {
+        if (failed_) return false;
+        if (buffer_.empty()) return true;
+        bool closed = false;
+        if (!sink_.Write(buffer_, closed)) {
+            failed_ = true;
+            closed_ = closed;
+        }
+        buffer_.clear();
+        return !failed_;
+    }
+    bool failed() const { return failed_; }
+    bool closed() const { return closed_; }
+
+private:
+    ByteSink& sink_;
+    std::string buffer_;
+    bool failed_ = false;
+    bool closed_ = false;
+};
+
+void AppendInt(std::string& out, int value) {
+    char digits[16];
+    const auto r = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, r.ptr);
+}
+
+const char* const kKeys[] = {
+    "Data", "System", "Vowels", "Constants", "VTotal", "CTotal", "Total", "VTot1", "VTot2",
+    "CTot1", "CTot2", "Tot1", "Tot2", "V1", "V2", "V3", "V4", "V5", "V6", "V7", "V8", "V9",
+    "C1", "C2", "C3", "C4", "C5", "C6", "C7", "C8", "C9", "T1", "T2", "T3", "T4", "T5",
+    "T6", "T7", "T8", "T9", "vvt", "cct", "ttt"};
+
+// The numeric fields after Data, System, Vowels and Constants, in key order.
+// Absent reductions are nullopt.
+void NumericFields(const NameAnalysis& a, std::optional<int> (&out)[39]) {
+    int i = 0;
+    out[i++] = a.VTotal, out[i++] = a.CTotal, out[i++] = a.Total;
+    out[i++] = a.VTot1, out[i++] = a.VTot2, out[i++] = a.CTot1, out[i++] = a.CTot2;
+    out[i++] = a.Tot1, out[i++] = a.Tot2;
+    for (int n = 1; n <= 9; ++n) out[i++] = a.V(n);
+    for (int n = 1; n <= 9; ++n) out[i++] = a.C(n);
+    for (int n = 1; n <= 9; ++n) out[i++] = a.T(n);
+    out[i++] = a.vvt, out[i++] = a.cct, out[i++] = a.ttt;
+}
+
+void AppendJsonString(std::string& out, std::string_view text) {
+    static const char kHex[] = "0123456789abcdef";
+    out.push_back('"');
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) {
+            const utf8::Decoded d = utf8::DecodeOne(text.substr(i));
+            if (d.valid)
+                out.append(text.substr(i, d.length));
+            else
+                utf8::Append(out, utf8::kReplacement);
+            i += d.length;
+            continue;
+        }
+        ++i;
+        if (c == '"' || c == '\\') {
+            out.push_back('\\');
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x20) {
+            switch (c) {
+                case '\n': out += "\\n"; break;
+                case '\r': out += "\\r"; break;
+                case '\t': out += "\\t"; break;
+                default:
+                    out += "\\u00";
+                    out.push_back(kHex[c >> 4]);
+                    out.push_back(kHex[c & 15]);
+            }
+        } else {
+            out.push_back(static_cast<char>(c));
+        }
+    }
+    out.push_back('"');
+}
+
+void WriteJson(std::string& out, const NameAnalysis& a) {
+    out += "{\"Data\":";
+    AppendJsonString(out, a.Data);
+    out += ",\"System\":\"";
+    out += NumberSystemText(a.System);
+    out += "\",\"Vowels\":\"";
+    out += a.Vowels;  // digits and spaces only
+    out += "\",\"Constants\":\"";
+    out += a.Constants;
+    out += '"';
+    std::optional<int> fields[39];
+    NumericFields(a, fields);
+    for (int i = 0; i < 39; ++i) {
+        out += ",\"";
+        out += kKeys[4 + i];
+        out += "\":";
+        if (fields[i])
+            AppendInt(out, *fields[i]);
+        else
+            out += "null";
+    }
+    out += "}\n";
+}
+
+void AppendCsvField(std::string& out, std::string_view text) {
+    const std::string clean = utf8::Sanitize(text);
+    if (clean.find_first_of(",\"\r\n") == std::string::npos) {
+        out += clean;
+        return;
+    }
+    out.push_back('"');
+    for (char c : clean) {
+        if (c == '"') out.push_back('"');
+        out.push_back(c);
+    }
+    out.push_back('"');
+}
+
+void WriteCsvHeader(std::string& out) {
+    for (std::size_t i = 0; i < std::size(kKeys); ++i) {
+        if (i) out.push_back(',');
+        out += kKeys[i];
+    }
+    out += "\r\n";
+}
+
+void WriteCsv(std::string& out, const NameAnalysis& a) {
+    AppendCsvField(out, a.Data);
+    out.push_back(',');
+    out += NumberSystemText(a.System);
+    out.push_back(',');
+    out += a.Vowels;
+    out.push_back(',');
+    out += a.Constants;
+    std::optional<int> fields[39];
+    NumericFields(a, fields);
+    for (const auto& f : fields) {
+        out.push_back(',');
+        if (f) AppendInt(out, *f);
+    }
+    out += "\r\n";
+}
+
+// The name as one display column per character: invalid bytes show as U+FFFD
+// and control characters as their visible pictures, so the lines stay aligned.
+std::string DisplayName(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (std::size_t i = 0; i < name.size();) {
+        const utf8::Decoded d = utf8::DecodeOne(name.substr(i));
+        i += d.length;
+        char32_t cp = d.codePoint;
+        if (cp < 0x20)
+            cp += 0x2400;
+        else if (cp == 0x7F)
+            cp = 0x2421;
+        utf8::Append(out, cp);
+    }
+    return out;
+}
+
+void AppendPadded(std::string& out, std::string_view text, std::size_t width, bool right) {
+    const std::size_t pad = text.size() < width ? width - text.size() : 0;
+    if (right) out.append(pad, ' ');
+    out += text;
+    if (!right) out.append(pad, ' ');
+}
+
+// One sum or reduction cell: right-aligned in 4 columns, then the mark slot.
+void AppendNumberCell(std::string& out, const std::string& text, bool terminal) {
+    const bool marked = HasEqualDigits(text);
+    if (marked && terminal) {
+        out.append(4 - text.size(), ' ');
+        out += "\x1b[31m";
+        out += text;
+        out += "\x1b[0m ";
+        return;
+    }
+    AppendPadded(out, text, 4, true);
+    out.push_back(marked ? '*' : ' ');
+}
+
+void TrimTrailingSpaces(std::string& out) {
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+}
+
+void WriteText(std::string& out, const NameAnalysis& a, bool terminal, bool first) {
+    if (!first) out.push_back('\n');
+    out += "System      ";
+    out += NumberSystemText(a.System);
+    out += "\n\nVowels      ";
+    out += a.Vowels;
+    out += "\nData Entry  ";
+    out += DisplayName(a.Data);
+    out += "\nConsonants  ";
+    out += a.Constants;
+    out += "\n\n           Total    +    +\n";
+    const struct {
+        const char* label;
+        int sum;
+        std::optional<int> r1, r2;
+    } rows[] = {{"Vowels    ", a.VTotal, a.VTot1, a.VTot2},
+                {"Total     ", a.Total, a.Tot1, a.Tot2},
+                {"Consonants", a.CTotal, a.CTot1, a.CTot2}};
+    for (const auto& row : rows) {
+        out += row.label;
+        out += "  ";
+        AppendNumberCell(out, std::to_string(row.sum), terminal);
+        AppendNumberCell(out, NumberText(row.r1), terminal);
+        AppendNumberCell(out, NumberText(row.r2), terminal);
+        TrimTrailingSpaces(out);
+        out.push_back('\n');
+    }
+    out += "\n           1  2  3  4  5  6  7  8  9  Total\n";
+    const struct {
+        const char* label;
+        int (NameAnalysis::*cell)(int) const;
+        int total;
+    } grid[] = {{"Vowels    ", &NameAnalysis::V, a.vvt},
+                {"Consonants", &NameAnalysis::C, a.cct},
+                {"Total     ", &NameAnalysis::T, a.ttt}};
+    for (const auto& row : grid) {
+        out += row.label;
+        for (int n = 1; n <= 9; ++n) AppendPadded(out, std::to_string((a.*row.cell)(n)), 3, true);
+        AppendPadded(out, std::to_string(row.total), 7, true);
+        out.push_back('\n');
+    }
+}
+
+struct Options {
+    NumberSystem system = NumberSystem::Pythagorean;
+    Format format = Format::Text;
+    std::vector<std::string_view> names;
+};
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// Fills `opt`; on a usage error returns a one-line reason.
+std::optional<std::string> ParseOptions(const std::vector<std::string_view>& args, Options& opt) {
+    bool onlyNames = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view arg = args[i];
+        if (onlyNames || arg.empty() || arg[0] != '-' || arg == "-") {
+            opt.names.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            onlyNames = true;
+            continue;
+        }
+        std::string_view key = arg, value;
+        bool hasValue = false;
+        if (const auto eq = arg.find('='); eq != std::string_view::npos) {
+            key = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
+            hasValue = true;
+        }
+        if (key != "--system" && key != "--format")
+            return "unknown option '" + std::string(arg) + "'";
+        if (!hasValue) {
+            if (i + 1 >= args.size()) return "option '" + std::string(key) + "' needs a value";
+            value = args[++i];
+        }
+        if (key == "--system") {
+            if (EqualsIgnoreCase(value, "pythagorean"))
+                opt.system = NumberSystem::Pythagorean;
+            else if (EqualsIgnoreCase(value, "chaldean"))
+                opt.system = NumberSystem::Chaldean;
+            else
+                return "unknown system '" + std::string(value) + "'";
+        } else {
+            if (EqualsIgnoreCase(value, "text"))
+                opt.format = Format::Text;
+            else if (EqualsIgnoreCase(value, "json"))
+                opt.format = Format::Json;
+            else if (EqualsIgnoreCase(value, "csv"))
+                opt.format = Format::Csv;
+            else
+                return "unknown format '" + std::string(value) + "'";
+        }
+    }
+    return std::nullopt;
+}
+
+class Analyser {
+public:
+    Analyser(const Options& opt, AnalyseStreams& s) : opt_(opt), s_(s), out_(s.out) {
+        if (opt_.format == Format::Csv) WriteCsvHeader(out_.buffer());
+    }
+
+    // False when output has failed and the run should stop.
+    bool Name(std::string_view name, const char* origin, std::size_t number) {
+        if (utf8::Length(name) > kMaxNameLength) {
+            Refuse(origin, number);
+            return true;
+        }
+        const NameAnalysis a = AnalyseName(name, opt_.system);
+        std::string& buf = out_.buffer();
+        switch (opt_.format) {
+            case Format::Json: WriteJson(buf, a); break;
+            case Format::Csv: WriteCsv(buf, a); break;
+            case Format::Text: WriteText(buf, a, s_.outIsTerminal, first_); break;
+        }
+        first_ = false;
+        return out_.MaybeFlush();
+    }
+
+    void Refuse(const char* origin, std::size_t number) {
+        Message("quillon: " + std::string(origin) + ' ' + std::to_string(number) +
+                ": name longer than 30 characters\n");
+        refused_ = true;
+    }
+
+    int Finish() {
+        out_.Flush();
+        if (out_.failed()) {
+            if (out_.closed()) return refused_ ? 1 : 0;  // the reader left: stop quietly
+            Message("quillon: cannot write the output\n");
+            return 1;
+        }
+        return refused_ ? 1 : 0;
+    }
+
+    void InputFailed() {
+        Message("quillon: cannot read standard input\n");
+        refused_ = true;
+    }
+
+    void Message(const std::string& text) {
+        bool closed = false;
+        s_.err.Write(text, closed);
+    }
+
+private:
+    const Options& opt_;
+    AnalyseStreams& s_;
+    Writer out_;
+    bool first_ = true;
+    bool refused_ = false;
+};
+
+// Reads names line by line in large blocks; a line may span blocks.
+void AnalyseInput(Analyser& analyser, ByteSource& in) {
+    constexpr std::size_t kBlock = 1 << 16;
+    std::string pending;  // the start of a line whose end has not been read yet
+    bool overlong = false;  // the pending line passed kMaxLineBytes and was dropped
+    std::vector<char> block(kBlock);
+    std::size_t line = 0;
+    bool any = false;
+    auto emit = [&](std::string_view text) {
+        ++line;
+        if (overlong) {
+            overlong = false;
+            analyser.Refuse("line", line);
+            return true;
+        }
+        if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+        return analyser.Name(text, "line", line);
+    };
+    auto keep = [&](std::string_view part) {
+        if (overlong) return;
+        if (part.size() > kMaxLineBytes - pending.size()) {
+            overlong = true;
+            pending.clear();
+            return;
+        }
+        pending.append(part);
+    };
+    for (;;) {
+        const long n = in.Read(block.data(), block.size());
+        if (n < 0) {
+            analyser.InputFailed();
+            break;
+        }
+        if (n == 0) break;
+        any = true;
+        std::string_view chunk(block.data(), static_cast<std::size_t>(n));
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t nl = chunk.find('\n', start);
+            if (nl == std::string_view::npos) break;
+            bool ok;
+            if (!pending.empty() || overlong) {
+                keep(chunk.substr(start, nl - start));
+                ok = emit(pending);
+                pending.clear();
+            } else {
+                ok = emit(chunk.substr(start, nl - start));
+            }
+            if (!ok) return;
+            start = nl + 1;
+        }
+        keep(chunk.substr(start));
+    }
+    // A last line without a newline is still a name.
+    if (any && (!pending.empty() || overlong)) emit(pending);
+}
+
+}  // namespace
+
+int RunAnalyse(const std::vector<std::string_view>& args, AnalyseStreams streams) {
+    Options opt;
+    if (const auto problem = ParseOptions(args, opt)) {
+        bool closed = false;
+        streams.err.Write("quillon: " + *problem + "\n" + UsageText(), closed);
+        return 2;
+    }
+    Analyser analyser(opt, streams);
+    if (opt.names.empty()) {
+        AnalyseInput(analyser, streams.in);
+    } else {
+        for (std::size_t i = 0; i < opt.names.size(); ++i)
+            if (!analyser.Name(opt.names[i], "argument", i + 1)) break;
+    }
+    return analyser.Finish();
+}
+
+}  // namespace quillon

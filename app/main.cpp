@@ -1,0 +1,51 @@
+// quillon: the numerology calculator and its command-line tools.
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/cli.h"
+
+namespace {
+
+void WriteAll(int fd, const std::string& text) {
+    quillon::FdSink sink(fd);
+    bool closed = false;
+    sink.Write(text, closed);
+}
+
+int Analyse(int argc, char** argv) {
+    // A closed pipe shows up as a failed write, which ends the run quietly.
+    ::signal(SIGPIPE, SIG_IGN);
+    std::vector<std::string_view> args(argv + 2, argv + argc);
+    quillon::FdSource in(STDIN_FILENO);
+    quillon::FdSink out(STDOUT_FILENO);
+    quillon::FdSink err(STDERR_FILENO);
+    return quillon::RunAnalyse(args, {in, out, err, ::isatty(STDOUT_FILENO) == 1});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string_view command = argc > 1 ? argv[1] : "";
+    if (command == "analyse") return Analyse(argc, argv);
+    if (command == "--help" || command == "-h") {
+        WriteAll(STDOUT_FILENO, quillon::UsageText());
+        return 0;
+    }
+    if (command == "--version") {
+        WriteAll(STDOUT_FILENO, "quillon " QUILLON_VERSION "\n");
+        return 0;
+    }
+    if (command.empty()) {
+        WriteAll(STDERR_FILENO, "quillon: this build has no window yet; see 'quillon --help'\n");
+        return 2;
+    }
+    WriteAll(STDERR_FILENO,
+             "quillon: unknown command '" + std::string(command) + "'\n" + quillon::UsageText());
+    return 2;
+}

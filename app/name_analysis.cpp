@@ -1,0 +1,167 @@
+#include "app/name_analysis.h"
+
+#include "platform/utf8.h"
+
+namespace quillon {
+
+namespace {
+
+// Letter values A..Z per system; the lower-case vowel marker y takes Y's value.
+constexpr std::array<signed char, 26> kPythagorean = {1, 2, 3, 4, 5, 6, 7, 8, 9, 1, 2, 3, 4,
+                                                      5, 6, 7, 8, 9, 1, 2, 3, 4, 5, 6, 7, 8};
+constexpr std::array<signed char, 26> kChaldean = {1, 2, 3, 4, 5, 8, 3, 5, 1, 1, 2, 3, 4,
+                                                   5, 7, 8, 1, 2, 3, 4, 6, 6, 6, 5, 1, 7};
+
+constexpr bool IsVowelLetter(char32_t ch) {
+    return ch == 'A' || ch == 'E' || ch == 'I' || ch == 'O' || ch == 'U';
+}
+
+// Class and value for every byte value below 0x80, per system, built once.
+struct AsciiTable {
+    std::array<LetterValue, 128> entry[2];
+    constexpr AsciiTable() : entry{} {
+        for (int s = 0; s < 2; ++s) {
+            const auto& values = s == 0 ? kPythagorean : kChaldean;
+            for (char32_t ch = 0; ch < 128; ++ch) {
+                LetterValue lv{CharClass::Other, 0};
+                if (ch >= 'A' && ch <= 'Z') {
+                    lv = {IsVowelLetter(ch) ? CharClass::Vowel : CharClass::Consonant,
+                          values[ch - 'A']};
+                } else if (ch == 'y') {
+                    lv = {CharClass::Vowel, values['Y' - 'A']};
+                } else if (ch >= '1' && ch <= '9') {
+                    lv = {CharClass::Digit, static_cast<int>(ch - '0')};
+                }
+                entry[s][ch] = lv;
+            }
+        }
+    }
+};
+constexpr AsciiTable kTable;
+
+}  // namespace
+
+const char* NumberSystemText(NumberSystem system) {
+    return system == NumberSystem::Chaldean ? "Chaldean" : "Pythagorean";
+}
+
+LetterValue ValueOf(char32_t ch, NumberSystem system) {
+    if (ch >= 128) return {CharClass::Other, 0};
+    return kTable.entry[system == NumberSystem::Chaldean ? 1 : 0][ch];
+}
+
+Reduction ReduceSum(int sum) {
+    Reduction r;
+    if (sum < 10) return r;  // a single digit (or a negative, which no name gives)
+    const int first = sum / 10 + sum % 10;
+    r.first = first;
+    if (first >= 10) r.second = first / 10 + first % 10;
+    return r;
+}
+
+DigitCounts CountDigits(std::string_view vowels, std::string_view constants) {
+    DigitCounts g;
+    for (char ch : vowels) {
+        if (ch >= '1' && ch <= '9') ++g.v[ch - '1'], ++g.vvt;
+    }
+    for (char ch : constants) {
+        if (ch >= '1' && ch <= '9') ++g.c[ch - '1'], ++g.cct;
+    }
+    return g;
+}
+
+NameAnalysis AnalyseName(std::string_view name, NumberSystem system) {
+    NameAnalysis a;
+    a.Data.assign(name);
+    a.System = system;
+    a.Vowels.reserve(name.size());
+    a.Constants.reserve(name.size());
+    const auto& table = kTable.entry[system == NumberSystem::Chaldean ? 1 : 0];
+    int vowelSum = 0, consonantSum = 0, digitSum = 0;
+    for (std::size_t i = 0; i < name.size();) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        LetterValue lv{CharClass::Other, 0};
+        if (byte < 0x80) {
+            lv = table[byte];
+            ++i;
+        } else {
+            i += utf8::DecodeOne(name.substr(i)).length;  // never a letter of ours
+        }
+        const char digit = static_cast<char>('0' + lv.value);
+        switch (lv.kind) {
+            case CharClass::Vowel:
+                vowelSum += lv.value;
+                a.Vowels.push_back(digit);
+                a.Constants.push_back(' ');
+                break;
+            case CharClass::Consonant:
+                consonantSum += lv.value;
+                a.Vowels.push_back(' ');
+                a.Constants.push_back(digit);
+                break;
+            case CharClass::Digit:
+                digitSum += lv.value;
+                [[fallthrough]];
+            case CharClass::Other:
+                a.Vowels.push_back(' ');
+                a.Constants.push_back(' ');
+                break;
+        }
+    }
+    a.VTotal = vowelSum;
+    a.CTotal = consonantSum;
+    a.Total = vowelSum + consonantSum + digitSum;
+    const Reduction rv = ReduceSum(a.VTotal), rc = ReduceSum(a.CTotal), rt = ReduceSum(a.Total);
+    a.VTot1 = rv.first, a.VTot2 = rv.second;
+    a.CTot1 = rc.first, a.CTot2 = rc.second;
+    a.Tot1 = rt.first, a.Tot2 = rt.second;
+
+    const DigitCounts g = CountDigits(a.Vowels, a.Constants);
+    int* const vs[9] = {&a.V1, &a.V2, &a.V3, &a.V4, &a.V5, &a.V6, &a.V7, &a.V8, &a.V9};
+    int* const cs[9] = {&a.C1, &a.C2, &a.C3, &a.C4, &a.C5, &a.C6, &a.C7, &a.C8, &a.C9};
+    int* const ts[9] = {&a.T1, &a.T2, &a.T3, &a.T4, &a.T5, &a.T6, &a.T7, &a.T8, &a.T9};
+    for (int n = 0; n < 9; ++n) {
+        *vs[n] = g.v[n];
+        *cs[n] = g.c[n];
+        *ts[n] = g.v[n] + g.c[n];
+    }
+    a.vvt = g.vvt;
+    a.cct = g.cct;
+    a.ttt = g.vvt + g.cct;
+    return a;
+}
+
+int NameAnalysis::V(int n) const {
+    static constexpr int NameAnalysis::*k[9] = {&NameAnalysis::V1, &NameAnalysis::V2,
+                                                &NameAnalysis::V3, &NameAnalysis::V4,
+                                                &NameAnalysis::V5, &NameAnalysis::V6,
+                                                &NameAnalysis::V7, &NameAnalysis::V8,
+                                                &NameAnalysis::V9};
+    return n >= 1 && n <= 9 ? this->*k[n - 1] : 0;
+}
+
+int NameAnalysis::C(int n) const {
+    static constexpr int NameAnalysis::*k[9] = {&NameAnalysis::C1, &NameAnalysis::C2,
+                                                &NameAnalysis::C3, &NameAnalysis::C4,
+                                                &NameAnalysis::C5, &NameAnalysis::C6,
+                                                &NameAnalysis::C7, &NameAnalysis::C8,
+                                                &NameAnalysis::C9};
+    return n >= 1 && n <= 9 ? this->*k[n - 1] : 0;
+}
+
+int NameAnalysis::T(int n) const {
+    static constexpr int NameAnalysis::*k[9] = {&NameAnalysis::T1, &NameAnalysis::T2,
+                                                &NameAnalysis::T3, &NameAnalysis::T4,
+                                                &NameAnalysis::T5, &NameAnalysis::T6,
+                                                &NameAnalysis::T7, &NameAnalysis::T8,
+                                                &NameAnalysis::T9};
+    return n >= 1 && n <= 9 ? this->*k[n - 1] : 0;
+}
+
+std::string NumberText(std::optional<int> value) {
+    return value ? std::to_string(*value) : std::string();
+}
+
+bool HasEqualDigits(std::string_view text) { return text.size() == 2 && text[0] == text[1]; }
+
+}  // namespace quillon
