@@ -361,7 +361,8 @@ public:
             Refuse(origin, number);
             return true;
         }
-        const NameAnalysis a = AnalyseName(name, opt_.system);
+        AnalyseName(name, opt_.system, a_);
+        const NameAnalysis& a = a_;
         std::string& buf = out_.buffer();
         switch (opt_.format) {
             case Format::Json: WriteJson(buf, a); break;
@@ -402,6 +403,7 @@ private:
     const Options& opt_;
     AnalyseStreams& s_;
     Writer out_;
+    NameAnalysis a_;  // reused for every name
     bool first_ = true;
     bool refused_ = false;
 };
