@@ -42,7 +42,7 @@ constexpr AsciiTable kTable;
 // The same table in the form the analysis loop wants: what each byte writes
 // into the two lines and adds to the three sums, so the loop needs no branch.
 struct Step {
-    char vowelChar, consonantChar;  // a digit or a space
+    char vowelChar, consonantChar;          // a digit or a space
     unsigned char vowel, consonant, digit;  // values added; 0 for none
 };
 struct StepTable {
@@ -162,29 +162,26 @@ void AnalyseName(std::string_view name, NumberSystem system, NameAnalysis& a) {
 }
 
 int NameAnalysis::V(int n) const {
-    static constexpr int NameAnalysis::*k[9] = {&NameAnalysis::V1, &NameAnalysis::V2,
-                                                &NameAnalysis::V3, &NameAnalysis::V4,
-                                                &NameAnalysis::V5, &NameAnalysis::V6,
-                                                &NameAnalysis::V7, &NameAnalysis::V8,
-                                                &NameAnalysis::V9};
+    static constexpr int NameAnalysis::*k[9] = {
+        &NameAnalysis::V1, &NameAnalysis::V2, &NameAnalysis::V3,
+        &NameAnalysis::V4, &NameAnalysis::V5, &NameAnalysis::V6,
+        &NameAnalysis::V7, &NameAnalysis::V8, &NameAnalysis::V9};
     return n >= 1 && n <= 9 ? this->*k[n - 1] : 0;
 }
 
 int NameAnalysis::C(int n) const {
-    static constexpr int NameAnalysis::*k[9] = {&NameAnalysis::C1, &NameAnalysis::C2,
-                                                &NameAnalysis::C3, &NameAnalysis::C4,
-                                                &NameAnalysis::C5, &NameAnalysis::C6,
-                                                &NameAnalysis::C7, &NameAnalysis::C8,
-                                                &NameAnalysis::C9};
+    static constexpr int NameAnalysis::*k[9] = {
+        &NameAnalysis::C1, &NameAnalysis::C2, &NameAnalysis::C3,
+        &NameAnalysis::C4, &NameAnalysis::C5, &NameAnalysis::C6,
+        &NameAnalysis::C7, &NameAnalysis::C8, &NameAnalysis::C9};
     return n >= 1 && n <= 9 ? this->*k[n - 1] : 0;
 }
 
 int NameAnalysis::T(int n) const {
-    static constexpr int NameAnalysis::*k[9] = {&NameAnalysis::T1, &NameAnalysis::T2,
-                                                &NameAnalysis::T3, &NameAnalysis::T4,
-                                                &NameAnalysis::T5, &NameAnalysis::T6,
-                                                &NameAnalysis::T7, &NameAnalysis::T8,
-                                                &NameAnalysis::T9};
+    static constexpr int NameAnalysis::*k[9] = {
+        &NameAnalysis::T1, &NameAnalysis::T2, &NameAnalysis::T3,
+        &NameAnalysis::T4, &NameAnalysis::T5, &NameAnalysis::T6,
+        &NameAnalysis::T7, &NameAnalysis::T8, &NameAnalysis::T9};
     return n >= 1 && n <= 9 ? this->*k[n - 1] : 0;
 }
 
@@ -192,6 +189,8 @@ std::string NumberText(std::optional<int> value) {
     return value ? std::to_string(*value) : std::string();
 }
 
-bool HasEqualDigits(std::string_view text) { return text.size() == 2 && text[0] == text[1]; }
+bool HasEqualDigits(std::string_view text) {
+    return text.size() == 2 && text[0] == text[1];
+}
 
 }  // namespace quillon

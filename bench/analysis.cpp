@@ -38,8 +38,8 @@ void BM_AnalyseCommandJson(benchmark::State& state) {
     const std::string path = "/tmp/quillon-bench-names.txt";
     {
         std::string names;
-        const char* const firsts[] = {"GOLDEN RIVER", "MARY yVONNE", "O'NEIL JR", "ABC",
-                                      "ZACHARY QUINTON WESTWOOD", ""};
+        const char* const firsts[] = {
+            "GOLDEN RIVER", "MARY yVONNE", "O'NEIL JR", "ABC", "ZACHARY QUINTON WESTWOOD", ""};
         for (long i = 0; i < count; ++i) {
             names += firsts[i % 6];
             names += ' ';

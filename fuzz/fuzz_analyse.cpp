@@ -7,7 +7,7 @@
 
 namespace {
 class BytesSource final : public quillon::ByteSource {
-public:
+  public:
     BytesSource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     long Read(char* buffer, size_t size) override {
         size_t n = size_ - pos_ < size ? size_ - pos_ : size;
@@ -17,7 +17,7 @@ public:
         return static_cast<long>(n);
     }
 
-private:
+  private:
     const uint8_t* data_;
     size_t size_;
     size_t pos_ = 0;

@@ -9,7 +9,7 @@ namespace {
 
 // Hands out its text in reads of at most `step` bytes, so lines cross blocks.
 class StringSource final : public ByteSource {
-public:
+  public:
     explicit StringSource(std::string text, std::size_t step = 1 << 20)
         : text_(std::move(text)), step_(step) {}
     long Read(char* buffer, std::size_t size) override {
@@ -19,20 +19,20 @@ public:
         return static_cast<long>(n);
     }
 
-private:
+  private:
     std::string text_;
     std::size_t step_;
     std::size_t pos_ = 0;
 };
 
 class FailingSource final : public ByteSource {
-public:
+  public:
     long Read(char*, std::size_t) override { return -1; }
 };
 
 // Accepts `limit` bytes, then behaves like a pipe whose reader has gone.
 class ClosingSink final : public ByteSink {
-public:
+  public:
     explicit ClosingSink(std::size_t limit) : limit_(limit) {}
     bool Write(std::string_view bytes, bool& closed) override {
         ++writes;
@@ -47,7 +47,7 @@ public:
     std::string text;
     int writes = 0;
 
-private:
+  private:
     std::size_t limit_;
 };
 
@@ -57,7 +57,7 @@ struct Outcome {
 };
 
 Outcome Analyse(std::vector<std::string_view> args, std::string input = "", bool terminal = false,
-            std::size_t step = 1 << 20) {
+                std::size_t step = 1 << 20) {
     StringSource in(std::move(input), step);
     StringSink out, err;
     const int status = RunAnalyse(args, {in, out, err, terminal});
@@ -84,8 +84,8 @@ TEST(AnalyseCommand, JsonEscapesAndReplacesInvalidBytes) {
     const std::string name = std::string("A\"\\\t") + std::string(1, '\0') + "\xFF" + "é";
     const Outcome r = Analyse({"--format=json", "--system", "CHALDEAN"}, name + "\n");
     EXPECT_EQ(r.status, 0);
-    const std::string expected = std::string(R"({"Data":"A\"\\\t\u0000)") + "\xEF\xBF\xBD" +
-                                 "é" + R"(","System":"Chaldean","Vowels":"1      ",)";
+    const std::string expected = std::string(R"({"Data":"A\"\\\t\u0000)") + "\xEF\xBF\xBD" + "é" +
+                                 R"(","System":"Chaldean","Vowels":"1      ",)";
     EXPECT_EQ(r.out.substr(0, expected.size()), expected);
 }
 
@@ -131,7 +131,9 @@ TEST(AnalyseCommand, TextShowsTheLinesAlignedAndMarksEqualDigits) {
 
 TEST(AnalyseCommand, TextShowsControlCharactersVisibly) {
     const Outcome r = Analyse({std::string("A\tB")});
-    EXPECT_NE(r.out.find("Data Entry  A\xE2\x90\x89" "B\n"), std::string::npos);
+    EXPECT_NE(r.out.find("Data Entry  A\xE2\x90\x89"
+                         "B\n"),
+              std::string::npos);
     EXPECT_NE(r.out.find("Vowels      1  \n"), std::string::npos);
 }
 
@@ -169,9 +171,9 @@ TEST(AnalyseCommand, LongNamesAreRefusedAndTheRestAnalysed) {
     EXPECT_EQ(std::count(args.out.begin(), args.out.end(), '\n'), 2);
 
     // A line far longer than anything kept in memory is refused as well.
-    const Outcome lines = Analyse({"--format", "json"},
-                              "AB\n" + thirtyOne + "\n" + std::string(100000, 'x') + "\nCD", false,
-                              4096);
+    const Outcome lines =
+        Analyse({"--format", "json"}, "AB\n" + thirtyOne + "\n" + std::string(100000, 'x') + "\nCD",
+                false, 4096);
     EXPECT_EQ(lines.status, 1);
     EXPECT_EQ(lines.err,
               "quillon: line 2: name longer than 30 characters\n"

@@ -35,7 +35,10 @@ TEST(Utf8, EachBadByteIsOneReplacement) {
         EXPECT_EQ(utf8::Sanitize(bad), expected);
     }
     // A truncated sequence does not swallow the valid character after it.
-    EXPECT_EQ(utf8::Sanitize("\xE2\x82" "A"), "\xEF\xBF\xBD\xEF\xBF\xBD" "A");
+    EXPECT_EQ(utf8::Sanitize("\xE2\x82"
+                             "A"),
+              "\xEF\xBF\xBD\xEF\xBF\xBD"
+              "A");
 }
 
 TEST(Utf8, Utf16RoundTrip) {
@@ -43,7 +46,9 @@ TEST(Utf8, Utf16RoundTrip) {
     const std::u16string wide = utf8::ToUtf16(text);
     EXPECT_EQ(wide, (std::u16string{u'A', u'é', u'€', 0xD83D, 0xDE00}));
     EXPECT_EQ(utf8::FromUtf16(wide), text);
-    EXPECT_EQ(utf8::FromUtf16(std::u16string{0xD83D, u'A'}), "\xEF\xBF\xBD" "A");
+    EXPECT_EQ(utf8::FromUtf16(std::u16string{0xD83D, u'A'}),
+              "\xEF\xBF\xBD"
+              "A");
 }
 
 }  // namespace
