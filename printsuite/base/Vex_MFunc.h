@@ -1,0 +1,59 @@
+#pragma once
+// Free functions the print components share: conversions between the job's units, screen
+// pixels and printer pixels; small printer offsets; the page files' names and clean-up; the
+// suite's texts by number; text and drawing helpers; the page rule of decorations.
+
+#include <string>
+#include <string_view>
+
+#include "printsuite/base/Vex_Types.h"
+
+namespace quillon {
+
+// ---------------------------------------------------------------------------------------------
+// Arithmetic. Every rounding is to nearest, ties to even.
+
+double IntToReal(int a);
+// a / b rounded; a division by zero saturates (or gives 0 for 0 / 0) instead of trapping.
+int RoundDiv(double a, double b);
+// a / b in floating point, truncated toward zero; 0 when b is 0.
+int TruncDiv(int a, int b);
+
+// ---------------------------------------------------------------------------------------------
+// Units. The metric flag is process-wide: a job sets it when it starts.
+
+// Sets the metric flag to (flag != 0); returns flag.
+int SetMetricUnits(int flag);
+bool MetricUnits();
+
+// ---------------------------------------------------------------------------------------------
+// Text helpers. Only the space (code 32) counts as a space here.
+
+// Removes the spaces at the end (start) of `text`; a text of nothing but spaces stays as it is.
+void TrimTrailingSpaces(std::string& text);
+void TrimLeadingSpaces(std::string& text);
+// Every character a decimal digit or a full stop (so the empty text is numeric).
+bool IsNumericText(std::string_view text);
+
+// ---------------------------------------------------------------------------------------------
+// Whether a decoration with the setting `show` appears on page `page` (the first page is 1;
+// `lastPage` marks the last one).
+bool ShowOnPage(TShow show, int page, bool lastPage);
+
+// ---------------------------------------------------------------------------------------------
+// Page files: "PRN001.EMF", "PRN002.EMF", ... "PRN1000.EMF" ("PRN%.3d.HTM" for poHTML).
+
+// The bare name of page file n.
+std::string PageFileBaseName(int n, TSendTo kind);
+// `dir` joined with the bare name (no separator doubled; the bare name when `dir` is empty).
+std::string PageFileNameIn(const std::string& dir, int n, TSendTo kind);
+// The full path of page file n in the process's private temporary directory. Empty when that
+// directory cannot be made: page files never fall back to a shared or unknown place.
+std::string PageFileName(int n, TSendTo kind);
+// Deletes page files 1, 2, ... up to 5000 of that kind, stopping at the first number whose
+// file does not exist. Failures to delete are ignored. Returns how many files were seen.
+int DeletePageFiles(TSendTo kind);
+
+inline constexpr int kMaxPageFiles = 5000;
+
+}  // namespace quillon
