@@ -7,13 +7,27 @@
 #include <cstdio>
 #include <limits>
 
+#include "platform/device_context.h"
+#include "platform/printer.h"
 #include "platform/rounding.h"
+#include "platform/screen.h"
 #include "platform/temp_dir.h"
 
 namespace quillon {
 namespace {
 
 bool gMetricUnits = false;
+DeviceContext* gWindowPaintDC = nullptr;
+
+int PrinterDpi(bool vertical) {
+    const DeviceCaps caps = Printer().Caps();
+    const int dpi = vertical ? caps.logPixelsY : caps.logPixelsX;
+    return dpi > 0 ? dpi : 96;
+}
+
+double UnitsPerInch() {
+    return gMetricUnits ? 2.54 : 1.0;
+}
 
 }  // namespace
 
@@ -41,6 +55,43 @@ int SetMetricUnits(int flag) {
 
 bool MetricUnits() {
     return gMetricUnits;
+}
+
+int ScreenToPrinterX(int a) {
+    return RoundToInt(std::fabs(static_cast<double>(a)) * PrinterDpi(false) /
+                      Screen().PixelsPerInch());
+}
+
+int ScreenToPrinterY(int a) {
+    return RoundToInt(std::fabs(static_cast<double>(a)) * PrinterDpi(true) /
+                      Screen().PixelsPerInch());
+}
+
+int Offset300(Axis axis, int a, int n) {
+    if (IsGenericPrinter()) return a;
+    return a + RoundToInt(static_cast<double>(PrinterDpi(axis == Axis::Vertical)) * n / 300.0);
+}
+
+double UnitsToPixelsExact(bool vertical, double x) {
+    if (!(x >= 0 && x <= 35000)) return 0;  // NaN too
+    return x * PrinterDpi(vertical) / UnitsPerInch();
+}
+
+int UnitsToPixels(bool vertical, double x) {
+    return RoundToInt(UnitsToPixelsExact(vertical, x));
+}
+
+double PixelsToUnits(int a, bool vertical) {
+    const double units = static_cast<double>(a) * UnitsPerInch() / PrinterDpi(vertical);
+    return units < 0 ? 0 : units;
+}
+
+bool IsGenericPrinter() {
+    TPrinter& printer = Printer();
+    const auto& names = printer.Printers();
+    const int index = printer.PrinterIndex();
+    if (index < 0 || index >= static_cast<int>(names.size())) return false;
+    return names[static_cast<std::size_t>(index)].compare(0, 7, "Generic") == 0;
 }
 
 void TrimTrailingSpaces(std::string& text) {
@@ -112,6 +163,22 @@ int DeletePageFiles(TSendTo kind) {
         unlink(path.c_str());
     }
     return seen;
+}
+
+void SetTransparentText(DeviceContext& dc) {
+    dc.SetBkMode(TRANSPARENT);
+}
+
+void ResetClipRegion(DeviceContext& dc) {
+    dc.SelectClipRgn(TRect{0, 0, 32000, 32000});
+}
+
+void SetWindowPaintDC(DeviceContext* dc) {
+    gWindowPaintDC = dc;
+}
+
+DeviceContext* WindowPaintDC() {
+    return gWindowPaintDC;
 }
 
 }  // namespace quillon

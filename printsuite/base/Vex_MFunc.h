@@ -10,6 +10,8 @@
 
 namespace quillon {
 
+class DeviceContext;
+
 // ---------------------------------------------------------------------------------------------
 // Arithmetic. Every rounding is to nearest, ties to even.
 
@@ -25,6 +27,33 @@ int TruncDiv(int a, int b);
 // Sets the metric flag to (flag != 0); returns flag.
 int SetMetricUnits(int flag);
 bool MetricUnits();
+
+// Conversions use the current printer's resolution (the screen's without printers).
+enum class Axis { Horizontal, Vertical };
+
+// Screen pixels to printer pixels: round(|a| x printer DPI / screen DPI) (the sign is dropped).
+int ScreenToPrinterX(int a);
+int ScreenToPrinterY(int a);
+// a (printer pixels) moved by n/300 inch on that axis; unchanged on a text-only printer.
+int Offset300(Axis axis, int a, int n);
+// x in the job's units (inches, or centimetres with the metric flag) to printer pixels;
+// 0 when x is below 0 or above 35000.
+int UnitsToPixels(bool vertical, double x);
+double UnitsToPixelsExact(bool vertical, double x);
+// Printer pixels to the job's units; never negative.
+double PixelsToUnits(int a, bool vertical);
+
+// ---------------------------------------------------------------------------------------------
+// Printers.
+
+// The current printer's name begins with "Generic" (case-sensitive): a text-only printer.
+bool IsGenericPrinter();
+// No printer at all: says so in a message box and returns true.
+bool NoPrinterAvailable();
+
+// ---------------------------------------------------------------------------------------------
+// The suite's texts: the application's string-table text with that number, else `def`.
+std::string LoadSuiteText(int id, const std::string& def);
 
 // ---------------------------------------------------------------------------------------------
 // Text helpers. Only the space (code 32) counts as a space here.
@@ -55,5 +84,18 @@ std::string PageFileName(int n, TSendTo kind);
 int DeletePageFiles(TSendTo kind);
 
 inline constexpr int kMaxPageFiles = 5000;
+
+// ---------------------------------------------------------------------------------------------
+// Drawing helpers.
+
+// Text and hatch backgrounds become transparent.
+void SetTransparentText(DeviceContext& dc);
+// The clip region becomes the rectangle (0, 0, 32000, 32000).
+void ResetClipRegion(DeviceContext& dc);
+
+// The context window printing paints into (set by the job's window printer before it calls
+// PaintWindowTo; the job owns it).
+void SetWindowPaintDC(DeviceContext* dc);
+DeviceContext* WindowPaintDC();
 
 }  // namespace quillon
