@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/canvas.h"
+#include "platform/emf_recorder.h"
 #include "platform/printer.h"
 #include "platform/rounding.h"
 #include "platform/screen.h"
@@ -189,6 +190,18 @@ TColorRef ToColorRef(TColor color) {
 
 constexpr TColor kSilver = 0xC0C0C0;
 
+// Pages as enhanced metafiles, recorded against the screen, carrying the printer page's size
+// and resolution.
+class EmfPageRecorder : public PageRecorder {
+  public:
+    explicit EmfPageRecorder(const EmfRecorderOptions& options) : recorder_(options) {}
+    DeviceContext& Context() override { return recorder_; }
+    std::vector<std::uint8_t> Finish() override { return recorder_.Finish(); }
+
+  private:
+    EmfRecorder recorder_;
+};
+
 PageRecorderFactory& RecorderFactory() {
     static PageRecorderFactory factory;
     return factory;
@@ -202,7 +215,13 @@ void SetPageRecorderFactory(PageRecorderFactory factory) {
 
 std::unique_ptr<PageRecorder> NewPageRecorder() {
     if (RecorderFactory()) return RecorderFactory()();
-    return nullptr;  // TEMPORARY: the metafile recorder
+    TPrinter& printer = Printer();
+    const DeviceCaps caps = printer.Caps();
+    EmfRecorderOptions options;
+    options.reference = Screen().Caps();
+    options.page =
+        EmfPageInfo{printer.PageWidth(), printer.PageHeight(), caps.logPixelsX, caps.logPixelsY};
+    return std::make_unique<EmfPageRecorder>(options);
 }
 
 void TGdi::PrintPages(bool showStatus) {
