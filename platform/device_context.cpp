@@ -766,7 +766,7 @@ TextMeasurer& DeviceContext::Measurer() const {
 
 void DeviceContext::MeasureAdvances(std::u16string_view text, std::vector<int>& out) const {
     std::vector<double> advances;
-    Measurer().Advances(state_.font, caps_.logPixelsY, text, advances);
+    Measurer().Advances(state_.font, MeasuringPixelsPerInch(), text, advances);
     advances.resize(text.size(), 0.0);  // a measurer that returned too few counts as 0 width
     RoundAdvances(advances, out);
 }
@@ -785,7 +785,7 @@ TSize DeviceContext::GetTextExtent(std::string_view utf8Text) const {
 }
 
 FontMetricsF DeviceContext::GetTextMetrics() const {
-    return Measurer().Metrics(state_.font, caps_.logPixelsY);
+    return Measurer().Metrics(state_.font, MeasuringPixelsPerInch());
 }
 
 }  // namespace quillon

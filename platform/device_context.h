@@ -369,6 +369,8 @@ class DeviceContext {
     // Contexts that render (rather than record) leave this false: between BeginPath and
     // EndPath the figure calls then only build the path and their hooks are not called.
     virtual bool WantsCallsInPathBracket() const { return false; }
+    // Resolution text is measured at (the page recorder measures at the printer's).
+    virtual int MeasuringPixelsPerInch() const { return caps_.logPixelsY; }
 
     void SetCaps(const DeviceCaps& caps) { caps_ = caps; }
 
