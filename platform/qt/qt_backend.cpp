@@ -8,6 +8,7 @@
 #include <QImageReader>
 #include <QPrinterInfo>
 #include <QScreen>
+#include <cstdio>
 #include <cstring>
 
 namespace quillon {
@@ -99,6 +100,14 @@ ScreenInfo QtGraphicsBackend::Screen() {
 }
 
 // ---------------------------------------------------------------------------------------------
+
+void QuietQtMessages() {
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type != QtCriticalMsg && type != QtFatalMsg) return;
+        const QByteArray text = message.toLocal8Bit();
+        std::fprintf(stderr, "%s\n", text.constData());
+    });
+}
 
 QtGraphicsSession::QtGraphicsSession(bool widgets, const QtGraphicsBackend::Options& options) {
     if (!QCoreApplication::instance()) {

@@ -48,6 +48,10 @@ class QtGraphicsBackend final : public GraphicsBackend {
     std::map<std::string, std::shared_ptr<SystemPrinterDevice>> system_;
 };
 
+// Keeps Qt's debug, information and warning messages off standard error (a command's
+// error output is its own); critical and fatal messages still show.
+void QuietQtMessages();
+
 // Starts Qt for drawing (a QGuiApplication, or a QApplication when `widgets` is set) unless
 // an application object exists already, and installs a QtGraphicsBackend; both are undone
 // at destruction. Without a display, set QT_QPA_PLATFORM=offscreen before.

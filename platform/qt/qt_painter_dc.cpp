@@ -222,11 +222,28 @@ QRectF QtPainterDC::FigureRect(const QRectF& r) const {
 
 void QtPainterDC::OnLineTo(TPoint from, TPoint to) {
     const bool axis = Prepare();
-    UsePen(true);
     if (axis) {
         const QPoint a = Dev(from), b = Dev(to);
-        if (a != b) painter_.drawLine(a, b);
+        if (a == b) return;
+        const LogPen& lp = State().pen;
+        if ((a.x() == b.x() || a.y() == b.y()) && (lp.style & PS_STYLE_MASK) == PS_SOLID &&
+            MakePen(lp).isCosmetic()) {
+            // A solid one-pixel line along an axis is a run of pixels: filled as a rectangle,
+            // which is far cheaper than stroking it. The end pixel stays out.
+            QRect run;
+            if (a.y() == b.y())
+                run = a.x() < b.x() ? QRect(a.x(), a.y(), b.x() - a.x(), 1)
+                                    : QRect(b.x() + 1, a.y(), a.x() - b.x(), 1);
+            else
+                run = a.y() < b.y() ? QRect(a.x(), a.y(), 1, b.y() - a.y())
+                                    : QRect(a.x(), b.y() + 1, 1, a.y() - b.y());
+            painter_.fillRect(run, ToQColor(lp.color));
+            return;
+        }
+        UsePen(true);
+        painter_.drawLine(a, b);
     } else if (!(from == to)) {
+        UsePen(true);
         painter_.drawLine(QPointF(from.X, from.Y), QPointF(to.X, to.Y));
     }
 }
@@ -278,23 +295,26 @@ bool QtPainterDC::SpanFigure(QRect bounds, int cornerWidth, int cornerHeight) {
     const int left = bounds.left(), top = bounds.top();
     const int width = bounds.width(), height = bounds.height();
     const int ew = std::clamp(cornerWidth, 0, width), eh = std::clamp(cornerHeight, 0, height);
-    // Radii of the corner ellipse between pixel centres.
-    const double a = std::max(0.0, (ew - 1) / 2.0), b = std::max(0.0, (eh - 1) / 2.0);
-    const int maxInset = (width - 1) / 2;
+    // A pixel belongs to the figure when its centre lies inside; the corner ellipse's radii
+    // reach the bounds' edges.
+    const double a = ew / 2.0, b = eh / 2.0;
+    const int maxInset = (width - 1) / 2;  // every row keeps its middle pixel(s)
     std::vector<int> inset(static_cast<std::size_t>(height), 0);
     for (int row = 0; row < height; ++row) {
-        // Distance from the row to the straight middle part (0 inside it).
+        const double yc = row + 0.5;
+        // Distance from the pixel centre to the straight middle part (0 inside it).
         double dy = 0;
-        if (row < b)
-            dy = b - row;
-        else if (row > height - 1 - b)
-            dy = row - (height - 1 - b);
+        if (yc < b)
+            dy = b - yc;
+        else if (yc > height - b)
+            dy = yc - (height - b);
         int k = 0;
-        if (b > 0 && dy > 0) {
-            const double t = std::min(1.0, dy / b);
-            k = static_cast<int>(std::floor(a - a * std::sqrt(1.0 - t * t) + 0.5));
+        if (dy > 0) {
+            const double t = dy / b;
+            const double halfWidth = a * std::sqrt(std::max(0.0, 1.0 - t * t));
+            k = static_cast<int>(std::ceil(a - halfWidth - 0.5));
         }
-        inset[static_cast<std::size_t>(row)] = std::min(k, maxInset);
+        inset[static_cast<std::size_t>(row)] = std::clamp(k, 0, maxInset);
     }
     auto span = [&](int row, int& l, int& r) {
         const int k = inset[static_cast<std::size_t>(row)];
@@ -583,7 +603,7 @@ void QtPainterDC::OnText(const TextRun& run) {
     };
 
     const bool clipped = (run.options & ETO_CLIPPED) && run.rect;
-    if (clipped || (run.options & ETO_OPAQUE)) painter_.save();
+    if (clipped) painter_.save();
     if (run.rect && (run.options & (ETO_OPAQUE | ETO_CLIPPED))) {
         // The rectangle in device space: rounded when the mapping keeps it upright.
         QPainterPath area;
@@ -599,6 +619,10 @@ void QtPainterDC::OnText(const TextRun& run) {
         if (clipped) painter_.setClipPath(area, Qt::IntersectClip);
     }
 
+    // From here on the painter's pen, brush and background are the text's.
+    penOn_ = false;
+    appliedPenScale_ = -1;
+    brushSet_ = false;
     if (s.bkMode == OPAQUE && run.width != 0) {
         // The text's cell is filled with the background colour.
         const QPolygonF cell({at(0, -run.ascent), at(run.width, -run.ascent),
@@ -606,15 +630,17 @@ void QtPainterDC::OnText(const TextRun& run) {
         painter_.setPen(Qt::NoPen);
         painter_.setBrush(ToQColor(s.bkColor));
         painter_.drawPolygon(cell);
-        penOn_ = false;
-        appliedPenScale_ = 0;
-        brushSet_ = false;
     }
+    painter_.setBackgroundMode(Qt::TransparentMode);
 
     // Device lengths of one logical unit along the baseline and across it.
     const double alongScale = std::hypot(m.m11 * ux + m.m21 * uy, m.m12 * ux + m.m22 * uy);
     const double acrossScale = std::hypot(m.m11 * nx + m.m21 * ny, m.m12 * nx + m.m22 * ny);
-    const ResolvedFont font = ResolveFont(s.font);
+    if (!(textFont_ && *textFont_ == s.font)) {
+        textFont_ = s.font;
+        textResolved_ = ResolveFont(s.font);
+    }
+    const ResolvedFont& font = textResolved_;
     const double emDevice = font.em * acrossScale;
     const QPointF originDev = at(0, 0);
     const QPointF along = at(1, 0) - originDev;
@@ -625,37 +651,30 @@ void QtPainterDC::OnText(const TextRun& run) {
 
     if (emDevice >= 0.05 && !run.text.empty()) {
         const QRawFont raw = RawFontFor(font, emDevice);
-        const QString text =
-            QString::fromUtf16(run.text.data(), static_cast<qsizetype>(run.text.size()));
-        QList<quint32> glyphs(text.size());
-        int count = static_cast<int>(glyphs.size());
-        if (!raw.glyphIndexesForChars(text.constData(), static_cast<int>(text.size()),
-                                      glyphs.data(), &count))
-            count = 0;
-        QList<quint32> runGlyphs;
-        QList<QPointF> positions;
-        runGlyphs.reserve(count);
-        positions.reserve(count);
-        struct Missing {
-            QString text;
-            double along;
-        };
-        std::vector<Missing> missing;
+        const auto* chars = reinterpret_cast<const QChar*>(run.text.data());
+        const int length = static_cast<int>(run.text.size());
+        glyphs_.resize(run.text.size());
+        int count = length;
+        if (!raw.glyphIndexesForChars(chars, length, glyphs_.data(), &count)) count = 0;
+        runGlyphs_.clear();
+        positions_.clear();
+        missing_.clear();
         double pen = 0;  // logical units along the baseline
         int glyph = 0;
         for (std::size_t i = 0; i < run.text.size(); ++i) {
             const char16_t u = run.text[i];
             const bool pair = u >= 0xD800 && u <= 0xDBFF && i + 1 < run.text.size() &&
                               run.text[i + 1] >= 0xDC00 && run.text[i + 1] <= 0xDFFF;
-            const quint32 g = glyph < count ? glyphs[glyph] : 0;
+            const quint32 g = glyph < count ? glyphs_[static_cast<std::size_t>(glyph)] : 0;
             ++glyph;
             if (u >= 0x20 && u != 0x7F) {
                 if (g != 0) {
-                    runGlyphs.append(g);
-                    positions.append(plain ? at(pen, 0) : QPointF(pen * alongScale / stretch, 0));
+                    runGlyphs_.push_back(g);
+                    positions_.push_back(plain ? at(pen, 0)
+                                               : QPointF(pen * alongScale / stretch, 0));
                 } else {
                     // Not in this face: Qt's font fallback draws it.
-                    missing.push_back({text.mid(static_cast<qsizetype>(i), pair ? 2 : 1), pen});
+                    missing_.push_back({static_cast<int>(i), pair ? 2 : 1, pen});
                 }
             }
             pen += i < run.dx.size() ? run.dx[i] : 0;
@@ -664,58 +683,52 @@ void QtPainterDC::OnText(const TextRun& run) {
                 pen += i < run.dx.size() ? run.dx[i] : 0;
             }
         }
-        painter_.save();
-        painter_.setPen(ToQColor(s.textColor));
-        painter_.setBackgroundMode(Qt::TransparentMode);
+        const QColor color = ToQColor(s.textColor);
+        painter_.setPen(color);
         if (!plain) {
-            const QTransform t = QTransform()
-                                     .translate(originDev.x(), originDev.y())
-                                     .rotateRadians(angle)
-                                     .scale(stretch, 1) *
-                                 base_;
-            painter_.setWorldTransform(t);
+            painter_.setWorldTransform(QTransform()
+                                           .translate(originDev.x(), originDev.y())
+                                           .rotateRadians(angle)
+                                           .scale(stretch, 1) *
+                                       base_);
+            appliedLogical_.reset();
         }
-        if (!runGlyphs.isEmpty()) {
+        if (!runGlyphs_.empty()) {
             QGlyphRun glyphRun;
             glyphRun.setRawFont(raw);
-            glyphRun.setGlyphIndexes(runGlyphs);
-            glyphRun.setPositions(positions);
+            // The arrays outlive the run: it does not copy them.
+            glyphRun.setRawData(runGlyphs_.data(), positions_.data(),
+                                static_cast<int>(runGlyphs_.size()));
             painter_.drawGlyphRun(QPointF(0, 0), glyphRun);
         }
-        if (!missing.empty()) {
-            QFont fallback = MakeQFont(font, emDevice, painter_.device()->logicalDpiY());
-            painter_.setFont(fallback);
-            for (const Missing& mi : missing) {
+        if (!missing_.empty()) {
+            painter_.setFont(MakeQFont(font, emDevice, painter_.device()->logicalDpiY()));
+            for (const Missing& mi : missing_) {
                 const QPointF p =
                     plain ? at(mi.along, 0) : QPointF(mi.along * alongScale / stretch, 0);
-                painter_.drawText(p, mi.text);
+                painter_.drawText(p, QString(chars + mi.index, mi.length));
             }
         }
         // Underline and strike-out run along the whole advance width.
         if (s.font.underline || s.font.strikeOut) {
             const double thickness = std::max(raw.lineThickness(), 1.0);
             const double length = run.width * alongScale / (plain ? 1.0 : stretch);
-            if (!plain) {
-                // Already in the text's own frame.
-            } else {
-                painter_.translate(originDev);
-            }
+            const QPointF start = plain ? originDev : QPointF(0, 0);
             if (s.font.underline)
                 painter_.fillRect(
-                    QRectF(0, raw.underlinePosition() - thickness / 2, length, thickness),
-                    ToQColor(s.textColor));
+                    QRectF(start.x(), start.y() + raw.underlinePosition() - thickness / 2, length,
+                           thickness),
+                    color);
             if (s.font.strikeOut)
-                painter_.fillRect(QRectF(0, -raw.xHeight() / 2 - thickness / 2, length, thickness),
-                                  ToQColor(s.textColor));
+                painter_.fillRect(QRectF(start.x(), start.y() - raw.xHeight() / 2 - thickness / 2,
+                                         length, thickness),
+                                  color);
         }
-        painter_.restore();
     }
-    if (clipped || (run.options & ETO_OPAQUE)) painter_.restore();
-    // The painter's state was restored behind our cached view of it.
-    appliedLogical_.reset();
-    penOn_ = false;
-    appliedPenScale_ = -1;
-    brushSet_ = false;
+    if (clipped) {
+        painter_.restore();
+        appliedLogical_.reset();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -96,6 +96,16 @@ class QtPainterDC : public DeviceContext {
     double appliedPenScale_ = -1;
     bool brushSet_ = false;
     LogBrush appliedBrush_;
+    // Text: the font last resolved, and buffers kept between runs.
+    std::optional<LogFont> textFont_;
+    ResolvedFont textResolved_;
+    struct Missing {
+        int index, length;  // UTF-16 units of a character the face lacks
+        double along;       // its position along the baseline, logical units
+    };
+    std::vector<quint32> glyphs_, runGlyphs_;
+    std::vector<QPointF> positions_;
+    std::vector<Missing> missing_;
 };
 
 // An image with a painter and a context on it, for rendering pages and tests.

@@ -113,13 +113,13 @@ TEST(QtPainterDC, SmallEllipseOutlineAndFill) {
     dc.Ellipse(1, 1, 11, 8);
     EXPECT_EQ(Picture(image.Image()),
               "............\n"
-              ".....##.....\n"
-              "..###rr###..\n"
+              "...######...\n"
+              "..#rrrrrr#..\n"
               ".#rrrrrrrr#.\n"
               ".#rrrrrrrr#.\n"
               ".#rrrrrrrr#.\n"
-              "..###rr###..\n"
-              ".....##.....\n"
+              "..#rrrrrr#..\n"
+              "...######...\n"
               "............\n");
 }
 
