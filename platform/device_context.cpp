@@ -446,12 +446,13 @@ void DeviceContext::Ellipse(int left, int top, int right, int bottom) {
 }
 
 void DeviceContext::Arc(ArcKind kind, const TRect& box, TPoint start, TPoint end) {
+    // While the hook runs the current position is still where an ArcTo's line starts.
+    if (Drawing()) OnArc(kind, box, start, end);
     if (kind == ArcKind::ArcTo) {
         // The current position ends at the arc's end on the ellipse; the end radial is close
         // enough for the classic behaviour's users (none of ours draws arcs).
         state_.currentPosition = end;
     }
-    if (Drawing()) OnArc(kind, box, start, end);
 }
 
 void DeviceContext::Polyline(std::span<const TPoint> points) {
