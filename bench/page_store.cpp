@@ -21,9 +21,11 @@ using namespace quillon;
 
 // A 600 ppi Letter printer that discards what it is given.
 class SilentPrinter : public PrinterDevice {
-public:
+  public:
     std::string Name() const override { return "Bench Laser"; }
-    DeviceCaps Caps(TPrinterOrientation o) const override { return PrinterCaps(600, 600, 4800, 6324, o); }
+    DeviceCaps Caps(TPrinterOrientation o) const override {
+        return PrinterCaps(600, 600, 4800, 6324, o);
+    }
     DeviceContext* BeginDoc(const std::string&, TPrinterOrientation o, std::string*) override {
         dc_ = std::make_unique<NullDeviceContext>(Caps(o));
         return dc_.get();
@@ -32,16 +34,16 @@ public:
     bool EndDoc(std::string*) override { return true; }
     void Abort() override {}
 
-private:
+  private:
     std::unique_ptr<NullDeviceContext> dc_;
 };
 
 class BenchBackend : public DefaultGraphicsBackend {
-public:
+  public:
     std::vector<std::shared_ptr<PrinterDevice>> Printers() override { return {printer_}; }
     int DefaultPrinterIndex() override { return 0; }
 
-private:
+  private:
     std::shared_ptr<PrinterDevice> printer_ = std::make_shared<SilentPrinter>();
 };
 
@@ -85,8 +87,8 @@ void BM_RecordSaveDelete1000Pages(benchmark::State& state) {
         gdi.DeletePages();
     }
     state.SetItemsProcessed(state.iterations() * 1000);
-    state.counters["pages_per_s"] =
-        benchmark::Counter(static_cast<double>(state.iterations() * 1000), benchmark::Counter::kIsRate);
+    state.counters["pages_per_s"] = benchmark::Counter(
+        static_cast<double>(state.iterations() * 1000), benchmark::Counter::kIsRate);
     state.counters["rss_kb_at_100"] = static_cast<double>(after100);
     state.counters["rss_kb_at_1000"] = static_cast<double>(after1000);
 }

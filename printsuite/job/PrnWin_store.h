@@ -75,6 +75,9 @@ inline constexpr int kMaxPrintedPages = 1001;
 // that cannot start or a page that cannot be played is reported in a message box.
 void PrintStoredPages(TSendTo kind, bool showStatus);
 
+// A failure on the print path, told to the user in an information box.
+void ShowPrintError(const std::string& message);
+
 // Lets pending window messages run (the status dialog's Abort, repaints).
 void ProcessPendingMessages();
 

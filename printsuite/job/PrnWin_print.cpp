@@ -1,0 +1,50 @@
+// Playback of the page store onto the printer.
+#include <string>
+#include <vector>
+
+#include "platform/emf_player.h"
+#include "platform/printer.h"
+#include "platform/screen.h"
+#include "printsuite/base/Vex_MFunc.h"
+#include "printsuite/job/PrnWin_store.h"
+
+namespace quillon {
+
+void PrintStoredPages(TSendTo kind, bool showStatus) {
+    TPrinter& printer = Printer();
+    if (printer.Printing()) return;
+    (void)showStatus;
+
+    const std::string orientation = ReadJobSetting(kOrientationValue, kOrientationDefault);
+    printer.SetOrientation(orientation != "Portrait" ? poLandscape : poPortrait);
+    if (!printer.BeginDoc()) {
+        ShowPrintError(printer.LastError());
+        return;
+    }
+    // Pages were recorded against the screen: played into the screen's rectangle, a recorded
+    // unit lands on one printer pixel.
+    const TRect target{0, 0, Screen().Width(), Screen().Height()};
+    std::vector<std::uint8_t> data;
+    for (int i = 0; i < kMaxPrintedPages; ++i) {
+        const int n = i + 1;
+        if (!PageFileExists(n, kind)) break;
+        std::string error;
+        DeviceContext* dc = printer.Canvas().Handle();
+        if (!ReadPageFile(PageFileName(n, kind), data, &error) || !dc ||
+            !PlayEmf(data, *dc, target, &error)) {
+            ShowPrintError("Page " + std::to_string(n) + " could not be printed: " + error);
+            break;
+        }
+        // The status dialog's Abort is served here, between pages.
+        ProcessPendingMessages();
+        if (!printer.Printing()) break;  // aborted
+        if (!PageFileExists(n + 1, kind)) break;
+        if (!printer.NewPage()) {
+            ShowPrintError(printer.LastError());
+            break;
+        }
+    }
+    if (printer.Printing()) printer.EndDoc();
+}
+
+}  // namespace quillon
