@@ -11,6 +11,7 @@
 #include "platform/printer.h"
 #include "platform/rounding.h"
 #include "platform/screen.h"
+#include "platform/string_table.h"
 #include "platform/temp_dir.h"
 
 namespace quillon {
@@ -92,6 +93,11 @@ bool IsGenericPrinter() {
     const int index = printer.PrinterIndex();
     if (index < 0 || index >= static_cast<int>(names.size())) return false;
     return names[static_cast<std::size_t>(index)].compare(0, 7, "Generic") == 0;
+}
+
+std::string LoadSuiteText(int id, const std::string& def) {
+    std::string text = LoadStr(id);
+    return text.empty() ? def : text;
 }
 
 void TrimTrailingSpaces(std::string& text) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/string_table.h"
 #include "platform/temp_dir.h"
 
 namespace quillon {
@@ -163,6 +164,20 @@ TEST_F(PageFiles, NoDirectoryMeansNoFileName) {
     SetTempDirBaseForTesting(base_ + "/missing");
     EXPECT_EQ(PageFileName(1, poViewer), "");
     EXPECT_EQ(DeletePageFiles(poViewer), 0);
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST(LoadSuiteText, DefaultUnlessTheStringTableHoldsTheNumber) {
+    EXPECT_EQ(LoadSuiteText(17038, "Print Status"), "Print Status");
+    SetResourceString(17038, "Druckstatus");
+    EXPECT_EQ(LoadSuiteText(17038, "Print Status"), "Druckstatus");
+    SetResourceString(17038, "");
+    EXPECT_EQ(LoadSuiteText(17038, "Print Status"), "Print Status");
 }
 
 }  // namespace
