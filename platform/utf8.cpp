@@ -3,7 +3,9 @@
 namespace quillon::utf8 {
 
 namespace {
-constexpr bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+constexpr bool IsContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
 }  // namespace
 
 Decoded DecodeOne(std::string_view text) noexcept {
