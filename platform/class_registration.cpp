@@ -6,7 +6,10 @@
 #include <mutex>
 
 #include "platform/components.h"
+#include "platform/ext_controls.h"
+#include "platform/forms.h"
 #include "platform/properties.h"
+#include "platform/std_controls.h"
 
 namespace quillon {
 
@@ -14,7 +17,16 @@ void RegisterPlatformClasses() {
     static std::once_flag once;
     std::call_once(once, [] {
         const TClassInfo* all[] = {
-            &TComponent::StaticClassInfo(),
+            &TForm::StaticClassInfo(),        &TLabel::StaticClassInfo(),
+            &TEdit::StaticClassInfo(),        &TMaskEdit::StaticClassInfo(),
+            &TMemo::StaticClassInfo(),        &TButton::StaticClassInfo(),
+            &TBitBtn::StaticClassInfo(),      &TCheckBox::StaticClassInfo(),
+            &TRadioButton::StaticClassInfo(), &TGroupBox::StaticClassInfo(),
+            &TRadioGroup::StaticClassInfo(),  &TComboBox::StaticClassInfo(),
+            &TScrollBox::StaticClassInfo(),   &TShape::StaticClassInfo(),
+            &TBevel::StaticClassInfo(),       &TImage::StaticClassInfo(),
+            &TStringGrid::StaticClassInfo(),  &TRichEdit::StaticClassInfo(),
+            &TPanel::StaticClassInfo(),
         };
         (void)all;
     });

@@ -244,6 +244,17 @@ class Reader {
                 if (v.kind != TFormValue::Binary) WrongType(prop, p);
                 value = v.bytes;
                 break;
+            case TPropKind::IntList: {
+                if (v.kind != TFormValue::List) WrongType(prop, p);
+                std::vector<std::int64_t> list;
+                for (const TFormValue& item : v.items) {
+                    if (item.kind != TFormValue::Integer || item.integer < INT32_MIN || item.integer > INT32_MAX)
+                        throw Fault{item.line, "wrong value type in '" + p.path + "': only integers may be listed"};
+                    list.push_back(item.integer);
+                }
+                value = std::move(list);
+                break;
+            }
             case TPropKind::Object:
                 throw Fault{p.line, "'" + p.path + "' takes sub-properties, not a value"};
             case TPropKind::Component:
@@ -348,14 +359,18 @@ class Writer {
         out_ += "end\n";
     }
 
-    void Properties(void* target, const TClassInfo& cls, const std::string& prefix, int depth) {
+    // `defaults`: an object of the same class whose values are not written
+    // (nullptr: the stored defaults of the table decide).
+    void Properties(void* target, const TClassInfo& cls, const std::string& prefix, int depth,
+                    const void* defaults = nullptr) {
         for (const TPropInfo* p : cls.AllProperties()) {
             if (p->stored && !p->stored(target)) continue;
             const std::string path = prefix + p->name;
             switch (p->kind) {
                 case TPropKind::Object: {
                     void* sub = p->object(target);
-                    if (sub) Properties(sub, *p->objectClass, path + ".", depth);
+                    const void* subDefaults = p->objectDefaults ? p->objectDefaults(target) : nullptr;
+                    if (sub) Properties(sub, *p->objectClass, path + ".", depth, subDefaults);
                     continue;
                 }
                 case TPropKind::Strings: {
@@ -387,12 +402,16 @@ class Writer {
                     break;
             }
             const TPropValue v = p->get(target);
-            if (p->storedDefault) {
+            if (defaults) {
+                if (p->get(defaults) == v) continue;
+            } else if (p->storedDefault) {
                 if (*p->storedDefault == v) continue;
             } else if ((std::holds_alternative<std::string>(v) &&
                         std::get<std::string>(v).empty()) ||
                        (std::holds_alternative<std::vector<std::uint8_t>>(v) &&
-                        std::get<std::vector<std::uint8_t>>(v).empty())) {
+                        std::get<std::vector<std::uint8_t>>(v).empty()) ||
+                       (std::holds_alternative<std::vector<std::int64_t>>(v) &&
+                        std::get<std::vector<std::int64_t>>(v).empty())) {
                 continue;
             }
             Line(depth, path, Format(*p, v, depth));

@@ -43,6 +43,7 @@ enum class TPropKind {
     Set,        // [ids] of its TEnumInfo; value is the bit mask
     Color,      // a colour identifier or $00BBGGRR
     Strings,    // a string list ( 'a' 'b' ), kept in a TStrings
+    IntList,    // a list of integers ( 64 30 30 )
     Binary,     // { hex bytes }
     Object,     // an owned sub-object whose own properties are written with dots
     Component,  // a reference by name to another component of the same form
@@ -50,7 +51,8 @@ enum class TPropKind {
 };
 
 using TPropValue = std::variant<std::monostate, std::int64_t, double, bool, std::string,
-                                std::vector<std::string>, std::vector<std::uint8_t>, TComponent*>;
+                                std::vector<std::string>, std::vector<std::uint8_t>, TComponent*,
+                                std::vector<std::int64_t>>;
 
 // One published property. Accessors take the object as void*: a pointer to the
 // TObject of a component class, or to the object itself for a plain class
@@ -266,6 +268,22 @@ class TClassBuilder {
         return Add(std::move(p));
     }
 
+    // A list of integers (column widths ...); `get` returns a vector of ints,
+    // `set` takes one. Written only when `stored` holds (else never).
+    template <class G, class S>
+    TClassBuilder& IntList(std::string name, G get, S set) {
+        TPropInfo p = Base(std::move(name), TPropKind::IntList);
+        p.get = [get](const void* o) -> TPropValue {
+            const auto& v = std::invoke(get, Obj(o));
+            return std::vector<std::int64_t>(v.begin(), v.end());
+        };
+        p.set = [set](void* o, const TPropValue& v) {
+            const auto& list = std::get<std::vector<std::int64_t>>(v);
+            std::invoke(set, Obj(o), std::vector<int>(list.begin(), list.end()));
+        };
+        return Add(std::move(p));
+    }
+
     // A string list owned by the object; `get` returns TStrings& or TStrings*.
     template <class G>
     TClassBuilder& Strings(std::string name, G get) {
@@ -312,6 +330,18 @@ class TClassBuilder {
         };
         p.eventName = [member](const void* o) { return (Obj(o).*member).HandlerName(); };
         return Add(std::move(p));
+    }
+
+    // The last added sub-object property is written against the object that
+    // `defaults` returns (nullptr: against the sub-object class's own defaults).
+    template <class D>
+    TClassBuilder& DefaultsFrom(D defaults) {
+        info_->LastProperty().objectDefaults = [defaults](const void* o) -> const void* {
+            auto* d = defaults(Obj(o));
+            return d ? SubObject(const_cast<std::remove_const_t<std::remove_pointer_t<decltype(d)>>*>(d))
+                     : nullptr;
+        };
+        return *this;
     }
 
     // Only write the last added property when `pred` holds.
