@@ -50,7 +50,7 @@ constexpr std::size_t kFlushAt = 1 << 16;
 
 // Collects output and hands it to the sink in large blocks.
 class Writer {
-public:
+  public:
     explicit Writer(ByteSink& sink) : sink_(sink) { buffer_.reserve(kFlushAt + 4096); }
     std::string& buffer() { return buffer_; }
     // False once output can no longer be written.
@@ -69,7 +69,7 @@ public:
     bool failed() const { return failed_; }
     bool closed() const { return closed_; }
 
-private:
+  private:
     ByteSink& sink_;
     std::string buffer_;
     bool failed_ = false;
@@ -83,10 +83,11 @@ void AppendInt(std::string& out, int value) {
 }
 
 const char* const kKeys[] = {
-    "Data", "System", "Vowels", "Constants", "VTotal", "CTotal", "Total", "VTot1", "VTot2",
-    "CTot1", "CTot2", "Tot1", "Tot2", "V1", "V2", "V3", "V4", "V5", "V6", "V7", "V8", "V9",
-    "C1", "C2", "C3", "C4", "C5", "C6", "C7", "C8", "C9", "T1", "T2", "T3", "T4", "T5",
-    "T6", "T7", "T8", "T9", "vvt", "cct", "ttt"};
+    "Data",  "System", "Vowels", "Constants", "VTotal", "CTotal", "Total", "VTot1", "VTot2",
+    "CTot1", "CTot2",  "Tot1",   "Tot2",      "V1",     "V2",     "V3",    "V4",    "V5",
+    "V6",    "V7",     "V8",     "V9",        "C1",     "C2",     "C3",    "C4",    "C5",
+    "C6",    "C7",     "C8",     "C9",        "T1",     "T2",     "T3",    "T4",    "T5",
+    "T6",    "T7",     "T8",     "T9",        "vvt",    "cct",    "ttt"};
 
 // The numeric fields after Data, System, Vowels and Constants, in key order.
 // Absent reductions are nullopt.
@@ -121,9 +122,15 @@ void AppendJsonString(std::string& out, std::string_view text) {
             out.push_back(static_cast<char>(c));
         } else if (c < 0x20) {
             switch (c) {
-                case '\n': out += "\\n"; break;
-                case '\r': out += "\\r"; break;
-                case '\t': out += "\\t"; break;
+                case '\n':
+                    out += "\\n";
+                    break;
+                case '\r':
+                    out += "\\r";
+                    break;
+                case '\t':
+                    out += "\\t";
+                    break;
                 default:
                     out += "\\u00";
                     out.push_back(kHex[c >> 4]);
@@ -350,7 +357,7 @@ std::optional<std::string> ParseOptions(const std::vector<std::string_view>& arg
 }
 
 class Analyser {
-public:
+  public:
     Analyser(const Options& opt, AnalyseStreams& s) : opt_(opt), s_(s), out_(s.out) {
         if (opt_.format == Format::Csv) WriteCsvHeader(out_.buffer());
     }
@@ -361,12 +368,19 @@ public:
             Refuse(origin, number);
             return true;
         }
-        const NameAnalysis a = AnalyseName(name, opt_.system);
+        AnalyseName(name, opt_.system, a_);
+        const NameAnalysis& a = a_;
         std::string& buf = out_.buffer();
         switch (opt_.format) {
-            case Format::Json: WriteJson(buf, a); break;
-            case Format::Csv: WriteCsv(buf, a); break;
-            case Format::Text: WriteText(buf, a, s_.outIsTerminal, first_); break;
+            case Format::Json:
+                WriteJson(buf, a);
+                break;
+            case Format::Csv:
+                WriteCsv(buf, a);
+                break;
+            case Format::Text:
+                WriteText(buf, a, s_.outIsTerminal, first_);
+                break;
         }
         first_ = false;
         return out_.MaybeFlush();
@@ -398,10 +412,11 @@ public:
         s_.err.Write(text, closed);
     }
 
-private:
+  private:
     const Options& opt_;
     AnalyseStreams& s_;
     Writer out_;
+    NameAnalysis a_;  // reused for every name
     bool first_ = true;
     bool refused_ = false;
 };
@@ -409,7 +424,7 @@ private:
 // Reads names line by line in large blocks; a line may span blocks.
 void AnalyseInput(Analyser& analyser, ByteSource& in) {
     constexpr std::size_t kBlock = 1 << 16;
-    std::string pending;  // the start of a line whose end has not been read yet
+    std::string pending;    // the start of a line whose end has not been read yet
     bool overlong = false;  // the pending line passed kMaxLineBytes and was dropped
     std::vector<char> block(kBlock);
     std::size_t line = 0;

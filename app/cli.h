@@ -12,7 +12,7 @@ namespace quillon {
 // Where the command reads names from: Read returns bytes read, 0 at the end,
 // -1 on an error.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     virtual long Read(char* buffer, std::size_t size) = 0;
 };
@@ -20,35 +20,35 @@ public:
 // Where output goes. Write returns false when the reader has gone away (a
 // closed pipe) or on another error, with `closed` telling which.
 class ByteSink {
-public:
+  public:
     virtual ~ByteSink() = default;
     virtual bool Write(std::string_view bytes, bool& closed) = 0;
 };
 
 // File-descriptor backed source and sink (standard input and output).
 class FdSource final : public ByteSource {
-public:
+  public:
     explicit FdSource(int fd) : fd_(fd) {}
     long Read(char* buffer, std::size_t size) override;
 
-private:
+  private:
     int fd_;
 };
 
 class FdSink final : public ByteSink {
-public:
+  public:
     explicit FdSink(int fd) : fd_(fd) {}
     bool Write(std::string_view bytes, bool& closed) override;
 
-private:
+  private:
     int fd_;
 };
 
 struct AnalyseStreams {
     ByteSource& in;
     ByteSink& out;
-    ByteSink& err;        // messages for standard error, one per line
-    bool outIsTerminal;   // mark equal-digit numbers in colour instead of '*'
+    ByteSink& err;       // messages for standard error, one per line
+    bool outIsTerminal;  // mark equal-digit numbers in colour instead of '*'
 };
 
 // Exit status: 0 when every name was analysed, 1 when a name was refused or
@@ -67,7 +67,7 @@ inline constexpr std::size_t kMaxLineBytes = 4096;
 
 // A sink that collects everything (tests, messages).
 class StringSink final : public ByteSink {
-public:
+  public:
     bool Write(std::string_view bytes, bool& closed) override {
         closed = false;
         text.append(bytes);

@@ -39,6 +39,31 @@ struct AsciiTable {
 };
 constexpr AsciiTable kTable;
 
+// The same table in the form the analysis loop wants: what each byte writes
+// into the two lines and adds to the three sums, so the loop needs no branch.
+struct Step {
+    char vowelChar, consonantChar;          // a digit or a space
+    unsigned char vowel, consonant, digit;  // values added; 0 for none
+};
+struct StepTable {
+    std::array<Step, 128> entry[2];
+    constexpr StepTable() : entry{} {
+        for (int s = 0; s < 2; ++s) {
+            for (int ch = 0; ch < 128; ++ch) {
+                const LetterValue lv = kTable.entry[s][ch];
+                const auto value = static_cast<unsigned char>(lv.value);
+                const char digit = static_cast<char>('0' + lv.value);
+                Step st{' ', ' ', 0, 0, 0};
+                if (lv.kind == CharClass::Vowel) st.vowelChar = digit, st.vowel = value;
+                if (lv.kind == CharClass::Consonant) st.consonantChar = digit, st.consonant = value;
+                if (lv.kind == CharClass::Digit) st.digit = value;
+                entry[s][ch] = st;
+            }
+        }
+    }
+};
+constexpr StepTable kSteps;
+
 }  // namespace
 
 const char* NumberSystemText(NumberSystem system) {
@@ -72,42 +97,45 @@ DigitCounts CountDigits(std::string_view vowels, std::string_view constants) {
 
 NameAnalysis AnalyseName(std::string_view name, NumberSystem system) {
     NameAnalysis a;
+    AnalyseName(name, system, a);
+    return a;
+}
+
+void AnalyseName(std::string_view name, NumberSystem system, NameAnalysis& a) {
     a.Data.assign(name);
     a.System = system;
-    a.Vowels.reserve(name.size());
-    a.Constants.reserve(name.size());
-    const auto& table = kTable.entry[system == NumberSystem::Chaldean ? 1 : 0];
+    // A line never has more characters than the name has bytes: build both in
+    // place and trim them to the character count at the end.
+    a.Vowels.resize(name.size());
+    a.Constants.resize(name.size());
+    char* const vowels = a.Vowels.data();
+    char* const consonants = a.Constants.data();
+    const auto& steps = kSteps.entry[system == NumberSystem::Chaldean ? 1 : 0];
+    // Counts by value; index 0 collects the characters that are not letters.
+    int vowelCount[10] = {}, consonantCount[10] = {};
     int vowelSum = 0, consonantSum = 0, digitSum = 0;
-    for (std::size_t i = 0; i < name.size();) {
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < name.size(); ++chars) {
         const auto byte = static_cast<unsigned char>(name[i]);
-        LetterValue lv{CharClass::Other, 0};
-        if (byte < 0x80) {
-            lv = table[byte];
+        Step st{' ', ' ', 0, 0, 0};
+        if (byte < 0x80) [[likely]] {
+            st = steps[byte];
             ++i;
         } else {
             i += utf8::DecodeOne(name.substr(i)).length;  // never a letter of ours
         }
-        const char digit = static_cast<char>('0' + lv.value);
-        switch (lv.kind) {
-            case CharClass::Vowel:
-                vowelSum += lv.value;
-                a.Vowels.push_back(digit);
-                a.Constants.push_back(' ');
-                break;
-            case CharClass::Consonant:
-                consonantSum += lv.value;
-                a.Vowels.push_back(' ');
-                a.Constants.push_back(digit);
-                break;
-            case CharClass::Digit:
-                digitSum += lv.value;
-                [[fallthrough]];
-            case CharClass::Other:
-                a.Vowels.push_back(' ');
-                a.Constants.push_back(' ');
-                break;
-        }
+        vowels[chars] = st.vowelChar;
+        consonants[chars] = st.consonantChar;
+        vowelSum += st.vowel;
+        consonantSum += st.consonant;
+        digitSum += st.digit;
+        ++vowelCount[st.vowel];
+        ++consonantCount[st.consonant];
     }
+    DigitCounts g;
+    for (int n = 0; n < 9; ++n) g.v[n] = vowelCount[n + 1], g.c[n] = consonantCount[n + 1];
+    a.Vowels.resize(chars);
+    a.Constants.resize(chars);
     a.VTotal = vowelSum;
     a.CTotal = consonantSum;
     a.Total = vowelSum + consonantSum + digitSum;
@@ -116,7 +144,8 @@ NameAnalysis AnalyseName(std::string_view name, NumberSystem system) {
     a.CTot1 = rc.first, a.CTot2 = rc.second;
     a.Tot1 = rt.first, a.Tot2 = rt.second;
 
-    const DigitCounts g = CountDigits(a.Vowels, a.Constants);
+    // The grid, counted on the way: the same as CountDigits over the two lines.
+    int vvt = 0, cct = 0;
     int* const vs[9] = {&a.V1, &a.V2, &a.V3, &a.V4, &a.V5, &a.V6, &a.V7, &a.V8, &a.V9};
     int* const cs[9] = {&a.C1, &a.C2, &a.C3, &a.C4, &a.C5, &a.C6, &a.C7, &a.C8, &a.C9};
     int* const ts[9] = {&a.T1, &a.T2, &a.T3, &a.T4, &a.T5, &a.T6, &a.T7, &a.T8, &a.T9};
@@ -124,37 +153,35 @@ NameAnalysis AnalyseName(std::string_view name, NumberSystem system) {
         *vs[n] = g.v[n];
         *cs[n] = g.c[n];
         *ts[n] = g.v[n] + g.c[n];
+        vvt += g.v[n];
+        cct += g.c[n];
     }
-    a.vvt = g.vvt;
-    a.cct = g.cct;
-    a.ttt = g.vvt + g.cct;
-    return a;
+    a.vvt = vvt;
+    a.cct = cct;
+    a.ttt = vvt + cct;
 }
 
 int NameAnalysis::V(int n) const {
-    static constexpr int NameAnalysis::*k[9] = {&NameAnalysis::V1, &NameAnalysis::V2,
-                                                &NameAnalysis::V3, &NameAnalysis::V4,
-                                                &NameAnalysis::V5, &NameAnalysis::V6,
-                                                &NameAnalysis::V7, &NameAnalysis::V8,
-                                                &NameAnalysis::V9};
+    static constexpr int NameAnalysis::*k[9] = {
+        &NameAnalysis::V1, &NameAnalysis::V2, &NameAnalysis::V3,
+        &NameAnalysis::V4, &NameAnalysis::V5, &NameAnalysis::V6,
+        &NameAnalysis::V7, &NameAnalysis::V8, &NameAnalysis::V9};
     return n >= 1 && n <= 9 ? this->*k[n - 1] : 0;
 }
 
 int NameAnalysis::C(int n) const {
-    static constexpr int NameAnalysis::*k[9] = {&NameAnalysis::C1, &NameAnalysis::C2,
-                                                &NameAnalysis::C3, &NameAnalysis::C4,
-                                                &NameAnalysis::C5, &NameAnalysis::C6,
-                                                &NameAnalysis::C7, &NameAnalysis::C8,
-                                                &NameAnalysis::C9};
+    static constexpr int NameAnalysis::*k[9] = {
+        &NameAnalysis::C1, &NameAnalysis::C2, &NameAnalysis::C3,
+        &NameAnalysis::C4, &NameAnalysis::C5, &NameAnalysis::C6,
+        &NameAnalysis::C7, &NameAnalysis::C8, &NameAnalysis::C9};
     return n >= 1 && n <= 9 ? this->*k[n - 1] : 0;
 }
 
 int NameAnalysis::T(int n) const {
-    static constexpr int NameAnalysis::*k[9] = {&NameAnalysis::T1, &NameAnalysis::T2,
-                                                &NameAnalysis::T3, &NameAnalysis::T4,
-                                                &NameAnalysis::T5, &NameAnalysis::T6,
-                                                &NameAnalysis::T7, &NameAnalysis::T8,
-                                                &NameAnalysis::T9};
+    static constexpr int NameAnalysis::*k[9] = {
+        &NameAnalysis::T1, &NameAnalysis::T2, &NameAnalysis::T3,
+        &NameAnalysis::T4, &NameAnalysis::T5, &NameAnalysis::T6,
+        &NameAnalysis::T7, &NameAnalysis::T8, &NameAnalysis::T9};
     return n >= 1 && n <= 9 ? this->*k[n - 1] : 0;
 }
 
@@ -162,6 +189,8 @@ std::string NumberText(std::optional<int> value) {
     return value ? std::to_string(*value) : std::string();
 }
 
-bool HasEqualDigits(std::string_view text) { return text.size() == 2 && text[0] == text[1]; }
+bool HasEqualDigits(std::string_view text) {
+    return text.size() == 2 && text[0] == text[1];
+}
 
 }  // namespace quillon

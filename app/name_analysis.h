@@ -62,6 +62,10 @@ struct NameAnalysis {
 // one such character.
 NameAnalysis AnalyseName(std::string_view name, NumberSystem system);
 
+// The same into an existing record, reusing its text buffers (the window and
+// the command line rerun the analysis many times over one record).
+void AnalyseName(std::string_view name, NumberSystem system, NameAnalysis& into);
+
 // Reductions of one sum: R1 = S / 10 + S % 10 for any S of two or more digits
 // (for three digits that is the first two digits as a number plus the third);
 // R2 = the digit sum of R1 when R1 has two or more digits.

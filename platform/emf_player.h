@@ -1,0 +1,48 @@
+#pragma once
+// Playback of enhanced metafiles onto any device context, and a parse-only pass.
+//
+// Reading is bounds-checked: the header is validated before anything is played; every
+// record's size is checked against the bytes left (and against its type's fixed part)
+// before it is read; variable parts (points, text, counts, bitmaps, regions) are checked
+// against the record with overflow-free arithmetic before anything is allocated; object
+// indices are checked against the header's object count; an unknown record is skipped by its
+// size. A malformed record ends playback with an error that names it; what came before it
+// has been drawn. The loop always moves on by the record's size, which is at least 8 bytes,
+// so it ends.
+//
+// Playback maps the picture frame onto the destination rectangle and folds the file's own
+// mapping (mapping mode, extents, origins, world transform) into the destination's world
+// transform; the destination's own mapping mode stays in charge of its scaling. The
+// destination's state is saved before and restored after.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "platform/device_context.h"
+#include "platform/emf_format.h"
+
+namespace quillon {
+
+// Plays `emf` onto `dc` with the picture frame mapped onto `rect` (logical units of dc).
+// False with a reason when the data is not a well-formed metafile.
+bool PlayEmf(std::span<const std::uint8_t> emf, DeviceContext& dc, const TRect& rect,
+             std::string* error = nullptr);
+
+struct EmfParseResult {
+    bool ok = false;
+    std::string error;          // the reason when !ok
+    std::uint32_t records = 0;  // records read, the end record included
+    std::uint32_t skipped = 0;  // records of types that are not played
+    std::optional<EmfHeaderInfo> header;
+};
+
+// Reads and checks every record exactly as playback does, without drawing.
+EmfParseResult ParseEmf(std::span<const std::uint8_t> emf);
+
+// Page size the file was recorded for: from its page comment, else the header bounds
+// from (0, 0) to their bottom-right corner (files made elsewhere). nullopt when invalid.
+std::optional<EmfPageInfo> EmfPageSize(std::span<const std::uint8_t> emf,
+                                       std::string* error = nullptr);
+
+}  // namespace quillon

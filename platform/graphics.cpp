@@ -1,0 +1,658 @@
+#include "platform/graphics.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <limits>
+
+#include "platform/dib.h"
+#include "platform/emf_format.h"
+#include "platform/graphics_backend.h"
+
+namespace quillon {
+
+namespace {
+
+// The classic system palette (the platform's standard colour scheme), by index.
+constexpr std::array<TColor, 25> kSystemPalette = {
+    0xC0C0C0,  // scroll bar
+    0x808000,  // desktop background
+    0x800000,  // active caption
+    0x808080,  // inactive caption
+    0xC0C0C0,  // menu
+    0xFFFFFF,  // window
+    0x000000,  // window frame
+    0x000000,  // menu text
+    0x000000,  // window text
+    0xFFFFFF,  // caption text
+    0xC0C0C0,  // active border
+    0xC0C0C0,  // inactive border
+    0x808080,  // application workspace
+    0x800000,  // highlight
+    0xFFFFFF,  // highlight text
+    0xC0C0C0,  // button face
+    0x808080,  // button shadow
+    0x808080,  // grey text
+    0x000000,  // button text
+    0xC0C0C0,  // inactive caption text
+    0xFFFFFF,  // button highlight
+    0x000000,  // 3-D dark shadow
+    0xC0C0C0,  // 3-D light
+    0x000000,  // tooltip text
+    0xE1FFFF,  // tooltip background
+};
+
+struct ColorName {
+    TColor value;
+    const char* name;
+};
+
+constexpr ColorName kColorNames[] = {
+    {clBlack, "clBlack"},
+    {clMaroon, "clMaroon"},
+    {clGreen, "clGreen"},
+    {clOlive, "clOlive"},
+    {clNavy, "clNavy"},
+    {clPurple, "clPurple"},
+    {clTeal, "clTeal"},
+    {clGray, "clGray"},
+    {clSilver, "clSilver"},
+    {clRed, "clRed"},
+    {clLime, "clLime"},
+    {clYellow, "clYellow"},
+    {clBlue, "clBlue"},
+    {clFuchsia, "clFuchsia"},
+    {clAqua, "clAqua"},
+    {clWhite, "clWhite"},
+    {clScrollBar, "clScrollBar"},
+    {clBackground, "clBackground"},
+    {clActiveCaption, "clActiveCaption"},
+    {clInactiveCaption, "clInactiveCaption"},
+    {clMenu, "clMenu"},
+    {clWindow, "clWindow"},
+    {clWindowFrame, "clWindowFrame"},
+    {clMenuText, "clMenuText"},
+    {clWindowText, "clWindowText"},
+    {clCaptionText, "clCaptionText"},
+    {clActiveBorder, "clActiveBorder"},
+    {clInactiveBorder, "clInactiveBorder"},
+    {clAppWorkSpace, "clAppWorkSpace"},
+    {clHighlight, "clHighlight"},
+    {clHighlightText, "clHighlightText"},
+    {clBtnFace, "clBtnFace"},
+    {clBtnShadow, "clBtnShadow"},
+    {clGrayText, "clGrayText"},
+    {clBtnText, "clBtnText"},
+    {clInactiveCaptionText, "clInactiveCaptionText"},
+    {clBtnHighlight, "clBtnHighlight"},
+    {cl3DDkShadow, "cl3DDkShadow"},
+    {cl3DLight, "cl3DLight"},
+    {clInfoText, "clInfoText"},
+    {clInfoBk, "clInfoBk"},
+    {clNone, "clNone"},
+    {clDefault, "clDefault"},
+};
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SetError(std::string* error, const std::string& reason) {
+    if (error) *error = reason;
+    return false;
+}
+
+}  // namespace
+
+TColor ColorToRGB(TColor color) {
+    if (color >= 0) return color;
+    const std::uint32_t index = static_cast<std::uint32_t>(color) & 0xFF;
+    return index < kSystemPalette.size() ? kSystemPalette[index] : 0;
+}
+
+TColorRef ColorToColorRef(TColor color) {
+    return static_cast<TColorRef>(ColorToRGB(color)) & 0x00FFFFFFu;
+}
+
+std::optional<std::string> ColorToIdent(TColor color) {
+    for (const ColorName& c : kColorNames) {
+        if (c.value == color) return std::string(c.name);
+    }
+    return std::nullopt;
+}
+
+std::optional<TColor> IdentToColor(std::string_view ident) {
+    for (const ColorName& c : kColorNames) {
+        if (EqualsIgnoreCase(ident, c.name)) return c.value;
+    }
+    return std::nullopt;
+}
+
+std::string ColorToString(TColor color) {
+    if (auto ident = ColorToIdent(color)) return *ident;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "$%.8X", static_cast<unsigned>(color));
+    return buf;
+}
+
+std::optional<TColor> StringToColor(std::string_view text) {
+    if (auto c = IdentToColor(text)) return c;
+    if (text.empty()) return std::nullopt;
+    bool negative = false;
+    std::size_t pos = 0;
+    if (text[0] == '-') {
+        negative = true;
+        pos = 1;
+    }
+    int base = 10;
+    if (pos < text.size() && text[pos] == '$') {
+        base = 16;
+        ++pos;
+    } else if (text.size() > pos + 1 && text[pos] == '0' &&
+               (text[pos + 1] == 'x' || text[pos + 1] == 'X')) {
+        base = 16;
+        pos += 2;
+    }
+    if (pos >= text.size()) return std::nullopt;
+    std::uint64_t value = 0;
+    for (; pos < text.size(); ++pos) {
+        const int ch = std::tolower(static_cast<unsigned char>(text[pos]));
+        int digit;
+        if (ch >= '0' && ch <= '9')
+            digit = ch - '0';
+        else if (base == 16 && ch >= 'a' && ch <= 'f')
+            digit = ch - 'a' + 10;
+        else
+            return std::nullopt;
+        value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+        if (value > 0xFFFFFFFFull) return std::nullopt;
+    }
+    if (base == 10 && !negative && value > 0x7FFFFFFFull) return std::nullopt;
+    if (negative) {
+        if (value > 0x80000000ull) return std::nullopt;
+        return static_cast<TColor>(-static_cast<std::int64_t>(value));
+    }
+    return static_cast<TColor>(static_cast<std::uint32_t>(value));
+}
+
+int MulDiv(int a, int b, int c) {
+    if (c == 0) return -1;
+    std::int64_t product = static_cast<std::int64_t>(a) * b;
+    const bool negative = (product < 0) != (c < 0);
+    std::int64_t absProduct = product < 0 ? -product : product;
+    std::int64_t absC = c < 0 ? -static_cast<std::int64_t>(c) : c;
+    std::int64_t q = (absProduct + absC / 2) / absC;  // halves away from zero
+    std::int64_t r = negative ? -q : q;
+    if (r > std::numeric_limits<int>::max() || r < std::numeric_limits<int>::min()) return -1;
+    return static_cast<int>(r);
+}
+
+TRect IntersectRect(const TRect& a, const TRect& b) {
+    TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
+            std::min(a.Bottom, b.Bottom)};
+    if (r.IsEmpty()) return TRect{};
+    return r;
+}
+
+void TGraphicsObject::Changed() {
+    if (onChange_) onChange_(*this);
+}
+
+// --- TFont -----------------------------------------------------------------------------------
+
+TFont::TFont()
+    : name_("MS Sans Serif"),
+      height_(-11),
+      pixelsPerInch_(96),
+      color_(clWindowText),
+      charset_(DEFAULT_CHARSET),
+      pitch_(fpDefault) {}
+
+TFont::TFont(const TFont& other)
+    : TGraphicsObject(),
+      name_(other.name_),
+      height_(other.height_),
+      pixelsPerInch_(other.pixelsPerInch_),
+      style_(other.style_),
+      color_(other.color_),
+      charset_(other.charset_),
+      pitch_(other.pitch_) {}
+
+TFont& TFont::operator=(const TFont& other) {
+    if (this != &other) {
+        name_ = other.name_;
+        height_ = other.height_;
+        pixelsPerInch_ = other.pixelsPerInch_;
+        style_ = other.style_;
+        color_ = other.color_;
+        charset_ = other.charset_;
+        pitch_ = other.pitch_;
+        Changed();
+    }
+    return *this;
+}
+
+void TFont::SetName(const std::string& name) {
+    if (name == name_) return;
+    name_ = name;
+    Changed();
+}
+
+void TFont::SetHeight(int height) {
+    if (height == height_) return;
+    height_ = height;
+    Changed();
+}
+
+int TFont::Size() const {
+    return -MulDiv(height_, 72, pixelsPerInch_);
+}
+
+void TFont::SetSize(int points) {
+    SetHeight(-MulDiv(points, pixelsPerInch_, 72));
+}
+
+void TFont::SetPixelsPerInch(int ppi) {
+    if (ppi <= 0 || ppi == pixelsPerInch_) return;
+    pixelsPerInch_ = ppi;
+    Changed();
+}
+
+void TFont::SetStyle(TFontStyles style) {
+    if (style == style_) return;
+    style_ = style;
+    Changed();
+}
+
+void TFont::SetColor(TColor color) {
+    if (color == color_) return;
+    color_ = color;
+    Changed();
+}
+
+void TFont::SetCharset(std::uint8_t charset) {
+    if (charset == charset_) return;
+    charset_ = charset;
+    Changed();
+}
+
+void TFont::SetPitch(TFontPitch pitch) {
+    if (pitch == pitch_) return;
+    pitch_ = pitch;
+    Changed();
+}
+
+void TFont::Assign(const TFont& source) {
+    if (this == &source) return;
+    name_ = source.name_;
+    style_ = source.style_;
+    color_ = source.color_;
+    charset_ = source.charset_;
+    pitch_ = source.pitch_;
+    if (pixelsPerInch_ == source.pixelsPerInch_) {
+        height_ = source.height_;
+    } else {
+        height_ = -MulDiv(source.Size(), pixelsPerInch_, 72);
+    }
+    Changed();
+}
+
+LogFont TFont::ToLogFont() const {
+    LogFont f;
+    f.height = height_;
+    f.weight = style_.Contains(fsBold) ? FW_BOLD : FW_NORMAL;
+    f.italic = style_.Contains(fsItalic);
+    f.underline = style_.Contains(fsUnderline);
+    f.strikeOut = style_.Contains(fsStrikeOut);
+    f.charSet = charset_;
+    f.pitchAndFamily = pitch_ == fpFixed ? 1 : pitch_ == fpVariable ? 2 : 0;
+    f.faceName = CutFaceName(name_);
+    return f;
+}
+
+bool TFont::SameAs(const TFont& o) const {
+    return name_ == o.name_ && height_ == o.height_ && pixelsPerInch_ == o.pixelsPerInch_ &&
+           style_ == o.style_ && color_ == o.color_ && charset_ == o.charset_ && pitch_ == o.pitch_;
+}
+
+// --- TPen, TBrush ------------------------------------------------------------------------------
+
+TPen& TPen::operator=(const TPen& other) {
+    if (this != &other) {
+        color_ = other.color_;
+        width_ = other.width_;
+        style_ = other.style_;
+        Changed();
+    }
+    return *this;
+}
+
+void TPen::SetColor(TColor color) {
+    if (color == color_) return;
+    color_ = color;
+    Changed();
+}
+
+void TPen::SetWidth(int width) {
+    if (width == width_) return;
+    width_ = width;
+    Changed();
+}
+
+void TPen::SetStyle(TPenStyle style) {
+    if (style == style_) return;
+    style_ = style;
+    Changed();
+}
+
+LogPen TPen::ToLogPen() const {
+    static constexpr std::uint32_t kStyles[] = {PS_SOLID,      PS_DASH, PS_DOT,        PS_DASHDOT,
+                                                PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
+    return LogPen{kStyles[style_ <= psInsideFrame ? style_ : 0], width_, ColorToColorRef(color_)};
+}
+
+TBrush& TBrush::operator=(const TBrush& other) {
+    if (this != &other) {
+        color_ = other.color_;
+        style_ = other.style_;
+        Changed();
+    }
+    return *this;
+}
+
+void TBrush::SetColor(TColor color) {
+    if (color == color_) return;
+    color_ = color;
+    Changed();
+}
+
+void TBrush::SetStyle(TBrushStyle style) {
+    if (style == style_) return;
+    style_ = style;
+    Changed();
+}
+
+LogBrush TBrush::ToLogBrush() const {
+    const TColorRef c = ColorToColorRef(color_);
+    switch (style_) {
+        case bsSolid:
+            return LogBrush{BS_SOLID, c, 0};
+        case bsClear:
+            return LogBrush{BS_NULL, c, 0};
+        case bsHorizontal:
+            return LogBrush{BS_HATCHED, c, HS_HORIZONTAL};
+        case bsVertical:
+            return LogBrush{BS_HATCHED, c, HS_VERTICAL};
+        case bsFDiagonal:
+            return LogBrush{BS_HATCHED, c, HS_FDIAGONAL};
+        case bsBDiagonal:
+            return LogBrush{BS_HATCHED, c, HS_BDIAGONAL};
+        case bsCross:
+            return LogBrush{BS_HATCHED, c, HS_CROSS};
+        case bsDiagCross:
+            return LogBrush{BS_HATCHED, c, HS_DIAGCROSS};
+    }
+    return LogBrush{BS_SOLID, c, 0};
+}
+
+// --- TBitmap -----------------------------------------------------------------------------------
+
+TBitmap::TBitmap(int width, int height, std::uint32_t fill) {
+    SetSize(width, height, fill);
+}
+
+bool TBitmap::SetSize(int width, int height, std::uint32_t fill) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    const std::int64_t count = static_cast<std::int64_t>(width) * height;
+    if (count > kMaxBitmapPixels) return false;
+    pixels_.assign(static_cast<std::size_t>(count), fill);
+    width_ = width;
+    height_ = height;
+    Changed();
+    return true;
+}
+
+std::uint32_t TBitmap::Pixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+    return pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                   static_cast<std::size_t>(x)];
+}
+
+void TBitmap::SetPixel(int x, int y, std::uint32_t argb) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+            static_cast<std::size_t>(x)] = argb;
+}
+
+bool TBitmap::LoadFromBytes(std::span<const std::uint8_t> data, std::string* error) {
+    TBitmap decoded;
+    bool ok;
+    if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
+        ok = DecodeBmp(data, decoded, error);
+    } else {
+        ok = GetGraphicsBackend().DecodeImage(data, decoded, error);
+    }
+    if (!ok) return false;
+    width_ = decoded.width_;
+    height_ = decoded.height_;
+    pixels_ = std::move(decoded.pixels_);
+    Changed();
+    return true;
+}
+
+bool TBitmap::LoadFromFile(const std::string& path, std::string* error) {
+    std::vector<std::uint8_t> data;
+    if (!ReadFileBytes(path, data, error)) return false;
+    return LoadFromBytes(data, error);
+}
+
+std::vector<std::uint8_t> TBitmap::SaveToBmp() const {
+    return EncodeBmp32(View());
+}
+
+// --- TMetafile, TIcon ---------------------------------------------------------------------------
+
+bool TMetafile::LoadFromBytes(std::span<const std::uint8_t> data, std::string* error) {
+    auto header = ReadEmfHeader(data, error);
+    if (!header) return false;
+    const TRect frame = header->FramePixels();
+    data_.assign(data.begin(), data.begin() + header->totalBytes);
+    width_ = frame.Right - frame.Left + 1;
+    height_ = frame.Bottom - frame.Top + 1;
+    Changed();
+    return true;
+}
+
+bool TMetafile::LoadFromFile(const std::string& path, std::string* error) {
+    std::vector<std::uint8_t> data;
+    if (!ReadFileBytes(path, data, error)) return false;
+    return LoadFromBytes(data, error);
+}
+
+bool TMetafile::SaveToFile(const std::string& path, std::string* error) const {
+    return WriteFileBytes(path, data_, error);
+}
+
+void TMetafile::Clear() {
+    data_.clear();
+    width_ = height_ = 0;
+    Changed();
+}
+
+bool TIcon::LoadFromBytes(std::span<const std::uint8_t> data, std::string* error) {
+    if (data.size() < 6 || data[0] != 0 || data[1] != 0 || data[2] != 1 || data[3] != 0) {
+        return SetError(error, "not an icon file");
+    }
+    TBitmap image;
+    std::string ignored;
+    // An icon the backend cannot decode is still kept (it is only ever shown, never printed).
+    GetGraphicsBackend().DecodeImage(data, image, &ignored);
+    data_.assign(data.begin(), data.end());
+    image_ = std::move(image);
+    Changed();
+    return true;
+}
+
+// --- TPicture ------------------------------------------------------------------------------------
+
+TPicture::TPicture(const TPicture& other) : TGraphicsObject() {
+    *this = other;
+}
+
+TPicture& TPicture::operator=(const TPicture& other) {
+    if (this == &other) return *this;
+    kind_ = other.kind_;
+    bitmap_ = other.bitmap_ ? std::make_unique<TBitmap>(*other.bitmap_) : nullptr;
+    metafile_ = other.metafile_ ? std::make_unique<TMetafile>(*other.metafile_) : nullptr;
+    icon_ = other.icon_ ? std::make_unique<TIcon>(*other.icon_) : nullptr;
+    if (bitmap_) bitmap_->SetOnChange(nullptr);
+    if (metafile_) metafile_->SetOnChange(nullptr);
+    if (icon_) icon_->SetOnChange(nullptr);
+    Changed();
+    return *this;
+}
+
+TBitmap& TPicture::Bitmap() {
+    if (kind_ != Kind::Bitmap || !bitmap_) {
+        Clear();
+        kind_ = Kind::Bitmap;
+        bitmap_ = std::make_unique<TBitmap>();
+    }
+    return *bitmap_;
+}
+
+TMetafile& TPicture::Metafile() {
+    if (kind_ != Kind::Metafile || !metafile_) {
+        Clear();
+        kind_ = Kind::Metafile;
+        metafile_ = std::make_unique<TMetafile>();
+    }
+    return *metafile_;
+}
+
+TIcon& TPicture::Icon() {
+    if (kind_ != Kind::Icon || !icon_) {
+        Clear();
+        kind_ = Kind::Icon;
+        icon_ = std::make_unique<TIcon>();
+    }
+    return *icon_;
+}
+
+int TPicture::Width() const {
+    switch (kind_) {
+        case Kind::Bitmap:
+            return bitmap_->Width();
+        case Kind::Metafile:
+            return metafile_->Width();
+        case Kind::Icon:
+            return icon_->Width();
+        case Kind::None:
+            break;
+    }
+    return 0;
+}
+
+int TPicture::Height() const {
+    switch (kind_) {
+        case Kind::Bitmap:
+            return bitmap_->Height();
+        case Kind::Metafile:
+            return metafile_->Height();
+        case Kind::Icon:
+            return icon_->Height();
+        case Kind::None:
+            break;
+    }
+    return 0;
+}
+
+bool TPicture::LoadFromBytes(std::span<const std::uint8_t> data, std::string* error) {
+    if (data.size() >= 44 && data[0] == 1 && data[1] == 0 && data[2] == 0 && data[3] == 0 &&
+        data[40] == ' ' && data[41] == 'E' && data[42] == 'M' && data[43] == 'F') {
+        TMetafile m;
+        if (!m.LoadFromBytes(data, error)) return false;
+        Clear();
+        kind_ = Kind::Metafile;
+        metafile_ = std::make_unique<TMetafile>(std::move(m));
+    } else if (data.size() >= 4 && data[0] == 0 && data[1] == 0 && data[2] == 1 && data[3] == 0) {
+        TIcon icon;
+        if (!icon.LoadFromBytes(data, error)) return false;
+        Clear();
+        kind_ = Kind::Icon;
+        icon_ = std::make_unique<TIcon>(std::move(icon));
+    } else {
+        TBitmap b;
+        if (!b.LoadFromBytes(data, error)) return false;
+        Clear();
+        kind_ = Kind::Bitmap;
+        bitmap_ = std::make_unique<TBitmap>(std::move(b));
+    }
+    Changed();
+    return true;
+}
+
+bool TPicture::LoadFromFile(const std::string& path, std::string* error) {
+    std::vector<std::uint8_t> data;
+    if (!ReadFileBytes(path, data, error)) return false;
+    return LoadFromBytes(data, error);
+}
+
+std::vector<std::uint8_t> TPicture::SaveToBytes() const {
+    switch (kind_) {
+        case Kind::Bitmap:
+            return bitmap_->SaveToBmp();
+        case Kind::Metafile:
+            return metafile_->Data();
+        case Kind::Icon:
+            return icon_->Data();
+        case Kind::None:
+            break;
+    }
+    return {};
+}
+
+void TPicture::Clear() {
+    kind_ = Kind::None;
+    bitmap_.reset();
+    metafile_.reset();
+    icon_.reset();
+}
+
+// --- files ---------------------------------------------------------------------------------------
+
+bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& out, std::string* error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return SetError(error, "cannot open " + path);
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0) return SetError(error, "cannot read " + path);
+    in.seekg(0, std::ios::beg);
+    out.resize(static_cast<std::size_t>(size));
+    if (size > 0 && !in.read(reinterpret_cast<char*>(out.data()), size))
+        return SetError(error, "cannot read " + path);
+    return true;
+}
+
+bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> data,
+                    std::string* error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) return SetError(error, "cannot create " + path);
+    out.write(reinterpret_cast<const char*>(data.data()),
+              static_cast<std::streamsize>(data.size()));
+    out.flush();
+    if (!out) return SetError(error, "cannot write " + path);
+    return true;
+}
+
+}  // namespace quillon

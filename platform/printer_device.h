@@ -1,0 +1,36 @@
+#pragma once
+// One printer as the graphics backend offers it: its caps and a document to draw into.
+
+#include <string>
+
+#include "platform/device_context.h"
+
+namespace quillon {
+
+enum TPrinterOrientation : std::uint8_t { poPortrait, poLandscape };
+
+class PrinterDevice {
+  public:
+    virtual ~PrinterDevice() = default;
+
+    virtual std::string Name() const = 0;
+    // Resolution and printable area for the orientation (landscape swaps the axes).
+    virtual DeviceCaps Caps(TPrinterOrientation orientation) const = 0;
+
+    // Starts a document; the returned context draws on its first page and stays valid
+    // (the same object) until EndDoc or Abort. nullptr with a reason on failure.
+    virtual DeviceContext* BeginDoc(const std::string& title, TPrinterOrientation orientation,
+                                    std::string* error) = 0;
+    // Finishes the page drawn so far and starts the next one.
+    virtual bool NewPage(std::string* error) = 0;
+    // Finishes the last page and the document (a PDF printer writes its file here).
+    virtual bool EndDoc(std::string* error) = 0;
+    // Drops the document.
+    virtual void Abort() = 0;
+};
+
+// Caps of a printer from its resolution and printable area in portrait.
+DeviceCaps PrinterCaps(int dpiX, int dpiY, int portraitWidthPixels, int portraitHeightPixels,
+                       TPrinterOrientation orientation);
+
+}  // namespace quillon

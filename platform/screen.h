@@ -1,0 +1,20 @@
+#pragma once
+// The screen as the component library reports it. Forms are laid out at 96 pixels per inch
+// and never scaled.
+
+#include "platform/device_context.h"
+
+namespace quillon {
+
+class TScreen {
+  public:
+    int PixelsPerInch() const;
+    int Width() const;
+    int Height() const;
+    // Caps of the screen as a reference device (page recording measures against it).
+    DeviceCaps Caps() const;
+};
+
+TScreen& Screen();
+
+}  // namespace quillon

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# End-to-end checks of `quillon analyse` as a shell user runs it.
+set -u
+q=$1
+fails=0 passes=0
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then passes=$((passes + 1)); else
+    fails=$((fails + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
+}
+tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
+
+out=$("$q" analyse --format csv "GOLDEN RIVER 7" | tail -n 1 | tr -d '\r')
+check csv-row "GOLDEN RIVER 7,Pythagorean, 6  5   9 5   ,7 34 5 9 4 9  ,25,41,73,7,,5,,10,1,0,0,0,0,2,1,0,0,1,0,0,1,2,1,0,1,0,2,0,0,1,2,3,1,1,0,3,4,7,11" "$out"
+
+# Names from a file: CRLF, NUL inside a line, invalid UTF-8, no final newline.
+printf 'ABC\r\nA\0B\n\xff\xfeZ\n\nyARD' > "$tmp/names"
+"$q" analyse --format json --system chaldean < "$tmp/names" > "$tmp/out" 2> "$tmp/err"
+check names-status 0 $?
+check names-count 5 "$(wc -l < "$tmp/out")"
+check names-nul '{"Data":"A\u0000B",' "$(sed -n 2p "$tmp/out" | cut -c1-19)"
+check names-invalid '{"Data":"��Z",' "$(sed -n 3p "$tmp/out" | cut -d, -f1),"
+check names-y-vowel '"Vowels":"11  "' "$(sed -n 5p "$tmp/out" | grep -o '"Vowels":"[^"]*"')"
+check names-err "" "$(cat "$tmp/err")"
+
+# A refused name: message, the others still analysed, status 1.
+"$q" analyse --format json ABC "$(printf 'X%.0s' $(seq 31))" DEF > "$tmp/out" 2> "$tmp/err"
+check long-status 1 $?
+check long-err "quillon: argument 2: name longer than 30 characters" "$(cat "$tmp/err")"
+check long-count 2 "$(wc -l < "$tmp/out")"
+
+# Usage errors.
+"$q" analyse --format > /dev/null 2> "$tmp/err"
+check missing-value-status 2 $?
+check missing-value-err "quillon: option '--format' needs a value" "$(head -n 1 "$tmp/err")"
+"$q" analyse --bogus > /dev/null 2> "$tmp/err"
+check unknown-option-status 2 $?
+check unknown-option-usage "Usage: quillon analyse [--system pythagorean|chaldean] [--format text|json|csv] [NAME ...]" "$(sed -n 2p "$tmp/err")"
+"$q" frobnicate > /dev/null 2>&1
+check unknown-command-status 2 $?
+
+# A closed pipe ends the program quietly.
+yes "GOLDEN RIVER 7" | head -n 300000 > "$tmp/many"
+"$q" analyse --format json < "$tmp/many" 2> "$tmp/err" | head -n 2 > "$tmp/head"
+check pipe-status "0 0" "${PIPESTATUS[0]} ${PIPESTATUS[1]}"
+check pipe-quiet "" "$(cat "$tmp/err")"
+check pipe-lines 2 "$(wc -l < "$tmp/head")"
+
+check version "quillon 2.1.0" "$("$q" --version)"
+"$q" --help | grep -q '^Usage: quillon analyse'
+check help $? 0
+
+echo "$passes passed, $fails failed"
+[ "$fails" -eq 0 ]

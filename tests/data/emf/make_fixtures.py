@@ -1,0 +1,267 @@
+#!/usr/bin/env python3
+"""Writes the small metafile fixtures of the player tests.
+
+records/NAME.emf  one kind of record as other programs write it; NAME.txt holds the calls a
+                  playback must make (written by hand, not by running the player).
+malformed/NAME.emf  files the player must refuse with an error.
+
+Run from this folder: python3 make_fixtures.py
+"""
+import os
+import struct
+
+HEADER_SIZE = 108
+
+
+def rec(rtype, payload=b""):
+    size = 8 + len(payload)
+    pad = (-size) % 4
+    return struct.pack("<II", rtype, size + pad) + payload + b"\0" * pad
+
+
+def header(records_bytes, nrecords, handles=8, bounds=(0, 0, 99, 99), version=0x10000,
+           signature=0x464D4520, nbytes=None):
+    total = HEADER_SIZE + len(records_bytes)
+    if nbytes is None:
+        nbytes = total
+    body = struct.pack("<iiii", *bounds)
+    body += struct.pack("<iiii", 0, 0, 27067, 20294)  # frame 0..1023, 0..767 px at 96 ppi
+    body += struct.pack("<IIIIHHIII", signature, version, nbytes, nrecords + 1, handles, 0, 0, 0, 0)
+    body += struct.pack("<ii", 1024, 768)  # device pixels
+    body += struct.pack("<ii", 271, 203)  # millimetres
+    body += struct.pack("<III", 0, 0, 0)  # pixel format, OpenGL
+    body += struct.pack("<ii", 270933, 203200)  # micrometres
+    return struct.pack("<II", 1, HEADER_SIZE) + body
+
+
+def emf(records, **kw):
+    data = b"".join(records) + eof()
+    return header(data, len(records) + 1, **kw) + data
+
+
+def eof():
+    return rec(14, struct.pack("<III", 0, 16, 20))
+
+
+def rect(l, t, r, b):
+    return struct.pack("<iiii", l, t, r, b)
+
+
+def point(x, y):
+    return struct.pack("<ii", x, y)
+
+
+def point16(x, y):
+    return struct.pack("<hh", x, y)
+
+
+def create_pen(ih, style, width, color):
+    return rec(38, struct.pack("<IIiiI", ih, style, width, 0, color))
+
+
+def create_brush(ih, style, color, hatch):
+    return rec(39, struct.pack("<IIIi", ih, style, color, hatch))
+
+
+def select(ih):
+    return rec(37, struct.pack("<I", ih))
+
+
+def delete(ih):
+    return rec(40, struct.pack("<I", ih))
+
+
+def logfontw(height, weight, face, italic=0, underline=0, escapement=0):
+    name = face.encode("utf-16-le")[:62]
+    name += b"\0" * (64 - len(name))
+    return struct.pack("<iiiiiBBBBBBBB", height, 0, escapement, escapement, weight, italic, underline, 0, 1, 0, 0, 0, 0) + name
+
+
+def create_font(ih, height, weight, face, **kw):
+    return rec(82, struct.pack("<I", ih) + logfontw(height, weight, face, **kw))
+
+
+def text_w(x, y, s, dx=None, options=0, bounds=(0, 0, -1, -1), rcl=(0, 0, -1, -1)):
+    chars = s.encode("utf-16-le")
+    n = len(chars) // 2
+    fixed = 8 + 16 + 12 + 8 + 4 + 4 + 4 + 16 + 4  # up to and including offDx
+    off_string = fixed
+    str_bytes = chars + b"\0" * ((-len(chars)) % 4)
+    off_dx = off_string + len(str_bytes) if dx is not None else 0
+    payload = rect(*bounds) + struct.pack("<Iff", 1, 26.46, 26.46)
+    payload += point(x, y) + struct.pack("<III", n, off_string, options) + rect(*rcl) + struct.pack("<I", off_dx)
+    payload += str_bytes
+    if dx is not None:
+        payload += b"".join(struct.pack("<i", d) for d in dx)
+    return rec(84, payload)
+
+
+def text_a(x, y, s, dx):
+    n = len(s)
+    fixed = 8 + 16 + 12 + 8 + 4 + 4 + 4 + 16 + 4
+    str_bytes = s + b"\0" * ((-n) % 4)
+    payload = rect(0, 0, -1, -1) + struct.pack("<Iff", 1, 26.46, 26.46)
+    payload += point(x, y) + struct.pack("<III", n, fixed, 0) + rect(0, 0, -1, -1)
+    payload += struct.pack("<I", fixed + len(str_bytes)) + str_bytes + b"".join(struct.pack("<i", d) for d in dx)
+    return rec(83, payload)
+
+
+def poly16(rtype, pts):
+    return rec(rtype, rect(0, 0, 0, 0) + struct.pack("<I", len(pts)) + b"".join(point16(*p) for p in pts))
+
+
+def poly32(rtype, pts, count=None):
+    return rec(rtype, rect(0, 0, 0, 0) + struct.pack("<I", len(pts) if count is None else count)
+               + b"".join(point(*p) for p in pts))
+
+
+def polypoly16(rtype, polys, total=None):
+    pts = [p for poly in polys for p in poly]
+    payload = rect(0, 0, 0, 0) + struct.pack("<II", len(polys), len(pts) if total is None else total)
+    payload += b"".join(struct.pack("<I", len(poly)) for poly in polys) + b"".join(point16(*p) for p in pts)
+    return rec(rtype, payload)
+
+
+def stretchdibits_8bit(x, y, w, h, pixels_rows, palette):
+    """pixels_rows: rows top to bottom of palette indices; stored bottom-up."""
+    width = len(pixels_rows[0])
+    height = len(pixels_rows)
+    bmi = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, 0, 0, 0, len(palette), 0)
+    bmi += b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in palette)
+    stride = (width + 3) // 4 * 4
+    bits = b"".join(bytes(row) + b"\0" * (stride - width) for row in reversed(pixels_rows))
+    fixed = 80
+    payload = rect(x, y, x + w - 1, y + h - 1) + point(x, y) + point(0, 0) + point(width, height)
+    payload += struct.pack("<IIII", fixed, len(bmi), fixed + len(bmi), len(bits)) + struct.pack("<II", 0, 0x00CC0020)
+    payload += point(w, h) + bmi + bits
+    return rec(81, payload)
+
+
+def clip_region(rects, mode=5, count=None):
+    rd = struct.pack("<IIII", 32, 1, len(rects) if count is None else count, 16 * len(rects)) + rect(0, 0, 0, 0)
+    rd += b"".join(rect(*r) for r in rects)
+    return rec(75, struct.pack("<II", len(rd), mode) + rd)
+
+
+def write(folder, name, data, expected=None):
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name + ".emf"), "wb") as f:
+        f.write(data)
+    if expected is not None:
+        with open(os.path.join(folder, name + ".txt"), "w") as f:
+            f.write(expected)
+
+
+def records():
+    d = "records"
+    write(d, "polyline16_and_polygon16", emf([
+        poly16(87, [(1, 2), (30, 40), (-5, 7)]),
+        poly16(86, [(0, 0), (10, 0), (10, 10)]),
+    ]), "Polyline 1,2 30,40 -5,7\nPolygon 0,0 10,0 10,10\n")
+    write(d, "polypolygon16_two_rings", emf([
+        polypoly16(91, [[(0, 0), (4, 0), (4, 4)], [(10, 10), (12, 10), (12, 12), (10, 12)]]),
+    ]), "PolyPolygon [3,4] 0,0 4,0 4,4 10,10 12,10 12,12 10,12\n")
+    write(d, "pen_brush_create_select_delete", emf([
+        create_pen(1, 2, 3, 0x0000FF),
+        create_brush(2, 2, 0x00FF00, 5),
+        select(1),
+        select(2),
+        rec(43, rect(10, 20, 30, 40)),
+        select(0x80000007),  # stock black pen
+        delete(1),
+        select(0x80000005),  # stock null brush
+        delete(2),
+    ]), "SelectPen dot 3 #FF0000\nSelectBrush hatched 5 #00FF00\nRectangle 10,20,30,40\n"
+        "SelectPen solid 0 #000000\nSelectBrush null\n")
+    write(d, "font_and_wide_text_with_advances", emf([
+        create_font(1, -24, 700, "Times New Roman", italic=1),
+        select(1),
+        rec(24, struct.pack("<I", 0x00336699)),
+        text_w(50, 60, "Hi!", dx=[11, 7, 5]),
+    ]), "SelectFont \"Times New Roman\" -24 w700 italic\nSetTextColor #996633\n"
+        "ExtTextOut 50,60 opts 0 \"Hi!\" dx 11,7,5\n")
+    write(d, "ansi_text_in_windows_1252", emf([
+        text_a(5, 6, b"\x80 5", [9, 9, 9]),
+    ]), "ExtTextOut 5,6 opts 0 \"\u20ac 5\" dx 9,9,9\n")
+    write(d, "opaque_clipped_text_keeps_its_rectangle", emf([
+        text_w(1, 2, "ab", dx=[4, 4], options=6, rcl=(0, 0, 20, 10)),
+    ]), "ExtTextOut 1,2 opts 6 rect 0,0,20,10 \"ab\" dx 4,4\n")
+    write(d, "anisotropic_mapping_becomes_world_transform", emf([
+        rec(17, struct.pack("<I", 8)),
+        rec(9, struct.pack("<ii", 10, 10)),   # window extent
+        rec(11, struct.pack("<ii", 20, 40)),  # viewport extent
+        rec(10, struct.pack("<ii", 5, 5)),    # window origin
+        rec(54, point(10, 10)),
+    ]), "SetWorldTransform 0.1,0,0,0.1,0,0\nSetWorldTransform 2,0,0,4,0,0\n"
+        "SetWorldTransform 2,0,0,4,-10,-20\nLineTo 10,10\n")
+    write(d, "stretchdibits_8bit_palette", emf([
+        stretchdibits_8bit(10, 20, 40, 20, [[0, 1], [1, 1]], [(255, 0, 0), (0, 0, 255)]),
+    ]), "StretchDIBits 10,20,50,40 from 0,0,2,2 of 2x2 rop CC0020\n")
+    write(d, "clip_region_and_reset", emf([
+        clip_region([(10, 10, 50, 60)]),
+        rec(75, struct.pack("<II", 0, 5)),
+    ]), "SelectClipRgn 10,10,50,60\nSelectClipRgn none\n")
+    write(d, "unknown_and_palette_records_are_skipped", emf([
+        rec(200, b"\1\2\3\4"),
+        rec(49, struct.pack("<IHHI", 3, 0x300, 1, 0)),  # a palette takes object slot 3
+        delete(3),
+        rec(43, rect(1, 1, 2, 2)),
+    ]), "Rectangle 1,1,2,2\n")
+    write(d, "savedc_restoredc_nested", emf([
+        rec(33),
+        rec(18, struct.pack("<I", 1)),
+        rec(33),
+        rec(34, struct.pack("<i", -2)),
+        rec(34, struct.pack("<i", -1)),  # nothing left to restore: ignored
+    ]), "SaveDC\nSetBkMode transparent\nSaveDC\nRestoreDC -2\n")
+
+
+def malformed():
+    d = "malformed"
+    good = emf([create_pen(1, 0, 1, 0), select(1), rec(43, rect(1, 2, 3, 4)), text_w(1, 1, "abc", dx=[1, 2, 3])])
+    write(d, "empty_file", b"")
+    write(d, "header_cut_short", good[:60])
+    write(d, "truncated_in_a_record", good[:HEADER_SIZE + 30])
+    cut = bytearray(good[:HEADER_SIZE + 70])  # pen, selection and rectangle whole; the text cut
+    struct.pack_into("<I", cut, 48, len(cut))  # byte count agrees: the record itself runs off the end
+    write(d, "record_runs_past_the_end", bytes(cut))
+    write(d, "wrong_signature", emf([], signature=0x12345678))
+    write(d, "wrong_version", emf([], version=0x20000))
+    write(d, "byte_count_larger_than_file", emf([], nbytes=100000))
+    write(d, "first_record_not_a_header", rec(43, rect(0, 0, 1, 1)) + good)
+    write(d, "record_size_zero", emf([struct.pack("<II", 43, 0) + rect(0, 0, 1, 1)]))
+    write(d, "record_size_not_multiple_of_four", emf([struct.pack("<II", 43, 26) + rect(0, 0, 1, 1)]))
+    big = bytearray(rec(43, rect(0, 0, 1, 1)))
+    struct.pack_into("<I", big, 4, 0x7FFFFFF0)
+    write(d, "record_size_beyond_end", emf([bytes(big)]))
+    write(d, "rectangle_too_short_for_its_type", emf([struct.pack("<II", 43, 12) + b"\0\0\0\0"]))
+    write(d, "polyline_huge_point_count", emf([poly32(4, [(0, 0), (1, 1)], count=0x40000000)]))
+    write(d, "polypolygon_counts_do_not_add_up", emf([polypoly16(91, [[(0, 0), (1, 1), (2, 2)]], total=2)]))
+    t = bytearray(text_w(1, 1, "abc", dx=[1, 2, 3]))
+    struct.pack_into("<I", t, 44, 0xFFFFFFFF)  # nChars
+    write(d, "text_huge_character_count", emf([bytes(t)]))
+    t = bytearray(text_w(1, 1, "abc", dx=[1, 2, 3]))
+    struct.pack_into("<I", t, 72, len(t) - 4)  # offDx: advances would run past the record
+    write(d, "text_advances_beyond_record", emf([bytes(t)]))
+    write(d, "select_object_outside_table", emf([select(500)], handles=8))
+    write(d, "select_object_never_created", emf([select(3)], handles=8))
+    write(d, "create_pen_in_slot_zero", emf([create_pen(0, 0, 1, 0)]))
+    write(d, "delete_object_outside_table", emf([delete(9)], handles=8))
+    write(d, "fill_region_with_a_pen", emf([
+        create_pen(1, 0, 1, 0),
+        rec(71, rect(0, 0, 1, 1) + struct.pack("<II", 48, 1) + struct.pack("<IIII", 32, 1, 1, 16) + rect(0, 0, 1, 1)
+            + rect(0, 0, 1, 1))]))
+    write(d, "clip_region_huge_rectangle_count", emf([clip_region([(0, 0, 1, 1)], count=0x10000000)]))
+    s = bytearray(stretchdibits_8bit(0, 0, 2, 2, [[0, 1], [1, 0]], [(0, 0, 0), (255, 255, 255)]))
+    struct.pack_into("<I", s, 56, 0x7FFFFF00)  # offBitsSrc
+    write(d, "bitmap_bits_beyond_record", emf([bytes(s)]))
+    s = bytearray(stretchdibits_8bit(0, 0, 2, 2, [[0, 1], [1, 0]], [(0, 0, 0), (255, 255, 255)]))
+    struct.pack_into("<i", s, 80 + 4, 100000)  # biWidth: rows would need far more bits than present
+    write(d, "bitmap_claims_more_pixels_than_stored", emf([bytes(s)]))
+    write(d, "world_transform_not_finite", emf([rec(35, struct.pack("<ffffff", float("nan"), 0, 0, 1, 0, 0))]))
+    write(d, "second_header_record", emf([header(b"", 0)[:HEADER_SIZE]]))
+    write(d, "end_record_missing", good[:-20][:48] + struct.pack("<I", len(good) - 20) + good[52:-20])
+
+
+records()
+malformed()

@@ -1,0 +1,143 @@
+// The player on files other programs write, and on files nobody should write.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/emf_player.h"
+#include "platform/graphics.h"
+#include "tests/support/recording_device_context.h"
+
+namespace quillon {
+namespace {
+
+using testing::RecordingDeviceContext;
+namespace fs = std::filesystem;
+
+const fs::path kData = fs::path(QUILLON_SOURCE_DIR) / "tests" / "data" / "emf";
+
+std::vector<std::uint8_t> Load(const fs::path& p) {
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    EXPECT_TRUE(ReadFileBytes(p.string(), bytes, &error)) << error;
+    return bytes;
+}
+
+std::vector<fs::path> Files(const fs::path& folder) {
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        if (e.path().extension() == ".emf") files.push_back(e.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+TEST(EmfPlayer, EachRecordKindPlaysAsItsDumpSays) {
+    const std::vector<fs::path> files = Files(kData / "records");
+    ASSERT_GE(files.size(), 10u);
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        std::ifstream in(fs::path(file).replace_extension(".txt"));
+        std::stringstream expected;
+        expected << in.rdbuf();
+        RecordingDeviceContext dc;
+        std::string error;
+        ASSERT_TRUE(PlayEmf(Load(file), dc, TRect{0, 0, 1024, 768}, &error)) << error;
+        std::vector<std::string> lines = dc.Lines();
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines.front(), "SaveDC");
+        EXPECT_EQ(lines.back(), "RestoreDC 1");
+        std::string inner;
+        for (std::size_t i = 1; i + 1 < lines.size(); ++i) inner += lines[i] + "\n";
+        EXPECT_EQ(inner, expected.str());
+        const EmfParseResult parsed = ParseEmf(Load(file));
+        EXPECT_TRUE(parsed.ok) << parsed.error;
+    }
+}
+
+TEST(EmfPlayer, EightBitBitmapIsDecodedTopRowFirst) {
+    class Capture : public DeviceContext {
+      public:
+        Capture() : DeviceContext(DeviceCaps{}) {}
+        std::vector<std::uint32_t> pixels;
+
+      protected:
+        void OnStretchDIBits(const TRect&, const TRect&, const BitmapView& v,
+                             std::uint32_t) override {
+            pixels.assign(v.pixels.begin(), v.pixels.end());
+        }
+    } dc;
+    ASSERT_TRUE(PlayEmf(Load(kData / "records" / "stretchdibits_8bit_palette.emf"), dc,
+                        TRect{0, 0, 1024, 768}));
+    // Rows top to bottom: red blue / blue blue.
+    EXPECT_EQ(dc.pixels,
+              (std::vector<std::uint32_t>{0xFFFF0000u, 0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu}));
+}
+
+TEST(EmfPlayer, EveryMalformedFileEndsWithAnErrorAndNothingLeaks) {
+    const std::vector<fs::path> files = Files(kData / "malformed");
+    ASSERT_GE(files.size(), 20u);
+    const std::size_t objectsBefore = LiveGdiObjectCount();
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        const std::vector<std::uint8_t> bytes = Load(file);
+        RecordingDeviceContext dc;
+        std::string error;
+        EXPECT_FALSE(PlayEmf(bytes, dc, TRect{0, 0, 1024, 768}, &error));
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(dc.SaveDepth(), 0);  // whatever was played, the state is back
+        const EmfParseResult parsed = ParseEmf(bytes);
+        EXPECT_FALSE(parsed.ok);
+        EXPECT_EQ(parsed.error, error);  // parsing and playing judge a file alike
+    }
+    EXPECT_EQ(LiveGdiObjectCount(), objectsBefore);
+}
+
+TEST(EmfPlayer, ErrorsNameTheRecordAndTheFault) {
+    auto errorOf = [](const char* name) {
+        std::string error;
+        RecordingDeviceContext dc;
+        PlayEmf(Load(kData / "malformed" / (std::string(name) + ".emf")), dc,
+                TRect{0, 0, 1024, 768}, &error);
+        return error;
+    };
+    EXPECT_EQ(errorOf("wrong_signature"), "metafile signature is missing");
+    EXPECT_EQ(errorOf("byte_count_larger_than_file"), "metafile is truncated");
+    EXPECT_EQ(errorOf("empty_file"), "file is too short for a metafile header");
+    EXPECT_EQ(errorOf("record_size_zero"),
+              "malformed record 2 (type 43): record size 0 is invalid");
+    EXPECT_EQ(errorOf("record_size_beyond_end"),
+              "malformed record 2 (type 43): record extends beyond the end of the file");
+    EXPECT_EQ(errorOf("select_object_outside_table"),
+              "malformed record 2 (type 37): object index 500 is outside the object table");
+    EXPECT_EQ(errorOf("select_object_never_created"),
+              "malformed record 2 (type 37): object 3 is selected but was never created");
+    EXPECT_EQ(errorOf("end_record_missing"),
+              "malformed record 6 (type 0): the end-of-file record is missing");
+}
+
+TEST(EmfPlayer, RecordsBeforeAFaultAreDrawn) {
+    RecordingDeviceContext dc;
+    std::string error;
+    // Pen, selection and rectangle are whole; the text record runs off the end.
+    std::vector<std::uint8_t> bytes = Load(kData / "malformed" / "record_runs_past_the_end.emf");
+    EXPECT_FALSE(PlayEmf(bytes, dc, TRect{0, 0, 1024, 768}, &error));
+    EXPECT_EQ(dc.LinesStartingWith({"SelectPen", "Rectangle"}),
+              (std::vector<std::string>{"SelectPen solid 1 #000000", "Rectangle 1,2,3,4"}));
+}
+
+TEST(EmfPlayer, PageSizeOfForeignFilesComesFromTheBounds) {
+    // The fixtures carry no page comment; their bounds are (0, 0, 99, 99).
+    const auto page = EmfPageSize(Load(kData / "records" / "polyline16_and_polygon16.emf"));
+    ASSERT_TRUE(page);
+    EXPECT_EQ(*page, (EmfPageInfo{100, 100, 96, 96}));
+    std::string error;
+    EXPECT_FALSE(EmfPageSize(Load(kData / "malformed" / "wrong_version.emf"), &error));
+    EXPECT_EQ(error, "unsupported metafile version");
+}
+
+}  // namespace
+}  // namespace quillon

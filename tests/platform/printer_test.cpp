@@ -1,0 +1,98 @@
+#include "platform/printer.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/screen.h"
+#include "tests/support/fake_printer.h"
+
+namespace quillon {
+namespace {
+
+using testing::TestGraphicsBackend;
+
+TEST(Printer, WithoutABackendThereAreNoPrintersAndAScreen) {
+    ScopedGraphicsBackend none(nullptr);
+    EXPECT_TRUE(Printer().Printers().empty());
+    EXPECT_EQ(Printer().PrinterIndex(), -1);
+    EXPECT_EQ(Printer().PageWidth(), 0);
+    EXPECT_FALSE(Printer().BeginDoc());
+    EXPECT_EQ(Printer().LastError(), "There is no default printer currently selected");
+    EXPECT_EQ(Screen().PixelsPerInch(), 96);
+    EXPECT_EQ(Screen().Width(), 1024);
+    EXPECT_EQ(Screen().Height(), 768);
+    // Measuring still works (screen caps).
+    Printer().Canvas().Font().SetHeight(-20);
+    EXPECT_EQ(Printer().Canvas().TextWidth("abc"), 30);
+}
+
+TEST(Printer, ListsBackendPrintersAndResolvesTheDefault) {
+    TestGraphicsBackend backend;
+    auto laser = backend.AddPrinter("Laser", 600, 600, 4800, 6324);
+    auto generic = backend.AddPrinter("Generic / Text Only", 60, 72, 480, 792);
+    backend.SetDefaultPrinterIndex(1);
+    ScopedGraphicsBackend scope(&backend);
+    TPrinter& p = Printer();
+    EXPECT_EQ(p.Printers(), (std::vector<std::string>{"Laser", "Generic / Text Only"}));
+    EXPECT_EQ(p.PrinterIndex(), 1);
+    EXPECT_EQ(p.PrinterName(), "Generic / Text Only");
+    EXPECT_TRUE(p.SetPrinterIndex(0));
+    EXPECT_EQ(p.PageWidth(), 4800);
+    EXPECT_EQ(p.PageHeight(), 6324);
+    EXPECT_EQ(p.Handle()->GetDeviceCaps(LOGPIXELSX), 600);
+    EXPECT_FALSE(p.SetPrinterIndex(2));
+    EXPECT_TRUE(p.SetPrinterIndex(-1));
+    EXPECT_EQ(p.PrinterIndex(), 1);
+    EXPECT_EQ(p.Handle()->GetDeviceCaps(LOGPIXELSX), 60);
+    EXPECT_EQ(p.Handle()->GetDeviceCaps(LOGPIXELSY), 72);
+    // Landscape swaps the axes.
+    p.SetOrientation(poLandscape);
+    EXPECT_EQ(p.PageWidth(), 792);
+    EXPECT_EQ(p.Handle()->GetDeviceCaps(LOGPIXELSX), 72);
+    p.SetOrientation(poPortrait);
+}
+
+TEST(Printer, DocumentPagesReachThePrinterDouble) {
+    TestGraphicsBackend backend;
+    auto laser = backend.AddPrinter("Laser", 300, 300, 2400, 3150);
+    ScopedGraphicsBackend scope(&backend);
+    TPrinter& p = Printer();
+    p.SetPrinterIndex(0);
+    p.SetTitle("Report");
+    ASSERT_TRUE(p.BeginDoc());
+    EXPECT_TRUE(p.Printing());
+    EXPECT_FALSE(p.BeginDoc());
+    EXPECT_FALSE(p.SetPrinterIndex(0));
+    p.Canvas().MoveTo(0, 0);
+    p.Canvas().LineTo(100, 0);
+    EXPECT_TRUE(p.NewPage());
+    EXPECT_EQ(p.PageNumber(), 2);
+    p.Canvas().Rectangle(1, 2, 3, 4);
+    EXPECT_TRUE(p.EndDoc());
+    EXPECT_FALSE(p.Printing());
+    EXPECT_FALSE(p.EndDoc());
+    ASSERT_EQ(laser->Documents().size(), 1u);
+    const auto& doc = laser->Documents()[0];
+    EXPECT_EQ(doc.title, "Report");
+    EXPECT_TRUE(doc.ended);
+    ASSERT_EQ(doc.pages.size(), 2u);
+    EXPECT_EQ(doc.pages[0],
+              (std::vector<std::string>{"MoveTo 0,0", "SelectPen solid 1 #000000",
+                                        "SelectBrush solid #FFFFFF", "SetBkColor #FFFFFF",
+                                        "SetBkMode opaque", "LineTo 100,0",
+                                        // the canvas lets go of its objects at the page end
+                                        "SelectPen solid 0 #000000", "SelectBrush null"}));
+    EXPECT_EQ(doc.pages[1][doc.pages[1].size() - 3], "Rectangle 1,2,3,4");
+
+    ASSERT_TRUE(p.BeginDoc());
+    p.Abort();
+    EXPECT_TRUE(p.Aborted());
+    EXPECT_FALSE(p.Printing());
+    EXPECT_TRUE(laser->Documents()[1].aborted);
+
+    laser->FailNextBeginDoc("out of paper");
+    EXPECT_FALSE(p.BeginDoc());
+    EXPECT_EQ(p.LastError(), "out of paper");
+}
+
+}  // namespace
+}  // namespace quillon

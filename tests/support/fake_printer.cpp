@@ -1,0 +1,88 @@
+#include "tests/support/fake_printer.h"
+
+#include "platform/dib.h"
+
+namespace quillon::testing {
+
+FakePrinter::FakePrinter(std::string name, int dpiX, int dpiY, int pageWidthPixels,
+                         int pageHeightPixels)
+    : name_(std::move(name)),
+      dpiX_(dpiX),
+      dpiY_(dpiY),
+      width_(pageWidthPixels),
+      height_(pageHeightPixels) {}
+
+DeviceCaps FakePrinter::Caps(TPrinterOrientation orientation) const {
+    return PrinterCaps(dpiX_, dpiY_, width_, height_, orientation);
+}
+
+DeviceContext* FakePrinter::BeginDoc(const std::string& title, TPrinterOrientation orientation,
+                                     std::string* error) {
+    if (!failBegin_.empty()) {
+        if (error) *error = failBegin_;
+        failBegin_.clear();
+        return nullptr;
+    }
+    Document doc;
+    doc.title = title;
+    doc.orientation = orientation;
+    documents_.push_back(std::move(doc));
+    context_ = std::make_unique<RecordingDeviceContext>(Caps(orientation));
+    return context_.get();
+}
+
+void FakePrinter::TakePage() {
+    if (documents_.empty() || !context_) return;
+    documents_.back().pages.push_back(context_->Lines());
+    context_->Clear();
+}
+
+bool FakePrinter::NewPage(std::string* error) {
+    if (!context_) {
+        if (error) *error = "no document";
+        return false;
+    }
+    TakePage();
+    return true;
+}
+
+bool FakePrinter::EndDoc(std::string* error) {
+    if (!context_) {
+        if (error) *error = "no document";
+        return false;
+    }
+    TakePage();
+    documents_.back().ended = true;
+    context_.reset();
+    return true;
+}
+
+void FakePrinter::Abort() {
+    if (!context_) return;
+    TakePage();
+    documents_.back().aborted = true;
+    context_.reset();
+}
+
+bool TestGraphicsBackend::DecodeImage(std::span<const std::uint8_t> data, TBitmap& out,
+                                      std::string* error) {
+    if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') return DecodeBmp(data, out, error);
+    if (error) *error = "test backend reads BMP only";
+    return false;
+}
+
+std::vector<std::shared_ptr<PrinterDevice>> TestGraphicsBackend::Printers() {
+    return std::vector<std::shared_ptr<PrinterDevice>>(printers_.begin(), printers_.end());
+}
+
+std::shared_ptr<FakePrinter> TestGraphicsBackend::AddPrinter(std::string name, int dpiX, int dpiY,
+                                                             int pageWidthPixels,
+                                                             int pageHeightPixels) {
+    auto p = std::make_shared<FakePrinter>(std::move(name), dpiX, dpiY, pageWidthPixels,
+                                           pageHeightPixels);
+    printers_.push_back(p);
+    NotifyPrintersChanged();
+    return p;
+}
+
+}  // namespace quillon::testing
