@@ -21,9 +21,10 @@ const TEnumInfo kAlignNames{"TAlign",
                              {"alRight", alRight},
                              {"alClient", alClient}}};
 const TEnumInfo kAlignmentNames{
-    "TAlignment", {{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}, {"taCenter", taCenter}}};
-const TEnumInfo kLeftRightNames{"TLeftRight",
-                                {{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}}};
+    "TAlignment",
+    {{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}, {"taCenter", taCenter}}};
+const TEnumInfo kLeftRightNames{
+    "TLeftRight", {{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}}};
 const TEnumInfo kBorderStyleNames{"TBorderStyle", {{"bsNone", bsNone}, {"bsSingle", bsSingle}}};
 const TEnumInfo kFormBorderStyleNames{"TFormBorderStyle",
                                       {{"bsNone", bsNone},
@@ -33,22 +34,25 @@ const TEnumInfo kFormBorderStyleNames{"TFormBorderStyle",
                                        {"bsToolWindow", bsToolWindow},
                                        {"bsSizeToolWin", bsSizeToolWin}}};
 const TEnumInfo kBevelCutNames{
-    "TBevelCut", {{"bvNone", bvNone}, {"bvLowered", bvLowered}, {"bvRaised", bvRaised}, {"bvSpace", bvSpace}}};
-const TEnumInfo kTextLayoutNames{"TTextLayout", {{"tlTop", tlTop}, {"tlCenter", tlCenter}, {"tlBottom", tlBottom}}};
-const TEnumInfo kScrollStyleNames{
-    "TScrollStyle", {{"ssNone", ssNone}, {"ssHorizontal", ssHorizontal}, {"ssVertical", ssVertical}, {"ssBoth", ssBoth}}};
-const TEnumInfo kCursorNames{"TCursor",
-                             {{"crDefault", crDefault},     {"crNone", crNone},
-                              {"crArrow", crArrow},         {"crCross", crCross},
-                              {"crIBeam", crIBeam},         {"crSizeNESW", crSizeNESW},
-                              {"crSizeNS", crSizeNS},       {"crSizeNWSE", crSizeNWSE},
-                              {"crSizeWE", crSizeWE},       {"crUpArrow", crUpArrow},
-                              {"crHourGlass", crHourGlass}, {"crDrag", crDrag},
-                              {"crNoDrop", crNoDrop},       {"crHSplit", crHSplit},
-                              {"crVSplit", crVSplit},       {"crMultiDrag", crMultiDrag},
-                              {"crSQLWait", crSQLWait},     {"crNo", crNo},
-                              {"crAppStart", crAppStart},   {"crHelp", crHelp},
-                              {"crHandPoint", crHandPoint}, {"crSizeAll", crSizeAll}}};
+    "TBevelCut",
+    {{"bvNone", bvNone}, {"bvLowered", bvLowered}, {"bvRaised", bvRaised}, {"bvSpace", bvSpace}}};
+const TEnumInfo kTextLayoutNames{
+    "TTextLayout", {{"tlTop", tlTop}, {"tlCenter", tlCenter}, {"tlBottom", tlBottom}}};
+const TEnumInfo kScrollStyleNames{"TScrollStyle",
+                                  {{"ssNone", ssNone},
+                                   {"ssHorizontal", ssHorizontal},
+                                   {"ssVertical", ssVertical},
+                                   {"ssBoth", ssBoth}}};
+const TEnumInfo kCursorNames{
+    "TCursor",
+    {{"crDefault", crDefault},     {"crNone", crNone},           {"crArrow", crArrow},
+     {"crCross", crCross},         {"crIBeam", crIBeam},         {"crSizeNESW", crSizeNESW},
+     {"crSizeNS", crSizeNS},       {"crSizeNWSE", crSizeNWSE},   {"crSizeWE", crSizeWE},
+     {"crUpArrow", crUpArrow},     {"crHourGlass", crHourGlass}, {"crDrag", crDrag},
+     {"crNoDrop", crNoDrop},       {"crHSplit", crHSplit},       {"crVSplit", crVSplit},
+     {"crMultiDrag", crMultiDrag}, {"crSQLWait", crSQLWait},     {"crNo", crNo},
+     {"crAppStart", crAppStart},   {"crHelp", crHelp},           {"crHandPoint", crHandPoint},
+     {"crSizeAll", crSizeAll}}};
 const TEnumInfo kModalResultNames{"TModalResult",
                                   {{"mrNone", mrNone},
                                    {"mrOk", mrOk},
@@ -65,17 +69,20 @@ const TEnumInfo kModalResultNames{"TModalResult",
 const TClassInfo& TControl::StaticClassInfo() {
     static const TClassInfo& info =
         TClassBuilder<TControl>("TControl", &TComponent::StaticClassInfo())
-            .Int("Left", &TControl::Left, &TControl::SetLeft, std::nullopt)
-            .Int("Top", &TControl::Top, &TControl::SetTop, std::nullopt)
-            .Int("Width", &TControl::Width, &TControl::SetWidth, std::nullopt, 0, INT32_MAX)
-            .Int("Height", &TControl::Height, &TControl::SetHeight, std::nullopt, 0, INT32_MAX)
+            .Int("Left", &TControl::Left, &TControl::SetLeft, std::nullopt, -kMaxCoordinate,
+                 kMaxCoordinate)
+            .Int("Top", &TControl::Top, &TControl::SetTop, std::nullopt, -kMaxCoordinate,
+                 kMaxCoordinate)
+            .Int("Width", &TControl::Width, &TControl::SetWidth, std::nullopt, 0, kMaxCoordinate)
+            .Int("Height", &TControl::Height, &TControl::SetHeight, std::nullopt, 0, kMaxCoordinate)
             .Enum("Align", kAlignNames, &TControl::Align, &TControl::SetAlign, alNone)
             .Color("Color", &TControl::Color, &TControl::SetColor, clWindow)
             .StoredIf([](const TControl& c) { return !c.ParentColor(); })
             .Enum("Cursor", kCursorNames, &TControl::Cursor, &TControl::SetCursor, crDefault)
             .Bool("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)
-            .Object("Font", FontClassInfo(), [](TControl& c) -> TFont& { return c.Font(); },
-                    [](const TControl& c) { return !c.ParentFont(); })
+            .Object(
+                "Font", FontClassInfo(), [](TControl& c) -> TFont& { return c.Font(); },
+                [](const TControl& c) { return !c.ParentFont(); })
             .DefaultsFrom([](const TControl& c) -> const TFont* {
                 return c.Parent() ? &c.Parent()->Font() : nullptr;
             })
@@ -113,9 +120,9 @@ bool TControl::SetParentComponent(TComponent* parent) {
 
 void TControl::SetParent(TWinControl* parent) {
     if (parent == parent_) return;
-    if (parent == this)
-        throw EInvalidOperation("A control cannot have itself as its parent");
-    if (auto* self = dynamic_cast<TWinControl*>(this); self && parent && self->ContainsControl(parent))
+    if (parent == this) throw EInvalidOperation("A control cannot have itself as its parent");
+    if (auto* self = dynamic_cast<TWinControl*>(this);
+        self && parent && self->ContainsControl(parent))
         throw EInvalidOperation("A control cannot have a control inside it as its parent");
     // The widget belongs to the old parent's widget: it goes and comes back
     // under the new one.
@@ -276,7 +283,9 @@ void TControl::SetParentShowHint(bool v) {
     }
 }
 
-bool TControl::HintShown() const { return showHint_ && !hint_.empty(); }
+bool TControl::HintShown() const {
+    return showHint_ && !hint_.empty();
+}
 
 void TControl::SetCursor(TCursor cursor) {
     if (cursor == cursor_) return;
@@ -351,7 +360,7 @@ void TControl::InputClick() {
         // Clicking a control that takes the focus gives it the focus first.
         if (auto* w = dynamic_cast<TWinControl*>(this); w && w->TabStop() && w->CanFocus())
             w->SetFocus();
-        Click();
+        UserClick();
     });
 }
 
@@ -363,7 +372,8 @@ void TControl::InputDblClick() {
 void TControl::InputMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     if (!EnabledChain(this)) return;
     Dispatch([&] {
-        if (auto* w = dynamic_cast<TWinControl*>(this); w && w->TabStop() && w->CanFocus() && !w->Focused())
+        if (auto* w = dynamic_cast<TWinControl*>(this);
+            w && w->TabStop() && w->CanFocus() && !w->Focused())
             w->SetFocus();
         MouseDown(button, shift, x, y);
     });
@@ -395,7 +405,9 @@ void TControl::Realise() {
     if (!peer_) peer_ = Desktop().CreatePeer(*this);
 }
 
-void TControl::Loaded() { TComponent::Loaded(); }
+void TControl::Loaded() {
+    TComponent::Loaded();
+}
 
 // ---------------------------------------------------------------- TWinControl
 
@@ -489,7 +501,9 @@ void TWinControl::NormaliseTabOrder() {
     for (std::size_t i = 0; i < list.size(); ++i) list[i]->tabOrder_ = static_cast<int>(i);
 }
 
-int TWinControl::TabOrder() const { return tabOrder_; }
+int TWinControl::TabOrder() const {
+    return tabOrder_;
+}
 
 void TWinControl::SetTabOrder(int order) {
     if (IsLoading() || !Parent()) {
@@ -591,7 +605,8 @@ void TWinControl::Realign() {
                 case alClient:
                     c->SetBounds(r.Left, r.Top, r.Width(), r.Height());
                     break;
-                case alNone: break;
+                case alNone:
+                    break;
             }
         }
     };
@@ -604,7 +619,9 @@ void TWinControl::Realign() {
     aligning_ = false;
 }
 
-void TWinControl::BoundsChanged() { Realign(); }
+void TWinControl::BoundsChanged() {
+    Realign();
+}
 
 void TWinControl::FontChanged() {
     TControl::FontChanged();
@@ -653,7 +670,9 @@ void TWinControl::PaintTo(DeviceContext& dc, int x, int y) {
     }
 }
 
-bool TWinControl::WantsKey(std::uint16_t /*key*/) const { return false; }
+bool TWinControl::WantsKey(std::uint16_t /*key*/) const {
+    return false;
+}
 
 void TWinControl::KeyDown(std::uint16_t& /*key*/, TShiftState /*shift*/) {}
 void TWinControl::KeyUp(std::uint16_t& /*key*/, TShiftState /*shift*/) {}
@@ -678,7 +697,8 @@ void TWinControl::InputKeyUp(std::uint16_t key, TShiftState shift) {
     Dispatch([&] {
         TWinControl* target = KeyTarget(this);
         TCustomForm* form = target->ParentForm();
-        if (form && form != target && form->KeyPreview() && form->OnKeyUp && form->EventsEnabled()) {
+        if (form && form != target && form->KeyPreview() && form->OnKeyUp &&
+            form->EventsEnabled()) {
             form->OnKeyUp(form, key, shift);
             if (key == 0) return;
         }
@@ -695,7 +715,8 @@ char32_t TWinControl::InputKeyPress(char32_t key) {
     Dispatch([&] {
         TWinControl* target = KeyTarget(this);
         TCustomForm* form = target->ParentForm();
-        if (form && form != target && form->KeyPreview() && form->OnKeyPress && form->EventsEnabled()) {
+        if (form && form != target && form->KeyPreview() && form->OnKeyPress &&
+            form->EventsEnabled()) {
             form->OnKeyPress(form, key);
             if (key == 0) return;
         }
@@ -735,8 +756,8 @@ bool TWinControl::KeyDownPath(TWinControl* target, std::uint16_t key, TShiftStat
         target->OnKeyDown(target, key, shift);
         if (key == 0) return false;
     }
-    if (form && (key == VK_RETURN || key == VK_ESCAPE || key == VK_TAB) &&
-        !target->WantsKey(key) && form->DialogKey(key, shift))
+    if (form && (key == VK_RETURN || key == VK_ESCAPE || key == VK_TAB) && !target->WantsKey(key) &&
+        form->DialogKey(key, shift))
         return false;
     target->KeyDown(key, shift);
     return key != 0;

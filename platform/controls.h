@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/canvas.h"
 #include "platform/components.h"
 #include "platform/desktop.h"
 #include "platform/enum_set.h"
@@ -20,11 +21,13 @@
 
 namespace quillon {
 
-class TCanvas;
-class DeviceContext;
 class TWinControl;
 class TCustomForm;
 struct TEnumInfo;
+
+// Positions and sizes a form file may give (pixels): far beyond any screen,
+// and small enough that sums of them never overflow.
+inline constexpr int kMaxCoordinate = 1'000'000;
 
 // ---------------------------------------------------------------- enumerations
 
@@ -32,14 +35,29 @@ enum TAlign : std::uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient 
 enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
 using TLeftRight = TAlignment;  // taLeftJustify or taRightJustify
 // Border styles of forms; controls take bsNone or bsSingle (same values).
-enum TFormBorderStyle : std::uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TFormBorderStyle : std::uint8_t {
+    bsNone,
+    bsSingle,
+    bsSizeable,
+    bsDialog,
+    bsToolWindow,
+    bsSizeToolWin
+};
 using TBorderStyle = TFormBorderStyle;
 enum TBevelCut : std::uint8_t { bvNone, bvLowered, bvRaised, bvSpace };
 using TPanelBevel = TBevelCut;
 enum TTextLayout : std::uint8_t { tlTop, tlCenter, tlBottom };
 enum TScrollStyle : std::uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TMouseButton : std::uint8_t { mbLeft, mbRight, mbMiddle };
-enum TShiftStateElement : std::uint8_t { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+enum TShiftStateElement : std::uint8_t {
+    ssShift,
+    ssAlt,
+    ssCtrl,
+    ssLeft,
+    ssRight,
+    ssMiddle,
+    ssDouble
+};
 using TShiftState = EnumSet<TShiftStateElement>;
 
 extern const TEnumInfo kAlignNames, kAlignmentNames, kLeftRightNames, kBorderStyleNames,
@@ -88,14 +106,15 @@ enum : std::uint16_t {
 
 using TKeyPressEvent = TEvent<void(TObject* sender, char32_t& key)>;
 using TKeyEvent = TEvent<void(TObject* sender, std::uint16_t& key, TShiftState shift)>;
-using TMouseEvent = TEvent<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
+using TMouseEvent =
+    TEvent<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = TEvent<void(TObject* sender, TShiftState shift, int x, int y)>;
 
 // ---------------------------------------------------------------- TControl
 
 class TControl : public TComponent {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TControl(TComponent* owner);
     ~TControl() override;
 
@@ -192,6 +211,8 @@ public:
 
     // Programmatic click: fires OnClick.
     virtual void Click();
+    // What a click of the user does (a button clicks, a check box toggles).
+    virtual void UserClick() { Click(); }
     virtual void DblClick();
 
     // User input (from the backend's widget, or a test): exceptions raised by
@@ -213,7 +234,7 @@ public:
     TMouseEvent OnMouseUp;
     TMouseMoveEvent OnMouseMove;
 
-protected:
+  protected:
     // Tells the peer what changed.
     void Changed(TPeerChange what) const {
         if (peer_) peer_->Changed(what);
@@ -251,7 +272,7 @@ protected:
 
     std::unique_ptr<ControlPeer> peer_;
 
-private:
+  private:
     friend class TWinControl;
 
     TWinControl* parent_ = nullptr;
@@ -275,7 +296,7 @@ private:
 
 class TWinControl : public TControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TWinControl(TComponent* owner);
     ~TWinControl() override;
 
@@ -335,7 +356,7 @@ public:
     TKeyEvent OnKeyUp;
     TKeyPressEvent OnKeyPress;
 
-protected:
+  protected:
     friend class TControl;
     friend class TCustomForm;
 
@@ -359,7 +380,7 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
     void ChildAlignChanged() { Realign(); }
 
-private:
+  private:
     void NormaliseTabOrder();
     // Key down through the form's preview, the handler, dialog keys and the
     // control; false when the key was used up on the way.
@@ -377,23 +398,23 @@ private:
 // A control without a window of its own that paints itself on its parent.
 class TGraphicControl : public TControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TGraphicControl(TComponent* owner);
     ~TGraphicControl() override;
     TCanvas& Canvas() { return *canvas_; }
     void PaintTo(DeviceContext& dc, int x, int y) override;
 
-protected:
+  protected:
     virtual void Paint() {}
 
-private:
+  private:
     std::unique_ptr<TCanvas> canvas_;
 };
 
 // A window control that paints itself through its canvas.
 class TCustomControl : public TWinControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TCustomControl(TComponent* owner);
     ~TCustomControl() override;
     TCanvas& Canvas() { return *canvas_; }
@@ -401,11 +422,11 @@ public:
 
     TNotifyEvent OnPaint;
 
-protected:
+  protected:
     // Default: fires OnPaint.
     virtual void Paint();
 
-private:
+  private:
     std::unique_ptr<TCanvas> canvas_;
 };
 

@@ -8,12 +8,18 @@ namespace quillon {
 
 std::vector<int> MessageBoxAnswers(unsigned flags) {
     switch (flags & 0xF) {
-        case MB_OKCANCEL: return {IDOK, IDCANCEL};
-        case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
-        case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
-        case MB_YESNO: return {IDYES, IDNO};
-        case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
-        default: return {IDOK};
+        case MB_OKCANCEL:
+            return {IDOK, IDCANCEL};
+        case MB_ABORTRETRYIGNORE:
+            return {IDABORT, IDRETRY, IDIGNORE};
+        case MB_YESNOCANCEL:
+            return {IDYES, IDNO, IDCANCEL};
+        case MB_YESNO:
+            return {IDYES, IDNO};
+        case MB_RETRYCANCEL:
+            return {IDRETRY, IDCANCEL};
+        default:
+            return {IDOK};
     }
 }
 
@@ -76,7 +82,9 @@ void HeadlessDesktop::ProcessMessages() {
     }
 }
 
-void HeadlessDesktop::Reset() { *this = HeadlessDesktop(); }
+void HeadlessDesktop::Reset() {
+    *this = HeadlessDesktop();
+}
 
 namespace {
 
@@ -113,19 +121,25 @@ ScopedDesktopBackend::~ScopedDesktopBackend() {
 
 // ---------------------------------------------------------------- services
 
-void Beep() { Desktop().Beep(); }
+void Beep() {
+    Desktop().Beep();
+}
 
 int ExecuteFile(const std::string& fileName, const std::string& /*params*/,
                 const std::string& /*defaultDir*/, int /*showCmd*/) {
-    constexpr int kSuccess = 42;         // any value above 32 means success
-    constexpr int kFileNotFound = 2;     // nothing to open
-    constexpr int kNoAssociation = 31;   // no handler took it
+    constexpr int kSuccess = 42;        // any value above 32 means success
+    constexpr int kFileNotFound = 2;    // nothing to open
+    constexpr int kNoAssociation = 31;  // no handler took it
     if (fileName.empty()) return kFileNotFound;
     return Desktop().OpenDocument(fileName) ? kSuccess : kNoAssociation;
 }
 
-std::string TClipboard::AsText() const { return Desktop().ClipboardText(); }
-void TClipboard::SetAsText(const std::string& text) { Desktop().SetClipboardText(text); }
+std::string TClipboard::AsText() const {
+    return Desktop().ClipboardText();
+}
+void TClipboard::SetAsText(const std::string& text) {
+    Desktop().SetClipboardText(text);
+}
 
 TClipboard& Clipboard() {
     static TClipboard clipboard;
@@ -171,13 +185,13 @@ struct CursorName {
 };
 
 constexpr CursorName kStandardCursors[] = {
-    {"crDefault", crDefault},     {"crNone", crNone},         {"crArrow", crArrow},
-    {"crCross", crCross},         {"crIBeam", crIBeam},       {"crSizeNESW", crSizeNESW},
-    {"crSizeNS", crSizeNS},       {"crSizeNWSE", crSizeNWSE}, {"crSizeWE", crSizeWE},
+    {"crDefault", crDefault},     {"crNone", crNone},           {"crArrow", crArrow},
+    {"crCross", crCross},         {"crIBeam", crIBeam},         {"crSizeNESW", crSizeNESW},
+    {"crSizeNS", crSizeNS},       {"crSizeNWSE", crSizeNWSE},   {"crSizeWE", crSizeWE},
     {"crUpArrow", crUpArrow},     {"crHourGlass", crHourGlass}, {"crDrag", crDrag},
-    {"crNoDrop", crNoDrop},       {"crHSplit", crHSplit},     {"crVSplit", crVSplit},
-    {"crMultiDrag", crMultiDrag}, {"crSQLWait", crSQLWait},   {"crNo", crNo},
-    {"crAppStart", crAppStart},   {"crHelp", crHelp},         {"crHandPoint", crHandPoint},
+    {"crNoDrop", crNoDrop},       {"crHSplit", crHSplit},       {"crVSplit", crVSplit},
+    {"crMultiDrag", crMultiDrag}, {"crSQLWait", crSQLWait},     {"crNo", crNo},
+    {"crAppStart", crAppStart},   {"crHelp", crHelp},           {"crHandPoint", crHandPoint},
     {"crSizeAll", crSizeAll},
 };
 

@@ -79,25 +79,25 @@ enum : TCursor {
 // ---------------------------------------------------------------- control peers
 // What changed in a control's model, for its peer to copy into the widget.
 enum class TPeerChange {
-    Bounds,      // Left, Top, Width, Height
+    Bounds,  // Left, Top, Width, Height
     Visible,
     Enabled,
-    Text,        // Caption or Text, and the caret and selection after it
-    Selection,   // SelStart / SelLength only
+    Text,       // Caption or Text, and the caret and selection after it
+    Selection,  // SelStart / SelLength only
     Font,
     Color,
     Appearance,  // alignment, borders, bevels, word wrap, transparency, style ...
     ReadOnly,
     MaxLength,
-    Items,       // list entries (combo box, radio group), memo lines
-    ItemIndex,   // selected entry, check state
-    Hint,        // Hint / ShowHint
+    Items,      // list entries (combo box, radio group), memo lines
+    ItemIndex,  // selected entry, check state
+    Hint,       // Hint / ShowHint
     Cursor,
-    TabOrder,    // TabOrder / TabStop, the order of the children
-    Picture,     // glyphs and pictures
-    Cells,       // grid cells and sizes
-    Caption,     // a form's caption and icons and border
-    Repaint,     // a custom or graphic control's painting changed
+    TabOrder,  // TabOrder / TabStop, the order of the children
+    Picture,   // glyphs and pictures
+    Cells,     // grid cells and sizes
+    Caption,   // a form's caption and icons and border
+    Repaint,   // a custom or graphic control's painting changed
 };
 
 // The widget side of one control. The model calls Changed after every change
@@ -107,7 +107,7 @@ enum class TPeerChange {
 // the model through the control's input methods (TWinControl::KeyDown,
 // KeyPress, KeyUp, TCustomEdit::SetTextFromPeer, TControl::Click, MouseDown ...).
 class ControlPeer {
-public:
+  public:
     virtual ~ControlPeer() = default;
     virtual void Changed(TPeerChange what) = 0;
     // The model moved the focus to this control.
@@ -116,7 +116,7 @@ public:
 
 // ---------------------------------------------------------------- the backend
 class DesktopBackend {
-public:
+  public:
     virtual ~DesktopBackend() = default;
 
     // A modal message box; returns the answer (IDOK ...).
@@ -136,7 +136,8 @@ public:
     virtual void SetScreenCursor(TCursor cursor) = 0;
 
     // Settings store: string values under a key, a subkey and a value name.
-    virtual std::optional<std::string> ReadSetting(const std::string& key, const std::string& subkey,
+    virtual std::optional<std::string> ReadSetting(const std::string& key,
+                                                   const std::string& subkey,
                                                    const std::string& name) = 0;
     virtual void WriteSetting(const std::string& key, const std::string& subkey,
                               const std::string& name, const std::string& value) = 0;
@@ -163,7 +164,7 @@ public:
 // The built-in desktop used when no backend is installed. It records what was
 // asked of it and answers from scripts.
 class HeadlessDesktop : public DesktopBackend {
-public:
+  public:
     struct Box {
         std::string text, caption;
         unsigned flags;
@@ -227,13 +228,13 @@ HeadlessDesktop& Headless();
 
 // Installs a backend for the lifetime of the object, then puts back the previous one.
 class ScopedDesktopBackend {
-public:
+  public:
     explicit ScopedDesktopBackend(DesktopBackend* backend);
     ~ScopedDesktopBackend();
     ScopedDesktopBackend(const ScopedDesktopBackend&) = delete;
     ScopedDesktopBackend& operator=(const ScopedDesktopBackend&) = delete;
 
-private:
+  private:
     DesktopBackend* previous_;
 };
 
@@ -252,7 +253,7 @@ int ExecuteFile(const std::string& fileName, const std::string& params = "",
 
 // The clipboard's text.
 class TClipboard {
-public:
+  public:
     std::string AsText() const;
     void SetAsText(const std::string& text);
     bool HasText() const { return !AsText().empty(); }
@@ -263,7 +264,7 @@ TClipboard& Clipboard();
 // Settings store in the classic form: a key ("Tallet.Ini") with sections
 // (subkeys, "Printer") holding string values by name.
 class TRegIniFile {
-public:
+  public:
     explicit TRegIniFile(std::string key) : key_(std::move(key)) {}
     const std::string& FileName() const { return key_; }
     std::string ReadString(const std::string& section, const std::string& name,
@@ -275,7 +276,7 @@ public:
     bool ValueExists(const std::string& section, const std::string& name) const;
     void DeleteKey(const std::string& section, const std::string& name);
 
-private:
+  private:
     std::string key_;
 };
 

@@ -23,9 +23,11 @@ const TEnumInfo kBitBtnKindNames{"TBitBtnKind",
                                   {"bkRetry", bkRetry},
                                   {"bkIgnore", bkIgnore},
                                   {"bkAll", bkAll}}};
-const TEnumInfo kButtonLayoutNames{
-    "TButtonLayout",
-    {{"blGlyphLeft", blGlyphLeft}, {"blGlyphRight", blGlyphRight}, {"blGlyphTop", blGlyphTop}, {"blGlyphBottom", blGlyphBottom}}};
+const TEnumInfo kButtonLayoutNames{"TButtonLayout",
+                                   {{"blGlyphLeft", blGlyphLeft},
+                                    {"blGlyphRight", blGlyphRight},
+                                    {"blGlyphTop", blGlyphTop},
+                                    {"blGlyphBottom", blGlyphBottom}}};
 const TEnumInfo kShapeTypeNames{"TShapeType",
                                 {{"stRectangle", stRectangle},
                                  {"stSquare", stSquare},
@@ -60,8 +62,12 @@ const TEnumInfo kGridOptionNames{"TGridOption",
                                   {"goThumbTracking", goThumbTracking}}};
 
 namespace {
-const std::string& GetCaption(const TControl& c) { return c.Caption(); }
-void SetCaptionText(TControl& c, const std::string& v) { c.SetCaption(v); }
+const std::string& GetCaption(const TControl& c) {
+    return c.Caption();
+}
+void SetCaptionText(TControl& c, const std::string& v) {
+    c.SetCaption(v);
+}
 }  // namespace
 
 // ---------------------------------------------------------------- TBitBtn
@@ -110,9 +116,9 @@ void TBitBtn::SetKind(TBitBtnKind kind) {
         TModalResult result;
     };
     static const KindInfo kinds[] = {
-        {"", mrNone},          {"OK", mrOk},          {"Cancel", mrCancel}, {"&Help", mrNone},
-        {"&Yes", mrYes},       {"&No", mrNo},         {"&Close", mrNone},   {"Abort", mrAbort},
-        {"&Retry", mrRetry},   {"&Ignore", mrIgnore}, {"&All", mrAll},
+        {"", mrNone},        {"OK", mrOk},          {"Cancel", mrCancel}, {"&Help", mrNone},
+        {"&Yes", mrYes},     {"&No", mrNo},         {"&Close", mrNone},   {"Abort", mrAbort},
+        {"&Retry", mrRetry}, {"&Ignore", mrIgnore}, {"&All", mrAll},
     };
     if (kind == bkCustom || IsLoading()) return;
     const KindInfo& k = kinds[kind];
@@ -240,11 +246,17 @@ void TShape::Paint() {
     }
     switch (shape_) {
         case stRectangle:
-        case stSquare: c.Rectangle(x, y, x + w, y + h); break;
+        case stSquare:
+            c.Rectangle(x, y, x + w, y + h);
+            break;
         case stRoundRect:
-        case stRoundSquare: c.RoundRect(x, y, x + w, y + h, s / 4, s / 4); break;
+        case stRoundSquare:
+            c.RoundRect(x, y, x + w, y + h, s / 4, s / 4);
+            break;
         case stEllipse:
-        case stCircle: c.Ellipse(x, y, x + w, y + h); break;
+        case stCircle:
+            c.Ellipse(x, y, x + w, y + h);
+            break;
     }
 }
 
@@ -259,7 +271,9 @@ const TClassInfo& TBevel::StaticClassInfo() {
     return info;
 }
 
-TBevel::TBevel(TComponent* owner) : TGraphicControl(owner) { InitBounds(50, 50); }
+TBevel::TBevel(TComponent* owner) : TGraphicControl(owner) {
+    InitBounds(50, 50);
+}
 
 void TBevel::SetShape(TBevelShape s) {
     if (s == shape_) return;
@@ -293,7 +307,9 @@ void TBevel::Paint() {
     c.Pen().SetWidth(1);
     const int w = Width(), h = Height();
     switch (shape_) {
-        case bsBox: bevelRect(Rect(0, 0, w - 1, h - 1)); break;
+        case bsBox:
+            bevelRect(Rect(0, 0, w - 1, h - 1));
+            break;
         case bsFrame: {
             const TColor temp = color1;
             color1 = color2;
@@ -319,7 +335,8 @@ void TBevel::Paint() {
             bevelLine(color1, w - 2, 0, w - 2, h);
             bevelLine(color2, w - 1, 0, w - 1, h);
             break;
-        case bsSpacer: break;
+        case bsSpacer:
+            break;
     }
 }
 
@@ -330,7 +347,8 @@ const TClassInfo& TImage::StaticClassInfo() {
         TClassBuilder<TImage>("TImage", &TGraphicControl::StaticClassInfo())
             .Bool("AutoSize", &TImage::AutoSize, &TImage::SetAutoSize, false)
             .Bool("Center", &TImage::Center, &TImage::SetCenter, false)
-            .Object("Picture", PictureClassInfo(), [](TImage& i) -> TPicture& { return i.Picture(); })
+            .Object("Picture", PictureClassInfo(),
+                    [](TImage& i) -> TPicture& { return i.Picture(); })
             .Bool("Stretch", &TImage::Stretch, &TImage::SetStretch, false)
             .Bool("Transparent", &TImage::Transparent, &TImage::SetTransparent, false)
             .Factory();
@@ -343,7 +361,8 @@ TImage::TImage(TComponent* owner) : TGraphicControl(owner) {
 }
 
 void TImage::PictureChanged() {
-    if (autoSize_ && !picture_.Empty()) SetBounds(Left(), Top(), picture_.Width(), picture_.Height());
+    if (autoSize_ && !picture_.Empty())
+        SetBounds(Left(), Top(), picture_.Width(), picture_.Height());
     Changed(TPeerChange::Picture);
     Invalidate();
 }
@@ -391,9 +410,12 @@ void TImage::Paint() {
 const TClassInfo& TControlScrollBar::StaticClassInfo() {
     static const TClassInfo& info =
         TClassBuilder<TControlScrollBar, TControlScrollBar>("TControlScrollBar", nullptr)
-            .Int("Increment", &TControlScrollBar::Increment, &TControlScrollBar::SetIncrement, 8, 1, 32767)
-            .Int("Position", &TControlScrollBar::Position, &TControlScrollBar::SetPosition, 0, 0, INT32_MAX)
-            .Int("Range", &TControlScrollBar::Range, &TControlScrollBar::SetRange, 0, 0, INT32_MAX)
+            .Int("Increment", &TControlScrollBar::Increment, &TControlScrollBar::SetIncrement, 8, 1,
+                 32767)
+            .Int("Position", &TControlScrollBar::Position, &TControlScrollBar::SetPosition, 0, 0,
+                 kMaxCoordinate)
+            .Int("Range", &TControlScrollBar::Range, &TControlScrollBar::SetRange, 0, 0,
+                 kMaxCoordinate)
             .Bool("Visible", &TControlScrollBar::Visible, &TControlScrollBar::SetVisible, true)
             .Abstract();
     return info;
@@ -402,12 +424,14 @@ const TClassInfo& TControlScrollBar::StaticClassInfo() {
 int TControlScrollBar::MaxPosition() const {
     if (!box_) return 0;
     const TSize content = box_->ContentSize();
-    const int range = box_->AutoScroll() ? std::max(range_, horizontal_ ? content.cx : content.cy) : range_;
+    const int range =
+        box_->AutoScroll() ? std::max(range_, horizontal_ ? content.cx : content.cy) : range_;
     const int client = horizontal_ ? box_->ClientWidth() : box_->ClientHeight();
     return std::max(0, range - client);
 }
 
 void TControlScrollBar::SetPosition(int v) {
+    v = std::clamp(v, 0, kMaxCoordinate);
     if (box_ && !box_->IsLoading()) v = std::clamp(v, 0, MaxPosition());
     if (v == position_) return;
     const int delta = v - position_;
@@ -421,7 +445,7 @@ void TControlScrollBar::SetPosition(int v) {
 }
 
 void TControlScrollBar::SetRange(int v) {
-    range_ = std::max(v, 0);
+    range_ = std::clamp(v, 0, kMaxCoordinate);
     if (box_ && !box_->IsLoading()) SetPosition(position_);
 }
 
@@ -429,7 +453,8 @@ const TClassInfo& TScrollBox::StaticClassInfo() {
     static const TClassInfo& info =
         TClassBuilder<TScrollBox>("TScrollBox", &TWinControl::StaticClassInfo())
             .Bool("AutoScroll", &TScrollBox::AutoScroll, &TScrollBox::SetAutoScroll, true)
-            .Enum("BorderStyle", kBorderStyleNames, &TScrollBox::BorderStyle, &TScrollBox::SetBorderStyle, bsSingle)
+            .Enum("BorderStyle", kBorderStyleNames, &TScrollBox::BorderStyle,
+                  &TScrollBox::SetBorderStyle, bsSingle)
             .Color("Color", &TScrollBox::Color, &TScrollBox::SetColor, clBtnFace)
             .StoredIf([](const TScrollBox& c) { return !c.ParentColor(); })
             .Object("HorzScrollBar", TControlScrollBar::StaticClassInfo(),
@@ -493,10 +518,12 @@ void TScrollBox::ScrollBy(int dx, int dy) {
 
 void TScrollBox::ScrollInView(TControl* control) {
     if (!control || control->Parent() != this) return;
-    if (control->Left() < 0) horz_.SetPosition(horz_.Position() + control->Left());
+    if (control->Left() < 0)
+        horz_.SetPosition(horz_.Position() + control->Left());
     else if (control->Left() + control->Width() > ClientWidth())
         horz_.SetPosition(horz_.Position() + control->Left() + control->Width() - ClientWidth());
-    if (control->Top() < 0) vert_.SetPosition(vert_.Position() + control->Top());
+    if (control->Top() < 0)
+        vert_.SetPosition(vert_.Position() + control->Top());
     else if (control->Top() + control->Height() > ClientHeight())
         vert_.SetPosition(vert_.Position() + control->Top() + control->Height() - ClientHeight());
 }
@@ -505,7 +532,8 @@ void TScrollBox::ScrollInView(TControl* control) {
 
 const TClassInfo& TCustomRadioGroup::StaticClassInfo() {
     static const TClassInfo& info =
-        TClassBuilder<TCustomRadioGroup>("TCustomRadioGroup", &TCustomGroupBox::StaticClassInfo()).Abstract();
+        TClassBuilder<TCustomRadioGroup>("TCustomRadioGroup", &TCustomGroupBox::StaticClassInfo())
+            .Abstract();
     return info;
 }
 
@@ -562,7 +590,8 @@ void TCustomRadioGroup::InputSelectItem(int index) {
 }
 
 void TCustomRadioGroup::KeyDown(std::uint16_t& key, TShiftState /*shift*/) {
-    if ((key == VK_DOWN || key == VK_RIGHT) && itemIndex_ + 1 < items_.Count()) SetItemIndex(itemIndex_ + 1);
+    if ((key == VK_DOWN || key == VK_RIGHT) && itemIndex_ + 1 < items_.Count())
+        SetItemIndex(itemIndex_ + 1);
     if ((key == VK_UP || key == VK_LEFT) && itemIndex_ > 0) SetItemIndex(itemIndex_ - 1);
 }
 
@@ -596,28 +625,33 @@ void TCustomRadioGroup::Paint() {
 const TClassInfo& TStringGrid::StaticClassInfo() {
     static const TClassInfo& info =
         TClassBuilder<TStringGrid>("TStringGrid", &TCustomControl::StaticClassInfo())
-            .Enum("BorderStyle", kBorderStyleNames, &TStringGrid::BorderStyle, &TStringGrid::SetBorderStyle,
-                  bsSingle)
+            .Enum("BorderStyle", kBorderStyleNames, &TStringGrid::BorderStyle,
+                  &TStringGrid::SetBorderStyle, bsSingle)
             .Color("Color", &TStringGrid::Color, &TStringGrid::SetColor, clWindow)
             .StoredIf([](const TStringGrid& c) { return !c.ParentColor(); })
             .Int("ColCount", &TStringGrid::ColCount, &TStringGrid::SetColCount, 5, 1, 100000)
-            .Int("DefaultColWidth", &TStringGrid::DefaultColWidth, &TStringGrid::SetDefaultColWidth, 64, 0,
-                 100000)
-            .Int("DefaultRowHeight", &TStringGrid::DefaultRowHeight, &TStringGrid::SetDefaultRowHeight, 24, 0,
-                 100000)
+            .Int("DefaultColWidth", &TStringGrid::DefaultColWidth, &TStringGrid::SetDefaultColWidth,
+                 64, 0, 100000)
+            .Int("DefaultRowHeight", &TStringGrid::DefaultRowHeight,
+                 &TStringGrid::SetDefaultRowHeight, 24, 0, 100000)
             .Color("FixedColor", &TStringGrid::FixedColor, &TStringGrid::SetFixedColor, clBtnFace)
             .Int("FixedCols", &TStringGrid::FixedCols, &TStringGrid::SetFixedCols, 1, 0, 100000)
             .Int("FixedRows", &TStringGrid::FixedRows, &TStringGrid::SetFixedRows, 1, 0, 100000)
-            .Int("GridLineWidth", &TStringGrid::GridLineWidth, &TStringGrid::SetGridLineWidth, 1, 0, 100)
+            .Int("GridLineWidth", &TStringGrid::GridLineWidth, &TStringGrid::SetGridLineWidth, 1, 0,
+                 100)
             .Set(
                 "Options", kGridOptionNames,
                 [](const TStringGrid& g) { return static_cast<std::uint32_t>(g.Options().Bits()); },
-                [](TStringGrid& g, std::uint32_t bits) { g.SetOptions(TGridOptions::FromBits(bits)); },
-                static_cast<std::int64_t>(
-                    TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect}.Bits()))
+                [](TStringGrid& g, std::uint32_t bits) {
+                    g.SetOptions(TGridOptions::FromBits(bits));
+                },
+                static_cast<std::int64_t>(TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine,
+                                                       goHorzLine, goRangeSelect}
+                                              .Bits()))
             .Bool("ParentColor", &TStringGrid::ParentColor, &TStringGrid::SetParentColor, false)
             .Int("RowCount", &TStringGrid::RowCount, &TStringGrid::SetRowCount, 5, 1, 1000000)
-            .Enum("ScrollBars", kScrollStyleNames, &TStringGrid::ScrollBars, &TStringGrid::SetScrollBars, ssBoth)
+            .Enum("ScrollBars", kScrollStyleNames, &TStringGrid::ScrollBars,
+                  &TStringGrid::SetScrollBars, ssBoth)
             .Bool("TabStop", &TStringGrid::TabStop, &TStringGrid::SetTabStop, true)
             .IntList("ColWidths", &TStringGrid::ColWidthList, &TStringGrid::SetColWidthList)
             .StoredIf([](const TStringGrid& g) { return g.CustomColWidths(); })
@@ -638,8 +672,13 @@ TStringGrid::TStringGrid(TComponent* owner) : TCustomControl(owner) {
 void TStringGrid::Resize() {
     colWidths_.resize(static_cast<std::size_t>(colCount_), defaultColWidth_);
     rowHeights_.resize(static_cast<std::size_t>(rowCount_), defaultRowHeight_);
-    cells_.resize(static_cast<std::size_t>(rowCount_));
-    for (auto& row : cells_) row.resize(static_cast<std::size_t>(colCount_));
+    // Cells outside the grid's new size are dropped.
+    for (auto it = cells_.begin(); it != cells_.end();) {
+        if (it->first.first >= rowCount_ || it->first.second >= colCount_)
+            it = cells_.erase(it);
+        else
+            ++it;
+    }
     col_ = std::clamp(col_, std::min(fixedCols_, colCount_ - 1), colCount_ - 1);
     row_ = std::clamp(row_, std::min(fixedRows_, rowCount_ - 1), rowCount_ - 1);
     leftCol_ = std::clamp(leftCol_, std::min(fixedCols_, colCount_ - 1), colCount_ - 1);
@@ -665,13 +704,15 @@ void TStringGrid::SetRowCount(int n) {
 }
 
 void TStringGrid::SetFixedCols(int n) {
-    if (!IsLoading() && (n < 0 || n >= colCount_)) throw EInvalidOperation("Fixed column count must be less than column count");
+    if (!IsLoading() && (n < 0 || n >= colCount_))
+        throw EInvalidOperation("Fixed column count must be less than column count");
     fixedCols_ = std::max(n, 0);
     Resize();
 }
 
 void TStringGrid::SetFixedRows(int n) {
-    if (!IsLoading() && (n < 0 || n >= rowCount_)) throw EInvalidOperation("Fixed row count must be less than row count");
+    if (!IsLoading() && (n < 0 || n >= rowCount_))
+        throw EInvalidOperation("Fixed row count must be less than row count");
     fixedRows_ = std::max(n, 0);
     Resize();
 }
@@ -723,7 +764,7 @@ int TStringGrid::ColWidths(int col) const {
 
 void TStringGrid::SetColWidths(int col, int width) {
     if (col < 0 || col >= colCount_) throw EListError("Grid index out of range");
-    colWidths_[static_cast<std::size_t>(col)] = std::max(width, 0);
+    colWidths_[static_cast<std::size_t>(col)] = std::clamp(width, 0, kMaxCoordinate);
     Changed(TPeerChange::Cells);
     Invalidate();
 }
@@ -735,7 +776,7 @@ int TStringGrid::RowHeights(int row) const {
 
 void TStringGrid::SetRowHeights(int row, int height) {
     if (row < 0 || row >= rowCount_) throw EListError("Grid index out of range");
-    rowHeights_[static_cast<std::size_t>(row)] = std::max(height, 0);
+    rowHeights_[static_cast<std::size_t>(row)] = std::clamp(height, 0, kMaxCoordinate);
     Changed(TPeerChange::Cells);
     Invalidate();
 }
@@ -743,34 +784,44 @@ void TStringGrid::SetRowHeights(int row, int height) {
 void TStringGrid::SetColWidthList(const std::vector<int>& widths) {
     // A file may list them before or after ColCount: extra entries widen the grid.
     if (static_cast<int>(widths.size()) > colCount_) SetColCount(static_cast<int>(widths.size()));
-    for (std::size_t i = 0; i < widths.size(); ++i) colWidths_[i] = std::max(widths[i], 0);
+    for (std::size_t i = 0; i < widths.size(); ++i)
+        colWidths_[i] = std::clamp(widths[i], 0, kMaxCoordinate);
     Changed(TPeerChange::Cells);
 }
 
 void TStringGrid::SetRowHeightList(const std::vector<int>& heights) {
     if (static_cast<int>(heights.size()) > rowCount_) SetRowCount(static_cast<int>(heights.size()));
-    for (std::size_t i = 0; i < heights.size(); ++i) rowHeights_[i] = std::max(heights[i], 0);
+    for (std::size_t i = 0; i < heights.size(); ++i)
+        rowHeights_[i] = std::clamp(heights[i], 0, kMaxCoordinate);
     Changed(TPeerChange::Cells);
 }
 
 bool TStringGrid::CustomColWidths() const {
-    return std::any_of(colWidths_.begin(), colWidths_.end(), [&](int w) { return w != defaultColWidth_; });
+    return std::any_of(colWidths_.begin(), colWidths_.end(),
+                       [&](int w) { return w != defaultColWidth_; });
 }
 
 bool TStringGrid::CustomRowHeights() const {
-    return std::any_of(rowHeights_.begin(), rowHeights_.end(), [&](int h) { return h != defaultRowHeight_; });
+    return std::any_of(rowHeights_.begin(), rowHeights_.end(),
+                       [&](int h) { return h != defaultRowHeight_; });
 }
 
 std::string TStringGrid::Cells(int col, int row) const {
-    if (col < 0 || row < 0 || col >= colCount_ || row >= rowCount_) return "";
-    return cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+    auto it = cells_.find({row, col});
+    return it == cells_.end() ? std::string() : it->second;
 }
 
 void TStringGrid::SetCells(int col, int row, std::string_view text) {
-    if (col < 0 || row < 0 || col >= colCount_ || row >= rowCount_) throw EListError("Grid index out of range");
-    auto& cell = cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
-    if (cell == text) return;
-    cell = std::string(text);
+    if (col < 0 || row < 0 || col >= colCount_ || row >= rowCount_)
+        throw EListError("Grid index out of range");
+    auto it = cells_.find({row, col});
+    const std::string_view current =
+        it == cells_.end() ? std::string_view() : std::string_view(it->second);
+    if (current == text) return;
+    if (text.empty())
+        cells_.erase(it);
+    else
+        cells_[{row, col}] = std::string(text);
     Changed(TPeerChange::Cells);
     Invalidate();
 }
@@ -783,7 +834,9 @@ std::vector<std::string> TStringGrid::Cols(int col) const {
 
 std::vector<std::string> TStringGrid::Rows(int row) const {
     if (row < 0 || row >= rowCount_) return {};
-    return cells_[static_cast<std::size_t>(row)];
+    std::vector<std::string> r;
+    for (int col = 0; col < colCount_; ++col) r.push_back(Cells(col, row));
+    return r;
 }
 
 bool TStringGrid::SelectCell(int col, int row) {
@@ -798,8 +851,12 @@ bool TStringGrid::SelectCell(int col, int row) {
     return true;
 }
 
-void TStringGrid::SetCol(int c) { SelectCell(c, row_); }
-void TStringGrid::SetRow(int r) { SelectCell(col_, r); }
+void TStringGrid::SetCol(int c) {
+    SelectCell(c, row_);
+}
+void TStringGrid::SetRow(int r) {
+    SelectCell(col_, r);
+}
 
 void TStringGrid::SetLeftCol(int c) {
     leftCol_ = std::clamp(c, std::min(fixedCols_, colCount_ - 1), colCount_ - 1);
@@ -812,48 +869,77 @@ void TStringGrid::SetTopRow(int r) {
 }
 
 TRect TStringGrid::CellRect(int col, int row) const {
-    auto position = [&](int index, int fixed, int first, const std::vector<int>& sizes, int& start) {
-        if (index < fixed) {
-            start = 0;
-            for (int i = 0; i < index; ++i) start += sizes[static_cast<std::size_t>(i)] + gridLineWidth_;
-            return true;
-        }
-        if (index < first) return false;
+    // Sums in 64 bits: a cell beyond the range of coordinates is not visible.
+    auto position = [&](int index, int fixed, int first, const std::vector<int>& sizes,
+                        std::int64_t& start) {
         start = 0;
-        for (int i = 0; i < fixed; ++i) start += sizes[static_cast<std::size_t>(i)] + gridLineWidth_;
-        for (int i = first; i < index; ++i) start += sizes[static_cast<std::size_t>(i)] + gridLineWidth_;
-        return true;
+        for (int i = 0; i < std::min(index, fixed); ++i)
+            start += sizes[static_cast<std::size_t>(i)] + gridLineWidth_;
+        if (index < fixed) return true;
+        if (index < first) return false;
+        for (int i = first; i < index; ++i) {
+            start += sizes[static_cast<std::size_t>(i)] + gridLineWidth_;
+            if (start > kMaxCoordinate) return false;
+        }
+        return start <= kMaxCoordinate;
     };
     if (col < 0 || row < 0 || col >= colCount_ || row >= rowCount_) return TRect{};
-    int x = 0, y = 0;
-    if (!position(col, fixedCols_, leftCol_, colWidths_, x) || !position(row, fixedRows_, topRow_, rowHeights_, y))
+    std::int64_t x = 0, y = 0;
+    if (!position(col, fixedCols_, leftCol_, colWidths_, x) ||
+        !position(row, fixedRows_, topRow_, rowHeights_, y))
         return TRect{};
-    return Bounds(x, y, colWidths_[static_cast<std::size_t>(col)], rowHeights_[static_cast<std::size_t>(row)]);
+    return Bounds(static_cast<int>(x), static_cast<int>(y),
+                  colWidths_[static_cast<std::size_t>(col)],
+                  rowHeights_[static_cast<std::size_t>(row)]);
 }
 
 bool TStringGrid::MouseToCell(int x, int y, int& col, int& row) const {
-    for (int r = 0; r < rowCount_; ++r) {
-        for (int c = 0; c < colCount_; ++c) {
-            const TRect cell = CellRect(c, r);
-            if (!cell.IsEmpty() && x >= cell.Left && x < cell.Right && y >= cell.Top && y < cell.Bottom) {
-                col = c;
-                row = r;
+    auto find = [&](int p, int fixed, int first, int count, const std::vector<int>& sizes,
+                    int& out) {
+        std::int64_t start = 0;
+        for (int i = 0; i < count; ++i) {
+            if (i >= fixed && i < first) continue;
+            const std::int64_t size = sizes[static_cast<std::size_t>(i)];
+            if (p >= start && p < start + size) {
+                out = i;
                 return true;
             }
+            start += size + gridLineWidth_;
+            if (start > p) return false;
         }
-    }
-    return false;
+        return false;
+    };
+    int c = 0, r = 0;
+    if (!find(x, fixedCols_, leftCol_, colCount_, colWidths_, c) ||
+        !find(y, fixedRows_, topRow_, rowCount_, rowHeights_, r))
+        return false;
+    col = c;
+    row = r;
+    return true;
 }
 
 void TStringGrid::KeyDown(std::uint16_t& key, TShiftState /*shift*/) {
     switch (key) {
-        case VK_LEFT: SelectCell(col_ - 1, row_); break;
-        case VK_RIGHT: SelectCell(col_ + 1, row_); break;
-        case VK_UP: SelectCell(col_, row_ - 1); break;
-        case VK_DOWN: SelectCell(col_, row_ + 1); break;
-        case VK_HOME: SelectCell(fixedCols_, row_); break;
-        case VK_END: SelectCell(colCount_ - 1, row_); break;
-        default: break;
+        case VK_LEFT:
+            SelectCell(col_ - 1, row_);
+            break;
+        case VK_RIGHT:
+            SelectCell(col_ + 1, row_);
+            break;
+        case VK_UP:
+            SelectCell(col_, row_ - 1);
+            break;
+        case VK_DOWN:
+            SelectCell(col_, row_ + 1);
+            break;
+        case VK_HOME:
+            SelectCell(fixedCols_, row_);
+            break;
+        case VK_END:
+            SelectCell(colCount_ - 1, row_);
+            break;
+        default:
+            break;
     }
 }
 
@@ -887,8 +973,20 @@ void TStringGrid::Paint() {
     c.Brush().SetStyle(bsSolid);
     c.Brush().SetColor(Color());
     c.FillRect(Rect(0, 0, Width(), Height()));
-    for (int row = 0; row < rowCount_; ++row) {
-        for (int col = 0; col < colCount_; ++col) {
+    // Only the cells that fit in the control are drawn.
+    auto last = [&](int fixed, int first, int count, const std::vector<int>& sizes, int limit) {
+        std::int64_t start = 0;
+        for (int i = 0; i < count; ++i) {
+            if (i >= fixed && i < first) continue;
+            start += sizes[static_cast<std::size_t>(i)] + gridLineWidth_;
+            if (start >= limit) return i;
+        }
+        return count - 1;
+    };
+    const int lastCol = last(fixedCols_, leftCol_, colCount_, colWidths_, Width());
+    const int lastRow = last(fixedRows_, topRow_, rowCount_, rowHeights_, Height());
+    for (int row = 0; row <= lastRow; ++row) {
+        for (int col = 0; col <= lastCol; ++col) {
             const TRect r = CellRect(col, row);
             if (r.IsEmpty() || r.Left >= Width() || r.Top >= Height()) continue;
             const bool fixed = col < fixedCols_ || row < fixedRows_;
@@ -913,7 +1011,8 @@ void TStringGrid::Paint() {
 
 const TClassInfo& TCustomRichEdit::StaticClassInfo() {
     static const TClassInfo& info =
-        TClassBuilder<TCustomRichEdit>("TCustomRichEdit", &TCustomMemo::StaticClassInfo()).Abstract();
+        TClassBuilder<TCustomRichEdit>("TCustomRichEdit", &TCustomMemo::StaticClassInfo())
+            .Abstract();
     return info;
 }
 

@@ -2,8 +2,10 @@
 // The other controls: picture buttons, shapes, bevels, images, scroll boxes,
 // radio groups, string grids and rich edits.
 
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/std_controls.h"
@@ -36,7 +38,7 @@ enum TButtonLayout : std::uint8_t { blGlyphLeft, blGlyphRight, blGlyphTop, blGly
 // pixel is transparent.
 class TBitBtn : public TButton {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TBitBtn(TComponent* owner);
 
     TBitmap& Glyph() { return glyph_; }
@@ -70,7 +72,7 @@ public:
 
     void Click() override;
 
-private:
+  private:
     void GlyphChanged();
 
     TBitmap glyph_;
@@ -83,11 +85,18 @@ private:
 
 // ---------------------------------------------------------------- TShape
 
-enum TShapeType : std::uint8_t { stRectangle, stSquare, stRoundRect, stRoundSquare, stEllipse, stCircle };
+enum TShapeType : std::uint8_t {
+    stRectangle,
+    stSquare,
+    stRoundRect,
+    stRoundSquare,
+    stEllipse,
+    stCircle
+};
 
 class TShape : public TGraphicControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TShape(TComponent* owner);
 
     TShapeType Shape() const { return shape_; }
@@ -97,10 +106,10 @@ public:
     TBrush& Brush() { return brush_; }
     const TBrush& Brush() const { return brush_; }
 
-protected:
+  protected:
     void Paint() override;
 
-private:
+  private:
     TShapeType shape_ = stRectangle;
     TPen pen_;
     TBrush brush_;
@@ -108,12 +117,20 @@ private:
 
 // ---------------------------------------------------------------- TBevel
 
-enum TBevelShape : std::uint8_t { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
+enum TBevelShape : std::uint8_t {
+    bsBox,
+    bsFrame,
+    bsTopLine,
+    bsBottomLine,
+    bsLeftLine,
+    bsRightLine,
+    bsSpacer
+};
 enum TBevelStyle : std::uint8_t { bsLowered, bsRaised };
 
 class TBevel : public TGraphicControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TBevel(TComponent* owner);
 
     TBevelShape Shape() const { return shape_; }
@@ -121,10 +138,10 @@ public:
     TBevelStyle Style() const { return style_; }
     void SetStyle(TBevelStyle s);
 
-protected:
+  protected:
     void Paint() override;
 
-private:
+  private:
     TBevelShape shape_ = bsBox;
     TBevelStyle style_ = bsLowered;
 };
@@ -133,7 +150,7 @@ private:
 
 class TImage : public TGraphicControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TImage(TComponent* owner);
 
     TPicture& Picture() { return picture_; }
@@ -149,10 +166,10 @@ public:
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool v);
 
-protected:
+  protected:
     void Paint() override;
 
-private:
+  private:
     void PictureChanged();
 
     TPicture picture_;
@@ -168,7 +185,7 @@ private:
 // pixels; Range is the extent of the scrolled area (0 with AutoScroll: the
 // children's extent).
 class TControlScrollBar {
-public:
+  public:
     int Position() const { return position_; }
     void SetPosition(int v);
     int Range() const { return range_; }
@@ -182,7 +199,7 @@ public:
 
     static const TClassInfo& StaticClassInfo();
 
-private:
+  private:
     friend class TScrollBox;
     class TScrollBox* box_ = nullptr;
     bool horizontal_ = true;
@@ -194,7 +211,7 @@ private:
 
 class TScrollBox : public TWinControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TScrollBox(TComponent* owner);
 
     TBorderStyle BorderStyle() const { return borderStyle_; }
@@ -213,7 +230,7 @@ public:
     // The extent of the children at scroll position 0.
     TSize ContentSize() const;
 
-private:
+  private:
     friend class TControlScrollBar;
     void ScrollBy(int dx, int dy);
 
@@ -226,7 +243,7 @@ private:
 
 class TCustomRadioGroup : public TCustomGroupBox {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TCustomRadioGroup(TComponent* owner);
 
     TStrings& Items() { return items_; }
@@ -240,12 +257,12 @@ public:
     // The user clicked entry `index`.
     void InputSelectItem(int index);
 
-protected:
+  protected:
     void Paint() override;
     void Loaded() override;
     void KeyDown(std::uint16_t& key, TShiftState shift) override;
 
-private:
+  private:
     TStringList items_;
     int itemIndex_ = -1;
     int columns_ = 1;
@@ -253,7 +270,7 @@ private:
 
 class TRadioGroup : public TCustomRadioGroup {
     QUILLON_CLASS_INFO()
-public:
+  public:
     using TCustomRadioGroup::TCustomRadioGroup;
 };
 
@@ -282,7 +299,7 @@ using TSelectCellEvent = TEvent<void(TObject* sender, int col, int row, bool& ca
 
 class TStringGrid : public TCustomControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TStringGrid(TComponent* owner);
 
     int ColCount() const { return colCount_; }
@@ -346,13 +363,13 @@ public:
 
     TSelectCellEvent OnSelectCell;
 
-protected:
+  protected:
     void Paint() override;
     void KeyDown(std::uint16_t& key, TShiftState shift) override;
     void KeyPress(char32_t& key) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
 
-private:
+  private:
     void Resize();
     bool SelectCell(int col, int row);
 
@@ -365,7 +382,9 @@ private:
     TBorderStyle borderStyle_ = bsSingle;
     TColor fixedColor_ = clBtnFace;
     std::vector<int> colWidths_, rowHeights_;
-    std::vector<std::vector<std::string>> cells_;  // [row][col]
+    // Only cells holding text are kept: a grid may have many more cells than
+    // memory would hold.
+    std::map<std::pair<int, int>, std::string> cells_;  // (row, col)
     int col_ = 1, row_ = 1, leftCol_ = 1, topRow_ = 1;
 };
 
@@ -375,7 +394,7 @@ private:
 // and Text as in a memo.
 class TCustomRichEdit : public TCustomMemo {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TCustomRichEdit(TComponent* owner);
 
     bool PlainText() const { return plainText_; }
@@ -383,13 +402,13 @@ public:
 
     TNotifyEvent OnSelectionChange;
 
-private:
+  private:
     bool plainText_ = false;
 };
 
 class TRichEdit : public TCustomRichEdit {
     QUILLON_CLASS_INFO()
-public:
+  public:
     using TCustomRichEdit::TCustomRichEdit;
 };
 

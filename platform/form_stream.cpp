@@ -1,6 +1,7 @@
 // Reading form files into components and writing components as form files,
 // through the class registry and the property tables.
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -42,6 +43,8 @@ std::string KindName(TPropKind k) {
             return "a list of strings";
         case TPropKind::Binary:
             return "binary data";
+        case TPropKind::IntList:
+            return "a list of integers";
         case TPropKind::Object:
             return "sub-properties";
         case TPropKind::Component:
@@ -248,8 +251,10 @@ class Reader {
                 if (v.kind != TFormValue::List) WrongType(prop, p);
                 std::vector<std::int64_t> list;
                 for (const TFormValue& item : v.items) {
-                    if (item.kind != TFormValue::Integer || item.integer < INT32_MIN || item.integer > INT32_MAX)
-                        throw Fault{item.line, "wrong value type in '" + p.path + "': only integers may be listed"};
+                    if (item.kind != TFormValue::Integer || item.integer < INT32_MIN ||
+                        item.integer > INT32_MAX)
+                        throw Fault{item.line, "wrong value type in '" + p.path +
+                                                   "': only integers may be listed"};
                     list.push_back(item.integer);
                 }
                 value = std::move(list);
@@ -332,6 +337,27 @@ class Reader {
 
 // ---------------------------------------------------------------- writing
 
+// The order properties are written in: the position and size first, then
+// the others by name, lists of numbers (which may depend on counts and
+// defaults read before them) and last the handlers by name.
+std::vector<const TPropInfo*> WritingOrder(const TClassInfo& cls) {
+    std::vector<const TPropInfo*> props = cls.AllProperties();
+    auto rank = [](const TPropInfo* p) {
+        static const char* geometry[] = {"Left", "Top", "Width", "Height"};
+        for (int i = 0; i < 4; ++i)
+            if (p->name == geometry[i]) return i;
+        if (p->kind == TPropKind::Event) return 6;
+        if (p->kind == TPropKind::IntList) return 5;
+        return 4;
+    };
+    std::stable_sort(props.begin(), props.end(), [&](const TPropInfo* a, const TPropInfo* b) {
+        const int ra = rank(a), rb = rank(b);
+        if (ra != rb) return ra < rb;
+        return LowerCase(a->name) < LowerCase(b->name);
+    });
+    return props;
+}
+
 class Writer {
   public:
     explicit Writer(const TComponent& root) : root_(const_cast<TComponent&>(root)) {}
@@ -363,13 +389,14 @@ class Writer {
     // (nullptr: the stored defaults of the table decide).
     void Properties(void* target, const TClassInfo& cls, const std::string& prefix, int depth,
                     const void* defaults = nullptr) {
-        for (const TPropInfo* p : cls.AllProperties()) {
+        for (const TPropInfo* p : WritingOrder(cls)) {
             if (p->stored && !p->stored(target)) continue;
             const std::string path = prefix + p->name;
             switch (p->kind) {
                 case TPropKind::Object: {
                     void* sub = p->object(target);
-                    const void* subDefaults = p->objectDefaults ? p->objectDefaults(target) : nullptr;
+                    const void* subDefaults =
+                        p->objectDefaults ? p->objectDefaults(target) : nullptr;
                     if (sub) Properties(sub, *p->objectClass, path + ".", depth, subDefaults);
                     continue;
                 }
@@ -487,6 +514,14 @@ class Writer {
                     s += hex[bytes[i] & 15];
                 }
                 return s + "}";
+            }
+            case TPropKind::IntList: {
+                std::string s = "(";
+                for (const auto n : std::get<std::vector<std::int64_t>>(v)) {
+                    if (s.size() > 1) s += ' ';
+                    s += std::to_string(n);
+                }
+                return s + ")";
             }
             default:
                 return "";

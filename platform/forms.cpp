@@ -12,8 +12,11 @@
 
 namespace quillon {
 
-const TEnumInfo kBorderIconNames{
-    "TBorderIcon", {{"biSystemMenu", biSystemMenu}, {"biMinimize", biMinimize}, {"biMaximize", biMaximize}, {"biHelp", biHelp}}};
+const TEnumInfo kBorderIconNames{"TBorderIcon",
+                                 {{"biSystemMenu", biSystemMenu},
+                                  {"biMinimize", biMinimize},
+                                  {"biMaximize", biMaximize},
+                                  {"biHelp", biHelp}}};
 const TEnumInfo kPositionNames{"TPosition",
                                {{"poDesigned", poDesigned},
                                 {"poDefault", poDefault},
@@ -24,16 +27,22 @@ const TEnumInfo kPositionNames{"TPosition",
                                 {"poMainFormCenter", poMainFormCenter},
                                 {"poOwnerFormCenter", poOwnerFormCenter}}};
 const TEnumInfo kWindowStateNames{
-    "TWindowState", {{"wsNormal", wsNormal}, {"wsMinimized", wsMinimized}, {"wsMaximized", wsMaximized}}};
+    "TWindowState",
+    {{"wsNormal", wsNormal}, {"wsMinimized", wsMinimized}, {"wsMaximized", wsMaximized}}};
 
 TFrameMetrics FrameMetrics(TFormBorderStyle style) {
     switch (style) {
-        case bsNone: return {0, 0};
+        case bsNone:
+            return {0, 0};
         case bsSingle:
-        case bsDialog: return {3, 19};
-        case bsSizeable: return {4, 19};
-        case bsToolWindow: return {3, 15};
-        case bsSizeToolWin: return {4, 15};
+        case bsDialog:
+            return {3, 19};
+        case bsSizeable:
+            return {4, 19};
+        case bsToolWindow:
+            return {3, 15};
+        case bsSizeToolWin:
+            return {4, 15};
     }
     return {0, 0};
 }
@@ -50,21 +59,28 @@ const TClassInfo& TForm::StaticClassInfo() {
     static const TClassInfo& info =
         TClassBuilder<TForm>("TForm", &TCustomForm::StaticClassInfo())
             // The client size is stored; the outer size follows from the border.
-            .Int("Width", &TForm::Width, &TForm::SetWidth, std::nullopt, 0, INT32_MAX)
+            .Int("Width", &TForm::Width, &TForm::SetWidth, std::nullopt, 0, kMaxCoordinate)
             .StoredIf([](const TForm&) { return false; })
-            .Int("Height", &TForm::Height, &TForm::SetHeight, std::nullopt, 0, INT32_MAX)
+            .Int("Height", &TForm::Height, &TForm::SetHeight, std::nullopt, 0, kMaxCoordinate)
             .StoredIf([](const TForm&) { return false; })
             .Ref<TWinControl>("ActiveControl", &TForm::ActiveControl, &TForm::SetActiveControl)
             .Set(
                 "BorderIcons", kBorderIconNames,
                 [](const TForm& f) { return static_cast<std::uint32_t>(f.BorderIcons().Bits()); },
-                [](TForm& f, std::uint32_t bits) { f.SetBorderIcons(TBorderIcons::FromBits(bits)); },
-                static_cast<std::int64_t>(TBorderIcons{biSystemMenu, biMinimize, biMaximize}.Bits()))
-            .Enum("BorderStyle", kFormBorderStyleNames, &TForm::BorderStyle, &TForm::SetBorderStyle, bsSizeable)
-            .Str("Caption", [](const TForm& f) -> const std::string& { return f.Caption(); },
-                 [](TForm& f, const std::string& v) { f.SetCaption(v); })
-            .Int("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight, std::nullopt, 0, INT32_MAX)
-            .Int("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth, std::nullopt, 0, INT32_MAX)
+                [](TForm& f, std::uint32_t bits) {
+                    f.SetBorderIcons(TBorderIcons::FromBits(bits));
+                },
+                static_cast<std::int64_t>(
+                    TBorderIcons{biSystemMenu, biMinimize, biMaximize}.Bits()))
+            .Enum("BorderStyle", kFormBorderStyleNames, &TForm::BorderStyle, &TForm::SetBorderStyle,
+                  bsSizeable)
+            .Str(
+                "Caption", [](const TForm& f) -> const std::string& { return f.Caption(); },
+                [](TForm& f, const std::string& v) { f.SetCaption(v); })
+            .Int("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight, std::nullopt, 0,
+                 kMaxCoordinate)
+            .Int("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth, std::nullopt, 0,
+                 kMaxCoordinate)
             .Color("Color", &TForm::Color, &TForm::SetColor, clBtnFace)
             .Object("Icon", IconClassInfo(), [](TForm& f) -> TIcon& { return f.Icon(); })
             .Bool("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview, false)
@@ -76,7 +92,8 @@ const TClassInfo& TForm::StaticClassInfo() {
             .Enum("Position", kPositionNames, &TForm::Position, &TForm::SetPosition, poDesigned)
             .Bool("Scaled", &TForm::Scaled, &TForm::SetScaled, true)
             .Bool("Visible", &TForm::Visible, &TForm::SetVisible, false)
-            .Enum("WindowState", kWindowStateNames, &TForm::WindowState, &TForm::SetWindowState, wsNormal)
+            .Enum("WindowState", kWindowStateNames, &TForm::WindowState, &TForm::SetWindowState,
+                  wsNormal)
             .Event("OnActivate", &TForm::OnActivate)
             .Event("OnClose", &TForm::OnClose)
             .Event("OnCloseQuery", &TForm::OnCloseQuery)
@@ -108,7 +125,8 @@ TCustomForm::~TCustomForm() {
 
 TRect TCustomForm::ClientRect() const {
     const TFrameMetrics m = FrameMetrics(borderStyle_);
-    return Rect(0, 0, std::max(Width() - 2 * m.border, 0), std::max(Height() - 2 * m.border - m.caption, 0));
+    return Rect(0, 0, std::max(Width() - 2 * m.border, 0),
+                std::max(Height() - 2 * m.border - m.caption, 0));
 }
 
 void TCustomForm::SetClientWidth(int v) {
@@ -157,7 +175,8 @@ void TCustomForm::PlaceOnScreen() {
     switch (position_) {
         case poScreenCenter:
         case poDesktopCenter:
-            SetBounds((Screen().Width() - Width()) / 2, (Screen().Height() - Height()) / 2, Width(), Height());
+            SetBounds((Screen().Width() - Width()) / 2, (Screen().Height() - Height()) / 2, Width(),
+                      Height());
             return;
         case poMainFormCenter:
         case poOwnerFormCenter:
@@ -167,10 +186,12 @@ void TCustomForm::PlaceOnScreen() {
                 SetBounds(centre->Left() + (centre->Width() - Width()) / 2,
                           centre->Top() + (centre->Height() - Height()) / 2, Width(), Height());
             } else {
-                SetBounds((Screen().Width() - Width()) / 2, (Screen().Height() - Height()) / 2, Width(), Height());
+                SetBounds((Screen().Width() - Width()) / 2, (Screen().Height() - Height()) / 2,
+                          Width(), Height());
             }
             return;
-        default: return;
+        default:
+            return;
     }
 }
 
@@ -209,7 +230,8 @@ void TCustomForm::Loaded() {
 }
 
 TWinControl* TCustomForm::FirstFocusable() const {
-    std::function<TWinControl*(const TWinControl*)> first = [&](const TWinControl* w) -> TWinControl* {
+    std::function<TWinControl*(const TWinControl*)> first =
+        [&](const TWinControl* w) -> TWinControl* {
         for (TWinControl* c : w->TabList()) {
             if (!c->Visible() || !c->Enabled()) continue;
             if (c->TabStop() && c->CanFocus()) return c;
@@ -241,7 +263,8 @@ void TCustomForm::SetActiveControl(TWinControl* control) {
         if (control) control->FreeNotification(this);
         return;
     }
-    if (control && !control->CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
+    if (control && !control->CanFocus())
+        throw EInvalidOperation("Cannot focus a disabled or invisible window");
     TWinControl* old = activeControl_;
     activeControl_ = control;
     if (control) control->FreeNotification(this);
@@ -282,7 +305,8 @@ TButton* FindButton(const TWinControl* w, bool wantDefault) {
     for (int i = 0; i < w->ControlCount(); ++i) {
         TControl* c = w->Controls(i);
         if (!c->Visible() || !c->Enabled()) continue;
-        if (auto* b = dynamic_cast<TButton*>(c); b && (wantDefault ? b->Default() : b->Cancel())) return b;
+        if (auto* b = dynamic_cast<TButton*>(c); b && (wantDefault ? b->Default() : b->Cancel()))
+            return b;
         if (auto* inner = dynamic_cast<TWinControl*>(c))
             if (TButton* b = FindButton(inner, wantDefault)) return b;
     }
@@ -291,8 +315,12 @@ TButton* FindButton(const TWinControl* w, bool wantDefault) {
 
 }  // namespace
 
-TButton* TCustomForm::DefaultButton() const { return FindButton(this, true); }
-TButton* TCustomForm::CancelButton() const { return FindButton(this, false); }
+TButton* TCustomForm::DefaultButton() const {
+    return FindButton(this, true);
+}
+TButton* TCustomForm::CancelButton() const {
+    return FindButton(this, false);
+}
 
 bool TCustomForm::DialogKey(std::uint16_t key, TShiftState shift) {
     switch (key) {
@@ -314,7 +342,8 @@ bool TCustomForm::DialogKey(std::uint16_t key, TShiftState shift) {
             b->Click();
             return true;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -457,7 +486,9 @@ void TApplication::Run() {
     if (!terminated_) Desktop().Run(*this);
 }
 
-void TApplication::ProcessMessages() { Desktop().ProcessMessages(); }
+void TApplication::ProcessMessages() {
+    Desktop().ProcessMessages();
+}
 
 int TApplication::MessageBox(const std::string& text, const std::string& caption, unsigned flags) {
     return Desktop().MessageBox(text, caption.empty() ? title_ : caption, flags);
@@ -478,8 +509,9 @@ void TApplication::HandleException(const std::exception& e) {
 
 void TApplication::ShowException(const std::exception& e) {
     std::string message = e.what();
-    // A message that does not end in punctuation gets a full stop.
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') message += '.';
+    // A message gets a full stop unless it already ends a sentence.
+    if (!message.empty() && message.back() != '.' && message.back() != '!' && message.back() != '?')
+        message += '.';
     Desktop().MessageBox(message, title_, MB_OK | MB_ICONERROR);
 }
 

@@ -44,7 +44,7 @@ TFrameMetrics FrameMetrics(TFormBorderStyle style);
 
 class TCustomForm : public TWinControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TCustomForm(TComponent* owner);
     ~TCustomForm() override;
 
@@ -130,14 +130,14 @@ public:
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
 
-protected:
+  protected:
     bool CloseQuery();
     void Notification(TComponent* component, TOperation operation) override;
     void BoundsChanged() override;
     void TextChanged() override { Changed(TPeerChange::Caption); }
     void Loaded() override;
 
-private:
+  private:
     void PlaceOnScreen();
     void FocusFirstOnShow();
 
@@ -160,13 +160,13 @@ private:
 
 class TForm : public TCustomForm {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TForm(TComponent* owner);
 };
 
 // A bad form file embedded in the program.
 class EFormFileError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
@@ -174,7 +174,7 @@ public:
 
 class TApplication : public TComponent {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TApplication(TComponent* owner);
     ~TApplication() override;
 
@@ -205,11 +205,14 @@ public:
     void Run();
     void Terminate() { terminated_ = true; }
     bool Terminated() const { return terminated_; }
+    // Forgets an earlier Terminate (tests that run the loop more than once).
+    void ClearTerminated() { terminated_ = false; }
     // Lets pending events run.
     void ProcessMessages();
 
     // A modal message box with the application title as the default caption.
-    int MessageBox(const std::string& text, const std::string& caption = "", unsigned flags = MB_OK);
+    int MessageBox(const std::string& text, const std::string& caption = "",
+                   unsigned flags = MB_OK);
     // Opens the help file at a topic (the classic jump); false when no help
     // could be shown.
     bool HelpJump(const std::string& topic);
@@ -225,10 +228,10 @@ public:
     void FormActivated(TCustomForm* form);
     void FormDeactivated(TCustomForm* form);
 
-protected:
+  protected:
     void Notification(TComponent* component, TOperation operation) override;
 
-private:
+  private:
     std::string title_;
     std::string helpFile_;
     bool showHint_ = true;

@@ -8,9 +8,13 @@
 
 namespace quillon {
 
-const TEnumInfo kFontStyleNames{
-    "TFontStyle", {{"fsBold", fsBold}, {"fsItalic", fsItalic}, {"fsUnderline", fsUnderline}, {"fsStrikeOut", fsStrikeOut}}};
-const TEnumInfo kFontPitchNames{"TFontPitch", {{"fpDefault", fpDefault}, {"fpVariable", fpVariable}, {"fpFixed", fpFixed}}};
+const TEnumInfo kFontStyleNames{"TFontStyle",
+                                {{"fsBold", fsBold},
+                                 {"fsItalic", fsItalic},
+                                 {"fsUnderline", fsUnderline},
+                                 {"fsStrikeOut", fsStrikeOut}}};
+const TEnumInfo kFontPitchNames{
+    "TFontPitch", {{"fpDefault", fpDefault}, {"fpVariable", fpVariable}, {"fpFixed", fpFixed}}};
 const TEnumInfo kPenStyleNames{"TPenStyle",
                                {{"psSolid", psSolid},
                                 {"psDash", psDash},
@@ -42,7 +46,8 @@ const TClassInfo& FontClassInfo() {
             .Int("Size", &TFont::Size, &TFont::SetSize, std::nullopt)
             .StoredIf([](const TFont&) { return false; })
             .Set(
-                "Style", kFontStyleNames, [](const TFont& f) { return static_cast<std::uint32_t>(f.Style().Bits()); },
+                "Style", kFontStyleNames,
+                [](const TFont& f) { return static_cast<std::uint32_t>(f.Style().Bits()); },
                 [](TFont& f, std::uint32_t bits) { f.SetStyle(TFontStyles::FromBits(bits)); },
                 static_cast<std::int64_t>(defaults.Style().Bits()))
             .Abstract();
@@ -51,11 +56,12 @@ const TClassInfo& FontClassInfo() {
 
 const TClassInfo& PenClassInfo() {
     static const TPen defaults;
-    static const TClassInfo& info = TClassBuilder<TPen, TPen>("TPen", nullptr)
-                                        .Color("Color", &TPen::Color, &TPen::SetColor, defaults.Color())
-                                        .Enum("Style", kPenStyleNames, &TPen::Style, &TPen::SetStyle, defaults.Style())
-                                        .Int("Width", &TPen::Width, &TPen::SetWidth, defaults.Width(), 0, 1000)
-                                        .Abstract();
+    static const TClassInfo& info =
+        TClassBuilder<TPen, TPen>("TPen", nullptr)
+            .Color("Color", &TPen::Color, &TPen::SetColor, defaults.Color())
+            .Enum("Style", kPenStyleNames, &TPen::Style, &TPen::SetStyle, defaults.Style())
+            .Int("Width", &TPen::Width, &TPen::SetWidth, defaults.Width(), 0, 1000)
+            .Abstract();
     return info;
 }
 
@@ -83,7 +89,8 @@ const TClassInfo& PictureClassInfo() {
                     }
                     std::string error;
                     if (!p.LoadFromBytes(std::span<const std::uint8_t>(data), &error))
-                        throw EConvertError(error.empty() ? "not a picture that can be read" : error);
+                        throw EConvertError(error.empty() ? "not a picture that can be read"
+                                                          : error);
                 })
             .Abstract();
     return info;
@@ -93,7 +100,10 @@ const TClassInfo& BitmapClassInfo() {
     static const TClassInfo& info =
         TClassBuilder<TBitmap, TBitmap>("TBitmap", nullptr)
             .Binary(
-                "Data", [](const TBitmap& b) { return b.Empty() ? std::vector<std::uint8_t>() : b.SaveToBmp(); },
+                "Data",
+                [](const TBitmap& b) {
+                    return b.Empty() ? std::vector<std::uint8_t>() : b.SaveToBmp();
+                },
                 [](TBitmap& b, const std::vector<std::uint8_t>& data) {
                     if (data.empty()) {
                         b.SetSize(0, 0);
@@ -101,7 +111,8 @@ const TClassInfo& BitmapClassInfo() {
                     }
                     std::string error;
                     if (!b.LoadFromBytes(std::span<const std::uint8_t>(data), &error))
-                        throw EConvertError(error.empty() ? "not a bitmap that can be read" : error);
+                        throw EConvertError(error.empty() ? "not a bitmap that can be read"
+                                                          : error);
                 })
             .Abstract();
     return info;

@@ -50,9 +50,9 @@ enum class TPropKind {
     Event,      // the name of a handler of the form
 };
 
-using TPropValue = std::variant<std::monostate, std::int64_t, double, bool, std::string,
-                                std::vector<std::string>, std::vector<std::uint8_t>, TComponent*,
-                                std::vector<std::int64_t>>;
+using TPropValue =
+    std::variant<std::monostate, std::int64_t, double, bool, std::string, std::vector<std::string>,
+                 std::vector<std::uint8_t>, TComponent*, std::vector<std::int64_t>>;
 
 // One published property. Accessors take the object as void*: a pointer to the
 // TObject of a component class, or to the object itself for a plain class
@@ -69,7 +69,11 @@ struct TPropInfo {
 
     std::function<TPropValue(const void*)> get;
     std::function<void(void*, const TPropValue&)> set;
-    std::function<void*(void*)> object;       // Object
+    std::function<void*(void*)> object;  // Object
+    // Object: another object of the sub-object's class whose values serve as
+    // the defaults (a control's font is written against its parent's font,
+    // from which it was taken before the file's values were read).
+    std::function<const void*(const void*)> objectDefaults;
     std::function<TStrings*(void*)> strings;  // Strings
     // Event: binds a handler found in the root's method table; false when the
     // handler's signature does not fit the event.
@@ -319,8 +323,9 @@ class TClassBuilder {
         return Add(std::move(p));
     }
 
-    template <class Sig>
-    TClassBuilder& Event(std::string name, TEvent<Sig> T::*member) {
+    template <class Sig, class C>
+    TClassBuilder& Event(std::string name, TEvent<Sig> C::*member) {
+        static_assert(std::is_base_of_v<C, T>, "the event must be a member of the class or a base");
         TPropInfo p = Base(std::move(name), TPropKind::Event);
         p.bindEvent = [member](void* o, const std::string& handler, const std::any& fn) {
             const auto* f = std::any_cast<std::function<Sig>>(&fn);
@@ -338,7 +343,8 @@ class TClassBuilder {
     TClassBuilder& DefaultsFrom(D defaults) {
         info_->LastProperty().objectDefaults = [defaults](const void* o) -> const void* {
             auto* d = defaults(Obj(o));
-            return d ? SubObject(const_cast<std::remove_const_t<std::remove_pointer_t<decltype(d)>>*>(d))
+            return d ? SubObject(
+                           const_cast<std::remove_const_t<std::remove_pointer_t<decltype(d)>>*>(d))
                      : nullptr;
         };
         return *this;

@@ -10,10 +10,12 @@
 
 namespace quillon {
 
-const TEnumInfo kEditCharCaseNames{"TEditCharCase",
-                                   {{"ecNormal", ecNormal}, {"ecUpperCase", ecUpperCase}, {"ecLowerCase", ecLowerCase}}};
-const TEnumInfo kCheckBoxStateNames{"TCheckBoxState",
-                                    {{"cbUnchecked", cbUnchecked}, {"cbChecked", cbChecked}, {"cbGrayed", cbGrayed}}};
+const TEnumInfo kEditCharCaseNames{
+    "TEditCharCase",
+    {{"ecNormal", ecNormal}, {"ecUpperCase", ecUpperCase}, {"ecLowerCase", ecLowerCase}}};
+const TEnumInfo kCheckBoxStateNames{
+    "TCheckBoxState",
+    {{"cbUnchecked", cbUnchecked}, {"cbChecked", cbChecked}, {"cbGrayed", cbGrayed}}};
 const TEnumInfo kComboBoxStyleNames{"TComboBoxStyle",
                                     {{"csDropDown", csDropDown},
                                      {"csSimple", csSimple},
@@ -24,10 +26,18 @@ const TEnumInfo kComboBoxStyleNames{"TComboBoxStyle",
 namespace {
 
 // Accessor pairs shared by several tables.
-const std::string& GetCaption(const TControl& c) { return c.Caption(); }
-void SetCaptionText(TControl& c, const std::string& v) { c.SetCaption(v); }
-const std::string& GetText(const TControl& c) { return c.Text(); }
-void SetTextText(TControl& c, const std::string& v) { c.SetText(v); }
+const std::string& GetCaption(const TControl& c) {
+    return c.Caption();
+}
+void SetCaptionText(TControl& c, const std::string& v) {
+    c.SetCaption(v);
+}
+const std::string& GetText(const TControl& c) {
+    return c.Text();
+}
+void SetTextText(TControl& c, const std::string& v) {
+    c.SetText(v);
+}
 
 std::string StripAccel(std::string_view text) {
     std::string r;
@@ -48,12 +58,14 @@ std::string StripAccel(std::string_view text) {
 
 // ---------------------------------------------------------------- text lines
 
-std::vector<std::string> WrapTextLines(TCanvas& canvas, std::string_view text, int width, bool wordWrap) {
+std::vector<std::string> WrapTextLines(TCanvas& canvas, std::string_view text, int width,
+                                       bool wordWrap) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (true) {
         std::size_t eol = text.find('\n', start);
-        std::string_view para = text.substr(start, eol == std::string_view::npos ? std::string_view::npos : eol - start);
+        std::string_view para = text.substr(
+            start, eol == std::string_view::npos ? std::string_view::npos : eol - start);
         if (!para.empty() && para.back() == '\r') para.remove_suffix(1);
         if (!wordWrap) {
             lines.emplace_back(para);
@@ -67,7 +79,8 @@ std::vector<std::string> WrapTextLines(TCanvas& canvas, std::string_view text, i
                 std::size_t sp = para.find(' ', i);
                 if (sp == std::string_view::npos) sp = para.size();
                 std::string_view word = para.substr(i, sp - i);
-                std::string candidate = line.empty() && !any ? std::string(word) : line + " " + std::string(word);
+                std::string candidate =
+                    line.empty() && !any ? std::string(word) : line + " " + std::string(word);
                 if (any && canvas.TextWidth(candidate) > width) {
                     lines.push_back(line);
                     line = std::string(word);
@@ -96,7 +109,8 @@ const TClassInfo& TCustomLabel::StaticClassInfo() {
 const TClassInfo& TLabel::StaticClassInfo() {
     static const TClassInfo& info =
         TClassBuilder<TLabel>("TLabel", &TCustomLabel::StaticClassInfo())
-            .Enum("Alignment", kAlignmentNames, &TLabel::Alignment, &TLabel::SetAlignment, taLeftJustify)
+            .Enum("Alignment", kAlignmentNames, &TLabel::Alignment, &TLabel::SetAlignment,
+                  taLeftJustify)
             .Bool("AutoSize", &TLabel::AutoSize, &TLabel::SetAutoSize, true)
             .Str("Caption", &GetCaption, &SetCaptionText)
             .Ref<TWinControl>("FocusControl", &TLabel::FocusControl, &TLabel::SetFocusControl)
@@ -108,7 +122,9 @@ const TClassInfo& TLabel::StaticClassInfo() {
     return info;
 }
 
-TCustomLabel::TCustomLabel(TComponent* owner) : TGraphicControl(owner) { InitBounds(65, 17); }
+TCustomLabel::TCustomLabel(TComponent* owner) : TGraphicControl(owner) {
+    InitBounds(65, 17);
+}
 
 void TCustomLabel::SetAlignment(TAlignment a) {
     if (a == alignment_) return;
@@ -356,7 +372,8 @@ void TCustomEdit::SelectAll() {
 void TCustomEdit::SetSelText(std::string_view text) {
     const int limit = editor_.maxLength;
     editor_.maxLength = 0;
-    bool changed = editor_.SelLength() > 0 && text.empty() ? editor_.DeleteForward() : editor_.Insert(text);
+    bool changed =
+        editor_.SelLength() > 0 && text.empty() ? editor_.DeleteForward() : editor_.Insert(text);
     editor_.maxLength = limit;
     if (changed) EditChanged(false);
 }
@@ -414,7 +431,8 @@ void TCustomEdit::KeyPress(char32_t& key) {
         case 8:  // Backspace
             if (!readOnly_ && editor_.DeleteBackward()) EditChanged(true);
             return;
-        default: break;
+        default:
+            break;
     }
     if (key < 32 || key == 127 || readOnly_) return;
     std::string s;
@@ -436,11 +454,20 @@ void TCustomEdit::KeyDown(std::uint16_t& key, TShiftState shift) {
             if (extend) PasteFromClipboard();
             if (shift.Contains(ssCtrl)) CopyToClipboard();
             break;
-        case VK_LEFT: editor_.MoveCaret(-1, extend); break;
-        case VK_RIGHT: editor_.MoveCaret(1, extend); break;
-        case VK_HOME: editor_.MoveCaretTo(0, extend); break;
-        case VK_END: editor_.MoveCaretTo(editor_.Length(), extend); break;
-        default: return;
+        case VK_LEFT:
+            editor_.MoveCaret(-1, extend);
+            break;
+        case VK_RIGHT:
+            editor_.MoveCaret(1, extend);
+            break;
+        case VK_HOME:
+            editor_.MoveCaretTo(0, extend);
+            break;
+        case VK_END:
+            editor_.MoveCaretTo(editor_.Length(), extend);
+            break;
+        default:
+            return;
     }
     Changed(TPeerChange::Selection);
 }
@@ -449,7 +476,8 @@ void TCustomEdit::KeyDown(std::uint16_t& key, TShiftState shift) {
 
 const TClassInfo& TCustomMaskEdit::StaticClassInfo() {
     static const TClassInfo& info =
-        TClassBuilder<TCustomMaskEdit>("TCustomMaskEdit", &TCustomEdit::StaticClassInfo()).Abstract();
+        TClassBuilder<TCustomMaskEdit>("TCustomMaskEdit", &TCustomEdit::StaticClassInfo())
+            .Abstract();
     return info;
 }
 
@@ -457,7 +485,8 @@ const TClassInfo& TMaskEdit::StaticClassInfo() {
     static const TClassInfo& info = [] {
         TClassBuilder<TMaskEdit> b("TMaskEdit", &TCustomMaskEdit::StaticClassInfo());
         EditProperties(b)
-            .Str("EditMask", &TMaskEdit::EditMask, [](TMaskEdit& e, const std::string& v) { e.SetEditMask(v); })
+            .Str("EditMask", &TMaskEdit::EditMask,
+                 [](TMaskEdit& e, const std::string& v) { e.SetEditMask(v); })
             .Str("Text", &GetText, &SetTextText);
         return std::cref(b.Factory());
     }();
@@ -535,15 +564,21 @@ bool TCustomMaskEdit::Fits(const Slot& s, char32_t c) const {
     const bool letter = (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || c > 127;
     switch (s.kind) {
         case '0':
-        case '9': return digit;
-        case '#': return digit || c == U'+' || c == U'-';
+        case '9':
+            return digit;
+        case '#':
+            return digit || c == U'+' || c == U'-';
         case 'L':
-        case 'l': return letter;
+        case 'l':
+            return letter;
         case 'A':
-        case 'a': return letter || digit;
+        case 'a':
+            return letter || digit;
         case 'C':
-        case 'c': return c >= 32;
-        default: return false;
+        case 'c':
+            return c >= 32;
+        default:
+            return false;
     }
 }
 
@@ -609,7 +644,8 @@ void TCustomMaskEdit::SetText(std::string_view text) {
 
 bool TCustomMaskEdit::ValidateEdit() const {
     for (const Slot& s : slots_)
-        if ((s.kind == '0' || s.kind == 'L' || s.kind == 'A' || s.kind == 'C') && !s.value) return false;
+        if ((s.kind == '0' || s.kind == 'L' || s.kind == 'A' || s.kind == 'C') && !s.value)
+            return false;
     return true;
 }
 
@@ -662,7 +698,8 @@ void TCustomMaskEdit::KeyDown(std::uint16_t& key, TShiftState shift) {
     switch (key) {
         case VK_DELETE:
             if (ReadOnly()) return;
-            if (caret_ < static_cast<int>(slots_.size()) && slots_[static_cast<std::size_t>(caret_)].kind) {
+            if (caret_ < static_cast<int>(slots_.size()) &&
+                slots_[static_cast<std::size_t>(caret_)].kind) {
                 slots_[static_cast<std::size_t>(caret_)].value = 0;
                 UpdateText(true);
             }
@@ -672,10 +709,17 @@ void TCustomMaskEdit::KeyDown(std::uint16_t& key, TShiftState shift) {
             if (i >= 0) caret_ = i;
             break;
         }
-        case VK_RIGHT: caret_ = NextEditable(caret_ + 1); break;
-        case VK_HOME: caret_ = NextEditable(0); break;
-        case VK_END: caret_ = static_cast<int>(slots_.size()); break;
-        default: return;
+        case VK_RIGHT:
+            caret_ = NextEditable(caret_ + 1);
+            break;
+        case VK_HOME:
+            caret_ = NextEditable(0);
+            break;
+        case VK_END:
+            caret_ = static_cast<int>(slots_.size());
+            break;
+        default:
+            return;
     }
     Editor().SetSelection(caret_, 0);
     Changed(TPeerChange::Selection);
@@ -752,7 +796,9 @@ void TCustomMemo::LinesChanged() {
     syncing_ = false;
 }
 
-void TCustomMemo::SetText(std::string_view text) { TCustomEdit::SetText(text); }
+void TCustomMemo::SetText(std::string_view text) {
+    TCustomEdit::SetText(text);
+}
 
 void TCustomMemo::Change() {
     // The lines follow the text before the handlers look at them.
@@ -825,14 +871,17 @@ const TClassInfo& TButton::StaticClassInfo() {
             .Color("Color", &TButton::Color, &TButton::SetColor, clBtnFace)
             .StoredIf([](const TButton& c) { return !c.ParentColor(); })
             .Bool("Default", &TButton::Default, &TButton::SetDefault, false)
-            .Enum("ModalResult", kModalResultNames, &TButton::ModalResult, &TButton::SetModalResult, mrNone)
+            .Enum("ModalResult", kModalResultNames, &TButton::ModalResult, &TButton::SetModalResult,
+                  mrNone)
             .Bool("ParentColor", &TButton::ParentColor, &TButton::SetParentColor, false)
             .Bool("TabStop", &TButton::TabStop, &TButton::SetTabStop, true)
             .Factory();
     return info;
 }
 
-TButton::TButton(TComponent* owner) : TButtonControl(owner) { InitBounds(75, 25); }
+TButton::TButton(TComponent* owner) : TButtonControl(owner) {
+    InitBounds(75, 25);
+}
 
 void TButton::SetDefault(bool v) {
     if (v == default_) return;
@@ -849,18 +898,21 @@ void TButton::Click() {
 
 const TClassInfo& TCustomCheckBox::StaticClassInfo() {
     static const TClassInfo& info =
-        TClassBuilder<TCustomCheckBox>("TCustomCheckBox", &TButtonControl::StaticClassInfo()).Abstract();
+        TClassBuilder<TCustomCheckBox>("TCustomCheckBox", &TButtonControl::StaticClassInfo())
+            .Abstract();
     return info;
 }
 
 const TClassInfo& TCheckBox::StaticClassInfo() {
     static const TClassInfo& info =
         TClassBuilder<TCheckBox>("TCheckBox", &TCustomCheckBox::StaticClassInfo())
-            .Enum("Alignment", kLeftRightNames, &TCheckBox::Alignment, &TCheckBox::SetAlignment, taRightJustify)
+            .Enum("Alignment", kLeftRightNames, &TCheckBox::Alignment, &TCheckBox::SetAlignment,
+                  taRightJustify)
             .Bool("AllowGrayed", &TCheckBox::AllowGrayed, &TCheckBox::SetAllowGrayed, false)
             .Str("Caption", &GetCaption, &SetCaptionText)
             .Bool("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked, false)
-            .Enum("State", kCheckBoxStateNames, &TCheckBox::State, &TCheckBox::SetState, cbUnchecked)
+            .Enum("State", kCheckBoxStateNames, &TCheckBox::State, &TCheckBox::SetState,
+                  cbUnchecked)
             .Bool("TabStop", &TCheckBox::TabStop, &TCheckBox::SetTabStop, true)
             .Factory();
     return info;
@@ -886,17 +938,23 @@ void TCustomCheckBox::SetState(TCheckBoxState s) {
 
 void TCustomCheckBox::Toggle() {
     switch (state_) {
-        case cbUnchecked: SetState(allowGrayed_ ? cbGrayed : cbChecked); break;
-        case cbChecked: SetState(cbUnchecked); break;
-        case cbGrayed: SetState(cbChecked); break;
+        case cbUnchecked:
+            SetState(allowGrayed_ ? cbGrayed : cbChecked);
+            break;
+        case cbChecked:
+            SetState(cbUnchecked);
+            break;
+        case cbGrayed:
+            SetState(cbChecked);
+            break;
     }
 }
 
 const TClassInfo& TRadioButton::StaticClassInfo() {
     static const TClassInfo& info =
         TClassBuilder<TRadioButton>("TRadioButton", &TButtonControl::StaticClassInfo())
-            .Enum("Alignment", kLeftRightNames, &TRadioButton::Alignment, &TRadioButton::SetAlignment,
-                  taRightJustify)
+            .Enum("Alignment", kLeftRightNames, &TRadioButton::Alignment,
+                  &TRadioButton::SetAlignment, taRightJustify)
             .Str("Caption", &GetCaption, &SetCaptionText)
             .Bool("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked, false)
             .Bool("TabStop", &TRadioButton::TabStop, &TRadioButton::SetTabStop, true)
@@ -932,7 +990,8 @@ void TRadioButton::SetChecked(bool v) {
 
 const TClassInfo& TCustomComboBox::StaticClassInfo() {
     static const TClassInfo& info =
-        TClassBuilder<TCustomComboBox>("TCustomComboBox", &TWinControl::StaticClassInfo()).Abstract();
+        TClassBuilder<TCustomComboBox>("TCustomComboBox", &TWinControl::StaticClassInfo())
+            .Abstract();
     return info;
 }
 
@@ -968,8 +1027,9 @@ void TCustomComboBox::ItemsChanged() {
     if (sorted_) {
         sorting_ = true;
         std::vector<std::string> lines = items_.Lines();
-        std::stable_sort(lines.begin(), lines.end(),
-                         [](const std::string& a, const std::string& b) { return LowerCase(a) < LowerCase(b); });
+        std::stable_sort(
+            lines.begin(), lines.end(),
+            [](const std::string& a, const std::string& b) { return LowerCase(a) < LowerCase(b); });
         items_.SetLines(std::move(lines));
         sorting_ = false;
     }
@@ -1098,17 +1158,19 @@ void TCustomComboBox::KeyDown(std::uint16_t& key, TShiftState /*shift*/) {
 
 const TClassInfo& TCustomGroupBox::StaticClassInfo() {
     static const TClassInfo& info =
-        TClassBuilder<TCustomGroupBox>("TCustomGroupBox", &TCustomControl::StaticClassInfo()).Abstract();
+        TClassBuilder<TCustomGroupBox>("TCustomGroupBox", &TCustomControl::StaticClassInfo())
+            .Abstract();
     return info;
 }
 
 const TClassInfo& TGroupBox::StaticClassInfo() {
-    static const TClassInfo& info = TClassBuilder<TGroupBox>("TGroupBox", &TCustomGroupBox::StaticClassInfo())
-                                        .Str("Caption", &GetCaption, &SetCaptionText)
-                                        .Color("Color", &TGroupBox::Color, &TGroupBox::SetColor, clBtnFace)
-                                        .StoredIf([](const TGroupBox& c) { return !c.ParentColor(); })
-                                        .Event("OnPaint", &TGroupBox::OnPaint)
-                                        .Factory();
+    static const TClassInfo& info =
+        TClassBuilder<TGroupBox>("TGroupBox", &TCustomGroupBox::StaticClassInfo())
+            .Str("Caption", &GetCaption, &SetCaptionText)
+            .Color("Color", &TGroupBox::Color, &TGroupBox::SetColor, clBtnFace)
+            .StoredIf([](const TGroupBox& c) { return !c.ParentColor(); })
+            .Event("OnPaint", &TGroupBox::OnPaint)
+            .Factory();
     return info;
 }
 
@@ -1163,10 +1225,12 @@ const TClassInfo& TPanel::StaticClassInfo() {
         TClassBuilder<TPanel>("TPanel", &TCustomPanel::StaticClassInfo())
             .Enum("Alignment", kAlignmentNames, &TPanel::Alignment, &TPanel::SetAlignment, taCenter)
             .Enum("BevelInner", kBevelCutNames, &TPanel::BevelInner, &TPanel::SetBevelInner, bvNone)
-            .Enum("BevelOuter", kBevelCutNames, &TPanel::BevelOuter, &TPanel::SetBevelOuter, bvRaised)
+            .Enum("BevelOuter", kBevelCutNames, &TPanel::BevelOuter, &TPanel::SetBevelOuter,
+                  bvRaised)
             .Int("BevelWidth", &TPanel::BevelWidth, &TPanel::SetBevelWidth, 1, 1, 1000)
             .Int("BorderWidth", &TPanel::BorderWidth, &TPanel::SetBorderWidth, 0, 0, 1000)
-            .Enum("BorderStyle", kBorderStyleNames, &TPanel::BorderStyle, &TPanel::SetBorderStyle, bsNone)
+            .Enum("BorderStyle", kBorderStyleNames, &TPanel::BorderStyle, &TPanel::SetBorderStyle,
+                  bsNone)
             .Str("Caption", &GetCaption, &SetCaptionText)
             .Color("Color", &TPanel::Color, &TPanel::SetColor, clBtnFace)
             .StoredIf([](const TPanel& c) { return !c.ParentColor(); })

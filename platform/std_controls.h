@@ -18,7 +18,7 @@ extern const TEnumInfo kEditCharCaseNames, kCheckBoxStateNames, kComboBoxStyleNa
 
 class TCustomLabel : public TGraphicControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TCustomLabel(TComponent* owner);
 
     TAlignment Alignment() const { return alignment_; }
@@ -44,14 +44,14 @@ public:
     // Resizes to the caption when AutoSize is on.
     void AdjustBounds();
 
-protected:
+  protected:
     void Paint() override;
     void TextChanged() override;
     void FontChanged() override;
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
 
-private:
+  private:
     TAlignment alignment_ = taLeftJustify;
     bool autoSize_ = true;
     TTextLayout layout_ = tlTop;
@@ -63,19 +63,20 @@ private:
 
 class TLabel : public TCustomLabel {
     QUILLON_CLASS_INFO()
-public:
+  public:
     using TCustomLabel::TCustomLabel;
 };
 
 // Splits `text` into lines for drawing in `width` pixels with the canvas's
 // font (word-wrapped when asked; line breaks always break).
-std::vector<std::string> WrapTextLines(TCanvas& canvas, std::string_view text, int width, bool wordWrap);
+std::vector<std::string> WrapTextLines(TCanvas& canvas, std::string_view text, int width,
+                                       bool wordWrap);
 
 // ---------------------------------------------------------------- edits
 
 class TCustomEdit : public TWinControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TCustomEdit(TComponent* owner);
 
     // Text set by the program: every change fires OnChange (also here).
@@ -126,7 +127,7 @@ public:
 
     TNotifyEvent OnChange;
 
-protected:
+  protected:
     void KeyPress(char32_t& key) override;
     void KeyDown(std::uint16_t& key, TShiftState shift) override;
     void DoEnter() override;
@@ -137,7 +138,7 @@ protected:
     const TTextEditor& Editor() const { return editor_; }
     void Loaded() override;
 
-private:
+  private:
     TTextEditor editor_;
     bool readOnly_ = false;
     char32_t passwordChar_ = 0;
@@ -150,7 +151,7 @@ private:
 
 class TEdit : public TCustomEdit {
     QUILLON_CLASS_INFO()
-public:
+  public:
     using TCustomEdit::TCustomEdit;
 };
 
@@ -162,7 +163,7 @@ public:
 // literal that the user does not type.
 class TCustomMaskEdit : public TCustomEdit {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TCustomMaskEdit(TComponent* owner);
 
     const std::string& EditMask() const { return editMask_; }
@@ -177,16 +178,16 @@ public:
     // Whether every required position is filled.
     bool ValidateEdit() const;
 
-protected:
+  protected:
     void KeyPress(char32_t& key) override;
     void KeyDown(std::uint16_t& key, TShiftState shift) override;
 
-private:
+  private:
     struct Slot {
-        char kind;        // 0 literal, else the mask character
-        char32_t literal; // the literal character
-        int caseRule;     // 0 none, 1 upper, 2 lower
-        char32_t value;   // 0: not typed
+        char kind;         // 0 literal, else the mask character
+        char32_t literal;  // the literal character
+        int caseRule;      // 0 none, 1 upper, 2 lower
+        char32_t value;    // 0: not typed
     };
     void ParseMask();
     void UpdateText(bool byUser);
@@ -203,13 +204,13 @@ private:
 
 class TMaskEdit : public TCustomMaskEdit {
     QUILLON_CLASS_INFO()
-public:
+  public:
     using TCustomMaskEdit::TCustomMaskEdit;
 };
 
 class TCustomMemo : public TCustomEdit {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TCustomMemo(TComponent* owner);
 
     // The lines of the text (kept in step with Text, lines joined by "\n").
@@ -228,12 +229,12 @@ public:
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool v);
 
-protected:
+  protected:
     void KeyPress(char32_t& key) override;
     bool WantsKey(std::uint16_t key) const override;
     void Change() override;
 
-private:
+  private:
     void LinesChanged();
 
     TStringList lines_;
@@ -247,7 +248,7 @@ private:
 
 class TMemo : public TCustomMemo {
     QUILLON_CLASS_INFO()
-public:
+  public:
     using TCustomMemo::TCustomMemo;
 };
 
@@ -255,18 +256,16 @@ public:
 
 class TButtonControl : public TWinControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TButtonControl(TComponent* owner);
-    // What a click of the user does (a button clicks, a check box toggles).
-    virtual void UserClick() { Click(); }
 
-protected:
+  protected:
     void KeyPress(char32_t& key) override;
 };
 
 class TButton : public TButtonControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TButton(TComponent* owner);
 
     // Enter presses the default button, Esc the cancel button.
@@ -280,10 +279,10 @@ public:
 
     void Click() override;
 
-protected:
+  protected:
     void TextChanged() override { Changed(TPeerChange::Text); }
 
-private:
+  private:
     bool default_ = false;
     bool cancel_ = false;
     TModalResult modalResult_ = mrNone;
@@ -293,7 +292,7 @@ enum TCheckBoxState : std::uint8_t { cbUnchecked, cbChecked, cbGrayed };
 
 class TCustomCheckBox : public TButtonControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TCustomCheckBox(TComponent* owner);
 
     // Where the caption stands beside the box (taRightJustify: to its right).
@@ -309,7 +308,7 @@ public:
     void Toggle();
     void UserClick() override { Toggle(); }
 
-private:
+  private:
     TLeftRight alignment_ = taRightJustify;
     bool allowGrayed_ = false;
     TCheckBoxState state_ = cbUnchecked;
@@ -317,13 +316,13 @@ private:
 
 class TCheckBox : public TCustomCheckBox {
     QUILLON_CLASS_INFO()
-public:
+  public:
     using TCustomCheckBox::TCustomCheckBox;
 };
 
 class TRadioButton : public TButtonControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TRadioButton(TComponent* owner);
 
     TLeftRight Alignment() const { return alignment_; }
@@ -334,18 +333,24 @@ public:
     void SetChecked(bool v);
     void UserClick() override { SetChecked(true); }
 
-private:
+  private:
     TLeftRight alignment_ = taRightJustify;
     bool checked_ = false;
 };
 
 // ---------------------------------------------------------------- combo box
 
-enum TComboBoxStyle : std::uint8_t { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+enum TComboBoxStyle : std::uint8_t {
+    csDropDown,
+    csSimple,
+    csDropDownList,
+    csOwnerDrawFixed,
+    csOwnerDrawVariable
+};
 
 class TCustomComboBox : public TWinControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TCustomComboBox(TComponent* owner);
 
     TStrings& Items() { return items_; }
@@ -373,13 +378,13 @@ public:
     TNotifyEvent OnChange;
     TNotifyEvent OnDropDown;
 
-protected:
+  protected:
     void KeyPress(char32_t& key) override;
     void KeyDown(std::uint16_t& key, TShiftState shift) override;
     void Loaded() override;
     void Change();
 
-private:
+  private:
     void ItemsChanged();
     void SelectByUser(int index);
 
@@ -394,7 +399,7 @@ private:
 
 class TComboBox : public TCustomComboBox {
     QUILLON_CLASS_INFO()
-public:
+  public:
     using TCustomComboBox::TCustomComboBox;
 };
 
@@ -402,10 +407,10 @@ public:
 
 class TCustomGroupBox : public TCustomControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TCustomGroupBox(TComponent* owner);
 
-protected:
+  protected:
     void Paint() override;
     TRect AlignRect() const override;
     void TextChanged() override { Invalidate(); }
@@ -413,13 +418,13 @@ protected:
 
 class TGroupBox : public TCustomGroupBox {
     QUILLON_CLASS_INFO()
-public:
+  public:
     using TCustomGroupBox::TCustomGroupBox;
 };
 
 class TCustomPanel : public TCustomControl {
     QUILLON_CLASS_INFO()
-public:
+  public:
     explicit TCustomPanel(TComponent* owner);
 
     TAlignment Alignment() const { return alignment_; }
@@ -441,12 +446,12 @@ public:
     TRect ClientRect() const override;
     TPoint ClientOffset() const override;
 
-protected:
+  protected:
     void Paint() override;
     TRect AlignRect() const override;
     void TextChanged() override { Invalidate(); }
 
-private:
+  private:
     TAlignment alignment_ = taCenter;
     TPanelBevel bevelInner_ = bvNone;
     TPanelBevel bevelOuter_ = bvRaised;
@@ -458,7 +463,7 @@ private:
 
 class TPanel : public TCustomPanel {
     QUILLON_CLASS_INFO()
-public:
+  public:
     using TCustomPanel::TCustomPanel;
 };
 

@@ -7,9 +7,13 @@
 
 namespace quillon {
 
-int CharCount(std::string_view text) { return static_cast<int>(utf8::Length(text)); }
+int CharCount(std::string_view text) {
+    return static_cast<int>(utf8::Length(text));
+}
 
-void TTextEditor::Recount() { length_ = CharCount(text_); }
+void TTextEditor::Recount() {
+    length_ = CharCount(text_);
+}
 
 std::size_t TTextEditor::ByteOffset(int index) const {
     std::size_t pos = 0;
@@ -20,9 +24,12 @@ std::size_t TTextEditor::ByteOffset(int index) const {
 
 std::string TTextEditor::Cased(std::string_view text) const {
     switch (charCase) {
-        case ecUpperCase: return UpperCase(text);
-        case ecLowerCase: return LowerCase(text);
-        case ecNormal: break;
+        case ecUpperCase:
+            return UpperCase(text);
+        case ecLowerCase:
+            return LowerCase(text);
+        case ecNormal:
+            break;
     }
     return std::string(text);
 }
@@ -54,8 +61,9 @@ std::string TTextEditor::SelText() const {
 bool TTextEditor::Insert(std::string_view text) {
     std::string ins = Cased(utf8::Sanitize(text));
     if (!multiLine) {
-        ins.erase(std::remove_if(ins.begin(), ins.end(), [](char c) { return c == '\r' || c == '\n'; }),
-                  ins.end());
+        ins.erase(
+            std::remove_if(ins.begin(), ins.end(), [](char c) { return c == '\r' || c == '\n'; }),
+            ins.end());
     }
     int count = CharCount(ins);
     if (count == 0) return false;

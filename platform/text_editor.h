@@ -15,7 +15,7 @@ namespace quillon {
 enum TEditCharCase : std::uint8_t { ecNormal, ecUpperCase, ecLowerCase };
 
 class TTextEditor {
-public:
+  public:
     const std::string& Text() const { return text_; }
     // Characters in the text.
     int Length() const { return length_; }
@@ -56,7 +56,7 @@ public:
     // Applies the character case rule.
     std::string Cased(std::string_view text) const;
 
-private:
+  private:
     void Recount();
     // Puts `text` (of `count` characters) in place of the selection.
     void Replace(const std::string& text, int count);

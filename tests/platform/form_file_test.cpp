@@ -228,6 +228,7 @@ TEST_F(FormFileTest, ReadsEveryKindOfValue) {
   end
   object Two: TThing
     Buddy = Form1.One
+    Colour = clBtnFace
     Items = ('x')
     Ratio = 3
   end
@@ -254,6 +255,7 @@ end
     EXPECT_EQ(one->Look().Size(), 12);
     EXPECT_EQ(one->Look().Face(), "Courier New");
     EXPECT_DOUBLE_EQ(two->Ratio(), 3.0);
+    EXPECT_EQ(static_cast<std::uint32_t>(two->Colour()), 0x8000000Fu);  // the system colour
     EXPECT_EQ(two->Items().Lines(), std::vector<std::string>{"x"});
     ASSERT_TRUE(one->OnPoke);
     one->OnPoke(one);
@@ -306,7 +308,7 @@ TEST_F(FormFileTest, WritesOnlyWhatDiffersFromTheStoredDefaults) {
     t->SetFruit(frApple);
     t->SetBasket(0);
     t->SetRatio(2.75);
-    t->SetColour(0x80000005);
+    t->SetColour(0x00123456);
     t->Items().Add("one");
     t->Items().Add("tw'o");
     t->SetData({1, 0xAB});
@@ -315,21 +317,22 @@ TEST_F(FormFileTest, WritesOnlyWhatDiffersFromTheStoredDefaults) {
     t->OnPoke = form.MethodAsEvent<void(TObject*)>("ThingPoke");
     t->OnKey = [](TObject*, char32_t&) {};  // no handler name: cannot be written
     form.SetCount(5);                       // TBox's stored default is 5, TThing's is 0
+    // Names in order, handlers last.
     const std::string expected = R"(object Form1: TTestForm
   object T: TThing
-    Flag = False
-    Text = 'a''b'#9'c'
-    Fruit = frApple
     Basket = []
-    Ratio = 2.75
-    Colour = $80000005
+    Buddy = T
+    Colour = $00123456
+    Data = {
+      01AB}
+    Flag = False
+    Fruit = frApple
     Items.Strings = (
       'one'
       'tw''o')
-    Data = {
-      01AB}
-    Buddy = T
     Look.Size = 9
+    Ratio = 2.75
+    Text = 'a''b'#9'c'
     OnPoke = ThingPoke
   end
 end
@@ -398,6 +401,8 @@ TEST_F(FormFileTest, BadFilesFailWithFileLineAndReason) {
          "test.form:2: wrong value type for 'Basket': a set expected"},
         {"object F: TTestForm\n  Colour = 'red'\nend\n",
          "test.form:2: wrong value type for 'Colour': a colour expected"},
+        {"object F: TTestForm\n  Colour = clRedish\nend\n",
+         "test.form:2: 'clRedish' is not a colour for 'Colour'"},
         {"object F: TTestForm\n  Items = ('a' 2)\nend\n",
          "test.form:2: wrong value type in 'Items': only strings may be listed"},
         {"object F: TTestForm\n  Look = 3\nend\n",
