@@ -689,11 +689,14 @@ TWinControl* KeyTarget(TWinControl* w) {
 
 }  // namespace
 
-void TWinControl::InputKeyDown(std::uint16_t key, TShiftState shift) {
-    Dispatch([&] { KeyDownPath(KeyTarget(this), key, shift); });
+bool TWinControl::InputKeyDown(std::uint16_t key, TShiftState shift) {
+    bool left = false;
+    Dispatch([&] { left = KeyDownPath(KeyTarget(this), key, shift); });
+    return left;
 }
 
-void TWinControl::InputKeyUp(std::uint16_t key, TShiftState shift) {
+bool TWinControl::InputKeyUp(std::uint16_t key, TShiftState shift) {
+    bool left = false;
     Dispatch([&] {
         TWinControl* target = KeyTarget(this);
         TCustomForm* form = target->ParentForm();
@@ -707,7 +710,9 @@ void TWinControl::InputKeyUp(std::uint16_t key, TShiftState shift) {
             if (key == 0) return;
         }
         target->KeyUp(key, shift);
+        left = key != 0;
     });
+    return left;
 }
 
 char32_t TWinControl::InputKeyPress(char32_t key) {
@@ -731,9 +736,11 @@ char32_t TWinControl::InputKeyPress(char32_t key) {
 }
 
 void TWinControl::InputKey(std::uint16_t key, TShiftState shift, char32_t character) {
-    bool goOn = false;
-    Dispatch([&] { goOn = KeyDownPath(KeyTarget(this), key, shift); });
-    if (goOn && character != 0) InputKeyPress(character);
+    // A key used up on its way down (swallowed by a handler, pressing a
+    // dialog button) brings no character.
+    bool left = false;
+    Dispatch([&] { left = KeyDownPath(KeyTarget(this), key, shift); });
+    if (left && character != 0) InputKeyPress(character);
     InputKeyUp(key, shift);
 }
 

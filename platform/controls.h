@@ -334,10 +334,16 @@ class TWinControl : public TControl {
     // to the form when its KeyPreview is on, then to this control's handler,
     // which may change it or swallow it (set it to 0); then the control takes
     // it. Enter and Esc press the form's default and cancel buttons; Tab moves
-    // the focus. InputKeyPress returns the key as it was finally taken (0 when
-    // swallowed).
-    void InputKeyDown(std::uint16_t key, TShiftState shift = {});
-    void InputKeyUp(std::uint16_t key, TShiftState shift = {});
+    // the focus. A form passes keys on to its active control.
+    //
+    // The model is the master of the text: an edit inserts typed characters,
+    // deletes, pastes and moves its caret itself and then tells its peer, so a
+    // widget does not also act on the keys it hands in. InputKeyDown returns
+    // false when the key was used up (by a handler, as a dialog key, or by the
+    // control); true leaves it to the widget. InputKeyPress returns the
+    // character as the control took it (0 when a handler swallowed it).
+    bool InputKeyDown(std::uint16_t key, TShiftState shift = {});
+    bool InputKeyUp(std::uint16_t key, TShiftState shift = {});
     char32_t InputKeyPress(char32_t key);
     // A whole keystroke: key down, the character (if any), key up.
     void InputKey(std::uint16_t key, TShiftState shift = {}, char32_t character = 0);
@@ -362,7 +368,8 @@ class TWinControl : public TControl {
 
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
-    // After the handlers: what the control does with a key.
+    // After the handlers: what the control does with a key (setting it to 0
+    // when it used it up).
     virtual void KeyDown(std::uint16_t& key, TShiftState shift);
     virtual void KeyUp(std::uint16_t& key, TShiftState shift);
     virtual void KeyPress(char32_t& key);

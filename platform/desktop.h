@@ -6,6 +6,30 @@
 // widgets (ControlPeer). The Qt host implements it; without one, the built-in
 // HeadlessDesktop keeps everything in memory and answers modal windows and
 // message boxes from scripts, so tests run without a display.
+//
+// How a backend realises a form:
+// - CreatePeer is called for every control when its form is first shown,
+//   parents before children (later additions to a shown form at once). The
+//   peer's widget goes inside the parent's (control.Parent()->Peer()) at
+//   (Left + parent's ClientOffset().X, Top + ClientOffset().Y), Width x Height;
+//   a form's widget is a top-level window whose client area is ClientWidth x
+//   ClientHeight. Peers are destroyed children first, before their control.
+// - Model to widget: ControlPeer::Changed says what changed; the peer reads
+//   the control's fields and sets the widget with the widget's own signals
+//   blocked, doing nothing when the widget already shows that state.
+// - Widget to model, always through the control's Input methods (they run
+//   handlers and show their exceptions as the event loop would): keys through
+//   TWinControl::InputKeyDown / InputKeyPress / InputKeyUp (the model edits the
+//   text itself and reports back through Changed, so the widget does not act
+//   on keys it handed in); edits the widget makes on its own (context-menu
+//   paste, drag and drop, input methods) through SetTextFromPeer; caret moves
+//   through SetSelectionFromPeer; clicks through InputClick, list choices
+//   through InputSelectItem, mouse through InputMouseDown/Up, focus through
+//   InputFocus.
+// - Custom and graphic controls paint with control.PaintTo(dc, 0, 0) on a
+//   device context over the widget.
+// - RunModal runs a local event loop until form.ModalEnded(); Run runs the main
+//   loop until Application().Terminated().
 
 #include <cstdint>
 #include <deque>

@@ -590,9 +590,12 @@ void TCustomRadioGroup::InputSelectItem(int index) {
 }
 
 void TCustomRadioGroup::KeyDown(std::uint16_t& key, TShiftState /*shift*/) {
-    if ((key == VK_DOWN || key == VK_RIGHT) && itemIndex_ + 1 < items_.Count())
-        SetItemIndex(itemIndex_ + 1);
-    if ((key == VK_UP || key == VK_LEFT) && itemIndex_ > 0) SetItemIndex(itemIndex_ - 1);
+    const bool next = key == VK_DOWN || key == VK_RIGHT;
+    const bool previous = key == VK_UP || key == VK_LEFT;
+    if (!next && !previous) return;
+    if (next && itemIndex_ + 1 < items_.Count()) SetItemIndex(itemIndex_ + 1);
+    if (previous && itemIndex_ > 0) SetItemIndex(itemIndex_ - 1);
+    key = 0;
 }
 
 void TCustomRadioGroup::Paint() {
@@ -939,8 +942,9 @@ void TStringGrid::KeyDown(std::uint16_t& key, TShiftState /*shift*/) {
             SelectCell(colCount_ - 1, row_);
             break;
         default:
-            break;
+            return;
     }
+    key = 0;
 }
 
 void TStringGrid::KeyPress(char32_t& key) {

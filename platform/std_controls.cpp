@@ -469,6 +469,7 @@ void TCustomEdit::KeyDown(std::uint16_t& key, TShiftState shift) {
         default:
             return;
     }
+    key = 0;
     Changed(TPeerChange::Selection);
 }
 
@@ -697,6 +698,7 @@ void TCustomMaskEdit::KeyDown(std::uint16_t& key, TShiftState shift) {
     }
     switch (key) {
         case VK_DELETE:
+            key = 0;
             if (ReadOnly()) return;
             if (caret_ < static_cast<int>(slots_.size()) &&
                 slots_[static_cast<std::size_t>(caret_)].kind) {
@@ -721,6 +723,7 @@ void TCustomMaskEdit::KeyDown(std::uint16_t& key, TShiftState shift) {
         default:
             return;
     }
+    key = 0;
     Editor().SetSelection(caret_, 0);
     Changed(TPeerChange::Selection);
 }
@@ -1147,11 +1150,10 @@ void TCustomComboBox::KeyPress(char32_t& key) {
 }
 
 void TCustomComboBox::KeyDown(std::uint16_t& key, TShiftState /*shift*/) {
-    if (key == VK_DOWN && itemIndex_ + 1 < items_.Count()) {
-        SelectByUser(itemIndex_ + 1);
-    } else if (key == VK_UP && itemIndex_ > 0) {
-        SelectByUser(itemIndex_ - 1);
-    }
+    if (key != VK_DOWN && key != VK_UP) return;
+    if (key == VK_DOWN && itemIndex_ + 1 < items_.Count()) SelectByUser(itemIndex_ + 1);
+    if (key == VK_UP && itemIndex_ > 0) SelectByUser(itemIndex_ - 1);
+    key = 0;
 }
 
 // ---------------------------------------------------------------- TCustomGroupBox

@@ -121,6 +121,27 @@ TEST_F(ControlsTest, EveryChangeOfTextFiresOnChangeAlsoFromTheProgramAndNested) 
     EXPECT_EQ(log, std::vector<std::string>{"change ''"});
 }
 
+TEST_F(ControlsTest, KeysUsedUpOnTheWayDownBringNoCharacter) {
+    edit->SetText("ab");
+    EXPECT_FALSE(edit->InputKeyDown(VK_LEFT));  // the edit moved its caret itself
+    EXPECT_EQ(edit->SelStart(), 1);
+    EXPECT_TRUE(edit->InputKeyDown(VK_F1));  // left to the widget
+    edit->OnKeyDown = [](TObject*, std::uint16_t& k, TShiftState) {
+        if (k == 'X') k = 0;
+    };
+    edit->InputKey('X', {}, U'x');
+    EXPECT_EQ(edit->Text(), "ab");
+    edit->InputKey('Y', {}, U'y');
+    EXPECT_EQ(edit->Text(), "ayb");
+    // Shift+Insert pastes without passing OnKeyPress.
+    bool pressed = false;
+    edit->OnKeyPress = [&](TObject*, char32_t&) { pressed = true; };
+    Clipboard().SetAsText("Z");
+    EXPECT_FALSE(edit->InputKeyDown(VK_INSERT, TShiftState{ssShift}));
+    EXPECT_EQ(edit->Text(), "ayZb");
+    EXPECT_FALSE(pressed);
+}
+
 TEST_F(ControlsTest, ReadOnlyEditsTakeNoKeysButCopy) {
     edit->SetText("fixed");
     edit->SetReadOnly(true);
