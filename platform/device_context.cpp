@@ -599,8 +599,13 @@ void DeviceContext::EmitText(TextRun& run, int x, int y, std::span<const int> dx
     const bool updateCp = (state_.textAlign & TA_UPDATECP) != 0;
     run.reference = updateCp ? state_.currentPosition : TPoint{x, y};
     run.dxGiven = !dx.empty();
-    MeasureAdvances(run.text, run.dx);
-    for (std::size_t i = 0; i < dx.size() && i < run.dx.size(); ++i) run.dx[i] = dx[i];
+    if (dx.size() >= run.text.size()) {
+        // Every advance is given (played pages): nothing to measure.
+        run.dx.assign(dx.begin(), dx.begin() + static_cast<std::ptrdiff_t>(run.text.size()));
+    } else {
+        MeasureAdvances(run.text, run.dx);
+        for (std::size_t i = 0; i < dx.size() && i < run.dx.size(); ++i) run.dx[i] = dx[i];
+    }
     std::int64_t width = 0;
     for (int a : run.dx) width += a;
     run.width = static_cast<int>(std::clamp<std::int64_t>(width, INT32_MIN, INT32_MAX));
