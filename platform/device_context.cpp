@@ -459,12 +459,13 @@ void DeviceContext::Ellipse(int left, int top, int right, int bottom) {
 }
 
 void DeviceContext::Arc(ArcKind kind, const TRect& box, TPoint start, TPoint end) {
+    // While the hook runs the current position is still where an ArcTo's line starts.
+    if (Drawing()) OnArc(kind, box, start, end);
     if (kind == ArcKind::ArcTo) {
         // The current position ends at the arc's end on the ellipse; the end radial is close
         // enough for the classic behaviour's users (none of ours draws arcs).
         state_.currentPosition = end;
     }
-    if (Drawing()) OnArc(kind, box, start, end);
 }
 
 void DeviceContext::Polyline(std::span<const TPoint> points) {
@@ -611,8 +612,13 @@ void DeviceContext::EmitText(TextRun& run, int x, int y, std::span<const int> dx
     const bool updateCp = (state_.textAlign & TA_UPDATECP) != 0;
     run.reference = updateCp ? state_.currentPosition : TPoint{x, y};
     run.dxGiven = !dx.empty();
-    MeasureAdvances(run.text, run.dx);
-    for (std::size_t i = 0; i < dx.size() && i < run.dx.size(); ++i) run.dx[i] = dx[i];
+    if (dx.size() >= run.text.size()) {
+        // Every advance is given (played pages): nothing to measure.
+        run.dx.assign(dx.begin(), dx.begin() + static_cast<std::ptrdiff_t>(run.text.size()));
+    } else {
+        MeasureAdvances(run.text, run.dx);
+        for (std::size_t i = 0; i < dx.size() && i < run.dx.size(); ++i) run.dx[i] = dx[i];
+    }
     std::int64_t width = 0;
     for (int a : run.dx) width += a;
     run.width = static_cast<int>(std::clamp<std::int64_t>(width, INT32_MIN, INT32_MAX));
