@@ -36,6 +36,7 @@ bool FdSink::Write(std::string_view bytes, bool& closed) {
 std::string UsageText() {
     return "Usage: quillon analyse [--system pythagorean|chaldean] [--format text|json|csv] "
            "[NAME ...]\n"
+           "       quillon render-page FILE [--png OUT] [--pdf OUT] [--scale S]\n"
            "       quillon --help | --version\n"
            "\n"
            "Analyses each NAME (at most 30 characters) under the chosen letter-value\n"

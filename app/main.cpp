@@ -4,11 +4,16 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/cli.h"
+#ifdef QUILLON_HAVE_QT
+#include "platform/qt/qt_backend.h"
+#include "platform/qt/render_page.h"
+#endif
 
 namespace {
 
@@ -28,11 +33,30 @@ int Analyse(int argc, char** argv) {
     return quillon::RunAnalyse(args, {in, out, err, ::isatty(STDOUT_FILENO) == 1});
 }
 
+int RenderPage(int argc, char** argv) {
+#ifdef QUILLON_HAVE_QT
+    // Rendering needs the fonts, not a display.
+    if (!::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    quillon::QuietQtMessages();
+    quillon::QtGraphicsSession qt;
+    std::string err;
+    const int status = quillon::RunRenderPage(std::vector<std::string_view>(argv + 2, argv + argc), err);
+    WriteAll(STDERR_FILENO, err);
+    return status;
+#else
+    (void)argc;
+    (void)argv;
+    WriteAll(STDERR_FILENO, "quillon: render-page needs the build with Qt\n");
+    return 1;
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string_view command = argc > 1 ? argv[1] : "";
     if (command == "analyse") return Analyse(argc, argv);
+    if (command == "render-page") return RenderPage(argc, argv);
     if (command == "--help" || command == "-h") {
         WriteAll(STDOUT_FILENO, quillon::UsageText());
         return 0;

@@ -1,0 +1,767 @@
+#include "platform/qt/qt_painter_dc.h"
+
+#include <QGlyphRun>
+#include <QPainterPath>
+#include <QPolygon>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "platform/rounding.h"
+
+namespace quillon {
+
+namespace {
+
+QColor ToQColor(TColorRef c) {
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+Qt::BrushStyle HatchStyle(std::int32_t hatch) {
+    switch (hatch) {
+        case HS_HORIZONTAL:
+            return Qt::HorPattern;
+        case HS_VERTICAL:
+            return Qt::VerPattern;
+        case HS_FDIAGONAL:
+            return Qt::FDiagPattern;
+        case HS_BDIAGONAL:
+            return Qt::BDiagPattern;
+        case HS_CROSS:
+            return Qt::CrossPattern;
+        case HS_DIAGCROSS:
+            return Qt::DiagCrossPattern;
+        default:
+            return Qt::SolidPattern;
+    }
+}
+
+QBrush ToQBrush(const LogBrush& b) {
+    switch (b.style) {
+        case BS_NULL:
+            return QBrush(Qt::NoBrush);
+        case BS_HATCHED:
+            return QBrush(ToQColor(b.color), HatchStyle(b.hatch));
+        default:
+            return QBrush(ToQColor(b.color));
+    }
+}
+
+QTransform ToQTransform(const XForm& m) {
+    return QTransform(m.m11, m.m12, m.m21, m.m22, m.dx, m.dy);
+}
+
+// Dash patterns of one-pixel pens, in pixels (on, off, ...).
+QList<qreal> DashPattern(std::uint32_t style) {
+    switch (style) {
+        case PS_DASH:
+            return {18, 6};
+        case PS_DOT:
+            return {3, 3};
+        case PS_DASHDOT:
+            return {9, 6, 3, 6};
+        case PS_DASHDOTDOT:
+            return {9, 3, 3, 3, 3, 3};
+        default:
+            return {};
+    }
+}
+
+constexpr double kPi = std::numbers::pi;
+
+}  // namespace
+
+QtPainterDC::QtPainterDC(QPainter& painter, const DeviceCaps& caps)
+    : DeviceContext(caps), painter_(painter), base_(painter.worldTransform()) {
+    if (painter.hasClipping()) baseClip_ = painter.clipRegion();
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setRenderHint(QPainter::TextAntialiasing, true);
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter_.setBrushOrigin(0, 0);
+}
+
+QtPainterDC::~QtPainterDC() {
+    // Leave the painter as it was given: device space, outer clip.
+    painter_.setWorldTransform(base_);
+    if (baseClip_) {
+        painter_.setClipRegion(*baseClip_);
+    } else {
+        painter_.setClipping(false);
+    }
+}
+
+bool QtPainterDC::AxisAligned() {
+    xf_ = LogicalToDevice();
+    return xf_.m12 == 0 && xf_.m21 == 0;
+}
+
+double QtPainterDC::Scale() const {
+    return std::sqrt(std::abs(xf_.m11 * xf_.m22 - xf_.m12 * xf_.m21));
+}
+
+QPoint QtPainterDC::Dev(TPoint p) const {
+    return QPoint(RoundToInt(xf_.MapX(p.X, p.Y)), RoundToInt(xf_.MapY(p.X, p.Y)));
+}
+
+QPointF QtPainterDC::DevF(double x, double y) const {
+    return QPointF(xf_.MapX(x, y), xf_.MapY(x, y));
+}
+
+QRect QtPainterDC::DevRect(const TRect& r) const {
+    QPoint a, b;
+    if (axis_) {
+        a = Dev(TPoint{r.Left, r.Top});
+        b = Dev(TPoint{r.Right, r.Bottom});
+    } else {
+        a = QPoint(r.Left, r.Top);
+        b = QPoint(r.Right, r.Bottom);
+    }
+    const int left = std::min(a.x(), b.x()), right = std::max(a.x(), b.x());
+    const int top = std::min(a.y(), b.y()), bottom = std::max(a.y(), b.y());
+    // QRect from corners with exclusive right and bottom.
+    return QRect(QPoint(left, top), QSize(right - left, bottom - top));
+}
+
+bool QtPainterDC::Prepare(bool deviceSpace) {
+    axis_ = AxisAligned();
+    const bool logical = !axis_ && !deviceSpace;
+    const DcState& s = State();
+    if (!appliedClip_ || *appliedClip_ != s.clip) {
+        painter_.setWorldTransform(base_);
+        appliedLogical_.reset();
+        if (s.clip) {
+            const TRect& c = *s.clip;
+            QRegion region(QRect(QPoint(c.Left, c.Top),
+                                 QSize(std::max(0, c.Width()), std::max(0, c.Height()))));
+            if (baseClip_) region &= *baseClip_;
+            painter_.setClipRegion(region);
+        } else if (baseClip_) {
+            painter_.setClipRegion(*baseClip_);
+        } else {
+            painter_.setClipping(false);
+        }
+        appliedClip_ = s.clip;
+    }
+    const XForm m = logical ? xf_ : XForm{};
+    if (!appliedLogical_ || *appliedLogical_ != logical || (logical && !(appliedXForm_ == m))) {
+        painter_.setWorldTransform(logical ? ToQTransform(m) * base_ : base_);
+        appliedLogical_ = logical;
+        appliedXForm_ = m;
+    }
+    painter_.setBackgroundMode(s.bkMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
+    painter_.setBackground(QBrush(ToQColor(s.bkColor)));
+    return axis_;
+}
+
+QPen QtPainterDC::MakePen(const LogPen& lp) const {
+    const std::uint32_t style = lp.style & PS_STYLE_MASK;
+    if (style == PS_NULL) return QPen(Qt::NoPen);
+    const double scale = axis_ ? Scale() : 1.0;
+    const double width = lp.width * scale;
+    const QColor color = ToQColor(lp.color);
+    if (lp.width <= 1 || width < 1.5) {
+        // One device pixel: the line leaves out its end pixel (flat cap), and the classic
+        // dash patterns apply.
+        QPen pen(color, 0);
+        pen.setCosmetic(true);
+        pen.setCapStyle(Qt::FlatCap);
+        pen.setJoinStyle(Qt::MiterJoin);
+        if (const auto dashes = DashPattern(style); !dashes.isEmpty()) pen.setDashPattern(dashes);
+        return pen;
+    }
+    // Wide pens are solid with round ends and joins.
+    QPen pen(color, axis_ ? RoundToInt(width) : lp.width);
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    return pen;
+}
+
+void QtPainterDC::UsePen(bool on) {
+    const LogPen& lp = State().pen;
+    const double scale = Scale();
+    if (on && penOn_ && appliedPen_ == lp && appliedPenScale_ == scale) return;
+    if (!on) {
+        if (penOn_ || appliedPenScale_ < 0) painter_.setPen(Qt::NoPen);
+        penOn_ = false;
+        appliedPenScale_ = 0;
+        return;
+    }
+    painter_.setPen(MakePen(lp));
+    penOn_ = true;
+    appliedPen_ = lp;
+    appliedPenScale_ = scale;
+}
+
+void QtPainterDC::UseBrush(const LogBrush* brush) {
+    static const LogBrush kNone{BS_NULL, 0, 0};
+    const LogBrush& b = brush ? *brush : kNone;
+    if (brushSet_ && appliedBrush_ == b) return;
+    painter_.setBrush(ToQBrush(b));
+    brushSet_ = true;
+    appliedBrush_ = b;
+}
+
+QRectF QtPainterDC::FigureRect(const QRectF& r) const {
+    const LogPen& lp = State().pen;
+    const std::uint32_t style = lp.style & PS_STYLE_MASK;
+    const QPen pen = MakePen(lp);
+    if (pen.style() == Qt::NoPen || pen.isCosmetic()) {
+        // One-pixel outline on the first and last pixel rows and columns; with a null pen
+        // the fill ends one pixel earlier.
+        return QRectF(r.left(), r.top(), r.width() - 1, r.height() - 1);
+    }
+    const double w = pen.widthF();
+    if (style == PS_INSIDEFRAME) {
+        // The whole pen inside the bounds.
+        return QRectF(r.left() + w / 2, r.top() + w / 2, std::max(0.0, r.width() - w),
+                      std::max(0.0, r.height() - w));
+    }
+    // A wide pen is centred on the outermost pixel rows and columns.
+    return QRectF(r.left() + 0.5, r.top() + 0.5, r.width() - 1, r.height() - 1);
+}
+
+void QtPainterDC::OnLineTo(TPoint from, TPoint to) {
+    const bool axis = Prepare();
+    if (axis) {
+        const QPoint a = Dev(from), b = Dev(to);
+        if (a == b) return;
+        const LogPen& lp = State().pen;
+        if ((a.x() == b.x() || a.y() == b.y()) && (lp.style & PS_STYLE_MASK) == PS_SOLID &&
+            MakePen(lp).isCosmetic()) {
+            // A solid one-pixel line along an axis is a run of pixels: filled as a rectangle,
+            // which is far cheaper than stroking it. The end pixel stays out.
+            QRect run;
+            if (a.y() == b.y())
+                run = a.x() < b.x() ? QRect(a.x(), a.y(), b.x() - a.x(), 1)
+                                    : QRect(b.x() + 1, a.y(), a.x() - b.x(), 1);
+            else
+                run = a.y() < b.y() ? QRect(a.x(), a.y(), 1, b.y() - a.y())
+                                    : QRect(a.x(), b.y() + 1, 1, a.y() - b.y());
+            painter_.fillRect(run, ToQColor(lp.color));
+            return;
+        }
+        UsePen(true);
+        painter_.drawLine(a, b);
+    } else if (!(from == to)) {
+        UsePen(true);
+        painter_.drawLine(QPointF(from.X, from.Y), QPointF(to.X, to.Y));
+    }
+}
+
+void QtPainterDC::OnRectangle(const TRect& r) {
+    Prepare();
+    UsePen(true);
+    UseBrush(&State().brush);
+    const QRect d = DevRect(r);
+    if (d.isEmpty()) return;
+    painter_.drawRect(FigureRect(QRectF(d)));
+}
+
+void QtPainterDC::OnRoundRect(const TRect& r, TSize corner) {
+    const bool axis = Prepare();
+    UsePen(true);
+    UseBrush(&State().brush);
+    const QRect d = DevRect(r);
+    if (d.isEmpty()) return;
+    const double cw = std::abs(corner.cx * xf_.m11), ch = std::abs(corner.cy * xf_.m22);
+    if (axis && SpanFigure(d, RoundToInt(cw), RoundToInt(ch))) return;
+    const double rx = axis ? cw / 2 : std::abs(corner.cx) / 2.0;
+    const double ry = axis ? ch / 2 : std::abs(corner.cy) / 2.0;
+    painter_.drawRoundedRect(FigureRect(QRectF(d)), rx, ry, Qt::AbsoluteSize);
+}
+
+void QtPainterDC::OnEllipse(const TRect& r) {
+    const bool axis = Prepare();
+    UsePen(true);
+    UseBrush(&State().brush);
+    const QRect d = DevRect(r);
+    if (d.isEmpty()) return;
+    if (axis && SpanFigure(d, d.width(), d.height())) return;
+    painter_.drawEllipse(FigureRect(QRectF(d)));
+}
+
+bool QtPainterDC::SpanFigure(QRect bounds, int cornerWidth, int cornerHeight) {
+    // Qt's own ellipse outline may step one pixel outside its rectangle or miss the last
+    // row; the rows are worked out here instead, so that the figure keeps the classic
+    // bounds exactly. Only for solid one-pixel and null pens (wide and dashed outlines go
+    // through Qt's stroker).
+    const QPen pen = MakePen(State().pen);
+    if (pen.style() != Qt::NoPen && (!pen.isCosmetic() || pen.style() != Qt::SolidLine))
+        return false;
+    if (pen.style() == Qt::NoPen) {
+        // Without an outline the fill ends one pixel earlier, as for Rectangle.
+        bounds.setWidth(bounds.width() - 1);
+        bounds.setHeight(bounds.height() - 1);
+        if (bounds.isEmpty()) return true;
+    }
+    const int left = bounds.left(), top = bounds.top();
+    const int width = bounds.width(), height = bounds.height();
+    const int ew = std::clamp(cornerWidth, 0, width), eh = std::clamp(cornerHeight, 0, height);
+    // A pixel belongs to the figure when its centre lies inside; the corner ellipse's radii
+    // reach the bounds' edges.
+    const double a = ew / 2.0, b = eh / 2.0;
+    const int maxInset = (width - 1) / 2;  // every row keeps its middle pixel(s)
+    std::vector<int> inset(static_cast<std::size_t>(height), 0);
+    for (int row = 0; row < height; ++row) {
+        const double yc = row + 0.5;
+        // Distance from the pixel centre to the straight middle part (0 inside it).
+        double dy = 0;
+        if (yc < b)
+            dy = b - yc;
+        else if (yc > height - b)
+            dy = yc - (height - b);
+        int k = 0;
+        if (dy > 0) {
+            const double t = dy / b;
+            const double halfWidth = a * std::sqrt(std::max(0.0, 1.0 - t * t));
+            k = static_cast<int>(std::ceil(a - halfWidth - 0.5));
+        }
+        inset[static_cast<std::size_t>(row)] = std::clamp(k, 0, maxInset);
+    }
+    auto span = [&](int row, int& l, int& r) {
+        const int k = inset[static_cast<std::size_t>(row)];
+        l = left + k;
+        r = left + width - 1 - k;
+    };
+    const LogBrush& brush = State().brush;
+    if (brush.style != BS_NULL) {
+        const QBrush fill = ToQBrush(brush);
+        for (int row = 0; row < height; ++row) {
+            int l, r;
+            span(row, l, r);
+            painter_.fillRect(QRect(l, top + row, r - l + 1, 1), fill);
+        }
+    }
+    if (pen.style() == Qt::NoPen) return true;
+    // The outline: pixels of each row that the row above or below does not cover, and the
+    // ends of every row.
+    const QColor color = pen.color();
+    for (int row = 0; row < height; ++row) {
+        int l, r;
+        span(row, l, r);
+        const int y = top + row;
+        if (row == 0 || row == height - 1) {
+            painter_.fillRect(QRect(l, y, r - l + 1, 1), color);
+            continue;
+        }
+        int ul, ur, dl, dr;
+        span(row - 1, ul, ur);
+        span(row + 1, dl, dr);
+        // Left of the narrower neighbour's start and right of its end.
+        const int leftEnd = std::max(l, std::max(ul, dl) - 1);
+        const int rightStart = std::min(r, std::min(ur, dr) + 1);
+        if (leftEnd >= rightStart - 1) {
+            painter_.fillRect(QRect(l, y, r - l + 1, 1), color);
+        } else {
+            painter_.fillRect(QRect(l, y, leftEnd - l + 1, 1), color);
+            painter_.fillRect(QRect(rightStart, y, r - rightStart + 1, 1), color);
+        }
+    }
+    return true;
+}
+
+void QtPainterDC::OnArc(ArcKind kind, const TRect& box, TPoint start, TPoint end) {
+    const bool axis = Prepare();
+    UsePen(true);
+    const QRect d = DevRect(box);
+    if (d.isEmpty()) return;
+    const QRectF f = FigureRect(QRectF(d));
+    const QPointF s = axis ? QPointF(Dev(start)) : QPointF(start.X, start.Y);
+    const QPointF e = axis ? QPointF(Dev(end)) : QPointF(end.X, end.Y);
+    const QPointF c = f.center();
+    const double rx = std::max(f.width() / 2, 1e-9), ry = std::max(f.height() / 2, 1e-9);
+    // Qt measures arc angles on the circle the ellipse is squeezed from (counter-clockwise,
+    // 0 at three o'clock); the radial points give the angle of their ray.
+    auto angle = [&](QPointF p) {
+        return std::atan2(-(p.y() - c.y()) / ry, (p.x() - c.x()) / rx) * 180.0 / kPi;
+    };
+    const double a0 = angle(s);
+    double span = angle(e) - a0;
+    while (span <= 0) span += 360;  // counter-clockwise; the same point makes a full turn
+    const int a16 = RoundToInt(a0 * 16), s16 = RoundToInt(span * 16);
+    switch (kind) {
+        case ArcKind::Arc:
+            painter_.drawArc(f, a16, s16);
+            break;
+        case ArcKind::ArcTo: {
+            QPainterPath path;
+            path.moveTo(axis ? QPointF(Dev(CurrentPosition()))
+                             : QPointF(CurrentPosition().X, CurrentPosition().Y));
+            path.arcTo(f, a0, span);
+            UseBrush(nullptr);
+            painter_.drawPath(path);
+            break;
+        }
+        case ArcKind::Chord:
+            UseBrush(&State().brush);
+            painter_.drawChord(f, a16, s16);
+            break;
+        case ArcKind::Pie:
+            UseBrush(&State().brush);
+            painter_.drawPie(f, a16, s16);
+            break;
+    }
+}
+
+void QtPainterDC::OnPolyline(std::span<const TPoint> points, bool fromCurrentPosition) {
+    const bool axis = Prepare();
+    UsePen(true);
+    QPolygon poly;
+    poly.reserve(static_cast<qsizetype>(points.size()) + 1);
+    auto add = [&](TPoint p) { poly.append(axis ? Dev(p) : QPoint(p.X, p.Y)); };
+    // The current position is still the start point while the hook runs.
+    if (fromCurrentPosition) add(CurrentPosition());
+    for (const TPoint& p : points) add(p);
+    if (poly.size() >= 2) painter_.drawPolyline(poly);
+}
+
+void QtPainterDC::OnPolygon(std::span<const TPoint> points) {
+    const bool axis = Prepare();
+    UsePen(true);
+    UseBrush(&State().brush);
+    QPolygon poly;
+    poly.reserve(static_cast<qsizetype>(points.size()));
+    for (const TPoint& p : points) poly.append(axis ? Dev(p) : QPoint(p.X, p.Y));
+    if (poly.size() >= 2)
+        painter_.drawPolygon(poly,
+                             State().polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+}
+
+void QtPainterDC::OnPolyPolygon(std::span<const TPoint> points, std::span<const int> counts) {
+    const bool axis = Prepare();
+    UsePen(true);
+    UseBrush(&State().brush);
+    QPainterPath path;
+    path.setFillRule(State().polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    std::size_t at = 0;
+    for (int n : counts) {
+        if (n <= 0 || static_cast<std::size_t>(n) > points.size() - at) break;
+        QPolygonF poly;
+        for (int i = 0; i < n; ++i) {
+            const TPoint& p = points[at + static_cast<std::size_t>(i)];
+            poly.append(axis ? QPointF(Dev(p)) : QPointF(p.X, p.Y));
+        }
+        poly.append(poly.first());
+        path.addPolygon(poly);
+        at += static_cast<std::size_t>(n);
+    }
+    painter_.drawPath(path);
+}
+
+void QtPainterDC::OnPolyPolyline(std::span<const TPoint> points, std::span<const int> counts) {
+    const bool axis = Prepare();
+    UsePen(true);
+    std::size_t at = 0;
+    for (int n : counts) {
+        if (n <= 0 || static_cast<std::size_t>(n) > points.size() - at) break;
+        QPolygon poly;
+        for (int i = 0; i < n; ++i) {
+            const TPoint& p = points[at + static_cast<std::size_t>(i)];
+            poly.append(axis ? Dev(p) : QPoint(p.X, p.Y));
+        }
+        if (poly.size() >= 2) painter_.drawPolyline(poly);
+        at += static_cast<std::size_t>(n);
+    }
+}
+
+void QtPainterDC::OnPolyBezier(std::span<const TPoint> points, bool fromCurrentPosition) {
+    const bool axis = Prepare();
+    UsePen(true);
+    UseBrush(nullptr);
+    auto pt = [&](TPoint p) { return axis ? QPointF(Dev(p)) : QPointF(p.X, p.Y); };
+    std::size_t i = 0;
+    QPainterPath path;
+    if (fromCurrentPosition) {
+        path.moveTo(pt(CurrentPosition()));
+    } else {
+        if (points.empty()) return;
+        path.moveTo(pt(points[0]));
+        i = 1;
+    }
+    for (; i + 3 <= points.size(); i += 3)
+        path.cubicTo(pt(points[i]), pt(points[i + 1]), pt(points[i + 2]));
+    painter_.drawPath(path);
+}
+
+void QtPainterDC::OnSetPixel(TPoint p, TColorRef color) {
+    const bool axis = Prepare();
+    const QPoint d = axis ? Dev(p) : QPoint(p.X, p.Y);
+    painter_.fillRect(QRect(d, QSize(1, 1)), ToQColor(color));
+}
+
+void QtPainterDC::OnFillRect(const TRect& r, const LogBrush& brush) {
+    if (brush.style == BS_NULL) return;
+    Prepare();
+    const QRect d = DevRect(r);
+    if (d.isEmpty()) return;
+    painter_.fillRect(d, ToQBrush(brush));
+}
+
+void QtPainterDC::OnStretchDIBits(const TRect& dest, const TRect& src, const BitmapView& image,
+                                  std::uint32_t rop) {
+    if (image.width <= 0 || image.height <= 0 ||
+        image.pixels.size() <
+            static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height))
+        return;
+    const bool axis = Prepare();
+    QPointF a, b;
+    if (axis) {
+        a = Dev(TPoint{dest.Left, dest.Top});
+        b = Dev(TPoint{dest.Right, dest.Bottom});
+    } else {
+        a = QPointF(dest.Left, dest.Top);
+        b = QPointF(dest.Right, dest.Bottom);
+    }
+    if (a.x() == b.x() || a.y() == b.y()) return;
+    if (rop == PATCOPY) {
+        painter_.fillRect(QRectF(a, b).normalized(), ToQBrush(State().brush));
+        return;
+    }
+    // The pixels are 0xAARRGGBB top-down rows: a view of them as an RGB32 image, no copy.
+    const QImage view(reinterpret_cast<const uchar*>(image.pixels.data()), image.width,
+                      image.height, image.width * 4, QImage::Format_RGB32);
+    QRect source(QPoint(src.Left, src.Top), QSize(src.Width(), src.Height()));
+    source = source.normalized() & view.rect();
+    if (source.isEmpty()) return;
+    const bool mirrorX = (b.x() < a.x()) != (src.Width() < 0);
+    const bool mirrorY = (b.y() < a.y()) != (src.Height() < 0);
+    QRectF target = QRectF(a, b).normalized();
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, State().stretchBltMode == 4);
+    if (mirrorX || mirrorY) {
+        const QImage part = view.copy(source).mirrored(mirrorX, mirrorY);
+        painter_.drawImage(target, part, QRectF(part.rect()));
+    } else {
+        painter_.drawImage(target, view, QRectF(source));
+    }
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+QPainterPath QtPainterDC::PathOf(const DcPath& path) const {
+    const bool axis = axis_;
+    auto pt = [&](TPointF p) {
+        if (!axis) return QPointF(p.X, p.Y);
+        const QPointF d = DevF(p.X, p.Y);
+        return QPointF(RoundToInt(d.x()), RoundToInt(d.y()));
+    };
+    QPainterPath out;
+    out.setFillRule(State().polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    const auto& el = path.elements;
+    for (std::size_t i = 0; i < el.size(); ++i) {
+        switch (el[i].op) {
+            case DcPath::Op::MoveTo:
+                out.moveTo(pt(el[i].p));
+                break;
+            case DcPath::Op::LineTo:
+                out.lineTo(pt(el[i].p));
+                break;
+            case DcPath::Op::BezierTo:
+                if (i + 2 < el.size()) {
+                    out.cubicTo(pt(el[i].p), pt(el[i + 1].p), pt(el[i + 2].p));
+                    i += 2;
+                }
+                break;
+            case DcPath::Op::Close:
+                out.closeSubpath();
+                break;
+        }
+    }
+    return out;
+}
+
+void QtPainterDC::DrawFigurePath(const QPainterPath& path, bool fill, bool stroke) {
+    UsePen(stroke);
+    UseBrush(fill ? &State().brush : nullptr);
+    painter_.drawPath(path);
+}
+
+void QtPainterDC::OnFillPath(const DcPath& path) {
+    Prepare();
+    DrawFigurePath(PathOf(path), true, false);
+}
+void QtPainterDC::OnStrokePath(const DcPath& path) {
+    Prepare();
+    DrawFigurePath(PathOf(path), false, true);
+}
+void QtPainterDC::OnStrokeAndFillPath(const DcPath& path) {
+    Prepare();
+    DrawFigurePath(PathOf(path), true, true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text
+
+void QtPainterDC::OnText(const TextRun& run) {
+    const DcState& s = State();
+    Prepare(true);
+    const XForm m = xf_;
+    const double escapement = s.font.escapement * kPi / 1800.0;
+    // Baseline direction and the downward normal, in logical units.
+    const double ux = std::cos(escapement), uy = -std::sin(escapement);
+    const double nx = -uy, ny = ux;
+    auto at = [&](double along, double down) {
+        const double x = run.origin.X + along * ux + down * nx;
+        const double y = run.origin.Y + along * uy + down * ny;
+        return QPointF(m.MapX(x, y), m.MapY(x, y));
+    };
+
+    const bool clipped = (run.options & ETO_CLIPPED) && run.rect;
+    if (clipped) painter_.save();
+    if (run.rect && (run.options & (ETO_OPAQUE | ETO_CLIPPED))) {
+        // The rectangle in device space: rounded when the mapping keeps it upright.
+        QPainterPath area;
+        if (axis_) {
+            area.addRect(DevRect(*run.rect));
+        } else {
+            const TRect& r = *run.rect;
+            area.addPolygon(QPolygonF({DevF(r.Left, r.Top), DevF(r.Right, r.Top),
+                                       DevF(r.Right, r.Bottom), DevF(r.Left, r.Bottom)}));
+            area.closeSubpath();
+        }
+        if (run.options & ETO_OPAQUE) painter_.fillPath(area, ToQColor(s.bkColor));
+        if (clipped) painter_.setClipPath(area, Qt::IntersectClip);
+    }
+
+    // From here on the painter's pen, brush and background are the text's.
+    penOn_ = false;
+    appliedPenScale_ = -1;
+    brushSet_ = false;
+    if (s.bkMode == OPAQUE && run.width != 0) {
+        // The text's cell is filled with the background colour.
+        const QPolygonF cell({at(0, -run.ascent), at(run.width, -run.ascent),
+                              at(run.width, run.descent), at(0, run.descent)});
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(ToQColor(s.bkColor));
+        painter_.drawPolygon(cell);
+    }
+    painter_.setBackgroundMode(Qt::TransparentMode);
+
+    // Device lengths of one logical unit along the baseline and across it.
+    const double alongScale = std::hypot(m.m11 * ux + m.m21 * uy, m.m12 * ux + m.m22 * uy);
+    const double acrossScale = std::hypot(m.m11 * nx + m.m21 * ny, m.m12 * nx + m.m22 * ny);
+    if (!(textFont_ && *textFont_ == s.font)) {
+        textFont_ = s.font;
+        textResolved_ = ResolveFont(s.font);
+    }
+    const ResolvedFont& font = textResolved_;
+    const double emDevice = font.em * acrossScale;
+    const QPointF originDev = at(0, 0);
+    const QPointF along = at(1, 0) - originDev;
+    const double angle = std::atan2(along.y(), along.x());
+    // Glyph shapes are stretched when the font record asks for it or the axes scale apart.
+    const double stretch = acrossScale > 0 ? font.stretch * alongScale / acrossScale : 1.0;
+    const bool plain = std::abs(angle) < 1e-9 && std::abs(stretch - 1.0) < 1e-9;
+
+    if (emDevice >= 0.05 && !run.text.empty()) {
+        const QRawFont raw = RawFontFor(font, emDevice);
+        const auto* chars = reinterpret_cast<const QChar*>(run.text.data());
+        const int length = static_cast<int>(run.text.size());
+        glyphs_.resize(run.text.size());
+        int count = length;
+        if (!raw.glyphIndexesForChars(chars, length, glyphs_.data(), &count)) count = 0;
+        runGlyphs_.clear();
+        positions_.clear();
+        missing_.clear();
+        double pen = 0;  // logical units along the baseline
+        int glyph = 0;
+        for (std::size_t i = 0; i < run.text.size(); ++i) {
+            const char16_t u = run.text[i];
+            const bool pair = u >= 0xD800 && u <= 0xDBFF && i + 1 < run.text.size() &&
+                              run.text[i + 1] >= 0xDC00 && run.text[i + 1] <= 0xDFFF;
+            const quint32 g = glyph < count ? glyphs_[static_cast<std::size_t>(glyph)] : 0;
+            ++glyph;
+            if (u >= 0x20 && u != 0x7F) {
+                if (g != 0) {
+                    runGlyphs_.push_back(g);
+                    positions_.push_back(plain ? at(pen, 0)
+                                               : QPointF(pen * alongScale / stretch, 0));
+                } else {
+                    // Not in this face: Qt's font fallback draws it.
+                    missing_.push_back({static_cast<int>(i), pair ? 2 : 1, pen});
+                }
+            }
+            pen += i < run.dx.size() ? run.dx[i] : 0;
+            if (pair) {
+                ++i;
+                pen += i < run.dx.size() ? run.dx[i] : 0;
+            }
+        }
+        const QColor color = ToQColor(s.textColor);
+        painter_.setPen(color);
+        if (!plain) {
+            painter_.setWorldTransform(QTransform()
+                                           .translate(originDev.x(), originDev.y())
+                                           .rotateRadians(angle)
+                                           .scale(stretch, 1) *
+                                       base_);
+            appliedLogical_.reset();
+        }
+        if (!runGlyphs_.empty()) {
+            QGlyphRun glyphRun;
+            glyphRun.setRawFont(raw);
+            // The arrays outlive the run: it does not copy them.
+            glyphRun.setRawData(runGlyphs_.data(), positions_.data(),
+                                static_cast<int>(runGlyphs_.size()));
+            painter_.drawGlyphRun(QPointF(0, 0), glyphRun);
+        }
+        if (!missing_.empty()) {
+            painter_.setFont(MakeQFont(font, emDevice, painter_.device()->logicalDpiY()));
+            for (const Missing& mi : missing_) {
+                const QPointF p =
+                    plain ? at(mi.along, 0) : QPointF(mi.along * alongScale / stretch, 0);
+                painter_.drawText(p, QString(chars + mi.index, mi.length));
+            }
+        }
+        // Underline and strike-out run along the whole advance width.
+        if (s.font.underline || s.font.strikeOut) {
+            const double thickness = std::max(raw.lineThickness(), 1.0);
+            const double length = run.width * alongScale / (plain ? 1.0 : stretch);
+            const QPointF start = plain ? originDev : QPointF(0, 0);
+            if (s.font.underline)
+                painter_.fillRect(
+                    QRectF(start.x(), start.y() + raw.underlinePosition() - thickness / 2, length,
+                           thickness),
+                    color);
+            if (s.font.strikeOut)
+                painter_.fillRect(QRectF(start.x(), start.y() - raw.xHeight() / 2 - thickness / 2,
+                                         length, thickness),
+                                  color);
+        }
+    }
+    if (clipped) {
+        painter_.restore();
+        appliedLogical_.reset();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+QtImageDC::QtImageDC(int width, int height, int pixelsPerInch)
+    : image_(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32) {
+    image_.fill(Qt::white);
+    const int dotsPerMeter = static_cast<int>(std::lround(pixelsPerInch / 0.0254));
+    image_.setDotsPerMeterX(dotsPerMeter);
+    image_.setDotsPerMeterY(dotsPerMeter);
+    painter_ = std::make_unique<QPainter>(&image_);
+    DeviceCaps caps;
+    caps.technology = DT_RASDISPLAY;
+    caps.widthPixels = image_.width();
+    caps.heightPixels = image_.height();
+    caps.logPixelsX = caps.logPixelsY = pixelsPerInch;
+    dc_ = std::make_unique<QtPainterDC>(*painter_, caps);
+}
+
+QtImageDC::~QtImageDC() {
+    dc_.reset();
+    if (painter_) painter_->end();
+}
+
+QImage QtImageDC::Finish() {
+    dc_.reset();
+    if (painter_) {
+        painter_->end();
+        painter_.reset();
+    }
+    return image_;
+}
+
+}  // namespace quillon

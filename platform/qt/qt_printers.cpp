@@ -1,0 +1,301 @@
+#include "platform/qt/qt_printers.h"
+
+#include <langinfo.h>
+#include <locale.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSaveFile>
+#include <cstdint>
+
+namespace quillon {
+
+namespace {
+
+QPageLayout::Orientation ToQOrientation(TPrinterOrientation o) {
+    return o == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+}
+
+void SetError(std::string* error, const std::string& text) {
+    if (error) *error = text;
+}
+
+// A title made safe as a file name: no directory separators or control characters.
+std::string FileNameFromTitle(const std::string& title) {
+    std::string name;
+    for (char c : title) {
+        const auto u = static_cast<unsigned char>(c);
+        name.push_back(u < 0x20 || c == '/' || c == '\\' || u == 0x7F ? '_' : c);
+    }
+    const auto first = name.find_first_not_of(" .");
+    if (first == std::string::npos) return "document";
+    name.erase(0, first);
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    constexpr std::size_t kMaxBytes = 200;
+    if (name.size() > kMaxBytes) {
+        name.resize(kMaxBytes);
+        // Do not leave half a UTF-8 sequence at the end.
+        while (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80)
+            name.pop_back();
+        if (!name.empty() && static_cast<unsigned char>(name.back()) >= 0xC0) name.pop_back();
+    }
+    return name;
+}
+
+}  // namespace
+
+PaperKind PaperFromDimensions(int widthMillimeters, int heightMillimeters) {
+    return widthMillimeters == 216 && heightMillimeters == 279 ? PaperKind::Letter : PaperKind::A4;
+}
+
+std::pair<int, int> LocalePaperMillimeters() {
+    // The environment's paper, read without touching the process's global locale.
+    locale_t loc = newlocale(LC_PAPER_MASK, "", static_cast<locale_t>(nullptr));
+    if (!loc) return {0, 0};
+    // glibc hands these numbers back in the pointer itself.
+    const auto width =
+        static_cast<int>(reinterpret_cast<std::intptr_t>(nl_langinfo_l(_NL_PAPER_WIDTH, loc)));
+    const auto height =
+        static_cast<int>(reinterpret_cast<std::intptr_t>(nl_langinfo_l(_NL_PAPER_HEIGHT, loc)));
+    freelocale(loc);
+    return {width, height};
+}
+
+PaperKind LocalePaper() {
+    const auto [width, height] = LocalePaperMillimeters();
+    return PaperFromDimensions(width, height);
+}
+
+QPageSize ToQPageSize(PaperKind paper) {
+    return QPageSize(paper == PaperKind::Letter ? QPageSize::Letter : QPageSize::A4);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+PdfPrinterDevice::PdfPrinterDevice(PaperKind paper) : paper_(paper) {}
+
+PdfPrinterDevice::~PdfPrinterDevice() {
+    Discard();
+}
+
+DeviceCaps PdfPrinterDevice::Caps(TPrinterOrientation orientation) const {
+    const QSize size = ToQPageSize(paper_).sizePixels(kPixelsPerInch);
+    return PrinterCaps(kPixelsPerInch, kPixelsPerInch, size.width(), size.height(), orientation);
+}
+
+void PdfPrinterDevice::SetOutputFile(const std::string& path) {
+    outputFile_ = path;
+    jobBase_ = path;
+    documentsInJob_ = 0;
+}
+
+std::string PdfPrinterDevice::JobBase(const std::string& title) const {
+    if (!outputFile_.empty()) return outputFile_;
+    return QDir::current()
+        .filePath(QString::fromStdString(FileNameFromTitle(title) + ".pdf"))
+        .toStdString();
+}
+
+std::string PdfPrinterDevice::NumberedFile(const std::string& path, int n) {
+    if (n <= 1) return path;
+    const std::string suffix = "-" + std::to_string(n);
+    // The number goes before the extension of the file name (not of a directory).
+    const auto slash = path.find_last_of('/');
+    const auto dot = path.find_last_of('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash + 1))
+        return path.substr(0, dot) + suffix + path.substr(dot);
+    return path + suffix;
+}
+
+std::string PdfPrinterDevice::NextFile(const std::string& title) const {
+    const std::string base = JobBase(title);
+    const int done = base == jobBase_ ? documentsInJob_ : 0;
+    return NumberedFile(base, done + 1);
+}
+
+DeviceContext* PdfPrinterDevice::BeginDoc(const std::string& title, TPrinterOrientation orientation,
+                                          std::string* error) {
+    if (dc_) {
+        SetError(error, "a document is already open on this printer");
+        return nullptr;
+    }
+    const std::string base = JobBase(title);
+    if (base != jobBase_) {
+        jobBase_ = base;
+        documentsInJob_ = 0;
+    }
+    docFile_ = NumberedFile(base, documentsInJob_ + 1);
+    file_ = std::make_unique<QSaveFile>(QString::fromStdString(docFile_));
+    if (!file_->open(QIODevice::WriteOnly)) {
+        SetError(error, "cannot write '" + docFile_ + "': " + file_->errorString().toStdString());
+        Discard();
+        return nullptr;
+    }
+    writer_ = std::make_unique<QPdfWriter>(file_.get());
+    writer_->setResolution(kPixelsPerInch);
+    writer_->setPageLayout(
+        QPageLayout(ToQPageSize(paper_), ToQOrientation(orientation), QMarginsF(0, 0, 0, 0)));
+    writer_->setTitle(QString::fromStdString(title));
+    writer_->setCreator(QStringLiteral("Quillon"));
+    painter_ = std::make_unique<QPainter>();
+    if (!painter_->begin(writer_.get())) {
+        SetError(error, "cannot start a PDF document in '" + docFile_ + "'");
+        Discard();
+        return nullptr;
+    }
+    dc_ = std::make_unique<QtPainterDC>(*painter_, Caps(orientation));
+    return dc_.get();
+}
+
+bool PdfPrinterDevice::NewPage(std::string* error) {
+    if (!dc_) {
+        SetError(error, "no document is open");
+        return false;
+    }
+    if (!writer_->newPage()) {
+        SetError(error, "cannot start a new page in '" + docFile_ + "'");
+        return false;
+    }
+    return true;
+}
+
+bool PdfPrinterDevice::EndDoc(std::string* error) {
+    if (!dc_) {
+        SetError(error, "no document is open");
+        return false;
+    }
+    dc_.reset();
+    const bool ended = painter_->end();
+    painter_.reset();
+    writer_.reset();
+    if (!ended || !file_->commit()) {
+        SetError(error, "cannot write '" + docFile_ + "': " + file_->errorString().toStdString());
+        Discard();
+        return false;
+    }
+    file_.reset();
+    ++documentsInJob_;
+    lastFile_ = docFile_;
+    return true;
+}
+
+void PdfPrinterDevice::Abort() {
+    Discard();
+}
+
+void PdfPrinterDevice::Discard() {
+    dc_.reset();
+    if (painter_ && painter_->isActive()) painter_->end();
+    painter_.reset();
+    writer_.reset();
+    if (file_) file_->cancelWriting();
+    file_.reset();  // an uncommitted save file leaves the target untouched
+}
+
+// ---------------------------------------------------------------------------------------------
+
+SystemPrinterDevice::SystemPrinterDevice(const QPrinterInfo& info) : info_(info) {}
+
+SystemPrinterDevice::~SystemPrinterDevice() {
+    Discard();
+}
+
+std::string SystemPrinterDevice::Name() const {
+    return info_.printerName().toStdString();
+}
+
+DeviceCaps SystemPrinterDevice::Caps(TPrinterOrientation orientation) const {
+    if (!portraitCaps_) {
+        QPrinter printer(info_, QPrinter::HighResolution);
+        printer.setPageOrientation(QPageLayout::Portrait);
+        const int dpi = printer.resolution() > 0 ? printer.resolution() : 300;
+        const QRect paint = printer.pageLayout().paintRectPixels(dpi);
+        const QRect full = printer.pageLayout().fullRectPixels(dpi);
+        auto caps = std::make_unique<DeviceCaps>(
+            PrinterCaps(dpi, dpi, paint.width(), paint.height(), poPortrait));
+        caps->physicalWidth = full.width();
+        caps->physicalHeight = full.height();
+        caps->physicalOffsetX = paint.left();
+        caps->physicalOffsetY = paint.top();
+        portraitCaps_ = std::move(caps);
+    }
+    const DeviceCaps& p = *portraitCaps_;
+    if (orientation == poPortrait) return p;
+    DeviceCaps c =
+        PrinterCaps(p.logPixelsX, p.logPixelsY, p.widthPixels, p.heightPixels, poLandscape);
+    c.physicalWidth = p.physicalHeight;
+    c.physicalHeight = p.physicalWidth;
+    c.physicalOffsetX = p.physicalOffsetY;
+    c.physicalOffsetY = p.physicalOffsetX;
+    return c;
+}
+
+DeviceContext* SystemPrinterDevice::BeginDoc(const std::string& title,
+                                             TPrinterOrientation orientation, std::string* error) {
+    if (dc_) {
+        SetError(error, "a document is already open on this printer");
+        return nullptr;
+    }
+    printer_ = std::make_unique<QPrinter>(info_, QPrinter::HighResolution);
+    printer_->setDocName(QString::fromStdString(title));
+    printer_->setPageOrientation(ToQOrientation(orientation));
+    painter_ = std::make_unique<QPainter>();
+    if (!painter_->begin(printer_.get())) {
+        SetError(error, "the printer '" + Name() + "' cannot start a document");
+        Discard();
+        return nullptr;
+    }
+    // The painter's origin is the corner of the printable area, as page coordinates expect.
+    const int dpi = printer_->resolution();
+    const QRect paint = printer_->pageLayout().paintRectPixels(dpi);
+    const QRect full = printer_->pageLayout().fullRectPixels(dpi);
+    DeviceCaps caps = PrinterCaps(dpi, dpi, paint.width(), paint.height(), poPortrait);
+    caps.physicalWidth = full.width();
+    caps.physicalHeight = full.height();
+    caps.physicalOffsetX = paint.left();
+    caps.physicalOffsetY = paint.top();
+    dc_ = std::make_unique<QtPainterDC>(*painter_, caps);
+    return dc_.get();
+}
+
+bool SystemPrinterDevice::NewPage(std::string* error) {
+    if (!dc_) {
+        SetError(error, "no document is open");
+        return false;
+    }
+    if (!printer_->newPage()) {
+        SetError(error, "the printer '" + Name() + "' cannot start a new page");
+        return false;
+    }
+    return true;
+}
+
+bool SystemPrinterDevice::EndDoc(std::string* error) {
+    if (!dc_) {
+        SetError(error, "no document is open");
+        return false;
+    }
+    dc_.reset();
+    const bool ok = painter_->end();
+    painter_.reset();
+    printer_.reset();
+    if (!ok) SetError(error, "the printer '" + Name() + "' could not finish the document");
+    return ok;
+}
+
+void SystemPrinterDevice::Abort() {
+    if (printer_ && dc_) printer_->abort();
+    Discard();
+}
+
+void SystemPrinterDevice::Discard() {
+    dc_.reset();
+    if (painter_ && painter_->isActive()) painter_->end();
+    painter_.reset();
+    printer_.reset();
+}
+
+}  // namespace quillon

@@ -1,0 +1,115 @@
+#include "tests/platform_qt/qt_test_support.h"
+
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "platform/qt/qt_backend.h"
+
+namespace quillon::qttest {
+
+std::string Picture(const QImage& image) {
+    return Picture(image, image.rect());
+}
+
+std::string Picture(const QImage& image, const QRect& area) {
+    std::string out;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb c = image.pixel(x, y) & 0xFFFFFF;
+            char ch = '+';
+            if (c == 0xFFFFFF)
+                ch = '.';
+            else if (c == 0x000000)
+                ch = '#';
+            else if (c == 0xFF0000)
+                ch = 'r';
+            else if (c == 0x00FF00)
+                ch = 'g';
+            else if (c == 0x0000FF)
+                ch = 'b';
+            out.push_back(ch);
+        }
+        out.push_back('\n');
+    }
+    return out;
+}
+
+QRect InkBounds(const QImage& image) {
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
+int CountPixels(const QImage& image, QRgb color) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xFFFFFF) == (color & 0xFFFFFF)) ++n;
+    return n;
+}
+
+std::string RunCommand(const std::string& command, int* status) {
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) {
+        if (status) *status = -1;
+        return out;
+    }
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    const int rc = ::pclose(pipe);
+    if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return out;
+}
+
+TempDir::TempDir() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "quillon-qt-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data())) path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+namespace {
+
+// Every test of this executable runs with Qt started (without a display) and the Qt
+// backend installed; only the built-in PDF printer is listed so that results do not depend
+// on the machine's printers.
+class QtEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        QtGraphicsBackend::Options options;
+        options.systemPrinters = false;
+        options.pdfPaper = PaperKind::Letter;
+        session_ = std::make_unique<QtGraphicsSession>(false, options);
+    }
+    void TearDown() override { session_.reset(); }
+
+  private:
+    std::unique_ptr<QtGraphicsSession> session_;
+};
+
+[[maybe_unused]] const auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+}  // namespace
+
+}  // namespace quillon::qttest
