@@ -99,7 +99,7 @@ void TCanvas::TextOut(int x, int y, std::string_view text) {
     if (!handle_) return;
     RequireObjects(false, true, true);
     handle_->TextOut(x, y, text);
-    handle_->MoveToEx(x + handle_->GetTextExtent(text).cx, y);
+    handle_->MoveToEx(AddClamped(x, handle_->GetTextExtent(text).cx), y);
 }
 
 void TCanvas::TextRect(const TRect& rect, int x, int y, std::string_view text) {
@@ -162,22 +162,22 @@ void TCanvas::FrameRect(const TRect& rect) {
     if (!handle_ || rect.IsEmpty()) return;
     RequireObjects(false, true, false);
     const LogBrush b = brush_.ToLogBrush();
-    handle_->FillRect(TRect{rect.Left, rect.Top, rect.Right, rect.Top + 1}, b);
-    handle_->FillRect(TRect{rect.Left, rect.Bottom - 1, rect.Right, rect.Bottom}, b);
-    handle_->FillRect(TRect{rect.Left, rect.Top, rect.Left + 1, rect.Bottom}, b);
-    handle_->FillRect(TRect{rect.Right - 1, rect.Top, rect.Right, rect.Bottom}, b);
+    handle_->FillRect(TRect{rect.Left, rect.Top, rect.Right, AddClamped(rect.Top, 1)}, b);
+    handle_->FillRect(TRect{rect.Left, SubClamped(rect.Bottom, 1), rect.Right, rect.Bottom}, b);
+    handle_->FillRect(TRect{rect.Left, rect.Top, AddClamped(rect.Left, 1), rect.Bottom}, b);
+    handle_->FillRect(TRect{SubClamped(rect.Right, 1), rect.Top, rect.Right, rect.Bottom}, b);
 }
 
 void TCanvas::Draw(int x, int y, const TBitmap& bitmap) {
-    StretchDraw(TRect{x, y, x + bitmap.Width(), y + bitmap.Height()}, bitmap);
+    StretchDraw(Bounds(x, y, bitmap.Width(), bitmap.Height()), bitmap);
 }
 
 void TCanvas::Draw(int x, int y, const TMetafile& metafile) {
-    StretchDraw(TRect{x, y, x + metafile.Width(), y + metafile.Height()}, metafile);
+    StretchDraw(Bounds(x, y, metafile.Width(), metafile.Height()), metafile);
 }
 
 void TCanvas::Draw(int x, int y, const TPicture& picture) {
-    StretchDraw(TRect{x, y, x + picture.Width(), y + picture.Height()}, picture);
+    StretchDraw(Bounds(x, y, picture.Width(), picture.Height()), picture);
 }
 
 void TCanvas::StretchDraw(const TRect& rect, const TBitmap& bitmap) {

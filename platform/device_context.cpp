@@ -1,7 +1,9 @@
 #include "platform/device_context.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 
 #include "platform/emf_player.h"
@@ -112,22 +114,28 @@ bool MappingState::SetMode(int newMode, const DeviceCaps& caps) {
 
 void MappingState::AdjustIsotropic() {
     // Shrink the viewport extent on the axis that would scale more, so both scale alike.
-    const double sx = std::abs(static_cast<double>(viewportExt.cx) / windowExt.cx);
-    const double sy = std::abs(static_cast<double>(viewportExt.cy) / windowExt.cy);
+    // In 64 bits: extents come from files and may be as large as the type allows.
+    const std::int64_t wx = std::llabs(windowExt.cx), wy = std::llabs(windowExt.cy);
+    const std::int64_t vx = std::llabs(viewportExt.cx), vy = std::llabs(viewportExt.cy);
+    const double sx = static_cast<double>(vx) / static_cast<double>(wx);
+    const double sy = static_cast<double>(vy) / static_cast<double>(wy);
+    auto scaled = [](std::int64_t a, std::int64_t b, std::int64_t c) {  // a * b / c, rounded
+        const double v =
+            std::round(static_cast<double>(a) * static_cast<double>(b) / static_cast<double>(c));
+        return static_cast<int>(std::clamp(v, 1.0, 2147483647.0));
+    };
     if (sx < sy) {
-        const int cy = std::abs(
-            MulDiv(std::abs(windowExt.cy), std::abs(viewportExt.cx), std::abs(windowExt.cx)));
+        const int cy = scaled(wy, vx, wx);
         viewportExt.cy = viewportExt.cy < 0 ? -cy : cy;
     } else if (sy < sx) {
-        const int cx = std::abs(
-            MulDiv(std::abs(windowExt.cx), std::abs(viewportExt.cy), std::abs(windowExt.cy)));
+        const int cx = scaled(wx, vy, wy);
         viewportExt.cx = viewportExt.cx < 0 ? -cx : cx;
     }
 }
 
 bool MappingState::SetWindowExt(TSize ext) {
     if (mode != MM_ISOTROPIC && mode != MM_ANISOTROPIC) return false;
-    if (ext.cx == 0 || ext.cy == 0) return false;
+    if (ext.cx == 0 || ext.cy == 0 || ext.cx == INT_MIN || ext.cy == INT_MIN) return false;
     windowExt = ext;
     if (mode == MM_ISOTROPIC) AdjustIsotropic();
     return true;
@@ -135,7 +143,7 @@ bool MappingState::SetWindowExt(TSize ext) {
 
 bool MappingState::SetViewportExt(TSize ext) {
     if (mode != MM_ISOTROPIC && mode != MM_ANISOTROPIC) return false;
-    if (ext.cx == 0 || ext.cy == 0) return false;
+    if (ext.cx == 0 || ext.cy == 0 || ext.cx == INT_MIN || ext.cy == INT_MIN) return false;
     viewportExt = ext;
     if (mode == MM_ISOTROPIC) AdjustIsotropic();
     return true;
@@ -154,6 +162,11 @@ bool MappingState::ScaleViewportExt(int xNum, int xDenom, int yNum, int yDenom) 
 }
 
 bool MappingState::SetWorld(const XForm& xform) {
+    // Components must survive the page file's 32-bit floats, and the transform must be
+    // invertible (hit-testing and clipping map back through it).
+    for (double v : {xform.m11, xform.m12, xform.m21, xform.m22, xform.dx, xform.dy}) {
+        if (!std::isfinite(v) || std::abs(v) > 1e18) return false;
+    }
     if (!xform.Inverse()) return false;
     world = xform;
     return true;
@@ -314,13 +327,13 @@ TPoint DeviceContext::SetViewportOrgEx(int x, int y) {
 
 TPoint DeviceContext::OffsetWindowOrgEx(int dx, int dy) {
     const TPoint old = state_.mapping.windowOrg;
-    SetWindowOrgEx(old.X + dx, old.Y + dy);
+    SetWindowOrgEx(AddClamped(old.X, dx), AddClamped(old.Y, dy));
     return old;
 }
 
 TPoint DeviceContext::OffsetViewportOrgEx(int dx, int dy) {
     const TPoint old = state_.mapping.viewportOrg;
-    SetViewportOrgEx(old.X + dx, old.Y + dy);
+    SetViewportOrgEx(AddClamped(old.X, dx), AddClamped(old.Y, dy));
     return old;
 }
 
@@ -599,8 +612,13 @@ void DeviceContext::EmitText(TextRun& run, int x, int y, std::span<const int> dx
     const bool updateCp = (state_.textAlign & TA_UPDATECP) != 0;
     run.reference = updateCp ? state_.currentPosition : TPoint{x, y};
     run.dxGiven = !dx.empty();
-    MeasureAdvances(run.text, run.dx);
-    for (std::size_t i = 0; i < dx.size() && i < run.dx.size(); ++i) run.dx[i] = dx[i];
+    if (dx.size() >= run.text.size()) {
+        // Every advance is given (played pages): nothing to measure.
+        run.dx.assign(dx.begin(), dx.begin() + static_cast<std::ptrdiff_t>(run.text.size()));
+    } else {
+        MeasureAdvances(run.text, run.dx);
+        for (std::size_t i = 0; i < dx.size() && i < run.dx.size(); ++i) run.dx[i] = dx[i];
+    }
     std::int64_t width = 0;
     for (int a : run.dx) width += a;
     run.width = static_cast<int>(std::clamp<std::int64_t>(width, INT32_MIN, INT32_MAX));
@@ -640,12 +658,12 @@ void DeviceContext::EmitText(TextRun& run, int x, int y, std::span<const int> dx
     if (updateCp) {
         switch (state_.textAlign & TA_HORIZONTAL_MASK) {
             case TA_RIGHT:
-                state_.currentPosition.X = run.reference.X - run.width;
+                state_.currentPosition.X = SubClamped(run.reference.X, run.width);
                 break;
             case TA_CENTER:
                 break;
             default:
-                state_.currentPosition.X = run.reference.X + run.width;
+                state_.currentPosition.X = AddClamped(run.reference.X, run.width);
                 break;
         }
     }
@@ -658,8 +676,8 @@ void DeviceContext::StretchDIBits(int xDest, int yDest, int wDest, int hDest, in
     if (image.pixels.size() <
         static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height))
         return;
-    OnStretchDIBits(TRect{xDest, yDest, xDest + wDest, yDest + hDest},
-                    TRect{xSrc, ySrc, xSrc + wSrc, ySrc + hSrc}, image, rop);
+    OnStretchDIBits(TRect{xDest, yDest, AddClamped(xDest, wDest), AddClamped(yDest, hDest)},
+                    TRect{xSrc, ySrc, AddClamped(xSrc, wSrc), AddClamped(ySrc, hSrc)}, image, rop);
 }
 
 // --- paths ---------------------------------------------------------------------------------------

@@ -169,7 +169,7 @@ struct MappingState {
 
     // Each returns false (and changes nothing) where the classic platform refuses the call:
     // an unknown mode, extents outside the isotropic and anisotropic modes, a zero extent,
-    // a world transform that cannot be inverted.
+    // a world transform that cannot be inverted or has a component beyond +-1e18.
     bool SetMode(int mode, const DeviceCaps& caps);
     bool SetWindowExt(TSize ext);
     bool SetViewportExt(TSize ext);

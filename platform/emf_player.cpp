@@ -250,21 +250,21 @@ bool Player::Run(const TRect* dest, std::string* error, EmfParseResult* stats) {
     reference_.logPixelsY = std::max(
         1, RoundToInt(header->deviceSizePixels.cy * 25.4 / header->deviceSizeMillimeters.cy));
 
+    // The picture frame (or, without a usable one, the drawing's bounds) is what gets mapped.
+    TRect frame = header->FramePixels();
+    if (frame.Right < frame.Left || frame.Bottom < frame.Top) frame = header->bounds;
+    const double frameW = static_cast<double>(frame.Right) - frame.Left + 1;
+    const double frameH = static_cast<double>(frame.Bottom) - frame.Top + 1;
+    if (frameW <= 0 || frameH <= 0) {
+        const std::string reason = "metafile has no picture frame";
+        if (error) *error = reason;
+        if (stats) stats->error = reason;
+        return false;
+    }
     int savedLevel = 0;
+    // A destination without area gets nothing drawn; the file is still checked through.
+    if (Drawing() && (dest->Right == dest->Left || dest->Bottom == dest->Top)) dc_ = nullptr;
     if (Drawing()) {
-        TRect frame = header->FramePixels();
-        if (frame.Right < frame.Left || frame.Bottom < frame.Top) {
-            frame = header->bounds;  // no usable frame: the drawing's bounds stand in
-        }
-        const double frameW = static_cast<double>(frame.Right) - frame.Left + 1;
-        const double frameH = static_cast<double>(frame.Bottom) - frame.Top + 1;
-        if (frameW <= 0 || frameH <= 0) {
-            const std::string reason = "metafile has no picture frame";
-            if (error) *error = reason;
-            return false;
-        }
-        if (dest->Right == dest->Left || dest->Bottom == dest->Top)
-            return true;  // nothing to draw into
         const double sx = (static_cast<double>(dest->Right) - dest->Left) / frameW;
         const double sy = (static_cast<double>(dest->Bottom) - dest->Top) / frameH;
         frameToDest_ =
@@ -505,8 +505,7 @@ bool Player::Bitmap(const RecordReader& r, std::uint32_t offBmi, std::uint32_t c
     if (!r.Has(offBmi, cbBmi) || !r.Has(offBits, cbBits))
         return Fail("bitmap extends beyond its record");
     const std::span<const std::uint8_t> bmi = r.Bytes(offBmi, cbBmi);
-    std::string reason;
-    if (!DecodeDib(bmi, r.Bytes(offBits, cbBits), out, &reason)) return Fail(reason);
+    if (!DecodeDib(bmi, r.Bytes(offBits, cbBits), out, nullptr)) return false;
     if (topDown) {
         const std::uint32_t headerSize = bmi.size() >= 4 ? RecordReader(bmi.data(), 4).U32(0) : 0;
         if (headerSize == 12)
@@ -564,7 +563,8 @@ bool Player::Blt(std::uint32_t type, const RecordReader& r) {
     if (cbBmi == 0) {
         // No source: a pattern or a constant fill of the destination.
         if (!Drawing()) return true;
-        const TRect rect{dest.X, dest.Y, dest.X + destSize.X, dest.Y + destSize.Y};
+        const TRect rect{dest.X, dest.Y, AddClamped(dest.X, destSize.X),
+                         AddClamped(dest.Y, destSize.Y)};
         if (rop == PATCOPY)
             dc_->FillRect(rect, dc_->State().brush);
         else if (rop == kBlackness)
@@ -580,9 +580,16 @@ bool Player::Blt(std::uint32_t type, const RecordReader& r) {
     if (!Drawing()) return true;  // parse-only: sizes are checked, pixels are not decoded
     TBitmap image;
     bool topDown = true;
-    if (!Bitmap(r, offBmi, cbBmi, offBits, cbBits, image, &topDown)) return false;
+    if (!Bitmap(r, offBmi, cbBmi, offBits, cbBits, image, &topDown)) {
+        // The record itself is sound (sizes were checked above); its image is in a form we do
+        // not decode (compressed, unusual depth): leave it out, as the parse pass does.
+        error_.clear();
+        ++skipped_;
+        return true;
+    }
     int srcTop = src.Y;
-    if (dibCoordinates && !topDown) srcTop = image.Height() - (src.Y + srcSize.Y);
+    if (dibCoordinates && !topDown)
+        srcTop = ClampToInt(std::int64_t{image.Height()} - src.Y - srcSize.Y);
     dc_->StretchDIBits(dest.X, dest.Y, destSize.X, destSize.Y, src.X, srcTop, srcSize.X, srcSize.Y,
                        image.View(), rop);
     return true;
@@ -952,8 +959,8 @@ std::optional<EmfPageInfo> EmfPageSize(std::span<const std::uint8_t> emf, std::s
         return std::nullopt;
     }
     EmfPageInfo page;
-    page.widthPixels = header->bounds.Right + 1;
-    page.heightPixels = header->bounds.Bottom + 1;
+    page.widthPixels = AddClamped(header->bounds.Right, 1);
+    page.heightPixels = AddClamped(header->bounds.Bottom, 1);
     page.pixelsPerInchX = std::max(
         1, RoundToInt(header->deviceSizePixels.cx * 25.4 / header->deviceSizeMillimeters.cx));
     page.pixelsPerInchY = std::max(

@@ -405,25 +405,25 @@ void EmfRecorder::OnLineTo(TPoint from, TPoint to) {
 
 void EmfRecorder::OnRectangle(const TRect& r) {
     if (finished_) return;
-    IncludeLogical(r.Left, r.Top, r.Right - 1, r.Bottom - 1, PenInflate());
+    IncludeLogical(r.Left, r.Top, r.Right - 1.0, r.Bottom - 1.0, PenInflate());
     Append(U_EMRRECTANGLE_set(ToRectl(r)));
 }
 
 void EmfRecorder::OnRoundRect(const TRect& r, TSize corner) {
     if (finished_) return;
-    IncludeLogical(r.Left, r.Top, r.Right - 1, r.Bottom - 1, PenInflate());
+    IncludeLogical(r.Left, r.Top, r.Right - 1.0, r.Bottom - 1.0, PenInflate());
     Append(U_EMRROUNDRECT_set(ToRectl(r), ToSizel(corner)));
 }
 
 void EmfRecorder::OnEllipse(const TRect& r) {
     if (finished_) return;
-    IncludeLogical(r.Left, r.Top, r.Right - 1, r.Bottom - 1, PenInflate());
+    IncludeLogical(r.Left, r.Top, r.Right - 1.0, r.Bottom - 1.0, PenInflate());
     Append(U_EMRELLIPSE_set(ToRectl(r)));
 }
 
 void EmfRecorder::OnArc(ArcKind kind, const TRect& r, TPoint start, TPoint end) {
     if (finished_) return;
-    IncludeLogical(r.Left, r.Top, r.Right - 1, r.Bottom - 1, PenInflate());
+    IncludeLogical(r.Left, r.Top, r.Right - 1.0, r.Bottom - 1.0, PenInflate());
     switch (kind) {
         case ArcKind::Arc:
             Append(U_EMRARC_set(ToRectl(r), ToPointl(start), ToPointl(end)));
@@ -504,9 +504,9 @@ void EmfRecorder::OnFillRect(const TRect& r, const LogBrush& brush) {
         Append(U_EMRSELECTOBJECT_set(handle));
         current_.brush = Selected{handle, brush};
     }
-    IncludeLogical(r.Left, r.Top, r.Right - 1, r.Bottom - 1);
+    IncludeLogical(r.Left, r.Top, r.Right - 1.0, r.Bottom - 1.0);
     const U_RECTL b{lastBounds_[0], lastBounds_[1], lastBounds_[2], lastBounds_[3]};
-    Append(U_EMRBITBLT_set(b, U_POINTL{r.Left, r.Top}, U_POINTL{r.Right - r.Left, r.Bottom - r.Top},
+    Append(U_EMRBITBLT_set(b, U_POINTL{r.Left, r.Top}, U_POINTL{r.Width(), r.Height()},
                            U_POINTL{0, 0}, xform_set(1, 0, 0, 1, 0, 0), colorref3_set(0, 0, 0),
                            U_DIB_RGB_COLORS, PATCOPY, nullptr, 0, nullptr));
     if (switchBrush) {
@@ -560,19 +560,21 @@ void EmfRecorder::OnStretchDIBits(const TRect& dest, const TRect& src, const Bit
     // The destination shrinks in proportion when the source was cut.
     const double sx = src.Width() != 0 ? static_cast<double>(dest.Width()) / src.Width() : 0;
     const double sy = src.Height() != 0 ? static_cast<double>(dest.Height()) / src.Height() : 0;
-    const int x1 = dest.Left + RoundToInt((clipped.Left - src.Left) * sx);
-    const int y1 = dest.Top + RoundToInt((clipped.Top - src.Top) * sy);
-    const int x2 = dest.Left + RoundToInt((clipped.Right - src.Left) * sx);
-    const int y2 = dest.Top + RoundToInt((clipped.Bottom - src.Top) * sy);
-    IncludeLogical(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) - 1, std::max(y1, y2) - 1);
+    auto at = [](int base, double offset) { return AddClamped(base, RoundToInt(offset)); };
+    const int x1 = at(dest.Left, (static_cast<double>(clipped.Left) - src.Left) * sx);
+    const int y1 = at(dest.Top, (static_cast<double>(clipped.Top) - src.Top) * sy);
+    const int x2 = at(dest.Left, (static_cast<double>(clipped.Right) - src.Left) * sx);
+    const int y2 = at(dest.Top, (static_cast<double>(clipped.Bottom) - src.Top) * sy);
+    IncludeLogical(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) - 1.0,
+                   std::max(y1, y2) - 1.0);
     const U_RECTL b{lastBounds_[0], lastBounds_[1], lastBounds_[2], lastBounds_[3]};
     std::vector<std::uint8_t> header = EncodeDibHeader32(part.Width(), part.Height());
     std::vector<std::uint8_t> bits = EncodeDibBits32(part.View());
-    Append(U_EMRSTRETCHDIBITS_set(b, U_POINTL{x1, y1}, U_POINTL{x2 - x1, y2 - y1}, U_POINTL{0, 0},
-                                  U_POINTL{part.Width(), part.Height()}, U_DIB_RGB_COLORS, rop,
-                                  reinterpret_cast<PU_BITMAPINFO>(header.data()),
-                                  static_cast<uint32_t>(bits.size()),
-                                  reinterpret_cast<char*>(bits.data())));
+    Append(U_EMRSTRETCHDIBITS_set(
+        b, U_POINTL{x1, y1}, U_POINTL{SubClamped(x2, x1), SubClamped(y2, y1)}, U_POINTL{0, 0},
+        U_POINTL{part.Width(), part.Height()}, U_DIB_RGB_COLORS, rop,
+        reinterpret_cast<PU_BITMAPINFO>(header.data()), static_cast<uint32_t>(bits.size()),
+        reinterpret_cast<char*>(bits.data())));
 }
 
 void EmfRecorder::OnBeginPath() {

@@ -149,6 +149,38 @@ std::optional<LogPen> GetLogPen(HGDIOBJ object);
 std::optional<LogBrush> GetLogBrush(HGDIOBJ object);
 std::optional<LogFont> GetLogFont(HGDIOBJ object);
 
+// Owns a created object and deletes it when it goes (components own their pens, brushes
+// and fonts this way). Select the stock object back before the owner goes if the object
+// is still selected somewhere that matters: contexts keep a copy, but the handle dies.
+class GdiObjectOwner {
+  public:
+    GdiObjectOwner() = default;
+    explicit GdiObjectOwner(HGDIOBJ handle) : handle_(handle) {}
+    ~GdiObjectOwner() { Reset(); }
+    GdiObjectOwner(GdiObjectOwner&& other) noexcept : handle_(other.Release()) {}
+    GdiObjectOwner& operator=(GdiObjectOwner&& other) noexcept {
+        if (this != &other) Reset(other.Release());
+        return *this;
+    }
+    GdiObjectOwner(const GdiObjectOwner&) = delete;
+    GdiObjectOwner& operator=(const GdiObjectOwner&) = delete;
+
+    HGDIOBJ Get() const { return handle_; }
+    explicit operator bool() const { return handle_ != 0; }
+    HGDIOBJ Release() {
+        const HGDIOBJ h = handle_;
+        handle_ = 0;
+        return h;
+    }
+    void Reset(HGDIOBJ handle = 0) {
+        if (handle_ != 0 && handle_ != handle) DeleteObject(handle_);
+        handle_ = handle;
+    }
+
+  private:
+    HGDIOBJ handle_ = 0;
+};
+
 // Number of objects created and not yet deleted (stock objects not counted): lets tests
 // check that owners release what they create.
 std::size_t LiveGdiObjectCount();

@@ -410,6 +410,28 @@ TBitmap::TBitmap(int width, int height, std::uint32_t fill) {
     SetSize(width, height, fill);
 }
 
+TBitmap& TBitmap::operator=(const TBitmap& other) {
+    if (this != &other) {
+        width_ = other.width_;
+        height_ = other.height_;
+        pixels_ = other.pixels_;
+        Changed();
+    }
+    return *this;
+}
+
+TBitmap& TBitmap::operator=(TBitmap&& other) {
+    if (this != &other) {
+        width_ = other.width_;
+        height_ = other.height_;
+        pixels_ = std::move(other.pixels_);
+        other.width_ = other.height_ = 0;
+        other.pixels_.clear();
+        Changed();
+    }
+    return *this;
+}
+
 bool TBitmap::SetSize(int width, int height, std::uint32_t fill) {
     width = std::max(width, 0);
     height = std::max(height, 0);
@@ -462,13 +484,32 @@ std::vector<std::uint8_t> TBitmap::SaveToBmp() const {
 
 // --- TMetafile, TIcon ---------------------------------------------------------------------------
 
+TMetafile& TMetafile::operator=(const TMetafile& other) {
+    if (this != &other) {
+        data_ = other.data_;
+        width_ = other.width_;
+        height_ = other.height_;
+        Changed();
+    }
+    return *this;
+}
+
+TIcon& TIcon::operator=(const TIcon& other) {
+    if (this != &other) {
+        data_ = other.data_;
+        image_ = other.image_;
+        Changed();
+    }
+    return *this;
+}
+
 bool TMetafile::LoadFromBytes(std::span<const std::uint8_t> data, std::string* error) {
     auto header = ReadEmfHeader(data, error);
     if (!header) return false;
     const TRect frame = header->FramePixels();
     data_.assign(data.begin(), data.begin() + header->totalBytes);
-    width_ = frame.Right - frame.Left + 1;
-    height_ = frame.Bottom - frame.Top + 1;
+    width_ = ClampToInt(std::int64_t{frame.Right} - frame.Left + 1);
+    height_ = ClampToInt(std::int64_t{frame.Bottom} - frame.Top + 1);
     Changed();
     return true;
 }
@@ -509,42 +550,54 @@ TPicture::TPicture(const TPicture& other) : TGraphicsObject() {
     *this = other;
 }
 
+void TPicture::Adopt() {
+    // A change inside the graphic is a change of the picture.
+    auto forward = [this](TGraphicsObject&) { Changed(); };
+    if (bitmap_) bitmap_->SetOnChange(forward);
+    if (metafile_) metafile_->SetOnChange(forward);
+    if (icon_) icon_->SetOnChange(forward);
+}
+
 TPicture& TPicture::operator=(const TPicture& other) {
     if (this == &other) return *this;
     kind_ = other.kind_;
     bitmap_ = other.bitmap_ ? std::make_unique<TBitmap>(*other.bitmap_) : nullptr;
     metafile_ = other.metafile_ ? std::make_unique<TMetafile>(*other.metafile_) : nullptr;
     icon_ = other.icon_ ? std::make_unique<TIcon>(*other.icon_) : nullptr;
-    if (bitmap_) bitmap_->SetOnChange(nullptr);
-    if (metafile_) metafile_->SetOnChange(nullptr);
-    if (icon_) icon_->SetOnChange(nullptr);
+    Adopt();
     Changed();
     return *this;
 }
 
 TBitmap& TPicture::Bitmap() {
     if (kind_ != Kind::Bitmap || !bitmap_) {
-        Clear();
+        ClearGraphic();
         kind_ = Kind::Bitmap;
         bitmap_ = std::make_unique<TBitmap>();
+        Adopt();
+        Changed();
     }
     return *bitmap_;
 }
 
 TMetafile& TPicture::Metafile() {
     if (kind_ != Kind::Metafile || !metafile_) {
-        Clear();
+        ClearGraphic();
         kind_ = Kind::Metafile;
         metafile_ = std::make_unique<TMetafile>();
+        Adopt();
+        Changed();
     }
     return *metafile_;
 }
 
 TIcon& TPicture::Icon() {
     if (kind_ != Kind::Icon || !icon_) {
-        Clear();
+        ClearGraphic();
         kind_ = Kind::Icon;
         icon_ = std::make_unique<TIcon>();
+        Adopt();
+        Changed();
     }
     return *icon_;
 }
@@ -582,22 +635,23 @@ bool TPicture::LoadFromBytes(std::span<const std::uint8_t> data, std::string* er
         data[40] == ' ' && data[41] == 'E' && data[42] == 'M' && data[43] == 'F') {
         TMetafile m;
         if (!m.LoadFromBytes(data, error)) return false;
-        Clear();
+        ClearGraphic();
         kind_ = Kind::Metafile;
         metafile_ = std::make_unique<TMetafile>(std::move(m));
     } else if (data.size() >= 4 && data[0] == 0 && data[1] == 0 && data[2] == 1 && data[3] == 0) {
         TIcon icon;
         if (!icon.LoadFromBytes(data, error)) return false;
-        Clear();
+        ClearGraphic();
         kind_ = Kind::Icon;
         icon_ = std::make_unique<TIcon>(std::move(icon));
     } else {
         TBitmap b;
         if (!b.LoadFromBytes(data, error)) return false;
-        Clear();
+        ClearGraphic();
         kind_ = Kind::Bitmap;
         bitmap_ = std::make_unique<TBitmap>(std::move(b));
     }
+    Adopt();
     Changed();
     return true;
 }
@@ -622,11 +676,17 @@ std::vector<std::uint8_t> TPicture::SaveToBytes() const {
     return {};
 }
 
-void TPicture::Clear() {
+void TPicture::ClearGraphic() {
     kind_ = Kind::None;
     bitmap_.reset();
     metafile_.reset();
     icon_.reset();
+}
+
+void TPicture::Clear() {
+    if (kind_ == Kind::None) return;
+    ClearGraphic();
+    Changed();
 }
 
 // --- files ---------------------------------------------------------------------------------------

@@ -93,6 +93,20 @@ std::optional<TColor> StringToColor(std::string_view text);
 // computed in 64 bits; -1 when c is 0.
 int MulDiv(int a, int b, int c);
 
+// Integer sums and differences that saturate instead of overflowing: coordinates can come
+// from files, and a hostile one must not turn an addition into undefined behaviour.
+constexpr int ClampToInt(std::int64_t v) {
+    return v > 2147483647        ? 2147483647
+           : v < -2147483647 - 1 ? -2147483647 - 1
+                                 : static_cast<int>(v);
+}
+constexpr int AddClamped(int a, int b) {
+    return ClampToInt(std::int64_t{a} + b);
+}
+constexpr int SubClamped(int a, int b) {
+    return ClampToInt(std::int64_t{a} - b);
+}
+
 struct TPoint {
     int X = 0;
     int Y = 0;
@@ -111,8 +125,8 @@ struct TRect {
     int Top = 0;
     int Right = 0;
     int Bottom = 0;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
+    int Width() const { return SubClamped(Right, Left); }
+    int Height() const { return SubClamped(Bottom, Top); }
     bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
     bool operator==(const TRect&) const = default;
 };
@@ -124,7 +138,7 @@ constexpr TRect Rect(int left, int top, int right, int bottom) {
     return TRect{left, top, right, bottom};
 }
 constexpr TRect Bounds(int left, int top, int width, int height) {
-    return TRect{left, top, left + width, top + height};
+    return TRect{left, top, AddClamped(left, width), AddClamped(top, height)};
 }
 // Intersection; empty (all zero) when the rectangles do not overlap.
 TRect IntersectRect(const TRect& a, const TRect& b);
@@ -135,6 +149,11 @@ class TGraphicsObject {
   public:
     using ChangeHandler = std::function<void(TGraphicsObject& sender)>;
 
+    TGraphicsObject() = default;
+    // The handler belongs to the owner of this object, not to its value: copies start
+    // without one, and assigning a value keeps the target's handler.
+    TGraphicsObject(const TGraphicsObject&) {}
+    TGraphicsObject& operator=(const TGraphicsObject&) { return *this; }
     virtual ~TGraphicsObject() = default;
     const ChangeHandler& OnChange() const { return onChange_; }
     void SetOnChange(ChangeHandler handler) { onChange_ = std::move(handler); }
@@ -273,6 +292,10 @@ class TBitmap : public TGraphicsObject {
   public:
     TBitmap() = default;
     TBitmap(int width, int height, std::uint32_t fill = 0xFFFFFFFFu);
+    TBitmap(const TBitmap&) = default;
+    TBitmap(TBitmap&&) = default;
+    TBitmap& operator=(const TBitmap& other);  // notifies
+    TBitmap& operator=(TBitmap&& other);       // notifies
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -293,7 +316,9 @@ class TBitmap : public TGraphicsObject {
     // A 32-bit BMP file of the pixels.
     std::vector<std::uint8_t> SaveToBmp() const;
 
-    static constexpr std::int64_t kMaxBitmapPixels = std::int64_t{1} << 28;
+    // 64 M pixels: a whole page at 600 pixels per inch fits; a hostile header cannot ask
+    // for gigabytes.
+    static constexpr std::int64_t kMaxBitmapPixels = std::int64_t{1} << 26;
 
   private:
     int width_ = 0;
@@ -305,6 +330,9 @@ class TBitmap : public TGraphicsObject {
 class TMetafile : public TGraphicsObject {
   public:
     TMetafile() = default;
+    TMetafile(const TMetafile&) = default;
+    TMetafile(TMetafile&&) = default;
+    TMetafile& operator=(const TMetafile& other);  // notifies
     bool Empty() const { return data_.empty(); }
     const std::vector<std::uint8_t>& Data() const { return data_; }
     // Keeps the bytes when their header is a valid enhanced-metafile header.
@@ -326,6 +354,10 @@ class TMetafile : public TGraphicsObject {
 // Icons are shown on screen only; printing draws nothing for them.
 class TIcon : public TGraphicsObject {
   public:
+    TIcon() = default;
+    TIcon(const TIcon&) = default;
+    TIcon(TIcon&&) = default;
+    TIcon& operator=(const TIcon& other);  // notifies
     bool Empty() const { return data_.empty(); }
     const std::vector<std::uint8_t>& Data() const { return data_; }
     const TBitmap& Image() const { return image_; }
@@ -375,6 +407,9 @@ class TPicture : public TGraphicsObject {
     void Clear();
 
   private:
+    void ClearGraphic();
+    void Adopt();
+
     Kind kind_ = Kind::None;
     std::unique_ptr<TBitmap> bitmap_;
     std::unique_ptr<TMetafile> metafile_;

@@ -107,6 +107,18 @@ void TPrinter::UpdateMeasuringContext() {
     auto context = std::make_unique<NullDeviceContext>(caps);
     canvas_.SetHandle(context.get());
     measuringContext_ = std::move(context);
+    FollowResolution(caps);
+}
+
+void TPrinter::FollowResolution(const DeviceCaps& caps) {
+    // The canvas font keeps its point size at the printer's vertical resolution, as the
+    // classic printer canvas does whenever it gets a new device.
+    TFont& font = canvas_.Font();
+    if (caps.logPixelsY > 0 && font.PixelsPerInch() != caps.logPixelsY) {
+        const int points = font.Size();
+        font.SetPixelsPerInch(caps.logPixelsY);
+        font.SetSize(points);
+    }
 }
 
 TCanvas& TPrinter::Canvas() {
@@ -137,6 +149,7 @@ bool TPrinter::BeginDoc() {
     aborted_ = false;
     pageNumber_ = 1;
     canvas_.SetHandle(dc);
+    FollowResolution(dc->Caps());
     return true;
 }
 

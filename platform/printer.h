@@ -41,7 +41,8 @@ class TPrinter {
     DeviceCaps Caps();  // LOGPIXELSX/Y, HORZRES/VERTRES ... of the current printer
 
     // While printing: the document's page; otherwise a measuring context with the caps of
-    // the current printer (screen caps without printers).
+    // the current printer (screen caps without printers). Whenever the device changes, the
+    // canvas font keeps its point size at the device's vertical resolution.
     TCanvas& Canvas();
     DeviceContext* Handle() { return Canvas().Handle(); }
 
@@ -65,6 +66,7 @@ class TPrinter {
   private:
     void EnsureList();
     void UpdateMeasuringContext();
+    void FollowResolution(const DeviceCaps& caps);
 
     std::vector<std::shared_ptr<PrinterDevice>> devices_;
     std::vector<std::string> names_;

@@ -27,6 +27,12 @@ DeviceCaps TScreen::Caps() const {
     return caps;
 }
 
+void TScreen::SetCursor(TCursor cursor) {
+    if (cursor == cursor_) return;
+    cursor_ = cursor;
+    Desktop().SetScreenCursor(cursor);
+}
+
 TScreen& Screen() {
     static TScreen screen;
     return screen;

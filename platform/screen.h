@@ -2,6 +2,7 @@
 // The screen as the component library reports it. Forms are laid out at 96 pixels per inch
 // and never scaled.
 
+#include "platform/desktop.h"
 #include "platform/device_context.h"
 
 namespace quillon {
@@ -13,6 +14,14 @@ class TScreen {
     int Height() const;
     // Caps of the screen as a reference device (page recording measures against it).
     DeviceCaps Caps() const;
+
+    // The pointer shape over the whole application (crDefault: each control's
+    // own); told to the desktop backend.
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor cursor);
+
+  private:
+    TCursor cursor_ = crDefault;
 };
 
 TScreen& Screen();

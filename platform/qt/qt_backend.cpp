@@ -128,6 +128,7 @@ QtGraphicsSession::QtGraphicsSession(bool widgets, const QtGraphicsBackend::Opti
 QtGraphicsSession::~QtGraphicsSession() {
     SetGraphicsBackend(previous_);
     backend_.reset();
+    if (app_) ReleaseRawFonts();  // font engines must not outlive the application
     app_.reset();
 }
 

@@ -110,15 +110,30 @@ QFont MakeQFont(const ResolvedFont& r, double emPixels, int pixelsPerInch) {
     return f;
 }
 
+namespace {
+
+struct CachedRawFont {
+    QString family;
+    int weight;
+    bool italic;
+    double em;
+    QRawFont raw;
+};
+
+std::vector<CachedRawFont>& RawFontCache() {
+    static std::vector<CachedRawFont> cache;  // most recently used last
+    return cache;
+}
+
+}  // namespace
+
+void ReleaseRawFonts() {
+    RawFontCache().clear();
+}
+
 QRawFont RawFontFor(const ResolvedFont& r, double emDevicePixels) {
-    struct Cached {
-        QString family;
-        int weight;
-        bool italic;
-        double em;
-        QRawFont raw;
-    };
-    static std::vector<Cached> cache;  // most recently used last
+    using Cached = CachedRawFont;
+    std::vector<Cached>& cache = RawFontCache();
     constexpr std::size_t kKeep = 24;
     const double em = std::max(emDevicePixels, 0.01);
     for (auto it = cache.rbegin(); it != cache.rend(); ++it) {

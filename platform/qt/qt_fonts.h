@@ -49,6 +49,8 @@ QFont MakeQFont(const ResolvedFont& r, double emPixels, int pixelsPerInch);
 // The raw font used to draw glyphs of `r` at `emDevicePixels`. A few recently used sizes
 // are kept.
 QRawFont RawFontFor(const ResolvedFont& r, double emDevicePixels);
+// Drops the raw fonts kept by RawFontFor (before Qt shuts down).
+void ReleaseRawFonts();
 
 // The text measurer of the Qt backend: QFontMetricsF on the unhinted outlines, so that the
 // advances do not depend on the device's resolution (a 50-pixel font measures the same on

@@ -283,9 +283,11 @@ void QtPainterDC::OnEllipse(const TRect& r) {
 bool QtPainterDC::SpanFigure(QRect bounds, int cornerWidth, int cornerHeight) {
     // Qt's own ellipse outline may step one pixel outside its rectangle or miss the last
     // row; the rows are worked out here instead, so that the figure keeps the classic
-    // bounds exactly. Only for one-pixel and null pens (wide pens go through Qt's stroker).
+    // bounds exactly. Only for solid one-pixel and null pens (wide and dashed outlines go
+    // through Qt's stroker).
     const QPen pen = MakePen(State().pen);
-    if (pen.style() != Qt::NoPen && !pen.isCosmetic()) return false;
+    if (pen.style() != Qt::NoPen && (!pen.isCosmetic() || pen.style() != Qt::SolidLine))
+        return false;
     if (pen.style() == Qt::NoPen) {
         // Without an outline the fill ends one pixel earlier, as for Rectangle.
         bounds.setWidth(bounds.width() - 1);

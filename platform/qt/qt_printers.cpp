@@ -51,15 +51,21 @@ PaperKind PaperFromDimensions(int widthMillimeters, int heightMillimeters) {
     return widthMillimeters == 216 && heightMillimeters == 279 ? PaperKind::Letter : PaperKind::A4;
 }
 
-PaperKind LocalePaper() {
+std::pair<int, int> LocalePaperMillimeters() {
     // The environment's paper, read without touching the process's global locale.
     locale_t loc = newlocale(LC_PAPER_MASK, "", static_cast<locale_t>(nullptr));
-    if (!loc) return PaperKind::A4;
+    if (!loc) return {0, 0};
+    // glibc hands these numbers back in the pointer itself.
     const auto width =
         static_cast<int>(reinterpret_cast<std::intptr_t>(nl_langinfo_l(_NL_PAPER_WIDTH, loc)));
     const auto height =
         static_cast<int>(reinterpret_cast<std::intptr_t>(nl_langinfo_l(_NL_PAPER_HEIGHT, loc)));
     freelocale(loc);
+    return {width, height};
+}
+
+PaperKind LocalePaper() {
+    const auto [width, height] = LocalePaperMillimeters();
     return PaperFromDimensions(width, height);
 }
 

@@ -8,6 +8,7 @@
 #include <QPrinterInfo>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/printer_device.h"
 #include "platform/qt/qt_painter_dc.h"
@@ -22,7 +23,10 @@ enum class PaperKind { Letter, A4 };
 
 // Letter for the locale's paper of 216 x 279 mm, A4 for anything else.
 PaperKind PaperFromDimensions(int widthMillimeters, int heightMillimeters);
-// The paper of the user's locale (LC_PAPER), A4 when the locale does not say.
+// Width and height of the user's locale's paper (LC_PAPER) in millimetres; 0 x 0 when the
+// locale cannot be read.
+std::pair<int, int> LocalePaperMillimeters();
+// The paper of the user's locale, A4 when the locale does not say.
 PaperKind LocalePaper();
 QPageSize ToQPageSize(PaperKind paper);
 

@@ -11,6 +11,11 @@ check() {  # check NAME EXPECTED ACTUAL
 }
 tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 
+if "$q" render-page 2>&1 | grep -q 'needs the build with Qt'; then
+  echo "skipped: this quillon is built without Qt"
+  exit 0
+fi
+
 # Width and height of a PNG file from its header.
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8 }'; }
 pdf_size() { pdfinfo "$1" 2>/dev/null | sed -n 's/^Page size: *//p'; }

@@ -210,3 +210,81 @@ TEST(Canvas, SelectsObjectsLazilyAndOnlyAfterChanges) {
 
 }  // namespace
 }  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST(DeviceContext, FixedMappingModesUseTheDeviceResolutionWithYUp) {
+    DeviceCaps caps;
+    caps.logPixelsX = caps.logPixelsY = 300;
+    caps.widthPixels = 2400;
+    caps.heightPixels = 3150;
+    NullDeviceContext dc(caps);
+    dc.SetMapMode(MM_LOENGLISH);  // 1/100 inch
+    const TPointF p = dc.LPtoDP(TPointF{100, -100});
+    EXPECT_NEAR(p.X, 300, 1e-9);
+    EXPECT_NEAR(p.Y, 300, 1e-9);
+    dc.SetMapMode(MM_TWIPS);
+    EXPECT_NEAR(dc.LPtoDP(TPointF{1440, 0}).X, 300, 1e-9);
+    EXPECT_EQ(dc.SetMapMode(42), 0);  // unknown: refused
+    EXPECT_EQ(dc.GetMapMode(), MM_TWIPS);
+}
+
+TEST(DeviceContext, CapsAnswerTheClassicIndices) {
+    DeviceCaps caps;
+    caps.technology = DT_RASPRINTER;
+    caps.logPixelsX = 600;
+    caps.logPixelsY = 300;
+    caps.widthPixels = 4800;
+    caps.heightPixels = 3000;
+    NullDeviceContext dc(caps);
+    EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSX), 600);
+    EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSY), 300);
+    EXPECT_EQ(dc.GetDeviceCaps(HORZRES), 4800);
+    EXPECT_EQ(dc.GetDeviceCaps(VERTRES), 3000);
+    EXPECT_EQ(dc.GetDeviceCaps(HORZSIZE), 203);  // 8 inches
+    EXPECT_EQ(dc.GetDeviceCaps(VERTSIZE), 254);  // 10 inches
+    EXPECT_EQ(dc.GetDeviceCaps(PHYSICALWIDTH), 4800);
+    EXPECT_EQ(dc.GetDeviceCaps(TECHNOLOGY), DT_RASPRINTER);
+    EXPECT_EQ(dc.GetDeviceCaps(12345), 0);
+}
+
+TEST(DeviceContext, StockObjectsAndOwnersManageHandles) {
+    EXPECT_EQ(GetStockObject(9), 0u);  // no such stock object
+    EXPECT_EQ(GetStockObject(-1), 0u);
+    EXPECT_EQ(GetLogBrush(GetStockObject(NULL_BRUSH))->style, BS_NULL);
+    EXPECT_FALSE(DeleteObject(GetStockObject(BLACK_PEN)));
+    const std::size_t before = LiveGdiObjectCount();
+    {
+        GdiObjectOwner pen(CreatePen(PS_SOLID, 2, 0));
+        GdiObjectOwner moved(std::move(pen));
+        EXPECT_FALSE(pen);
+        EXPECT_EQ(GetObjectKind(moved.Get()), GdiObjectKind::Pen);
+        EXPECT_EQ(LiveGdiObjectCount(), before + 1);
+    }
+    EXPECT_EQ(LiveGdiObjectCount(), before);
+}
+
+TEST(Canvas, DrawsPicturesAndFramesAndSkipsWithoutAContext) {
+    RecordingDeviceContext dc;
+    TCanvas canvas(&dc);
+    TPicture picture;
+    picture.Bitmap().SetSize(4, 2);
+    canvas.Draw(10, 20, picture);
+    canvas.StretchDraw(TRect{0, 0, 40, 20}, picture);
+    canvas.Brush().SetColor(clRed);
+    canvas.FrameRect(TRect{0, 0, 5, 3});
+    EXPECT_EQ(dc.LinesStartingWith({"StretchDIBits", "FillRect"}),
+              (std::vector<std::string>{
+                  "StretchDIBits 10,20,14,22 from 0,0,4,2 of 4x2 rop CC0020",
+                  "StretchDIBits 0,0,40,20 from 0,0,4,2 of 4x2 rop CC0020",
+                  "FillRect 0,0,5,1 solid #FF0000", "FillRect 0,2,5,3 solid #FF0000",
+                  "FillRect 0,0,1,3 solid #FF0000", "FillRect 4,0,5,3 solid #FF0000"}));
+    TCanvas detached;
+    detached.Rectangle(0, 0, 1, 1);  // nothing to draw on: no effect, no crash
+    detached.Font().SetHeight(-10);
+    EXPECT_EQ(detached.TextWidth("abcd"), 20);  // measured with the screen's caps
+}
+
+}  // namespace
+}  // namespace quillon

@@ -351,3 +351,69 @@ TEST(EmfRoundTrip, SavedFileLoadsIntoAMetafileAndDrawsThroughACanvas) {
 
 }  // namespace
 }  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST(EmfRoundTrip, PathsCurvesAndTransformsComeBack) {
+    EmfRecorder rec;
+    rec.SetPolyFillMode(WINDING);
+    rec.SetStretchBltMode(3);
+    rec.BeginPath();
+    rec.MoveTo(0, 0);
+    rec.LineTo(100, 0);
+    const TPoint bez[] = {{120, 10}, {120, 40}, {100, 50}};
+    rec.PolyBezierTo(bez);
+    rec.CloseFigure();
+    rec.EndPath();
+    rec.StrokeAndFillPath();
+    rec.Arc(ArcKind::Pie, TRect{0, 0, 100, 100}, TPoint{100, 50}, TPoint{50, 0});
+    rec.Arc(ArcKind::Chord, TRect{0, 0, 100, 100}, TPoint{0, 50}, TPoint{50, 100});
+    const TPoint pts[] = {{0, 0}, {10, 0}, {10, 10}, {20, 20}, {30, 20}, {30, 30}, {20, 30}};
+    const int counts[] = {3, 4};
+    rec.PolyPolygon(pts, counts);
+    rec.PolyPolyline(pts, counts);
+    const TPoint curve[] = {{0, 0}, {5, 10}, {15, 10}, {20, 0}};
+    rec.PolyBezier(curve);
+    rec.ModifyWorldTransform(XForm{2, 0, 0, 2, 10, 20}, MWT_LEFTMULTIPLY);
+    rec.Rectangle(1, 1, 5, 5);
+    rec.ModifyWorldTransform(XForm{}, MWT_IDENTITY);
+    EXPECT_EQ(Inner(Play(rec.Finish())),
+              (std::vector<std::string>{
+                  "SetPolyFillMode 2",
+                  "SetStretchBltMode 3",
+                  "BeginPath",
+                  "MoveTo 0,0",
+                  "LineTo 100,0",
+                  "PolyBezierTo 120,10 120,40 100,50",
+                  "CloseFigure",
+                  "EndPath",
+                  "StrokeAndFillPath",
+                  "Pie 0,0,100,100 from 100,50 to 50,0",
+                  "Chord 0,0,100,100 from 0,50 to 50,100",
+                  "PolyPolygon [3,4] 0,0 10,0 10,10 20,20 30,20 30,30 20,30",
+                  "PolyPolyline [3,4] 0,0 10,0 10,10 20,20 30,20 30,30 20,30",
+                  "PolyBezier 0,0 5,10 15,10 20,0",
+                  "SetWorldTransform 2,0,0,2,10,20",
+                  "Rectangle 1,1,5,5",
+                  "SetWorldTransform 1,0,0,1,0,0",
+              }));
+}
+
+TEST(EmfRoundTrip, RecorderIgnoresCallsAfterFinishing) {
+    EmfRecorder rec;
+    rec.LineTo(1, 1);
+    const std::vector<std::uint8_t> bytes = rec.Finish();
+    const std::uint32_t records = rec.RecordCount();
+    rec.LineTo(2, 2);
+    rec.TextOut(0, 0, "late");
+    EXPECT_EQ(rec.RecordCount(), records);
+    EXPECT_EQ(rec.Finish(), bytes);
+    const auto header = ReadEmfHeader(bytes);
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->recordCount, records);
+    EXPECT_EQ(header->totalBytes, bytes.size());
+}
+
+}  // namespace
+}  // namespace quillon

@@ -244,3 +244,28 @@ TEST(Picture, ReadingAnotherKindReplacesTheGraphic) {
 
 }  // namespace
 }  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST(Picture, ChangesInsideTheGraphicReachThePictureButNotCopies) {
+    TPicture p;
+    int changes = 0;
+    p.SetOnChange([&](TGraphicsObject&) { ++changes; });
+    TBitmap& b = p.Bitmap();  // a new graphic: one change
+    b.SetSize(2, 2);          // inside the graphic: one more
+    EXPECT_EQ(changes, 2);
+    TBitmap copy = b;  // a copy belongs to nobody
+    copy.SetSize(5, 5);
+    EXPECT_EQ(changes, 2);
+    b = copy;  // assigning a value into the picture's bitmap is a change
+    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(p.Width(), 5);
+    p.Clear();
+    EXPECT_EQ(changes, 4);
+    p.Clear();  // already empty
+    EXPECT_EQ(changes, 4);
+}
+
+}  // namespace
+}  // namespace quillon

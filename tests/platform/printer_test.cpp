@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/emf_recorder.h"
 #include "platform/screen.h"
 #include "tests/support/fake_printer.h"
 
@@ -92,6 +93,51 @@ TEST(Printer, DocumentPagesReachThePrinterDouble) {
     laser->FailNextBeginDoc("out of paper");
     EXPECT_FALSE(p.BeginDoc());
     EXPECT_EQ(p.LastError(), "out of paper");
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST(Printer, CanvasFontKeepsItsPointSizeAtThePrinterResolution) {
+    testing::TestGraphicsBackend backend;
+    backend.AddPrinter("Laser", 600, 600, 4800, 6324);
+    backend.AddPrinter("Draft", 150, 150, 1200, 1581);
+    ScopedGraphicsBackend scope(&backend);
+    TPrinter& p = Printer();
+    p.SetPrinterIndex(0);
+    p.Canvas().Font().SetSize(12);
+    EXPECT_EQ(p.Canvas().Font().PixelsPerInch(), 600);
+    EXPECT_EQ(p.Canvas().Font().Height(), -100);
+    EXPECT_EQ(p.Canvas().TextHeight("X"), 100);  // measured at the printer's pixels
+    p.SetPrinterIndex(1);
+    EXPECT_EQ(p.Canvas().Font().Height(), -25);
+    EXPECT_EQ(p.Canvas().Font().Size(), 12);
+}
+
+TEST(Printer, StoredPageLandsOnThePrinterPixelsItWasDrawnAt) {
+    testing::TestGraphicsBackend backend;
+    auto laser = backend.AddPrinter("Laser", 300, 300, 2400, 3150);
+    ScopedGraphicsBackend scope(&backend);
+    // A page recorded in printer pixels against the screen ...
+    EmfRecorder page(EmfRecorderOptions{std::nullopt, EmfPageInfo{2400, 3150, 300, 300}});
+    page.Rectangle(150, 150, 2250, 3000);
+    page.TextOut(2000, 2900, "Page 1");
+    const std::vector<std::uint8_t> bytes = page.Finish();
+    // ... played into (0, 0, screen width, screen height) of the printer canvas.
+    TPrinter& p = Printer();
+    p.SetPrinterIndex(0);
+    ASSERT_TRUE(p.BeginDoc());
+    ASSERT_TRUE(p.Canvas().Handle()->PlayEnhMetaFile(
+        bytes, TRect{0, 0, Screen().Width(), Screen().Height()}));
+    ASSERT_TRUE(p.EndDoc());
+    const auto& printed = laser->Documents().at(0).pages.at(0);
+    EXPECT_EQ(printed,
+              (std::vector<std::string>{"SaveDC", "Rectangle 150,150,2250,3000",
+                                        "ExtTextOut 2000,2900 opts 0 \"Page 1\" dx 8,8,8,8,8,8",
+                                        "RestoreDC 1"}));
 }
 
 }  // namespace

@@ -81,6 +81,18 @@ TEST(PdfPrinter, PaperFromTheLocaleDimensions) {
     EXPECT_EQ(PaperFromDimensions(0, 0), PaperKind::A4);
 }
 
+TEST(PdfPrinter, PaperIsReadFromTheEnvironmentsLocale) {
+    const char* old = getenv("LC_ALL");
+    const std::string saved = old ? old : "";
+    setenv("LC_ALL", "C", 1);
+    EXPECT_EQ(LocalePaperMillimeters(), std::make_pair(210, 297));  // the C locale's paper
+    EXPECT_EQ(LocalePaper(), PaperKind::A4);
+    if (old)
+        setenv("LC_ALL", saved.c_str(), 1);
+    else
+        unsetenv("LC_ALL");
+}
+
 TEST(PdfPrinter, CapsAre600PixelsPerInchOnTheWholeSheet) {
     const DeviceCaps letter = PdfPrinterDevice(PaperKind::Letter).Caps(poPortrait);
     EXPECT_EQ(letter.logPixelsX, 600);

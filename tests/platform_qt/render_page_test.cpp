@@ -51,7 +51,8 @@ TEST(RenderPage, BadArgumentsAreUsageErrors) {
     EXPECT_EQ(err.substr(0, err.find('\n')), "quillon: more than one page file given");
     err.clear();
     EXPECT_EQ(RunRenderPage({"a.emf", "--png", "x.png", "--scale", "2x"}, err), 2);
-    EXPECT_EQ(err.substr(0, err.find('\n')), "quillon: the scale must be a positive number, not '2x'");
+    EXPECT_EQ(err.substr(0, err.find('\n')),
+              "quillon: the scale must be a positive number, not '2x'");
     err.clear();
     EXPECT_EQ(RunRenderPage({"a.emf", "--jpeg", "x.jpg"}, err), 2);
     EXPECT_EQ(err.substr(0, err.find('\n')), "quillon: unknown option '--jpeg'");

@@ -1,0 +1,20 @@
+// Hostile metafiles: playing or parsing never reads out of bounds, never hangs and never
+// crashes; whatever is played into the page recorder comes out as a file that parses.
+
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+
+#include "platform/emf_player.h"
+#include "platform/emf_recorder.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::span<const std::uint8_t> input(data, size);
+    const quillon::EmfParseResult parsed = quillon::ParseEmf(input);
+    quillon::EmfRecorder recorder;
+    std::string error;
+    const bool played = quillon::PlayEmf(input, recorder, quillon::TRect{0, 0, 1024, 768}, &error);
+    if (played != parsed.ok) std::abort();  // both passes must judge a file alike
+    if (!quillon::ParseEmf(recorder.Finish()).ok) std::abort();
+    return 0;
+}

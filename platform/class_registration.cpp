@@ -1,0 +1,35 @@
+// The classes of the platform layer that form files may name. Their class
+// information registers itself when first built; FindClass builds all of them
+// before its first look-up, so no registration depends on static
+// initialisation order or on which object files the linker keeps.
+
+#include <mutex>
+
+#include "platform/components.h"
+#include "platform/ext_controls.h"
+#include "platform/forms.h"
+#include "platform/properties.h"
+#include "platform/std_controls.h"
+
+namespace quillon {
+
+void RegisterPlatformClasses() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const TClassInfo* all[] = {
+            &TForm::StaticClassInfo(),        &TLabel::StaticClassInfo(),
+            &TEdit::StaticClassInfo(),        &TMaskEdit::StaticClassInfo(),
+            &TMemo::StaticClassInfo(),        &TButton::StaticClassInfo(),
+            &TBitBtn::StaticClassInfo(),      &TCheckBox::StaticClassInfo(),
+            &TRadioButton::StaticClassInfo(), &TGroupBox::StaticClassInfo(),
+            &TRadioGroup::StaticClassInfo(),  &TComboBox::StaticClassInfo(),
+            &TScrollBox::StaticClassInfo(),   &TShape::StaticClassInfo(),
+            &TBevel::StaticClassInfo(),       &TImage::StaticClassInfo(),
+            &TStringGrid::StaticClassInfo(),  &TRichEdit::StaticClassInfo(),
+            &TPanel::StaticClassInfo(),
+        };
+        (void)all;
+    });
+}
+
+}  // namespace quillon

@@ -1,0 +1,115 @@
+#pragma once
+// Form files: the text format in which forms and components are stored.
+//
+//   object CalcFrm: TCalcFrm
+//     Caption = 'Quillon'#13#10'second line'
+//     Font.Style = [fsBold]
+//     Color = clBtnFace
+//     object MthBtn: TButton
+//       Left = 424
+//       OnClick = MthBtnClick
+//     end
+//   end
+//
+// Values: integers (also $hex), decimals, strings in single quotes ('' is a
+// quote; #nn or #$hh outside the quotes is the character of that code; parts
+// may be joined with +), identifiers (enumerations, colours, True/False,
+// references to components, handler names), sets [a, b], lists ( 'a' 'b' ) and
+// binary data { 0AFF... }.
+//
+// Reading is in two steps: ParseFormText checks the syntax into a tree (it
+// knows no classes), ReadComponent/CreateComponent create and set components
+// from it through the class registry and the property tables. Every fault is a
+// TFormError "file:line: reason"; nothing in a file can crash the reader.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillon {
+
+class TComponent;
+class TClassInfo;
+
+struct TFormError {
+    std::string file;
+    int line = 0;
+    std::string reason;
+    // "file:line: reason"
+    std::string Text() const;
+};
+
+struct TFormValue {
+    enum Kind { Integer, Float, String, Ident, Set, List, Binary };
+    Kind kind = Integer;
+    int line = 0;
+    std::int64_t integer = 0;
+    double real = 0;
+    std::string text;                 // String, Ident (dotted: "Form1.Edit1")
+    std::vector<std::string> idents;  // Set
+    std::vector<TFormValue> items;    // List (simple values only)
+    std::vector<std::uint8_t> bytes;  // Binary
+};
+
+struct TFormProperty {
+    std::string path;  // "Font.Height"
+    TFormValue value;
+    int line = 0;
+};
+
+struct TFormObject {
+    std::string name;
+    std::string className;
+    int line = 0;
+    std::vector<TFormProperty> properties;
+    std::vector<TFormObject> children;
+};
+
+// Objects nested deeper than this are refused (a hostile file must not exhaust
+// the stack of the reader).
+inline constexpr int kMaxFormNesting = 200;
+
+struct TFormParseResult {
+    std::optional<TFormObject> root;
+    std::optional<TFormError> error;
+};
+
+// Syntax only. `fileName` names the text in error messages.
+TFormParseResult ParseFormText(std::string_view text, std::string_view fileName);
+
+struct TFormReadOptions {
+    std::string fileName = "<form>";
+    // Handlers named in the file that the root does not define are left unbound
+    // instead of being an error (for showing a form without its program).
+    bool ignoreMissingHandlers = false;
+    // CreateComponent: a root class that is not registered is created as this
+    // class instead of being an error (nullptr: an error).
+    const TClassInfo* unknownRootClass = nullptr;
+};
+
+// Reads the file into an existing root: the file's root class must be the
+// root's class or one of its bases. Components created for the file's objects
+// are owned by `root`, so they remain after an error (with the properties read
+// up to the fault). Returns the first fault.
+std::optional<TFormError> ReadComponent(std::string_view text, TComponent& root,
+                                        const TFormReadOptions& options = {});
+std::optional<TFormError> ReadComponent(const TFormObject& tree, TComponent& root,
+                                        const TFormReadOptions& options = {});
+
+// Creates the root from the class registry (owned by `owner`, may be nullptr)
+// and reads the file into it; on a fault nothing is kept and `error` is set.
+std::unique_ptr<TComponent> CreateComponent(std::string_view text, TComponent* owner,
+                                            TFormError& error,
+                                            const TFormReadOptions& options = {});
+
+// The text of `root` and everything it holds, writing only values that differ
+// from their stored defaults.
+std::string WriteComponent(const TComponent& root);
+
+// Quoting of one text value as the writer puts it ('it''s'#13#10).
+std::string QuoteFormString(std::string_view text);
+
+}  // namespace quillon
