@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/desktop.h"
+#include "platform/forms.h"
 #include "printsuite/base/Vex_MFunc.h"
 
 namespace quillon {
@@ -33,6 +35,24 @@ std::vector<std::pair<std::string, std::string>> JobSettingsValues(const JobSett
         {kZoomFactorValue, FloatToStr(s.zoomFactor)},
         {kDirectoryValue, s.directory},
     };
+}
+
+void WriteJobSettings(const JobSettings& settings) {
+    TRegIniFile store(kSettingsKey);
+    for (const auto& [name, value] : JobSettingsValues(settings))
+        store.WriteString(kSettingsSubkey, name, value);
+}
+
+std::string ReadJobSetting(const std::string& name, const std::string& fallback) {
+    return TRegIniFile(kSettingsKey).ReadString(kSettingsSubkey, name, fallback);
+}
+
+void ShowPrintError(const std::string& message) {
+    Application().MessageBox(message, "", MB_OK | MB_ICONINFORMATION);
+}
+
+void ProcessPendingMessages() {
+    Application().ProcessMessages();
 }
 
 }  // namespace quillon

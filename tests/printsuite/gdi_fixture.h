@@ -55,11 +55,11 @@ class GdiTest : public ::testing::Test {
         Printer().Refresh();
         ASSERT_TRUE(Printer().SetPrinterIndex(kLaser));
         Printer().SetOrientation(poPortrait);
-        TFont plain;
-        plain.SetName("Arial");
-        plain.SetHeight(-50);
-        Printer().Canvas().Font().Assign(plain);
-        Printer().Canvas().Font().SetColor(clBlack);
+        TFont& font = Printer().Canvas().Font();
+        font.SetName("Arial");
+        font.SetHeight(-50);
+        font.SetStyle({});
+        font.SetColor(clBlack);
         Printer().Canvas().Brush().SetColor(clWhite);
         Printer().Canvas().Brush().SetStyle(bsSolid);
 
