@@ -324,6 +324,18 @@ void TControl::PaintTo(DeviceContext& dc, int x, int y) {
     canvas.SetHandle(nullptr);
 }
 
+void TControl::PaintFaceTo(DeviceContext& dc, int x, int y) {
+    const bool saved = paintWindowChildren_;
+    paintWindowChildren_ = false;
+    try {
+        PaintTo(dc, x, y);
+    } catch (...) {
+        paintWindowChildren_ = saved;
+        throw;
+    }
+    paintWindowChildren_ = saved;
+}
+
 TCustomForm* TControl::ParentForm() const {
     const TControl* c = this;
     while (c->parent_) c = c->parent_;
@@ -664,6 +676,7 @@ void TWinControl::PaintTo(DeviceContext& dc, int x, int y) {
     TControl::PaintTo(dc, x, y);
     for (TControl* c : controls_) {
         if (!c->Visible()) continue;
+        if (!paintWindowChildren_ && dynamic_cast<TWinControl*>(c)) continue;
         ScopedDcSave save(dc);
         dc.IntersectClipRect(x, y, x + Width(), y + Height());
         c->PaintTo(dc, x + ClientOffset().X + c->Left(), y + ClientOffset().Y + c->Top());
@@ -829,6 +842,7 @@ void TCustomControl::PaintTo(DeviceContext& dc, int x, int y) {
     for (int i = 0; i < ControlCount(); ++i) {
         TControl* c = Controls(i);
         if (!c->Visible()) continue;
+        if (!paintWindowChildren_ && dynamic_cast<TWinControl*>(c)) continue;
         ScopedDcSave save(dc);
         dc.IntersectClipRect(x, y, x + Width(), y + Height());
         c->PaintTo(dc, x + ClientOffset().X + c->Left(), y + ClientOffset().Y + c->Top());

@@ -205,6 +205,9 @@ class TControl : public TComponent {
     // the screen (the backend's context) and a printed page. Controls that a
     // widget shows draw a plain box with their text.
     virtual void PaintTo(DeviceContext& dc, int x, int y);
+    // PaintTo without the window controls inside (their graphic controls are painted):
+    // window printing paints each window control on its own, with its own clip and border.
+    void PaintFaceTo(DeviceContext& dc, int x, int y);
 
     // The form the control is on (nullptr when none).
     TCustomForm* ParentForm() const;
@@ -271,6 +274,8 @@ class TControl : public TComponent {
     void TakeFont(const TFont& font);
 
     std::unique_ptr<ControlPeer> peer_;
+    // Cleared by PaintFaceTo while it runs: PaintTo leaves window children out.
+    bool paintWindowChildren_ = true;
 
   private:
     friend class TWinControl;

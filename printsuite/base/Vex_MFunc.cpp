@@ -7,10 +7,14 @@
 #include <cstdio>
 #include <limits>
 
+#include "platform/desktop.h"
 #include "platform/device_context.h"
+#include "platform/ext_controls.h"
+#include "platform/forms.h"
 #include "platform/printer.h"
 #include "platform/rounding.h"
 #include "platform/screen.h"
+#include "platform/std_controls.h"
 #include "platform/string_table.h"
 #include "platform/temp_dir.h"
 
@@ -100,6 +104,13 @@ std::string LoadSuiteText(int id, const std::string& def) {
     return text.empty() ? def : text;
 }
 
+bool NoPrinterAvailable() {
+    if (!Printer().Printers().empty()) return false;
+    Application().MessageBox(LoadSuiteText(17047, "Error: No Printer Available"), "",
+                             MB_OK | MB_ICONINFORMATION);
+    return true;
+}
+
 void TrimTrailingSpaces(std::string& text) {
     const auto last = text.find_last_not_of(' ');
     if (last == std::string::npos) return;  // empty, or spaces only: left as it is
@@ -185,6 +196,125 @@ void SetWindowPaintDC(DeviceContext* dc) {
 
 DeviceContext* WindowPaintDC() {
     return gWindowPaintDC;
+}
+
+WindowBorder WindowBorderOf(const TWinControl& window) {
+    // Our controls are always drawn 3-D: a single border is the sunken client edge.
+    TBorderStyle style = bsNone;
+    if (const auto* e = dynamic_cast<const TCustomEdit*>(&window)) {
+        style = e->BorderStyle();
+    } else if (const auto* p = dynamic_cast<const TCustomPanel*>(&window)) {
+        style = p->BorderStyle();
+    } else if (const auto* b = dynamic_cast<const TScrollBox*>(&window)) {
+        style = b->BorderStyle();
+    } else if (const auto* g = dynamic_cast<const TStringGrid*>(&window)) {
+        style = g->BorderStyle();
+    }
+    return style == bsSingle ? WindowBorder::ClientEdge : WindowBorder::None;
+}
+
+namespace {
+
+// One ring of an edge: top and left in `topLeft`, bottom and right in `bottomRight`; the
+// rectangle shrinks by the ring.
+void EdgeRing(DeviceContext& dc, TRect& r, TColor topLeft, TColor bottomRight) {
+    if (r.IsEmpty()) return;
+    const LogBrush tl{BS_SOLID, ColorToColorRef(topLeft), 0};
+    const LogBrush br{BS_SOLID, ColorToColorRef(bottomRight), 0};
+    dc.FillRect(TRect{r.Left, r.Top, r.Right - 1, r.Top + 1}, tl);
+    dc.FillRect(TRect{r.Left, r.Top, r.Left + 1, r.Bottom - 1}, tl);
+    dc.FillRect(TRect{r.Left, r.Bottom - 1, r.Right, r.Bottom}, br);
+    dc.FillRect(TRect{r.Right - 1, r.Top, r.Right, r.Bottom}, br);
+    r = TRect{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
+}
+
+}  // namespace
+
+void DrawWindowBorder(const TWinControl& window, int width, int height) {
+    DeviceContext* dc = gWindowPaintDC;
+    if (!dc) return;
+    const WindowBorder border = WindowBorderOf(window);
+    if (border == WindowBorder::None) return;
+    TRect r{0, 0, width, height};
+    if (border == WindowBorder::ClientEdge) {
+        EdgeRing(*dc, r, clBtnShadow, clBtnHighlight);  // outer sunken
+        EdgeRing(*dc, r, cl3DDkShadow, cl3DLight);      // inner sunken
+    } else {
+        EdgeRing(*dc, r, clWindowFrame, clWindowFrame);  // flat
+    }
+    dc->MoveToEx(r.Left, r.Top);
+    dc->LineTo(r.Right, r.Top);
+    dc->LineTo(r.Right, r.Bottom);
+    dc->LineTo(r.Left, r.Bottom);
+    dc->LineTo(r.Left, r.Top);
+}
+
+namespace {
+
+// The control's own face: the widget's picture when a widget shows it (rendered at the
+// page's resolution), else its paint code.
+void PaintFace(TWinControl& control, DeviceContext& dc) {
+    const bool ownPaint = dynamic_cast<TCustomControl*>(&control) != nullptr;
+    if (!ownPaint && control.Peer() && control.Width() > 0 && control.Height() > 0) {
+        const XForm m = dc.LogicalToDevice();
+        const double sx = std::fabs(m.m11) > 0 ? std::fabs(m.m11) : 1.0;
+        const double sy = std::fabs(m.m22) > 0 ? std::fabs(m.m22) : 1.0;
+        const int w = std::max(1, RoundToInt(control.Width() * sx));
+        const int h = std::max(1, RoundToInt(control.Height() * sy));
+        TBitmap picture;
+        if (Desktop().RenderControl(control, w, h, picture) && !picture.Empty()) {
+            dc.StretchDIBits(0, 0, control.Width(), control.Height(), 0, 0, picture.Width(),
+                             picture.Height(), picture.View(), SRCCOPY);
+            return;
+        }
+    }
+    control.PaintFaceTo(dc, 0, 0);
+}
+
+}  // namespace
+
+void PaintWindowTo(TWinControl& control, DeviceContext& dc, int left, int top, int width,
+                   int height) {
+    ScopedDcSave save(dc);
+    const bool custom = dynamic_cast<TVexCustom*>(&control) != nullptr;
+    if (!custom) {
+        if (gWindowPaintDC) ResetClipRegion(*gWindowPaintDC);
+        dc.OffsetWindowOrgEx(-left, -top);
+        dc.IntersectClipRect(0, 0, width, height);
+    }
+    if (auto* cont = dynamic_cast<TVexContinuing*>(&control)) {
+        if (TVexSelfPrinting* target = cont->ContinuedControl()) {
+            TVexPrint request;
+            request.left = request.currentX = 0;
+            request.top = request.currentY = 0;
+            request.right = ScreenToPrinterX(left + width);
+            request.bottom = ScreenToPrinterY(top + height);
+            request.dc = &dc;
+            target->PrintRequest(request);
+        }
+    } else if (auto* self = dynamic_cast<TVexSelfPrinting*>(&control)) {
+        TVexPrint request;
+        request.left = request.currentX = ScreenToPrinterX(left);
+        request.top = request.currentY = ScreenToPrinterY(top);
+        request.right = ScreenToPrinterX(control.Width());
+        request.bottom = ScreenToPrinterY(control.Height());
+        request.dc = &dc;
+        self->PrintRequest(request);
+    } else {
+        PaintFace(control, dc);
+    }
+    for (int i = 0; i < control.ControlCount(); ++i) {
+        auto* child = dynamic_cast<TWinControl*>(control.Controls(i));
+        if (!child || !child->Visible()) continue;
+        PaintWindowTo(*child, dc, child->Left(), child->Top(), child->Width(), child->Height());
+    }
+    if (custom) {
+        dc.OffsetWindowOrgEx(-left, -(top + TVexCustom::kTitleStrip));
+        DrawWindowBorder(control, width, height - TVexCustom::kTitleStrip);
+    } else {
+        if (gWindowPaintDC) ResetClipRegion(*gWindowPaintDC);
+        DrawWindowBorder(control, width, height);
+    }
 }
 
 }  // namespace quillon

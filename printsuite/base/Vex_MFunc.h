@@ -11,6 +11,7 @@
 namespace quillon {
 
 class DeviceContext;
+class TWinControl;
 
 // ---------------------------------------------------------------------------------------------
 // Arithmetic. Every rounding is to nearest, ties to even.
@@ -97,5 +98,22 @@ void ResetClipRegion(DeviceContext& dc);
 // PaintWindowTo; the job owns it).
 void SetWindowPaintDC(DeviceContext* dc);
 DeviceContext* WindowPaintDC();
+
+// How a window shows its border on screen.
+enum class WindowBorder { None, ClientEdge, Plain };
+WindowBorder WindowBorderOf(const TWinControl& window);
+
+// Draws the window's border around (0, 0, width, height) on the window-painting context: a
+// sunken 3-D edge for a client edge, a flat one for a plain border, then a one-pixel outline
+// with the context's pen along the rectangle inside the edge. Nothing without a border.
+void DrawWindowBorder(const TWinControl& window, int width, int height);
+
+// Paints a window control and its visible window children into dc, each through its own
+// paint code (screen pixels; the caller has mapped them onto the page and set the
+// window-painting context): controls a widget shows are rendered by the backend as a
+// bitmap when it can; the suite's self-printing controls get a TVexPrint request; a
+// TVexCustom leaves its 20-pixel title strip out.
+void PaintWindowTo(TWinControl& control, DeviceContext& dc, int left, int top, int width,
+                   int height);
 
 }  // namespace quillon

@@ -10,6 +10,7 @@
 #include "platform/printer.h"
 #include "platform/rounding.h"
 #include "platform/screen.h"
+#include "platform/std_controls.h"
 #include "platform/temp_dir.h"
 #include "platform/utf8.h"
 #include "printsuite/base/Vex_MFunc.h"
@@ -728,6 +729,38 @@ void TGdi::DrawLinesAligned(int x, int y, int lineHeight, const TRect& rect,
 void TGdi::DrawTextLines(int x, int y, int lineHeight, const TRect& rect,
                          const std::vector<std::string>& lines, int alignment) {
     DrawLinesAligned(x, y, lineHeight, rect, lines, alignment, true);
+}
+
+namespace {
+
+int AlignmentCode(TAlignment a) {
+    switch (a) {
+        case taRightJustify:
+            return 1;
+        case taCenter:
+            return 2;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+void TGdi::DrawMemoLines(int x, int y, int lineHeight, const TRect& rect, const TCustomMemo& memo) {
+    DrawLinesAligned(x, y, lineHeight, rect, memo.Lines().Lines(), AlignmentCode(memo.Alignment()),
+                     true);
+}
+
+void TGdi::DrawMemoBox(const TCustomMemo& memo, int left, int top, int right, int bottom,
+                       const TRect& rect, bool opaque, bool filled, bool framed) {
+    ClipRect(left, top, right, bottom);
+    DrawFieldBox(0, clWhite, 3, &memo.Font(), false, left, top, right, bottom, rect,
+                 memo.Font().Color(), "", AlignmentCode(memo.Alignment()), opaque, filled, framed);
+    FillBox(rect);
+    DrawMemoLines(Offset300(Axis::Horizontal, left, 10), Offset300(Axis::Vertical, top, 10),
+                  PrinterCanvas().Font().Height(), rect, memo);
+    if (dc_) ResetClipRegion(*dc_);
+    if (memo.BorderStyle() != bsNone) FrameBox(left, top, right, bottom, 2, 2, 2, 2);
 }
 
 void TGdi::DrawBoxText(int x, int y, int right, int bottom, bool bordered, const TRect& rect,

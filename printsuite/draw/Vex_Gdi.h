@@ -20,7 +20,7 @@
 
 namespace quillon {
 
-class TMemo;
+class TCustomMemo;
 
 // Width of a text in printer pixels (the printer canvas's TextWidth in the layer).
 using TextWidthFn = std::function<int(std::string_view)>;
@@ -156,7 +156,7 @@ class TGdi {
     // that less 10 pixels are cut.
     void WrapText(int x, int y, int lineHeight, const TRect& rect, const std::string& text,
                   int alignment, bool singleLine);
-    void DrawMemoLines(int x, int y, int lineHeight, const TRect& rect, const TMemo& memo);
+    void DrawMemoLines(int x, int y, int lineHeight, const TRect& rect, const TCustomMemo& memo);
     // The same for plain lines with the memo's alignment (0 left, 1 right, 2 centre).
     void DrawTextLines(int x, int y, int lineHeight, const TRect& rect,
                        const std::vector<std::string>& lines, int alignment);
@@ -167,8 +167,8 @@ class TGdi {
                       bool bordered, int x, int y, int right, int bottom, const TRect& rect,
                       TColor textColor, const std::string& text, int alignment, bool opaque,
                       bool filled, bool framed);
-    void DrawMemoBox(const TMemo& memo, int left, int top, int right, int bottom, const TRect& rect,
-                     bool opaque, bool filled, bool framed);
+    void DrawMemoBox(const TCustomMemo& memo, int left, int top, int right, int bottom,
+                     const TRect& rect, bool opaque, bool filled, bool framed);
 
     // Layer state, for the job and for tests.
     TOutput Output() const { return output_; }

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "platform/gdi.h"
+#include "platform/std_controls.h"
 #include "printsuite/base/Vex_MFunc.h"
 #include "printsuite/job/PrnWin_store.h"
 #include "tests/printsuite/gdi_fixture.h"
@@ -328,6 +329,44 @@ TEST_F(GdiTest, DrawBoxTextPlacesTextFramesAndColons) {
     start = OpenCount();
     gdi.DrawBoxText(100, 200, 300, 240, false, TRect{}, "abc", 3, false, false);
     EXPECT_EQ(OpenCount(), start);
+    gdi.ClosePage();
+}
+
+TEST_F(GdiTest, MemoBoxClipsDrawsItsLinesAndFrames) {
+    ASSERT_TRUE(Printer().SetPrinterIndex(k300));
+    TGdi gdi(poPrinter);
+    gdi.DeletePages();
+    gdi.StartDocument(clWhite, "", 100);
+    TMemo memo(nullptr);
+    memo.Font().SetName("Arial");
+    memo.Font().SetHeight(-16);  // 16 x 300 / 96 = 50
+    memo.Font().SetColor(clNavy);
+    memo.Lines().SetText("one\n\ttab\n");
+    memo.SetAlignment(taRightJustify);
+    const std::size_t start = OpenCount();
+    gdi.DrawMemoBox(memo, 100, 200, 600, 400, TRect{100, 200, 600, 400}, true, false, false);
+    const Lines drawn = OpenLines(start);
+    const Lines expected_start = {
+        "IntersectClipRect 100,200,600,400",  // clipped to the box
+        "SelectBrush solid #FFFFFF",          // white brush, the memo's font and colour
+        "SetTextColor #000080",
+        "SelectFont \"System\" 16 w700",
+        "SelectFont \"Arial\" 50 w400",
+        "SetTextColor #000080",
+        "TextOut 590,200 \"\"",  // the (empty) field text, right-aligned 10/300 inch in
+    };
+    ASSERT_GE(drawn.size(), expected_start.size() + 6);
+    EXPECT_EQ(Lines(drawn.begin(), drawn.begin() + 7), expected_start)
+        << ::testing::PrintToString(drawn);
+    // Lines 10/300 inch in from the box, right-aligned (box width less 20), one printer font
+    // height apart; tabs expanded; then the clip is lifted and the memo's border framed.
+    const Lines lines(drawn.begin() + 7, drawn.begin() + 13);
+    EXPECT_EQ(lines, (Lines{"FillRect 100,200,600,400 solid #FFFFFF", "SetTextAlign 2",
+                            "TextOut 590,210 \"one\"",
+                            "TextOut 590,260 \"" + std::string(8, ' ') + "tab\"", "SetTextAlign 0",
+                            "SelectClipRgn 0,0,32000,32000"}));
+    EXPECT_EQ(drawn[13], "MoveTo 100,200");
+    EXPECT_EQ(drawn.back(), "LineTo 600,400");
     gdi.ClosePage();
 }
 
