@@ -6,7 +6,6 @@
 #include <mutex>
 
 #include "platform/components.h"
-#include "platform/dialogs.h"
 #include "platform/ext_controls.h"
 #include "platform/forms.h"
 #include "platform/properties.h"
@@ -27,7 +26,7 @@ void RegisterPlatformClasses() {
             &TScrollBox::StaticClassInfo(),   &TShape::StaticClassInfo(),
             &TBevel::StaticClassInfo(),       &TImage::StaticClassInfo(),
             &TStringGrid::StaticClassInfo(),  &TRichEdit::StaticClassInfo(),
-            &TPanel::StaticClassInfo(),       &TPrintDialog::StaticClassInfo(),
+            &TPanel::StaticClassInfo(),
         };
         (void)all;
     });

@@ -47,14 +47,6 @@ bool HeadlessDesktop::OpenDocument(const std::string& target) {
     return openResult;
 }
 
-bool HeadlessDesktop::ExecutePrintDialog(PrintDialogChoice& choice) {
-    printDialogs.push_back(choice);
-    if (printDialogScripts.empty()) return false;
-    auto script = std::move(printDialogScripts.front());
-    printDialogScripts.pop_front();
-    return script && script(choice);
-}
-
 bool HeadlessDesktop::ShowHelp(const std::string& helpFile, const std::string& topic) {
     helpRequests.emplace_back(helpFile, topic);
     return helpResult;

@@ -43,8 +43,6 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/printer_device.h"
-
 namespace quillon {
 
 class TControl;
@@ -141,16 +139,6 @@ class ControlPeer {
     virtual void SetFocus() = 0;
 };
 
-// ---------------------------------------------------------------- print dialog
-// What the print dialog starts with and, when the user confirms, what was
-// chosen: a printer of the list by name, its orientation, the copies.
-struct PrintDialogChoice {
-    std::vector<std::string> printers;  // the printer list, in order
-    std::string printer;                // the current printer, then the chosen one
-    TPrinterOrientation orientation = poPortrait;
-    int copies = 1;
-};
-
 // ---------------------------------------------------------------- the backend
 class DesktopBackend {
   public:
@@ -196,13 +184,6 @@ class DesktopBackend {
     // A widget for a control being realised (its form is shown); nullptr when
     // the backend does not show this control (the model alone then serves).
     virtual std::unique_ptr<ControlPeer> CreatePeer(TControl& control) = 0;
-
-    // The platform's print dialog over `choice`; true, with `choice` changed to
-    // what the user picked, when confirmed. A backend without one cancels.
-    virtual bool ExecutePrintDialog(PrintDialogChoice& choice) {
-        (void)choice;
-        return false;
-    }
 };
 
 // The built-in desktop used when no backend is installed. It records what was
@@ -235,8 +216,6 @@ class HeadlessDesktop : public DesktopBackend {
     void RunModal(TCustomForm& form) override;
     void Post(std::function<void()> work) override { pendingEvents.push_back(std::move(work)); }
     std::unique_ptr<ControlPeer> CreatePeer(TControl&) override { return nullptr; }
-    // Runs the next print dialog script (none left: cancelled).
-    bool ExecutePrintDialog(PrintDialogChoice& choice) override;
 
     // Scripts: each modal showing takes the next one (none left: closed at
     // once); each message box the next answer (none left: its default button).
@@ -247,9 +226,6 @@ class HeadlessDesktop : public DesktopBackend {
     // What Run does while the loop runs (the default just returns at once, as if
     // the user ended the program).
     std::function<void(TApplication&)> runScript;
-    // Each print dialog takes the next script, which may change the choice and
-    // returns whether the user confirmed.
-    std::deque<std::function<bool(PrintDialogChoice&)>> printDialogScripts;
 
     // Records.
     std::vector<Box> boxes;
@@ -263,7 +239,6 @@ class HeadlessDesktop : public DesktopBackend {
     std::vector<std::string> modalForms;  // names of the forms shown modally
     int processMessagesCalls = 0;
     std::map<std::tuple<std::string, std::string, std::string>, std::string> settings;
-    std::vector<PrintDialogChoice> printDialogs;  // what each print dialog started with
 
     // Back to the state of a new instance.
     void Reset();

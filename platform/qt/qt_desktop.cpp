@@ -9,9 +9,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QPageLayout>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QSettings>
 #include <QTextBrowser>
@@ -22,9 +19,6 @@
 #include <exception>
 
 #include "platform/forms.h"
-#include "platform/graphics_backend.h"
-#include "platform/printer.h"
-#include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_peer.h"
 #include "platform/sysutils.h"
@@ -408,52 +402,6 @@ void QtDesktop::Post(std::function<void()> work) {
 
 std::unique_ptr<ControlPeer> QtDesktop::CreatePeer(TControl& control) {
     return CreateQtPeer(control);
-}
-
-// ---------------------------------------------------------------- print dialog
-
-bool QtDesktop::ExecutePrintDialog(PrintDialogChoice& choice) {
-    auto* graphics = dynamic_cast<QtGraphicsBackend*>(InstalledGraphicsBackend());
-    const bool toPdf = choice.printer == PdfPrinterDevice::kName || choice.printer.empty();
-    QPrinter printer;
-    if (toPdf) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        if (graphics)
-            printer.setOutputFileName(
-                ToQString(graphics->PdfPrinter().NextFile(Printer().Title())));
-    } else {
-        printer.setPrinterName(ToQString(choice.printer));
-    }
-    printer.setPageOrientation(choice.orientation == poLandscape ? QPageLayout::Landscape
-                                                                 : QPageLayout::Portrait);
-    printer.setCopyCount(std::max(choice.copies, 1));
-    QWidget* parent = QApplication::activeWindow();
-    QPrintDialog dialog(&printer, parent);
-    // The whole document is printed: no page range or selection to offer.
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    if (options_.screenshots.Active()) {
-        QTimer::singleShot(options_.screenshots.delayMilliseconds, &dialog, [this, &dialog] {
-            if (!options_.screenshots.directory.empty()) SaveScreenshot(&dialog, "PrintDialog");
-            if (options_.screenshots.quit) {
-                Application().Terminate();
-                dialog.reject();
-            }
-        });
-    }
-    if (dialog.exec() != QDialog::Accepted) return false;
-    if (printer.outputFormat() == QPrinter::PdfFormat) {
-        choice.printer = PdfPrinterDevice::kName;
-        if (graphics && !printer.outputFileName().isEmpty())
-            graphics->PdfPrinter().SetOutputFile(FromQString(printer.outputFileName()));
-    } else {
-        choice.printer = FromQString(printer.printerName());
-    }
-    choice.orientation =
-        printer.pageLayout().orientation() == QPageLayout::Landscape ? poLandscape : poPortrait;
-    choice.copies = std::max(printer.copyCount(), 1);
-    return true;
 }
 
 // ---------------------------------------------------------------- screenshots

@@ -79,10 +79,6 @@ class QtDesktop final : public DesktopBackend {
     void RunModal(TCustomForm& form) override;
     void Post(std::function<void()> work) override;
     std::unique_ptr<ControlPeer> CreatePeer(TControl& control) override;
-    // Qt's print dialog: the system's printers, and printing to a PDF file,
-    // which is the built-in "Print to PDF" printer (its file goes to that
-    // printer's next document).
-    bool ExecutePrintDialog(PrintDialogChoice& choice) override;
 
     // The address a target of ExecuteFile stands for (invalid for an empty one).
     static QUrl UrlForTarget(const std::string& target);
