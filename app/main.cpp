@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/URL.h"
 #include "app/cli.h"
 #ifdef QUILLON_HAVE_QT
 #include "platform/qt/qt_backend.h"
@@ -55,6 +56,8 @@ int RenderPage(int argc, char** argv) {
 int ShowForm(int argc, char** argv) {
 #ifdef QUILLON_HAVE_QT
     quillon::QuietQtMessages();
+    // The program's own form files name its non-visual components too.
+    quillon::TURL::StaticClassInfo();
     std::string err;
     const int status =
         quillon::RunShowForm(std::vector<std::string_view>(argv + 2, argv + argc), err);
