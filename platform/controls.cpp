@@ -324,16 +324,8 @@ void TControl::PaintTo(DeviceContext& dc, int x, int y) {
     canvas.SetHandle(nullptr);
 }
 
-void TControl::PaintFaceTo(DeviceContext& dc, int x, int y) {
-    const bool saved = paintWindowChildren_;
-    paintWindowChildren_ = false;
-    try {
-        PaintTo(dc, x, y);
-    } catch (...) {
-        paintWindowChildren_ = saved;
-        throw;
-    }
-    paintWindowChildren_ = saved;
+void TControl::PaintSelf(DeviceContext& dc) {
+    TControl::PaintTo(dc, 0, 0);
 }
 
 TCustomForm* TControl::ParentForm() const {
@@ -676,7 +668,6 @@ void TWinControl::PaintTo(DeviceContext& dc, int x, int y) {
     TControl::PaintTo(dc, x, y);
     for (TControl* c : controls_) {
         if (!c->Visible()) continue;
-        if (!paintWindowChildren_ && dynamic_cast<TWinControl*>(c)) continue;
         ScopedDcSave save(dc);
         dc.IntersectClipRect(x, y, x + Width(), y + Height());
         c->PaintTo(dc, x + ClientOffset().X + c->Left(), y + ClientOffset().Y + c->Top());
@@ -825,24 +816,28 @@ void TCustomControl::Paint() {
     if (OnPaint && EventsEnabled()) OnPaint(this);
 }
 
+void TCustomControl::PaintSelf(DeviceContext& dc) {
+    ScopedDcSave save(dc);
+    dc.IntersectClipRect(0, 0, Width(), Height());
+    canvas_->SetHandle(&dc);
+    try {
+        Paint();
+    } catch (...) {
+        canvas_->SetHandle(nullptr);
+        throw;
+    }
+    canvas_->SetHandle(nullptr);
+}
+
 void TCustomControl::PaintTo(DeviceContext& dc, int x, int y) {
     {
         ScopedDcSave save(dc);
         dc.OffsetWindowOrgEx(-x, -y);
-        dc.IntersectClipRect(0, 0, Width(), Height());
-        canvas_->SetHandle(&dc);
-        try {
-            Paint();
-        } catch (...) {
-            canvas_->SetHandle(nullptr);
-            throw;
-        }
-        canvas_->SetHandle(nullptr);
+        PaintSelf(dc);
     }
     for (int i = 0; i < ControlCount(); ++i) {
         TControl* c = Controls(i);
         if (!c->Visible()) continue;
-        if (!paintWindowChildren_ && dynamic_cast<TWinControl*>(c)) continue;
         ScopedDcSave save(dc);
         dc.IntersectClipRect(x, y, x + Width(), y + Height());
         c->PaintTo(dc, x + ClientOffset().X + c->Left(), y + ClientOffset().Y + c->Top());

@@ -268,7 +268,17 @@ void PaintFace(TWinControl& control, DeviceContext& dc) {
             return;
         }
     }
-    control.PaintFaceTo(dc, 0, 0);
+    // Its own face, then the controls without a window of their own that sit on it (window
+    // children are painted one by one by the caller).
+    control.PaintSelf(dc);
+    const TPoint offset = control.ClientOffset();
+    for (int i = 0; i < control.ControlCount(); ++i) {
+        TControl* child = control.Controls(i);
+        if (!child->Visible() || dynamic_cast<TWinControl*>(child)) continue;
+        ScopedDcSave save(dc);
+        dc.IntersectClipRect(0, 0, control.Width(), control.Height());
+        child->PaintTo(dc, offset.X + child->Left(), offset.Y + child->Top());
+    }
 }
 
 }  // namespace
