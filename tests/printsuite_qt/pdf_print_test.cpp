@@ -9,12 +9,16 @@
 #include <filesystem>
 #include <memory>
 
+#include <QSettings>
 #include "platform/printer.h"
+
 #include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_host.h"
 #include "platform/temp_dir.h"
 #include "printsuite/base/Vex_MFunc.h"
 #include "printsuite/draw/Vex_Gdi.h"
 #include "printsuite/job/PrnWin_store.h"
+#include "tests/printsuite_qt/suite_qt_host.h"
 
 namespace quillon {
 namespace {
@@ -45,28 +49,10 @@ std::string PdfPageText(const std::string& path, int page) {
     return Run("pdftotext -f " + p + " -l " + p + " '" + path + "' - 2>/dev/null");
 }
 
-// One Qt session for the whole executable (fonts Qt hands out belong to its application
-// object), listing only the built-in PDF printer.
-class QtSession : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        QtGraphicsBackend::Options options;
-        options.systemPrinters = false;
-        options.pdfPaper = PaperKind::Letter;
-        session = std::make_unique<QtGraphicsSession>(false, options);
-    }
-    void TearDown() override { session.reset(); }
-    static inline std::unique_ptr<QtGraphicsSession> session;
-};
-
-[[maybe_unused]] const auto* const kSession = ::testing::AddGlobalTestEnvironment(new QtSession);
-
 class PdfPrintTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        session_ = QtSession::session.get();
-        ASSERT_NE(session_, nullptr);
+        host_ = &SuiteHost();
         Printer().Refresh();
         const auto& names = Printer().Printers();
         const auto it = std::find(names.begin(), names.end(), PdfPrinterDevice::kName);
@@ -77,7 +63,7 @@ class PdfPrintTest : public ::testing::Test {
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         dir_ = pattern;
         SetTempDirBaseForTesting(dir_);
-        session_->Backend().PdfPrinter().SetOutputFile(dir_ + "/job.pdf");
+        host_->Graphics().PdfPrinter().SetOutputFile(dir_ + "/job.pdf");
     }
     void TearDown() override {
         SetTempDirBaseForTesting("");
@@ -85,7 +71,7 @@ class PdfPrintTest : public ::testing::Test {
         fs::remove_all(dir_, ec);
     }
 
-    QtGraphicsSession* session_ = nullptr;
+    QtHost* host_ = nullptr;
     std::string dir_;
 };
 
