@@ -114,6 +114,9 @@ class Reader {
         loaded_.push_back(c);
         c->BeginLoading();
         SetName(*c, obj);
+        if (!obj.name.empty() && !root_.BindField(obj.name, c))
+            throw Fault{obj.line, "'" + obj.name + "' is a " + obj.className + ", which " +
+                                      root_.ClassName() + " does not expect"};
         if (!c->SetParentComponent(&parent)) {
             throw Fault{obj.line,
                         "a " + obj.className + " cannot be placed inside a " + parent.ClassName()};

@@ -42,18 +42,21 @@ class TQuestionFrm : public TForm {
     QUILLON_CLASS_INFO()
   public:
     explicit TQuestionFrm(TComponent* owner, std::string_view text) : TForm(owner) {
-        DefineMethod<void(TObject*)>("FormCreate", [this](TObject*) { created = true; });
+        DefineField("Data", Data);
+        DefineField("YesBtn", YesBtn);
+        DefineMethod<void(TObject*)>("FormCreate", [this](TObject*) { created = Data && YesBtn; });
         DefineMethod<void(TObject*)>("YesBtnClick", [this](TObject*) {
             answer = 1;
             Close();
         });
         DefineMethod<void(TObject*)>("FormActivate", [this](TObject*) {
             Beep();
-            if (auto* data = dynamic_cast<TLabel*>(FindComponent("Data")))
-                data->SetCaption("NAMEY");
+            Data->SetCaption("NAMEY");
         });
         InitForm(text, "question.form");
     }
+    TLabel* Data = nullptr;
+    TButton* YesBtn = nullptr;
     bool created = false;
     int answer = 0;
 };
@@ -149,7 +152,7 @@ class FormControlsTest : public ::testing::Test {
 
 TEST_F(FormControlsTest, AFormReadsItsFileBindsItsHandlersAndWritesItBack) {
     TQuestionFrm form(nullptr, kQuestion);
-    EXPECT_TRUE(form.created);  // OnCreate after reading
+    EXPECT_TRUE(form.created);  // OnCreate after reading, with the fields bound
     EXPECT_EQ(form.Caption(), "Y Character");
     EXPECT_EQ(form.ClientWidth(), 392);
     EXPECT_EQ(form.ClientHeight(), 224);
@@ -203,6 +206,24 @@ TEST_F(FormControlsTest, AFormReadsItsFileBindsItsHandlersAndWritesItBack) {
     form.SetActiveControl(nullptr);
     data->SetCaption("");
     EXPECT_EQ(WriteComponent(form), kQuestion);
+
+    // A field forgets a component that goes away.
+    EXPECT_EQ(form.Data, data);
+    delete data;
+    EXPECT_EQ(form.Data, nullptr);
+}
+
+TEST_F(FormControlsTest, AFieldOfAnotherClassIsAnError) {
+    std::string text = kQuestion;
+    text.replace(text.find("object YesBtn: TButton"), 22, "object YesBtn: TCheckBox");
+    try {
+        TQuestionFrm form(nullptr, text);
+        FAIL();
+    } catch (const EFormFileError& e) {
+        EXPECT_STREQ(
+            e.what(),
+            "question.form:54: 'YesBtn' is a TCheckBox, which TQuestionFrm does not expect");
+    }
 }
 
 TEST_F(FormControlsTest, ANewFormAndNewControlsWriteOnlyTheirNames) {
