@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "platform/components.h"
+#include "platform/dialogs.h"
 #include "platform/ext_controls.h"
 #include "platform/forms.h"
 #include "platform/properties.h"
@@ -26,7 +27,7 @@ void RegisterPlatformClasses() {
             &TScrollBox::StaticClassInfo(),   &TShape::StaticClassInfo(),
             &TBevel::StaticClassInfo(),       &TImage::StaticClassInfo(),
             &TStringGrid::StaticClassInfo(),  &TRichEdit::StaticClassInfo(),
-            &TPanel::StaticClassInfo(),
+            &TPanel::StaticClassInfo(),       &TPrintDialog::StaticClassInfo(),
         };
         (void)all;
     });
