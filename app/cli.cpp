@@ -37,6 +37,7 @@ std::string UsageText() {
     return "Usage: quillon analyse [--system pythagorean|chaldean] [--format text|json|csv] "
            "[NAME ...]\n"
            "       quillon render-page FILE [--png OUT] [--pdf OUT] [--scale S]\n"
+           "       quillon show-form FILE\n"
            "       quillon --help | --version\n"
            "\n"
            "Analyses each NAME (at most 30 characters) under the chosen letter-value\n"

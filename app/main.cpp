@@ -13,6 +13,7 @@
 #ifdef QUILLON_HAVE_QT
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/render_page.h"
+#include "platform/qt/show_form.h"
 #endif
 
 namespace {
@@ -51,12 +52,29 @@ int RenderPage(int argc, char** argv) {
 #endif
 }
 
+int ShowForm(int argc, char** argv) {
+#ifdef QUILLON_HAVE_QT
+    quillon::QuietQtMessages();
+    std::string err;
+    const int status =
+        quillon::RunShowForm(std::vector<std::string_view>(argv + 2, argv + argc), err);
+    WriteAll(STDERR_FILENO, err);
+    return status;
+#else
+    (void)argc;
+    (void)argv;
+    WriteAll(STDERR_FILENO, "quillon: show-form needs the build with Qt\n");
+    return 1;
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string_view command = argc > 1 ? argv[1] : "";
     if (command == "analyse") return Analyse(argc, argv);
     if (command == "render-page") return RenderPage(argc, argv);
+    if (command == "show-form") return ShowForm(argc, argv);
     if (command == "--help" || command == "-h") {
         WriteAll(STDOUT_FILENO, quillon::UsageText());
         return 0;

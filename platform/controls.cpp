@@ -324,6 +324,10 @@ void TControl::PaintTo(DeviceContext& dc, int x, int y) {
     canvas.SetHandle(nullptr);
 }
 
+void TControl::PaintSelf(DeviceContext& dc) {
+    TControl::PaintTo(dc, 0, 0);
+}
+
 TCustomForm* TControl::ParentForm() const {
     const TControl* c = this;
     while (c->parent_) c = c->parent_;
@@ -812,19 +816,24 @@ void TCustomControl::Paint() {
     if (OnPaint && EventsEnabled()) OnPaint(this);
 }
 
+void TCustomControl::PaintSelf(DeviceContext& dc) {
+    ScopedDcSave save(dc);
+    dc.IntersectClipRect(0, 0, Width(), Height());
+    canvas_->SetHandle(&dc);
+    try {
+        Paint();
+    } catch (...) {
+        canvas_->SetHandle(nullptr);
+        throw;
+    }
+    canvas_->SetHandle(nullptr);
+}
+
 void TCustomControl::PaintTo(DeviceContext& dc, int x, int y) {
     {
         ScopedDcSave save(dc);
         dc.OffsetWindowOrgEx(-x, -y);
-        dc.IntersectClipRect(0, 0, Width(), Height());
-        canvas_->SetHandle(&dc);
-        try {
-            Paint();
-        } catch (...) {
-            canvas_->SetHandle(nullptr);
-            throw;
-        }
-        canvas_->SetHandle(nullptr);
+        PaintSelf(dc);
     }
     for (int i = 0; i < ControlCount(); ++i) {
         TControl* c = Controls(i);

@@ -205,6 +205,10 @@ class TControl : public TComponent {
     // the screen (the backend's context) and a printed page. Controls that a
     // widget shows draw a plain box with their text.
     virtual void PaintTo(DeviceContext& dc, int x, int y);
+    // Paints only the control's own face at (0, 0) of `dc`, without the
+    // controls inside it: what a backend's widget shows for a control that it
+    // paints (the widgets of the children draw themselves).
+    virtual void PaintSelf(DeviceContext& dc);
 
     // The form the control is on (nullptr when none).
     TCustomForm* ParentForm() const;
@@ -410,6 +414,7 @@ class TGraphicControl : public TControl {
     ~TGraphicControl() override;
     TCanvas& Canvas() { return *canvas_; }
     void PaintTo(DeviceContext& dc, int x, int y) override;
+    void PaintSelf(DeviceContext& dc) override { PaintTo(dc, 0, 0); }
 
   protected:
     virtual void Paint() {}
@@ -426,6 +431,7 @@ class TCustomControl : public TWinControl {
     ~TCustomControl() override;
     TCanvas& Canvas() { return *canvas_; }
     void PaintTo(DeviceContext& dc, int x, int y) override;
+    void PaintSelf(DeviceContext& dc) override;
 
     TNotifyEvent OnPaint;
 

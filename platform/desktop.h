@@ -26,8 +26,9 @@
 //   through SetSelectionFromPeer; clicks through InputClick, list choices
 //   through InputSelectItem, mouse through InputMouseDown/Up, focus through
 //   InputFocus.
-// - Custom and graphic controls paint with control.PaintTo(dc, 0, 0) on a
-//   device context over the widget.
+// - Custom and graphic controls paint with control.PaintSelf(dc) on a device
+//   context over the widget (PaintTo would also paint the children, which
+//   have widgets of their own).
 // - RunModal runs a local event loop until form.ModalEnded(); Run runs the main
 //   loop until Application().Terminated().
 

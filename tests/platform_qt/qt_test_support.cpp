@@ -9,7 +9,11 @@
 #include <filesystem>
 #include <memory>
 
+#include <QSettings>
+#include <QUrl>
+
 #include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_host.h"
 
 namespace quillon::qttest {
 
@@ -89,27 +93,56 @@ bool FileExists(const std::string& path) {
 
 namespace {
 
-// Every test of this executable runs with Qt started (without a display) and the Qt
-// backend installed; only the built-in PDF printer is listed so that results do not depend
-// on the machine's printers.
+QtHost* host = nullptr;
+std::vector<std::string> openedUrls;
+bool openUrlResult = true;
+
+// Every test of this executable runs with Qt started for windows (without a display) and the
+// Qt host installed; only the built-in PDF printer is listed so that results do not depend
+// on the machine's printers, addresses are recorded instead of opened, help shows in the
+// host's own window and settings go to a private directory.
 class QtEnvironment : public ::testing::Environment {
   public:
     void SetUp() override {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        QtGraphicsBackend::Options options;
-        options.systemPrinters = false;
-        options.pdfPaper = PaperKind::Letter;
-        session_ = std::make_unique<QtGraphicsSession>(false, options);
+        QtHost::Options options;
+        options.graphics.systemPrinters = false;
+        options.graphics.pdfPaper = PaperKind::Letter;
+        options.desktop = QtDesktop::Options{};
+        options.desktop.helpViewer = QtDesktop::HelpViewer::Window;
+        options.desktop.openUrl = [](const QUrl& url) {
+            openedUrls.push_back(url.toString().toStdString());
+            return openUrlResult;
+        };
+        options.desktop.settingsOrganization = QStringLiteral("QuillonTests");
+        host_ = std::make_unique<QtHost>(std::move(options));
+        host = host_.get();
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                           QString::fromStdString(settings_.Path()));
     }
-    void TearDown() override { session_.reset(); }
+    void TearDown() override {
+        host = nullptr;
+        host_.reset();
+    }
 
   private:
-    std::unique_ptr<QtGraphicsSession> session_;
+    TempDir settings_;
+    std::unique_ptr<QtHost> host_;
 };
 
 [[maybe_unused]] const auto* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 }  // namespace
+
+QtHost& Host() {
+    return *host;
+}
+std::vector<std::string>& OpenedUrls() {
+    return openedUrls;
+}
+void SetOpenUrlResult(bool result) {
+    openUrlResult = result;
+}
 
 }  // namespace quillon::qttest

@@ -5,8 +5,19 @@
 #include <QImage>
 #include <QRect>
 #include <string>
+#include <vector>
+
+namespace quillon {
+class QtHost;
+}
 
 namespace quillon::qttest {
+
+// The Qt host every test of the executable runs in.
+QtHost& Host();
+// Addresses handed to the desktop so far (nothing is really opened), and what opening answers.
+std::vector<std::string>& OpenedUrls();
+void SetOpenUrlResult(bool result);
 
 // One character per pixel, one line per row: '.' white, '#' black, 'r' red, 'g' green,
 // 'b' blue, '+' any other colour.

@@ -1,0 +1,1247 @@
+// The peers of the control kinds: which Qt widget shows which control, and how
+// each keeps its widget and its control in step.
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QRegularExpression>
+#include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QTimer>
+#include <algorithm>
+#include <exception>
+
+#include "platform/canvas.h"
+#include "platform/ext_controls.h"
+#include "platform/forms.h"
+#include "platform/qt/qt_convert.h"
+#include "platform/qt/qt_desktop.h"
+#include "platform/qt/qt_painter_dc.h"
+#include "platform/qt/qt_peer.h"
+#include "platform/qt/qt_widgets.h"
+#include "platform/screen.h"
+#include "platform/std_controls.h"
+
+namespace quillon {
+
+namespace {
+
+// Runs a model call for a widget signal: the widget is not deleted under it,
+// and an exception goes to the application's handler.
+template <class F>
+void FromWidget(F&& f) {
+    PeerEventScope scope;
+    try {
+        f();
+    } catch (const std::exception& e) {
+        Application().HandleException(e);
+    }
+}
+
+// Palette of a widget that fills its background with the control's colour.
+void FillBackground(QWidget* w, TColor color) {
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, ToQColor(color));
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+}
+
+QString TextWithLineBreaks(const std::string& text) {
+    QString s = ToQString(text);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
+
+// ---------------------------------------------------------------- painted controls
+
+// Graphic controls (labels, shapes, bevels, images), panels and every control
+// kind without a widget of its own: the model paints them.
+class PaintedPeer : public QtControlPeer {
+  public:
+    explicit PaintedPeer(TControl& control) : QtControlPeer(control) {
+        auto* w = new PaintedWidget(ParentWidgetFor(control));
+        w->paint = [this](QPainter& p) { PaintModel(p); };
+        Attach(w, dynamic_cast<TWinControl*>(&control) ? Input::Model : Input::None);
+    }
+    ~PaintedPeer() override {
+        if (auto* w = static_cast<PaintedWidget*>(Widget())) w->paint = nullptr;
+    }
+
+  protected:
+    void Apply(TPeerChange what) override {
+        switch (what) {
+            case TPeerChange::Text:
+            case TPeerChange::Appearance:
+            case TPeerChange::Picture:
+            case TPeerChange::Items:
+            case TPeerChange::ItemIndex:
+            case TPeerChange::Cells:
+            case TPeerChange::Selection:
+            case TPeerChange::Caption:
+                Widget()->update();
+                break;
+            default:
+                QtControlPeer::Apply(what);
+        }
+    }
+    void ApplyPalette() override { Widget()->update(); }
+    bool HandleMouse(QObject* watched, QMouseEvent* event) override {
+        const std::shared_ptr<bool> alive = Alive();
+        QtControlPeer::HandleMouse(watched, event);
+        // A click is a left press and release on the control.
+        if (*alive && event->type() == QEvent::MouseButtonRelease &&
+            event->button() == Qt::LeftButton &&
+            Widget()->rect().contains(event->position().toPoint())) {
+            PeerEventScope scope;
+            Control().InputClick();
+        }
+        event->accept();
+        return true;
+    }
+};
+
+// ---------------------------------------------------------------- forms
+
+class FormPeer : public QtControlPeer {
+  public:
+    explicit FormPeer(TCustomForm& form) : QtControlPeer(form), form_(form) {
+        QWidget* parent = ParentWidgetFor(form);
+        auto* w = new QWidget(parent);
+        w->setAutoFillBackground(true);
+        Attach(w, Input::Model);
+    }
+
+  protected:
+    bool TopLevel() const { return Widget()->isWindow(); }
+
+    void Apply(TPeerChange what) override {
+        switch (what) {
+            case TPeerChange::Caption:
+            case TPeerChange::Text:
+            case TPeerChange::Appearance:
+                ApplyWindow();
+                break;
+            case TPeerChange::Picture:
+                ApplyIcon();
+                break;
+            case TPeerChange::Visible:
+                if (!TopLevel()) {
+                    QtControlPeer::Apply(what);
+                } else {
+                    ApplyVisible();
+                }
+                break;
+            default:
+                QtControlPeer::Apply(what);
+        }
+    }
+
+    void ApplyBounds() override {
+        if (!TopLevel()) {
+            QtControlPeer::ApplyBounds();
+            return;
+        }
+        SyncScope sync(*this);
+        QWidget* w = Widget();
+        const QSize client(form_.ClientWidth(), form_.ClientHeight());
+        const bool sizeable =
+            form_.BorderStyle() == bsSizeable || form_.BorderStyle() == bsSizeToolWin;
+        if (sizeable) {
+            w->setMinimumSize(0, 0);
+            w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+            if (w->size() != client) w->resize(client);
+        } else if (w->minimumSize() != client || w->maximumSize() != client) {
+            w->setFixedSize(client);
+        }
+        if (w->pos() != QPoint(form_.Left(), form_.Top())) w->move(form_.Left(), form_.Top());
+        Qt::WindowStates state = Qt::WindowNoState;
+        if (form_.WindowState() == wsMaximized) state = Qt::WindowMaximized;
+        if (form_.WindowState() == wsMinimized) state = Qt::WindowMinimized;
+        if (w->windowState() != state) w->setWindowState(state);
+    }
+
+    void ApplyPalette() override { FillBackground(Widget(), form_.Color()); }
+    void ApplyFocusPolicy() override { Widget()->setFocusPolicy(Qt::NoFocus); }
+
+    void ApplyWindow() {
+        QWidget* w = Widget();
+        const QString title = ToQString(form_.Caption());
+        if (w->windowTitle() != title) w->setWindowTitle(title);
+        if (!TopLevel()) return;
+        const TBorderIcons icons = form_.BorderIcons();
+        const bool menu = icons.Contains(biSystemMenu);
+        Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+        switch (form_.BorderStyle()) {
+            case bsNone:
+                flags = Qt::Window | Qt::FramelessWindowHint;
+                break;
+            case bsDialog:
+                flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+                if (menu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+                if (menu && icons.Contains(biHelp)) flags |= Qt::WindowContextHelpButtonHint;
+                break;
+            case bsToolWindow:
+            case bsSizeToolWin:
+                flags = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+                if (menu) flags |= Qt::WindowCloseButtonHint;
+                break;
+            case bsSingle:
+            case bsSizeable:
+                if (menu) {
+                    flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+                    if (icons.Contains(biMinimize)) flags |= Qt::WindowMinimizeButtonHint;
+                    if (icons.Contains(biMaximize) && form_.BorderStyle() == bsSizeable)
+                        flags |= Qt::WindowMaximizeButtonHint;
+                }
+                break;
+        }
+        if (w->windowFlags() != flags) {
+            const bool shown = w->isVisible();
+            // Changing the flags of a shown window hides it.
+            w->setWindowFlags(flags);
+            if (shown) w->show();
+        }
+        ApplyBounds();
+    }
+
+    void ApplyIcon() {
+        const TBitmap& image = form_.Icon().Image();
+        if (image.Empty()) return;
+        QImage qi(image.Width(), image.Height(), QImage::Format_ARGB32);
+        for (int y = 0; y < image.Height(); ++y)
+            for (int x = 0; x < image.Width(); ++x) qi.setPixel(x, y, image.Pixel(x, y));
+        Widget()->setWindowIcon(QIcon(QPixmap::fromImage(qi)));
+    }
+
+    void ApplyVisible() {
+        QWidget* w = Widget();
+        if (!form_.Visible()) {
+            if (w->isVisible()) w->hide();
+            return;
+        }
+        if (w->isVisible()) return;
+        w->setWindowModality(form_.Modal() ? Qt::ApplicationModal : Qt::NonModal);
+        RestackTree(form_);
+        w->show();
+        // The offscreen platform (tests) has no stacking of windows.
+        if (QGuiApplication::platformName() != QLatin1String("offscreen")) w->raise();
+        w->activateWindow();
+        // Focus given before the window existed goes to the control now.
+        if (TWinControl* active = form_.ActiveControl())
+            if (QtControlPeer* p = Of(active)) p->SetFocus();
+        if (QtDesktop* desktop = QtDesktop::Installed())
+            desktop->WindowShown(w, form_.Name().empty() ? form_.ClassName() : form_.Name());
+    }
+
+    static void RestackTree(TWinControl& w) {
+        if (QtControlPeer* p = Of(&w)) p->Restack();
+        for (TWinControl* c : w.WinControls()) RestackTree(*c);
+    }
+
+    bool HandleMouse(QObject* watched, QMouseEvent* event) override {
+        QtControlPeer::HandleMouse(watched, event);
+        return true;
+    }
+
+    bool HandleOther(QObject* watched, QEvent* event) override {
+        if (watched != Widget() || !TopLevel()) return false;
+        switch (event->type()) {
+            case QEvent::Close:
+                // The model decides (OnCloseQuery, OnClose, the main form ends
+                // the program); its Visible then hides the window.
+                event->ignore();
+                FromWidget([&] { form_.Close(); });
+                return true;
+            case QEvent::WindowActivate:
+                if (form_.Visible()) FromWidget([&] { form_.Activate(); });
+                return false;
+            case QEvent::Resize:
+                if (!Syncing() && event->spontaneous() &&
+                    (form_.BorderStyle() == bsSizeable || form_.BorderStyle() == bsSizeToolWin)) {
+                    const QSize s = static_cast<QResizeEvent*>(event)->size();
+                    SyncScope sync(*this);
+                    FromWidget([&] {
+                        form_.SetClientWidth(s.width());
+                        form_.SetClientHeight(s.height());
+                    });
+                }
+                return false;
+            case QEvent::Move:
+                if (!Syncing() && event->spontaneous() && Widget()->isVisible()) {
+                    const QPoint p = Widget()->pos();
+                    SyncScope sync(*this);
+                    FromWidget(
+                        [&] { form_.SetBounds(p.x(), p.y(), form_.Width(), form_.Height()); });
+                }
+                return false;
+            default:
+                return false;
+        }
+    }
+
+  private:
+    TCustomForm& form_;
+};
+
+// ---------------------------------------------------------------- single-line edits
+
+class LineEditPeer : public QtControlPeer {
+  public:
+    explicit LineEditPeer(TCustomEdit& edit) : QtControlPeer(edit), edit_(edit) {
+        line_ = new QLineEdit(ParentWidgetFor(edit));
+        masked_ = IsMasked();
+        Attach(line_, masked_ ? Input::Model : Input::Native);
+        QObject::connect(line_, &QLineEdit::textChanged, Context(), [this] { TextFromWidget(); });
+        QObject::connect(line_, &QLineEdit::selectionChanged, Context(),
+                         [this] { SelectionFromWidget(); });
+        QObject::connect(line_, &QLineEdit::cursorPositionChanged, Context(),
+                         [this] { SelectionFromWidget(); });
+    }
+
+  protected:
+    bool IsMasked() const {
+        const auto* m = dynamic_cast<const TCustomMaskEdit*>(&edit_);
+        return m && m->IsMasked();
+    }
+    QString ModelText() const {
+        if (masked_) return ToQString(static_cast<const TCustomMaskEdit&>(edit_).EditText());
+        return ToQString(edit_.Text());
+    }
+
+    void Apply(TPeerChange what) override {
+        switch (what) {
+            case TPeerChange::Text:
+                ApplyText();
+                break;
+            case TPeerChange::Selection:
+                ApplySelection();
+                break;
+            case TPeerChange::ReadOnly:
+                line_->setReadOnly(edit_.ReadOnly());
+                break;
+            case TPeerChange::MaxLength:
+                ApplyMaxLength(line_->text().size());
+                break;
+            case TPeerChange::Appearance: {
+                line_->setFrame(edit_.BorderStyle() == bsSingle);
+                line_->setEchoMode(edit_.PasswordChar() ? QLineEdit::Password : QLineEdit::Normal);
+                masked_ = IsMasked();
+                // A masked field is edited by the model: the widget only shows it.
+                line_->setContextMenuPolicy(masked_ ? Qt::NoContextMenu : Qt::DefaultContextMenu);
+                line_->setDragEnabled(false);
+                line_->setAcceptDrops(!masked_);
+                ApplyText();
+                break;
+            }
+            default:
+                QtControlPeer::Apply(what);
+        }
+    }
+
+    void ApplyMaxLength(qsizetype textLength) {
+        // The widget would cut a longer text the program sets; the limit is
+        // for typing and pasting only.
+        const int limit = edit_.MaxLength() > 0 ? edit_.MaxLength() : 32767;
+        const int effective = std::max<int>(limit, static_cast<int>(textLength));
+        if (line_->maxLength() != effective) line_->setMaxLength(effective);
+    }
+
+    void ApplyText() {
+        const QString text = ModelText();
+        if (line_->text() != text) {
+            SyncScope sync(*this);
+            ApplyMaxLength(text.size());
+            line_->setText(text);
+        }
+        ApplySelection();
+    }
+
+    void ApplySelection() {
+        const QString text = line_->text();
+        const int start = Utf16Index(text, edit_.SelStart());
+        const int length = Utf16Index(text, edit_.SelStart() + edit_.SelLength()) - start;
+        const bool has = line_->hasSelectedText();
+        const int shownStart = has ? line_->selectionStart() : line_->cursorPosition();
+        const int shownLength = has ? line_->selectionLength() : 0;
+        if (shownStart == start && shownLength == length) return;
+        SyncScope sync(*this);
+        if (length > 0)
+            line_->setSelection(start, length);
+        else
+            line_->setCursorPosition(start);
+    }
+
+    void TextFromWidget() {
+        if (Syncing() || masked_) return;
+        QString text = line_->text();
+        // Pasted text takes the field's character case too.
+        const QString cased = edit_.CharCase() == ecUpperCase   ? text.toUpper()
+                              : edit_.CharCase() == ecLowerCase ? text.toLower()
+                                                                : text;
+        if (cased != text) {
+            const int cursor = line_->cursorPosition();
+            SyncScope sync(*this);
+            line_->setText(cased);
+            line_->setCursorPosition(cursor);
+            text = cased;
+        }
+        const bool has = line_->hasSelectedText();
+        const int start = has ? line_->selectionStart() : line_->cursorPosition();
+        const int length = has ? line_->selectionLength() : 0;
+        const int selStart = CodePointIndex(text, start);
+        const int selLength = CodePointIndex(text, start + length) - selStart;
+        const std::shared_ptr<bool> alive = Alive();
+        FromWidget([&] { edit_.SetTextFromPeer(FromQString(text), selStart, selLength); });
+        if (*alive) ApplyMaxLength(line_->text().size());
+    }
+
+    void SelectionFromWidget() {
+        if (Syncing()) return;
+        const QString text = line_->text();
+        const bool has = line_->hasSelectedText();
+        const int start = has ? line_->selectionStart() : line_->cursorPosition();
+        const int length = has ? line_->selectionLength() : 0;
+        const int selStart = CodePointIndex(text, start);
+        const int selLength = CodePointIndex(text, start + length) - selStart;
+        if (selStart == edit_.SelStart() && selLength == edit_.SelLength()) return;
+        FromWidget([&] { edit_.SetSelectionFromPeer(selStart, selLength); });
+    }
+
+  private:
+    TCustomEdit& edit_;
+    QLineEdit* line_ = nullptr;
+    bool masked_ = false;
+};
+
+// ---------------------------------------------------------------- memos and rich edits
+
+class MemoPeer : public QtControlPeer {
+  public:
+    explicit MemoPeer(TCustomMemo& memo) : QtControlPeer(memo), memo_(memo) {
+        edit_ = new ModelPlainTextEdit(ParentWidgetFor(memo));
+        edit_->document()->setDocumentMargin(2);
+        edit_->limitInsert = [this](const QString& text) { return Fit(text); };
+        Attach(edit_, Input::Native);
+        WatchInner(edit_->viewport());
+        QObject::connect(edit_, &QPlainTextEdit::textChanged, Context(),
+                         [this] { TextFromWidget(); });
+        QObject::connect(edit_, &QPlainTextEdit::cursorPositionChanged, Context(),
+                         [this] { SelectionFromWidget(); });
+        QObject::connect(edit_, &QPlainTextEdit::selectionChanged, Context(),
+                         [this] { SelectionFromWidget(); });
+    }
+    ~MemoPeer() override { edit_->limitInsert = nullptr; }
+
+  protected:
+    void Apply(TPeerChange what) override {
+        switch (what) {
+            case TPeerChange::Text:
+            case TPeerChange::Items:
+                ApplyText();
+                break;
+            case TPeerChange::Selection:
+                ApplySelection();
+                break;
+            case TPeerChange::ReadOnly:
+                edit_->setReadOnly(memo_.ReadOnly());
+                break;
+            case TPeerChange::Appearance: {
+                edit_->setFrameStyle(memo_.BorderStyle() == bsSingle
+                                         ? QFrame::StyledPanel | QFrame::Sunken
+                                         : QFrame::NoFrame);
+                edit_->setLineWrapMode(memo_.WordWrap() ? QPlainTextEdit::WidgetWidth
+                                                        : QPlainTextEdit::NoWrap);
+                const TScrollStyle s = memo_.ScrollBars();
+                edit_->setHorizontalScrollBarPolicy(s == ssHorizontal || s == ssBoth
+                                                        ? Qt::ScrollBarAlwaysOn
+                                                        : Qt::ScrollBarAlwaysOff);
+                edit_->setVerticalScrollBarPolicy(s == ssVertical || s == ssBoth
+                                                      ? Qt::ScrollBarAlwaysOn
+                                                      : Qt::ScrollBarAlwaysOff);
+                break;
+            }
+            default:
+                QtControlPeer::Apply(what);
+        }
+    }
+
+    // What fits of `text` into the room MaxLength leaves (the selection is replaced).
+    QString Fit(const QString& text) const {
+        if (memo_.MaxLength() <= 0) return text;
+        const int room = memo_.MaxLength() - (CharCount(memo_.Text()) - memo_.SelLength());
+        if (room <= 0) return QString();
+        return text.left(Utf16Index(text, room));
+    }
+
+    void ApplyText() {
+        const QString text = TextWithLineBreaks(memo_.Text());
+        if (edit_->toPlainText() != text) {
+            SyncScope sync(*this);
+            edit_->setPlainText(text);
+        }
+        ApplySelection();
+    }
+
+    void ApplySelection() {
+        const QString text = edit_->toPlainText();
+        const int start = Utf16Index(text, memo_.SelStart());
+        const int end = Utf16Index(text, memo_.SelStart() + memo_.SelLength());
+        QTextCursor c = edit_->textCursor();
+        if (c.selectionStart() == start && c.selectionEnd() == end) return;
+        SyncScope sync(*this);
+        c.setPosition(start);
+        c.setPosition(end, QTextCursor::KeepAnchor);
+        edit_->setTextCursor(c);
+    }
+
+    void TextFromWidget() {
+        if (Syncing()) return;
+        const QString text = edit_->toPlainText();
+        const QTextCursor c = edit_->textCursor();
+        const int selStart = CodePointIndex(text, c.selectionStart());
+        const int selLength = CodePointIndex(text, c.selectionEnd()) - selStart;
+        FromWidget([&] { memo_.SetTextFromPeer(FromQString(text), selStart, selLength); });
+    }
+
+    void SelectionFromWidget() {
+        if (Syncing()) return;
+        const QString text = edit_->toPlainText();
+        const QTextCursor c = edit_->textCursor();
+        const int selStart = CodePointIndex(text, c.selectionStart());
+        const int selLength = CodePointIndex(text, c.selectionEnd()) - selStart;
+        if (selStart == memo_.SelStart() && selLength == memo_.SelLength()) return;
+        FromWidget([&] { memo_.SetSelectionFromPeer(selStart, selLength); });
+    }
+
+  private:
+    TCustomMemo& memo_;
+    ModelPlainTextEdit* edit_ = nullptr;
+};
+
+// ---------------------------------------------------------------- buttons
+
+class ButtonPeer : public QtControlPeer {
+  public:
+    explicit ButtonPeer(TButton& button, QPushButton* widget)
+        : QtControlPeer(button), button_(button), push_(widget) {
+        push_->setAutoDefault(false);
+        Attach(push_, Input::Native);
+        QObject::connect(push_, &QPushButton::clicked, Context(),
+                         [this] { FromWidget([&] { button_.InputClick(); }); });
+    }
+    explicit ButtonPeer(TButton& button)
+        : ButtonPeer(button, new QPushButton(ParentWidgetFor(button))) {}
+
+  protected:
+    void Apply(TPeerChange what) override {
+        switch (what) {
+            case TPeerChange::Text:
+                ApplyCaption();
+                break;
+            case TPeerChange::Appearance:
+                push_->setDefault(button_.Default());
+                break;
+            default:
+                QtControlPeer::Apply(what);
+        }
+    }
+    virtual void ApplyCaption() {
+        const QString caption = ToQString(button_.Caption());
+        if (push_->text() != caption) push_->setText(caption);
+    }
+
+    TButton& button_;
+    QPushButton* push_;
+};
+
+// A picture button: the style draws the bevel, the model's glyph code the
+// picture (normal or greyed), the caption stands beside it.
+class BitBtnPeer : public ButtonPeer {
+  public:
+    explicit BitBtnPeer(TBitBtn& button)
+        : ButtonPeer(button, new GlyphButton(ParentWidgetFor(button))), bit_(button) {
+        static_cast<GlyphButton*>(push_)->face = [this](QPainter& p, bool down) {
+            PaintFace(p, down);
+        };
+    }
+    ~BitBtnPeer() override { static_cast<GlyphButton*>(push_)->face = nullptr; }
+
+  protected:
+    void Apply(TPeerChange what) override {
+        switch (what) {
+            case TPeerChange::Picture:
+            case TPeerChange::Enabled:
+                ButtonPeer::Apply(what);
+                push_->update();
+                break;
+            case TPeerChange::Appearance:
+                ButtonPeer::Apply(what);
+                push_->update();
+                break;
+            default:
+                ButtonPeer::Apply(what);
+        }
+    }
+    void ApplyCaption() override {
+        // The face paints the caption; the widget keeps it for its accessible name
+        // and mnemonic.
+        ButtonPeer::ApplyCaption();
+        push_->update();
+    }
+
+    void PaintFace(QPainter& p, bool down) {
+        const TBitmap glyph = bit_.CurrentGlyph();
+        const int gw = glyph.Width(), gh = glyph.Height();
+        const QString caption = push_->text();
+        QString shown = caption;
+        shown.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+        const QFontMetrics fm(push_->font());
+        const int tw = caption.isEmpty() ? 0 : fm.horizontalAdvance(shown);
+        const int th = caption.isEmpty() ? 0 : fm.height();
+        const int spacing = (gw > 0 && tw > 0) ? std::max(bit_.Spacing(), 0) : 0;
+        const bool vertical = bit_.Layout() == blGlyphTop || bit_.Layout() == blGlyphBottom;
+        const int w = push_->width(), h = push_->height();
+        const int total = vertical ? gh + spacing + th : gw + spacing + tw;
+        const int start = bit_.Margin() >= 0 ? bit_.Margin() : ((vertical ? h : w) - total) / 2;
+        const int shift = down ? 1 : 0;
+        QPoint glyphAt, textAt;
+        switch (bit_.Layout()) {
+            case blGlyphLeft:
+                glyphAt = QPoint(start, (h - gh) / 2);
+                textAt = QPoint(start + gw + spacing, (h - th) / 2);
+                break;
+            case blGlyphRight:
+                textAt = QPoint(start, (h - th) / 2);
+                glyphAt = QPoint(start + tw + spacing, (h - gh) / 2);
+                break;
+            case blGlyphTop:
+                glyphAt = QPoint((w - gw) / 2, start);
+                textAt = QPoint((w - tw) / 2, start + gh + spacing);
+                break;
+            case blGlyphBottom:
+                textAt = QPoint((w - tw) / 2, start);
+                glyphAt = QPoint((w - gw) / 2, start + th + spacing);
+                break;
+        }
+        glyphAt += QPoint(shift, shift);
+        textAt += QPoint(shift, shift);
+        if (gw > 0) {
+            p.save();
+            QtPainterDC dc(p, Screen().Caps());
+            TCanvas canvas(&dc);
+            bit_.DrawGlyph(canvas, glyphAt.x(), glyphAt.y());
+            canvas.SetHandle(nullptr);
+            p.restore();
+        }
+        if (!caption.isEmpty()) {
+            push_->style()->drawItemText(&p, QRect(textAt, QSize(tw, th)),
+                                         Qt::AlignCenter | Qt::TextShowMnemonic, push_->palette(),
+                                         push_->isEnabled(), caption, QPalette::ButtonText);
+        }
+    }
+
+  private:
+    TBitBtn& bit_;
+};
+
+class CheckBoxPeer : public QtControlPeer {
+  public:
+    explicit CheckBoxPeer(TCustomCheckBox& box) : QtControlPeer(box), box_(box) {
+        check_ = new ModelCheckBox(ParentWidgetFor(box));
+        check_->toggle = [this] {
+            const std::shared_ptr<bool> alive = Alive();
+            FromWidget([&] { box_.InputClick(); });
+            if (*alive) Apply(TPeerChange::ItemIndex);
+        };
+        Attach(check_, Input::Native);
+    }
+    ~CheckBoxPeer() override { check_->toggle = nullptr; }
+
+  protected:
+    void Apply(TPeerChange what) override {
+        switch (what) {
+            case TPeerChange::Text: {
+                const QString caption = ToQString(box_.Caption());
+                if (check_->text() != caption) check_->setText(caption);
+                break;
+            }
+            case TPeerChange::ItemIndex:
+            case TPeerChange::Appearance: {
+                SyncScope sync(*this);
+                check_->setTristate(box_.AllowGrayed() || box_.State() == cbGrayed);
+                check_->setLayoutDirection(box_.Alignment() == taLeftJustify ? Qt::RightToLeft
+                                                                             : Qt::LeftToRight);
+                const Qt::CheckState s = box_.State() == cbChecked  ? Qt::Checked
+                                         : box_.State() == cbGrayed ? Qt::PartiallyChecked
+                                                                    : Qt::Unchecked;
+                if (check_->checkState() != s) check_->setCheckState(s);
+                break;
+            }
+            default:
+                QtControlPeer::Apply(what);
+        }
+    }
+    void ApplyPalette() override {
+        QtControlPeer::ApplyPalette();
+        // With the parent's colour the parent shows through (a group box's
+        // style may shade its inside).
+        check_->setAutoFillBackground(!box_.ParentColor());
+    }
+
+  private:
+    TCustomCheckBox& box_;
+    ModelCheckBox* check_ = nullptr;
+};
+
+class RadioButtonPeer : public QtControlPeer {
+  public:
+    explicit RadioButtonPeer(TRadioButton& radio) : QtControlPeer(radio), radio_(radio) {
+        button_ = new ModelRadioButton(ParentWidgetFor(radio));
+        // The model unchecks the other buttons of the parent.
+        button_->setAutoExclusive(false);
+        button_->toggle = [this] {
+            const std::shared_ptr<bool> alive = Alive();
+            FromWidget([&] { radio_.InputClick(); });
+            if (*alive) Apply(TPeerChange::ItemIndex);
+        };
+        Attach(button_, Input::Native);
+    }
+    ~RadioButtonPeer() override { button_->toggle = nullptr; }
+
+  protected:
+    void Apply(TPeerChange what) override {
+        switch (what) {
+            case TPeerChange::Text: {
+                const QString caption = ToQString(radio_.Caption());
+                if (button_->text() != caption) button_->setText(caption);
+                break;
+            }
+            case TPeerChange::ItemIndex:
+                if (button_->isChecked() != radio_.Checked()) {
+                    SyncScope sync(*this);
+                    button_->setChecked(radio_.Checked());
+                }
+                break;
+            case TPeerChange::Appearance:
+                button_->setLayoutDirection(radio_.Alignment() == taLeftJustify ? Qt::RightToLeft
+                                                                                : Qt::LeftToRight);
+                break;
+            default:
+                QtControlPeer::Apply(what);
+        }
+    }
+    void ApplyPalette() override {
+        QtControlPeer::ApplyPalette();
+        button_->setAutoFillBackground(!radio_.ParentColor());
+    }
+
+  private:
+    TRadioButton& radio_;
+    ModelRadioButton* button_ = nullptr;
+};
+
+// ---------------------------------------------------------------- combo box
+
+class ComboPeer : public QtControlPeer {
+  public:
+    explicit ComboPeer(TCustomComboBox& combo) : QtControlPeer(combo), combo_(combo) {
+        box_ = new QComboBox(ParentWidgetFor(combo));
+        box_->setInsertPolicy(QComboBox::NoInsert);
+        Attach(box_, Input::Native);
+        QObject::connect(box_, &QComboBox::activated, Context(), [this](int index) {
+            if (Syncing()) return;
+            const std::shared_ptr<bool> alive = Alive();
+            FromWidget([&] { combo_.InputSelectItem(index); });
+            if (*alive) Apply(TPeerChange::ItemIndex);
+        });
+        ApplyStyle();
+    }
+
+  protected:
+    void ApplyStyle() {
+        const bool editable = combo_.Style() == csDropDown || combo_.Style() == csSimple;
+        if (box_->isEditable() == editable) return;
+        SyncScope sync(*this);
+        box_->setEditable(editable);
+        if (QLineEdit* line = box_->lineEdit()) {
+            WatchInner(line);
+            QObject::connect(line, &QLineEdit::textEdited, Context(), [this] { TextFromWidget(); });
+        }
+    }
+
+    void Apply(TPeerChange what) override {
+        switch (what) {
+            case TPeerChange::Appearance:
+                ApplyStyle();
+                ApplyText();
+                break;
+            case TPeerChange::Items: {
+                QStringList items;
+                for (int i = 0; i < combo_.Items().Count(); ++i)
+                    items << ToQString(combo_.Items()[i]);
+                bool same = box_->count() == items.size();
+                for (int i = 0; same && i < items.size(); ++i) same = box_->itemText(i) == items[i];
+                if (!same) {
+                    SyncScope sync(*this);
+                    box_->clear();
+                    box_->addItems(items);
+                }
+                Apply(TPeerChange::ItemIndex);
+                break;
+            }
+            case TPeerChange::ItemIndex:
+                if (box_->currentIndex() != combo_.ItemIndex()) {
+                    SyncScope sync(*this);
+                    box_->setCurrentIndex(combo_.ItemIndex());
+                }
+                ApplyText();
+                break;
+            case TPeerChange::Text:
+                ApplyText();
+                break;
+            case TPeerChange::MaxLength:
+                if (QLineEdit* line = box_->lineEdit())
+                    line->setMaxLength(combo_.MaxLength() > 0 ? combo_.MaxLength() : 32767);
+                break;
+            default:
+                QtControlPeer::Apply(what);
+        }
+    }
+
+    void ApplyText() {
+        QLineEdit* line = box_->lineEdit();
+        if (!line) return;
+        const QString text = ToQString(combo_.Text());
+        if (line->text() == text) return;
+        SyncScope sync(*this);
+        line->setText(text);
+    }
+
+    void TextFromWidget() {
+        if (Syncing()) return;
+        QLineEdit* line = box_->lineEdit();
+        if (!line) return;
+        const QString text = line->text();
+        const int start = CodePointIndex(
+            text, line->hasSelectedText() ? line->selectionStart() : line->cursorPosition());
+        const int length =
+            line->hasSelectedText() ? CodePointIndex(text, line->selectionEnd()) - start : 0;
+        FromWidget([&] { combo_.SetTextFromPeer(FromQString(text), start, length); });
+    }
+
+  private:
+    TCustomComboBox& combo_;
+    QComboBox* box_ = nullptr;
+};
+
+// ---------------------------------------------------------------- containers
+
+class GroupBoxPeer : public QtControlPeer {
+  public:
+    explicit GroupBoxPeer(TCustomGroupBox& group) : QtControlPeer(group), group_(group) {
+        box_ = new QGroupBox(ParentWidgetFor(group));
+        Attach(box_, Input::Native);
+    }
+
+  protected:
+    void Apply(TPeerChange what) override {
+        switch (what) {
+            case TPeerChange::Text:
+            case TPeerChange::Repaint: {
+                const QString caption = ToQString(group_.Caption());
+                if (box_->title() != caption) box_->setTitle(caption);
+                box_->update();
+                break;
+            }
+            default:
+                QtControlPeer::Apply(what);
+        }
+    }
+    void ApplyPalette() override {
+        QtControlPeer::ApplyPalette();
+        box_->setAutoFillBackground(!group_.ParentColor());
+    }
+    void ApplyFocusPolicy() override { box_->setFocusPolicy(Qt::NoFocus); }
+    bool HandleMouse(QObject* watched, QMouseEvent* event) override {
+        QtControlPeer::HandleMouse(watched, event);
+        // The box itself does nothing with the mouse (its entries do).
+        return watched == Widget();
+    }
+
+    TCustomGroupBox& group_;
+    QGroupBox* box_ = nullptr;
+};
+
+// A radio group: a group box whose entries are radio buttons of its own.
+class RadioGroupPeer : public GroupBoxPeer {
+  public:
+    explicit RadioGroupPeer(TCustomRadioGroup& group) : GroupBoxPeer(group), radios_(group) {}
+    ~RadioGroupPeer() override {
+        for (ModelRadioButton* b : buttons_) b->toggle = nullptr;
+    }
+
+  protected:
+    void Apply(TPeerChange what) override {
+        switch (what) {
+            case TPeerChange::Items:
+                Rebuild();
+                break;
+            case TPeerChange::ItemIndex:
+                ApplyChecks();
+                break;
+            case TPeerChange::Bounds:
+            case TPeerChange::Font:
+                GroupBoxPeer::Apply(what);
+                Layout();
+                break;
+            case TPeerChange::Enabled:
+                GroupBoxPeer::Apply(what);
+                break;
+            default:
+                GroupBoxPeer::Apply(what);
+        }
+    }
+    void ApplyFocusPolicy() override {
+        box_->setFocusPolicy(Qt::NoFocus);
+        for (ModelRadioButton* b : buttons_)
+            b->setFocusPolicy(radios_.TabStop() ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+
+    void Rebuild() {
+        const int n = radios_.Items().Count();
+        while (static_cast<int>(buttons_.size()) > n) {
+            ModelRadioButton* b = buttons_.back();
+            buttons_.pop_back();
+            b->toggle = nullptr;
+            if (PeerEventScope::Active())
+                b->deleteLater();
+            else
+                delete b;
+        }
+        while (static_cast<int>(buttons_.size()) < n) {
+            auto* b = new ModelRadioButton(box_);
+            const int index = static_cast<int>(buttons_.size());
+            b->setAutoExclusive(false);
+            b->toggle = [this, index] {
+                const std::shared_ptr<bool> alive = Alive();
+                FromWidget([&] { radios_.InputSelectItem(index); });
+                if (*alive) ApplyChecks();
+            };
+            WatchInner(b);
+            b->show();
+            buttons_.push_back(b);
+        }
+        for (int i = 0; i < n; ++i) {
+            const QString caption = ToQString(radios_.Items()[i]);
+            if (buttons_[static_cast<std::size_t>(i)]->text() != caption)
+                buttons_[static_cast<std::size_t>(i)]->setText(caption);
+        }
+        ApplyFocusPolicy();
+        ApplyChecks();
+        Layout();
+    }
+
+    void ApplyChecks() {
+        SyncScope sync(*this);
+        for (std::size_t i = 0; i < buttons_.size(); ++i) {
+            const bool on = static_cast<int>(i) == radios_.ItemIndex();
+            if (buttons_[i]->isChecked() != on) buttons_[i]->setChecked(on);
+        }
+    }
+
+    // The entries in columns, spread over the client area below the caption as
+    // the model paints them.
+    void Layout() {
+        if (buttons_.empty()) return;
+        const QFontMetrics fm(box_->font());
+        const int left = 2, top = fm.height() + 2;
+        const int width = std::max(0, box_->width() - 4),
+                  height = std::max(0, box_->height() - top - 2);
+        const int n = static_cast<int>(buttons_.size());
+        const int columns = std::max(1, radios_.Columns());
+        const int rows = (n + columns - 1) / columns;
+        const int colWidth = width / columns;
+        const int rowHeight = rows > 0 ? height / rows : 0;
+        const int h = std::max(fm.height(), 16);
+        for (int i = 0; i < n; ++i) {
+            const int x = left + (i / rows) * colWidth + 4;
+            const int y = top + (i % rows) * rowHeight + (rowHeight - h) / 2;
+            buttons_[static_cast<std::size_t>(i)]->setGeometry(x, y, std::max(0, colWidth - 8), h);
+        }
+    }
+
+  private:
+    TCustomRadioGroup& radios_;
+    std::vector<ModelRadioButton*> buttons_;
+};
+
+class ScrollBoxPeer : public QtControlPeer {
+  public:
+    explicit ScrollBoxPeer(TScrollBox& box) : QtControlPeer(box), box_(box) {
+        area_ = new QScrollArea(ParentWidgetFor(box));
+        content_ = new QWidget;
+        area_->setWidget(content_);
+        area_->setWidgetResizable(false);
+        Attach(area_, Input::Native);
+        WatchInner(area_->viewport());
+        QObject::connect(area_->horizontalScrollBar(), &QScrollBar::valueChanged, Context(),
+                         [this](int v) {
+                             if (Syncing() || v == box_.HorzScrollBar().Position()) return;
+                             SyncScope sync(*this);
+                             FromWidget([&] { box_.HorzScrollBar().SetPosition(v); });
+                         });
+        QObject::connect(area_->verticalScrollBar(), &QScrollBar::valueChanged, Context(),
+                         [this](int v) {
+                             if (Syncing() || v == box_.VertScrollBar().Position()) return;
+                             SyncScope sync(*this);
+                             FromWidget([&] { box_.VertScrollBar().SetPosition(v); });
+                         });
+    }
+
+    QWidget* Container() const override { return content_; }
+    QPoint ChildOrigin() const override {
+        return QPoint(box_.HorzScrollBar().Position(), box_.VertScrollBar().Position());
+    }
+    void ChildGeometryChanged() override { UpdateContent(); }
+
+  protected:
+    void Apply(TPeerChange what) override {
+        switch (what) {
+            case TPeerChange::Bounds:
+                QtControlPeer::Apply(what);
+                UpdateContent();
+                break;
+            case TPeerChange::Appearance: {
+                area_->setFrameStyle(box_.BorderStyle() == bsSingle
+                                         ? QFrame::WinPanel | QFrame::Sunken
+                                         : QFrame::NoFrame);
+                const auto policy = [&](const TControlScrollBar& bar) {
+                    if (!bar.Visible()) return Qt::ScrollBarAlwaysOff;
+                    return box_.AutoScroll() ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn;
+                };
+                area_->setHorizontalScrollBarPolicy(policy(box_.HorzScrollBar()));
+                area_->setVerticalScrollBarPolicy(policy(box_.VertScrollBar()));
+                UpdateContent();
+                break;
+            }
+            default:
+                QtControlPeer::Apply(what);
+        }
+    }
+    void ApplyPalette() override {
+        QtControlPeer::ApplyPalette();
+        FillBackground(content_, box_.Color());
+        FillBackground(area_->viewport(), box_.Color());
+    }
+    void ApplyFocusPolicy() override { area_->setFocusPolicy(Qt::NoFocus); }
+    bool HandleMouse(QObject* watched, QMouseEvent* event) override {
+        QtControlPeer::HandleMouse(watched, event);
+        return true;
+    }
+
+    void UpdateContent() {
+        SyncScope sync(*this);
+        const TSize size = box_.ContentSize();
+        const TControlScrollBar& h = box_.HorzScrollBar();
+        const TControlScrollBar& v = box_.VertScrollBar();
+        const int width = std::max(std::max(size.cx, h.Range()), area_->viewport()->width());
+        const int height = std::max(std::max(size.cy, v.Range()), area_->viewport()->height());
+        if (content_->size() != QSize(width, height)) content_->resize(width, height);
+        if (area_->horizontalScrollBar()->value() != h.Position())
+            area_->horizontalScrollBar()->setValue(h.Position());
+        if (area_->verticalScrollBar()->value() != v.Position())
+            area_->verticalScrollBar()->setValue(v.Position());
+    }
+
+  private:
+    TScrollBox& box_;
+    QScrollArea* area_ = nullptr;
+    QWidget* content_ = nullptr;
+};
+
+// ---------------------------------------------------------------- string grid
+
+// Fixed rows and columns are ordinary cells in the fixed colour (the grid has
+// no headers of Qt's own). Cell texts are copied once the model's changes of
+// one event are done, so that filling a grid cell by cell stays cheap.
+class GridPeer : public QtControlPeer {
+  public:
+    explicit GridPeer(TStringGrid& grid) : QtControlPeer(grid), grid_(grid) {
+        table_ = new QTableWidget(ParentWidgetFor(grid));
+        table_->horizontalHeader()->hide();
+        table_->verticalHeader()->hide();
+        table_->horizontalHeader()->setMinimumSectionSize(0);
+        table_->verticalHeader()->setMinimumSectionSize(0);
+        table_->setSelectionMode(QAbstractItemView::SingleSelection);
+        Attach(table_, Input::Native);
+        WatchInner(table_->viewport());
+        QObject::connect(table_, &QTableWidget::itemChanged, Context(),
+                         [this](QTableWidgetItem* item) {
+                             if (Syncing() || !item) return;
+                             const int row = item->row(), col = item->column();
+                             const std::string text = FromQString(item->text());
+                             if (grid_.Cells(col, row) == text) return;
+                             SyncScope sync(*this);
+                             FromWidget([&] { grid_.SetCells(col, row, text); });
+                         });
+        QObject::connect(table_, &QTableWidget::currentCellChanged, Context(),
+                         [this](int row, int col, int, int) {
+                             if (Syncing() || row < 0 || col < 0) return;
+                             const std::shared_ptr<bool> alive = Alive();
+                             FromWidget([&] {
+                                 if (row != grid_.Row()) grid_.SetRow(row);
+                                 if (col != grid_.Col()) grid_.SetCol(col);
+                             });
+                             // A cell the program refused: the widget goes back to the model's.
+                             if (*alive) ApplyCurrent();
+                         });
+    }
+
+    // Copies cells and sizes now (tests and the deferred refresh).
+    void Refresh() {
+        refreshPending_ = false;
+        SyncScope sync(*this);
+        const int rows = grid_.RowCount(), cols = grid_.ColCount();
+        if (table_->rowCount() != rows) table_->setRowCount(rows);
+        if (table_->columnCount() != cols) table_->setColumnCount(cols);
+        for (int c = 0; c < cols; ++c)
+            if (table_->columnWidth(c) != grid_.ColWidths(c))
+                table_->setColumnWidth(c, grid_.ColWidths(c));
+        for (int r = 0; r < rows; ++r)
+            if (table_->rowHeight(r) != grid_.RowHeights(r))
+                table_->setRowHeight(r, grid_.RowHeights(r));
+        const QColor fixed = ToQColor(grid_.FixedColor());
+        const bool editing = grid_.Options().Contains(goEditing);
+        for (int r = 0; r < rows; ++r) {
+            for (int c = 0; c < cols; ++c) {
+                const bool isFixed = r < grid_.FixedRows() || c < grid_.FixedCols();
+                const QString text = ToQString(grid_.Cells(c, r));
+                QTableWidgetItem* item = table_->item(r, c);
+                if (!item) {
+                    if (text.isEmpty() && !isFixed) continue;
+                    item = new QTableWidgetItem;
+                    table_->setItem(r, c, item);
+                }
+                if (item->text() != text) item->setText(text);
+                Qt::ItemFlags flags = Qt::ItemIsEnabled;
+                if (!isFixed) flags |= Qt::ItemIsSelectable;
+                if (!isFixed && editing) flags |= Qt::ItemIsEditable;
+                if (item->flags() != flags) item->setFlags(flags);
+                if (isFixed && item->background().color() != fixed) item->setBackground(fixed);
+            }
+        }
+        ApplyCurrent();
+    }
+
+  protected:
+    void Apply(TPeerChange what) override {
+        switch (what) {
+            case TPeerChange::Cells:
+            case TPeerChange::Repaint:
+                ScheduleRefresh();
+                break;
+            case TPeerChange::Selection:
+                ApplyCurrent();
+                break;
+            case TPeerChange::Appearance: {
+                const TGridOptions o = grid_.Options();
+                table_->setShowGrid(grid_.GridLineWidth() > 0 &&
+                                    (o.Contains(goVertLine) || o.Contains(goHorzLine)));
+                table_->setSelectionBehavior(o.Contains(goRowSelect)
+                                                 ? QAbstractItemView::SelectRows
+                                                 : QAbstractItemView::SelectItems);
+                table_->setEditTriggers(o.Contains(goEditing) ? QAbstractItemView::AllEditTriggers
+                                                              : QAbstractItemView::NoEditTriggers);
+                table_->setFrameStyle(grid_.BorderStyle() == bsSingle
+                                          ? QFrame::StyledPanel | QFrame::Sunken
+                                          : QFrame::NoFrame);
+                const TScrollStyle s = grid_.ScrollBars();
+                table_->setHorizontalScrollBarPolicy(s == ssHorizontal || s == ssBoth
+                                                         ? Qt::ScrollBarAsNeeded
+                                                         : Qt::ScrollBarAlwaysOff);
+                table_->setVerticalScrollBarPolicy(s == ssVertical || s == ssBoth
+                                                       ? Qt::ScrollBarAsNeeded
+                                                       : Qt::ScrollBarAlwaysOff);
+                ScheduleRefresh();
+                break;
+            }
+            case TPeerChange::Color:
+                QtControlPeer::Apply(what);
+                ScheduleRefresh();
+                break;
+            default:
+                QtControlPeer::Apply(what);
+        }
+    }
+
+    void ScheduleRefresh() {
+        if (refreshPending_) return;
+        refreshPending_ = true;
+        QTimer::singleShot(0, Context(), [this] { Refresh(); });
+    }
+
+    void ApplyCurrent() {
+        if (table_->currentRow() == grid_.Row() && table_->currentColumn() == grid_.Col()) return;
+        if (grid_.Row() >= table_->rowCount() || grid_.Col() >= table_->columnCount()) return;
+        SyncScope sync(*this);
+        table_->setCurrentCell(grid_.Row(), grid_.Col());
+    }
+
+  private:
+    TStringGrid& grid_;
+    QTableWidget* table_ = nullptr;
+    bool refreshPending_ = false;
+};
+
+}  // namespace
+
+// Refreshes a grid's widget at once (for code that reads the widget right
+// after changing the model).
+void RefreshGridWidget(TStringGrid& grid) {
+    if (auto* peer = dynamic_cast<GridPeer*>(grid.Peer())) peer->Refresh();
+}
+
+std::unique_ptr<ControlPeer> CreateQtPeer(TControl& control) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
+    // A control is shown only inside a parent that is shown.
+    if (control.Parent() && !QtControlPeer::Of(control.Parent())) return nullptr;
+    std::unique_ptr<QtControlPeer> peer;
+    if (auto* form = dynamic_cast<TCustomForm*>(&control))
+        peer = std::make_unique<FormPeer>(*form);
+    else if (auto* bit = dynamic_cast<TBitBtn*>(&control))
+        peer = std::make_unique<BitBtnPeer>(*bit);
+    else if (auto* button = dynamic_cast<TButton*>(&control))
+        peer = std::make_unique<ButtonPeer>(*button);
+    else if (auto* check = dynamic_cast<TCustomCheckBox*>(&control))
+        peer = std::make_unique<CheckBoxPeer>(*check);
+    else if (auto* radio = dynamic_cast<TRadioButton*>(&control))
+        peer = std::make_unique<RadioButtonPeer>(*radio);
+    else if (auto* memo = dynamic_cast<TCustomMemo*>(&control))
+        peer = std::make_unique<MemoPeer>(*memo);
+    else if (auto* edit = dynamic_cast<TCustomEdit*>(&control))
+        peer = std::make_unique<LineEditPeer>(*edit);
+    else if (auto* combo = dynamic_cast<TCustomComboBox*>(&control))
+        peer = std::make_unique<ComboPeer>(*combo);
+    else if (auto* grid = dynamic_cast<TStringGrid*>(&control))
+        peer = std::make_unique<GridPeer>(*grid);
+    else if (auto* radios = dynamic_cast<TCustomRadioGroup*>(&control))
+        peer = std::make_unique<RadioGroupPeer>(*radios);
+    else if (auto* group = dynamic_cast<TCustomGroupBox*>(&control))
+        peer = std::make_unique<GroupBoxPeer>(*group);
+    else if (auto* scroll = dynamic_cast<TScrollBox*>(&control))
+        peer = std::make_unique<ScrollBoxPeer>(*scroll);
+    else
+        peer = std::make_unique<PaintedPeer>(control);
+    peer->ApplyAll();
+    if (QtControlPeer* parent = QtControlPeer::Of(control.Parent()))
+        if (parent->Widget() && parent->Widget()->isVisible()) parent->Restack();
+    return peer;
+}
+
+}  // namespace quillon

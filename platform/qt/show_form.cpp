@@ -1,0 +1,78 @@
+#include "platform/qt/show_form.h"
+
+#include <filesystem>
+#include <memory>
+#include <system_error>
+#include <vector>
+
+#include "platform/form_file.h"
+#include "platform/forms.h"
+#include "platform/graphics.h"
+#include "platform/qt/qt_host.h"
+
+namespace quillon {
+
+namespace {
+
+// Form files are text of a few kilobytes; anything this large is not one.
+constexpr std::uintmax_t kMaxFormFileBytes = 16u << 20;
+
+}  // namespace
+
+int RunShowForm(std::span<const std::string_view> args, std::string& err) {
+    if (args.size() != 1 || args[0].empty() || args[0].front() == '-') {
+        err = "usage: quillon show-form FILE\n";
+        return 2;
+    }
+    const std::string path(args[0]);
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size > kMaxFormFileBytes) {
+        err = path + ":1: the file is too large for a form file\n";
+        return 1;
+    }
+    std::vector<std::uint8_t> bytes;
+    std::string reason;
+    if (!ReadFileBytes(path, bytes, &reason)) {
+        err = path + ":1: cannot read the file: " + reason + "\n";
+        return 1;
+    }
+    const std::string text(bytes.begin(), bytes.end());
+
+    QtHost host;
+    TFormReadOptions options;
+    options.fileName = path;
+    options.ignoreMissingHandlers = true;
+    options.unknownRootClass = &TForm::StaticClassInfo();
+    TFormError error;
+    std::unique_ptr<TComponent> root = CreateComponent(text, &Application(), error, options);
+    if (!root) {
+        err = error.Text() + "\n";
+        return 1;
+    }
+
+    TCustomForm* form = dynamic_cast<TCustomForm*>(root.get());
+    if (!form) {
+        auto* control = dynamic_cast<TControl*>(root.get());
+        if (!control) {
+            err = path + ":1: " + root->ClassName() + " is not a form or a control\n";
+            return 1;
+        }
+        // A single control: shown in a form that fits it.
+        auto* host = new TForm(&Application());
+        host->SetCaption(root->Name().empty() ? root->ClassName() : root->Name());
+        if (!root->Name().empty()) host->SetName(root->Name() + "Frm");
+        host->SetClientWidth(control->Left() + control->Width() + 8);
+        host->SetClientHeight(control->Top() + control->Height() + 8);
+        control->SetParent(host);
+        root.release();  // owned by the application, shown in the form
+        form = host;
+    } else {
+        root.release();  // owned by the application
+    }
+    Application().SetMainForm(form);
+    Application().Run();
+    return 0;
+}
+
+}  // namespace quillon

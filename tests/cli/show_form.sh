@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# End-to-end checks of `quillon show-form`: a form file opens in a window of its client size
+# (saved through the screenshot hook, which also ends the program), a control file is shown
+# inside a form, and bad files fail with "file:line: reason" and exit status 1.
+set -u
+q=$1
+data=$(cd "$(dirname "${BASH_SOURCE[0]}")/../data/forms" && pwd)
+fails=0 passes=0
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then passes=$((passes + 1)); else
+    fails=$((fails + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
+}
+tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
+
+if "$q" show-form 2>&1 | grep -q 'needs the build with Qt'; then
+  echo "skipped: this quillon is built without Qt"
+  exit 0
+fi
+
+png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8 }'; }
+show() {  # show FILE: runs show-form until its window is saved; status, then stderr in $tmp/err
+  QT_QPA_PLATFORM=offscreen QUILLON_SCREENSHOT_DIR=$tmp/shots QUILLON_SCREENSHOT_QUIT=1 \
+    timeout 60 "$q" show-form "$1" 2>"$tmp/err"
+  echo $?
+}
+
+# Every kind of control in one form.
+check "sample status" 0 "$(show "$data/show/sample.form")"
+check "sample stderr" "" "$(cat "$tmp/err")"
+check "sample window" 560x360 "$(png_size "$tmp/shots/SampleFrm.png")"
+
+# A file whose root is a single control: shown in a form that fits it.
+cat >"$tmp/panel.form" <<'EOF'
+object Panel9: TPanel
+  Left = 10
+  Top = 20
+  Width = 100
+  Height = 50
+  Caption = 'alone'
+end
+EOF
+check "panel status" 0 "$(show "$tmp/panel.form")"
+check "panel window" 118x78 "$(png_size "$tmp/shots/Panel9Frm.png")"
+
+# Bad files.
+cat >"$tmp/unknown.form" <<'EOF'
+object F: TForm
+  Caption = 'x'
+  object B: TNoSuchControl
+  end
+end
+EOF
+check "unknown class status" 1 "$(show "$tmp/unknown.form")"
+check "unknown class message" "$tmp/unknown.form:3: unknown class 'TNoSuchControl'" "$(cat "$tmp/err")"
+
+printf "object F: TForm\n  Caption = 'never closed\nend\n" >"$tmp/string.form"
+check "unterminated status" 1 "$(show "$tmp/string.form")"
+check "unterminated message" "$tmp/string.form:2: unterminated string" "$(cat "$tmp/err")"
+
+printf "object F: TForm\n  object E: TEdit\n    Left = 1\nend\n" >"$tmp/missing.form"
+check "missing end status" 1 "$(show "$tmp/missing.form")"
+check "missing end message" "$tmp/missing.form:5: 'end' expected for object 'F' begun on line 1" "$(cat "$tmp/err")"
+
+check "no file status" 1 "$(show "$tmp/absent.form")"
+check "no file message" "yes" "$(grep -q "^$tmp/absent.form:1: cannot read the file" "$tmp/err" && echo yes)"
+
+QT_QPA_PLATFORM=offscreen "$q" show-form 2>"$tmp/err"
+check "no argument status" 2 "$?"
+check "no argument message" "usage: quillon show-form FILE" "$(cat "$tmp/err")"
+
+echo "$passes passed, $fails failed"
+[ "$fails" -eq 0 ]
