@@ -21,6 +21,7 @@
 #include "app/Y.h"
 #include "app/calc_form.h"
 #include "app/startup.h"
+#include "platform/ext_controls.h"
 #include "platform/qt/qt_host.h"
 #include "platform/qt/qt_peer.h"
 #include "platform/std_controls.h"
@@ -144,9 +145,7 @@ TEST_F(CalcWindowQt, TheYQuestionIsAnsweredInItsOwnWindow) {
     EXPECT_EQ(Shown(CalcFrm->Vowels), " 17");
 
     // Esc in the question window keeps a consonant.
-    QTimer::singleShot(0, [&] {
-        QTest::keyClick(WidgetOf(YFrm->YesBtn), Qt::Key_Escape);
-    });
+    QTimer::singleShot(0, [&] { QTest::keyClick(WidgetOf(YFrm->YesBtn), Qt::Key_Escape); });
     QTest::keyClick(line, Qt::Key_Y);
     Pump();
     EXPECT_EQ(line->text().toStdString(), "MAyY");
