@@ -57,7 +57,8 @@ int RenderPage(int argc, char** argv) {
 int ShowForm(int argc, char** argv) {
 #ifdef QUILLON_HAVE_QT
     quillon::QuietQtMessages();
-    quillon::RegisterAppClasses();  // so the program's own form files show too
+    // The program's own form files name its non-visual components too.
+    quillon::RegisterAppClasses();
     std::string err;
     const int status =
         quillon::RunShowForm(std::vector<std::string_view>(argv + 2, argv + argc), err);

@@ -27,8 +27,10 @@ QtHost::QtHost(Options options) {
     // The same look on every desktop; the palette comes from the controls.
     if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(style);
+    printDialog_ = std::make_unique<QtPrintDialog>(options.desktop.screenshots);
     desktop_ = std::make_unique<QtDesktop>(std::move(options.desktop));
     SetDesktopBackend(desktop_.get());
+    SetPrintDialogBackend(printDialog_.get());
 }
 
 QtHost::~QtHost() {
@@ -36,6 +38,8 @@ QtHost::~QtHost() {
     Application().DestroyComponents();
     Application().ClearTerminated();
     if (QtDesktop::Installed() == desktop_.get()) SetDesktopBackend(nullptr);
+    if (&PrintDialogs() == printDialog_.get()) SetPrintDialogBackend(nullptr);
+    printDialog_.reset();
     desktop_.reset();
     graphics_.reset();
 }

@@ -1,13 +1,14 @@
 #pragma once
 // The Qt host: starts Qt for windows (a QApplication) with the settings that
-// keep the forms' pixel sizes, and installs the Qt graphics backend and the Qt
-// desktop for its lifetime. The windowed program, `quillon show-form` and the
+// keep the forms' pixel sizes, and installs the Qt graphics backend, the Qt
+// desktop and the Qt print dialog for its lifetime. The windowed program, `quillon show-form` and the
 // Qt tests each run inside one.
 
 #include <memory>
 
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_desktop.h"
+#include "platform/qt/qt_print_dialog.h"
 
 namespace quillon {
 
@@ -36,6 +37,7 @@ class QtHost {
   private:
     std::unique_ptr<QtGraphicsSession> graphics_;
     std::unique_ptr<QtDesktop> desktop_;
+    std::unique_ptr<QtPrintDialog> printDialog_;
 };
 
 }  // namespace quillon

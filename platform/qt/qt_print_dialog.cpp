@@ -1,0 +1,80 @@
+#include "platform/qt/qt_print_dialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPageLayout>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTimer>
+#include <algorithm>
+
+#include "platform/forms.h"
+#include "platform/graphics_backend.h"
+#include "platform/printer.h"
+#include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_convert.h"
+
+namespace quillon {
+
+std::optional<PrintDialogChoice> QtPrintDialog::Run(const std::vector<std::string>& printers,
+                                                    const PrintDialogChoice& initial) {
+    auto* graphics = dynamic_cast<QtGraphicsBackend*>(InstalledGraphicsBackend());
+    const bool valid =
+        initial.printerIndex >= 0 && initial.printerIndex < static_cast<int>(printers.size());
+    const std::string current =
+        valid ? printers[static_cast<std::size_t>(initial.printerIndex)] : std::string();
+    QPrinter printer;
+    if (current.empty() || current == PdfPrinterDevice::kName) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        if (graphics)
+            printer.setOutputFileName(
+                ToQString(graphics->PdfPrinter().NextFile(Printer().Title())));
+    } else {
+        printer.setPrinterName(ToQString(current));
+    }
+    printer.setPageOrientation(initial.orientation == poLandscape ? QPageLayout::Landscape
+                                                                  : QPageLayout::Portrait);
+    printer.setCopyCount(std::max(initial.copies, 1));
+
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    // The whole document is printed: no page range or selection to offer.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    if (screenshots_.Active()) {
+        QTimer::singleShot(screenshots_.delayMilliseconds, &dialog, [this, &dialog] {
+            if (!screenshots_.directory.empty()) {
+                QDir().mkpath(ToQString(screenshots_.directory));
+                dialog.grab().save(QDir(ToQString(screenshots_.directory))
+                                       .filePath(QStringLiteral("PrintDialog.png")));
+            }
+            if (screenshots_.quit) {
+                Application().Terminate();
+                dialog.reject();
+            }
+        });
+    }
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+
+    std::string chosen;
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        chosen = PdfPrinterDevice::kName;
+        if (graphics && !printer.outputFileName().isEmpty())
+            graphics->PdfPrinter().SetOutputFile(FromQString(printer.outputFileName()));
+    } else {
+        chosen = FromQString(printer.printerName());
+    }
+    PrintDialogChoice choice;
+    choice.printerIndex = initial.printerIndex;
+    // The list may have changed while the dialog was open: look the name up
+    // in the printer's current list.
+    const std::vector<std::string>& now = Printer().Printers();
+    const auto it = std::find(now.begin(), now.end(), chosen);
+    if (it != now.end()) choice.printerIndex = static_cast<int>(it - now.begin());
+    choice.orientation =
+        printer.pageLayout().orientation() == QPageLayout::Landscape ? poLandscape : poPortrait;
+    choice.copies = std::max(printer.copyCount(), 1);
+    return choice;
+}
+
+}  // namespace quillon

@@ -1,0 +1,24 @@
+#pragma once
+// The print dialog of the Qt host: Qt's own dialog, with the system's
+// printers and printing to a PDF file, which stands for the built-in "Print to
+// PDF" printer (the file chosen there is where that printer's next document
+// goes).
+
+#include "platform/dialogs.h"
+#include "platform/qt/qt_desktop.h"
+
+namespace quillon {
+
+class QtPrintDialog final : public PrintDialogBackend {
+  public:
+    // Screenshots of the dialog follow the desktop's settings.
+    explicit QtPrintDialog(const ScreenshotOptions& screenshots = {}) : screenshots_(screenshots) {}
+
+    std::optional<PrintDialogChoice> Run(const std::vector<std::string>& printers,
+                                         const PrintDialogChoice& initial) override;
+
+  private:
+    ScreenshotOptions screenshots_;
+};
+
+}  // namespace quillon
