@@ -772,6 +772,9 @@ class ComboPeer : public QtControlPeer {
         if (QLineEdit* line = box_->lineEdit()) {
             WatchInner(line);
             QObject::connect(line, &QLineEdit::textEdited, Context(), [this] { TextFromWidget(); });
+            // The caret the mouse puts is where typing goes on.
+            QObject::connect(line, &QLineEdit::cursorPositionChanged, Context(), [this] { TextFromWidget(); });
+            QObject::connect(line, &QLineEdit::selectionChanged, Context(), [this] { TextFromWidget(); });
         }
     }
 
@@ -818,9 +821,17 @@ class ComboPeer : public QtControlPeer {
         QLineEdit* line = box_->lineEdit();
         if (!line) return;
         const QString text = ToQString(combo_.Text());
-        if (line->text() == text) return;
         SyncScope sync(*this);
-        line->setText(text);
+        if (line->text() != text) line->setText(text);
+        const int start = Utf16Index(text, combo_.SelStart());
+        const int length = Utf16Index(text, combo_.SelStart() + combo_.SelLength()) - start;
+        const int shownStart = line->hasSelectedText() ? line->selectionStart() : line->cursorPosition();
+        const int shownLength = line->hasSelectedText() ? line->selectionLength() : 0;
+        if (shownStart == start && shownLength == length) return;
+        if (length > 0)
+            line->setSelection(start, length);
+        else
+            line->setCursorPosition(start);
     }
 
     void TextFromWidget() {

@@ -29,6 +29,11 @@ check "sample status" 0 "$(show "$data/show/sample.form")"
 check "sample stderr" "" "$(cat "$tmp/err")"
 check "sample window" 560x360 "$(png_size "$tmp/shots/SampleFrm.png")"
 
+# Display scaling asked for in the environment does not change a form's pixels.
+QT_SCALE_FACTOR=2 QT_ENABLE_HIGHDPI_SCALING=1 QT_QPA_PLATFORM=offscreen QUILLON_SCREENSHOT_DIR=$tmp/scaled \
+  QUILLON_SCREENSHOT_QUIT=1 timeout 60 "$q" show-form "$data/show/sample.form" 2>/dev/null
+check "unscaled window" 560x360 "$(png_size "$tmp/scaled/SampleFrm.png")"
+
 # A file whose root is a single control: shown in a form that fits it.
 cat >"$tmp/panel.form" <<'EOF'
 object Panel9: TPanel

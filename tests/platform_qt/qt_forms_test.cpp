@@ -349,6 +349,26 @@ TEST(ControlsInput, ComboBoxesListTheModelsItemsAndReportThePick) {
     EXPECT_EQ(box->currentIndex(), 0);
 }
 
+TEST(ControlsInput, AnEditableComboBoxTypesWhereTheCaretIs) {
+    TestForm form;
+    auto* combo = form.Add<TComboBox>("Combo", 8, 8, 145, 21);
+    combo->Items().Add("abc");
+    int changes = 0;
+    combo->OnChange = [&](TObject*) { ++changes; };
+    form->Show();
+    QLineEdit* line = WidgetAs<QComboBox>(combo)->lineEdit();
+    ASSERT_NE(line, nullptr);
+    combo->SetText("ac");
+    changes = 0;
+    line->setCursorPosition(1);
+    QTest::keyClicks(line, "b");
+    EXPECT_EQ(combo->Text(), "abc");
+    EXPECT_EQ(line->text(), QStringLiteral("abc"));
+    EXPECT_EQ(line->cursorPosition(), 2);
+    EXPECT_EQ(combo->ItemIndex(), 0);
+    EXPECT_EQ(changes, 1);
+}
+
 TEST(Containers, GroupBoxesRadioGroupsAndScrollBoxesHoldTheirChildren) {
     TestForm form(400, 300);
     auto* group = form.Add<TGroupBox>("Group", 8, 8, 185, 105);
