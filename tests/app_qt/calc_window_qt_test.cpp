@@ -7,8 +7,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
@@ -22,6 +24,7 @@
 #include "app/calc_form.h"
 #include "app/startup.h"
 #include "platform/ext_controls.h"
+#include "platform/printer.h"
 #include "platform/qt/qt_host.h"
 #include "platform/qt/qt_peer.h"
 #include "platform/std_controls.h"
@@ -188,6 +191,53 @@ TEST_F(CalcWindowQt, LinksOpenInTheBrowserAndHelpShowsItsContents) {
     EXPECT_TRUE(help->source().toString().contains(QStringLiteral("tessel.html")));
     EXPECT_TRUE(help->toPlainText().contains(QStringLiteral("Typing a name")));
     help->close();
+}
+
+TEST_F(CalcWindowQt, AMissingHelpFileIsReportedInOneMessage) {
+    Application().SetHelpFile("no-such-help.hlp");
+    std::vector<std::string> messages;
+    // Closes every message box that shows up while the test waits (a second
+    // one would be a fault too).
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            messages.push_back(box->text().toStdString());
+            box->accept();
+        }
+    });
+    closer.start(20);
+    QTest::mouseClick(WidgetOf(CalcFrm->HelpBtn), Qt::LeftButton);
+    QTest::qWait(200);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("no-such-help.hlp"), std::string::npos) << messages[0];
+    EXPECT_TRUE(CalcFrm->Visible());
+    Application().SetHelpFile("tessel.hlp");
+}
+
+TEST_F(CalcWindowQt, PrintRunsThePrintDialogAndAConfirmedDialogLeavesItsPrinterCurrent) {
+    QString shown;
+    auto answer = [&](bool accept) {
+        QTimer::singleShot(0, [&shown, accept] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            shown = QString::fromLatin1(dialog->metaObject()->className());
+            accept ? dialog->accept() : dialog->reject();
+        });
+    };
+    answer(false);
+    QTest::mouseClick(WidgetOf(CalcFrm->PrintBtn), Qt::LeftButton);
+    Pump();
+    EXPECT_EQ(shown.toStdString(), "QPrintDialog");
+    shown.clear();
+    answer(true);
+    QTest::mouseClick(WidgetOf(CalcFrm->PrintBtn), Qt::LeftButton);
+    Pump();
+    EXPECT_EQ(shown.toStdString(), "QPrintDialog");
+    // This host lists only the built-in PDF printer; nothing is printed yet.
+    EXPECT_EQ(Printer().PrinterName(), "Print to PDF");
+    EXPECT_FALSE(Printer().Printing());
+    EXPECT_EQ(Application().Forms().size(), 3u);
+    EXPECT_TRUE(CalcFrm->Visible());
 }
 
 }  // namespace
