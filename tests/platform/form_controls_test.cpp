@@ -387,6 +387,40 @@ TEST_F(FormControlsTest, PictureButtonsTakeTheirGlyphStripFromTheFile) {
     EXPECT_EQ(error.Text().rfind("bad.form:3: cannot set 'Glyph.Data': ", 0), 0u) << error.Text();
 }
 
+TEST_F(FormControlsTest, ValuesOutsideWhatControlsTakeAreRefused) {
+    struct Case {
+        const char* body;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"  object G: TStringGrid\n    ColWidths = (64 'a')\n  end\n",
+         "f.form:3: wrong value type in 'ColWidths': only integers may be listed"},
+        {"  object E: TEdit\n    Left = 1000001\n  end\n",
+         "f.form:3: value out of range for 'Left'"},
+        {"  object E: TEdit\n    Width = -1\n  end\n", "f.form:3: value out of range for 'Width'"},
+        {"  object L: TLabel\n    FocusControl = Missing\n  end\n",
+         "f.form:3: unknown component 'Missing' for 'FocusControl'"},
+        {"  object L: TLabel\n  end\n  ActiveControl = L\n",
+         "f.form:4: wrong value type for 'ActiveControl': 'L' is not a TWinControl"},
+        {"  object L: TLabel\n    object B: TButton\n    end\n  end\n",
+         "f.form:3: a TButton cannot be placed inside a TLabel"},
+        {"  object B: TBitBtn\n    Kind = bkMaybe\n  end\n",
+         "f.form:3: 'bkMaybe' is not a value of TBitBtnKind for 'Kind'"},
+        {"  Font.Style = [fsBold, fsHeavy]\n",
+         "f.form:2: 'fsHeavy' is not an element of TFontStyle for 'Font.Style'"},
+        {"  Font.Color = clChartreuse\n",
+         "f.form:2: 'clChartreuse' is not a colour for 'Font.Color'"},
+    };
+    for (const Case& c : cases) {
+        TFormError error;
+        const std::string text = std::string("object F: TForm\n") + c.body + "end\n";
+        EXPECT_FALSE(
+            CreateComponent(text, nullptr, error, TFormReadOptions{"f.form", false, nullptr}))
+            << c.body;
+        EXPECT_EQ(error.Text(), c.error);
+    }
+}
+
 TEST_F(FormControlsTest, LabelsSizeThemselvesToTheirCaption) {
     // Without a backend text is measured at 0.5 em per character, a line
     // being 1 em high.
