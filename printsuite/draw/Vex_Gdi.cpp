@@ -282,6 +282,14 @@ void TGdi::OpenPage() {
 }
 
 void TGdi::StartDocument(TColor viewBackground, const std::string& heading, double zoomFactor) {
+    // A page left open by an earlier document is dropped, its objects released.
+    if (page_) {
+        if (currentFont_) DeleteObject(currentFont_);
+        if (ownsBrush_ && currentBrush_) DeleteObject(currentBrush_);
+        if (currentPen_) DeleteObject(currentPen_);
+        dc_ = nullptr;
+        page_.reset();
+    }
     displacedPen_ = displacedBrush_ = displacedFont_ = 0;
     currentPen_ = currentFont_ = currentBrush_ = 0;
     ownsBrush_ = false;

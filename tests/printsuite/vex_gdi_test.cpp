@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/emf_recorder.h"
 #include "platform/gdi.h"
 #include "platform/std_controls.h"
 #include "printsuite/base/Vex_MFunc.h"
@@ -417,6 +418,37 @@ TEST_F(GdiTest, BitmapsAtTheirSizeOrScaledFromTheScreen) {
     gdi.DrawPicture(picture, 10, 20, 50, 40, TRect{0, 0, 1, 1});
     EXPECT_EQ(OpenLines(start),
               (Lines{"StretchDIBits 10,20,50,40 from 0,0,4,2 of 4x2 rop CC0020"}));
+    gdi.ClosePage();
+}
+
+TEST_F(GdiTest, MetafilesArePlayedIntoTheirRectangle) {
+    // A picture of 100 x 50 recorded units with one rectangle over all of it.
+    EmfRecorderOptions options;
+    options.reference = DeviceCaps{DT_RASDISPLAY, 100, 50, 96, 96};
+    EmfRecorder rec(options);
+    rec.Rectangle(0, 0, 100, 50);
+    TPicture picture;
+    ASSERT_TRUE(picture.Metafile().LoadFromBytes(rec.Finish()));
+    TGdi gdi(poPrinter);
+    gdi.DeletePages();
+    gdi.StartDocument(clWhite, "", 100);
+    std::size_t start = OpenCount();
+    gdi.DrawPicture(picture, 0, 0, 1, 1, TRect{1000, 2000, 1200, 2100});
+    // The picture's frame is mapped onto the rectangle (here twice its size).
+    Lines played = OpenLines(start);
+    EXPECT_EQ(played, (Lines{"SaveDC", "SetWorldTransform 2,0,0,2,1000,2000",
+                             "Rectangle 0,0,100,50", "RestoreDC 1"}));
+    start = OpenCount();
+    gdi.PlayMetafile(*picture.MetafileIfAny(), TRect{0, 0, 50, 25});
+    played = OpenLines(start);
+    EXPECT_EQ(played, (Lines{"SaveDC", "SetWorldTransform 0.5,0,0,0.5,0,0", "Rectangle 0,0,100,50",
+                             "RestoreDC 1"}));
+    // An icon prints nothing.
+    TPicture icon;
+    icon.Icon();
+    start = OpenCount();
+    gdi.DrawPicture(icon, 0, 0, 10, 10, TRect{0, 0, 10, 10});
+    EXPECT_EQ(OpenCount(), start);
     gdi.ClosePage();
 }
 
