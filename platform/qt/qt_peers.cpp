@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <exception>
 
@@ -227,6 +228,16 @@ class FormPeer : public QtControlPeer {
         }
         if (w->isVisible()) return;
         w->setWindowModality(form_.Modal() ? Qt::ApplicationModal : Qt::NonModal);
+        // A modal window stays above the window it was opened from.
+        QWidget* owner = nullptr;
+        if (form_.Modal()) {
+            QtControlPeer* active = Of(Application().ActiveForm());
+            owner = active ? active->Widget() : QApplication::activeWindow();
+        }
+        if (owner == w) owner = nullptr;
+        w->winId();
+        if (QWindow* handle = w->windowHandle())
+            handle->setTransientParent(owner ? owner->window()->windowHandle() : nullptr);
         RestackTree(form_);
         w->show();
         // The offscreen platform (tests) has no stacking of windows.

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <memory>
 #include <string>
 #include <vector>
@@ -251,9 +252,13 @@ TEST(ModalFromKeyPress, TheAnswerDecidesWhichCharacterTheFieldTakes) {
         if (key == U'y' || key == U'Y') key = question->ShowModal() == mrYes ? U'y' : U'Y';
     };
     main->Show();
+    QApplication::setActiveWindow(WidgetOf(main.get()));
     auto answer = [&](TButton* button) {
         QTimer::singleShot(0, [&, button] {
             ASSERT_TRUE(question->Visible());
+            // The question stays above the window it was asked from.
+            EXPECT_EQ(WidgetOf(question.get())->windowHandle()->transientParent(),
+                      WidgetOf(main.get())->windowHandle());
             QTest::mouseClick(WidgetOf(button), Qt::LeftButton);
         });
     };
