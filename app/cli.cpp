@@ -36,12 +36,14 @@ bool FdSink::Write(std::string_view bytes, bool& closed) {
 std::string UsageText() {
     return "Usage: quillon analyse [--system pythagorean|chaldean] [--format text|json|csv] "
            "[NAME ...]\n"
+           "       quillon [--name TEXT]\n"
            "       quillon render-page FILE [--png OUT] [--pdf OUT] [--scale S]\n"
            "       quillon show-form FILE\n"
            "       quillon --help | --version\n"
            "\n"
            "Analyses each NAME (at most 30 characters) under the chosen letter-value\n"
-           "system; without NAME arguments, reads one name per line from standard input.\n";
+           "system; without NAME arguments, reads one name per line from standard input.\n"
+           "Without a command, opens the calculator (with TEXT typed into its name field).\n";
 }
 
 namespace {

@@ -9,10 +9,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/URL.h"
 #include "app/cli.h"
+#include "app/startup.h"
 #ifdef QUILLON_HAVE_QT
 #include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_host.h"
 #include "platform/qt/render_page.h"
 #include "platform/qt/show_form.h"
 #endif
@@ -57,7 +58,7 @@ int ShowForm(int argc, char** argv) {
 #ifdef QUILLON_HAVE_QT
     quillon::QuietQtMessages();
     // The program's own form files name its non-visual components too.
-    quillon::TURL::StaticClassInfo();
+    quillon::RegisterAppClasses();
     std::string err;
     const int status =
         quillon::RunShowForm(std::vector<std::string_view>(argv + 2, argv + argc), err);
@@ -67,6 +68,39 @@ int ShowForm(int argc, char** argv) {
     (void)argc;
     (void)argv;
     WriteAll(STDERR_FILENO, "quillon: show-form needs the build with Qt\n");
+    return 1;
+#endif
+}
+
+// The calculator: `quillon` alone, or `quillon --name TEXT` to start with TEXT typed in.
+int Calculator(int argc, char** argv) {
+    std::string_view typed;
+    if (argc == 3 && std::string_view(argv[1]) == "--name") {
+        typed = argv[2];
+    } else if (argc != 1) {
+        WriteAll(STDERR_FILENO, "quillon: unknown command '" + std::string(argv[1]) + "'\n" +
+                                    quillon::UsageText());
+        return 2;
+    }
+#ifdef QUILLON_HAVE_QT
+    // Qt would abort without a display; say what is missing instead.
+    auto unset = [](const char* name) {
+        const char* v = ::getenv(name);
+        return !v || !*v;
+    };
+    if (unset("DISPLAY") && unset("WAYLAND_DISPLAY") && unset("QT_QPA_PLATFORM")) {
+        WriteAll(STDERR_FILENO,
+                 "quillon: no display to open the calculator on (DISPLAY is not set); "
+                 "'quillon analyse' works without one\n");
+        return 1;
+    }
+    quillon::QuietQtMessages();
+    quillon::QtHost host;
+    return quillon::RunQuillon(typed);
+#else
+    (void)typed;
+    WriteAll(STDERR_FILENO,
+             "quillon: the calculator needs the build with Qt; see 'quillon --help'\n");
     return 1;
 #endif
 }
@@ -86,11 +120,5 @@ int main(int argc, char** argv) {
         WriteAll(STDOUT_FILENO, "quillon " QUILLON_VERSION "\n");
         return 0;
     }
-    if (command.empty()) {
-        WriteAll(STDERR_FILENO, "quillon: this build has no window yet; see 'quillon --help'\n");
-        return 2;
-    }
-    WriteAll(STDERR_FILENO,
-             "quillon: unknown command '" + std::string(command) + "'\n" + quillon::UsageText());
-    return 2;
+    return Calculator(argc, argv);
 }

@@ -1,11 +1,17 @@
 #include "app/startup.h"
 
 #include "app/Inet.h"
+#include "app/URL.h"
 #include "app/Y.h"
 #include "app/calc_form.h"
 #include "platform/forms.h"
+#include "platform/std_controls.h"
 
 namespace quillon {
+
+void RegisterAppClasses() {
+    TURL::StaticClassInfo();
+}
 
 void CreateQuillonForms() {
     TApplication& app = Application();
@@ -16,8 +22,13 @@ void CreateQuillonForms() {
     app.CreateForm(InternetFrm);
 }
 
-int RunQuillon() {
+int RunQuillon(std::string_view typed) {
     CreateQuillonForms();
+    if (!typed.empty()) {
+        CalcFrm->Show();
+        // Typing may end the program (a question window closed by the desktop).
+        if (!Application().Terminated()) CalcFrm->Data->InputText(typed);
+    }
     Application().Run();
     return 0;
 }

@@ -72,6 +72,17 @@ TEST_F(StartupTest, TheLoopShowsTheCalculatorWithTheFocusInTheNameField) {
     EXPECT_EQ(CalcFrm->Total->Text(), "6");
 }
 
+TEST_F(StartupTest, ANameGivenAtStartIsTypedKeyByKey) {
+    Headless().modalScripts.push_back([](TCustomForm&) { YFrm->YesBtn->InputClick(); });
+    Headless().runScript = [](TApplication& app) {
+        EXPECT_EQ(CalcFrm->Data->Text(), "MAy 7");
+        EXPECT_EQ(CalcFrm->Vowels->Text(), " 17  ");
+        app.Terminate();
+    };
+    EXPECT_EQ(RunQuillon("may 7"), 0);
+    EXPECT_EQ(Headless().modalForms, std::vector<std::string>{"YFrm"});
+}
+
 TEST_F(StartupTest, ClosingTheMainWindowEndsTheProgram) {
     CreateQuillonForms();
     CalcFrm->Show();
