@@ -269,6 +269,8 @@ void TComponent::RemoveFreeNotification(TComponent* component) {
 
 void TComponent::Notification(TComponent* component, TOperation operation) {
     if (operation == opRemove) {
+        for (Field& f : fields_)
+            if (f.get() == component) f.set(nullptr);
         freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), component),
                             freeNotifies_.end());
     }
@@ -280,6 +282,12 @@ void TComponent::Notification(TComponent* component, TOperation operation) {
             c->Notification(component, operation);
         }
     }
+}
+
+bool TComponent::BindField(std::string_view name, TComponent* component) {
+    for (Field& f : fields_)
+        if (SameText(f.name, name)) return f.set(component);
+    return true;
 }
 
 const std::any* TComponent::FindMethod(std::string_view name) const {

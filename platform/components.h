@@ -139,6 +139,28 @@ class TComponent : public TPersistent {
     void DefineMethod(std::string name, F&& fn) {
         methods_.emplace_back(std::move(name), std::function<Sig>(std::forward<F>(fn)));
     }
+    // A pointer member of a form that the reader sets to the component of that
+    // name it creates (and that is cleared when the component goes away):
+    //   DefineField("Data", Data);   // TEdit* Data;
+    template <class C>
+    void DefineField(std::string name, C*& field) {
+        C** slot = &field;
+        fields_.push_back(Field{std::move(name), [slot] { return static_cast<TComponent*>(*slot); },
+                                [slot](TComponent* c) {
+                                    if (!c) {
+                                        *slot = nullptr;
+                                        return true;
+                                    }
+                                    C* typed = dynamic_cast<C*>(c);
+                                    if (!typed) return false;
+                                    *slot = typed;
+                                    return true;
+                                }});
+    }
+    // Binds the field of that name (if any) to `component`; false when the
+    // component is not of the field's class.
+    bool BindField(std::string_view name, TComponent* component);
+
     // The stored std::function<Sig> of a handler, or nullptr.
     const std::any* FindMethod(std::string_view name) const;
     template <class Sig>
@@ -182,6 +204,12 @@ class TComponent : public TPersistent {
     std::vector<TComponent*> components_;
     std::vector<TComponent*> freeNotifies_;
     std::vector<std::pair<std::string, std::any>> methods_;
+    struct Field {
+        std::string name;
+        std::function<TComponent*()> get;
+        std::function<bool(TComponent*)> set;
+    };
+    std::vector<Field> fields_;
 };
 
 // Whether `name` is an identifier: a letter or '_' then letters, digits, '_'.

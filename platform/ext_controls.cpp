@@ -842,6 +842,14 @@ std::vector<std::string> TStringGrid::Rows(int row) const {
     return r;
 }
 
+void TStringGrid::Loaded() {
+    TCustomControl::Loaded();
+    // Fixed rows and columns read before the counts: at least one of each is not fixed.
+    fixedCols_ = std::min(fixedCols_, colCount_ - 1);
+    fixedRows_ = std::min(fixedRows_, rowCount_ - 1);
+    Resize();
+}
+
 bool TStringGrid::SelectCell(int col, int row) {
     if (col < fixedCols_ || row < fixedRows_ || col >= colCount_ || row >= rowCount_) return false;
     bool can = true;

@@ -368,6 +368,7 @@ class TStringGrid : public TCustomControl {
     void KeyDown(std::uint16_t& key, TShiftState shift) override;
     void KeyPress(char32_t& key) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void Loaded() override;
 
   private:
     void Resize();

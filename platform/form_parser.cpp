@@ -61,7 +61,10 @@ std::string Printable(char c) {
 
 class Lexer {
   public:
-    explicit Lexer(std::string_view text) : s_(text) {}
+    explicit Lexer(std::string_view text) : s_(text) {
+        // A byte-order mark some editors put at the start of UTF-8 files.
+        if (s_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
+    }
 
     Token Next() {
         SkipBlanks();

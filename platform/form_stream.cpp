@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <map>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -114,6 +116,9 @@ class Reader {
         loaded_.push_back(c);
         c->BeginLoading();
         SetName(*c, obj);
+        if (!obj.name.empty() && !root_.BindField(obj.name, c))
+            throw Fault{obj.line, "'" + obj.name + "' is a " + obj.className + ", which " +
+                                      root_.ClassName() + " does not expect"};
         if (!c->SetParentComponent(&parent)) {
             throw Fault{obj.line,
                         "a " + obj.className + " cannot be placed inside a " + parent.ClassName()};
@@ -340,7 +345,13 @@ class Reader {
 // The order properties are written in: the position and size first, then
 // the others by name, lists of numbers (which may depend on counts and
 // defaults read before them) and last the handlers by name.
-std::vector<const TPropInfo*> WritingOrder(const TClassInfo& cls) {
+const std::vector<const TPropInfo*>& WritingOrder(const TClassInfo& cls) {
+    // Tables do not change once built: each class's order is worked out once.
+    static std::mutex mutex;
+    static std::map<const TClassInfo*, std::vector<const TPropInfo*>> cache;
+    std::lock_guard lock(mutex);
+    auto found = cache.find(&cls);
+    if (found != cache.end()) return found->second;
     std::vector<const TPropInfo*> props = cls.AllProperties();
     auto rank = [](const TPropInfo* p) {
         static const char* geometry[] = {"Left", "Top", "Width", "Height"};
@@ -355,7 +366,7 @@ std::vector<const TPropInfo*> WritingOrder(const TClassInfo& cls) {
         if (ra != rb) return ra < rb;
         return LowerCase(a->name) < LowerCase(b->name);
     });
-    return props;
+    return cache.emplace(&cls, std::move(props)).first->second;
 }
 
 class Writer {

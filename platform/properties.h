@@ -165,7 +165,7 @@ class TClassBuilder {
                 std::decay_t<decltype(std::invoke(std::declval<G>(), std::declval<const T&>()))>;
             std::invoke(set, Obj(o), static_cast<A>(std::get<std::int64_t>(v)));
         };
-        if (def) p.storedDefault = TPropValue(*def);
+        if (def) p.storedDefault.emplace(std::in_place_type<std::decay_t<decltype(*def)>>, *def);
         return Add(std::move(p));
     }
 
@@ -178,7 +178,7 @@ class TClassBuilder {
         p.set = [set](void* o, const TPropValue& v) {
             std::invoke(set, Obj(o), std::get<double>(v));
         };
-        if (def) p.storedDefault = TPropValue(*def);
+        if (def) p.storedDefault.emplace(std::in_place_type<std::decay_t<decltype(*def)>>, *def);
         return Add(std::move(p));
     }
 
@@ -191,7 +191,7 @@ class TClassBuilder {
         p.set = [set](void* o, const TPropValue& v) {
             std::invoke(set, Obj(o), std::get<bool>(v));
         };
-        if (def) p.storedDefault = TPropValue(*def);
+        if (def) p.storedDefault.emplace(std::in_place_type<std::decay_t<decltype(*def)>>, *def);
         return Add(std::move(p));
     }
 
@@ -206,7 +206,7 @@ class TClassBuilder {
         p.set = [set](void* o, const TPropValue& v) {
             std::invoke(set, Obj(o), std::get<std::string>(v));
         };
-        if (def) p.storedDefault = TPropValue(*def);
+        if (def) p.storedDefault.emplace(std::in_place_type<std::decay_t<decltype(*def)>>, *def);
         return Add(std::move(p));
     }
 
@@ -223,7 +223,7 @@ class TClassBuilder {
                 std::decay_t<decltype(std::invoke(std::declval<G>(), std::declval<const T&>()))>;
             std::invoke(set, Obj(o), static_cast<E>(std::get<std::int64_t>(v)));
         };
-        if (def) p.storedDefault = TPropValue(*def);
+        if (def) p.storedDefault.emplace(std::in_place_type<std::decay_t<decltype(*def)>>, *def);
         return Add(std::move(p));
     }
 
@@ -239,7 +239,7 @@ class TClassBuilder {
         p.set = [set](void* o, const TPropValue& v) {
             std::invoke(set, Obj(o), static_cast<std::uint32_t>(std::get<std::int64_t>(v)));
         };
-        if (def) p.storedDefault = TPropValue(*def);
+        if (def) p.storedDefault.emplace(std::in_place_type<std::decay_t<decltype(*def)>>, *def);
         return Add(std::move(p));
     }
 
@@ -255,8 +255,8 @@ class TClassBuilder {
             std::invoke(set, Obj(o), static_cast<C>(std::get<std::int64_t>(v)));
         };
         if (def)
-            p.storedDefault =
-                TPropValue(static_cast<std::int64_t>(static_cast<std::int32_t>(*def)));
+            p.storedDefault.emplace(std::in_place_type<std::int64_t>,
+                                    static_cast<std::int64_t>(static_cast<std::int32_t>(*def)));
         return Add(std::move(p));
     }
 

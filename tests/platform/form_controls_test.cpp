@@ -42,18 +42,21 @@ class TQuestionFrm : public TForm {
     QUILLON_CLASS_INFO()
   public:
     explicit TQuestionFrm(TComponent* owner, std::string_view text) : TForm(owner) {
-        DefineMethod<void(TObject*)>("FormCreate", [this](TObject*) { created = true; });
+        DefineField("Data", Data);
+        DefineField("YesBtn", YesBtn);
+        DefineMethod<void(TObject*)>("FormCreate", [this](TObject*) { created = Data && YesBtn; });
         DefineMethod<void(TObject*)>("YesBtnClick", [this](TObject*) {
             answer = 1;
             Close();
         });
         DefineMethod<void(TObject*)>("FormActivate", [this](TObject*) {
             Beep();
-            if (auto* data = dynamic_cast<TLabel*>(FindComponent("Data")))
-                data->SetCaption("NAMEY");
+            Data->SetCaption("NAMEY");
         });
         InitForm(text, "question.form");
     }
+    TLabel* Data = nullptr;
+    TButton* YesBtn = nullptr;
     bool created = false;
     int answer = 0;
 };
@@ -149,7 +152,7 @@ class FormControlsTest : public ::testing::Test {
 
 TEST_F(FormControlsTest, AFormReadsItsFileBindsItsHandlersAndWritesItBack) {
     TQuestionFrm form(nullptr, kQuestion);
-    EXPECT_TRUE(form.created);  // OnCreate after reading
+    EXPECT_TRUE(form.created);  // OnCreate after reading, with the fields bound
     EXPECT_EQ(form.Caption(), "Y Character");
     EXPECT_EQ(form.ClientWidth(), 392);
     EXPECT_EQ(form.ClientHeight(), 224);
@@ -203,6 +206,24 @@ TEST_F(FormControlsTest, AFormReadsItsFileBindsItsHandlersAndWritesItBack) {
     form.SetActiveControl(nullptr);
     data->SetCaption("");
     EXPECT_EQ(WriteComponent(form), kQuestion);
+
+    // A field forgets a component that goes away.
+    EXPECT_EQ(form.Data, data);
+    delete data;
+    EXPECT_EQ(form.Data, nullptr);
+}
+
+TEST_F(FormControlsTest, AFieldOfAnotherClassIsAnError) {
+    std::string text = kQuestion;
+    text.replace(text.find("object YesBtn: TButton"), 22, "object YesBtn: TCheckBox");
+    try {
+        TQuestionFrm form(nullptr, text);
+        FAIL();
+    } catch (const EFormFileError& e) {
+        EXPECT_STREQ(
+            e.what(),
+            "question.form:54: 'YesBtn' is a TCheckBox, which TQuestionFrm does not expect");
+    }
 }
 
 TEST_F(FormControlsTest, ANewFormAndNewControlsWriteOnlyTheirNames) {
@@ -364,6 +385,40 @@ TEST_F(FormControlsTest, PictureButtonsTakeTheirGlyphStripFromTheFile) {
     EXPECT_FALSE(
         CreateComponent(bad, nullptr, error, TFormReadOptions{"bad.form", false, nullptr}));
     EXPECT_EQ(error.Text().rfind("bad.form:3: cannot set 'Glyph.Data': ", 0), 0u) << error.Text();
+}
+
+TEST_F(FormControlsTest, ValuesOutsideWhatControlsTakeAreRefused) {
+    struct Case {
+        const char* body;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"  object G: TStringGrid\n    ColWidths = (64 'a')\n  end\n",
+         "f.form:3: wrong value type in 'ColWidths': only integers may be listed"},
+        {"  object E: TEdit\n    Left = 1000001\n  end\n",
+         "f.form:3: value out of range for 'Left'"},
+        {"  object E: TEdit\n    Width = -1\n  end\n", "f.form:3: value out of range for 'Width'"},
+        {"  object L: TLabel\n    FocusControl = Missing\n  end\n",
+         "f.form:3: unknown component 'Missing' for 'FocusControl'"},
+        {"  object L: TLabel\n  end\n  ActiveControl = L\n",
+         "f.form:4: wrong value type for 'ActiveControl': 'L' is not a TWinControl"},
+        {"  object L: TLabel\n    object B: TButton\n    end\n  end\n",
+         "f.form:3: a TButton cannot be placed inside a TLabel"},
+        {"  object B: TBitBtn\n    Kind = bkMaybe\n  end\n",
+         "f.form:3: 'bkMaybe' is not a value of TBitBtnKind for 'Kind'"},
+        {"  Font.Style = [fsBold, fsHeavy]\n",
+         "f.form:2: 'fsHeavy' is not an element of TFontStyle for 'Font.Style'"},
+        {"  Font.Color = clChartreuse\n",
+         "f.form:2: 'clChartreuse' is not a colour for 'Font.Color'"},
+    };
+    for (const Case& c : cases) {
+        TFormError error;
+        const std::string text = std::string("object F: TForm\n") + c.body + "end\n";
+        EXPECT_FALSE(
+            CreateComponent(text, nullptr, error, TFormReadOptions{"f.form", false, nullptr}))
+            << c.body;
+        EXPECT_EQ(error.Text(), c.error);
+    }
 }
 
 TEST_F(FormControlsTest, LabelsSizeThemselvesToTheirCaption) {

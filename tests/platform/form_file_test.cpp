@@ -454,6 +454,15 @@ TEST_F(FormFileTest, BadFilesFailWithFileLineAndReason) {
     }
 }
 
+TEST_F(FormFileTest, AByteOrderMarkAndWindowsLineEndsAreAccepted) {
+    TTestForm form(nullptr);
+    EXPECT_EQ(
+        Read("\xEF\xBB\xBFobject F: TTestForm\r\n  Text = 'a'\r\n  Count = 2\r\nend\r\n", form),
+        "");
+    EXPECT_EQ(form.Text(), "a");
+    EXPECT_EQ(form.Count(), 2);
+}
+
 TEST_F(FormFileTest, DeepNestingIsRefusedWithoutExhaustingTheStack) {
     std::string text;
     for (int i = 0; i < 100000; ++i) text += "object TBox\n";
