@@ -45,6 +45,7 @@
 
 namespace quillon {
 
+class TBitmap;
 class TControl;
 class TCustomForm;
 class TApplication;
@@ -184,6 +185,14 @@ class DesktopBackend {
     // A widget for a control being realised (its form is shown); nullptr when
     // the backend does not show this control (the model alone then serves).
     virtual std::unique_ptr<ControlPeer> CreatePeer(TControl& control) = 0;
+
+    // Renders the widget that shows `control` (without the widgets of its window children)
+    // into `out` at `width` x `height` pixels, for printing at the page's resolution. False
+    // when the control has no widget or the backend cannot render one (the default).
+    virtual bool RenderControl(TControl& /*control*/, int /*width*/, int /*height*/,
+                               TBitmap& /*out*/) {
+        return false;
+    }
 };
 
 // The built-in desktop used when no backend is installed. It records what was

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
@@ -19,6 +21,7 @@
 #include <exception>
 
 #include "platform/forms.h"
+#include "platform/graphics.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_peer.h"
 #include "platform/sysutils.h"
@@ -402,6 +405,32 @@ void QtDesktop::Post(std::function<void()> work) {
 
 std::unique_ptr<ControlPeer> QtDesktop::CreatePeer(TControl& control) {
     return CreateQtPeer(control);
+}
+
+bool QtDesktop::RenderControl(TControl& control, int width, int height, TBitmap& out) {
+    auto* peer = dynamic_cast<QtControlPeer*>(control.Peer());
+    QWidget* widget = peer ? peer->Widget() : nullptr;
+    if (!widget || width <= 0 || height <= 0 || widget->width() <= 0 || widget->height() <= 0)
+        return false;
+    if (static_cast<std::int64_t>(width) * height > TBitmap::kMaxBitmapPixels) return false;
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.scale(static_cast<double>(width) / widget->width(),
+                      static_cast<double>(height) / widget->height());
+        // The widget alone: each child window is printed on its own.
+        widget->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    }
+    if (!out.SetSize(width, height)) return false;
+    auto pixels = out.Pixels();
+    for (int y = 0; y < height; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        std::copy(line, line + width, pixels.begin() + static_cast<std::ptrdiff_t>(y) * width);
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------- screenshots

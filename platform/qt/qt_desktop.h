@@ -79,6 +79,9 @@ class QtDesktop final : public DesktopBackend {
     void RunModal(TCustomForm& form) override;
     void Post(std::function<void()> work) override;
     std::unique_ptr<ControlPeer> CreatePeer(TControl& control) override;
+    // The control's widget (without its child widgets) painted into a `width` x `height`
+    // image, for printing at the page's resolution.
+    bool RenderControl(TControl& control, int width, int height, TBitmap& out) override;
 
     // The address a target of ExecuteFile stands for (invalid for an empty one).
     static QUrl UrlForTarget(const std::string& target);

@@ -1,0 +1,330 @@
+#include "printsuite/base/Vex_MFunc.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "platform/desktop.h"
+#include "platform/device_context.h"
+#include "platform/ext_controls.h"
+#include "platform/forms.h"
+#include "platform/printer.h"
+#include "platform/rounding.h"
+#include "platform/screen.h"
+#include "platform/std_controls.h"
+#include "platform/string_table.h"
+#include "platform/temp_dir.h"
+
+namespace quillon {
+namespace {
+
+bool gMetricUnits = false;
+DeviceContext* gWindowPaintDC = nullptr;
+
+int PrinterDpi(bool vertical) {
+    const DeviceCaps caps = Printer().Caps();
+    const int dpi = vertical ? caps.logPixelsY : caps.logPixelsX;
+    return dpi > 0 ? dpi : 96;
+}
+
+double UnitsPerInch() {
+    return gMetricUnits ? 2.54 : 1.0;
+}
+
+}  // namespace
+
+double IntToReal(int a) {
+    return static_cast<double>(a);
+}
+
+int RoundDiv(double a, double b) {
+    return RoundToInt(a / b);
+}
+
+int TruncDiv(int a, int b) {
+    if (b == 0) return 0;
+    // The quotient of two ints only leaves the int range for INT_MIN / -1.
+    const double q = std::trunc(static_cast<double>(a) / static_cast<double>(b));
+    if (q >= static_cast<double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(q);
+}
+
+int SetMetricUnits(int flag) {
+    gMetricUnits = flag != 0;
+    return flag;
+}
+
+bool MetricUnits() {
+    return gMetricUnits;
+}
+
+int ScreenToPrinterX(int a) {
+    return RoundToInt(std::fabs(static_cast<double>(a)) * PrinterDpi(false) /
+                      Screen().PixelsPerInch());
+}
+
+int ScreenToPrinterY(int a) {
+    return RoundToInt(std::fabs(static_cast<double>(a)) * PrinterDpi(true) /
+                      Screen().PixelsPerInch());
+}
+
+int Offset300(Axis axis, int a, int n) {
+    if (IsGenericPrinter()) return a;
+    return a + RoundToInt(static_cast<double>(PrinterDpi(axis == Axis::Vertical)) * n / 300.0);
+}
+
+double UnitsToPixelsExact(bool vertical, double x) {
+    if (!(x >= 0 && x <= 35000)) return 0;  // NaN too
+    return x * PrinterDpi(vertical) / UnitsPerInch();
+}
+
+int UnitsToPixels(bool vertical, double x) {
+    return RoundToInt(UnitsToPixelsExact(vertical, x));
+}
+
+double PixelsToUnits(int a, bool vertical) {
+    const double units = static_cast<double>(a) * UnitsPerInch() / PrinterDpi(vertical);
+    return units < 0 ? 0 : units;
+}
+
+bool IsGenericPrinter() {
+    TPrinter& printer = Printer();
+    const auto& names = printer.Printers();
+    const int index = printer.PrinterIndex();
+    if (index < 0 || index >= static_cast<int>(names.size())) return false;
+    return names[static_cast<std::size_t>(index)].compare(0, 7, "Generic") == 0;
+}
+
+std::string LoadSuiteText(int id, const std::string& def) {
+    std::string text = LoadStr(id);
+    return text.empty() ? def : text;
+}
+
+bool NoPrinterAvailable() {
+    if (!Printer().Printers().empty()) return false;
+    Application().MessageBox(LoadSuiteText(17047, "Error: No Printer Available"), "",
+                             MB_OK | MB_ICONINFORMATION);
+    return true;
+}
+
+void TrimTrailingSpaces(std::string& text) {
+    const auto last = text.find_last_not_of(' ');
+    if (last == std::string::npos) return;  // empty, or spaces only: left as it is
+    text.erase(last + 1);
+}
+
+void TrimLeadingSpaces(std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return;
+    text.erase(0, first);
+}
+
+bool IsNumericText(std::string_view text) {
+    for (char c : text) {
+        if (!((c >= '0' && c <= '9') || c == '.')) return false;
+    }
+    return true;
+}
+
+bool ShowOnPage(TShow show, int page, bool lastPage) {
+    const bool first = page == 1;
+    switch (show) {
+        case tFirstPage:
+            return first;
+        case tLastPage:
+            return lastPage;
+        case tAllPages:
+            return true;
+        case tAllButFirst:
+            return !first;
+        case tAllButLast:
+            return !lastPage;
+        case tFirstAndlast:
+            return first || lastPage;
+        case tAllButFirstAndLast:
+            return !first && !lastPage;
+    }
+    return false;
+}
+
+std::string PageFileBaseName(int n, TSendTo kind) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, kind == poHTML ? "PRN%.3d.HTM" : "PRN%.3d.EMF", n);
+    return buf;
+}
+
+std::string PageFileNameIn(const std::string& dir, int n, TSendTo kind) {
+    std::string path = dir;
+    if (!path.empty() && path.back() != '/') path += '/';
+    return path + PageFileBaseName(n, kind);
+}
+
+std::string PageFileName(int n, TSendTo kind) {
+    const std::string dir = ProcessTempDir();
+    if (dir.empty()) return {};
+    return PageFileNameIn(dir, n, kind);
+}
+
+int DeletePageFiles(TSendTo kind) {
+    int seen = 0;
+    for (int n = 1; n <= kMaxPageFiles; ++n) {
+        const std::string path = PageFileName(n, kind);
+        struct stat st {};
+        // A link counts as present (and is removed, not followed).
+        if (path.empty() || lstat(path.c_str(), &st) != 0) break;
+        ++seen;
+        unlink(path.c_str());
+    }
+    return seen;
+}
+
+void SetTransparentText(DeviceContext& dc) {
+    dc.SetBkMode(TRANSPARENT);
+}
+
+void ResetClipRegion(DeviceContext& dc) {
+    dc.SelectClipRgn(TRect{0, 0, 32000, 32000});
+}
+
+void SetWindowPaintDC(DeviceContext* dc) {
+    gWindowPaintDC = dc;
+}
+
+DeviceContext* WindowPaintDC() {
+    return gWindowPaintDC;
+}
+
+WindowBorder WindowBorderOf(const TWinControl& window) {
+    // Our controls are always drawn 3-D: a single border is the sunken client edge.
+    TBorderStyle style = bsNone;
+    if (const auto* e = dynamic_cast<const TCustomEdit*>(&window)) {
+        style = e->BorderStyle();
+    } else if (const auto* p = dynamic_cast<const TCustomPanel*>(&window)) {
+        style = p->BorderStyle();
+    } else if (const auto* b = dynamic_cast<const TScrollBox*>(&window)) {
+        style = b->BorderStyle();
+    } else if (const auto* g = dynamic_cast<const TStringGrid*>(&window)) {
+        style = g->BorderStyle();
+    }
+    return style == bsSingle ? WindowBorder::ClientEdge : WindowBorder::None;
+}
+
+namespace {
+
+// One ring of an edge: top and left in `topLeft`, bottom and right in `bottomRight`; the
+// rectangle shrinks by the ring.
+void EdgeRing(DeviceContext& dc, TRect& r, TColor topLeft, TColor bottomRight) {
+    if (r.IsEmpty()) return;
+    const LogBrush tl{BS_SOLID, ColorToColorRef(topLeft), 0};
+    const LogBrush br{BS_SOLID, ColorToColorRef(bottomRight), 0};
+    dc.FillRect(TRect{r.Left, r.Top, r.Right - 1, r.Top + 1}, tl);
+    dc.FillRect(TRect{r.Left, r.Top, r.Left + 1, r.Bottom - 1}, tl);
+    dc.FillRect(TRect{r.Left, r.Bottom - 1, r.Right, r.Bottom}, br);
+    dc.FillRect(TRect{r.Right - 1, r.Top, r.Right, r.Bottom}, br);
+    r = TRect{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
+}
+
+}  // namespace
+
+void DrawWindowBorder(const TWinControl& window, int width, int height) {
+    DeviceContext* dc = gWindowPaintDC;
+    if (!dc) return;
+    const WindowBorder border = WindowBorderOf(window);
+    if (border == WindowBorder::None) return;
+    TRect r{0, 0, width, height};
+    if (border == WindowBorder::ClientEdge) {
+        EdgeRing(*dc, r, clBtnShadow, clBtnHighlight);  // outer sunken
+        EdgeRing(*dc, r, cl3DDkShadow, cl3DLight);      // inner sunken
+    } else {
+        EdgeRing(*dc, r, clWindowFrame, clWindowFrame);  // flat
+    }
+    dc->MoveToEx(r.Left, r.Top);
+    dc->LineTo(r.Right, r.Top);
+    dc->LineTo(r.Right, r.Bottom);
+    dc->LineTo(r.Left, r.Bottom);
+    dc->LineTo(r.Left, r.Top);
+}
+
+namespace {
+
+// The control's own face: the widget's picture when a widget shows it (rendered at the
+// page's resolution), else its paint code.
+void PaintFace(TWinControl& control, DeviceContext& dc) {
+    const bool ownPaint = dynamic_cast<TCustomControl*>(&control) != nullptr;
+    if (!ownPaint && control.Peer() && control.Width() > 0 && control.Height() > 0) {
+        const XForm m = dc.LogicalToDevice();
+        const double sx = std::fabs(m.m11) > 0 ? std::fabs(m.m11) : 1.0;
+        const double sy = std::fabs(m.m22) > 0 ? std::fabs(m.m22) : 1.0;
+        const int w = std::max(1, RoundToInt(control.Width() * sx));
+        const int h = std::max(1, RoundToInt(control.Height() * sy));
+        TBitmap picture;
+        if (Desktop().RenderControl(control, w, h, picture) && !picture.Empty()) {
+            dc.StretchDIBits(0, 0, control.Width(), control.Height(), 0, 0, picture.Width(),
+                             picture.Height(), picture.View(), SRCCOPY);
+            return;
+        }
+    }
+    // Its own face, then the controls without a window of their own that sit on it (window
+    // children are painted one by one by the caller).
+    control.PaintSelf(dc);
+    const TPoint offset = control.ClientOffset();
+    for (int i = 0; i < control.ControlCount(); ++i) {
+        TControl* child = control.Controls(i);
+        if (!child->Visible() || dynamic_cast<TWinControl*>(child)) continue;
+        ScopedDcSave save(dc);
+        dc.IntersectClipRect(0, 0, control.Width(), control.Height());
+        child->PaintTo(dc, offset.X + child->Left(), offset.Y + child->Top());
+    }
+}
+
+}  // namespace
+
+void PaintWindowTo(TWinControl& control, DeviceContext& dc, int left, int top, int width,
+                   int height) {
+    ScopedDcSave save(dc);
+    const bool custom = dynamic_cast<TVexCustom*>(&control) != nullptr;
+    if (!custom) {
+        if (gWindowPaintDC) ResetClipRegion(*gWindowPaintDC);
+        dc.OffsetWindowOrgEx(-left, -top);
+        dc.IntersectClipRect(0, 0, width, height);
+    }
+    if (auto* cont = dynamic_cast<TVexContinuing*>(&control)) {
+        if (TVexSelfPrinting* target = cont->ContinuedControl()) {
+            TVexPrint request;
+            request.left = request.currentX = 0;
+            request.top = request.currentY = 0;
+            request.right = ScreenToPrinterX(left + width);
+            request.bottom = ScreenToPrinterY(top + height);
+            request.dc = &dc;
+            target->PrintRequest(request);
+        }
+    } else if (auto* self = dynamic_cast<TVexSelfPrinting*>(&control)) {
+        TVexPrint request;
+        request.left = request.currentX = ScreenToPrinterX(left);
+        request.top = request.currentY = ScreenToPrinterY(top);
+        request.right = ScreenToPrinterX(control.Width());
+        request.bottom = ScreenToPrinterY(control.Height());
+        request.dc = &dc;
+        self->PrintRequest(request);
+    } else {
+        PaintFace(control, dc);
+    }
+    for (int i = 0; i < control.ControlCount(); ++i) {
+        auto* child = dynamic_cast<TWinControl*>(control.Controls(i));
+        if (!child || !child->Visible()) continue;
+        PaintWindowTo(*child, dc, child->Left(), child->Top(), child->Width(), child->Height());
+    }
+    if (custom) {
+        dc.OffsetWindowOrgEx(-left, -(top + TVexCustom::kTitleStrip));
+        DrawWindowBorder(control, width, height - TVexCustom::kTitleStrip);
+    } else {
+        if (gWindowPaintDC) ResetClipRegion(*gWindowPaintDC);
+        DrawWindowBorder(control, width, height);
+    }
+}
+
+}  // namespace quillon

@@ -1,0 +1,112 @@
+#pragma once
+// The declarations every print component shares: the enumerations they publish as property
+// types (ordinal values fixed, as form files store them by name and the code compares them by
+// order), the non-visual component base, the titled container panel and the print request
+// handed to controls that print themselves.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/components.h"
+#include "platform/properties.h"
+#include "platform/std_controls.h"
+
+namespace quillon {
+
+class DeviceContext;
+
+// The look of the shadow label.
+enum TStyle : std::uint8_t { stNormal, stShadow, stRaised, stSunken, stBlockShadow, stButton };
+
+// What a totals control shows.
+enum TTotals : std::uint8_t { tPageTotal, tAccTotal, tPageNumber, tDate, tTime, tText };
+
+// On which pages a decoration appears (see ShowOnPage).
+enum TShow : std::uint8_t {
+    tFirstPage,
+    tLastPage,
+    tAllPages,
+    tAllButFirst,
+    tAllButLast,
+    tFirstAndlast,
+    tAllButFirstAndLast
+};
+
+// The page frame of a print job.
+enum TVexFrameStyle : std::uint8_t { frThin, frThinThin, frThinThick, frThickThin, frThickThick };
+
+// The measuring units of a print job.
+enum TUnits : std::uint8_t { poInches, poCentimetres };
+
+// Where a job's pages go. poHTML only names page files; no job can choose it.
+enum TSendTo : std::uint8_t { poPrinter, poViewer, poHTML };
+
+// The targets a job can choose: poPrinter .. poViewer.
+using TOutput = TSendTo;
+inline constexpr TOutput kOutputLow = poPrinter;
+inline constexpr TOutput kOutputHigh = poViewer;
+
+// The non-visual base of the suite's components (the print job derives from it).
+class TVexComponent : public TComponent {
+    QUILLON_CLASS_INFO()
+  public:
+    explicit TVexComponent(TComponent* owner);
+    ~TVexComponent() override;
+
+    // What the component does when it is run as a whole; nothing here.
+    virtual void Execute();
+    // A description of the component for the designer; empty here.
+    virtual std::string GetComponentName();
+};
+
+// A container panel with a title strip: the top 19 pixels carry the panel's name and are
+// kept clear of aligned children; window printing leaves the strip out.
+class TVexCustom : public TCustomPanel {
+    QUILLON_CLASS_INFO()
+  public:
+    explicit TVexCustom(TComponent* owner);
+
+    // (0, 19, width, height): below the title strip.
+    TRect ClientRect() const override;
+
+    static constexpr int kTitleStrip = 20;  // pixels the strip paints (and printing skips)
+
+  protected:
+    void Paint() override;
+
+  private:
+    // Two flags of the panel that nothing reads; kept cleared.
+    bool flag1_ = false;
+    bool flag2_ = false;
+};
+
+// Makes the suite's component classes known to form files by name.
+void RegisterVexClasses();
+
+// One request to a control that prints itself: the area in printer pixels and the context.
+struct TVexPrint {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t currentX = 0;  // where the output starts (the window printer sets left, top)
+    std::int32_t currentY = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+    DeviceContext* dc = nullptr;
+};
+
+// A control of the suite that prints itself into a TVexPrint request (the rich edit).
+class TVexSelfPrinting {
+  public:
+    virtual ~TVexSelfPrinting() = default;
+    virtual void PrintRequest(const TVexPrint& request) = 0;
+};
+
+// A panel that carries on another control's printed output (the rich edit's continuation).
+class TVexContinuing {
+  public:
+    virtual ~TVexContinuing() = default;
+    // The control continued here; nullptr when the panel names none.
+    virtual TVexSelfPrinting* ContinuedControl() const = 0;
+};
+
+}  // namespace quillon

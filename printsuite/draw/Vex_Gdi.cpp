@@ -1,0 +1,804 @@
+#include "printsuite/draw/Vex_Gdi.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <utility>
+
+#include "platform/canvas.h"
+#include "platform/emf_recorder.h"
+#include "platform/printer.h"
+#include "platform/rounding.h"
+#include "platform/screen.h"
+#include "platform/std_controls.h"
+#include "platform/temp_dir.h"
+#include "platform/utf8.h"
+#include "printsuite/base/Vex_MFunc.h"
+#include "printsuite/job/PrnWin_store.h"
+
+namespace quillon {
+namespace {
+
+// Byte length of the first `count` characters of `text` (all of it when shorter).
+std::size_t PrefixBytes(std::string_view text, std::size_t count) {
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < count && pos < text.size(); ++i) {
+        pos += utf8::DecodeOne(text.substr(pos)).length;
+    }
+    return pos;
+}
+
+// Tab stops of the layer: the spaces that replace a tab at 1-based column p.
+int TabSpaces(std::size_t p) {
+    if (p == 1) return 8;
+    if (p <= 9) return static_cast<int>(9 - p);
+    if (p >= 82) return 0;
+    // Ranges of nine columns, each with its stop: 10..18 -> 17, 19..27 -> 25, ... 73..81 -> 73.
+    const int stop = 17 + 8 * static_cast<int>((p - 10) / 9);
+    const int n = stop - static_cast<int>(p);
+    return n > 0 ? n : 0;
+}
+
+struct Band {
+    int from, to;
+};
+
+struct FrameKind {
+    Band bands[2];
+    int bandCount;
+    int depth;  // the far side's band starts this far inside the far edge
+};
+
+bool FrameKindOf(int kind, FrameKind& out) {
+    switch (kind) {
+        case 1:
+            out = {{{0, 5}, {0, 0}}, 1, 5};
+            return true;
+        case 2:
+            out = {{{0, 1}, {0, 0}}, 1, 1};
+            return true;
+        case 3:
+            out = {{{0, 5}, {9, 14}}, 2, 14};
+            return true;
+        case 4:
+            out = {{{0, 1}, {5, 6}}, 2, 6};
+            return true;
+        case 5:
+            out = {{{0, 5}, {9, 10}}, 2, 10};
+            return true;
+        case 6:
+            out = {{{0, 1}, {5, 10}}, 2, 10};
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+std::string_view FirstChars(std::string_view text, std::size_t maxChars) {
+    return text.substr(0, PrefixBytes(text, maxChars));
+}
+
+std::string TakeNextLine(std::string& rest, int width, const TextWidthFn& textWidth) {
+    if (rest.empty()) return {};
+    const int wordLimit = width - 10;
+    std::string line;
+    std::string candidate;
+    for (;;) {
+        // The next word; a leading space belongs to it (a second space between two words).
+        std::size_t end;
+        if (rest[0] == ' ') {
+            end = rest.find(' ', 1);
+        } else {
+            end = rest.find(' ');
+        }
+        if (end == std::string::npos) end = rest.size();
+        const std::string word = rest.substr(0, end);
+
+        if (textWidth(word) > wordLimit) {
+            if (candidate.empty()) {
+                // A word too wide for any line: as many characters as fit.
+                std::size_t fit = 0;
+                std::size_t pos = 0;
+                while (pos < word.size()) {
+                    const std::size_t next =
+                        pos + utf8::DecodeOne(std::string_view(word).substr(pos)).length;
+                    if (textWidth(std::string_view(word).substr(0, next)) > wordLimit) break;
+                    pos = next;
+                    fit = pos;
+                }
+                line = word.substr(0, fit);
+                rest.erase(0, fit);
+            }
+            break;
+        }
+        candidate = candidate.empty() ? word : candidate + " " + word;
+        if (textWidth(candidate) > width) break;
+        line = candidate;
+        // The word and the separator after it.
+        rest.erase(0, end < rest.size() ? end + 1 : end);
+        if (rest.empty()) break;
+    }
+    if (line.empty()) {
+        line = std::move(rest);
+        rest.clear();
+    }
+    return line;
+}
+
+std::string ExpandTabs(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t column = 0;  // characters in `out` so far
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        if (text[pos] == '\t') {
+            out.append(static_cast<std::size_t>(TabSpaces(column + 1)), ' ');
+            column += static_cast<std::size_t>(TabSpaces(column + 1));
+            ++pos;
+            continue;
+        }
+        const std::size_t len = utf8::DecodeOne(text.substr(pos)).length;
+        out.append(text.substr(pos, len));
+        pos += len;
+        ++column;
+    }
+    return out;
+}
+
+std::vector<FrameLine> FrameBoxLines(int left, int top, int right, int bottom, int topKind,
+                                     int bottomKind, int leftKind, int rightKind) {
+    std::vector<FrameLine> lines;
+    FrameKind k{};
+    auto rows = [&](int kind, bool farSide) {
+        if (!FrameKindOf(kind, k)) return;
+        const int base = farSide ? bottom - k.depth : top;
+        for (int b = 0; b < k.bandCount; ++b)
+            for (int o = k.bands[b].from; o <= k.bands[b].to; ++o)
+                lines.push_back({left, base + o, right, base + o});
+    };
+    auto columns = [&](int kind, bool farSide) {
+        if (!FrameKindOf(kind, k)) return;
+        const int base = farSide ? right - k.depth : left;
+        for (int b = 0; b < k.bandCount; ++b)
+            for (int o = k.bands[b].from; o <= k.bands[b].to; ++o)
+                lines.push_back({base + o, top, base + o, bottom});
+    };
+    rows(topKind, false);
+    rows(bottomKind, true);
+    columns(leftKind, false);
+    columns(rightKind, true);
+    return lines;
+}
+
+}  // namespace quillon
+
+// =============================================================================================
+// TGdi
+
+namespace quillon {
+namespace {
+
+// The printer canvas: measuring surface and mirror of the page's font and brush.
+TCanvas& PrinterCanvas() {
+    return Printer().Canvas();
+}
+
+TColorRef ToColorRef(TColor color) {
+    return ColorToColorRef(color);
+}
+
+constexpr TColor kSilver = 0xC0C0C0;
+
+// Pages as enhanced metafiles, recorded against the screen, carrying the printer page's size
+// and resolution.
+class EmfPageRecorder : public PageRecorder {
+  public:
+    explicit EmfPageRecorder(const EmfRecorderOptions& options) : recorder_(options) {}
+    DeviceContext& Context() override { return recorder_; }
+    std::vector<std::uint8_t> Finish() override { return recorder_.Finish(); }
+
+  private:
+    EmfRecorder recorder_;
+};
+
+PageRecorderFactory& RecorderFactory() {
+    static PageRecorderFactory factory;
+    return factory;
+}
+
+}  // namespace
+
+void SetPageRecorderFactory(PageRecorderFactory factory) {
+    RecorderFactory() = std::move(factory);
+}
+
+std::unique_ptr<PageRecorder> NewPageRecorder() {
+    if (RecorderFactory()) return RecorderFactory()();
+    TPrinter& printer = Printer();
+    const DeviceCaps caps = printer.Caps();
+    EmfRecorderOptions options;
+    options.reference = Screen().Caps();
+    options.page =
+        EmfPageInfo{printer.PageWidth(), printer.PageHeight(), caps.logPixelsX, caps.logPixelsY};
+    return std::make_unique<EmfPageRecorder>(options);
+}
+
+void TGdi::PrintPages(bool showStatus) {
+    PrintStoredPages(output_, showStatus);
+}
+
+TGdi::TGdi(TOutput output) : output_(output) {
+    pageNumber_ = 0;
+    normalWeight_ = FW_NORMAL;
+    boldWeight_ = FW_BOLD;
+    Printer().SetOrientation(poPortrait);
+    textArea_.Right = Printer().PageWidth();
+}
+
+TGdi::~TGdi() {
+    // The job closes its pages; a layer dropped with a page open still releases its objects.
+    if (dc_) {
+        if (displacedFont_) dc_->SelectObject(displacedFont_);
+        if (displacedBrush_) dc_->SelectObject(displacedBrush_);
+        if (displacedPen_) dc_->SelectObject(displacedPen_);
+    }
+    if (currentFont_) DeleteObject(currentFont_);
+    if (ownsBrush_ && currentBrush_) DeleteObject(currentBrush_);
+    if (currentPen_) DeleteObject(currentPen_);
+}
+
+DeviceContext* TGdi::PageHandle() const {
+    return dc_;
+}
+
+bool TGdi::TextOnly() const {
+    return IsGenericPrinter();
+}
+
+int TGdi::PrinterTextWidth(std::string_view text) const {
+    return PrinterCanvas().TextWidth(text);
+}
+
+void TGdi::SetOrientation(TPrinterOrientation orientation) {
+    Printer().SetOrientation(orientation);
+}
+
+void TGdi::DeletePages() {
+    DeletePageFiles(output_);
+    pageNumber_ = 0;
+}
+
+void TGdi::OpenPage() {
+    ++pageNumber_;
+    pageFile_ = PageFileName(pageNumber_, output_);
+    page_ = NewPageRecorder();
+    dc_ = &page_->Context();
+    SetTransparentText(*dc_);
+    dc_->SetBkColor(static_cast<TColorRef>(kSilver));
+    currentBrush_ = GetStockObject(WHITE_BRUSH);
+    ownsBrush_ = false;
+}
+
+void TGdi::StartDocument(TColor viewBackground, const std::string& heading, double zoomFactor) {
+    displacedPen_ = displacedBrush_ = displacedFont_ = 0;
+    currentPen_ = currentFont_ = currentBrush_ = 0;
+    ownsBrush_ = false;
+    penWidth_ = 1;
+    penColor_ = 0;
+    saveError_.clear();
+    OpenPage();
+
+    bold_ = underline_ = italic_ = false;
+    faceName_ = "Arial";
+    const int printerHeight = PrinterCanvas().Font().Height();
+    fontHeight_ = printerHeight < 0 ? -printerHeight : printerHeight;
+    SetFont("Arial", printerHeight);
+
+    TPrinter& printer = Printer();
+    JobSettings settings;
+    settings.pageHeight = printer.PageHeight();
+    settings.pageWidth = printer.PageWidth();
+    settings.landscape = printer.Orientation() == poLandscape;
+    settings.viewBackground = ColorToRGB(viewBackground);
+    settings.heading = heading;
+    settings.printerName = printer.PrinterName();
+    settings.printerIndex = printer.PrinterIndex();
+    settings.zoomFactor = zoomFactor;
+    std::error_code ec;
+    settings.directory = std::filesystem::current_path(ec).string();
+    WriteJobSettings(settings);
+
+    ProcessPendingMessages();
+}
+
+void TGdi::NewPage() {
+    ProcessPendingMessages();
+    ClosePage();
+    OpenPage();
+    dc_->SetTextColor(0);
+    const int printerHeight = PrinterCanvas().Font().Height();
+    fontHeight_ = printerHeight;
+    SetFont(faceName_, printerHeight);
+    ProcessPendingMessages();
+}
+
+void TGdi::ClosePage() {
+    if (!page_) return;
+    if (displacedFont_) dc_->SelectObject(displacedFont_);
+    if (currentFont_) DeleteObject(currentFont_);
+    if (displacedBrush_) dc_->SelectObject(displacedBrush_);
+    if (ownsBrush_ && currentBrush_) DeleteObject(currentBrush_);
+    if (displacedPen_) dc_->SelectObject(displacedPen_);
+    if (currentPen_) DeleteObject(currentPen_);
+    displacedPen_ = displacedBrush_ = displacedFont_ = 0;
+    currentPen_ = currentFont_ = currentBrush_ = 0;
+    ownsBrush_ = false;
+
+    const std::vector<std::uint8_t> data = page_->Finish();
+    dc_ = nullptr;
+    page_.reset();
+    SavePage(data);
+    ProcessPendingMessages();
+}
+
+bool TGdi::SavePage(const std::vector<std::uint8_t>& data) {
+    std::string error;
+    if (pageFile_.empty()) {
+        std::string reason;
+        ProcessTempDir(&reason);
+        saveError_ = "Page " + std::to_string(pageNumber_) + " could not be stored: " + reason;
+        return false;
+    }
+    if (!WritePageFile(pageFile_, data, &error)) {
+        saveError_ = "Page " + std::to_string(pageNumber_) + " could not be stored: " + error;
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Attributes
+
+void TGdi::SetTransparent() {
+    if (dc_) SetTransparentText(*dc_);
+}
+
+void TGdi::SetTextArea(int left, int top, int right, int bottom) {
+    textArea_ = TRect{left, top, right, bottom};
+}
+
+void TGdi::ReplacePen(const LogPen& pen) {
+    if (!dc_) return;
+    if (currentPen_) {
+        dc_->SelectObject(displacedPen_);
+        DeleteObject(currentPen_);
+    }
+    currentPen_ = CreatePenIndirect(pen);
+    displacedPen_ = dc_->SelectObject(currentPen_);
+}
+
+void TGdi::SetPenStyle(std::uint8_t style, int width, TColor color) {
+    std::uint32_t s = PS_SOLID;
+    switch (style) {
+        case 1:
+            s = PS_DASH;
+            break;
+        case 2:
+            s = PS_DOT;
+            break;
+        case 3:
+            s = PS_DASHDOT;
+            break;
+        case 4:
+            s = PS_DASHDOTDOT;
+            break;
+        default:
+            break;
+    }
+    ReplacePen(LogPen{s, width, ToColorRef(color)});
+}
+
+void TGdi::SetPen(int width, TColor color) {
+    ReplacePen(LogPen{PS_SOLID, width, ToColorRef(color)});
+}
+
+void TGdi::SetPenColor(TColor color) {
+    penColor_ = ToColorRef(color);
+    ReplacePen(LogPen{PS_SOLID, penWidth_, penColor_});
+}
+
+void TGdi::SetBrush(std::uint16_t style, TColor color, int hatch) {
+    if (!dc_) return;
+    // Only the three kinds the layer knows reach the page; anything else fills solid.
+    const std::uint32_t pageStyle = style <= 2 ? style : BS_SOLID;
+    if (currentBrush_ && ownsBrush_) {
+        dc_->SelectObject(displacedBrush_);
+        DeleteObject(currentBrush_);
+    }
+    currentBrush_ = CreateBrushIndirect(LogBrush{pageStyle, ToColorRef(color), hatch});
+    ownsBrush_ = true;
+    displacedBrush_ = dc_->SelectObject(currentBrush_);
+
+    TBrush& pb = PrinterCanvas().Brush();
+    pb.SetColor(color);
+    switch (style) {
+        case 0:
+            pb.SetStyle(bsSolid);
+            break;
+        case 1:
+            pb.SetStyle(bsClear);
+            break;
+        case 2:
+            switch (hatch) {
+                case 0:
+                    pb.SetStyle(bsHorizontal);
+                    break;
+                case 1:
+                    pb.SetStyle(bsVertical);
+                    break;
+                case 2:
+                    pb.SetStyle(bsFDiagonal);
+                    break;
+                case 3:
+                    pb.SetStyle(bsBDiagonal);
+                    break;
+                case 4:
+                    pb.SetStyle(bsCross);
+                    break;
+                case 5:
+                    pb.SetStyle(bsDiagCross);
+                    break;
+                default:
+                    break;
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void TGdi::AssignBrush(const TBrush& brush) {
+    switch (brush.Style()) {
+        case bsSolid:
+            SetBrush(0, brush.Color(), 4);
+            break;
+        case bsClear:
+            SetBrush(1, brush.Color(), 4);
+            break;
+        case bsHorizontal:
+            SetBrush(2, brush.Color(), 0);
+            break;
+        case bsVertical:
+            SetBrush(2, brush.Color(), 1);
+            break;
+        case bsFDiagonal:
+            SetBrush(2, brush.Color(), 2);
+            break;
+        case bsBDiagonal:
+            SetBrush(2, brush.Color(), 3);
+            break;
+        case bsCross:
+            SetBrush(2, brush.Color(), 4);
+            break;
+        case bsDiagCross:
+            SetBrush(2, brush.Color(), 5);
+            break;
+    }
+}
+
+void TGdi::MakeFont(const std::string& faceName, int height, bool bold, bool italic, bool underline,
+                    int escapement) {
+    if (dc_) {
+        if (currentFont_) {
+            dc_->SelectObject(displacedFont_);
+            DeleteObject(currentFont_);
+        }
+        LogFont f;
+        f.height = height;
+        f.width = 0;
+        f.escapement = escapement;
+        f.orientation = 0;
+        f.weight = bold ? boldWeight_ : normalWeight_;
+        f.italic = italic;
+        f.underline = underline;
+        f.strikeOut = false;
+        f.charSet = DEFAULT_CHARSET;
+        f.faceName = CutFaceName(faceName);
+        fontRecord_ = f;
+        currentFont_ = CreateFontIndirect(f);
+        const HFONT previous = dc_->SelectObject(currentFont_);
+        if (!displacedFont_) displacedFont_ = previous;
+    }
+    fontHeight_ = height < 0 ? -height : height;
+    bold_ = bold;
+    italic_ = italic;
+    underline_ = underline;
+    faceName_ = faceName;
+
+    TFont& pf = PrinterCanvas().Font();
+    pf.SetName(faceName);
+    pf.SetHeight(fontHeight_);
+    TFontStyles style;
+    if (bold) style.Include(fsBold);
+    if (italic) style.Include(fsItalic);
+    if (underline) style.Include(fsUnderline);
+    pf.SetStyle(style);
+}
+
+void TGdi::SetFont(const std::string& faceName, int height) {
+    MakeFont(faceName, height, bold_, italic_, underline_, 0);
+}
+
+void TGdi::SetFontStyle(const std::string& faceName, int height, bool bold, bool italic,
+                        bool underline) {
+    MakeFont(faceName, height, bold, italic, underline, 0);
+}
+
+void TGdi::SetBold(bool bold) {
+    MakeFont(faceName_, fontHeight_, bold, italic_, underline_, 0);
+}
+
+void TGdi::AssignFont(const TFont& font) {
+    const TFontStyles style = font.Style();
+    const int h = font.Height() < 0 ? -font.Height() : font.Height();
+    const int height =
+        RoundToInt(static_cast<double>(h) * Printer().Caps().logPixelsX / Screen().PixelsPerInch());
+    MakeFont(font.Name(), height, style.Contains(fsBold), style.Contains(fsItalic),
+             style.Contains(fsUnderline), 0);
+    PrinterCanvas().Font().SetColor(font.Color());
+    SetFontColor(font.Color());
+}
+
+void TGdi::AssignFontMapped(const TFont& font, bool bold, bool italic, bool underline) {
+    std::string face = font.Name();
+    if (face == "MS Sans Serif" || face == "System") face = "Arial";
+    const int h = font.Height() < 0 ? -font.Height() : font.Height();
+    const int height = RoundToInt(static_cast<double>(h) * PrinterCanvas().Font().PixelsPerInch() /
+                                  Screen().PixelsPerInch());
+    SetPrinterFont(face, height, bold, italic, underline);
+}
+
+int TGdi::SetPrinterFont(const std::string& faceName, int height, bool bold, bool italic,
+                         bool underline) {
+    TFont& pf = PrinterCanvas().Font();
+    pf.SetHeight(height);
+    pf.SetName(faceName);
+    TFontStyles style;
+    if (bold) style.Include(fsBold);
+    if (italic) style.Include(fsItalic);
+    if (underline) style.Include(fsUnderline);
+    pf.SetStyle(style);
+    const int result = pf.Height() < 0 ? -pf.Height() : pf.Height();
+    MakeFont(pf.Name(), pf.Height(), bold, italic, underline, 0);
+    return result;
+}
+
+void TGdi::SetFontColor(TColor color) {
+    if (color < 0) color = clBlack;
+    textColor_ = color;
+    if (dc_) dc_->SetTextColor(static_cast<TColorRef>(color) & 0xFFFFFFu);
+    PrinterCanvas().Font().SetColor(color);
+}
+
+TColor TGdi::MapColor(TColor color) {
+    if (color == clBtnFace) return clWhite;
+    const auto u = static_cast<std::uint32_t>(color);
+    if (u >= 0x80000000u && u <= 0x80000014u) return ColorToRGB(color);
+    if (color < 0) return -color;
+    return color;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+
+void TGdi::PutText(int x, int y, const std::string& text) {
+    if (dc_) dc_->TextOut(x, y, FirstChars(text, kMaxTextOut));
+}
+
+void TGdi::MovePen(int x, int y) {
+    if (dc_) dc_->MoveToEx(x, y);
+}
+
+void TGdi::DrawLineTo(int x, int y) {
+    if (dc_ && !TextOnly()) dc_->LineTo(x, y);
+}
+
+void TGdi::DrawLine(int x1, int y1, int x2, int y2) {
+    MovePen(x1, y1);
+    DrawLineTo(x2, y2);
+}
+
+void TGdi::DrawRectangle(int left, int top, int right, int bottom) {
+    if (dc_ && !TextOnly()) dc_->Rectangle(left, top, right, bottom);
+}
+
+void TGdi::DrawRoundRect(int left, int top, int right, int bottom, int cornerWidth,
+                         int cornerHeight) {
+    if (dc_ && !TextOnly()) dc_->RoundRect(left, top, right, bottom, cornerWidth, cornerHeight);
+}
+
+void TGdi::DrawEllipse(int left, int top, int right, int bottom) {
+    if (dc_) dc_->Ellipse(left, top, right, bottom);
+}
+
+void TGdi::FillBox(const TRect& rect) {
+    if (dc_ && !TextOnly()) dc_->FillRect(rect, currentBrush_);
+}
+
+void TGdi::ClipRect(int left, int top, int right, int bottom) {
+    if (dc_ && !TextOnly()) dc_->IntersectClipRect(left, top, right, bottom);
+}
+
+void TGdi::FrameBox(int left, int top, int right, int bottom, int topKind, int bottomKind,
+                    int leftKind, int rightKind) {
+    if (!dc_ || TextOnly()) return;
+    for (const FrameLine& l :
+         FrameBoxLines(left, top, right, bottom, topKind, bottomKind, leftKind, rightKind)) {
+        dc_->MoveToEx(l.x1, l.y1);
+        dc_->LineTo(l.x2, l.y2);
+    }
+}
+
+void TGdi::DrawBox(int left, int top, int right, int bottom, bool filled, const TRect& rect) {
+    if (!dc_ || TextOnly()) return;
+    if (filled) FillBox(rect);
+    FrameBox(left, top, right, bottom, 2, 2, 2, 2);
+}
+
+void TGdi::DrawPicture(const TPicture& picture, int left, int top, int right, int bottom,
+                       const TRect& rect) {
+    if (!dc_ || TextOnly()) return;
+    if (const TMetafile* mf = picture.MetafileIfAny()) {
+        PlayMetafile(*mf, rect);
+    } else if (const TBitmap* bmp = picture.BitmapIfAny()) {
+        DrawBitmap(*bmp, left, top, right - left, bottom - top);
+    }
+    // Icons are not printed.
+}
+
+void TGdi::DrawBitmap(const TBitmap& bitmap, int x, int y, int width, int height) {
+    if (!dc_ || bitmap.Empty()) return;
+    if (width == 0 && height == 0) {
+        const DeviceCaps caps = Printer().Caps();
+        const double screen = Screen().PixelsPerInch();
+        width = RoundToInt(std::abs(bitmap.Width()) * caps.logPixelsX / screen);
+        height = RoundToInt(std::abs(bitmap.Height()) * caps.logPixelsY / screen);
+    }
+    dc_->StretchDIBits(x, y, width, height, 0, 0, bitmap.Width(), bitmap.Height(), bitmap.View(),
+                       SRCCOPY);
+}
+
+void TGdi::PlayMetafile(const TMetafile& metafile, const TRect& rect) {
+    if (!dc_ || metafile.Empty()) return;
+    dc_->PlayEnhMetaFile(metafile.Data(), rect);
+}
+
+void TGdi::WrapText(int x, int y, int lineHeight, const TRect& rect, const std::string& text,
+                    int alignment, bool singleLine) {
+    SetTextArea(rect.Left, rect.Top, rect.Right, rect.Bottom);
+    if (!dc_) return;
+    const int w = rect.Right - rect.Left;
+    int offset = 0;
+    if (alignment == 1) {
+        dc_->SetTextAlign(TA_RIGHT);
+        offset = w - 20;
+    } else if (alignment == 2) {
+        dc_->SetTextAlign(TA_CENTER);
+        offset = w / 2;
+    }
+    std::string rest = text;
+    int cy = y;
+    const TextWidthFn measure = [this](std::string_view s) { return PrinterTextWidth(s); };
+    while (!rest.empty()) {
+        std::string line = TakeNextLine(rest, w, measure);
+        const auto first = line.find_first_not_of(' ');
+        line = first == std::string::npos
+                   ? std::string()
+                   : line.substr(first, line.find_last_not_of(' ') - first + 1);
+        dc_->SetBkMode(TRANSPARENT);
+        dc_->TextOut(x + offset, cy, FirstChars(line, kMaxTextOut));
+        cy += lineHeight;
+        if (singleLine) break;
+    }
+    dc_->SetTextAlign(0);
+}
+
+void TGdi::DrawLinesAligned(int x, int y, int lineHeight, const TRect& rect,
+                            const std::vector<std::string>& lines, int alignment, bool expandTabs) {
+    if (!dc_) return;
+    const int w = rect.Right - rect.Left;
+    int offset = 0;
+    if (alignment == 1) {
+        dc_->SetTextAlign(TA_RIGHT);
+        offset = w - 20;
+    } else if (alignment == 2) {
+        dc_->SetTextAlign(TA_CENTER);
+        offset = w / 2;
+    }
+    int cy = y;
+    for (const std::string& line : lines) {
+        const std::string expanded = expandTabs ? quillon::ExpandTabs(line) : line;
+        dc_->TextOut(x + offset, cy, FirstChars(expanded, kMaxTextOut));
+        cy += lineHeight;
+    }
+    dc_->SetTextAlign(0);
+}
+
+void TGdi::DrawTextLines(int x, int y, int lineHeight, const TRect& rect,
+                         const std::vector<std::string>& lines, int alignment) {
+    DrawLinesAligned(x, y, lineHeight, rect, lines, alignment, true);
+}
+
+namespace {
+
+int AlignmentCode(TAlignment a) {
+    switch (a) {
+        case taRightJustify:
+            return 1;
+        case taCenter:
+            return 2;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+void TGdi::DrawMemoLines(int x, int y, int lineHeight, const TRect& rect, const TCustomMemo& memo) {
+    DrawLinesAligned(x, y, lineHeight, rect, memo.Lines().Lines(), AlignmentCode(memo.Alignment()),
+                     true);
+}
+
+void TGdi::DrawMemoBox(const TCustomMemo& memo, int left, int top, int right, int bottom,
+                       const TRect& rect, bool opaque, bool filled, bool framed) {
+    ClipRect(left, top, right, bottom);
+    DrawFieldBox(0, clWhite, 3, &memo.Font(), false, left, top, right, bottom, rect,
+                 memo.Font().Color(), "", AlignmentCode(memo.Alignment()), opaque, filled, framed);
+    FillBox(rect);
+    DrawMemoLines(Offset300(Axis::Horizontal, left, 10), Offset300(Axis::Vertical, top, 10),
+                  PrinterCanvas().Font().Height(), rect, memo);
+    if (dc_) ResetClipRegion(*dc_);
+    if (memo.BorderStyle() != bsNone) FrameBox(left, top, right, bottom, 2, 2, 2, 2);
+}
+
+void TGdi::DrawBoxText(int x, int y, int right, int bottom, bool bordered, const TRect& rect,
+                       const std::string& text, int alignment, bool filled, bool framed) {
+    const int w = PrinterTextWidth(text);
+    if (filled) FillBox(rect);
+    if (framed && bordered) {
+        FrameBox(Offset300(Axis::Horizontal, x, -10), Offset300(Axis::Vertical, y, -10), right,
+                 bottom, 2, 2, 2, 2);
+    }
+    if (!framed && !filled && bordered) {
+        PutText(Offset300(Axis::Horizontal, x, 20), Offset300(Axis::Vertical, y, 10), ":");
+    }
+    switch (alignment) {
+        case 0:
+            PutText(x, y, text);
+            break;
+        case 1:
+            PutText(Offset300(Axis::Horizontal, right - w, -10), y, text);
+            break;
+        case 2:
+            PutText(right - w - ((right - x - w) / 2), y, text);
+            break;
+        default:
+            break;
+    }
+    if (filled) PrinterCanvas().Brush().SetColor(clWhite);
+}
+
+void TGdi::DrawFieldBox(std::uint16_t brushStyle, TColor brushColor, int hatch, const TFont* font,
+                        bool bordered, int x, int y, int right, int bottom, const TRect& rect,
+                        TColor textColor, const std::string& text, int alignment, bool opaque,
+                        bool filled, bool framed) {
+    SetBrush(brushStyle, brushColor, hatch);
+    if (!font) return;
+    SetFontColor(textColor);
+    AssignFont(*font);
+    if (opaque) DrawBoxText(x, y, right, bottom, bordered, rect, text, alignment, filled, framed);
+}
+
+}  // namespace quillon

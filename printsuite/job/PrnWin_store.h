@@ -1,0 +1,87 @@
+#pragma once
+// The page store and the settings store of print jobs. Every page of a job is one enhanced
+// metafile, page file n (PageFileName), in the process's private temporary directory; there
+// is no index: the pages of a job are files 1, 2, ... up to the first one that is missing.
+// At the start of every job the drawing layer records the printer's page and the preview's
+// settings under the per-user key "Tallet.Ini", subkey "Printer"; the preview reads them
+// back, each with the default below when the value is missing.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "printsuite/base/Vex_Types.h"
+
+namespace quillon {
+
+inline constexpr const char* kSettingsKey = "Tallet.Ini";
+inline constexpr const char* kSettingsSubkey = "Printer";
+
+// Value names and the defaults their readers take.
+inline constexpr const char* kPageHeightValue = "PageHeight";  // printer pixels, decimal
+inline constexpr const char* kPageHeightDefault = "3112";
+inline constexpr const char* kPageWidthValue = "PageWidth";
+inline constexpr const char* kPageWidthDefault = "2400";
+inline constexpr const char* kOrientationValue = "Orientation";  // "Landscape" or "Portrait"
+inline constexpr const char* kOrientationDefault = "Portrait";
+inline constexpr const char* kViewBackgroundValue = "View Background";  // RGB, decimal
+inline constexpr const char* kViewBackgroundDefault = "1234";
+inline constexpr const char* kPreviewHeadingValue = "Preview Heading";
+inline constexpr const char* kPreviewHeadingDefault = "Ostra Preview";
+inline constexpr const char* kPrinterNameValue = "PrinterName";
+inline constexpr const char* kPrinterIndexValue = "PrinterIndex";  // decimal
+inline constexpr const char* kPrinterIndexDefault = "-1";
+inline constexpr const char* kZoomFactorValue = "ZoomFactor";
+inline constexpr const char* kDirectoryValue = "Directory";  // the job's current directory
+inline constexpr const char* kDirectoryDefault = ".";
+
+// What a job records when it starts.
+struct JobSettings {
+    int pageHeight = 0;  // printer pixels
+    int pageWidth = 0;
+    bool landscape = false;
+    int viewBackground = 0;  // an RGB colour (system colours already resolved)
+    std::string heading;
+    std::string printerName;
+    int printerIndex = -1;
+    double zoomFactor = 0;
+    std::string directory;
+};
+
+// The values to write, as name and text, in the order they are written.
+std::vector<std::pair<std::string, std::string>> JobSettingsValues(const JobSettings& settings);
+
+// Writes the values under "Tallet.Ini", "Printer".
+void WriteJobSettings(const JobSettings& settings);
+// A value of "Tallet.Ini", "Printer", or `fallback` when it is missing.
+std::string ReadJobSetting(const std::string& name, const std::string& fallback);
+
+// Writes a page file (a new file, or the old one replaced; never through a link), readable
+// by this user only. False with a reason on failure.
+bool WritePageFile(const std::string& path, std::span<const std::uint8_t> data, std::string* error);
+// Reads a page file (not through a link). False with a reason when it is missing or unreadable.
+bool ReadPageFile(const std::string& path, std::vector<std::uint8_t>& data, std::string* error);
+bool PageFileExists(int n, TSendTo kind);
+
+// The most pages one printer document takes.
+inline constexpr int kMaxPrintedPages = 1001;
+
+// Plays the stored pages of that kind onto the current printer as one document, each into
+// (0, 0, screen width, screen height) so that what was recorded at a printer pixel lands on
+// it; stops at the first missing page, after page 1001, or after the page during which the
+// status dialog's Abort was pressed. Does nothing while the printer is printing. A printer
+// that cannot start or a page that cannot be played is reported in a message box.
+void PrintStoredPages(TSendTo kind, bool showStatus);
+
+// A failure on the print path, told to the user in an information box.
+void ShowPrintError(const std::string& message);
+
+// Lets pending window messages run (the status dialog's Abort, repaints).
+void ProcessPendingMessages();
+
+// The shortest decimal text that reads back as the same double ("100", "75.5", "0.1").
+std::string FloatToStr(double value);
+
+}  // namespace quillon
