@@ -787,18 +787,30 @@ TGraphicControl::TGraphicControl(TComponent* owner)
 
 TGraphicControl::~TGraphicControl() = default;
 
+namespace {
+
+// Runs a control's Paint on `canvas` over `dc`, clipped to the control's
+// size; the canvas lets go of the context however Paint ends.
+void PaintOnCanvas(TCanvas& canvas, DeviceContext& dc, int width, int height,
+                   const std::function<void()>& paint) {
+    ScopedDcSave save(dc);
+    dc.IntersectClipRect(0, 0, width, height);
+    canvas.SetHandle(&dc);
+    try {
+        paint();
+    } catch (...) {
+        canvas.SetHandle(nullptr);
+        throw;
+    }
+    canvas.SetHandle(nullptr);
+}
+
+}  // namespace
+
 void TGraphicControl::PaintTo(DeviceContext& dc, int x, int y) {
     ScopedDcSave save(dc);
     dc.OffsetWindowOrgEx(-x, -y);
-    dc.IntersectClipRect(0, 0, Width(), Height());
-    canvas_->SetHandle(&dc);
-    try {
-        Paint();
-    } catch (...) {
-        canvas_->SetHandle(nullptr);
-        throw;
-    }
-    canvas_->SetHandle(nullptr);
+    PaintOnCanvas(*canvas_, dc, Width(), Height(), [this] { Paint(); });
 }
 
 const TClassInfo& TCustomControl::StaticClassInfo() {
@@ -817,16 +829,7 @@ void TCustomControl::Paint() {
 }
 
 void TCustomControl::PaintSelf(DeviceContext& dc) {
-    ScopedDcSave save(dc);
-    dc.IntersectClipRect(0, 0, Width(), Height());
-    canvas_->SetHandle(&dc);
-    try {
-        Paint();
-    } catch (...) {
-        canvas_->SetHandle(nullptr);
-        throw;
-    }
-    canvas_->SetHandle(nullptr);
+    PaintOnCanvas(*canvas_, dc, Width(), Height(), [this] { Paint(); });
 }
 
 void TCustomControl::PaintTo(DeviceContext& dc, int x, int y) {

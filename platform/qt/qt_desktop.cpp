@@ -178,7 +178,8 @@ QtDesktop* QtDesktop::Installed() {
 // ---------------------------------------------------------------- message boxes, beep
 
 int QtDesktop::MessageBox(const std::string& text, const std::string& caption, unsigned flags) {
-    QMessageBox box;
+    // Over the window the user works in.
+    QMessageBox box(QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     box.setText(ToQString(text));
     box.setWindowTitle(ToQString(caption));

@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <exception>
 
@@ -227,6 +228,16 @@ class FormPeer : public QtControlPeer {
         }
         if (w->isVisible()) return;
         w->setWindowModality(form_.Modal() ? Qt::ApplicationModal : Qt::NonModal);
+        // A modal window stays above the window it was opened from.
+        QWidget* owner = nullptr;
+        if (form_.Modal()) {
+            QtControlPeer* active = Of(Application().ActiveForm());
+            owner = active ? active->Widget() : QApplication::activeWindow();
+        }
+        if (owner == w) owner = nullptr;
+        w->winId();
+        if (QWindow* handle = w->windowHandle())
+            handle->setTransientParent(owner ? owner->window()->windowHandle() : nullptr);
         RestackTree(form_);
         w->show();
         // The offscreen platform (tests) has no stacking of windows.
@@ -650,100 +661,81 @@ class BitBtnPeer : public ButtonPeer {
     TBitBtn& bit_;
 };
 
-class CheckBoxPeer : public QtControlPeer {
+// Check boxes and radio buttons: the caption and the side it stands on, the
+// parent showing through, and the model deciding the next state (its
+// toggling rules, its click events).
+template <class Model, class Button>
+class TogglePeer : public QtControlPeer {
   public:
-    explicit CheckBoxPeer(TCustomCheckBox& box) : QtControlPeer(box), box_(box) {
-        check_ = new ModelCheckBox(ParentWidgetFor(box));
-        check_->toggle = [this] {
+    explicit TogglePeer(Model& control) : QtControlPeer(control), control_(control) {
+        button_ = new Button(ParentWidgetFor(control));
+        button_->toggle = [this] {
             const std::shared_ptr<bool> alive = Alive();
-            FromWidget([&] { box_.InputClick(); });
-            if (*alive) Apply(TPeerChange::ItemIndex);
+            FromWidget([&] { control_.InputClick(); });
+            if (*alive) ApplyState();
         };
-        Attach(check_, Input::Native);
+        Attach(button_, Input::Native);
     }
-    ~CheckBoxPeer() override { check_->toggle = nullptr; }
+    ~TogglePeer() override { button_->toggle = nullptr; }
 
   protected:
+    virtual void ApplyState() = 0;
+
     void Apply(TPeerChange what) override {
         switch (what) {
             case TPeerChange::Text: {
-                const QString caption = ToQString(box_.Caption());
-                if (check_->text() != caption) check_->setText(caption);
+                const QString caption = ToQString(control_.Caption());
+                if (button_->text() != caption) button_->setText(caption);
                 break;
             }
-            case TPeerChange::ItemIndex:
-            case TPeerChange::Appearance: {
-                SyncScope sync(*this);
-                check_->setTristate(box_.AllowGrayed() || box_.State() == cbGrayed);
-                check_->setLayoutDirection(box_.Alignment() == taLeftJustify ? Qt::RightToLeft
-                                                                             : Qt::LeftToRight);
-                const Qt::CheckState s = box_.State() == cbChecked  ? Qt::Checked
-                                         : box_.State() == cbGrayed ? Qt::PartiallyChecked
-                                                                    : Qt::Unchecked;
-                if (check_->checkState() != s) check_->setCheckState(s);
+            case TPeerChange::Appearance:
+                button_->setLayoutDirection(control_.Alignment() == taLeftJustify ? Qt::RightToLeft
+                                                                                  : Qt::LeftToRight);
+                ApplyState();
                 break;
-            }
-            default:
-                QtControlPeer::Apply(what);
+            case TPeerChange::ItemIndex: ApplyState(); break;
+            default: QtControlPeer::Apply(what);
         }
     }
     void ApplyPalette() override {
         QtControlPeer::ApplyPalette();
         // With the parent's colour the parent shows through (a group box's
         // style may shade its inside).
-        check_->setAutoFillBackground(!box_.ParentColor());
+        button_->setAutoFillBackground(!control_.ParentColor());
     }
 
-  private:
-    TCustomCheckBox& box_;
-    ModelCheckBox* check_ = nullptr;
+    Model& control_;
+    Button* button_ = nullptr;
 };
 
-class RadioButtonPeer : public QtControlPeer {
+class CheckBoxPeer : public TogglePeer<TCustomCheckBox, ModelCheckBox> {
   public:
-    explicit RadioButtonPeer(TRadioButton& radio) : QtControlPeer(radio), radio_(radio) {
-        button_ = new ModelRadioButton(ParentWidgetFor(radio));
-        // The model unchecks the other buttons of the parent.
-        button_->setAutoExclusive(false);
-        button_->toggle = [this] {
-            const std::shared_ptr<bool> alive = Alive();
-            FromWidget([&] { radio_.InputClick(); });
-            if (*alive) Apply(TPeerChange::ItemIndex);
-        };
-        Attach(button_, Input::Native);
-    }
-    ~RadioButtonPeer() override { button_->toggle = nullptr; }
+    using TogglePeer::TogglePeer;
 
   protected:
-    void Apply(TPeerChange what) override {
-        switch (what) {
-            case TPeerChange::Text: {
-                const QString caption = ToQString(radio_.Caption());
-                if (button_->text() != caption) button_->setText(caption);
-                break;
-            }
-            case TPeerChange::ItemIndex:
-                if (button_->isChecked() != radio_.Checked()) {
-                    SyncScope sync(*this);
-                    button_->setChecked(radio_.Checked());
-                }
-                break;
-            case TPeerChange::Appearance:
-                button_->setLayoutDirection(radio_.Alignment() == taLeftJustify ? Qt::RightToLeft
-                                                                                : Qt::LeftToRight);
-                break;
-            default:
-                QtControlPeer::Apply(what);
-        }
+    void ApplyState() override {
+        SyncScope sync(*this);
+        button_->setTristate(control_.AllowGrayed() || control_.State() == cbGrayed);
+        const Qt::CheckState s = control_.State() == cbChecked  ? Qt::Checked
+                                 : control_.State() == cbGrayed ? Qt::PartiallyChecked
+                                                                : Qt::Unchecked;
+        if (button_->checkState() != s) button_->setCheckState(s);
     }
-    void ApplyPalette() override {
-        QtControlPeer::ApplyPalette();
-        button_->setAutoFillBackground(!radio_.ParentColor());
+};
+
+class RadioButtonPeer : public TogglePeer<TRadioButton, ModelRadioButton> {
+  public:
+    explicit RadioButtonPeer(TRadioButton& radio) : TogglePeer(radio) {
+        // The model unchecks the other buttons of the parent.
+        button_->setAutoExclusive(false);
     }
 
-  private:
-    TRadioButton& radio_;
-    ModelRadioButton* button_ = nullptr;
+  protected:
+    void ApplyState() override {
+        if (button_->isChecked() == control_.Checked()) return;
+        SyncScope sync(*this);
+        button_->setChecked(control_.Checked());
+    }
 };
 
 // ---------------------------------------------------------------- combo box

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <memory>
 #include <string>
 #include <vector>
@@ -194,6 +195,26 @@ TEST_F(EditInput, UpperCaseFieldsTakeTypedAndPastedTextInUpperCase) {
     EXPECT_EQ(Utf8(line->text()), "ABCD");
 }
 
+TEST(MaskedEdit, TheModelFillsTheMaskAndTheFieldShowsIt) {
+    TestForm form;
+    auto* edit = form.Add<TMaskEdit>("Date", 8, 8, 100, 21);
+    edit->SetEditMask("00/00;1;_");
+    int changes = 0;
+    edit->OnChange = [&](TObject*) { ++changes; };
+    form->Show();
+    auto* line = WidgetAs<QLineEdit>(edit);
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(Utf8(line->text()), "__/__");
+    QTest::keyClicks(line, "1x23");
+    EXPECT_EQ(Utf8(line->text()), "12/3_");
+    EXPECT_EQ(edit->Text(), "12/3 ");
+    EXPECT_EQ(changes, 3);
+    EXPECT_FALSE(edit->ValidateEdit());
+    QTest::keyClicks(line, "4");
+    EXPECT_TRUE(edit->ValidateEdit());
+    EXPECT_EQ(line->contextMenuPolicy(), Qt::NoContextMenu);
+}
+
 TEST(FormKeyPreview, TheFormSeesTheKeyFirstAndMayChangeIt) {
     TestForm form;
     auto* edit = form.Add<TEdit>("Edit1", 8, 8, 100, 21);
@@ -231,9 +252,13 @@ TEST(ModalFromKeyPress, TheAnswerDecidesWhichCharacterTheFieldTakes) {
         if (key == U'y' || key == U'Y') key = question->ShowModal() == mrYes ? U'y' : U'Y';
     };
     main->Show();
+    QApplication::setActiveWindow(WidgetOf(main.get()));
     auto answer = [&](TButton* button) {
         QTimer::singleShot(0, [&, button] {
             ASSERT_TRUE(question->Visible());
+            // The question stays above the window it was asked from.
+            EXPECT_EQ(WidgetOf(question.get())->windowHandle()->transientParent(),
+                      WidgetOf(main.get())->windowHandle());
             QTest::mouseClick(WidgetOf(button), Qt::LeftButton);
         });
     };
