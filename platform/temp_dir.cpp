@@ -1,11 +1,15 @@
 #include "platform/temp_dir.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -19,8 +23,30 @@ struct TempDirState {
     std::string base;  // empty: SystemTempDir()
     std::string dir;   // empty: none made yet
     pid_t owner = 0;   // the process that made `dir` (a fork must not share or remove it)
+    int lockFd = -1;   // holds the lock that tells other processes `dir` is in use
     bool exitHookInstalled = false;
+    bool swept = false;  // stale directories of earlier processes looked for once
 };
+
+constexpr const char* kDirPrefix = "quillon-";
+constexpr std::size_t kDirNameLength = 14;  // "quillon-" and mkdtemp's six characters
+
+// A directory in use is locked by the process that made it, for as long as it runs (the lock
+// goes with the process however it ends). Without the lock a directory is left over.
+int LockDir(const std::string& dir) {
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return -1;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void ReleaseLock(TempDirState& s) {
+    if (s.lockFd >= 0 && s.owner == getpid()) close(s.lockFd);
+    s.lockFd = -1;
+}
 
 // Never destroyed: the exit hook runs after static destructors may have started.
 TempDirState& State() {
@@ -40,6 +66,7 @@ void RemoveAtExit() {
     TempDirState& s = State();
     std::lock_guard lock(s.mutex);
     if (!s.dir.empty() && s.owner == getpid()) RemoveTree(s.dir);
+    ReleaseLock(s);
     s.dir.clear();
 }
 
@@ -62,6 +89,30 @@ std::string MakeDir(const std::string& base, std::string* error) {
         return {};
     }
     return dir;
+}
+
+int SweepIn(const std::string& base, int minAgeSeconds, const std::string& keep) {
+    DIR* d = opendir(base.c_str());
+    if (!d) return 0;
+    int removed = 0;
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.size() != kDirNameLength || name.rfind(kDirPrefix, 0) != 0) continue;
+        const std::string path = base + (base.back() == '/' ? "" : "/") + name;
+        if (path == keep || !CheckPrivateDir(path)) continue;  // not ours to judge
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0) continue;
+        // A directory made a moment ago may not be locked yet by its maker.
+        if (now - st.st_mtime < minAgeSeconds) continue;
+        const int fd = LockDir(path);
+        if (fd < 0) continue;  // in use
+        RemoveTree(path);
+        close(fd);
+        ++removed;
+    }
+    closedir(d);
+    return removed;
 }
 
 }  // namespace
@@ -106,12 +157,19 @@ std::string ProcessTempDir(std::string* error) {
         if (s.owner == self && CheckPrivateDir(s.dir)) return s.dir;
         // Gone (a cleaner may have swept the temporary directory), tampered with, or made
         // by the process we were forked from: start a new one; never touch the old.
+        ReleaseLock(s);
         s.dir.clear();
     }
     const std::string base = s.base.empty() ? SystemTempDir() : s.base;
+    if (!s.swept) {
+        // Left by a process that ended without its clean-up (killed, or crashed).
+        s.swept = true;
+        SweepIn(base, kStaleDirMinAgeSeconds, {});
+    }
     s.dir = MakeDir(base, error);
     if (s.dir.empty()) return {};
     s.owner = self;
+    s.lockFd = LockDir(s.dir);
     if (!s.exitHookInstalled) {
         s.exitHookInstalled = std::atexit(RemoveAtExit) == 0;
     }
@@ -122,7 +180,14 @@ void RemoveProcessTempDir() {
     TempDirState& s = State();
     std::lock_guard lock(s.mutex);
     if (!s.dir.empty() && s.owner == getpid()) RemoveTree(s.dir);
+    ReleaseLock(s);
     s.dir.clear();
+}
+
+int SweepStaleTempDirs(const std::string& base, int minAgeSeconds) {
+    TempDirState& s = State();
+    std::lock_guard lock(s.mutex);
+    return SweepIn(base, minAgeSeconds, s.dir);
 }
 
 void SetTempDirBaseForTesting(const std::string& base) {
@@ -130,6 +195,7 @@ void SetTempDirBaseForTesting(const std::string& base) {
     TempDirState& s = State();
     std::lock_guard lock(s.mutex);
     s.base = base;
+    s.swept = false;
 }
 
 }  // namespace quillon

@@ -4,7 +4,9 @@
 // another user, could overwrite them or plant a link under the same name. Instead every
 // process makes one private directory (mode 0700, a fresh random name inside the system's
 // temporary directory), checks before each use that it is still a directory of ours and not
-// a link, and removes it with everything in it when the program ends.
+// a link, and removes it with everything in it when the program ends. While the process runs
+// it holds a lock on its directory; a directory found without one was left by a process that
+// was killed or crashed, and the next process sweeps it away.
 
 #include <string>
 
@@ -26,6 +28,13 @@ std::string ProcessTempDir(std::string* error = nullptr);
 // Removes the private directory and its files now (it is also removed at exit, by the process
 // that made it). The next ProcessTempDir call makes a new one.
 void RemoveProcessTempDir();
+
+// Removes the private directories in `base` that no running process holds and that have not
+// changed for `minAgeSeconds`; directories that are not ours (other users', links, open to
+// others) are never touched. Returns how many were removed. ProcessTempDir does this once,
+// with kStaleDirMinAgeSeconds, before it makes its first directory.
+int SweepStaleTempDirs(const std::string& base, int minAgeSeconds);
+inline constexpr int kStaleDirMinAgeSeconds = 60;
 
 // Tests: the directory in which the private directory is made (default SystemTempDir());
 // an empty text restores the default. Drops the private directory made so far.

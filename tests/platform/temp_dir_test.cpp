@@ -1,11 +1,13 @@
 #include "platform/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -131,6 +133,107 @@ TEST_F(PrivateTempDir, ForkedProcessMakesItsOwnAndRemovesItAtExit) {
     EXPECT_FALSE(fs::exists(childDir)) << "the child's directory outlived the child";
     EXPECT_TRUE(CheckPrivateDir(parentDir)) << "the child removed its parent's directory";
     EXPECT_EQ(ProcessTempDir(), parentDir);
+}
+
+// Runs `body` in a child that makes its private directory, writes a page, reports the
+// directory through a pipe and then waits until `release` is written to (or closed).
+struct Child {
+    pid_t pid = -1;
+    std::string dir;
+    int release = -1;
+};
+
+Child StartChild(bool exitWithoutCleanUp) {
+    int report[2], hold[2];
+    if (pipe(report) != 0 || pipe(hold) != 0) return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(report[0]);
+        close(hold[1]);
+        const std::string dir = ProcessTempDir();
+        std::ofstream(dir + "/PRN001.EMF") << "page";
+        if (write(report[1], dir.data(), dir.size()) != static_cast<ssize_t>(dir.size())) _exit(1);
+        close(report[1]);
+        char c;
+        while (read(hold[0], &c, 1) > 0) {
+        }
+        // _exit skips the clean-up at exit, as a killed or crashed program would.
+        if (exitWithoutCleanUp) _exit(0);
+        std::exit(0);
+    }
+    close(report[1]);
+    close(hold[0]);
+    Child child;
+    child.pid = pid;
+    child.release = hold[1];
+    char buf[4096];
+    for (ssize_t n; (n = read(report[0], buf, sizeof buf)) > 0;)
+        child.dir.append(buf, static_cast<std::size_t>(n));
+    close(report[0]);
+    return child;
+}
+
+void EndChild(Child& child) {
+    close(child.release);
+    int status = 0;
+    waitpid(child.pid, &status, 0);
+}
+
+TEST_F(PrivateTempDir, DirectoriesOfEndedProcessesAreSweptThoseInUseKept) {
+    const std::string own = ProcessTempDir();
+    Child running = StartChild(true);
+    Child crashed = StartChild(true);
+    ASSERT_FALSE(running.dir.empty());
+    ASSERT_FALSE(crashed.dir.empty());
+    EndChild(crashed);
+    ASSERT_TRUE(fs::exists(crashed.dir + "/PRN001.EMF")) << "the crashed child cleaned up";
+
+    // Not ours to judge: a directory open to others and a link, both with our names.
+    const std::string open = base_ + "/quillon-open00";
+    ASSERT_EQ(mkdir(open.c_str(), 0700), 0);
+    ASSERT_EQ(chmod(open.c_str(), 0755), 0);
+    const std::string link = base_ + "/quillon-link00";
+    ASSERT_EQ(symlink(crashed.dir.c_str(), link.c_str()), 0);
+
+    // Left a moment ago: kept for now (its maker may not have locked it yet).
+    EXPECT_EQ(SweepStaleTempDirs(base_, 60), 0);
+    EXPECT_TRUE(fs::exists(crashed.dir));
+
+    EXPECT_EQ(SweepStaleTempDirs(base_, 0), 1);
+    EXPECT_FALSE(fs::exists(crashed.dir));
+    EXPECT_TRUE(fs::exists(running.dir + "/PRN001.EMF")) << "a running process lost its pages";
+    EXPECT_TRUE(CheckPrivateDir(own));
+    EXPECT_TRUE(fs::exists(open));
+    EXPECT_TRUE(fs::is_symlink(link));
+
+    EndChild(running);
+    EXPECT_EQ(SweepStaleTempDirs(base_, 0), 1);
+    EXPECT_FALSE(fs::exists(running.dir));
+    EXPECT_EQ(ProcessTempDir(), own);
+}
+
+TEST_F(PrivateTempDir, TheFirstDirectoryOfAProcessSweepsOldLeftovers) {
+    SetTempDirBaseForTesting(base_);  // as a new process: nothing made or swept yet
+    const std::string old = base_ + "/quillon-old000";
+    const std::string recent = base_ + "/quillon-new000";
+    ASSERT_EQ(mkdir(old.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir(recent.c_str(), 0700), 0);
+    std::ofstream(old + "/PRN001.EMF") << "page";
+    // Untouched for two hours.
+    const std::time_t then = std::time(nullptr) - 7200;
+    const struct timespec times[2] = {{then, 0}, {then, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, old.c_str(), times, 0), 0);
+    ASSERT_FALSE(ProcessTempDir().empty());
+    EXPECT_FALSE(fs::exists(old));
+    EXPECT_TRUE(fs::exists(recent));
+}
+
+TEST_F(PrivateTempDir, AProcessThatEndsNormallyLeavesNothingToSweep) {
+    Child child = StartChild(false);
+    ASSERT_FALSE(child.dir.empty());
+    EndChild(child);
+    EXPECT_FALSE(fs::exists(child.dir));
+    EXPECT_EQ(SweepStaleTempDirs(base_, 0), 0);
 }
 
 TEST(SystemTempDir, FollowsTmpdirWhenAbsolute) {
