@@ -1,5 +1,6 @@
 // Playback of the page store onto the printer.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/emf_player.h"
@@ -54,26 +55,39 @@ void PrintStoredPages(TSendTo kind, bool showStatus) {
     // unit lands on one printer pixel.
     const TRect target{0, 0, Screen().Width(), Screen().Height()};
     std::vector<std::uint8_t> data;
-    for (int i = 0; i < kMaxPrintedPages; ++i) {
-        const int n = i + 1;
-        status.ShowPage(n);
-        if (!PageFileExists(n, kind)) break;
+    // A page that cannot be read, or is not a whole metafile, is reported before a printer
+    // page is begun for it: the job ends without a blank or half-drawn sheet.
+    const auto read = [&](int n) {
         std::string error;
-        DeviceContext* dc = printer.Canvas().Handle();
-        if (!ReadPageFile(PageFileName(n, kind), data, &error) || !dc ||
-            !PlayEmf(data, *dc, target, &error)) {
-            ShowPrintError("Page " + std::to_string(n) + " could not be printed: " + error);
-            break;
+        if (ReadPageFile(PageFileName(n, kind), data, &error)) {
+            EmfParseResult parsed = ParseEmf(data);
+            if (parsed.ok) return true;
+            error = std::move(parsed.error);
         }
-        // The status dialog's Abort is served here, between pages.
-        ProcessPendingMessages();
-        if (status.Aborted() || !printer.Printing()) break;
-        // No new printer page after the last one played (nor after the last one allowed,
-        // which would leave a blank sheet).
-        if (n == kMaxPrintedPages || !PageFileExists(n + 1, kind)) break;
-        if (!printer.NewPage()) {
-            ShowPrintError(printer.LastError());
-            break;
+        ShowPrintError("Page " + std::to_string(n) + " could not be printed: " + error);
+        return false;
+    };
+    status.ShowPage(1);
+    if (PageFileExists(1, kind) && read(1)) {
+        for (int n = 1;; ++n) {
+            std::string error;
+            DeviceContext* dc = printer.Canvas().Handle();
+            if (!dc || !PlayEmf(data, *dc, target, &error)) {
+                ShowPrintError("Page " + std::to_string(n) + " could not be printed: " + error);
+                break;
+            }
+            // The status dialog's Abort is served here, between pages.
+            ProcessPendingMessages();
+            if (status.Aborted() || !printer.Printing()) break;
+            // No new printer page after the last one played (nor after the last one allowed,
+            // which would leave a blank sheet).
+            if (n == kMaxPrintedPages || !PageFileExists(n + 1, kind)) break;
+            status.ShowPage(n + 1);
+            if (!read(n + 1)) break;
+            if (!printer.NewPage()) {
+                ShowPrintError(printer.LastError());
+                break;
+            }
         }
     }
     if (printer.Printing() && !printer.EndDoc()) ShowPrintError(printer.LastError());

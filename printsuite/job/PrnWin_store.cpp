@@ -94,7 +94,7 @@ bool WritePageFile(const std::string& path, std::span<const std::uint8_t> data,
 
 bool ReadPageFile(const std::string& path, std::vector<std::uint8_t>& data, std::string* error) {
     data.clear();
-    const int fd = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (error)
             *error =

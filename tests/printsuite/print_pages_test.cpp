@@ -1,6 +1,7 @@
 // Playback of stored pages onto the printer double: one document, one printer page per
 // stored page, the status dialog and its Abort, the page limit and the failures.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -181,8 +182,41 @@ TEST_F(PrintPagesTest, ADamagedPageFileIsReportedAndEndsThePlayback) {
     ASSERT_EQ(Headless().boxes.size(), 1u);
     EXPECT_EQ(Headless().boxes[0].text.rfind("Page 2 could not be printed: ", 0), 0u)
         << Headless().boxes[0].text;
+    // Found before a sheet was begun for it: the document holds page 1 only.
     ASSERT_EQ(laser_->Documents().size(), 1u);
+    ASSERT_EQ(laser_->Documents()[0].pages.size(), 1u);
     EXPECT_TRUE(PageShows(laser_->Documents()[0].pages.at(0), "page 1"));
+}
+
+TEST_F(PrintPagesTest, ACutPageIsReportedAndNothingOfItIsPrinted) {
+    TGdi gdi(poPrinter);
+    RecordJob(gdi, 2);
+    const std::string page2 = PageFileName(2, poPrinter);
+    const auto size = std::filesystem::file_size(page2);
+    std::filesystem::resize_file(page2, size - 20);  // its end record is gone
+    gdi.PrintPages(false);
+    ASSERT_EQ(Headless().boxes.size(), 1u);
+    EXPECT_EQ(Headless().boxes[0].text.rfind("Page 2 could not be printed: ", 0), 0u)
+        << Headless().boxes[0].text;
+    ASSERT_EQ(laser_->Documents().size(), 1u);
+    EXPECT_EQ(laser_->Documents()[0].pages.size(), 1u);
+}
+
+TEST_F(PrintPagesTest, APipeInPlaceOfAPageIsReportedNotWaitedOn) {
+    TGdi gdi(poPrinter);
+    RecordJob(gdi, 3);
+    const std::string page2 = PageFileName(2, poPrinter);
+    ASSERT_EQ(std::remove(page2.c_str()), 0);
+    ASSERT_EQ(mkfifo(page2.c_str(), 0600), 0);
+    gdi.PrintPages(false);  // opening the pipe for reading would block without a writer
+    ASSERT_EQ(Headless().boxes.size(), 1u);
+    EXPECT_NE(Headless().boxes[0].text.find("Page 2 could not be printed: "), std::string::npos)
+        << Headless().boxes[0].text;
+    EXPECT_NE(Headless().boxes[0].text.find("not a page file"), std::string::npos);
+    ASSERT_EQ(laser_->Documents().size(), 1u);
+    EXPECT_EQ(laser_->Documents()[0].pages.size(), 1u);
+    gdi.DeletePages();
+    EXPECT_FALSE(PageFileExists(2, poPrinter));
 }
 
 TEST_F(PrintPagesTest, AtMost1001PagesToOneDocument) {
