@@ -1,4 +1,5 @@
 #include "platform/temp_dir.h"
+#include "tests/support/page_dir_base.h"
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -20,18 +21,9 @@ namespace fs = std::filesystem;
 // Each test works in a base directory of its own, removed afterwards.
 class PrivateTempDir : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = fs::temp_directory_path().string() + "/quillon-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        base_ = pattern;
-        SetTempDirBaseForTesting(base_);
-    }
-    void TearDown() override {
-        SetTempDirBaseForTesting("");
-        std::error_code ec;
-        fs::remove_all(base_, ec);
-    }
-    std::string base_;
+    void SetUp() override { ASSERT_FALSE(base_.empty()); }
+    testing::ScopedPageDirBase scope_;
+    const std::string& base_ = scope_.Path();
 };
 
 TEST_F(PrivateTempDir, MadeOnceInsideTheBaseWithMode0700) {

@@ -13,6 +13,7 @@
 #include "platform/printer.h"
 #include "platform/screen.h"
 #include "platform/temp_dir.h"
+#include "tests/support/page_dir_base.h"
 #include "printsuite/draw/Vex_Gdi.h"
 #include "tests/support/fake_printer.h"
 #include "tests/support/recording_device_context.h"
@@ -62,20 +63,12 @@ class GdiTest : public ::testing::Test {
         font.SetColor(clBlack);
         Printer().Canvas().Brush().SetColor(clWhite);
         Printer().Canvas().Brush().SetStyle(bsSolid);
-
-        std::string pattern =
-            std::filesystem::temp_directory_path().string() + "/quillon-gdi-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        base_ = pattern;
-        SetTempDirBaseForTesting(base_);
+        ASSERT_FALSE(base_.empty());
         SetPageRecorderFactory([this] { return std::make_unique<RecordedPage>(pages_, open_); });
     }
 
     void TearDown() override {
         SetPageRecorderFactory(nullptr);
-        SetTempDirBaseForTesting("");
-        std::error_code ec;
-        std::filesystem::remove_all(base_, ec);
     }
 
     // The calls on the open page from the first call that starts with `from` (all when empty).
@@ -90,7 +83,8 @@ class GdiTest : public ::testing::Test {
     TestGraphicsBackend backend_;
     ScopedGraphicsBackend scope_;
     std::shared_ptr<FakePrinter> laser_, p300_, generic_;
-    std::string base_;
+    ScopedPageDirBase pageDirBase_;
+    const std::string& base_ = pageDirBase_.Path();
     std::vector<std::vector<std::string>> pages_;  // finished pages' call logs
     RecordingDeviceContext* open_ = nullptr;
 };

@@ -8,6 +8,7 @@
 
 #include "platform/string_table.h"
 #include "platform/temp_dir.h"
+#include "tests/support/page_dir_base.h"
 
 namespace quillon {
 namespace {
@@ -104,22 +105,16 @@ TEST(PageFileNames, OneSeparatorBetweenDirectoryAndName) {
 class PageFiles : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = fs::temp_directory_path().string() + "/quillon-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        base_ = pattern;
-        SetTempDirBaseForTesting(base_);
+        ASSERT_FALSE(base_.empty());
         dir_ = ProcessTempDir();
         ASSERT_FALSE(dir_.empty());
-    }
-    void TearDown() override {
-        SetTempDirBaseForTesting("");
-        std::error_code ec;
-        fs::remove_all(base_, ec);
     }
     void Touch(int n, TSendTo kind = poViewer) {
         std::ofstream(PageFileName(n, kind)) << "page " << n;
     }
-    std::string base_, dir_;
+    testing::ScopedPageDirBase scope_;
+    const std::string& base_ = scope_.Path();
+    std::string dir_;
 };
 
 TEST_F(PageFiles, NamedInsideTheProcessDirectory) {

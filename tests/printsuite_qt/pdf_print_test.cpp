@@ -19,6 +19,7 @@
 #include "printsuite/draw/Vex_Gdi.h"
 #include "printsuite/job/PrnWin_store.h"
 #include "tests/printsuite_qt/suite_qt_host.h"
+#include "tests/support/page_dir_base.h"
 
 namespace quillon {
 namespace {
@@ -59,20 +60,12 @@ class PdfPrintTest : public ::testing::Test {
         ASSERT_NE(it, names.end());
         ASSERT_TRUE(Printer().SetPrinterIndex(static_cast<int>(it - names.begin())));
 
-        std::string pattern = fs::temp_directory_path().string() + "/quillon-pdf-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        SetTempDirBaseForTesting(dir_);
+        ASSERT_FALSE(dir_.empty());
         host_->Graphics().PdfPrinter().SetOutputFile(dir_ + "/job.pdf");
     }
-    void TearDown() override {
-        SetTempDirBaseForTesting("");
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-
     QtHost* host_ = nullptr;
-    std::string dir_;
+    testing::ScopedPageDirBase scope_;
+    const std::string& dir_ = scope_.Path();
 };
 
 TEST_F(PdfPrintTest, AStoredJobBecomesOnePdfPagePerPage) {
