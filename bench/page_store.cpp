@@ -94,6 +94,33 @@ void BM_RecordSaveDelete1000Pages(benchmark::State& state) {
 }
 BENCHMARK(BM_RecordSaveDelete1000Pages)->Unit(benchmark::kMillisecond);
 
+// Word-wrapping a long text (a memo field of state.range(0) bytes) into a 6-inch column: the
+// lines are taken from the front of the text one after another. Range 1: words; range 0: one
+// "word" without spaces (pasted data), cut by characters.
+void BM_WrapLongText(benchmark::State& state) {
+    BenchBackend backend;
+    ScopedGraphicsBackend scope(&backend);
+    Printer().Refresh();
+    std::string text;
+    const bool words = state.range(1) != 0;
+    while (text.size() < static_cast<std::size_t>(state.range(0)))
+        text += words ? "numbers and letters " : "0123456789abcdefghij";
+    TGdi gdi(poPrinter);
+    gdi.DeletePages();
+    gdi.StartDocument(clWhite, "Bench", 100);
+    gdi.SetFont("Arial", -50);
+    for (auto _ : state) gdi.WrapText(300, 300, 60, TRect{300, 300, 3900, 6000}, text, 0, false);
+    gdi.ClosePage();
+    gdi.DeletePages();
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_WrapLongText)
+    ->Args({10000, 1})
+    ->Args({100000, 1})
+    ->Args({10000, 0})
+    ->Args({100000, 0})
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -80,50 +80,73 @@ std::string_view FirstChars(std::string_view text, std::size_t maxChars) {
     return text.substr(0, PrefixBytes(text, maxChars));
 }
 
-std::string TakeNextLine(std::string& rest, int width, const TextWidthFn& textWidth) {
-    if (rest.empty()) return {};
+namespace {
+
+// Whether `word` is wider than `limit`. A long word (pasted data without spaces) is judged by a
+// prefix first: a text is never narrower than its beginning, so a prefix that is already too
+// wide settles it without measuring what may be many kilobytes, once per line.
+bool WiderThan(std::string_view word, int limit, const TextWidthFn& textWidth) {
+    constexpr std::size_t kPrefixChars = 256;
+    if (word.size() > kPrefixChars) {
+        const std::string_view prefix = FirstChars(word, kPrefixChars);
+        if (prefix.size() < word.size() && textWidth(prefix) > limit) return true;
+    }
+    return textWidth(word) > limit;
+}
+
+}  // namespace
+
+std::string_view TakeNextLine(std::string_view text, std::size_t& pos, int width,
+                              const TextWidthFn& textWidth) {
+    if (pos >= text.size()) {
+        pos = text.size();
+        return {};
+    }
     const int wordLimit = width - 10;
-    std::string line;
+    const std::size_t start = pos;
+    std::size_t lineEnd = pos;  // the line taken so far is text[start, lineEnd)
     std::string candidate;
     for (;;) {
+        const std::string_view rest = text.substr(pos);
         // The next word; a leading space belongs to it (a second space between two words).
-        std::size_t end;
-        if (rest[0] == ' ') {
-            end = rest.find(' ', 1);
-        } else {
-            end = rest.find(' ');
-        }
-        if (end == std::string::npos) end = rest.size();
-        const std::string word = rest.substr(0, end);
+        std::size_t end = rest[0] == ' ' ? rest.find(' ', 1) : rest.find(' ');
+        if (end == std::string_view::npos) end = rest.size();
+        const std::string_view word = rest.substr(0, end);
 
-        if (textWidth(word) > wordLimit) {
+        if (WiderThan(word, wordLimit, textWidth)) {
             if (candidate.empty()) {
                 // A word too wide for any line: as many characters as fit.
                 std::size_t fit = 0;
-                std::size_t pos = 0;
-                while (pos < word.size()) {
-                    const std::size_t next =
-                        pos + utf8::DecodeOne(std::string_view(word).substr(pos)).length;
-                    if (textWidth(std::string_view(word).substr(0, next)) > wordLimit) break;
-                    pos = next;
-                    fit = pos;
+                while (fit < word.size()) {
+                    const std::size_t next = fit + utf8::DecodeOne(word.substr(fit)).length;
+                    if (textWidth(word.substr(0, next)) > wordLimit) break;
+                    fit = next;
                 }
-                line = word.substr(0, fit);
-                rest.erase(0, fit);
+                pos += fit;
+                lineEnd = pos;
             }
             break;
         }
-        candidate = candidate.empty() ? word : candidate + " " + word;
+        if (!candidate.empty()) candidate += ' ';
+        candidate += word;
         if (textWidth(candidate) > width) break;
-        line = candidate;
-        // The word and the separator after it.
-        rest.erase(0, end < rest.size() ? end + 1 : end);
-        if (rest.empty()) break;
+        // The words taken so far are the text from start to lineEnd; the separator after the
+        // last one is consumed too.
+        lineEnd = pos + end;
+        pos += end < rest.size() ? end + 1 : end;
+        if (pos >= text.size()) break;
     }
-    if (line.empty()) {
-        line = std::move(rest);
-        rest.clear();
+    if (lineEnd == start) {
+        pos = text.size();
+        return text.substr(start);
     }
+    return text.substr(start, lineEnd - start);
+}
+
+std::string TakeNextLine(std::string& rest, int width, const TextWidthFn& textWidth) {
+    std::size_t pos = 0;
+    std::string line(TakeNextLine(rest, pos, width, textWidth));
+    rest.erase(0, pos);
     return line;
 }
 
@@ -696,14 +719,14 @@ void TGdi::WrapText(int x, int y, int lineHeight, const TRect& rect, const std::
         dc_->SetTextAlign(TA_CENTER);
         offset = w / 2;
     }
-    std::string rest = text;
+    std::size_t pos = 0;
     int cy = y;
     const TextWidthFn measure = [this](std::string_view s) { return PrinterTextWidth(s); };
-    while (!rest.empty()) {
-        std::string line = TakeNextLine(rest, w, measure);
+    while (pos < text.size()) {
+        std::string_view line = TakeNextLine(text, pos, w, measure);
         const auto first = line.find_first_not_of(' ');
-        line = first == std::string::npos
-                   ? std::string()
+        line = first == std::string_view::npos
+                   ? std::string_view()
                    : line.substr(first, line.find_last_not_of(' ') - first + 1);
         dc_->SetBkMode(TRANSPARENT);
         dc_->TextOut(x + offset, cy, FirstChars(line, kMaxTextOut));

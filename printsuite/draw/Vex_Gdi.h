@@ -30,6 +30,10 @@ using TextWidthFn = std::function<int(std::string_view)>;
 // that, or, when not even the first character of such a word fits, everything left. Words are
 // separated by spaces; a second space stays in front of the word after it.
 std::string TakeNextLine(std::string& rest, int width, const TextWidthFn& textWidth);
+// The same on `text` from byte `pos`, which moves past what was taken: long texts are wrapped
+// without being copied or shortened from the front line by line.
+std::string_view TakeNextLine(std::string_view text, std::size_t& pos, int width,
+                              const TextWidthFn& textWidth);
 
 // Replaces each tab by spaces towards the layer's tab stops (columns 9, 17, 25, ... 73); a tab
 // beyond column 81 just vanishes.

@@ -60,6 +60,32 @@ TEST(TakeNextLine, SecondSpaceStaysWithTheNextWord) {
     EXPECT_EQ(rest, "");
 }
 
+TEST(TakeNextLine, LongWordsAreCutWhateverTheirLength) {
+    // 3,000 pixels: words of up to 299 characters. A 400-character word whose first 256
+    // characters fit is measured whole and cut at 299; a 1,000-character word is cut every 299.
+    const std::string a400(400, 'a');
+    EXPECT_EQ(AllLines(a400 + " b", 3000),
+              (std::vector<std::string>{std::string(299, 'a'), std::string(101, 'a') + " b"}));
+    // 100 pixels: a word far longer than the box goes nine characters to a line.
+    const std::vector<std::string> lines = AllLines(std::string(1000, 'x'), 100);
+    ASSERT_EQ(lines.size(), 112u);
+    EXPECT_EQ(lines.front(), std::string(9, 'x'));
+    EXPECT_EQ(lines.back(), std::string(1, 'x'));
+}
+
+TEST(TakeNextLine, FromAPositionTheTextIsLeftAsItIs) {
+    const std::string text = "the quick brown fox jumps";
+    std::size_t pos = 0;
+    std::vector<std::string_view> lines;
+    while (pos < text.size()) lines.push_back(TakeNextLine(text, pos, 100, TenPerChar));
+    EXPECT_EQ(lines, (std::vector<std::string_view>{"the quick", "brown fox", "jumps"}));
+    EXPECT_EQ(pos, text.size());
+    // Nothing left: an empty line, the position at the end.
+    pos = text.size() + 5;
+    EXPECT_EQ(TakeNextLine(text, pos, 100, TenPerChar), "");
+    EXPECT_EQ(pos, text.size());
+}
+
 TEST(TakeNextLine, CountsCharactersNotBytes) {
     // Five two-byte characters are 50 pixels; with the next word the line would be 80.
     std::string rest = "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9 \xC3\xA9\xC3\xA9";
