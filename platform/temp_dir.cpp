@@ -92,7 +92,7 @@ std::string MakeDir(const std::string& base, std::string* error) {
 }
 
 int SweepIn(const std::string& base, int minAgeSeconds, const std::string& keep) {
-    DIR* d = opendir(base.c_str());
+    DIR* d = base.empty() ? nullptr : opendir(base.c_str());
     if (!d) return 0;
     int removed = 0;
     const std::time_t now = std::time(nullptr);

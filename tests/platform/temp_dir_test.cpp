@@ -199,6 +199,8 @@ TEST_F(PrivateTempDir, DirectoriesOfEndedProcessesAreSweptThoseInUseKept) {
     EXPECT_TRUE(fs::is_symlink(link));
 
     EndChild(running);
+    EXPECT_EQ(SweepStaleTempDirs("", 0), 0);
+    EXPECT_EQ(SweepStaleTempDirs(base_ + "/missing", 0), 0);
     EXPECT_EQ(SweepStaleTempDirs(base_, 0), 1);
     EXPECT_FALSE(fs::exists(running.dir));
     EXPECT_EQ(ProcessTempDir(), own);
