@@ -104,8 +104,7 @@ std::string_view TakeNextLine(std::string_view text, std::size_t& pos, int width
     }
     const int wordLimit = width - 10;
     const std::size_t start = pos;
-    std::size_t lineEnd = pos;  // the line taken so far is text[start, lineEnd)
-    std::string candidate;
+    std::size_t lineEnd = pos;  // the words taken so far are text[start, lineEnd)
     for (;;) {
         const std::string_view rest = text.substr(pos);
         // The next word; a leading space belongs to it (a second space between two words).
@@ -114,7 +113,7 @@ std::string_view TakeNextLine(std::string_view text, std::size_t& pos, int width
         const std::string_view word = rest.substr(0, end);
 
         if (WiderThan(word, wordLimit, textWidth)) {
-            if (candidate.empty()) {
+            if (pos == start) {
                 // A word too wide for any line: as many characters as fit.
                 std::size_t fit = 0;
                 while (fit < word.size()) {
@@ -127,11 +126,9 @@ std::string_view TakeNextLine(std::string_view text, std::size_t& pos, int width
             }
             break;
         }
-        if (!candidate.empty()) candidate += ' ';
-        candidate += word;
-        if (textWidth(candidate) > width) break;
-        // The words taken so far are the text from start to lineEnd; the separator after the
-        // last one is consumed too.
+        // The line with this word: the words so far, the one space taken after the last of
+        // them, and the word.
+        if (textWidth(text.substr(start, pos + end - start)) > width) break;
         lineEnd = pos + end;
         pos += end < rest.size() ? end + 1 : end;
         if (pos >= text.size()) break;
