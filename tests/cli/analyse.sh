@@ -1,13 +1,6 @@
 #!/usr/bin/env bash
 # End-to-end checks of `quillon analyse` as a shell user runs it.
-set -u
-q=$1
-fails=0 passes=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" == "$3" ]; then passes=$((passes + 1)); else
-    fails=$((fails + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
-}
-tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
+. "$(dirname "${BASH_SOURCE[0]}")/common.bash"
 
 out=$("$q" analyse --format csv "GOLDEN RIVER 7" | tail -n 1 | tr -d '\r')
 check csv-row "GOLDEN RIVER 7,Pythagorean, 6  5   9 5   ,7 34 5 9 4 9  ,25,41,73,7,,5,,10,1,0,0,0,0,2,1,0,0,1,0,0,1,2,1,0,1,0,2,0,0,1,2,3,1,1,0,3,4,7,11" "$out"
@@ -49,5 +42,4 @@ check version "quillon 2.1.0" "$("$q" --version)"
 "$q" --help | grep -q '^Usage: quillon analyse'
 check help $? 0
 
-echo "$passes passed, $fails failed"
-[ "$fails" -eq 0 ]
+finish

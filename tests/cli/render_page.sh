@@ -1,23 +1,11 @@
 #!/usr/bin/env bash
 # End-to-end checks of `quillon render-page`: sizes of the PNG and PDF outputs, what the
 # PDF shows (through the poppler tools), files made by another program, and bad input.
-set -u
-q=$1
+. "$(dirname "${BASH_SOURCE[0]}")/common.bash"
 data=$(cd "$(dirname "${BASH_SOURCE[0]}")/../data/render_page" && pwd)
-fails=0 passes=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" == "$3" ]; then passes=$((passes + 1)); else
-    fails=$((fails + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
-}
-tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 
-if "$q" render-page 2>&1 | grep -q 'needs the build with Qt'; then
-  echo "skipped: this quillon is built without Qt"
-  exit 0
-fi
+skip_without_qt render-page
 
-# Width and height of a PNG file from its header.
-png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8 }'; }
 pdf_size() { pdfinfo "$1" 2>/dev/null | sed -n 's/^Page size: *//p'; }
 # Darkest grey level (0 black .. 255 white) within two pixels of (X, Y) on the PDF's first
 # page rendered at DPI (a one-pixel line may land a pixel either side after rounding).
@@ -97,5 +85,4 @@ check bad-scale-no-output "" "$(ls "$tmp/s.png" 2>/dev/null)"
 QT_QPA_PLATFORM=no-such-platform "$q" analyse ABC > /dev/null 2>&1
 check analyse-without-qt 0 $?
 
-echo "$passes passed, $fails failed"
-[ "$fails" -eq 0 ]
+finish

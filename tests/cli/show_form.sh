@@ -2,22 +2,11 @@
 # End-to-end checks of `quillon show-form`: a form file opens in a window of its client size
 # (saved through the screenshot hook, which also ends the program), a control file is shown
 # inside a form, and bad files fail with "file:line: reason" and exit status 1.
-set -u
-q=$1
+. "$(dirname "${BASH_SOURCE[0]}")/common.bash"
 data=$(cd "$(dirname "${BASH_SOURCE[0]}")/../data/forms" && pwd)
-fails=0 passes=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" == "$3" ]; then passes=$((passes + 1)); else
-    fails=$((fails + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
-}
-tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 
-if "$q" show-form 2>&1 | grep -q 'needs the build with Qt'; then
-  echo "skipped: this quillon is built without Qt"
-  exit 0
-fi
+skip_without_qt show-form
 
-png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8 }'; }
 show() {  # show FILE: runs show-form until its window is saved; status, then stderr in $tmp/err
   QT_QPA_PLATFORM=offscreen QUILLON_SCREENSHOT_DIR=$tmp/shots QUILLON_SCREENSHOT_QUIT=1 \
     timeout 60 "$q" show-form "$1" 2>"$tmp/err"
@@ -73,5 +62,4 @@ QT_QPA_PLATFORM=offscreen "$q" show-form 2>"$tmp/err"
 check "no argument status" 2 "$?"
 check "no argument message" "usage: quillon show-form FILE" "$(cat "$tmp/err")"
 
-echo "$passes passed, $fails failed"
-[ "$fails" -eq 0 ]
+finish

@@ -1,0 +1,27 @@
+# Sourced by the end-to-end scripts (run as SCRIPT QUILLON): the program in $q, a scratch
+# directory in $tmp removed at the end, `check NAME EXPECTED ACTUAL`, and `finish` for the
+# summary and the status.
+set -u
+q=$1
+fails=0 passes=0
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then passes=$((passes + 1)); else
+    fails=$((fails + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
+}
+tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
+
+# skip_without_qt COMMAND: ends the script (as passed) when this quillon has no Qt for COMMAND.
+skip_without_qt() {
+  if "$q" "$1" 2>&1 | grep -q 'needs the build with Qt'; then
+    echo "skipped: this quillon is built without Qt"
+    exit 0
+  fi
+}
+
+# Width and height of a PNG file from its header, as WxH.
+png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8 }'; }
+
+finish() {
+  echo "$passes passed, $fails failed"
+  [ "$fails" -eq 0 ]
+}
