@@ -259,8 +259,17 @@ void PaintFace(TWinControl& control, DeviceContext& dc) {
         const XForm m = dc.LogicalToDevice();
         const double sx = std::fabs(m.m11) > 0 ? std::fabs(m.m11) : 1.0;
         const double sy = std::fabs(m.m22) > 0 ? std::fabs(m.m22) : 1.0;
-        const int w = std::max(1, RoundToInt(control.Width() * sx));
-        const int h = std::max(1, RoundToInt(control.Height() * sy));
+        int w = std::max(1, RoundToInt(control.Width() * sx));
+        int h = std::max(1, RoundToInt(control.Height() * sy));
+        // A large control on a fine printer would make a picture of hundreds of megabytes,
+        // held three times (rendered, copied, recorded in the page): above the cap it is
+        // rendered smaller and stretched, which still prints it at several hundred ppi.
+        const double pixels = static_cast<double>(w) * h;
+        if (pixels > kMaxControlPicturePixels) {
+            const double f = std::sqrt(kMaxControlPicturePixels / pixels);
+            w = std::max(1, static_cast<int>(w * f));
+            h = std::max(1, static_cast<int>(h * f));
+        }
         TBitmap picture;
         if (Desktop().RenderControl(control, w, h, picture) && !picture.Empty()) {
             dc.StretchDIBits(0, 0, control.Width(), control.Height(), 0, 0, picture.Width(),

@@ -116,4 +116,7 @@ void DrawWindowBorder(const TWinControl& window, int width, int height);
 void PaintWindowTo(TWinControl& control, DeviceContext& dc, int left, int top, int width,
                    int height);
 
+// The most pixels of the picture a widget is rendered into for printing (16 MB of colour).
+inline constexpr double kMaxControlPicturePixels = 4194304.0;
+
 }  // namespace quillon

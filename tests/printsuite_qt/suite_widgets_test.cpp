@@ -93,6 +93,21 @@ TEST(WindowPaintOnQt, AWidgetIsDrawnAsABitmapAtThePagesResolution) {
     EXPECT_NE(it, lines.end()) << dc.Text();
     // The widget's own picture replaces the plain box of the model.
     for (const auto& l : lines) EXPECT_EQ(l.find("\"widget text\""), std::string::npos) << l;
+
+    // At 9,600 ppi the edit would be 8,000 x 2,000 pixels: it is rendered at 4,096 x 1,024 (the
+    // 4 M-pixel cap, shape kept) and stretched over the same place.
+    testing::RecordingDeviceContext fine(Printer().Caps());
+    fine.SetMapMode(MM_ANISOTROPIC);
+    fine.SetWindowExtEx(96, 96);
+    fine.SetViewportExtEx(9600, 9600);
+    SetWindowPaintDC(&fine);
+    PaintWindowTo(*edit, fine, 10, 10, 80, 20);
+    SetWindowPaintDC(nullptr);
+    const auto& fineLines = fine.Lines();
+    EXPECT_NE(std::find(fineLines.begin(), fineLines.end(),
+                        "StretchDIBits 0,0,80,20 from 0,0,4096,1024 of 4096x1024 rop CC0020"),
+              fineLines.end())
+        << fine.Text();
     delete form;
     Pump();
 }
