@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <utility>
 
 #include "platform/canvas.h"
@@ -210,6 +211,18 @@ TColorRef ToColorRef(TColor color) {
 }
 
 constexpr TColor kSilver = 0xC0C0C0;
+
+// Brush hatches by number (0..5), as SetBrush takes them.
+constexpr TBrushStyle kHatchStyles[] = {bsHorizontal, bsVertical, bsFDiagonal,
+                                        bsBDiagonal,  bsCross,    bsDiagCross};
+
+TFontStyles FontStyles(bool bold, bool italic, bool underline) {
+    TFontStyles style;
+    if (bold) style.Include(fsBold);
+    if (italic) style.Include(fsItalic);
+    if (underline) style.Include(fsUnderline);
+    return style;
+}
 
 // Pages as enhanced metafiles, recorded against the screen, carrying the printer page's size
 // and resolution.
@@ -451,69 +464,23 @@ void TGdi::SetBrush(std::uint16_t style, TColor color, int hatch) {
 
     TBrush& pb = PrinterCanvas().Brush();
     pb.SetColor(color);
-    switch (style) {
-        case 0:
-            pb.SetStyle(bsSolid);
-            break;
-        case 1:
-            pb.SetStyle(bsClear);
-            break;
-        case 2:
-            switch (hatch) {
-                case 0:
-                    pb.SetStyle(bsHorizontal);
-                    break;
-                case 1:
-                    pb.SetStyle(bsVertical);
-                    break;
-                case 2:
-                    pb.SetStyle(bsFDiagonal);
-                    break;
-                case 3:
-                    pb.SetStyle(bsBDiagonal);
-                    break;
-                case 4:
-                    pb.SetStyle(bsCross);
-                    break;
-                case 5:
-                    pb.SetStyle(bsDiagCross);
-                    break;
-                default:
-                    break;
-            }
-            break;
-        default:
-            break;
+    if (style == 0) {
+        pb.SetStyle(bsSolid);
+    } else if (style == 1) {
+        pb.SetStyle(bsClear);
+    } else if (style == 2 && hatch >= 0 && hatch < static_cast<int>(std::size(kHatchStyles))) {
+        pb.SetStyle(kHatchStyles[hatch]);
     }
 }
 
 void TGdi::AssignBrush(const TBrush& brush) {
-    switch (brush.Style()) {
-        case bsSolid:
-            SetBrush(0, brush.Color(), 4);
-            break;
-        case bsClear:
-            SetBrush(1, brush.Color(), 4);
-            break;
-        case bsHorizontal:
-            SetBrush(2, brush.Color(), 0);
-            break;
-        case bsVertical:
-            SetBrush(2, brush.Color(), 1);
-            break;
-        case bsFDiagonal:
-            SetBrush(2, brush.Color(), 2);
-            break;
-        case bsBDiagonal:
-            SetBrush(2, brush.Color(), 3);
-            break;
-        case bsCross:
-            SetBrush(2, brush.Color(), 4);
-            break;
-        case bsDiagCross:
-            SetBrush(2, brush.Color(), 5);
-            break;
+    const TBrushStyle style = brush.Style();
+    if (style == bsSolid || style == bsClear) {
+        SetBrush(style == bsSolid ? 0 : 1, brush.Color(), 4);
+        return;
     }
+    for (std::size_t h = 0; h < std::size(kHatchStyles); ++h)
+        if (kHatchStyles[h] == style) SetBrush(2, brush.Color(), static_cast<int>(h));
 }
 
 void TGdi::MakeFont(const std::string& faceName, int height, bool bold, bool italic, bool underline,
@@ -548,11 +515,7 @@ void TGdi::MakeFont(const std::string& faceName, int height, bool bold, bool ita
     TFont& pf = PrinterCanvas().Font();
     pf.SetName(faceName);
     pf.SetHeight(fontHeight_);
-    TFontStyles style;
-    if (bold) style.Include(fsBold);
-    if (italic) style.Include(fsItalic);
-    if (underline) style.Include(fsUnderline);
-    pf.SetStyle(style);
+    pf.SetStyle(FontStyles(bold, italic, underline));
 }
 
 void TGdi::SetFont(const std::string& faceName, int height) {
@@ -593,11 +556,7 @@ int TGdi::SetPrinterFont(const std::string& faceName, int height, bool bold, boo
     TFont& pf = PrinterCanvas().Font();
     pf.SetHeight(height);
     pf.SetName(faceName);
-    TFontStyles style;
-    if (bold) style.Include(fsBold);
-    if (italic) style.Include(fsItalic);
-    if (underline) style.Include(fsUnderline);
-    pf.SetStyle(style);
+    pf.SetStyle(FontStyles(bold, italic, underline));
     const int result = pf.Height() < 0 ? -pf.Height() : pf.Height();
     MakeFont(pf.Name(), pf.Height(), bold, italic, underline, 0);
     return result;

@@ -97,6 +97,12 @@ TEST_F(GdiTest, BrushChangesFollowOnThePrinterCanvas) {
     const std::size_t start = OpenCount();
     gdi.AssignBrush(hatched);
     EXPECT_EQ(OpenLines(start).back(), "SelectBrush hatched 3 #000080");
+    // Every brush style comes back to the printer canvas as itself.
+    for (const auto& c : cases) {
+        hatched.SetStyle(c.expected);
+        gdi.AssignBrush(hatched);
+        EXPECT_EQ(pb.Style(), c.expected) << static_cast<int>(c.expected);
+    }
     gdi.ClosePage();
 }
 
