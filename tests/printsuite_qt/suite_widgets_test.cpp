@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <algorithm>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "platform/forms.h"
 #include "platform/printer.h"
@@ -64,6 +66,19 @@ TEST(StatusDialogOnQt, ShowsItsFieldsAndAbortsFromTheButton) {
     Pump();
 }
 
+// Prints `control` (at 10, 10, 80 x 20 on its form) onto a recording page on which screen pixels
+// map onto `ppi` pixels per inch; the calls recorded.
+std::vector<std::string> PaintAtPpi(TWinControl& control, int ppi) {
+    testing::RecordingDeviceContext dc(Printer().Caps());
+    dc.SetMapMode(MM_ANISOTROPIC);
+    dc.SetWindowExtEx(96, 96);
+    dc.SetViewportExtEx(ppi, ppi);
+    SetWindowPaintDC(&dc);
+    PaintWindowTo(control, dc, 10, 10, 80, 20);
+    SetWindowPaintDC(nullptr);
+    return dc.Lines();
+}
+
 TEST(WindowPaintOnQt, AWidgetIsDrawnAsABitmapAtThePagesResolution) {
     SuiteHost();
     auto* form = new TForm(nullptr);
@@ -80,34 +95,19 @@ TEST(WindowPaintOnQt, AWidgetIsDrawnAsABitmapAtThePagesResolution) {
     ASSERT_NE(WidgetOf(edit), nullptr);
 
     // Screen pixels mapped onto a 600 ppi page, as window printing sets the page up.
-    testing::RecordingDeviceContext dc(Printer().Caps());
-    dc.SetMapMode(MM_ANISOTROPIC);
-    dc.SetWindowExtEx(96, 96);
-    dc.SetViewportExtEx(600, 600);
-    SetWindowPaintDC(&dc);
-    PaintWindowTo(*edit, dc, 10, 10, 80, 20);
-    SetWindowPaintDC(nullptr);
-    const auto& lines = dc.Lines();
-    const auto it = std::find(lines.begin(), lines.end(),
-                              "StretchDIBits 0,0,80,20 from 0,0,500,125 of 500x125 rop CC0020");
-    EXPECT_NE(it, lines.end()) << dc.Text();
+    const std::vector<std::string> lines = PaintAtPpi(*edit, 600);
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "StretchDIBits 0,0,80,20 from 0,0,500,125 of 500x125 rop CC0020"),
+              lines.end());
     // The widget's own picture replaces the plain box of the model.
     for (const auto& l : lines) EXPECT_EQ(l.find("\"widget text\""), std::string::npos) << l;
 
     // At 9,600 ppi the edit would be 8,000 x 2,000 pixels: it is rendered at 4,096 x 1,024 (the
     // 4 M-pixel cap, shape kept) and stretched over the same place.
-    testing::RecordingDeviceContext fine(Printer().Caps());
-    fine.SetMapMode(MM_ANISOTROPIC);
-    fine.SetWindowExtEx(96, 96);
-    fine.SetViewportExtEx(9600, 9600);
-    SetWindowPaintDC(&fine);
-    PaintWindowTo(*edit, fine, 10, 10, 80, 20);
-    SetWindowPaintDC(nullptr);
-    const auto& fineLines = fine.Lines();
-    EXPECT_NE(std::find(fineLines.begin(), fineLines.end(),
+    const std::vector<std::string> fine = PaintAtPpi(*edit, 9600);
+    EXPECT_NE(std::find(fine.begin(), fine.end(),
                         "StretchDIBits 0,0,80,20 from 0,0,4096,1024 of 4096x1024 rop CC0020"),
-              fineLines.end())
-        << fine.Text();
+              fine.end());
     delete form;
     Pump();
 }
