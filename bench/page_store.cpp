@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/sample_page.h"
 #include "platform/graphics_backend.h"
 #include "platform/printer.h"
 #include "printsuite/base/Vex_MFunc.h"
@@ -56,17 +57,6 @@ long ResidentKilobytes() {
     return 0;
 }
 
-void DrawPage(TGdi& gdi, int page) {
-    gdi.SetPen(1, clBlack);
-    gdi.FrameBox(300, 300, 4500, 6000, 2, 2, 2, 2);
-    gdi.SetFont("Arial", -50);
-    for (int line = 0; line < 60; ++line) {
-        gdi.PutText(400, 400 + line * 90,
-                    "Page " + std::to_string(page) + ", line " + std::to_string(line) +
-                        ": the quick brown fox jumps over the lazy dog");
-    }
-}
-
 void BM_RecordSaveDelete1000Pages(benchmark::State& state) {
     BenchBackend backend;
     ScopedGraphicsBackend scope(&backend);
@@ -78,7 +68,7 @@ void BM_RecordSaveDelete1000Pages(benchmark::State& state) {
         gdi.StartDocument(clWhite, "Bench", 100);
         for (int page = 1; page <= 1000; ++page) {
             if (page > 1) gdi.NewPage();
-            DrawPage(gdi, page);
+            bench::DrawSamplePage(gdi, page);
             if (page == 100) after100 = ResidentKilobytes();
         }
         gdi.ClosePage();

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/sample_page.h"
 #include "platform/printer.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/temp_dir.h"
@@ -45,14 +46,7 @@ void BM_Play100StoredPagesToPdf(benchmark::State& state) {
     gdi.StartDocument(clWhite, "Bench", 100);
     for (int page = 1; page <= 100; ++page) {
         if (page > 1) gdi.NewPage();
-        gdi.SetPen(1, clBlack);
-        gdi.FrameBox(300, 300, 4800, 6000, 2, 2, 2, 2);
-        gdi.SetFont("Arial", -50);
-        for (int line = 0; line < 60; ++line) {
-            gdi.PutText(400, 400 + line * 90,
-                        "Page " + std::to_string(page) + ", line " + std::to_string(line) +
-                            ": the quick brown fox jumps over the lazy dog");
-        }
+        bench::DrawSamplePage(gdi, page);
     }
     gdi.ClosePage();
 
