@@ -5,7 +5,7 @@
 #include <array>
 #include <string_view>
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 namespace quillon {
 

@@ -1,7 +1,7 @@
 #include "app/URL.h"
 
-#include "platform/desktop.h"
-#include "platform/properties.h"
+#include "platform/sys/desktop.h"
+#include "platform/vcl/properties.h"
 
 namespace quillon {
 

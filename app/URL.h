@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/components.h"
+#include "platform/vcl/components.h"
 
 namespace quillon {
 

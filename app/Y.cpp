@@ -2,8 +2,8 @@
 
 #include "app/calc_form.h"
 #include "app/embedded_forms.h"
-#include "platform/properties.h"
-#include "platform/std_controls.h"
+#include "platform/vcl/properties.h"
+#include "platform/vcl/std_controls.h"
 
 namespace quillon {
 

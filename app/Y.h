@@ -2,7 +2,7 @@
 // TYFrm: the question whether a typed Y counts as a vowel, shown modally by
 // the calculator while the key waits.
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 namespace quillon {
 

@@ -5,11 +5,11 @@
 #include "app/Inet.h"
 #include "app/Y.h"
 #include "app/embedded_forms.h"
-#include "platform/dialogs.h"
-#include "platform/ext_controls.h"
-#include "platform/properties.h"
-#include "platform/std_controls.h"
-#include "platform/sysutils.h"
+#include "platform/vcl/dialogs.h"
+#include "platform/vcl/ext_controls.h"
+#include "platform/vcl/properties.h"
+#include "platform/vcl/std_controls.h"
+#include "platform/sys/sysutils.h"
 
 namespace quillon {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "app/name_analysis.h"
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 namespace quillon {
 

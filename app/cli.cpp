@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "app/name_analysis.h"
-#include "platform/utf8.h"
+#include "platform/sys/utf8.h"
 
 namespace quillon {
 

@@ -1,6 +1,6 @@
 #include "app/name_analysis.h"
 
-#include "platform/utf8.h"
+#include "platform/sys/utf8.h"
 
 namespace quillon {
 

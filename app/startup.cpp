@@ -4,8 +4,8 @@
 #include "app/URL.h"
 #include "app/Y.h"
 #include "app/calc_form.h"
-#include "platform/forms.h"
-#include "platform/std_controls.h"
+#include "platform/vcl/forms.h"
+#include "platform/vcl/std_controls.h"
 
 namespace quillon {
 

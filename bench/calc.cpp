@@ -9,7 +9,7 @@
 #include "app/Y.h"
 #include "app/calc_form.h"
 #include "app/startup.h"
-#include "platform/std_controls.h"
+#include "platform/vcl/std_controls.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/emf_player.h"
-#include "platform/emf_recorder.h"
+#include "platform/emf/emf_player.h"
+#include "platform/emf/emf_recorder.h"
 
 namespace {
 

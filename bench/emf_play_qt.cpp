@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/emf_player.h"
-#include "platform/emf_recorder.h"
+#include "platform/emf/emf_player.h"
+#include "platform/emf/emf_recorder.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_painter_dc.h"
-#include "platform/screen.h"
+#include "platform/gdi/screen.h"
 
 namespace quillon {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "bench/big_form.h"
-#include "platform/form_file.h"
-#include "platform/forms.h"
+#include "platform/vcl/form_file.h"
+#include "platform/vcl/forms.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "bench/big_form.h"
-#include "platform/form_file.h"
-#include "platform/forms.h"
+#include "platform/vcl/form_file.h"
+#include "platform/vcl/forms.h"
 #include "platform/qt/qt_host.h"
 #include "platform/qt/qt_peer.h"
 

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "bench/sample_page.h"
-#include "platform/graphics_backend.h"
-#include "platform/printer.h"
+#include "platform/gdi/graphics_backend.h"
+#include "platform/gdi/printer.h"
 #include "printsuite/base/Vex_MFunc.h"
 #include "printsuite/draw/Vex_Gdi.h"
 

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "bench/sample_page.h"
-#include "platform/printer.h"
+#include "platform/gdi/printer.h"
 #include "platform/qt/qt_backend.h"
-#include "platform/temp_dir.h"
+#include "platform/sys/temp_dir.h"
 #include "printsuite/draw/Vex_Gdi.h"
 
 namespace quillon {

@@ -1,18 +1,35 @@
 # Shared helpers for the project's targets.
 
-# Warnings are errors in our own code.
+# Warnings are on in our own code, and errors where QUILLON_WERROR asks for it (tools/check, CI
+# and developers' builds); a plain configuration with another compiler or flags still builds.
 function(quillon_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  if(QUILLON_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
 endfunction()
 
-# quillon_library(NAME DIR... [DEPS ...]): a static library from every .cpp in the
-# given folders (new files are picked up on the next build).
+# quillon_library(NAME DIRS dir... [DEPS ...] [LINK_ONLY ...]): a static library from every
+# .cpp in the given folders (new files are picked up on the next build).
+#
+# A layer's include path is a view of the source tree that holds only its own folders (links
+# under build/layers/NAME); the folders of the layers below it come through DEPS. An include
+# that reaches into a layer it may not use does not compile. LINK_ONLY names libraries whose
+# code is needed at link time but whose headers the layer must not see.
 function(quillon_library name)
-  cmake_parse_arguments(Q "" "" "DIRS;DEPS" ${ARGN})
+  cmake_parse_arguments(Q "" "" "DIRS;DEPS;LINK_ONLY" ${ARGN})
   set(sources)
+  set(view ${PROJECT_BINARY_DIR}/layers/${name})
   foreach(d IN LISTS Q_DIRS)
     file(GLOB s CONFIGURE_DEPENDS ${d}/*.cpp)
     list(APPEND sources ${s})
+    if(IS_DIRECTORY ${d})
+      file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${d})
+      get_filename_component(parent ${view}/${rel} DIRECTORY)
+      file(MAKE_DIRECTORY ${parent})
+      file(REMOVE ${view}/${rel})
+      file(CREATE_LINK ${d} ${view}/${rel} SYMBOLIC)
+    endif()
   endforeach()
   if(NOT sources)
     # A layer with no code yet is still a target others can link.
@@ -21,8 +38,12 @@ function(quillon_library name)
     set(sources ${stub})
   endif()
   add_library(${name} STATIC ${sources})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  file(MAKE_DIRECTORY ${view})
+  target_include_directories(${name} PUBLIC ${view})
   target_link_libraries(${name} PUBLIC ${Q_DEPS})
+  foreach(l IN LISTS Q_LINK_ONLY)
+    target_link_libraries(${name} INTERFACE "$<LINK_ONLY:${l}>")
+  endforeach()
   quillon_warnings(${name})
 endfunction()
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <span>
 
-#include "platform/emf_player.h"
-#include "platform/emf_recorder.h"
+#include "platform/emf/emf_player.h"
+#include "platform/emf/emf_recorder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> input(data, size);

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/form_file.h"
-#include "platform/forms.h"
+#include "platform/vcl/form_file.h"
+#include "platform/vcl/forms.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace quillon;

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/utf8.h"
+#include "platform/sys/utf8.h"
 #include "printsuite/draw/Vex_Gdi.h"
 
 namespace {

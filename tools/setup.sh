@@ -13,6 +13,7 @@ QUILLON_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 emf2svg poppler-utils xvfb xauth
   clang libclang-rt-14-dev
+  cups printer-driver-cups-pdf qpdf ccache
 )
 
 quillon_install_packages() {
@@ -32,9 +33,17 @@ quillon_install_packages() {
 
 # quillon_build DIR [extra cmake args...]
 quillon_build() {
+  # Paths relative to the tree, so that clones and worktrees share the compiler cache.
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$QUILLON_ROOT}
   local dir=$1; shift
   if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$QUILLON_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >&2
+    # Our own builds treat warnings as errors; ccache keeps rebuilds of other trees cheap.
+    local launcher=()
+    if command -v ccache >/dev/null 2>&1; then
+      launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S "$QUILLON_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLON_WERROR=ON \
+      "${launcher[@]}" "$@" >&2
   fi
   cmake --build "$dir" -j "$(nproc)" >&2
 }

@@ -1,6 +1,6 @@
-#include "platform/emf_format.h"
+#include "platform/emf/emf_format.h"
 
-#include "platform/rounding.h"
+#include "platform/sys/rounding.h"
 
 namespace quillon {
 
@@ -129,6 +129,18 @@ std::optional<EmfPageInfo> DecodePageComment(std::span<const std::uint8_t> d) {
         return std::nullopt;
     }
     return page;
+}
+
+// A metafile picture is a graphics type, but reading one needs the format's header.
+bool TMetafile::LoadFromBytes(std::span<const std::uint8_t> data, std::string* error) {
+    auto header = ReadEmfHeader(data, error);
+    if (!header) return false;
+    const TRect frame = header->FramePixels();
+    data_.assign(data.begin(), data.begin() + header->totalBytes);
+    width_ = ClampToInt(std::int64_t{frame.Right} - frame.Left + 1);
+    height_ = ClampToInt(std::int64_t{frame.Bottom} - frame.Top + 1);
+    Changed();
+    return true;
 }
 
 }  // namespace quillon

@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "platform/graphics.h"
+#include "platform/gdi/graphics.h"
 
 namespace quillon {
 

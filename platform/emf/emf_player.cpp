@@ -1,4 +1,4 @@
-#include "platform/emf_player.h"
+#include "platform/emf/emf_player.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,9 +10,9 @@ extern "C" {
 #include <uemf_safe.h>
 }
 
-#include "platform/dib.h"
-#include "platform/rounding.h"
-#include "platform/utf8.h"
+#include "platform/gdi/dib.h"
+#include "platform/sys/rounding.h"
+#include "platform/sys/utf8.h"
 
 namespace quillon {
 
@@ -966,6 +966,12 @@ std::optional<EmfPageInfo> EmfPageSize(std::span<const std::uint8_t> emf, std::s
     page.pixelsPerInchY = std::max(
         1, RoundToInt(header->deviceSizePixels.cy * 25.4 / header->deviceSizeMillimeters.cy));
     return page;
+}
+
+// Declared with the device context; defined here, where the player is.
+bool DeviceContext::PlayEnhMetaFile(std::span<const std::uint8_t> emf, const TRect& rect,
+                                    std::string* error) {
+    return PlayEmf(emf, *this, rect, error);
 }
 
 }  // namespace quillon

@@ -19,8 +19,8 @@
 #include <span>
 #include <string>
 
-#include "platform/device_context.h"
-#include "platform/emf_format.h"
+#include "platform/gdi/device_context.h"
+#include "platform/emf/emf_format.h"
 
 namespace quillon {
 

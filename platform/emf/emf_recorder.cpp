@@ -1,4 +1,4 @@
-#include "platform/emf_recorder.h"
+#include "platform/emf/emf_recorder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,11 +9,11 @@ extern "C" {
 #include <uemf.h>
 }
 
-#include "platform/dib.h"
-#include "platform/graphics.h"
-#include "platform/rounding.h"
-#include "platform/screen.h"
-#include "platform/utf8.h"
+#include "platform/gdi/dib.h"
+#include "platform/gdi/graphics.h"
+#include "platform/sys/rounding.h"
+#include "platform/gdi/screen.h"
+#include "platform/sys/utf8.h"
 
 namespace quillon {
 

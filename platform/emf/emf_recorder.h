@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/device_context.h"
-#include "platform/emf_format.h"
+#include "platform/gdi/device_context.h"
+#include "platform/emf/emf_format.h"
 
 namespace quillon {
 

@@ -1,7 +1,7 @@
-#include "platform/canvas.h"
+#include "platform/gdi/canvas.h"
 
-#include "platform/screen.h"
-#include "platform/utf8.h"
+#include "platform/gdi/screen.h"
+#include "platform/sys/utf8.h"
 
 namespace quillon {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/device_context.h"
-#include "platform/graphics.h"
+#include "platform/gdi/device_context.h"
+#include "platform/gdi/graphics.h"
 
 namespace quillon {
 

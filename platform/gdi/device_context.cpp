@@ -1,4 +1,4 @@
-#include "platform/device_context.h"
+#include "platform/gdi/device_context.h"
 
 #include <algorithm>
 #include <climits>
@@ -6,10 +6,9 @@
 #include <cstdlib>
 #include <numbers>
 
-#include "platform/emf_player.h"
-#include "platform/graphics_backend.h"
-#include "platform/rounding.h"
-#include "platform/utf8.h"
+#include "platform/gdi/graphics_backend.h"
+#include "platform/sys/rounding.h"
+#include "platform/sys/utf8.h"
 
 namespace quillon {
 
@@ -772,11 +771,6 @@ void DeviceContext::PathEllipse(const TRect& box) {
 
 // --- metafiles and measurement
 // -----------------------------------------------------------------------
-
-bool DeviceContext::PlayEnhMetaFile(std::span<const std::uint8_t> emf, const TRect& rect,
-                                    std::string* error) {
-    return PlayEmf(emf, *this, rect, error);
-}
 
 TextMeasurer& DeviceContext::Measurer() const {
     return measurer_ ? *measurer_ : GetGraphicsBackend().Measurer();

@@ -1,4 +1,4 @@
-#include "platform/dib.h"
+#include "platform/gdi/dib.h"
 
 #include <cstring>
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/graphics.h"
+#include "platform/gdi/graphics.h"
 
 namespace quillon {
 

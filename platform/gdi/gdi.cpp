@@ -1,9 +1,9 @@
-#include "platform/gdi.h"
+#include "platform/gdi/gdi.h"
 
 #include <mutex>
 #include <unordered_map>
 
-#include "platform/utf8.h"
+#include "platform/sys/utf8.h"
 
 namespace quillon {
 

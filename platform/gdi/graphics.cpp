@@ -1,4 +1,4 @@
-#include "platform/graphics.h"
+#include "platform/gdi/graphics.h"
 
 #include <algorithm>
 #include <array>
@@ -7,9 +7,8 @@
 #include <fstream>
 #include <limits>
 
-#include "platform/dib.h"
-#include "platform/emf_format.h"
-#include "platform/graphics_backend.h"
+#include "platform/gdi/dib.h"
+#include "platform/gdi/graphics_backend.h"
 
 namespace quillon {
 
@@ -501,17 +500,6 @@ TIcon& TIcon::operator=(const TIcon& other) {
         Changed();
     }
     return *this;
-}
-
-bool TMetafile::LoadFromBytes(std::span<const std::uint8_t> data, std::string* error) {
-    auto header = ReadEmfHeader(data, error);
-    if (!header) return false;
-    const TRect frame = header->FramePixels();
-    data_.assign(data.begin(), data.begin() + header->totalBytes);
-    width_ = ClampToInt(std::int64_t{frame.Right} - frame.Left + 1);
-    height_ = ClampToInt(std::int64_t{frame.Bottom} - frame.Top + 1);
-    Changed();
-    return true;
 }
 
 bool TMetafile::LoadFromFile(const std::string& path, std::string* error) {

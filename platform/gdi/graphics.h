@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/enum_set.h"
-#include "platform/gdi.h"
+#include "platform/sys/enum_set.h"
+#include "platform/gdi/gdi.h"
 
 namespace quillon {
 

@@ -1,6 +1,6 @@
-#include "platform/graphics_backend.h"
+#include "platform/gdi/graphics_backend.h"
 
-#include "platform/dib.h"
+#include "platform/gdi/dib.h"
 
 namespace quillon {
 

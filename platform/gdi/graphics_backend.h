@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/graphics.h"
-#include "platform/printer_device.h"
-#include "platform/text_measurer.h"
+#include "platform/gdi/graphics.h"
+#include "platform/gdi/printer_device.h"
+#include "platform/gdi/text_measurer.h"
 
 namespace quillon {
 

@@ -1,7 +1,7 @@
-#include "platform/printer.h"
+#include "platform/gdi/printer.h"
 
-#include "platform/graphics_backend.h"
-#include "platform/screen.h"
+#include "platform/gdi/graphics_backend.h"
+#include "platform/gdi/screen.h"
 
 namespace quillon {
 

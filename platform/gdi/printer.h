@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/canvas.h"
-#include "platform/printer_device.h"
+#include "platform/gdi/canvas.h"
+#include "platform/gdi/printer_device.h"
 
 namespace quillon {
 

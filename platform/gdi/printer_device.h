@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/device_context.h"
+#include "platform/gdi/device_context.h"
 
 namespace quillon {
 

@@ -1,6 +1,6 @@
-#include "platform/screen.h"
+#include "platform/gdi/screen.h"
 
-#include "platform/graphics_backend.h"
+#include "platform/gdi/graphics_backend.h"
 
 namespace quillon {
 

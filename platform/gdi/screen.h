@@ -2,8 +2,8 @@
 // The screen as the component library reports it. Forms are laid out at 96 pixels per inch
 // and never scaled.
 
-#include "platform/desktop.h"
-#include "platform/device_context.h"
+#include "platform/sys/desktop.h"
+#include "platform/gdi/device_context.h"
 
 namespace quillon {
 

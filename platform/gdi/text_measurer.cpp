@@ -1,8 +1,8 @@
-#include "platform/text_measurer.h"
+#include "platform/gdi/text_measurer.h"
 
 #include <cmath>
 
-#include "platform/rounding.h"
+#include "platform/sys/rounding.h"
 
 namespace quillon {
 

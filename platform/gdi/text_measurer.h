@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/gdi.h"
+#include "platform/gdi/gdi.h"
 
 namespace quillon {
 

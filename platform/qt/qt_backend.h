@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/graphics_backend.h"
+#include "platform/gdi/graphics_backend.h"
 #include "platform/qt/qt_fonts.h"
 #include "platform/qt/qt_printers.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/qt/qt_fonts.h"
-#include "platform/rounding.h"
+#include "platform/sys/rounding.h"
 
 namespace quillon {
 

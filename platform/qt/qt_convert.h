@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/controls.h"
-#include "platform/graphics.h"
+#include "platform/vcl/controls.h"
+#include "platform/gdi/graphics.h"
 
 namespace quillon {
 

@@ -20,11 +20,11 @@
 #include <cstdlib>
 #include <exception>
 
-#include "platform/forms.h"
-#include "platform/graphics.h"
+#include "platform/vcl/forms.h"
+#include "platform/gdi/graphics.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_peer.h"
-#include "platform/sysutils.h"
+#include "platform/sys/sysutils.h"
 
 namespace quillon {
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/desktop.h"
+#include "platform/sys/desktop.h"
 
 class QWidget;
 

@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/gdi.h"
-#include "platform/text_measurer.h"
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/text_measurer.h"
 
 namespace quillon {
 

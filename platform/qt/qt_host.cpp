@@ -4,7 +4,7 @@
 #include <QStyleFactory>
 #include <stdexcept>
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 namespace quillon {
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "platform/rounding.h"
+#include "platform/sys/rounding.h"
 
 namespace quillon {
 

@@ -20,7 +20,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/device_context.h"
+#include "platform/gdi/device_context.h"
 #include "platform/qt/qt_fonts.h"
 
 namespace quillon {

@@ -7,10 +7,10 @@
 #include <exception>
 #include <string>
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_painter_dc.h"
-#include "platform/screen.h"
+#include "platform/gdi/screen.h"
 
 namespace quillon {
 

@@ -23,8 +23,8 @@
 #include <QWidget>
 #include <memory>
 
-#include "platform/controls.h"
-#include "platform/desktop.h"
+#include "platform/vcl/controls.h"
+#include "platform/sys/desktop.h"
 
 class QKeyEvent;
 class QMouseEvent;

@@ -18,16 +18,16 @@
 #include <algorithm>
 #include <exception>
 
-#include "platform/canvas.h"
-#include "platform/ext_controls.h"
-#include "platform/forms.h"
+#include "platform/gdi/canvas.h"
+#include "platform/vcl/ext_controls.h"
+#include "platform/vcl/forms.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_painter_dc.h"
 #include "platform/qt/qt_peer.h"
 #include "platform/qt/qt_widgets.h"
-#include "platform/screen.h"
-#include "platform/std_controls.h"
+#include "platform/gdi/screen.h"
+#include "platform/vcl/std_controls.h"
 
 namespace quillon {
 

@@ -8,9 +8,9 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "platform/forms.h"
-#include "platform/graphics_backend.h"
-#include "platform/printer.h"
+#include "platform/vcl/forms.h"
+#include "platform/gdi/graphics_backend.h"
+#include "platform/gdi/printer.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_convert.h"
 

@@ -4,7 +4,7 @@
 // PDF" printer (the file chosen there is where that printer's next document
 // goes).
 
-#include "platform/dialogs.h"
+#include "platform/vcl/dialogs.h"
 #include "platform/qt/qt_desktop.h"
 
 namespace quillon {

@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/printer_device.h"
+#include "platform/gdi/printer_device.h"
 #include "platform/qt/qt_painter_dc.h"
 
 class QPdfWriter;

@@ -12,10 +12,10 @@
 #include <fstream>
 #include <optional>
 
-#include "platform/emf_format.h"
-#include "platform/emf_player.h"
+#include "platform/emf/emf_format.h"
+#include "platform/emf/emf_player.h"
 #include "platform/qt/qt_painter_dc.h"
-#include "platform/rounding.h"
+#include "platform/sys/rounding.h"
 
 namespace quillon {
 

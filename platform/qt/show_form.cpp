@@ -5,9 +5,9 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/form_file.h"
-#include "platform/forms.h"
-#include "platform/graphics.h"
+#include "platform/vcl/form_file.h"
+#include "platform/vcl/forms.h"
+#include "platform/gdi/graphics.h"
 #include "platform/qt/qt_host.h"
 
 namespace quillon {

@@ -1,8 +1,8 @@
-#include "platform/desktop.h"
+#include "platform/sys/desktop.h"
 
 #include <mutex>
 
-#include "platform/sysutils.h"
+#include "platform/sys/sysutils.h"
 
 namespace quillon {
 

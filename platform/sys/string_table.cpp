@@ -1,4 +1,4 @@
-#include "platform/string_table.h"
+#include "platform/sys/string_table.h"
 
 #include <map>
 

@@ -1,4 +1,4 @@
-#include "platform/sysutils.h"
+#include "platform/sys/sysutils.h"
 
 #include <cstdint>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "platform/temp_dir.h"
+#include "platform/sys/temp_dir.h"
 
 #include <dirent.h>
 #include <fcntl.h>

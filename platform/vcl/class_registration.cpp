@@ -5,12 +5,12 @@
 
 #include <mutex>
 
-#include "platform/components.h"
-#include "platform/dialogs.h"
-#include "platform/ext_controls.h"
-#include "platform/forms.h"
-#include "platform/properties.h"
-#include "platform/std_controls.h"
+#include "platform/vcl/components.h"
+#include "platform/vcl/dialogs.h"
+#include "platform/vcl/ext_controls.h"
+#include "platform/vcl/forms.h"
+#include "platform/vcl/properties.h"
+#include "platform/vcl/std_controls.h"
 
 namespace quillon {
 

@@ -1,11 +1,11 @@
-#include "platform/components.h"
+#include "platform/vcl/components.h"
 
 #include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
 
-#include "platform/properties.h"
+#include "platform/vcl/properties.h"
 
 namespace quillon {
 

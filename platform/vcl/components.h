@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/sysutils.h"
+#include "platform/sys/sysutils.h"
 
 namespace quillon {
 

@@ -13,11 +13,11 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/canvas.h"
-#include "platform/components.h"
-#include "platform/desktop.h"
-#include "platform/enum_set.h"
-#include "platform/graphics.h"
+#include "platform/gdi/canvas.h"
+#include "platform/vcl/components.h"
+#include "platform/sys/desktop.h"
+#include "platform/sys/enum_set.h"
+#include "platform/gdi/graphics.h"
 
 namespace quillon {
 

@@ -1,9 +1,9 @@
-#include "platform/dialogs.h"
+#include "platform/vcl/dialogs.h"
 
 #include <mutex>
 
-#include "platform/printer.h"
-#include "platform/properties.h"
+#include "platform/gdi/printer.h"
+#include "platform/vcl/properties.h"
 
 namespace quillon {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/components.h"
-#include "platform/printer_device.h"
+#include "platform/vcl/components.h"
+#include "platform/gdi/printer_device.h"
 
 namespace quillon {
 

@@ -1,13 +1,13 @@
-#include "platform/ext_controls.h"
+#include "platform/vcl/ext_controls.h"
 
 #include <algorithm>
 
-#include "platform/canvas.h"
-#include "platform/device_context.h"
-#include "platform/forms.h"
-#include "platform/graphics_properties.h"
-#include "platform/properties.h"
-#include "platform/utf8.h"
+#include "platform/gdi/canvas.h"
+#include "platform/gdi/device_context.h"
+#include "platform/vcl/forms.h"
+#include "platform/vcl/graphics_properties.h"
+#include "platform/vcl/properties.h"
+#include "platform/sys/utf8.h"
 
 namespace quillon {
 

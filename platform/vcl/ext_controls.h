@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/std_controls.h"
+#include "platform/vcl/std_controls.h"
 
 namespace quillon {
 

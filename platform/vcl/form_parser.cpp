@@ -10,8 +10,8 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/form_file.h"
-#include "platform/utf8.h"
+#include "platform/vcl/form_file.h"
+#include "platform/sys/utf8.h"
 
 namespace quillon {
 

@@ -11,10 +11,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/components.h"
-#include "platform/form_file.h"
-#include "platform/properties.h"
-#include "platform/strings.h"
+#include "platform/vcl/components.h"
+#include "platform/vcl/form_file.h"
+#include "platform/vcl/properties.h"
+#include "platform/vcl/strings.h"
 
 namespace quillon {
 

@@ -1,14 +1,14 @@
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 #include <algorithm>
 
-#include "platform/canvas.h"
-#include "platform/device_context.h"
-#include "platform/form_file.h"
-#include "platform/graphics_properties.h"
-#include "platform/properties.h"
-#include "platform/screen.h"
-#include "platform/std_controls.h"
+#include "platform/gdi/canvas.h"
+#include "platform/gdi/device_context.h"
+#include "platform/vcl/form_file.h"
+#include "platform/vcl/graphics_properties.h"
+#include "platform/vcl/properties.h"
+#include "platform/gdi/screen.h"
+#include "platform/vcl/std_controls.h"
 
 namespace quillon {
 
@@ -540,6 +540,7 @@ TApplication& Application() {
 
 // ---------------------------------------------------------------- headless loop
 
+// Declared with the desktop hooks; the headless loops need the forms they run.
 void HeadlessDesktop::RunModal(TCustomForm& form) {
     modalForms.push_back(form.Name());
     if (!modalScripts.empty()) {

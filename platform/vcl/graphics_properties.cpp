@@ -1,10 +1,10 @@
-#include "platform/graphics_properties.h"
+#include "platform/vcl/graphics_properties.h"
 
 #include <span>
 
-#include "platform/controls.h"
-#include "platform/graphics.h"
-#include "platform/properties.h"
+#include "platform/vcl/controls.h"
+#include "platform/gdi/graphics.h"
+#include "platform/vcl/properties.h"
 
 namespace quillon {
 

@@ -16,7 +16,7 @@
 #include <variant>
 #include <vector>
 
-#include "platform/components.h"
+#include "platform/vcl/components.h"
 
 namespace quillon {
 

@@ -1,12 +1,12 @@
-#include "platform/std_controls.h"
+#include "platform/vcl/std_controls.h"
 
 #include <algorithm>
 
-#include "platform/canvas.h"
-#include "platform/ext_controls.h"
-#include "platform/forms.h"
-#include "platform/properties.h"
-#include "platform/utf8.h"
+#include "platform/gdi/canvas.h"
+#include "platform/vcl/ext_controls.h"
+#include "platform/vcl/forms.h"
+#include "platform/vcl/properties.h"
+#include "platform/sys/utf8.h"
 
 namespace quillon {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/controls.h"
-#include "platform/strings.h"
-#include "platform/text_editor.h"
+#include "platform/vcl/controls.h"
+#include "platform/vcl/strings.h"
+#include "platform/vcl/text_editor.h"
 
 namespace quillon {
 

@@ -1,8 +1,8 @@
-#include "platform/strings.h"
+#include "platform/vcl/strings.h"
 
 #include <utility>
 
-#include "platform/properties.h"
+#include "platform/vcl/properties.h"
 
 namespace quillon {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/components.h"
+#include "platform/vcl/components.h"
 
 namespace quillon {
 

@@ -1,9 +1,9 @@
-#include "platform/text_editor.h"
+#include "platform/vcl/text_editor.h"
 
 #include <algorithm>
 
-#include "platform/sysutils.h"
-#include "platform/utf8.h"
+#include "platform/sys/sysutils.h"
+#include "platform/sys/utf8.h"
 
 namespace quillon {
 

@@ -3,12 +3,12 @@
 #include <utility>
 #include <vector>
 
-#include "platform/emf_player.h"
-#include "platform/printer.h"
-#include "platform/screen.h"
+#include "platform/emf/emf_player.h"
+#include "platform/gdi/printer.h"
+#include "platform/gdi/screen.h"
 #include "printsuite/base/Vex_MFunc.h"
-#include "printsuite/job/PrnWin_store.h"
-#include "printsuite/job/Tallet.h"
+#include "printsuite/base/PrnWin_store.h"
+#include "printsuite/base/Tallet.h"
 
 namespace quillon {
 namespace {

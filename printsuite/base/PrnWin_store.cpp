@@ -1,4 +1,4 @@
-#include "printsuite/job/PrnWin_store.h"
+#include "printsuite/base/PrnWin_store.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,8 +9,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/desktop.h"
-#include "platform/forms.h"
+#include "platform/sys/desktop.h"
+#include "platform/vcl/forms.h"
 #include "printsuite/base/Vex_MFunc.h"
 
 namespace quillon {

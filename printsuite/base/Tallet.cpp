@@ -1,9 +1,9 @@
-#include "printsuite/job/Tallet.h"
+#include "printsuite/base/Tallet.h"
 
-#include "platform/printer.h"
-#include "platform/properties.h"
-#include "platform/rounding.h"
-#include "platform/screen.h"
+#include "platform/gdi/printer.h"
+#include "platform/vcl/properties.h"
+#include "platform/sys/rounding.h"
+#include "platform/gdi/screen.h"
 #include "printsuite/base/Vex_MFunc.h"
 
 namespace quillon {

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "platform/ext_controls.h"
-#include "platform/forms.h"
-#include "platform/std_controls.h"
+#include "platform/vcl/ext_controls.h"
+#include "platform/vcl/forms.h"
+#include "platform/vcl/std_controls.h"
 
 namespace quillon {
 

@@ -7,16 +7,16 @@
 #include <cstdio>
 #include <limits>
 
-#include "platform/desktop.h"
-#include "platform/device_context.h"
-#include "platform/ext_controls.h"
-#include "platform/forms.h"
-#include "platform/printer.h"
-#include "platform/rounding.h"
-#include "platform/screen.h"
-#include "platform/std_controls.h"
-#include "platform/string_table.h"
-#include "platform/temp_dir.h"
+#include "platform/sys/desktop.h"
+#include "platform/gdi/device_context.h"
+#include "platform/vcl/ext_controls.h"
+#include "platform/vcl/forms.h"
+#include "platform/gdi/printer.h"
+#include "platform/sys/rounding.h"
+#include "platform/gdi/screen.h"
+#include "platform/vcl/std_controls.h"
+#include "platform/sys/string_table.h"
+#include "platform/sys/temp_dir.h"
 
 namespace quillon {
 namespace {

@@ -1,7 +1,7 @@
 #include "printsuite/base/Vex_Types.h"
 
-#include "platform/canvas.h"
-#include "platform/device_context.h"
+#include "platform/gdi/canvas.h"
+#include "platform/gdi/device_context.h"
 
 namespace quillon {
 

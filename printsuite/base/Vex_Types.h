@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/components.h"
-#include "platform/properties.h"
-#include "platform/std_controls.h"
+#include "platform/vcl/components.h"
+#include "platform/vcl/properties.h"
+#include "platform/vcl/std_controls.h"
 
 namespace quillon {
 

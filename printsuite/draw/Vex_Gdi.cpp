@@ -6,16 +6,16 @@
 #include <iterator>
 #include <utility>
 
-#include "platform/canvas.h"
-#include "platform/emf_recorder.h"
-#include "platform/printer.h"
-#include "platform/rounding.h"
-#include "platform/screen.h"
-#include "platform/std_controls.h"
-#include "platform/temp_dir.h"
-#include "platform/utf8.h"
+#include "platform/gdi/canvas.h"
+#include "platform/emf/emf_recorder.h"
+#include "platform/gdi/printer.h"
+#include "platform/sys/rounding.h"
+#include "platform/gdi/screen.h"
+#include "platform/vcl/std_controls.h"
+#include "platform/sys/temp_dir.h"
+#include "platform/sys/utf8.h"
 #include "printsuite/base/Vex_MFunc.h"
-#include "printsuite/job/PrnWin_store.h"
+#include "printsuite/base/PrnWin_store.h"
 
 namespace quillon {
 namespace {

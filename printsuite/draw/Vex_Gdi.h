@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/device_context.h"
-#include "platform/gdi.h"
-#include "platform/graphics.h"
-#include "platform/printer_device.h"
+#include "platform/gdi/device_context.h"
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/graphics.h"
+#include "platform/gdi/printer_device.h"
 #include "printsuite/base/Vex_Types.h"
 
 namespace quillon {

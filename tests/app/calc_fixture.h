@@ -10,11 +10,11 @@
 #include "app/Y.h"
 #include "app/calc_form.h"
 #include "app/startup.h"
-#include "platform/desktop.h"
-#include "platform/dialogs.h"
-#include "platform/ext_controls.h"
-#include "platform/forms.h"
-#include "platform/std_controls.h"
+#include "platform/sys/desktop.h"
+#include "platform/vcl/dialogs.h"
+#include "platform/vcl/ext_controls.h"
+#include "platform/vcl/forms.h"
+#include "platform/vcl/std_controls.h"
 
 namespace quillon::testing {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/printer.h"
+#include "platform/gdi/printer.h"
 #include "tests/app/calc_fixture.h"
 #include "tests/support/fake_printer.h"
 

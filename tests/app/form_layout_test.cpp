@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/URL.h"
-#include "platform/graphics.h"
+#include "platform/gdi/graphics.h"
 #include "tests/app/calc_fixture.h"
 
 namespace quillon::testing {

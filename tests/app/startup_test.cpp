@@ -9,9 +9,9 @@
 #include "app/Y.h"
 #include "app/calc_form.h"
 #include "app/startup.h"
-#include "platform/desktop.h"
-#include "platform/forms.h"
-#include "platform/std_controls.h"
+#include "platform/sys/desktop.h"
+#include "platform/vcl/forms.h"
+#include "platform/vcl/std_controls.h"
 
 namespace quillon {
 namespace {

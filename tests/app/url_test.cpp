@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/URL.h"
-#include "platform/desktop.h"
-#include "platform/form_file.h"
+#include "platform/sys/desktop.h"
+#include "platform/vcl/form_file.h"
 
 namespace quillon {
 namespace {

@@ -23,11 +23,11 @@
 #include "app/Y.h"
 #include "app/calc_form.h"
 #include "app/startup.h"
-#include "platform/ext_controls.h"
-#include "platform/printer.h"
+#include "platform/vcl/ext_controls.h"
+#include "platform/gdi/printer.h"
 #include "platform/qt/qt_host.h"
 #include "platform/qt/qt_peer.h"
-#include "platform/std_controls.h"
+#include "platform/vcl/std_controls.h"
 
 namespace quillon {
 namespace {

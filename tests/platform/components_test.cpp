@@ -1,4 +1,4 @@
-#include "platform/components.h"
+#include "platform/vcl/components.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/properties.h"
+#include "platform/vcl/properties.h"
 
 namespace quillon {
 namespace {

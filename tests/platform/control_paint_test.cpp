@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/ext_controls.h"
-#include "platform/forms.h"
-#include "platform/std_controls.h"
+#include "platform/vcl/ext_controls.h"
+#include "platform/vcl/forms.h"
+#include "platform/vcl/std_controls.h"
 #include "tests/support/recording_device_context.h"
 
 namespace quillon {

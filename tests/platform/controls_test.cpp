@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/ext_controls.h"
-#include "platform/forms.h"
-#include "platform/screen.h"
-#include "platform/std_controls.h"
+#include "platform/vcl/ext_controls.h"
+#include "platform/vcl/forms.h"
+#include "platform/gdi/screen.h"
+#include "platform/vcl/std_controls.h"
 
 namespace quillon {
 namespace {

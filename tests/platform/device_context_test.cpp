@@ -1,9 +1,9 @@
-#include "platform/device_context.h"
+#include "platform/gdi/device_context.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/canvas.h"
-#include "platform/graphics_backend.h"
+#include "platform/gdi/canvas.h"
+#include "platform/gdi/graphics_backend.h"
 #include "tests/support/recording_device_context.h"
 
 namespace quillon {

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/emf_recorder.h"
+#include "platform/emf/emf_recorder.h"
 
 namespace quillon {
 namespace {

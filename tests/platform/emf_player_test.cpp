@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/emf_player.h"
-#include "platform/graphics.h"
+#include "platform/emf/emf_player.h"
+#include "platform/gdi/graphics.h"
 #include "tests/support/recording_device_context.h"
 
 namespace quillon {

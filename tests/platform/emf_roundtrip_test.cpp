@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
-#include "platform/canvas.h"
-#include "platform/emf_player.h"
-#include "platform/emf_recorder.h"
-#include "platform/graphics_backend.h"
+#include "platform/gdi/canvas.h"
+#include "platform/emf/emf_player.h"
+#include "platform/emf/emf_recorder.h"
+#include "platform/gdi/graphics_backend.h"
 #include "tests/support/recording_device_context.h"
 
 namespace quillon {

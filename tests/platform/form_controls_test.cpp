@@ -9,12 +9,12 @@
 #include <sstream>
 #include <string>
 
-#include "platform/ext_controls.h"
-#include "platform/form_file.h"
-#include "platform/forms.h"
-#include "platform/graphics_backend.h"
-#include "platform/properties.h"
-#include "platform/std_controls.h"
+#include "platform/vcl/ext_controls.h"
+#include "platform/vcl/form_file.h"
+#include "platform/vcl/forms.h"
+#include "platform/gdi/graphics_backend.h"
+#include "platform/vcl/properties.h"
+#include "platform/vcl/std_controls.h"
 
 namespace quillon {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/form_file.h"
+#include "platform/vcl/form_file.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/components.h"
-#include "platform/properties.h"
-#include "platform/strings.h"
+#include "platform/vcl/components.h"
+#include "platform/vcl/properties.h"
+#include "platform/vcl/strings.h"
 
 namespace quillon {
 namespace {

@@ -1,9 +1,9 @@
-#include "platform/graphics.h"
+#include "platform/gdi/graphics.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/dib.h"
-#include "platform/rounding.h"
+#include "platform/gdi/dib.h"
+#include "platform/sys/rounding.h"
 
 namespace quillon {
 namespace {

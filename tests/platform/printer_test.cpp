@@ -1,9 +1,9 @@
-#include "platform/printer.h"
+#include "platform/gdi/printer.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/emf_recorder.h"
-#include "platform/screen.h"
+#include "platform/emf/emf_recorder.h"
+#include "platform/gdi/screen.h"
 #include "tests/support/fake_printer.h"
 
 namespace quillon {

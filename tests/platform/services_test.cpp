@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/forms.h"
-#include "platform/screen.h"
-#include "platform/std_controls.h"
+#include "platform/vcl/forms.h"
+#include "platform/gdi/screen.h"
+#include "platform/vcl/std_controls.h"
 
 namespace quillon {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/temp_dir.h"
+#include "platform/sys/temp_dir.h"
 #include "tests/support/page_dir_base.h"
 
 #include <gtest/gtest.h>

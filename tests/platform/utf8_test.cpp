@@ -1,4 +1,4 @@
-#include "platform/utf8.h"
+#include "platform/sys/utf8.h"
 
 #include <gtest/gtest.h>
 

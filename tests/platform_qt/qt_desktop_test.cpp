@@ -15,10 +15,10 @@
 #include <QTimer>
 #include <string>
 
-#include "platform/dialogs.h"
-#include "platform/printer.h"
+#include "platform/vcl/dialogs.h"
+#include "platform/gdi/printer.h"
 #include "platform/qt/qt_host.h"
-#include "platform/screen.h"
+#include "platform/gdi/screen.h"
 #include "tests/platform_qt/qt_host_support.h"
 #include "tests/platform_qt/qt_test_support.h"
 

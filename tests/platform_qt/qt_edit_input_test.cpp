@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sysutils.h"
+#include "platform/sys/sysutils.h"
 #include "tests/platform_qt/qt_host_support.h"
 
 namespace quillon::qttest {

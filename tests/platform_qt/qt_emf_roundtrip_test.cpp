@@ -7,10 +7,10 @@
 
 #include <functional>
 
-#include "platform/emf_player.h"
-#include "platform/emf_recorder.h"
+#include "platform/emf/emf_player.h"
+#include "platform/emf/emf_recorder.h"
 #include "platform/qt/qt_painter_dc.h"
-#include "platform/screen.h"
+#include "platform/gdi/screen.h"
 #include "tests/platform_qt/qt_test_support.h"
 
 namespace quillon {

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/screen.h"
+#include "platform/gdi/screen.h"
 #include "tests/platform_qt/qt_host_support.h"
 
 namespace quillon::qttest {

@@ -7,10 +7,10 @@
 #include <functional>
 #include <memory>
 
-#include "platform/ext_controls.h"
-#include "platform/forms.h"
+#include "platform/vcl/ext_controls.h"
+#include "platform/vcl/forms.h"
 #include "platform/qt/qt_peer.h"
-#include "platform/std_controls.h"
+#include "platform/vcl/std_controls.h"
 
 namespace quillon::qttest {
 

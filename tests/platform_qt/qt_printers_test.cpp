@@ -8,9 +8,9 @@
 #include <QImage>
 #include <filesystem>
 
-#include "platform/printer.h"
+#include "platform/gdi/printer.h"
 #include "platform/qt/qt_backend.h"
-#include "platform/screen.h"
+#include "platform/gdi/screen.h"
 #include "tests/platform_qt/qt_test_support.h"
 
 namespace quillon {

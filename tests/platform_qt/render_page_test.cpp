@@ -6,7 +6,7 @@
 
 #include <QImage>
 
-#include "platform/emf_recorder.h"
+#include "platform/emf/emf_recorder.h"
 #include "tests/platform_qt/qt_test_support.h"
 
 namespace quillon {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/printer.h"
-#include "platform/screen.h"
-#include "platform/temp_dir.h"
+#include "platform/gdi/printer.h"
+#include "platform/gdi/screen.h"
+#include "platform/sys/temp_dir.h"
 #include "tests/support/page_dir_base.h"
 #include "printsuite/draw/Vex_Gdi.h"
 #include "tests/support/fake_printer.h"

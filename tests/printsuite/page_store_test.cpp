@@ -8,12 +8,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/emf_format.h"
-#include "platform/emf_player.h"
-#include "platform/screen.h"
+#include "platform/emf/emf_format.h"
+#include "platform/emf/emf_player.h"
+#include "platform/gdi/screen.h"
 #include "printsuite/base/Vex_MFunc.h"
 #include "printsuite/draw/Vex_Gdi.h"
-#include "printsuite/job/PrnWin_store.h"
+#include "printsuite/base/PrnWin_store.h"
 #include "tests/printsuite/gdi_fixture.h"
 
 namespace quillon {

@@ -7,11 +7,11 @@
 #include <fstream>
 #include <functional>
 
-#include "platform/desktop.h"
+#include "platform/sys/desktop.h"
 #include "printsuite/base/Vex_MFunc.h"
 #include "printsuite/draw/Vex_Gdi.h"
-#include "printsuite/job/PrnWin_store.h"
-#include "printsuite/job/Tallet.h"
+#include "printsuite/base/PrnWin_store.h"
+#include "printsuite/base/Tallet.h"
 #include "tests/printsuite/gdi_fixture.h"
 
 namespace quillon {

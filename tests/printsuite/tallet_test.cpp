@@ -1,10 +1,10 @@
 // The print status dialog as a model (no display): its form, texts, scaling and Abort.
-#include "printsuite/job/Tallet.h"
+#include "printsuite/base/Tallet.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/desktop.h"
-#include "platform/string_table.h"
+#include "platform/sys/desktop.h"
+#include "platform/sys/string_table.h"
 #include "tests/printsuite/gdi_fixture.h"
 
 namespace quillon {

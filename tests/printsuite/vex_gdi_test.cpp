@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/emf_recorder.h"
-#include "platform/gdi.h"
-#include "platform/std_controls.h"
+#include "platform/emf/emf_recorder.h"
+#include "platform/gdi/gdi.h"
+#include "platform/vcl/std_controls.h"
 #include "printsuite/base/Vex_MFunc.h"
-#include "printsuite/job/PrnWin_store.h"
+#include "printsuite/base/PrnWin_store.h"
 #include "tests/printsuite/gdi_fixture.h"
 
 namespace quillon {

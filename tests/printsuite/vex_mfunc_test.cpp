@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/string_table.h"
-#include "platform/temp_dir.h"
+#include "platform/sys/string_table.h"
+#include "platform/sys/temp_dir.h"
 #include "tests/support/page_dir_base.h"
 
 namespace quillon {

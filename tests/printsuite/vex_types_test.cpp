@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "platform/form_file.h"
-#include "platform/forms.h"
+#include "platform/vcl/form_file.h"
+#include "platform/vcl/forms.h"
 #include "tests/support/recording_device_context.h"
 
 namespace quillon {

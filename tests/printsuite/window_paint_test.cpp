@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "platform/desktop.h"
-#include "platform/forms.h"
-#include "platform/std_controls.h"
+#include "platform/sys/desktop.h"
+#include "platform/vcl/forms.h"
+#include "platform/vcl/std_controls.h"
 #include "printsuite/base/Vex_MFunc.h"
 #include "printsuite/base/Vex_Types.h"
 #include "tests/printsuite/gdi_fixture.h"

@@ -10,14 +10,14 @@
 #include <memory>
 
 #include <QSettings>
-#include "platform/printer.h"
+#include "platform/gdi/printer.h"
 
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_host.h"
-#include "platform/temp_dir.h"
+#include "platform/sys/temp_dir.h"
 #include "printsuite/base/Vex_MFunc.h"
 #include "printsuite/draw/Vex_Gdi.h"
-#include "printsuite/job/PrnWin_store.h"
+#include "printsuite/base/PrnWin_store.h"
 #include "tests/printsuite_qt/suite_qt_host.h"
 #include "tests/support/page_dir_base.h"
 

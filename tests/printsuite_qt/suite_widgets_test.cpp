@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/forms.h"
-#include "platform/printer.h"
+#include "platform/vcl/forms.h"
+#include "platform/gdi/printer.h"
 #include "platform/qt/qt_peer.h"
-#include "platform/std_controls.h"
+#include "platform/vcl/std_controls.h"
 #include "printsuite/base/Vex_MFunc.h"
-#include "printsuite/job/Tallet.h"
+#include "printsuite/base/Tallet.h"
 #include "tests/printsuite_qt/suite_qt_host.h"
 #include "tests/support/recording_device_context.h"
 

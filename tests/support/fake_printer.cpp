@@ -1,6 +1,6 @@
 #include "tests/support/fake_printer.h"
 
-#include "platform/dib.h"
+#include "platform/gdi/dib.h"
 
 namespace quillon::testing {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/graphics_backend.h"
+#include "platform/gdi/graphics_backend.h"
 #include "tests/support/recording_device_context.h"
 
 namespace quillon::testing {

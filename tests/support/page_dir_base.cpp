@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/temp_dir.h"
+#include "platform/sys/temp_dir.h"
 
 namespace quillon::testing {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "platform/utf8.h"
+#include "platform/sys/utf8.h"
 
 namespace quillon::testing {
 

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/device_context.h"
+#include "platform/gdi/device_context.h"
 
 namespace quillon::testing {
 
