@@ -29,6 +29,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/sys/limits.h"
+
 namespace quillon {
 
 class TComponent;
@@ -70,7 +72,7 @@ struct TFormObject {
 
 // Objects nested deeper than this are refused (a hostile file must not exhaust
 // the stack of the reader).
-inline constexpr int kMaxFormNesting = 200;
+inline constexpr int kMaxFormNesting = limits::kMaxFormNesting;
 
 struct TFormParseResult {
     std::optional<TFormObject> root;
