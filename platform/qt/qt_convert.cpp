@@ -124,6 +124,11 @@ std::uint16_t VirtualKeyOf(const QKeyEvent& event) {
             return VK_INSERT;
         case Qt::Key_Delete:
             return VK_DELETE;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            return (event.modifiers() & Qt::KeypadModifier) ? VK_ADD : VK_OEM_PLUS;
+        case Qt::Key_Minus:
+            return (event.modifiers() & Qt::KeypadModifier) ? VK_SUBTRACT : VK_OEM_MINUS;
         default:
             return 0;
     }

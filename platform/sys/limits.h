@@ -12,4 +12,9 @@ namespace quillon::limits {
 // Form files: objects nested deeper than this are refused (a recursive reader's stack).
 inline constexpr int kMaxFormNesting = 200;
 
+// Page lists: an element is read up to this many characters (the rest of it is ignored), and
+// the upper bound of a range up to kMaxListUpperBound characters after its "-".
+inline constexpr std::size_t kMaxListElement = 255;
+inline constexpr std::size_t kMaxListUpperBound = 20;
+
 }  // namespace quillon::limits

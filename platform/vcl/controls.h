@@ -99,6 +99,10 @@ enum : std::uint16_t {
     VK_DOWN = 40,
     VK_INSERT = 45,
     VK_DELETE = 46,
+    VK_ADD = 0x6B,  // keypad +
+    VK_SUBTRACT = 0x6D,
+    VK_OEM_PLUS = 0xBB,  // the "=/+" key
+    VK_OEM_MINUS = 0xBD,
     VK_F1 = 0x70,
 };
 

@@ -1,0 +1,269 @@
+#include "printsuite/draw/Drawscrn.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/emf/emf_player.h"
+#include "platform/gdi/canvas.h"
+#include "platform/gdi/device_context.h"
+#include "platform/gdi/printer.h"
+#include "platform/gdi/screen.h"
+#include "platform/sys/rounding.h"
+#include "platform/sys/sysutils.h"
+#include "platform/vcl/forms.h"
+#include "platform/vcl/properties.h"
+#include "printsuite/base/PrnWin_store.h"
+#include "printsuite/base/Tallet.h"
+#include "printsuite/base/Vex_MFunc.h"
+#include "printsuite/draw/Addit.h"
+
+namespace quillon {
+
+Result<int> ReadJobSettingInt(const std::string& name, const std::string& fallback) {
+    const std::string text = ReadJobSetting(name, fallback);
+    // The settings' numbers take the preview's integer syntax (decimal or "$" hexadecimal).
+    return ParseListInteger(text);
+}
+
+namespace {
+
+// A page dimension from the settings; a text that is not an integer is reported and the
+// default taken, and a size that is not positive (which would divide by zero) as well.
+int PageDimension(const char* name, const char* fallback) {
+    Result<int> r = ReadJobSettingInt(name, fallback);
+    if (!r) {
+        Application().ShowException(EConvertError(r.error().reason));
+        return StrToInt(fallback);
+    }
+    return *r > 0 ? *r : StrToInt(fallback);
+}
+
+// The status dialog of one print request, closed however the request ends.
+class RequestStatus {
+  public:
+    RequestStatus() {
+        CreatePrintDialog();
+        PrintDialog1->Show();
+        PrintDialog1->BringToFront();
+    }
+    ~RequestStatus() { ReleasePrintDialog(); }
+    RequestStatus(const RequestStatus&) = delete;
+    RequestStatus& operator=(const RequestStatus&) = delete;
+    void ShowPage(int n) {
+        if (PrintDialog1) PrintDialog1->Page->SetText(std::to_string(n));
+    }
+    bool Aborted() const { return PrintDialog1 && PrintDialog1->Aborted(); }
+};
+
+}  // namespace
+
+const TClassInfo& TDrawIt::StaticClassInfo() {
+    static const TClassInfo& info =
+        TClassBuilder<TDrawIt>("TDrawIt", &TCustomControl::StaticClassInfo()).Factory();
+    return info;
+}
+
+TDrawIt::TDrawIt(TComponent* owner)
+    : TCustomControl(owner),
+      bkPen_(std::make_unique<TPen>()),
+      dataPen_(std::make_unique<TPen>()),
+      bkBrush_(std::make_unique<TBrush>()),
+      dataBrush_(std::make_unique<TBrush>()) {
+    pageHeight_ = PageDimension(kPageHeightValue, kPageHeightDefault);
+    pageWidth_ = PageDimension(kPageWidthValue, kPageWidthDefault);
+    RestoreDirectory();
+    aspect_ = static_cast<double>(pageHeight_) / pageWidth_;
+    SetWidth(850);
+    SetHeight(RoundToInt(850 * aspect_));
+    ProcessPendingMessages();
+    if (!Printer().Printing()) Printer().SetOrientation(poPortrait);
+}
+
+TDrawIt::~TDrawIt() {
+    DeletePageFiles(poViewer);
+    ProcessPendingMessages();
+}
+
+void TDrawIt::RestoreDirectory() {
+    std::error_code ec;
+    std::filesystem::current_path(ReadJobSetting(kDirectoryValue, kDirectoryDefault), ec);
+}
+
+const std::vector<std::uint8_t>* TDrawIt::ShownPageData() {
+    if (cachedPage_ != currentPage_) {
+        cachedPage_ = 0;
+        cachedData_.clear();
+        std::string error;
+        if (!PageFileExists(currentPage_, poViewer) ||
+            !ReadPageFile(PageFileName(currentPage_, poViewer), cachedData_, &error))
+            return nullptr;
+        cachedPage_ = currentPage_;
+    }
+    return &cachedData_;
+}
+
+void TDrawIt::Paint() {
+    RestoreDirectory();
+    TCanvas& canvas = Canvas();
+    DeviceContext* dc = canvas.Handle();
+    if (!dc) return;
+    const int w = Width(), h = Height();
+    canvas.SetBrush(*bkBrush_);
+    canvas.SetPen(*bkPen_);
+    canvas.Font().SetName("Arial");
+    canvas.Rectangle(0, 0, w, h);
+    canvas.Rectangle(0, 0, w - 1, h - 1);
+    canvas.Rectangle(0, 0, w - 2, h - 2);
+    const std::vector<std::uint8_t>* page = ShownPageData();
+    if (!page) return;  // a missing page leaves the frame
+    ScopedDcSave save(*dc);
+    if (IsGenericPrinter()) {
+        dc->SetMapMode(MM_ANISOTROPIC);
+        dc->SetViewportOrgEx(0, 0);
+        dc->SetWindowExtEx(pageWidth_, pageHeight_);
+        dc->SetViewportExtEx(w - 5, h - 5);
+    } else {
+        dc->SetMapMode(MM_ISOTROPIC);
+        dc->SetViewportOrgEx(5, 5);
+        dc->SetWindowExtEx(pageWidth_, pageHeight_);
+        dc->SetViewportExtEx(w - 30, h - 30);
+    }
+    std::string error;
+    PlayEmf(*page, *dc, TRect{0, 0, Screen().Width(), Screen().Height()}, &error);
+}
+
+void TDrawIt::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    TCustomControl::MouseDown(button, shift, x, y);
+    if (button == mbMiddle) return;
+    const int* begin = std::begin(kZoomLadder);
+    const int* end = std::end(kZoomLadder);
+    const int* at = std::find(begin, end, zoom_);
+    if (at != end) {
+        if (button == mbLeft && at != begin) zoom_ = *(at - 1);
+        if (button == mbRight && at + 1 != end) zoom_ = *(at + 1);
+    }
+    if (ZoomMessage) ZoomMessage(zoom_);
+}
+
+void TDrawIt::ShowNextPage() {
+    ++currentPage_;
+    RestoreDirectory();
+    if (!PageFileExists(currentPage_, poViewer)) --currentPage_;
+    Invalidate();
+}
+
+void TDrawIt::ShowPreviousPage() {
+    if (currentPage_ > 1) --currentPage_;
+    Invalidate();
+}
+
+int TDrawIt::ShowPage(int n) {
+    RestoreDirectory();
+    currentPage_ = 1;
+    const int count = CountPages();
+    for (int p = std::min(n, count); p >= 1; --p) {
+        if (PageFileExists(p, poViewer)) {
+            currentPage_ = p;
+            break;
+        }
+    }
+    Invalidate();
+    return currentPage_;
+}
+
+int TDrawIt::CountPages() {
+    RestoreDirectory();
+    int n = 0;
+    while (PageFileExists(n + 1, poViewer)) ++n;
+    return n;
+}
+
+void TDrawIt::SetZoom(int containerWidth, double percent) {
+    const int width = RoundToInt(pageWidth_ * (0.01 * percent) * 17.0 / 48.0);
+    const int left = containerWidth - 10 > width ? (containerWidth - 10 - width) / 2 : 35;
+    SetBounds(left, Top(), width, RoundToInt(width * aspect_) + 20);
+    Invalidate();
+    zoom_ = RoundToInt(percent);
+}
+
+Result<bool> TDrawIt::PageInList(int page, std::string_view list) {
+    return quillon::PageInList(page, list);
+}
+
+Result<void> TDrawIt::PrintPageRange(int selection, std::string_view list) {
+    TPrinter& printer = Printer();
+    aborted_ = false;
+    if (printer.Printing()) return {};
+    printer.SetPrinterIndex(-1);
+    Result<int> index = ReadJobSettingInt(kPrinterIndexValue, kPrinterIndexDefault);
+    if (!index) return index.error();
+    printer.SetPrinterIndex(*index);
+    const std::string orientation = ReadJobSetting(kOrientationValue, kOrientationDefault);
+    printer.SetOrientation(orientation == "Portrait" ? poPortrait : poLandscape);
+
+    RestoreDirectory();
+    RequestStatus status;
+    RestoreDirectory();
+    // The whole request is one printer document: begun with its first page, ended after its
+    // last, also when a page list fails part way (what was sent stays printed).
+    bool begun = false;
+    bool failed = false;
+    const auto end = [&] {
+        if (begun && printer.Printing() && !printer.EndDoc()) ShowPrintError(printer.LastError());
+    };
+    const TRect target{0, 0, Screen().Width(), Screen().Height()};
+    const int count = CountPages();
+    std::vector<std::uint8_t> data;
+    for (int n = 1; n <= count && !failed; ++n) {
+        if (selection == 1 && n % 2 == 0) continue;
+        if (selection == 2 && n % 2 != 0) continue;
+        if (!list.empty()) {
+            Result<bool> in = quillon::PageInList(n, list);
+            if (!in) {
+                end();
+                return in.error();
+            }
+            if (!*in) continue;
+        }
+        status.ShowPage(n);
+        std::string error;
+        if (!PageFileExists(n, poViewer)) break;  // the store went away under the preview
+        // A page that cannot be read or is not a whole metafile is reported before a sheet
+        // is begun for it.
+        bool readable = ReadPageFile(PageFileName(n, poViewer), data, &error);
+        if (readable) {
+            EmfParseResult parsed = ParseEmf(data);
+            readable = parsed.ok;
+            if (!readable) error = parsed.error;
+        }
+        if (!readable) {
+            ShowPrintError("Page " + std::to_string(n) + " could not be printed: " + error);
+            break;
+        }
+        if (!begun) {
+            if (!printer.BeginDoc()) {
+                ShowPrintError(printer.LastError());
+                break;
+            }
+            begun = true;
+        } else if (!printer.NewPage()) {
+            ShowPrintError(printer.LastError());
+            break;
+        }
+        DeviceContext* dc = printer.Canvas().Handle();
+        if (!dc || !PlayEmf(data, *dc, target, &error)) {
+            ShowPrintError("Page " + std::to_string(n) + " could not be printed: " + error);
+            failed = true;
+        }
+        ProcessPendingMessages();
+        if (status.Aborted() || !printer.Printing()) {
+            aborted_ = status.Aborted();
+            break;
+        }
+    }
+    end();
+    return {};
+}
+
+}  // namespace quillon
