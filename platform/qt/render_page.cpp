@@ -112,10 +112,16 @@ struct PageArea {
 };
 
 std::optional<PageArea> PageAreaOf(std::span<const std::uint8_t> data, std::string& reason) {
-    const std::optional<EmfHeaderInfo> header = ReadEmfHeader(data, &reason);
-    if (!header) return std::nullopt;
-    const std::optional<EmfPageInfo> page = EmfPageSize(data, &reason);
-    if (!page) return std::nullopt;
+    const Result<EmfHeaderInfo> header = ReadEmfHeader(data);
+    if (!header) {
+        reason = header.reason();
+        return std::nullopt;
+    }
+    const Result<EmfPageInfo> page = EmfPageSize(data);
+    if (!page) {
+        reason = page.reason();
+        return std::nullopt;
+    }
     if (page->widthPixels <= 0 || page->heightPixels <= 0) {
         reason = "the page has no size";
         return std::nullopt;
@@ -243,9 +249,9 @@ int RunRenderPage(const std::vector<std::string_view>& args, std::string& err) {
     if (area) {
         // Every record is checked before anything is written, so a bad file leaves no
         // half-drawn output behind.
-        const EmfParseResult parsed = ParseEmf(data);
-        if (!parsed.ok) {
-            reason = parsed.error;
+        const Result<EmfParseStats> parsed = ParseEmf(data);
+        if (!parsed) {
+            reason = parsed.reason();
             area.reset();
         }
     }

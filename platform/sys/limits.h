@@ -12,4 +12,8 @@ namespace quillon::limits {
 // Form files: objects nested deeper than this are refused (a recursive reader's stack).
 inline constexpr int kMaxFormNesting = 200;
 
+// Drawing state saved and not yet restored (SaveDC). Each level holds a copy of the whole
+// state, so a page file of nothing but saves would otherwise grow without bound.
+inline constexpr std::size_t kMaxSavedStates = 10'000;
+
 }  // namespace quillon::limits

@@ -60,9 +60,9 @@ void PrintStoredPages(TSendTo kind, bool showStatus) {
     const auto read = [&](int n) {
         std::string error;
         if (ReadPageFile(PageFileName(n, kind), data, &error)) {
-            EmfParseResult parsed = ParseEmf(data);
-            if (parsed.ok) return true;
-            error = std::move(parsed.error);
+            const Result<EmfParseStats> parsed = ParseEmf(data);
+            if (parsed) return true;
+            error = parsed.reason();
         }
         ShowPrintError("Page " + std::to_string(n) + " could not be printed: " + error);
         return false;

@@ -53,8 +53,8 @@ TEST(EmfPlayer, EachRecordKindPlaysAsItsDumpSays) {
         std::string inner;
         for (std::size_t i = 1; i + 1 < lines.size(); ++i) inner += lines[i] + "\n";
         EXPECT_EQ(inner, expected.str());
-        const EmfParseResult parsed = ParseEmf(Load(file));
-        EXPECT_TRUE(parsed.ok) << parsed.error;
+        const Result<EmfParseStats> parsed = ParseEmf(Load(file));
+        EXPECT_TRUE(parsed) << parsed.reason();
     }
 }
 
@@ -89,9 +89,9 @@ TEST(EmfPlayer, EveryMalformedFileEndsWithAnErrorAndNothingLeaks) {
         EXPECT_FALSE(PlayEmf(bytes, dc, TRect{0, 0, 1024, 768}, &error));
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(dc.SaveDepth(), 0);  // whatever was played, the state is back
-        const EmfParseResult parsed = ParseEmf(bytes);
-        EXPECT_FALSE(parsed.ok);
-        EXPECT_EQ(parsed.error, error);  // parsing and playing judge a file alike
+        const Result<EmfParseStats> parsed = ParseEmf(bytes);
+        EXPECT_FALSE(parsed);
+        EXPECT_EQ(parsed.reason(), error);  // parsing and playing judge a file alike
     }
     EXPECT_EQ(LiveGdiObjectCount(), objectsBefore);
 }
@@ -135,8 +135,9 @@ TEST(EmfPlayer, PageSizeOfForeignFilesComesFromTheBounds) {
     ASSERT_TRUE(page);
     EXPECT_EQ(*page, (EmfPageInfo{100, 100, 96, 96}));
     std::string error;
-    EXPECT_FALSE(EmfPageSize(Load(kData / "malformed" / "wrong_version.emf"), &error));
-    EXPECT_EQ(error, "unsupported metafile version");
+    const Result<EmfPageInfo> wrong = EmfPageSize(Load(kData / "malformed" / "wrong_version.emf"));
+    EXPECT_FALSE(wrong);
+    EXPECT_EQ(wrong.reason(), "unsupported metafile version");
 }
 
 }  // namespace

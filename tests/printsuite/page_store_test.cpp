@@ -60,9 +60,8 @@ TEST_F(PageStoreTest, PagesAreMetafilesNamedByNumber) {
     for (const char* name : {"PRN001.EMF", "PRN002.EMF"}) {
         std::vector<std::uint8_t> data;
         ASSERT_TRUE(ReadPageFile(dir + "/" + name, data, nullptr)) << name;
-        std::string error;
-        const auto header = ReadEmfHeader(data, &error);
-        ASSERT_TRUE(header) << name << ": " << error;
+        const auto header = ReadEmfHeader(data);
+        ASSERT_TRUE(header) << name << ": " << header.reason();
         // Recorded against the screen, for the printer's page.
         EXPECT_EQ(header->deviceSizePixels, (TSize{Screen().Width(), Screen().Height()}));
         ASSERT_TRUE(header->page);
