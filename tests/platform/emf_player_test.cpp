@@ -142,3 +142,46 @@ TEST(EmfPlayer, PageSizeOfForeignFilesComesFromTheBounds) {
 
 }  // namespace
 }  // namespace quillon
+
+namespace quillon {
+namespace {
+
+std::string PlayError(const char* name) {
+    std::string error;
+    RecordingDeviceContext dc;
+    PlayEmf(Load(kData / "malformed" / (std::string(name) + ".emf")), dc, TRect{0, 0, 1024, 768},
+            &error);
+    return error;
+}
+
+TEST(EmfPlayer, ARecordCutShortInsideAFieldIsRefusedByItsName) {
+    EXPECT_EQ(PlayError("text_rectangle_cut_off"),
+              "malformed record 2 (type 84): EMR_EXTTEXTOUTW record contents are inconsistent");
+    EXPECT_EQ(PlayError("font_face_name_cut_off"),
+              "malformed record 2 (type 82): EMR_EXTCREATEFONTINDIRECTW record is too short for its "
+              "type");
+    EXPECT_EQ(PlayError("stretchdibits_cut_off"),
+              "malformed record 2 (type 81): EMR_STRETCHDIBITS record is too short for its type");
+    EXPECT_EQ(PlayError("polyline_count_cut_off"),
+              "malformed record 2 (type 4): EMR_POLYLINE record is too short for its type");
+    EXPECT_EQ(PlayError("set_window_origin_cut_off"),
+              "malformed record 2 (type 10): EMR_SETWINDOWORGEX record is too short for its type");
+    EXPECT_EQ(PlayError("pen_color_cut_off"),
+              "malformed record 2 (type 38): EMR_CREATEPEN record is too short for its type");
+    EXPECT_EQ(PlayError("rectangle_too_short_for_its_type"),
+              "malformed record 2 (type 43): EMR_RECTANGLE record is too short for its type");
+}
+
+TEST(EmfPlayer, SavedStatesDeeperThanTheLimitAreRefused) {
+    // 10,001 saves in a row: the last one is refused, the destination is back where it was.
+    RecordingDeviceContext dc;
+    std::string error;
+    EXPECT_FALSE(PlayEmf(Load(kData / "malformed" / "saved_states_too_deep.emf"), dc,
+                         TRect{0, 0, 1024, 768}, &error));
+    EXPECT_EQ(dc.SaveDepth(), 0);
+    EXPECT_EQ(PlayError("saved_states_too_deep"),
+              "malformed record 10001 (type 33): saved states nest deeper than 10000");
+}
+
+}  // namespace
+}  // namespace quillon
