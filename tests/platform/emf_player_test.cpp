@@ -185,3 +185,20 @@ TEST(EmfPlayer, SavedStatesDeeperThanTheLimitAreRefused) {
 
 }  // namespace
 }  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST(EmfPlayer, HostileSeedPagesAreWellFormedSoTheyReachTheDrawing) {
+    const std::vector<fs::path> files =
+        Files(fs::path(QUILLON_SOURCE_DIR) / "tests" / "fuzz" / "fuzz_play_qt");
+    ASSERT_GE(files.size(), 8u);
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        const Result<EmfParseStats> parsed = ParseEmf(Load(file));
+        EXPECT_TRUE(parsed) << parsed.reason();
+    }
+}
+
+}  // namespace
+}  // namespace quillon

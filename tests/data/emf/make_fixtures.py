@@ -276,5 +276,6 @@ def malformed():
     write(d, "saved_states_too_deep", emf([rec(33)] * 10001))
 
 
-records()
-malformed()
+if __name__ == "__main__":
+    records()
+    malformed()
