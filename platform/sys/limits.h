@@ -12,4 +12,8 @@ namespace quillon::limits {
 // Form files: objects nested deeper than this are refused (a recursive reader's stack).
 inline constexpr int kMaxFormNesting = 200;
 
+// Rich text documents read from a file: larger ones are refused before they are read (the
+// text layout holds several copies of a document).
+inline constexpr std::int64_t kMaxRichTextBytes = std::int64_t{64} << 20;
+
 }  // namespace quillon::limits
