@@ -326,7 +326,7 @@ TEST_F(FormControlsTest, ChangedPropertiesRoundTrip) {
     auto* grid2 = dynamic_cast<TStringGrid*>((*again)->FindComponent("Grid"));
     ASSERT_TRUE(grid2);
     EXPECT_EQ(grid2->ColWidths(1), 100);
-    EXPECT_EQ(WriteComponent(*again), text);
+    EXPECT_EQ(WriteComponent(**again), text);
 }
 
 TEST_F(FormControlsTest, PictureButtonsTakeTheirGlyphStripFromTheFile) {
