@@ -289,8 +289,8 @@ TEST(VexControls, AreReadFromFormFilesByName) {
         "    Text = 'n/a'\n  end\n"
         "end\n";
     TForm form(nullptr);
-    const auto fault = ReadComponent(text, form);
-    ASSERT_FALSE(fault.has_value()) << fault->Text();
+    const auto read = ReadComponent(text, form);
+    ASSERT_TRUE(read) << read.reason();
     auto* l = dynamic_cast<TVex_Label*>(form.FindComponent("L"));
     auto* p = dynamic_cast<TVexPanel*>(form.FindComponent("P"));
     auto* t = dynamic_cast<TShowTotal*>(form.FindComponent("T"));
