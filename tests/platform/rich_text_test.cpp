@@ -95,7 +95,7 @@ TEST(RichEditForms, LinesAndTheFormatComeFromFormFiles) {
         "end\n";
     TForm form(nullptr);
     const auto fault = ReadComponent(text, form);
-    ASSERT_FALSE(fault.has_value()) << fault->Text();
+    ASSERT_TRUE(fault) << fault.reason();
     auto* r = dynamic_cast<TRichEdit*>(form.FindComponent("R"));
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(r->TextFormat(), rfMarkdown);
