@@ -10,11 +10,14 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <exception>
+#include <new>
 #include <optional>
 
 #include "platform/emf/emf_format.h"
 #include "platform/emf/emf_player.h"
 #include "platform/qt/qt_painter_dc.h"
+#include "platform/sys/limits.h"
 #include "platform/sys/rounding.h"
 
 namespace quillon {
@@ -140,15 +143,19 @@ std::optional<PageArea> PageAreaOf(std::span<const std::uint8_t> data, std::stri
     return area;
 }
 
-// Output size in device pixels of a page at `scale`; false when it is too large.
+// Output size in device pixels of a page at `scale`; false when a side is too long.
 bool ScaledSize(const EmfPageInfo& page, double scale, double devicePerPageX, double devicePerPageY,
                 int& width, int& height) {
     const double w = std::max(1.0, std::round(page.widthPixels * scale * devicePerPageX));
     const double h = std::max(1.0, std::round(page.heightPixels * scale * devicePerPageY));
-    if (w > kMaxRenderSide || h > kMaxRenderSide) return false;
+    if (!(w <= limits::kMaxRenderSide && h <= limits::kMaxRenderSide)) return false;
     width = static_cast<int>(w);
     height = static_cast<int>(h);
     return true;
+}
+
+std::string MegaPixels(std::int64_t pixels) {
+    return std::to_string(pixels / (1 << 20)) + " M pixels";
 }
 
 // Plays the page onto `dc` with the page's rectangle filling `width` x `height` device pixels.
@@ -165,12 +172,24 @@ bool WritePng(std::span<const std::uint8_t> data, const PageArea& area, double s
               const std::string& out, std::string& reason) {
     int width = 0, height = 0;
     if (!ScaledSize(area.page, scale, 1, 1, width, height)) {
-        reason =
-            "the image would be larger than " + std::to_string(kMaxRenderSide) + " pixels a side";
+        reason = "the image would be larger than " + std::to_string(limits::kMaxRenderSide) +
+                 " pixels a side";
+        return false;
+    }
+    // The side alone lets through 32,768 x 32,768 pixels, a 4 GB image.
+    if (const std::int64_t pixels = std::int64_t{width} * height;
+        pixels > limits::kMaxRenderPixels) {
+        reason = "the image would be " + std::to_string(width) + " x " + std::to_string(height) +
+                 " pixels, more than " + MegaPixels(limits::kMaxRenderPixels);
         return false;
     }
     const int ppi = std::max(1, RoundToInt(area.page.pixelsPerInchX * scale));
     QtImageDC image(width, height, ppi);
+    if (!image.Ok()) {
+        reason = "not enough memory for an image of " + std::to_string(width) + " x " +
+                 std::to_string(height) + " pixels";
+        return false;
+    }
     if (!PlayPage(data, area, image.DC(), width, height, reason)) return false;
     const QImage result = image.Finish();
     QSaveFile file(QString::fromStdString(out));
@@ -188,8 +207,8 @@ bool WritePdf(std::span<const std::uint8_t> data, const PageArea& area, double s
     const double devicePerPageY = static_cast<double>(resolution) / area.page.pixelsPerInchY;
     int width = 0, height = 0;
     if (!ScaledSize(area.page, scale, 1, devicePerPageY, width, height)) {
-        reason =
-            "the page would be larger than " + std::to_string(kMaxRenderSide) + " pixels a side";
+        reason = "the page would be larger than " + std::to_string(limits::kMaxRenderSide) +
+                 " pixels a side";
         return false;
     }
     const QSizeF points(area.page.widthPixels * scale * 72.0 / area.page.pixelsPerInchX,
@@ -231,6 +250,19 @@ bool WritePdf(std::span<const std::uint8_t> data, const PageArea& area, double s
     return true;
 }
 
+// Runs one output; whatever escapes the drawing (an allocation that fails) becomes its reason.
+template <typename Write>
+bool Guarded(Write write, std::string& reason) {
+    try {
+        return write();
+    } catch (const std::bad_alloc&) {
+        reason = "not enough memory to draw the page";
+    } catch (const std::exception& e) {
+        reason = std::string("drawing the page failed: ") + e.what();
+    }
+    return false;
+}
+
 }  // namespace
 
 int RunRenderPage(const std::vector<std::string_view>& args, std::string& err) {
@@ -259,11 +291,15 @@ int RunRenderPage(const std::vector<std::string_view>& args, std::string& err) {
         err += "quillon: " + opt.file + ": not a valid page: " + reason + "\n";
         return 1;
     }
-    if (!opt.png.empty() && !WritePng(data, *area, opt.scale.value_or(0.25), opt.png, reason)) {
+    if (!opt.png.empty() &&
+        !Guarded([&] { return WritePng(data, *area, opt.scale.value_or(0.25), opt.png, reason); },
+                 reason)) {
         err += "quillon: " + opt.file + ": " + reason + "\n";
         return 1;
     }
-    if (!opt.pdf.empty() && !WritePdf(data, *area, opt.scale.value_or(1.0), opt.pdf, reason)) {
+    if (!opt.pdf.empty() &&
+        !Guarded([&] { return WritePdf(data, *area, opt.scale.value_or(1.0), opt.pdf, reason); },
+                 reason)) {
         err += "quillon: " + opt.file + ": " + reason + "\n";
         return 1;
     }

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/sys/limits.h"
+
 namespace quillon {
 
 // Exit status: 0 when every requested output was written, 1 when the file is not a valid
@@ -18,7 +20,8 @@ namespace quillon {
 // (the usage line follows the reason).
 int RunRenderPage(const std::vector<std::string_view>& args, std::string& err);
 
-// Largest image side render-page writes, in pixels.
-inline constexpr int kMaxRenderSide = 32768;
+// Largest image side render-page writes, in pixels (its image area is bounded by
+// limits::kMaxRenderPixels as well).
+inline constexpr int kMaxRenderSide = limits::kMaxRenderSide;
 
 }  // namespace quillon

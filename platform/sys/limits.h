@@ -31,4 +31,10 @@ inline constexpr int kMaxFormObjects = 20000;
 // a few hundred thousand characters without spaces.
 inline constexpr int kMaxWordWrappedLine = 10000;
 
+// Rendered images (render-page, previews of a page): a side longer than this is refused, and
+// so is an image of more pixels than kMaxRenderPixels (256 M pixels, 1 GB at four bytes a
+// pixel), which the side alone does not bound: 32,768 x 32,768 would be 4 GB.
+inline constexpr int kMaxRenderSide = 32768;
+inline constexpr std::int64_t kMaxRenderPixels = std::int64_t{256} << 20;
+
 }  // namespace quillon::limits
