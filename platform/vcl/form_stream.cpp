@@ -543,8 +543,15 @@ class Writer {
     std::string out_;
 };
 
+thread_local std::string fileBeingRead;
+
 std::optional<TFormError> Read(const TFormObject& tree, TComponent& root,
                                const TFormReadOptions& options) {
+    struct Scope {
+        std::string saved;
+        explicit Scope(const std::string& name) : saved(fileBeingRead) { fileBeingRead = name; }
+        ~Scope() { fileBeingRead = saved; }
+    } scope(options.fileName);
     Reader reader(root, options);
     std::optional<TFormError> error;
     try {
@@ -605,6 +612,8 @@ std::unique_ptr<TComponent> CreateComponent(std::string_view text, TComponent* o
     }
     return root;
 }
+
+const std::string& FormFileBeingRead() { return fileBeingRead; }
 
 std::string WriteComponent(const TComponent& root) {
     return Writer(root).Run();
