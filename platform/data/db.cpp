@@ -547,6 +547,14 @@ void TDataSet::Last() {
     Changed(deDataSetChanged);
 }
 
+bool TDataSet::SetRecNo(std::int64_t position) {
+    if (!MoveTo(position)) return false;
+    eof_ = false;
+    bof_ = position == 0;
+    Changed(deRecordChanged);
+    return true;
+}
+
 TBookmark TDataSet::GetBookmark() const {
     if (!db_ || position_ < 0) return {};
     return TBookmark{position_, generation_};

@@ -238,6 +238,9 @@ class TDataSet : public TComponent {
     void Last();
     // Moves to the record at that position (0-based); false when there is none.
     bool MoveTo(std::int64_t position);
+    // Makes the record at that position current and tells the controls
+    // (a grid's row picked by the user); false when there is none.
+    bool SetRecNo(std::int64_t position);
     bool Eof() const { return eof_; }
     bool Bof() const { return bof_; }
     bool IsEmpty() const { return recordCount_ == 0; }
