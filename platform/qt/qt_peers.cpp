@@ -1234,6 +1234,9 @@ void RefreshGridWidget(TStringGrid& grid) {
     if (auto* peer = dynamic_cast<GridPeer*>(grid.Peer())) peer->Refresh();
 }
 
+// The data-aware grid and navigator (qt_db_peers.cpp); nullptr for other controls.
+std::unique_ptr<QtControlPeer> CreateDataPeer(TControl& control);
+
 std::unique_ptr<ControlPeer> CreateQtPeer(TControl& control) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
     // A control is shown only inside a parent that is shown.
@@ -1241,6 +1244,8 @@ std::unique_ptr<ControlPeer> CreateQtPeer(TControl& control) {
     std::unique_ptr<QtControlPeer> peer;
     if (auto* form = dynamic_cast<TCustomForm*>(&control))
         peer = std::make_unique<FormPeer>(*form);
+    else if (auto data = CreateDataPeer(control))
+        peer = std::move(data);
     else if (auto* bit = dynamic_cast<TBitBtn*>(&control))
         peer = std::make_unique<BitBtnPeer>(*bit);
     else if (auto* button = dynamic_cast<TButton*>(&control))

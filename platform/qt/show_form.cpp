@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/data/db.h"
 #include "platform/vcl/form_file.h"
 #include "platform/vcl/forms.h"
 #include "platform/gdi/graphics.h"
@@ -44,6 +45,7 @@ int RunShowForm(std::span<const std::string_view> args, std::string& err) {
     options.fileName = path;
     options.ignoreMissingHandlers = true;
     options.unknownRootClass = &TForm::StaticClassInfo();
+    RegisterDataClasses();  // forms may hold tables, queries and data-aware controls
     Result<std::unique_ptr<TComponent>> created = CreateComponent(text, &Application(), options);
     if (!created) {
         err = created.reason() + "\n";

@@ -113,6 +113,11 @@ Result<std::unique_ptr<TComponent>> CreateComponent(std::string_view text, TComp
 // from their stored defaults.
 std::string WriteComponent(const TComponent& root);
 
+// The file name (TFormReadOptions::fileName) of the form file being read, "" when
+// none is: components that name files relative to their form (a table's
+// database) resolve them against its folder in Loaded.
+const std::string& FormFileBeingRead();
+
 // Quoting of one text value as the writer puts it ('it''s'#13#10).
 std::string QuoteFormString(std::string_view text);
 

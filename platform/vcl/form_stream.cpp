@@ -543,7 +543,14 @@ class Writer {
     std::string out_;
 };
 
+thread_local std::string fileBeingRead;
+
 Result<void> Read(const TFormObject& tree, TComponent& root, const TFormReadOptions& options) {
+    struct Scope {
+        std::string saved;
+        explicit Scope(const std::string& name) : saved(fileBeingRead) { fileBeingRead = name; }
+        ~Scope() { fileBeingRead = saved; }
+    } scope(options.fileName);
     Reader reader(root, options);
     std::optional<TFormError> error;
     try {
@@ -597,6 +604,8 @@ Result<std::unique_ptr<TComponent>> CreateComponent(std::string_view text, TComp
     if (!read) return read.error();
     return root;
 }
+
+const std::string& FormFileBeingRead() { return fileBeingRead; }
 
 std::string WriteComponent(const TComponent& root) {
     return Writer(root).Run();
