@@ -13,12 +13,14 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QTextOption>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <exception>
 
 #include "platform/gdi/canvas.h"
+#include "platform/sys/limits.h"
 #include "platform/vcl/ext_controls.h"
 #include "platform/vcl/forms.h"
 #include "platform/qt/qt_convert.h"
@@ -468,6 +470,7 @@ class MemoPeer : public QtControlPeer {
                                          : QFrame::NoFrame);
                 edit_->setLineWrapMode(memo_.WordWrap() ? QPlainTextEdit::WidgetWidth
                                                         : QPlainTextEdit::NoWrap);
+                ApplyWrapMode(edit_->toPlainText());
                 const TScrollStyle s = memo_.ScrollBars();
                 edit_->setHorizontalScrollBarPolicy(s == ssHorizontal || s == ssBoth
                                                         ? Qt::ScrollBarAlwaysOn
@@ -494,9 +497,30 @@ class MemoPeer : public QtControlPeer {
         const QString text = TextWithLineBreaks(memo_.Text());
         if (edit_->toPlainText() != text) {
             SyncScope sync(*this);
+            // Before the text goes in: the layout is made with the mode then set.
+            ApplyWrapMode(text);
             edit_->setPlainText(text);
         }
         ApplySelection();
+    }
+
+    // Wrapping at word boundaries searches each over-long word for a place to
+    // break anew for every line it fills, which for a line of some hundred
+    // thousand characters without spaces takes minutes. Past a length, lines
+    // wrap at any character instead (one pass); the text itself is untouched.
+    void ApplyWrapMode(const QString& text) {
+        qsizetype longest = 0;
+        qsizetype start = 0;
+        while (start <= text.size()) {
+            qsizetype eol = text.indexOf(QChar('\n'), start);
+            if (eol < 0) eol = text.size();
+            longest = std::max(longest, eol - start);
+            start = eol + 1;
+        }
+        const QTextOption::WrapMode mode = longest > limits::kMaxWordWrappedLine
+                                               ? QTextOption::WrapAnywhere
+                                               : QTextOption::WrapAtWordBoundaryOrAnywhere;
+        if (edit_->wordWrapMode() != mode) edit_->setWordWrapMode(mode);
     }
 
     void ApplySelection() {

@@ -44,12 +44,12 @@ int RunShowForm(std::span<const std::string_view> args, std::string& err) {
     options.fileName = path;
     options.ignoreMissingHandlers = true;
     options.unknownRootClass = &TForm::StaticClassInfo();
-    TFormError error;
-    std::unique_ptr<TComponent> root = CreateComponent(text, &Application(), error, options);
-    if (!root) {
-        err = error.Text() + "\n";
+    Result<std::unique_ptr<TComponent>> created = CreateComponent(text, &Application(), options);
+    if (!created) {
+        err = created.reason() + "\n";
         return 1;
     }
+    std::unique_ptr<TComponent> root = std::move(*created);
 
     TCustomForm* form = dynamic_cast<TCustomForm*>(root.get());
     if (!form) {

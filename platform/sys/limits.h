@@ -12,4 +12,19 @@ namespace quillon::limits {
 // Form files: objects nested deeper than this are refused (a recursive reader's stack).
 inline constexpr int kMaxFormNesting = 200;
 
+// Rich text documents read from a file: larger ones are refused before they are read (the
+// text layout holds several copies of a document).
+inline constexpr std::int64_t kMaxRichTextBytes = std::int64_t{64} << 20;
+
+// Form files: at most this many objects (each one a component, and most a widget). A form of
+// the program holds a few hundred; 16 MB of text could ask for close to a million, whose
+// creation and display alone would take minutes.
+inline constexpr int kMaxFormObjects = 20000;
+
+// Texts: a memo, an edit or a caption keeps and prints text of any length. On screen, a memo
+// line longer than this many UTF-16 units wraps at any character rather than at word
+// boundaries: word wrapping costs about the square of the longest word, minutes for a line of
+// a few hundred thousand characters without spaces.
+inline constexpr int kMaxWordWrappedLine = 10000;
+
 }  // namespace quillon::limits

@@ -58,4 +58,12 @@ std::string LowerCase(std::string_view text);
 // properties and identifiers).
 bool SameText(std::string_view a, std::string_view b);
 
+// A moment as text in the user's locale (LC_TIME): the short date ("%x", for example
+// "12/08/26") and the long time ("%X", for example "17:05:09"). `when` is seconds since
+// the epoch, local time.
+std::string DateToStr(std::int64_t when);
+std::string TimeToStr(std::int64_t when);
+// Seconds since the epoch now.
+std::int64_t Now();
+
 }  // namespace quillon
