@@ -1,5 +1,7 @@
 #include "platform/sys/sysutils.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -74,6 +76,14 @@ int StrToIntDef(std::string_view text, int fallback) {
 
 std::string IntToStr(std::int64_t value) {
     return std::to_string(value);
+}
+
+std::string FloatToStr(double value) {
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, r.ptr);
 }
 
 std::string UpperCase(std::string_view text) {
