@@ -16,6 +16,7 @@
 
 #include "platform/emf/emf_format.h"
 #include "platform/emf/emf_player.h"
+#include "platform/emf/page_store.h"
 #include "platform/qt/qt_painter_dc.h"
 #include "platform/sys/limits.h"
 #include "platform/sys/rounding.h"
@@ -28,7 +29,6 @@ constexpr const char* kUsage =
     "Usage: quillon render-page FILE [--png OUT] [--pdf OUT] [--scale S]\n";
 
 // Page files are a few megabytes at most; anything far larger is not one of ours.
-constexpr std::uintmax_t kMaxFileBytes = 512u << 20;
 
 struct Options {
     std::string file;
@@ -81,31 +81,6 @@ std::optional<std::string> ParseOptions(const std::vector<std::string_view>& arg
     if (opt.png.empty() && opt.pdf.empty())
         return "nothing to write: give --png OUT and/or --pdf OUT";
     return std::nullopt;
-}
-
-bool ReadFile(const std::string& path, std::vector<std::uint8_t>& out, std::string& reason) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        reason = "cannot open the file";
-        return false;
-    }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0) {
-        reason = "cannot read the file";
-        return false;
-    }
-    if (static_cast<std::uintmax_t>(size) > kMaxFileBytes) {
-        reason = "file too large for a page";
-        return false;
-    }
-    in.seekg(0);
-    out.resize(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(out.data()), size)) {
-        reason = "cannot read the file";
-        return false;
-    }
-    return true;
 }
 
 // What the page shows and how large it is.
@@ -271,12 +246,14 @@ int RunRenderPage(const std::vector<std::string_view>& args, std::string& err) {
         err += "quillon: " + *problem + "\n" + kUsage;
         return 2;
     }
-    std::vector<std::uint8_t> data;
     std::string reason;
-    if (!ReadFile(opt.file, data, reason)) {
-        err += "quillon: " + opt.file + ": " + reason + "\n";
+    Result<std::vector<std::uint8_t>> file = ReadPageFile(opt.file, /*userFile=*/true);
+    if (!file) {
+        // The reason names the file already.
+        err += "quillon: " + file.reason() + "\n";
         return 1;
     }
+    std::vector<std::uint8_t> data = std::move(*file);
     std::optional<PageArea> area = PageAreaOf(data, reason);
     if (area) {
         // Every record is checked before anything is written, so a bad file leaves no

@@ -1,6 +1,8 @@
 #include "platform/sys/sysutils.h"
 
+#include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdint>
 #include <ctime>
 #include <limits>
@@ -76,6 +78,14 @@ int StrToIntDef(std::string_view text, int fallback) {
 
 std::string IntToStr(std::int64_t value) {
     return std::to_string(value);
+}
+
+std::string FloatToStr(double value) {
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, r.ptr);
 }
 
 std::string UpperCase(std::string_view text) {

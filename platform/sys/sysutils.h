@@ -50,6 +50,8 @@ int StrToIntDef(std::string_view text, int fallback);
 bool TryStrToInt(std::string_view text, int& value);
 
 std::string IntToStr(std::int64_t value);
+// The shortest decimal text that reads back as the same double ("100", "75.5", "0.1").
+std::string FloatToStr(double value);
 
 // Upper and lower case of the ASCII letters only; every other byte unchanged.
 std::string UpperCase(std::string_view text);
