@@ -569,6 +569,11 @@ class ButtonPeer : public QtControlPeer {
         Attach(push_, Input::Native);
         QObject::connect(push_, &QPushButton::clicked, Context(),
                          [this] { FromWidget([&] { button_.InputClick(); }); });
+        // As on the desktop, the focused button is the one Enter presses (the form's
+        // DialogKey), so it wears the default frame; with no button focused the form's
+        // default button wears it.
+        QObject::connect(qApp, &QApplication::focusChanged, Context(),
+                         [this](QWidget*, QWidget* now) { ShowDefault(now); });
     }
     explicit ButtonPeer(TButton& button)
         : ButtonPeer(button, new QPushButton(ParentWidgetFor(button))) {}
@@ -580,11 +585,17 @@ class ButtonPeer : public QtControlPeer {
                 ApplyCaption();
                 break;
             case TPeerChange::Appearance:
-                push_->setDefault(button_.Default());
+                ShowDefault(QApplication::focusWidget());
                 break;
             default:
                 QtControlPeer::Apply(what);
         }
+    }
+    void ShowDefault(QWidget* focused) {
+        const bool buttonFocused = focused && qobject_cast<QPushButton*>(focused) &&
+                                   focused->window() == push_->window();
+        const bool wear = focused == push_ || (!buttonFocused && button_.Default());
+        if (push_->isDefault() != wear) push_->setDefault(wear);
     }
     virtual void ApplyCaption() {
         const QString caption = ToQString(button_.Caption());

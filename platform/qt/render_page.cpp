@@ -7,7 +7,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
-#include <charconv>
 #include <cmath>
 #include <fstream>
 #include <exception>
@@ -25,62 +24,6 @@ namespace quillon {
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: quillon render-page FILE [--png OUT] [--pdf OUT] [--scale S]\n";
-
-// Page files are a few megabytes at most; anything far larger is not one of ours.
-
-struct Options {
-    std::string file;
-    std::string png;
-    std::string pdf;
-    std::optional<double> scale;
-};
-
-std::optional<std::string> ParseOptions(const std::vector<std::string_view>& args, Options& opt) {
-    bool haveFile = false, onlyFiles = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
-            if (haveFile) return "more than one page file given";
-            opt.file = std::string(arg);
-            haveFile = true;
-            continue;
-        }
-        if (arg == "--") {
-            onlyFiles = true;
-            continue;
-        }
-        std::string_view key = arg, value;
-        bool hasValue = false;
-        if (const auto eq = arg.find('='); eq != std::string_view::npos) {
-            key = arg.substr(0, eq);
-            value = arg.substr(eq + 1);
-            hasValue = true;
-        }
-        if (key != "--png" && key != "--pdf" && key != "--scale")
-            return "unknown option '" + std::string(arg) + "'";
-        if (!hasValue) {
-            if (i + 1 >= args.size()) return "option '" + std::string(key) + "' needs a value";
-            value = args[++i];
-        }
-        if (key == "--scale") {
-            double s = 0;
-            const auto r = std::from_chars(value.data(), value.data() + value.size(), s);
-            if (r.ec != std::errc() || r.ptr != value.data() + value.size() || !std::isfinite(s) ||
-                s <= 0)
-                return "the scale must be a positive number, not '" + std::string(value) + "'";
-            opt.scale = s;
-        } else if (value.empty()) {
-            return "option '" + std::string(key) + "' needs a file name";
-        } else {
-            (key == "--png" ? opt.png : opt.pdf) = std::string(value);
-        }
-    }
-    if (!haveFile) return "no page file given";
-    if (opt.png.empty() && opt.pdf.empty())
-        return "nothing to write: give --png OUT and/or --pdf OUT";
-    return std::nullopt;
 }
 
 // What the page shows and how large it is.
@@ -240,12 +183,7 @@ bool Guarded(Write write, std::string& reason) {
 
 }  // namespace
 
-int RunRenderPage(const std::vector<std::string_view>& args, std::string& err) {
-    Options opt;
-    if (const auto problem = ParseOptions(args, opt)) {
-        err += "quillon: " + *problem + "\n" + kUsage;
-        return 2;
-    }
+int RunRenderPage(const RenderPageOptions& opt, std::string& err) {
     std::string reason;
     Result<std::vector<std::uint8_t>> file = ReadPageFile(opt.file, /*userFile=*/true);
     if (!file) {

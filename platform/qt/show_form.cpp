@@ -20,12 +20,7 @@ constexpr std::uintmax_t kMaxFormFileBytes = 16u << 20;
 
 }  // namespace
 
-int RunShowForm(std::span<const std::string_view> args, std::string& err) {
-    if (args.size() != 1 || args[0].empty() || args[0].front() == '-') {
-        err = "usage: quillon show-form FILE\n";
-        return 2;
-    }
-    const std::string path(args[0]);
+int RunShowForm(const std::string& path, std::string& err) {
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (!ec && size > kMaxFormFileBytes) {
