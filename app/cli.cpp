@@ -4,8 +4,10 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <optional>
 
+#include "app/cli_options.h"
 #include "app/name_analysis.h"
 #include "platform/sys/utf8.h"
 
@@ -36,9 +38,11 @@ bool FdSink::Write(std::string_view bytes, bool& closed) {
 std::string UsageText() {
     return "Usage: quillon analyse [--system pythagorean|chaldean] [--format text|json|csv] "
            "[NAME ...]\n"
+           "                      [--typed [--y vowel|consonant]]\n"
            "       quillon [--name TEXT]\n"
            "       quillon render-page FILE [--png OUT] [--pdf OUT] [--scale S]\n"
            "       quillon show-form FILE\n"
+           "       quillon help COMMAND | COMMAND --help\n"
            "       quillon --help | --version\n"
            "\n"
            "Analyses each NAME (at most 30 characters) under the chosen letter-value\n"
@@ -52,22 +56,34 @@ enum class Format { Text, Json, Csv };
 
 constexpr std::size_t kFlushAt = 1 << 16;
 
-// Collects output and hands it to the sink in large blocks.
+// Collects output and hands it to the sink in large blocks. The batch formats write straight
+// into its buffer through a pointer (Room, then Commit), which keeps them near memcpy speed.
 class Writer {
   public:
-    explicit Writer(ByteSink& sink) : sink_(sink) { buffer_.reserve(kFlushAt + 4096); }
-    std::string& buffer() { return buffer_; }
+    explicit Writer(ByteSink& sink) : sink_(sink), buffer_(kFlushAt + 8192) {}
+    // Room for at least `n` more bytes at the end of what is written.
+    char* Room(std::size_t n) {
+        if (buffer_.size() - size_ < n) buffer_.resize(size_ + n);
+        return buffer_.data() + size_;
+    }
+    // What was written into Room ends at `end`.
+    void Commit(const char* end) { size_ = static_cast<std::size_t>(end - buffer_.data()); }
+    void Append(std::string_view text) {
+        char* p = Room(text.size());
+        if (!text.empty()) std::memcpy(p, text.data(), text.size());
+        Commit(p + text.size());
+    }
     // False once output can no longer be written.
-    bool MaybeFlush() { return buffer_.size() < kFlushAt || Flush(); }
+    bool MaybeFlush() { return size_ < kFlushAt || Flush(); }
     bool Flush() {
         if (failed_) return false;
-        if (buffer_.empty()) return true;
+        if (size_ == 0) return true;
         bool closed = false;
-        if (!sink_.Write(buffer_, closed)) {
+        if (!sink_.Write(std::string_view(buffer_.data(), size_), closed)) {
             failed_ = true;
             closed_ = closed;
         }
-        buffer_.clear();
+        size_ = 0;
         return !failed_;
     }
     bool failed() const { return failed_; }
@@ -75,15 +91,23 @@ class Writer {
 
   private:
     ByteSink& sink_;
-    std::string buffer_;
+    std::vector<char> buffer_;
+    std::size_t size_ = 0;
     bool failed_ = false;
     bool closed_ = false;
 };
 
-void AppendInt(std::string& out, int value) {
-    char digits[16];
-    const auto r = std::to_chars(digits, digits + sizeof digits, value);
-    out.append(digits, r.ptr);
+char* Put(char* p, std::string_view text) {
+    std::memcpy(p, text.data(), text.size());
+    return p + text.size();
+}
+
+char* PutInt(char* p, int value) {
+    if (value >= 0 && value < 10) {
+        *p = static_cast<char>('0' + value);
+        return p + 1;
+    }
+    return std::to_chars(p, p + 16, value).ptr;
 }
 
 const char* const kKeys[] = {
@@ -106,69 +130,86 @@ void NumericFields(const NameAnalysis& a, std::optional<int> (&out)[39]) {
     out[i++] = a.vvt, out[i++] = a.cct, out[i++] = a.ttt;
 }
 
-void AppendJsonString(std::string& out, std::string_view text) {
+// Bytes a JSON string of `text` takes at most: each byte escaped as \u00XX, and quotes.
+std::size_t JsonStringRoom(std::string_view text) { return 6 * text.size() + 2; }
+
+char* PutJsonString(char* p, std::string_view text) {
     static const char kHex[] = "0123456789abcdef";
-    out.push_back('"');
+    *p++ = '"';
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x80 && c != '"' && c != '\\') {
+            *p++ = static_cast<char>(c);
+            ++i;
+            continue;
+        }
         if (c >= 0x80) {
             const utf8::Decoded d = utf8::DecodeOne(text.substr(i));
             if (d.valid)
-                out.append(text.substr(i, d.length));
+                p = Put(p, text.substr(i, d.length));
             else
-                utf8::Append(out, utf8::kReplacement);
+                p = Put(p, "\xEF\xBF\xBD");  // U+FFFD
             i += d.length;
             continue;
         }
         ++i;
-        if (c == '"' || c == '\\') {
-            out.push_back('\\');
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x20) {
-            switch (c) {
-                case '\n':
-                    out += "\\n";
-                    break;
-                case '\r':
-                    out += "\\r";
-                    break;
-                case '\t':
-                    out += "\\t";
-                    break;
-                default:
-                    out += "\\u00";
-                    out.push_back(kHex[c >> 4]);
-                    out.push_back(kHex[c & 15]);
-            }
-        } else {
-            out.push_back(static_cast<char>(c));
+        *p++ = '\\';
+        switch (c) {
+            case '"':
+            case '\\':
+                *p++ = static_cast<char>(c);
+                break;
+            case '\n':
+                *p++ = 'n';
+                break;
+            case '\r':
+                *p++ = 'r';
+                break;
+            case '\t':
+                *p++ = 't';
+                break;
+            default:
+                p = Put(p, "u00");
+                *p++ = kHex[c >> 4];
+                *p++ = kHex[c & 15];
         }
     }
-    out.push_back('"');
+    *p++ = '"';
+    return p;
 }
 
-void WriteJson(std::string& out, const NameAnalysis& a) {
-    out += "{\"Data\":";
-    AppendJsonString(out, a.Data);
-    out += ",\"System\":\"";
-    out += NumberSystemText(a.System);
-    out += "\",\"Vowels\":\"";
-    out += a.Vowels;  // digits and spaces only
-    out += "\",\"Constants\":\"";
-    out += a.Constants;
-    out += '"';
+// ,"KEY": for each numeric field, built once.
+struct JsonKeys {
+    std::string text[39];
+    JsonKeys() {
+        for (int i = 0; i < 39; ++i) text[i] = std::string(",\"") + kKeys[4 + i] + "\":";
+    }
+};
+
+void WriteJson(Writer& out, const NameAnalysis& a) {
+    static const JsonKeys keys;
+    const std::string_view system = NumberSystemText(a.System);
+    char* p = out.Room(JsonStringRoom(a.Data) + a.Vowels.size() + a.Constants.size() + 1024);
+    p = Put(p, "{\"Data\":");
+    p = PutJsonString(p, a.Data);
+    p = Put(p, ",\"System\":\"");
+    p = Put(p, system);
+    p = Put(p, "\",\"Vowels\":\"");
+    p = Put(p, a.Vowels);  // digits and spaces only
+    p = Put(p, "\",\"Constants\":\"");
+    p = Put(p, a.Constants);
+    *p++ = '"';
     std::optional<int> fields[39];
     NumericFields(a, fields);
     for (int i = 0; i < 39; ++i) {
-        out += ",\"";
-        out += kKeys[4 + i];
-        out += "\":";
+        p = Put(p, keys.text[i]);
         if (fields[i])
-            AppendInt(out, *fields[i]);
+            p = PutInt(p, *fields[i]);
         else
-            out += "null";
+            p = Put(p, "null");
     }
-    out += "}\n";
+    p = Put(p, "}\n");
+    out.Commit(p);
 }
 
 void AppendCsvField(std::string& out, std::string_view text) {
@@ -193,21 +234,39 @@ void WriteCsvHeader(std::string& out) {
     out += "\r\n";
 }
 
-void WriteCsv(std::string& out, const NameAnalysis& a) {
-    AppendCsvField(out, a.Data);
-    out.push_back(',');
-    out += NumberSystemText(a.System);
-    out.push_back(',');
-    out += a.Vowels;
-    out.push_back(',');
-    out += a.Constants;
+void WriteCsv(Writer& out, const NameAnalysis& a) {
+    // Plain ASCII without separators or quotes is written as it is; anything else is
+    // sanitised and quoted as needed first.
+    bool plain = true;
+    for (const char c : a.Data) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x80 || c == ',' || c == '"' || c == '\r' || c == '\n') {
+            plain = false;
+            break;
+        }
+    }
+    if (!plain) {
+        std::string field;
+        AppendCsvField(field, a.Data);
+        out.Append(field);
+    }
+    const std::string_view system = NumberSystemText(a.System);
+    char* p = out.Room((plain ? a.Data.size() : 0) + a.Vowels.size() + a.Constants.size() + 512);
+    if (plain) p = Put(p, a.Data);
+    *p++ = ',';
+    p = Put(p, system);
+    *p++ = ',';
+    p = Put(p, a.Vowels);
+    *p++ = ',';
+    p = Put(p, a.Constants);
     std::optional<int> fields[39];
     NumericFields(a, fields);
     for (const auto& f : fields) {
-        out.push_back(',');
-        if (f) AppendInt(out, *f);
+        *p++ = ',';
+        if (f) p = PutInt(p, *f);
     }
-    out += "\r\n";
+    p = Put(p, "\r\n");
+    out.Commit(p);
 }
 
 // The name as one display column per character: invalid bytes show as U+FFFD
@@ -299,8 +358,21 @@ void WriteText(std::string& out, const NameAnalysis& a, bool terminal, bool firs
 struct Options {
     NumberSystem system = NumberSystem::Pythagorean;
     Format format = Format::Text;
+    bool typed = false;   // --typed: each name as if typed into the name field
+    bool yVowel = false;  // --y vowel: the answer to the question a typed Y asks
+    bool yGiven = false;
     std::vector<std::string_view> names;
 };
+
+// `name` as the name field stores it when it is typed: a..z upper-cased, and each Y (typed
+// either way) kept as the marker 'y' when it is answered as a vowel.
+void TypedName(std::string_view name, bool yVowel, std::string& out) {
+    out.assign(name);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c == 'Y' && yVowel) c = 'y';
+    }
+}
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -313,40 +385,18 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-// Fills `opt`; on a usage error returns a one-line reason.
-std::optional<std::string> ParseOptions(const std::vector<std::string_view>& args, Options& opt) {
-    bool onlyNames = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string_view arg = args[i];
-        if (onlyNames || arg.empty() || arg[0] != '-' || arg == "-") {
-            opt.names.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            onlyNames = true;
-            continue;
-        }
-        std::string_view key = arg, value;
-        bool hasValue = false;
-        if (const auto eq = arg.find('='); eq != std::string_view::npos) {
-            key = arg.substr(0, eq);
-            value = arg.substr(eq + 1);
-            hasValue = true;
-        }
-        if (key != "--system" && key != "--format")
-            return "unknown option '" + std::string(arg) + "'";
-        if (!hasValue) {
-            if (i + 1 >= args.size()) return "option '" + std::string(key) + "' needs a value";
-            value = args[++i];
-        }
-        if (key == "--system") {
+// Takes the parsed options into `opt`; on a bad value returns a one-line reason.
+std::optional<std::string> TakeOptions(const cli::ParsedArgs& args, Options& opt) {
+    for (const cli::ParsedOption& o : args.options) {
+        const std::string_view value = o.value;
+        if (o.name == "--system") {
             if (EqualsIgnoreCase(value, "pythagorean"))
                 opt.system = NumberSystem::Pythagorean;
             else if (EqualsIgnoreCase(value, "chaldean"))
                 opt.system = NumberSystem::Chaldean;
             else
                 return "unknown system '" + std::string(value) + "'";
-        } else {
+        } else if (o.name == "--format") {
             if (EqualsIgnoreCase(value, "text"))
                 opt.format = Format::Text;
             else if (EqualsIgnoreCase(value, "json"))
@@ -355,15 +405,32 @@ std::optional<std::string> ParseOptions(const std::vector<std::string_view>& arg
                 opt.format = Format::Csv;
             else
                 return "unknown format '" + std::string(value) + "'";
+        } else if (o.name == "--typed") {
+            opt.typed = true;
+        } else if (o.name == "--y") {
+            if (value == "vowel")
+                opt.yVowel = true;
+            else if (value == "consonant")
+                opt.yVowel = false;
+            else
+                return "option '--y' takes 'vowel' or 'consonant', not '" + std::string(value) +
+                       "'";
+            opt.yGiven = true;
         }
     }
+    if (opt.yGiven && !opt.typed) return "option '--y' answers the question of --typed";
+    opt.names = args.operands;
     return std::nullopt;
 }
 
 class Analyser {
   public:
     Analyser(const Options& opt, AnalyseStreams& s) : opt_(opt), s_(s), out_(s.out) {
-        if (opt_.format == Format::Csv) WriteCsvHeader(out_.buffer());
+        if (opt_.format == Format::Csv) {
+            std::string header;
+            WriteCsvHeader(header);
+            out_.Append(header);
+        }
     }
 
     // False when output has failed and the run should stop.
@@ -372,18 +439,23 @@ class Analyser {
             Refuse(origin, number);
             return true;
         }
+        if (opt_.typed) {
+            TypedName(name, opt_.yVowel, typed_);
+            name = typed_;
+        }
         AnalyseName(name, opt_.system, a_);
         const NameAnalysis& a = a_;
-        std::string& buf = out_.buffer();
         switch (opt_.format) {
             case Format::Json:
-                WriteJson(buf, a);
+                WriteJson(out_, a);
                 break;
             case Format::Csv:
-                WriteCsv(buf, a);
+                WriteCsv(out_, a);
                 break;
             case Format::Text:
-                WriteText(buf, a, s_.outIsTerminal, first_);
+                text_.clear();
+                WriteText(text_, a, s_.outIsTerminal, first_);
+                out_.Append(text_);
                 break;
         }
         first_ = false;
@@ -421,6 +493,8 @@ class Analyser {
     AnalyseStreams& s_;
     Writer out_;
     NameAnalysis a_;  // reused for every name
+    std::string typed_;
+    std::string text_;  // one record of the text format
     bool first_ = true;
     bool refused_ = false;
 };
@@ -484,11 +558,30 @@ void AnalyseInput(Analyser& analyser, ByteSource& in) {
 
 }  // namespace
 
-int RunAnalyse(const std::vector<std::string_view>& args, AnalyseStreams streams) {
+const std::vector<cli::OptionSpec>& AnalyseOptions() {
+    static const std::vector<cli::OptionSpec> specs = {
+        {"--system", true}, {"--format", true}, {"--typed", false}, {"--y", true}};
+    return specs;
+}
+
+std::string AnalyseUsage() {
+    return "Usage: quillon analyse [--system pythagorean|chaldean] [--format text|json|csv] "
+           "[NAME ...]\n"
+           "                      [--typed [--y vowel|consonant]]\n"
+           "\n"
+           "Analyses each NAME (at most 30 characters) under the chosen letter-value\n"
+           "system; without NAME arguments, reads one name per line from standard input.\n"
+           "A NAME is read as the window stores it: A..Z are letters, a lower-case y is a\n"
+           "Y taken as a vowel, and other lower-case letters count as other characters.\n"
+           "--typed takes each NAME as if typed into the name field: a..z upper-cased and\n"
+           "every Y answered by --y (default consonant, the question's No).\n";
+}
+
+int RunAnalyseParsed(const cli::ParsedArgs& args, AnalyseStreams streams) {
     Options opt;
-    if (const auto problem = ParseOptions(args, opt)) {
+    if (const auto problem = TakeOptions(args, opt)) {
         bool closed = false;
-        streams.err.Write("quillon: " + *problem + "\n" + UsageText(), closed);
+        streams.err.Write("quillon: " + *problem + "\n" + AnalyseUsage(), closed);
         return 2;
     }
     Analyser analyser(opt, streams);
@@ -499,6 +592,15 @@ int RunAnalyse(const std::vector<std::string_view>& args, AnalyseStreams streams
             if (!analyser.Name(opt.names[i], "argument", i + 1)) break;
     }
     return analyser.Finish();
+}
+
+int RunAnalyse(const std::vector<std::string_view>& args, AnalyseStreams streams) {
+    cli::Command command{"analyse", AnalyseUsage(), AnalyseOptions(),
+                         [&](const cli::ParsedArgs& parsed, cli::Streams&) {
+                             return cli::RunOutcome{RunAnalyseParsed(parsed, streams), {}};
+                         }};
+    return cli::RunCommand(command, args,
+                           {streams.in, streams.out, streams.err, streams.outIsTerminal});
 }
 
 }  // namespace quillon

@@ -58,6 +58,17 @@ int RunAnalyse(const std::vector<std::string_view>& args, AnalyseStreams streams
 // The usage text of the whole program.
 std::string UsageText();
 
+// The usage text of `quillon analyse`.
+std::string AnalyseUsage();
+
+namespace cli {
+struct ParsedArgs;
+struct OptionSpec;
+}  // namespace cli
+// The analyse command on arguments already split by the option parser.
+int RunAnalyseParsed(const cli::ParsedArgs& args, AnalyseStreams streams);
+const std::vector<cli::OptionSpec>& AnalyseOptions();
+
 // Longest name the calculator's field takes, in characters.
 inline constexpr std::size_t kMaxNameLength = 30;
 

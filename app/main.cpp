@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "app/cli.h"
+#include "app/cli_options.h"
+#include "app/commands.h"
 #include "app/startup.h"
 #ifdef QUILLON_HAVE_QT
 #include "platform/qt/qt_backend.h"
@@ -26,50 +28,30 @@ void WriteAll(int fd, const std::string& text) {
     sink.Write(text, closed);
 }
 
-int Analyse(int argc, char** argv) {
-    // A closed pipe shows up as a failed write, which ends the run quietly.
-    ::signal(SIGPIPE, SIG_IGN);
-    std::vector<std::string_view> args(argv + 2, argv + argc);
-    quillon::FdSource in(STDIN_FILENO);
-    quillon::FdSink out(STDOUT_FILENO);
-    quillon::FdSink err(STDERR_FILENO);
-    return quillon::RunAnalyse(args, {in, out, err, ::isatty(STDOUT_FILENO) == 1});
-}
-
-int RenderPage(int argc, char** argv) {
 #ifdef QUILLON_HAVE_QT
+int RenderPage(const quillon::RenderPageArgs& args, std::string& err) {
     // Rendering needs the fonts, not a display.
     if (!::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     quillon::QuietQtMessages();
     quillon::QtGraphicsSession qt;
-    std::string err;
-    const int status = quillon::RunRenderPage(std::vector<std::string_view>(argv + 2, argv + argc), err);
-    WriteAll(STDERR_FILENO, err);
-    return status;
-#else
-    (void)argc;
-    (void)argv;
-    WriteAll(STDERR_FILENO, "quillon: render-page needs the build with Qt\n");
-    return 1;
-#endif
+    return quillon::RunRenderPage({args.file, args.png, args.pdf, args.scale}, err);
 }
 
-int ShowForm(int argc, char** argv) {
-#ifdef QUILLON_HAVE_QT
+int ShowForm(const std::string& file, std::string& err) {
     quillon::QuietQtMessages();
     // The program's own form files name its non-visual components too.
     quillon::RegisterAppClasses();
-    std::string err;
-    const int status =
-        quillon::RunShowForm(std::vector<std::string_view>(argv + 2, argv + argc), err);
-    WriteAll(STDERR_FILENO, err);
-    return status;
-#else
-    (void)argc;
-    (void)argv;
-    WriteAll(STDERR_FILENO, "quillon: show-form needs the build with Qt\n");
-    return 1;
+    return quillon::RunShowForm(file, err);
+}
 #endif
+
+std::vector<quillon::cli::Command> Table() {
+    quillon::QtCommands qt;
+#ifdef QUILLON_HAVE_QT
+    qt.renderPage = RenderPage;
+    qt.showForm = ShowForm;
+#endif
+    return quillon::Commands(qt);
 }
 
 // The calculator: `quillon` alone, or `quillon --name TEXT` to start with TEXT typed in.
@@ -77,6 +59,9 @@ int Calculator(int argc, char** argv) {
     std::string_view typed;
     if (argc == 3 && std::string_view(argv[1]) == "--name") {
         typed = argv[2];
+    } else if (argc == 2 && std::string_view(argv[1]) == "--name") {
+        WriteAll(STDERR_FILENO, "quillon: option '--name' needs a value\n" + quillon::UsageText());
+        return 2;
     } else if (argc != 1) {
         WriteAll(STDERR_FILENO, "quillon: unknown command '" + std::string(argv[1]) + "'\n" +
                                     quillon::UsageText());
@@ -108,10 +93,32 @@ int Calculator(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A closed pipe shows up as a failed write, which ends a command quietly.
+    ::signal(SIGPIPE, SIG_IGN);
     const std::string_view command = argc > 1 ? argv[1] : "";
-    if (command == "analyse") return Analyse(argc, argv);
-    if (command == "render-page") return RenderPage(argc, argv);
-    if (command == "show-form") return ShowForm(argc, argv);
+    const std::vector<quillon::cli::Command> table = Table();
+    quillon::FdSource in(STDIN_FILENO);
+    quillon::FdSink out(STDOUT_FILENO);
+    quillon::FdSink err(STDERR_FILENO);
+    const quillon::cli::Streams streams{in, out, err, ::isatty(STDOUT_FILENO) == 1};
+    if (const quillon::cli::Command* c = quillon::cli::Find(table, command)) {
+        const std::vector<std::string_view> args(argv + 2, argv + argc);
+        return quillon::cli::RunCommand(*c, args, streams);
+    }
+    if (command == "help") {
+        if (argc == 2) {
+            WriteAll(STDOUT_FILENO, quillon::UsageText());
+            return 0;
+        }
+        const quillon::cli::Command* c = argc == 3 ? quillon::cli::Find(table, argv[2]) : nullptr;
+        if (!c) {
+            WriteAll(STDERR_FILENO, "quillon: help takes one command name\n" +
+                                        quillon::UsageText());
+            return 2;
+        }
+        WriteAll(STDOUT_FILENO, c->usage);
+        return 0;
+    }
     if (command == "--help" || command == "-h") {
         WriteAll(STDOUT_FILENO, quillon::UsageText());
         return 0;

@@ -6,11 +6,13 @@
 #include "app/calc_form.h"
 #include "platform/vcl/forms.h"
 #include "platform/vcl/std_controls.h"
+#include "printsuite/controls/Vex_controls.h"
 
 namespace quillon {
 
 void RegisterAppClasses() {
     TURL::StaticClassInfo();
+    RegisterVexControlClasses();
 }
 
 void CreateQuillonForms() {

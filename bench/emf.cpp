@@ -71,9 +71,9 @@ void BM_ParseLargePage(benchmark::State& state) {
     DrawDensePage(rec, 36);
     const std::vector<std::uint8_t> bytes = rec.Finish();
     for (auto _ : state) {
-        const EmfParseResult result = ParseEmf(bytes);
-        if (!result.ok) state.SkipWithError(result.error.c_str());
-        benchmark::DoNotOptimize(result.records);
+        const Result<EmfParseStats> result = ParseEmf(bytes);
+        if (!result) state.SkipWithError(result.reason().c_str());
+        benchmark::DoNotOptimize(result.ok());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(bytes.size()));

@@ -17,14 +17,13 @@ void BM_LoadForm200(benchmark::State& state) {
     options.fileName = "big.form";
     int controls = 0;
     for (auto _ : state) {
-        quillon::TFormError error;
-        auto form = quillon::CreateComponent(text, nullptr, error, options);
+        auto form = quillon::CreateComponent(text, nullptr, options);
         if (!form) {
-            state.SkipWithError(error.Text().c_str());
+            state.SkipWithError(form.reason().c_str());
             return;
         }
-        controls = form->ComponentCount();
-        benchmark::DoNotOptimize(form.get());
+        controls = (*form)->ComponentCount();
+        benchmark::DoNotOptimize(form->get());
     }
     state.counters["controls"] = controls;
 }
@@ -33,18 +32,16 @@ BENCHMARK(BM_LoadForm200)->Unit(benchmark::kMillisecond);
 void BM_LoadAndShowForm200(benchmark::State& state) {
     const std::string text = quillon::bench::BigFormText();
     for (auto _ : state) {
-        quillon::TFormError error;
-        auto form = quillon::CreateComponent(text, nullptr, error);
-        static_cast<quillon::TForm*>(form.get())->Show();
-        benchmark::DoNotOptimize(form.get());
+        auto form = quillon::CreateComponent(text, nullptr);
+        static_cast<quillon::TForm*>(form->get())->Show();
+        benchmark::DoNotOptimize(form->get());
     }
 }
 BENCHMARK(BM_LoadAndShowForm200)->Unit(benchmark::kMillisecond);
 
 void BM_WriteForm200(benchmark::State& state) {
-    quillon::TFormError error;
-    auto form = quillon::CreateComponent(quillon::bench::BigFormText(), nullptr, error);
-    for (auto _ : state) benchmark::DoNotOptimize(quillon::WriteComponent(*form));
+    auto form = quillon::CreateComponent(quillon::bench::BigFormText(), nullptr);
+    for (auto _ : state) benchmark::DoNotOptimize(quillon::WriteComponent(**form));
 }
 BENCHMARK(BM_WriteForm200)->Unit(benchmark::kMillisecond);
 

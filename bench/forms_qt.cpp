@@ -47,13 +47,12 @@ void BM_LoadAndRealiseForm200_qt(benchmark::State& state) {
     quillon::TFormReadOptions options;
     options.fileName = "big.form";
     for (auto _ : state) {
-        quillon::TFormError error;
-        std::unique_ptr<quillon::TComponent> form =
-            quillon::CreateComponent(text, nullptr, error, options);
-        if (!form) {
-            state.SkipWithError(error.Text().c_str());
+        auto created = quillon::CreateComponent(text, nullptr, options);
+        if (!created) {
+            state.SkipWithError(created.reason().c_str());
             return;
         }
+        std::unique_ptr<quillon::TComponent> form = std::move(*created);
         auto* f = static_cast<quillon::TForm*>(form.get());
         f->Show();
         QWidget* window = quillon::QtControlPeer::Of(f)->Widget();
@@ -72,8 +71,8 @@ void BM_RealiseForm200_qt(benchmark::State& state) {
     const std::string text = quillon::bench::BigFormText();
     for (auto _ : state) {
         state.PauseTiming();
-        quillon::TFormError error;
-        std::unique_ptr<quillon::TComponent> form = quillon::CreateComponent(text, nullptr, error);
+        std::unique_ptr<quillon::TComponent> form =
+            std::move(*quillon::CreateComponent(text, nullptr));
         state.ResumeTiming();
         static_cast<quillon::TForm*>(form.get())->Show();
         state.PauseTiming();

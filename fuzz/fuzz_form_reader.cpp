@@ -16,11 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.fileName = "fuzz.form";
     options.ignoreMissingHandlers = true;
     options.unknownRootClass = &TForm::StaticClassInfo();
-    TFormError error;
-    auto root = CreateComponent(text, nullptr, error, options);
+    auto root = CreateComponent(text, nullptr, options);
     if (!root) return 0;
-    const std::string written = WriteComponent(*root);
-    auto again = CreateComponent(written, nullptr, error, options);
+    const std::string written = WriteComponent(**root);
+    auto again = CreateComponent(written, nullptr, options);
     if (!again) __builtin_trap();
     return 0;
 }

@@ -31,7 +31,8 @@ quillon_install_packages() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 }
 
-# quillon_build DIR [extra cmake args...]
+# quillon_build DIR [extra cmake args...]; QUILLON_BUILD_TYPE picks the configuration of a new
+# build directory (RelWithDebInfo by default).
 quillon_build() {
   # Paths relative to the tree, so that clones and worktrees share the compiler cache.
   export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$QUILLON_ROOT}
@@ -42,7 +43,7 @@ quillon_build() {
     if command -v ccache >/dev/null 2>&1; then
       launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     fi
-    cmake -S "$QUILLON_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLON_WERROR=ON \
+    cmake -S "$QUILLON_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${QUILLON_BUILD_TYPE:-RelWithDebInfo}" -DQUILLON_WERROR=ON \
       "${launcher[@]}" "$@" >&2
   fi
   cmake --build "$dir" -j "$(nproc)" >&2

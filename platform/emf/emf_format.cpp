@@ -1,26 +1,15 @@
 #include "platform/emf/emf_format.h"
 
+#include "platform/sys/byte_reader.h"
 #include "platform/sys/rounding.h"
 
 namespace quillon {
 
 namespace {
 
-std::uint32_t U32(const std::uint8_t* p) {
-    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-           (std::uint32_t{p[3]} << 24);
-}
-std::int32_t I32(const std::uint8_t* p) {
-    return static_cast<std::int32_t>(U32(p));
-}
-
-TRect RectAt(const std::uint8_t* p) {
-    return TRect{I32(p), I32(p + 4), I32(p + 8), I32(p + 12)};
-}
-
-bool Fail(std::string* error, const char* reason) {
-    if (error) *error = reason;
-    return false;
+TRect RectAt(const ByteReader& r, std::uint64_t offset, const char* field) {
+    return TRect{r.I32(offset, field), r.I32(offset + 4, field), r.I32(offset + 8, field),
+                 r.I32(offset + 12, field)};
 }
 
 constexpr std::uint32_t kCommentType = 70;
@@ -41,65 +30,44 @@ TRect EmfHeaderInfo::FramePixels() const {
                  RoundToInt(frame.Right * sx), RoundToInt(frame.Bottom * sy)};
 }
 
-std::optional<EmfHeaderInfo> ReadEmfHeader(std::span<const std::uint8_t> data, std::string* error) {
-    if (data.size() < kEmfMinHeaderSize) {
-        Fail(error, "file is too short for a metafile header");
-        return std::nullopt;
-    }
-    const std::uint8_t* p = data.data();
+Result<EmfHeaderInfo> ReadEmfHeader(std::span<const std::uint8_t> data) {
+    if (data.size() < kEmfMinHeaderSize) return Error{"file is too short for a metafile header"};
+    // Every field read below lies inside the minimum header, which is present.
+    const ByteReader r(data.first(kEmfMinHeaderSize));
     EmfHeaderInfo h;
-    if (U32(p) != kEmfHeaderType) {
-        Fail(error, "first record is not a metafile header");
-        return std::nullopt;
-    }
-    h.headerSize = U32(p + 4);
-    if (h.headerSize < kEmfMinHeaderSize || h.headerSize % 4 != 0 || h.headerSize > data.size()) {
-        Fail(error, "metafile header size is invalid");
-        return std::nullopt;
-    }
-    if (U32(p + 40) != kEmfSignature) {
-        Fail(error, "metafile signature is missing");
-        return std::nullopt;
-    }
-    if (U32(p + 44) != kEmfVersion) {
-        Fail(error, "unsupported metafile version");
-        return std::nullopt;
-    }
-    h.totalBytes = U32(p + 48);
-    if (h.totalBytes < h.headerSize) {
-        Fail(error, "metafile byte count is smaller than its header");
-        return std::nullopt;
-    }
-    if (h.totalBytes > data.size()) {
-        Fail(error, "metafile is truncated");
-        return std::nullopt;
-    }
-    h.bounds = RectAt(p + 8);
-    h.frame = RectAt(p + 24);
-    h.recordCount = U32(p + 52);
-    h.handleCount = U32(p + 56) & 0xFFFF;
-    h.deviceSizePixels = TSize{I32(p + 72), I32(p + 76)};
-    h.deviceSizeMillimeters = TSize{I32(p + 80), I32(p + 84)};
+    if (r.U32(0, "iType") != kEmfHeaderType) return Error{"first record is not a metafile header"};
+    h.headerSize = r.U32(4, "nSize");
+    if (h.headerSize < kEmfMinHeaderSize || h.headerSize % 4 != 0 || h.headerSize > data.size())
+        return Error{"metafile header size is invalid"};
+    if (r.U32(40, "dSignature") != kEmfSignature) return Error{"metafile signature is missing"};
+    if (r.U32(44, "nVersion") != kEmfVersion) return Error{"unsupported metafile version"};
+    h.totalBytes = r.U32(48, "nBytes");
+    if (h.totalBytes < h.headerSize) return Error{"metafile byte count is smaller than its header"};
+    if (h.totalBytes > data.size()) return Error{"metafile is truncated"};
+    h.bounds = RectAt(r, 8, "rclBounds");
+    h.frame = RectAt(r, 24, "rclFrame");
+    h.recordCount = r.U32(52, "nRecords");
+    h.handleCount = r.U32(56, "nHandles") & 0xFFFF;
+    h.deviceSizePixels = TSize{r.I32(72, "szlDevice"), r.I32(76, "szlDevice")};
+    h.deviceSizeMillimeters = TSize{r.I32(80, "szlMillimeters"), r.I32(84, "szlMillimeters")};
     if (h.deviceSizePixels.cx <= 0 || h.deviceSizePixels.cy <= 0 ||
         h.deviceSizeMillimeters.cx <= 0 || h.deviceSizeMillimeters.cy <= 0) {
-        Fail(error, "metafile reference device size is invalid");
-        return std::nullopt;
+        return Error{"metafile reference device size is invalid"};
     }
-    if (h.headerSize >= 108) {
-        TSize um{I32(p + 100), I32(p + 104)};
+    const ByteReader whole(data.first(h.headerSize));
+    if (whole.Has(100, 8)) {
+        TSize um{whole.I32(100, "szlMicrometers"), whole.I32(104, "szlMicrometers")};
         if (um.cx > 0 && um.cy > 0) h.deviceSizeMicrometers = um;
     }
     // The page comment, if the next record is one.
     const std::size_t pos = h.headerSize;
     if (h.totalBytes - pos >= 12) {
-        const std::uint8_t* r = p + pos;
-        const std::uint32_t type = U32(r);
-        const std::uint32_t size = U32(r + 4);
-        if (type == kCommentType && size >= 12 && size <= h.totalBytes - pos) {
-            const std::uint32_t cbData = U32(r + 8);
-            if (cbData <= size - 12) {
-                h.page = DecodePageComment(std::span<const std::uint8_t>(r + 12, cbData));
-            }
+        const ByteReader next(data.subspan(pos, h.totalBytes - pos));
+        const std::uint32_t type = next.U32(0, "iType");
+        const std::uint32_t size = next.U32(4, "nSize");
+        if (type == kCommentType && size >= 12 && size <= next.Size()) {
+            const std::uint32_t cbData = next.U32(8, "cbData");
+            if (cbData <= size - 12) h.page = DecodePageComment(next.Bytes(12, cbData, "Data"));
         }
     }
     return h;
@@ -121,9 +89,11 @@ std::string EncodePageComment(const EmfPageInfo& page) {
 
 std::optional<EmfPageInfo> DecodePageComment(std::span<const std::uint8_t> d) {
     if (d.size() < kPageCommentDataSize) return std::nullopt;
-    if (U32(d.data()) != kPageCommentTag || U32(d.data() + 4) != kPageCommentVersion)
+    const ByteReader r(d);
+    if (r.U32(0, "tag") != kPageCommentTag || r.U32(4, "version") != kPageCommentVersion)
         return std::nullopt;
-    EmfPageInfo page{I32(d.data() + 8), I32(d.data() + 12), I32(d.data() + 16), I32(d.data() + 20)};
+    EmfPageInfo page{r.I32(8, "width"), r.I32(12, "height"), r.I32(16, "ppiX"),
+                     r.I32(20, "ppiY")};
     if (page.widthPixels <= 0 || page.heightPixels <= 0 || page.pixelsPerInchX <= 0 ||
         page.pixelsPerInchY <= 0) {
         return std::nullopt;
@@ -133,8 +103,11 @@ std::optional<EmfPageInfo> DecodePageComment(std::span<const std::uint8_t> d) {
 
 // A metafile picture is a graphics type, but reading one needs the format's header.
 bool TMetafile::LoadFromBytes(std::span<const std::uint8_t> data, std::string* error) {
-    auto header = ReadEmfHeader(data, error);
-    if (!header) return false;
+    Result<EmfHeaderInfo> header = ReadEmfHeader(data);
+    if (!header) {
+        if (error) *error = header.reason();
+        return false;
+    }
     const TRect frame = header->FramePixels();
     data_.assign(data.begin(), data.begin() + header->totalBytes);
     width_ = ClampToInt(std::int64_t{frame.Right} - frame.Left + 1);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/gdi/graphics.h"
+#include "platform/sys/result.h"
 
 namespace quillon {
 
@@ -49,9 +50,8 @@ struct EmfHeaderInfo {
 };
 
 // Validates the header (type, size, signature, version, byte count, device sizes) and reads
-// the page comment if the record after the header is one. nullopt with a reason otherwise.
-std::optional<EmfHeaderInfo> ReadEmfHeader(std::span<const std::uint8_t> data,
-                                           std::string* error = nullptr);
+// the page comment if the record after the header is one.
+Result<EmfHeaderInfo> ReadEmfHeader(std::span<const std::uint8_t> data);
 
 // The comment data (kPageCommentDataSize bytes) and its decoding.
 std::string EncodePageComment(const EmfPageInfo& page);

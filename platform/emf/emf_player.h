@@ -21,6 +21,7 @@
 
 #include "platform/gdi/device_context.h"
 #include "platform/emf/emf_format.h"
+#include "platform/sys/result.h"
 
 namespace quillon {
 
@@ -29,20 +30,19 @@ namespace quillon {
 bool PlayEmf(std::span<const std::uint8_t> emf, DeviceContext& dc, const TRect& rect,
              std::string* error = nullptr);
 
-struct EmfParseResult {
-    bool ok = false;
-    std::string error;          // the reason when !ok
+// What a parse of a whole file found.
+struct EmfParseStats {
     std::uint32_t records = 0;  // records read, the end record included
     std::uint32_t skipped = 0;  // records of types that are not played
-    std::optional<EmfHeaderInfo> header;
+    EmfHeaderInfo header;
 };
 
-// Reads and checks every record exactly as playback does, without drawing.
-EmfParseResult ParseEmf(std::span<const std::uint8_t> emf);
+// Reads and checks every record exactly as playback does (onto a context that draws
+// nothing); the reason names the first malformed record.
+Result<EmfParseStats> ParseEmf(std::span<const std::uint8_t> emf);
 
 // Page size the file was recorded for: from its page comment, else the header bounds
-// from (0, 0) to their bottom-right corner (files made elsewhere). nullopt when invalid.
-std::optional<EmfPageInfo> EmfPageSize(std::span<const std::uint8_t> emf,
-                                       std::string* error = nullptr);
+// from (0, 0) to their bottom-right corner (files made elsewhere).
+Result<EmfPageInfo> EmfPageSize(std::span<const std::uint8_t> emf);
 
 }  // namespace quillon

@@ -549,13 +549,24 @@ void EmfRecorder::OnStretchDIBits(const TRect& dest, const TRect& src, const Bit
     // Only the source rectangle (within the image) is stored, as a 32-bit DIB.
     const TRect clipped = IntersectRect(src, TRect{0, 0, image.width, image.height});
     if (clipped.IsEmpty()) return;
-    TBitmap part(clipped.Width(), clipped.Height());
-    for (int y = 0; y < clipped.Height(); ++y) {
-        const std::uint32_t* row = image.pixels.data() + static_cast<std::size_t>(clipped.Top + y) *
-                                                             static_cast<std::size_t>(image.width);
-        std::copy(row + clipped.Left, row + clipped.Right,
-                  part.Pixels().data() +
-                      static_cast<std::size_t>(y) * static_cast<std::size_t>(clipped.Width()));
+    // A view whose pixels do not cover its size would be read past its end, and a part
+    // larger than a bitmap may be leaves the bitmap empty, so its rows would be written past
+    // the end: neither is stored.
+    const auto width = static_cast<std::size_t>(clipped.Width());
+    const auto height = static_cast<std::size_t>(clipped.Height());
+    if (image.pixels.size() <
+        static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height))
+        return;
+    TBitmap part;
+    if (!part.SetSize(clipped.Width(), clipped.Height()) || part.Pixels().size() != width * height)
+        return;
+    const std::span<std::uint32_t> to = part.Pixels();
+    for (std::size_t y = 0; y < height; ++y) {
+        const std::span<const std::uint32_t> from = image.pixels.subspan(
+            (static_cast<std::size_t>(clipped.Top) + y) * static_cast<std::size_t>(image.width) +
+                static_cast<std::size_t>(clipped.Left),
+            width);
+        std::copy(from.begin(), from.end(), to.begin() + static_cast<std::ptrdiff_t>(y * width));
     }
     // The destination shrinks in proportion when the source was cut.
     const double sx = src.Width() != 0 ? static_cast<double>(dest.Width()) / src.Width() : 0;

@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "platform/gdi/graphics_backend.h"
+#include "platform/sys/limits.h"
 #include "platform/sys/rounding.h"
 #include "platform/sys/utf8.h"
 
@@ -187,7 +188,9 @@ bool MappingState::ModifyWorld(const XForm& xform, int how) {
 
 XForm MappingState::PageToDevice() const {
     if (mode == MM_TEXT) {
-        return XForm::Translation(viewportOrg.X - windowOrg.X, viewportOrg.Y - windowOrg.Y);
+        // In double: the difference of two 32-bit origins need not fit in 32 bits.
+        return XForm::Translation(static_cast<double>(viewportOrg.X) - windowOrg.X,
+                                  static_cast<double>(viewportOrg.Y) - windowOrg.Y);
     }
     const double sx = static_cast<double>(viewportExt.cx) / windowExt.cx;
     const double sy = static_cast<double>(viewportExt.cy) / windowExt.cy;
@@ -358,6 +361,9 @@ TPointF DeviceContext::LPtoDP(TPointF p) const {
 }
 
 int DeviceContext::SaveDC() {
+    // Each level is a copy of the whole state: past the limit a save is refused (0, as the
+    // classic call answers a failure) rather than growing without bound.
+    if (stack_.size() >= limits::kMaxSavedStates) return 0;
     stack_.push_back(state_);
     OnSaveDC();
     return static_cast<int>(stack_.size());
@@ -759,8 +765,9 @@ void DeviceContext::PathClosedPolygon(std::span<const TPoint> points) {
 void DeviceContext::PathEllipse(const TRect& box) {
     // Four cubic quarter arcs (the usual 0.5523 control-point factor).
     const double k = 0.5522847498;
-    const double cx = (box.Left + box.Right) / 2.0, cy = (box.Top + box.Bottom) / 2.0;
-    const double rx = (box.Right - box.Left) / 2.0, ry = (box.Bottom - box.Top) / 2.0;
+    const double left = box.Left, top = box.Top, right = box.Right, bottom = box.Bottom;
+    const double cx = (left + right) / 2.0, cy = (top + bottom) / 2.0;
+    const double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
     PathMove(TPointF{cx + rx, cy});
     PathBezier(TPointF{cx + rx, cy + k * ry}, TPointF{cx + k * rx, cy + ry}, TPointF{cx, cy + ry});
     PathBezier(TPointF{cx - k * rx, cy + ry}, TPointF{cx - rx, cy + k * ry}, TPointF{cx - rx, cy});

@@ -248,7 +248,8 @@ class DeviceContext {
     TPointF LPtoDP(TPointF p) const;
 
     // --- state stack and clipping ------------------------------------------------------------
-    int SaveDC();  // the new depth (1 for the first save)
+    // The new depth (1 for the first save); 0 (nothing saved) past limits::kMaxSavedStates.
+    int SaveDC();
     // A positive level restores the state saved at that depth, a negative one counts back
     // from the top (-1: the last save). False (no change) for a level that was not saved.
     bool RestoreDC(int level);

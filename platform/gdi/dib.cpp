@@ -2,14 +2,11 @@
 
 #include <cstring>
 
+#include "platform/sys/byte_reader.h"
+
 namespace quillon {
 
 namespace {
-
-bool Fail(std::string* error, const char* reason) {
-    if (error) *error = reason;
-    return false;
-}
 
 std::uint32_t U32(const std::uint8_t* p) {
     return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
@@ -60,10 +57,10 @@ constexpr std::uint32_t BI_BITFIELDS = 3;
 
 }  // namespace
 
-bool DecodeDib(std::span<const std::uint8_t> info, std::span<const std::uint8_t> bits, TBitmap& out,
-               std::string* error) {
-    if (info.size() < 12) return Fail(error, "bitmap header is truncated");
-    const std::uint32_t headerSize = U32(info.data());
+Result<TBitmap> DecodeDib(std::span<const std::uint8_t> info, std::span<const std::uint8_t> bits) {
+    const ByteReader r(info);
+    if (info.size() < 12) return Error{"bitmap header is truncated"};
+    const std::uint32_t headerSize = r.U32(0, "biSize");
     std::int64_t width = 0;
     std::int64_t height = 0;
     std::uint32_t bitCount = 0;
@@ -71,25 +68,25 @@ bool DecodeDib(std::span<const std::uint8_t> info, std::span<const std::uint8_t>
     std::uint32_t colorsUsed = 0;
     std::size_t paletteEntrySize = 4;
     if (headerSize == 12) {
-        width = U16(info.data() + 4);
-        height = static_cast<std::int16_t>(U16(info.data() + 6));
-        bitCount = U16(info.data() + 10);
+        width = r.U16(4, "bcWidth");
+        height = r.I16(6, "bcHeight");
+        bitCount = r.U16(10, "bcBitCount");
         paletteEntrySize = 3;
     } else {
-        if (headerSize < 40 || headerSize > info.size())
-            return Fail(error, "bitmap header is truncated");
-        width = static_cast<std::int32_t>(U32(info.data() + 4));
-        height = static_cast<std::int32_t>(U32(info.data() + 8));
-        if (U16(info.data() + 12) != 1) return Fail(error, "bitmap has more than one plane");
-        bitCount = U16(info.data() + 14);
-        compression = U32(info.data() + 16);
-        colorsUsed = U32(info.data() + 32);
+        if (headerSize < 40 || headerSize > info.size()) return Error{"bitmap header is truncated"};
+        width = r.I32(4, "biWidth");
+        height = r.I32(8, "biHeight");
+        if (r.U16(12, "biPlanes") != 1) return Error{"bitmap has more than one plane"};
+        bitCount = r.U16(14, "biBitCount");
+        compression = r.U32(16, "biCompression");
+        colorsUsed = r.U32(32, "biClrUsed");
     }
+    if (r.Failed()) return Error{std::string("bitmap header field ") + r.FailedField() + " is missing"};
     const bool topDown = height < 0;
     if (topDown) height = -height;
-    if (width <= 0 || height <= 0) return Fail(error, "bitmap has no pixels");
+    if (width <= 0 || height <= 0) return Error{"bitmap has no pixels"};
     if (width > 1'000'000 || height > 1'000'000 || width * height > TBitmap::kMaxBitmapPixels) {
-        return Fail(error, "bitmap is too large");
+        return Error{"bitmap is too large"};
     }
 
     // Colour table or bit-field masks follow the header.
@@ -98,14 +95,14 @@ bool DecodeDib(std::span<const std::uint8_t> info, std::span<const std::uint8_t>
     Channel red, green, blue;
     if (bitCount <= 8) {
         if (bitCount != 1 && bitCount != 4 && bitCount != 8)
-            return Fail(error, "unsupported bit depth");
-        if (compression != BI_RGB) return Fail(error, "compressed bitmaps are not supported");
+            return Error{"unsupported bit depth"};
+        if (compression != BI_RGB) return Error{"compressed bitmaps are not supported"};
         const std::uint32_t maxColors = 1u << bitCount;
         std::uint32_t n = (colorsUsed == 0 || colorsUsed > maxColors) ? maxColors : colorsUsed;
         // A table shorter than it should be is tolerated as long as what is read is present.
         std::size_t available = (info.size() - pos) / paletteEntrySize;
         if (available < n) n = static_cast<std::uint32_t>(available);
-        if (n == 0) return Fail(error, "bitmap colour table is missing");
+        if (n == 0) return Error{"bitmap colour table is missing"};
         palette.resize(maxColors, 0xFF000000u);
         for (std::uint32_t i = 0; i < n; ++i) {
             const std::uint8_t* e = info.data() + pos + i * paletteEntrySize;
@@ -117,10 +114,10 @@ bool DecodeDib(std::span<const std::uint8_t> info, std::span<const std::uint8_t>
             // Masks sit inside a V4/V5 header or right after a 40-byte one.
             std::size_t maskPos = headerSize >= 52 ? 40 : headerSize;
             if (maskPos > info.size() || info.size() - maskPos < 12)
-                return Fail(error, "bitmap masks are missing");
-            red = Channel::From(U32(info.data() + maskPos));
-            green = Channel::From(U32(info.data() + maskPos + 4));
-            blue = Channel::From(U32(info.data() + maskPos + 8));
+                return Error{"bitmap masks are missing"};
+            red = Channel::From(r.U32(maskPos, "red mask"));
+            green = Channel::From(r.U32(maskPos + 4, "green mask"));
+            blue = Channel::From(r.U32(maskPos + 8, "blue mask"));
         } else if (compression == BI_RGB) {
             if (bitCount == 16) {
                 red = Channel::From(0x7C00);
@@ -132,22 +129,22 @@ bool DecodeDib(std::span<const std::uint8_t> info, std::span<const std::uint8_t>
                 blue = Channel::From(0x000000FF);
             }
         } else {
-            return Fail(error, "compressed bitmaps are not supported");
+            return Error{"compressed bitmaps are not supported"};
         }
     } else if (bitCount == 24) {
-        if (compression != BI_RGB) return Fail(error, "compressed bitmaps are not supported");
+        if (compression != BI_RGB) return Error{"compressed bitmaps are not supported"};
     } else {
-        return Fail(error, "unsupported bit depth");
+        return Error{"unsupported bit depth"};
     }
 
     // Rows are padded to 4 bytes. All in 64 bits: width <= 1e6, bitCount <= 32.
     const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * bitCount + 31) / 32) * 4;
     const std::uint64_t needed = stride * static_cast<std::uint64_t>(height);
-    if (needed > bits.size()) return Fail(error, "bitmap pixel data is truncated");
+    if (needed > bits.size()) return Error{"bitmap pixel data is truncated"};
 
     TBitmap result;
     if (!result.SetSize(static_cast<int>(width), static_cast<int>(height), 0xFF000000u)) {
-        return Fail(error, "bitmap is too large");
+        return Error{"bitmap is too large"};
     }
     std::span<std::uint32_t> px = result.Pixels();
     for (std::int64_t row = 0; row < height; ++row) {
@@ -184,17 +181,16 @@ bool DecodeDib(std::span<const std::uint8_t> info, std::span<const std::uint8_t>
             dst[x] = argb;
         }
     }
-    out = std::move(result);
-    return true;
+    return result;
 }
 
-bool DecodeBmp(std::span<const std::uint8_t> file, TBitmap& out, std::string* error) {
+Result<TBitmap> DecodeBmp(std::span<const std::uint8_t> file) {
     if (file.size() < 14 + 12 || file[0] != 'B' || file[1] != 'M')
-        return Fail(error, "not a BMP file");
-    const std::uint32_t offBits = U32(file.data() + 10);
+        return Error{"not a BMP file"};
+    const std::uint32_t offBits = ByteReader(file).U32(10, "bfOffBits");
     if (offBits < 14 + 12 || offBits > file.size())
-        return Fail(error, "BMP pixel offset is out of range");
-    return DecodeDib(file.subspan(14, offBits - 14), file.subspan(offBits), out, error);
+        return Error{"BMP pixel offset is out of range"};
+    return DecodeDib(file.subspan(14, offBits - 14), file.subspan(offBits));
 }
 
 std::vector<std::uint8_t> EncodeDibHeader32(int width, int height) {

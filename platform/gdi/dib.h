@@ -10,17 +10,17 @@
 #include <vector>
 
 #include "platform/gdi/graphics.h"
+#include "platform/sys/result.h"
 
 namespace quillon {
 
 // Decodes a DIB: `info` starts at the BITMAPINFOHEADER (or core header) and holds the colour
 // table; `bits` holds the pixel rows. Supports 1, 4, 8, 16, 24 and 32 bits per pixel,
-// uncompressed or with bit fields, rows bottom-up or top-down. False with a reason otherwise.
-bool DecodeDib(std::span<const std::uint8_t> info, std::span<const std::uint8_t> bits, TBitmap& out,
-               std::string* error = nullptr);
+// uncompressed or with bit fields, rows bottom-up or top-down.
+Result<TBitmap> DecodeDib(std::span<const std::uint8_t> info, std::span<const std::uint8_t> bits);
 
 // A BMP file (file header, then a DIB).
-bool DecodeBmp(std::span<const std::uint8_t> file, TBitmap& out, std::string* error = nullptr);
+Result<TBitmap> DecodeBmp(std::span<const std::uint8_t> file);
 
 // A 40-byte BITMAPINFOHEADER for a 32-bit bottom-up image of the view, and its rows.
 std::vector<std::uint8_t> EncodeDibHeader32(int width, int height);

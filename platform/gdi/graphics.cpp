@@ -459,7 +459,12 @@ bool TBitmap::LoadFromBytes(std::span<const std::uint8_t> data, std::string* err
     TBitmap decoded;
     bool ok;
     if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
-        ok = DecodeBmp(data, decoded, error);
+        Result<TBitmap> bmp = DecodeBmp(data);
+        ok = bmp.ok();
+        if (ok)
+            decoded = std::move(*bmp);
+        else if (error)
+            *error = bmp.reason();
     } else {
         ok = GetGraphicsBackend().DecodeImage(data, decoded, error);
     }

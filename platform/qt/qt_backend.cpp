@@ -1,4 +1,5 @@
 #include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_rich_text.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -123,9 +124,13 @@ QtGraphicsSession::QtGraphicsSession(bool widgets, const QtGraphicsBackend::Opti
     backend_ = std::make_unique<QtGraphicsBackend>(options);
     previous_ = InstalledGraphicsBackend();
     SetGraphicsBackend(backend_.get());
+    richText_ = MakeQtRichTextEngine();
+    previousRichText_ = SetRichTextEngine(richText_.get());
 }
 
 QtGraphicsSession::~QtGraphicsSession() {
+    SetRichTextEngine(previousRichText_);
+    richText_.reset();
     SetGraphicsBackend(previous_);
     backend_.reset();
     if (app_) ReleaseRawFonts();  // font engines must not outlive the application

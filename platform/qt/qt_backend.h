@@ -15,6 +15,8 @@
 
 class QGuiApplication;
 
+#include "platform/vcl/rich_text.h"
+
 namespace quillon {
 
 class QtGraphicsBackend final : public GraphicsBackend {
@@ -69,6 +71,8 @@ class QtGraphicsSession {
     std::unique_ptr<QGuiApplication> app_;  // only when this session created it
     std::unique_ptr<QtGraphicsBackend> backend_;
     GraphicsBackend* previous_ = nullptr;
+    std::unique_ptr<RichTextEngine> richText_;
+    RichTextEngine* previousRichText_ = nullptr;
 };
 
 }  // namespace quillon

@@ -247,33 +247,48 @@ bool QtDesktop::OpenDocument(const std::string& target) {
     return options_.openUrl ? options_.openUrl(url) : QDesktopServices::openUrl(url);
 }
 
-std::string QtDesktop::FindHelpFile(const std::string& helpFile) const {
-    if (helpFile.empty()) return "";
-    const QFileInfo given(ToQString(helpFile));
+namespace {
+
+// The names a help file is looked for under and the directories it is looked for in.
+struct HelpPlaces {
     QStringList names;
+    QStringList dirs;
+};
+
+HelpPlaces HelpPlacesFor(const std::string& helpFile, const std::vector<std::string>& helpDirs) {
+    HelpPlaces p;
+    const QFileInfo given(ToQString(helpFile));
     const QString suffix = given.suffix().toLower();
     // A classic help file is shown from its HTML twin.
     if (suffix == QLatin1String("hlp") || suffix == QLatin1String("chm")) {
-        names << given.completeBaseName() + QStringLiteral(".html")
-              << given.completeBaseName() + QStringLiteral(".htm");
+        p.names << given.completeBaseName() + QStringLiteral(".html")
+                << given.completeBaseName() + QStringLiteral(".htm");
     } else {
-        names << given.fileName();
+        p.names << given.fileName();
     }
-    QStringList dirs;
     if (given.isAbsolute()) {
-        dirs << given.absolutePath();
+        p.dirs << given.absolutePath();
     } else {
         const QString sub = given.path() == QLatin1String(".") ? QString() : given.path();
         QStringList bases;
-        for (const std::string& d : options_.helpDirectories) bases << ToQString(d);
+        for (const std::string& d : helpDirs) bases << ToQString(d);
         const QString exeDir = QCoreApplication::applicationDirPath();
         bases << exeDir + QStringLiteral("/../share/quillon/help")
               << exeDir + QStringLiteral("/help") << QStringLiteral("/usr/local/share/quillon/help")
               << QStringLiteral("/usr/share/quillon/help") << QDir::currentPath();
-        for (const QString& b : bases) dirs << (sub.isEmpty() ? b : b + QLatin1Char('/') + sub);
+        for (const QString& b : bases)
+            p.dirs << QDir::cleanPath(sub.isEmpty() ? b : b + QLatin1Char('/') + sub);
     }
-    for (const QString& dir : dirs) {
-        for (const QString& name : names) {
+    return p;
+}
+
+}  // namespace
+
+std::string QtDesktop::FindHelpFile(const std::string& helpFile) const {
+    if (helpFile.empty()) return "";
+    const HelpPlaces places = HelpPlacesFor(helpFile, options_.helpDirectories);
+    for (const QString& dir : places.dirs) {
+        for (const QString& name : places.names) {
             const QFileInfo candidate(QDir(dir), name);
             if (candidate.isFile() && candidate.isReadable())
                 return FromQString(QDir::cleanPath(candidate.absoluteFilePath()));
@@ -285,8 +300,13 @@ std::string QtDesktop::FindHelpFile(const std::string& helpFile) const {
 bool QtDesktop::ShowHelp(const std::string& helpFile, const std::string& topic) {
     const std::string path = FindHelpFile(helpFile);
     if (path.empty()) {
-        MessageBox("Cannot find the help file \"" + helpFile + "\".", Application().Title(),
-                   MB_OK | MB_ICONERROR);
+        // Name the file actually looked for (the HTML twin of a classic help file) and where.
+        const HelpPlaces places = HelpPlacesFor(helpFile, options_.helpDirectories);
+        const std::string name =
+            places.names.isEmpty() ? helpFile : FromQString(places.names.front());
+        std::string text = "Cannot find the help file \"" + name + "\". Looked in:";
+        for (const QString& dir : places.dirs) text += "\n" + FromQString(dir);
+        MessageBox(text, Application().Title(), MB_OK | MB_ICONERROR);
         return false;
     }
     QUrl url = QUrl::fromLocalFile(ToQString(path));

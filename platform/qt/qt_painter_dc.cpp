@@ -1,6 +1,8 @@
 #include "platform/qt/qt_painter_dc.h"
 
 #include <QGlyphRun>
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QPolygon>
 #include <algorithm>
@@ -69,11 +71,37 @@ QList<qreal> DashPattern(std::uint32_t style) {
 
 constexpr double kPi = std::numbers::pi;
 
+// Printers and PDF keep figures as vector paths; everything else is pixels.
+bool IsVectorTarget(QPainter& painter) {
+    if (QPaintDevice* device = painter.device()) {
+        const int type = device->devType();
+        if (type == QInternal::Printer || type == QInternal::Picture)
+            return true;
+    }
+    const QPaintEngine* engine = painter.paintEngine();
+    return engine && (engine->type() == QPaintEngine::Pdf || engine->type() == QPaintEngine::SVG ||
+                      engine->type() == QPaintEngine::Picture);
+}
+
+int ClampInt64(std::int64_t v, int low, int high) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, low, high));
+}
+
 }  // namespace
 
 QtPainterDC::QtPainterDC(QPainter& painter, const DeviceCaps& caps)
     : DeviceContext(caps), painter_(painter), base_(painter.worldTransform()) {
     if (painter.hasClipping()) baseClip_ = painter.clipRegion();
+    vector_ = IsVectorTarget(painter);
+    // What of the device the painter reaches, in device space; unknown devices count as
+    // large (the clip of the state still narrows it).
+    constexpr int kFar = 1 << 30;
+    deviceVisible_ = QRect(QPoint(-kFar, -kFar), QPoint(kFar, kFar));
+    if (QPaintDevice* device = painter.device(); device && base_.isInvertible()) {
+        const QRectF area(0, 0, device->width(), device->height());
+        deviceVisible_ = base_.inverted().mapRect(area).toAlignedRect();
+    }
+    if (baseClip_) deviceVisible_ &= baseClip_->boundingRect();
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -107,7 +135,12 @@ QPointF QtPainterDC::DevF(double x, double y) const {
     return QPointF(xf_.MapX(x, y), xf_.MapY(x, y));
 }
 
-QRect QtPainterDC::DevRect(const TRect& r) const {
+QRectF QtPainterDC::DevBox::ToRectF() const {
+    return QRectF(static_cast<double>(left), static_cast<double>(top),
+                  static_cast<double>(Width()), static_cast<double>(Height()));
+}
+
+QtPainterDC::DevBox QtPainterDC::DevBounds(const TRect& r) const {
     QPoint a, b;
     if (axis_) {
         a = Dev(TPoint{r.Left, r.Top});
@@ -116,10 +149,38 @@ QRect QtPainterDC::DevRect(const TRect& r) const {
         a = QPoint(r.Left, r.Top);
         b = QPoint(r.Right, r.Bottom);
     }
-    const int left = std::min(a.x(), b.x()), right = std::max(a.x(), b.x());
-    const int top = std::min(a.y(), b.y()), bottom = std::max(a.y(), b.y());
-    // QRect from corners with exclusive right and bottom.
-    return QRect(QPoint(left, top), QSize(right - left, bottom - top));
+    return DevBox{std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()),
+                  std::max(a.y(), b.y())};
+}
+
+QRect QtPainterDC::Visible() const {
+    QRect v = deviceVisible_;
+    if (const std::optional<TRect>& c = State().clip) {
+        if (c->IsEmpty()) return QRect();
+        v &= QRect(QPoint(c->Left, c->Top), QPoint(c->Right - 1, c->Bottom - 1));
+    }
+    return v;
+}
+
+QRect QtPainterDC::Clamp(const DevBox& box, int margin) const {
+    int lowX = -(1 << 30), highX = 1 << 30, lowY = lowX, highY = highX;
+    if (axis_) {
+        const QRect v = Visible();
+        if (v.isEmpty()) return QRect();
+        margin = std::clamp(margin, 0, 1 << 20);
+        lowX = v.left() - margin;
+        highX = v.right() + 1 + margin;
+        lowY = v.top() - margin;
+        highY = v.bottom() + 1 + margin;
+    }
+    const int left = ClampInt64(box.left, lowX, highX), right = ClampInt64(box.right, lowX, highX);
+    const int top = ClampInt64(box.top, lowY, highY), bottom = ClampInt64(box.bottom, lowY, highY);
+    if (right <= left || bottom <= top) return QRect();
+    return QRect(left, top, right - left, bottom - top);
+}
+
+QRect QtPainterDC::DevRect(const TRect& r) const {
+    return Clamp(DevBounds(r), 2);
 }
 
 bool QtPainterDC::Prepare(bool deviceSpace) {
@@ -252,35 +313,80 @@ void QtPainterDC::OnRectangle(const TRect& r) {
     Prepare();
     UsePen(true);
     UseBrush(&State().brush);
-    const QRect d = DevRect(r);
+    const DevBox box = DevBounds(r);
+    if (box.Empty()) return;
+    // Straight edges: the part beyond the visible area (and a pen's width) shows nothing.
+    const QRect d = Clamp(box, RoundToInt(State().pen.width * Scale()) + 2);
     if (d.isEmpty()) return;
     painter_.drawRect(FigureRect(QRectF(d)));
+}
+
+std::optional<QRectF> QtPainterDC::VectorFigureRect(const DevBox& b) {
+    const LogPen& lp = State().pen;
+    const QPen classic = MakePen(lp);
+    const double w = static_cast<double>(b.Width()), h = static_cast<double>(b.Height());
+    const double l = static_cast<double>(b.left), t = static_cast<double>(b.top);
+    if (classic.style() == Qt::NoPen) {
+        // The fill alone covers l..r-2 by t..b-2: its edge runs one pixel in.
+        UsePen(false);
+        return QRectF(l, t, w - 1, h - 1);
+    }
+    if (!classic.isCosmetic()) return std::nullopt;
+    // A one-pixel outline on the first and last pixel rows and columns: its centre line
+    // runs through their middles, and it is one device pixel wide at any output resolution
+    // (a cosmetic pen would be one pixel of whatever later rasterises the page).
+    QPen pen(classic.color(), 1.0);
+    pen.setCosmetic(false);
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    if (const auto dashes = DashPattern(lp.style & PS_STYLE_MASK); !dashes.isEmpty())
+        pen.setDashPattern(dashes);
+    painter_.setPen(pen);
+    penOn_ = false;
+    appliedPenScale_ = -1;
+    return QRectF(l + 0.5, t + 0.5, w - 1, h - 1);
 }
 
 void QtPainterDC::OnRoundRect(const TRect& r, TSize corner) {
     const bool axis = Prepare();
     UsePen(true);
     UseBrush(&State().brush);
-    const QRect d = DevRect(r);
-    if (d.isEmpty()) return;
+    const DevBox d = DevBounds(r);
+    if (d.Empty()) return;
     const double cw = std::abs(corner.cx * xf_.m11), ch = std::abs(corner.cy * xf_.m22);
-    if (axis && SpanFigure(d, RoundToInt(cw), RoundToInt(ch))) return;
+    if (axis && vector_) {
+        if (const auto f = VectorFigureRect(d)) {
+            // The corner ellipse spans cw x ch pixels including its outline.
+            const double rx = std::clamp((cw - 1) / 2, 0.0, f->width() / 2);
+            const double ry = std::clamp((ch - 1) / 2, 0.0, f->height() / 2);
+            painter_.drawRoundedRect(*f, rx, ry, Qt::AbsoluteSize);
+            return;
+        }
+    }
+    if (axis && !vector_ && SpanFigure(d, RoundToInt(cw), RoundToInt(ch))) return;
     const double rx = axis ? cw / 2 : std::abs(corner.cx) / 2.0;
     const double ry = axis ? ch / 2 : std::abs(corner.cy) / 2.0;
-    painter_.drawRoundedRect(FigureRect(QRectF(d)), rx, ry, Qt::AbsoluteSize);
+    painter_.drawRoundedRect(FigureRect(d.ToRectF()), rx, ry, Qt::AbsoluteSize);
 }
 
 void QtPainterDC::OnEllipse(const TRect& r) {
     const bool axis = Prepare();
     UsePen(true);
     UseBrush(&State().brush);
-    const QRect d = DevRect(r);
-    if (d.isEmpty()) return;
-    if (axis && SpanFigure(d, d.width(), d.height())) return;
-    painter_.drawEllipse(FigureRect(QRectF(d)));
+    const DevBox d = DevBounds(r);
+    if (d.Empty()) return;
+    if (axis && vector_) {
+        if (const auto f = VectorFigureRect(d)) {
+            painter_.drawEllipse(*f);
+            return;
+        }
+    }
+    if (axis && !vector_ && SpanFigure(d, d.Width(), d.Height())) return;
+    painter_.drawEllipse(FigureRect(d.ToRectF()));
 }
 
-bool QtPainterDC::SpanFigure(QRect bounds, int cornerWidth, int cornerHeight) {
+bool QtPainterDC::SpanFigure(DevBox bounds, std::int64_t cornerWidth,
+                             std::int64_t cornerHeight) {
     // Qt's own ellipse outline may step one pixel outside its rectangle or miss the last
     // row; the rows are worked out here instead, so that the figure keeps the classic
     // bounds exactly. Only for solid one-pixel and null pens (wide and dashed outlines go
@@ -290,71 +396,85 @@ bool QtPainterDC::SpanFigure(QRect bounds, int cornerWidth, int cornerHeight) {
         return false;
     if (pen.style() == Qt::NoPen) {
         // Without an outline the fill ends one pixel earlier, as for Rectangle.
-        bounds.setWidth(bounds.width() - 1);
-        bounds.setHeight(bounds.height() - 1);
-        if (bounds.isEmpty()) return true;
+        bounds.right -= 1;
+        bounds.bottom -= 1;
+        if (bounds.Empty()) return true;
     }
-    const int left = bounds.left(), top = bounds.top();
-    const int width = bounds.width(), height = bounds.height();
-    const int ew = std::clamp(cornerWidth, 0, width), eh = std::clamp(cornerHeight, 0, height);
+    const std::int64_t left = bounds.left, top = bounds.top;
+    const std::int64_t width = bounds.Width(), height = bounds.Height();
+    const std::int64_t ew = std::clamp<std::int64_t>(cornerWidth, 0, width);
+    const std::int64_t eh = std::clamp<std::int64_t>(cornerHeight, 0, height);
     // A pixel belongs to the figure when its centre lies inside; the corner ellipse's radii
     // reach the bounds' edges.
-    const double a = ew / 2.0, b = eh / 2.0;
-    const int maxInset = (width - 1) / 2;  // every row keeps its middle pixel(s)
-    std::vector<int> inset(static_cast<std::size_t>(height), 0);
-    for (int row = 0; row < height; ++row) {
-        const double yc = row + 0.5;
+    const double a = static_cast<double>(ew) / 2.0, b = static_cast<double>(eh) / 2.0;
+    const double h = static_cast<double>(height);
+    const std::int64_t maxInset = (width - 1) / 2;  // every row keeps its middle pixel(s)
+    auto inset = [&](std::int64_t row) {
+        const double yc = static_cast<double>(row) + 0.5;
         // Distance from the pixel centre to the straight middle part (0 inside it).
         double dy = 0;
         if (yc < b)
             dy = b - yc;
-        else if (yc > height - b)
-            dy = yc - (height - b);
-        int k = 0;
+        else if (yc > h - b)
+            dy = yc - (h - b);
+        std::int64_t k = 0;
         if (dy > 0) {
             const double t = dy / b;
             const double halfWidth = a * std::sqrt(std::max(0.0, 1.0 - t * t));
-            k = static_cast<int>(std::ceil(a - halfWidth - 0.5));
+            k = static_cast<std::int64_t>(std::ceil(a - halfWidth - 0.5));
         }
-        inset[static_cast<std::size_t>(row)] = std::clamp(k, 0, maxInset);
-    }
-    auto span = [&](int row, int& l, int& r) {
-        const int k = inset[static_cast<std::size_t>(row)];
-        l = left + k;
-        r = left + width - 1 - k;
+        return std::clamp<std::int64_t>(k, 0, maxInset);
+    };
+    // Only the rows and columns that can show are worked out and filled: the figure may be
+    // far larger than the device.
+    const QRect vis = Visible();
+    if (vis.isEmpty()) return true;
+    const std::int64_t firstRow = std::max<std::int64_t>(0, vis.top() - top);
+    const std::int64_t lastRow = std::min<std::int64_t>(height - 1, vis.bottom() - top);
+    if (firstRow > lastRow) return true;
+    const std::int64_t visLeft = vis.left() - 1, visRight = vis.right() + 1;
+    auto fillRun = [&](std::int64_t row, std::int64_t l, std::int64_t r, const QBrush& brush) {
+        l = std::max(l, visLeft);
+        r = std::min(r, visRight);
+        if (l > r) return;
+        painter_.fillRect(QRect(static_cast<int>(l), static_cast<int>(top + row),
+                                static_cast<int>(r - l + 1), 1),
+                          brush);
+    };
+    struct Span {
+        std::int64_t l, r;
+    };
+    auto span = [&](std::int64_t row) {
+        const std::int64_t k = inset(row);
+        return Span{left + k, left + width - 1 - k};
     };
     const LogBrush& brush = State().brush;
     if (brush.style != BS_NULL) {
         const QBrush fill = ToQBrush(brush);
-        for (int row = 0; row < height; ++row) {
-            int l, r;
-            span(row, l, r);
-            painter_.fillRect(QRect(l, top + row, r - l + 1, 1), fill);
+        for (std::int64_t row = firstRow; row <= lastRow; ++row) {
+            const Span s = span(row);
+            fillRun(row, s.l, s.r, fill);
         }
     }
     if (pen.style() == Qt::NoPen) return true;
     // The outline: pixels of each row that the row above or below does not cover, and the
     // ends of every row.
-    const QColor color = pen.color();
-    for (int row = 0; row < height; ++row) {
-        int l, r;
-        span(row, l, r);
-        const int y = top + row;
+    const QBrush color(pen.color());
+    for (std::int64_t row = firstRow; row <= lastRow; ++row) {
+        const Span s = span(row);
         if (row == 0 || row == height - 1) {
-            painter_.fillRect(QRect(l, y, r - l + 1, 1), color);
+            fillRun(row, s.l, s.r, color);
             continue;
         }
-        int ul, ur, dl, dr;
-        span(row - 1, ul, ur);
-        span(row + 1, dl, dr);
+        const Span up = span(row - 1), down = span(row + 1);
         // Left of the narrower neighbour's start and right of its end.
-        const int leftEnd = std::max(l, std::max(ul, dl) - 1);
-        const int rightStart = std::min(r, std::min(ur, dr) + 1);
+        const std::int64_t leftEnd = std::max(s.l, std::max(up.l, down.l) - 1);
+        const std::int64_t rightStart = std::min(s.r, std::min(up.r, down.r) + 1);
         if (leftEnd >= rightStart - 1) {
-            painter_.fillRect(QRect(l, y, r - l + 1, 1), color);
+            fillRun(row, s.l, s.r, color);
         } else {
-            painter_.fillRect(QRect(l, y, leftEnd - l + 1, 1), color);
-            painter_.fillRect(QRect(rightStart, y, r - rightStart + 1, 1), color);
+            fillRun(row, s.l, leftEnd, color);
+            fillRun(row, rightStart, s.r, color);
         }
     }
     return true;
@@ -363,9 +483,16 @@ bool QtPainterDC::SpanFigure(QRect bounds, int cornerWidth, int cornerHeight) {
 void QtPainterDC::OnArc(ArcKind kind, const TRect& box, TPoint start, TPoint end) {
     const bool axis = Prepare();
     UsePen(true);
-    const QRect d = DevRect(box);
-    if (d.isEmpty()) return;
-    const QRectF f = FigureRect(QRectF(d));
+    const DevBox d = DevBounds(box);
+    if (d.Empty()) return;
+    std::optional<QRectF> vectorRect;
+    if (axis && vector_) {
+        // One path, as for ellipses; an open arc has no fill to keep the null pen's edge for.
+        const bool nullPen = MakePen(State().pen).style() == Qt::NoPen;
+        if (!(nullPen && (kind == ArcKind::Arc || kind == ArcKind::ArcTo)))
+            vectorRect = VectorFigureRect(d);
+    }
+    const QRectF f = vectorRect ? *vectorRect : FigureRect(d.ToRectF());
     const QPointF s = axis ? QPointF(Dev(start)) : QPointF(start.X, start.Y);
     const QPointF e = axis ? QPointF(Dev(end)) : QPointF(end.X, end.Y);
     const QPointF c = f.center();

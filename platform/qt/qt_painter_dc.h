@@ -11,12 +11,21 @@
 // Text puts each glyph at the advance the context measured or was given, never where Qt's
 // own layout would put it. When the mapping rotates or shears (a world transform), figures
 // are drawn through the painter's transform instead, without rounding.
+//
+// Curved figures (ellipses, round rectangles, chords, pies) depend on the target. On raster
+// targets (images, the screen) ellipses and round rectangles are worked out as exact pixel
+// rows, and only the rows the clip and the device let show. On vector targets (printers,
+// PDF) every curved figure is one painter path, laid so that its outline covers the same
+// device area l..r-1 by t..b-1 at any resolution the output is later rasterised at.
+// Device coordinates are 64-bit where sizes are taken: a mapped coordinate saturates at the
+// int range, and a figure from INT_MIN to INT_MAX is still a figure.
 
 #include <QImage>
 #include <QPainter>
 #include <QPen>
 #include <QRegion>
 #include <QTransform>
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -67,8 +76,26 @@ class QtPainterDC : public DeviceContext {
     // Logical -> device, rounded; only for axis-aligned mappings.
     QPoint Dev(TPoint p) const;
     QPointF DevF(double x, double y) const;
-    // The device rectangle of logical bounds (normalised, right and bottom exclusive), or
-    // the logical rectangle itself when drawing through the transform.
+    // Normalised bounds with exclusive right and bottom, in 64 bits so that sizes of
+    // saturated coordinates never overflow.
+    struct DevBox {
+        std::int64_t left = 0, top = 0, right = 0, bottom = 0;
+        std::int64_t Width() const { return right - left; }
+        std::int64_t Height() const { return bottom - top; }
+        bool Empty() const { return right <= left || bottom <= top; }
+        QRectF ToRectF() const;
+    };
+    // The device bounds of logical bounds, or the logical bounds themselves when drawing
+    // through the transform.
+    DevBox DevBounds(const TRect& r) const;
+    // Device pixels that can show anything: the device, the outer clip and the clip of the
+    // state (only meaningful in device space).
+    QRect Visible() const;
+    // `box` cut to the visible area widened by `margin` pixels on each side, which leaves
+    // the pixels drawn unchanged for straight-edged figures; in logical space only
+    // saturated to a range Qt's int rectangles hold.
+    QRect Clamp(const DevBox& box, int margin) const;
+    // DevBounds cut to what can show (a margin of two pixels).
     QRect DevRect(const TRect& r) const;
     // Device pixels per logical unit (geometric mean of the axes).
     double Scale() const;
@@ -77,12 +104,19 @@ class QtPainterDC : public DeviceContext {
     // comment); `r` is normalised and exclusive.
     QRectF FigureRect(const QRectF& r) const;
     QPainterPath PathOf(const DcPath& path) const;
-    // Ellipse (corner size = bounds size) or round rectangle row by row, in device pixels;
-    // false when the pen is too wide for it.
-    bool SpanFigure(QRect bounds, int cornerWidth, int cornerHeight);
+    // Ellipse (corner size = bounds size) or round rectangle row by row, in device pixels,
+    // for the visible rows only; false when the pen is too wide for it.
+    bool SpanFigure(DevBox bounds, std::int64_t cornerWidth, std::int64_t cornerHeight);
+    // On a vector target with a one-pixel or null pen: selects the figure's pen (one device
+    // pixel wide, scaled with the output) and returns the rectangle the outline's centre
+    // line (or, without a pen, the fill's edge) runs on. Nothing for wide pens, which keep
+    // FigureRect.
+    std::optional<QRectF> VectorFigureRect(const DevBox& bounds);
     void DrawFigurePath(const QPainterPath& path, bool fill, bool stroke);
 
     QPainter& painter_;
+    bool vector_ = false;              // a printer or PDF: figures go out as paths
+    QRect deviceVisible_;              // the device and outer clip, in device space
     XForm xf_;                         // logical -> device of the call being drawn
     bool axis_ = true;                 // xf_ is axis-aligned
     QTransform base_;                  // device space
@@ -116,6 +150,8 @@ class QtImageDC {
     ~QtImageDC();
 
     DeviceContext& DC() { return *dc_; }
+    // False when the image could not be allocated (drawing then goes nowhere).
+    bool Ok() const { return !image_.isNull(); }
     // A copy of the pixels drawn so far (painting goes on).
     QImage Image() const { return image_.copy(); }
     // Ends painting (the context is gone afterwards) and returns the image.

@@ -13,12 +13,14 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QTextOption>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <exception>
 
 #include "platform/gdi/canvas.h"
+#include "platform/sys/limits.h"
 #include "platform/vcl/ext_controls.h"
 #include "platform/vcl/forms.h"
 #include "platform/qt/qt_convert.h"
@@ -468,6 +470,7 @@ class MemoPeer : public QtControlPeer {
                                          : QFrame::NoFrame);
                 edit_->setLineWrapMode(memo_.WordWrap() ? QPlainTextEdit::WidgetWidth
                                                         : QPlainTextEdit::NoWrap);
+                ApplyWrapMode(edit_->toPlainText());
                 const TScrollStyle s = memo_.ScrollBars();
                 edit_->setHorizontalScrollBarPolicy(s == ssHorizontal || s == ssBoth
                                                         ? Qt::ScrollBarAlwaysOn
@@ -494,9 +497,30 @@ class MemoPeer : public QtControlPeer {
         const QString text = TextWithLineBreaks(memo_.Text());
         if (edit_->toPlainText() != text) {
             SyncScope sync(*this);
+            // Before the text goes in: the layout is made with the mode then set.
+            ApplyWrapMode(text);
             edit_->setPlainText(text);
         }
         ApplySelection();
+    }
+
+    // Wrapping at word boundaries searches each over-long word for a place to
+    // break anew for every line it fills, which for a line of some hundred
+    // thousand characters without spaces takes minutes. Past a length, lines
+    // wrap at any character instead (one pass); the text itself is untouched.
+    void ApplyWrapMode(const QString& text) {
+        qsizetype longest = 0;
+        qsizetype start = 0;
+        while (start <= text.size()) {
+            qsizetype eol = text.indexOf(QChar('\n'), start);
+            if (eol < 0) eol = text.size();
+            longest = std::max(longest, eol - start);
+            start = eol + 1;
+        }
+        const QTextOption::WrapMode mode = longest > limits::kMaxWordWrappedLine
+                                               ? QTextOption::WrapAnywhere
+                                               : QTextOption::WrapAtWordBoundaryOrAnywhere;
+        if (edit_->wordWrapMode() != mode) edit_->setWordWrapMode(mode);
     }
 
     void ApplySelection() {
@@ -545,6 +569,11 @@ class ButtonPeer : public QtControlPeer {
         Attach(push_, Input::Native);
         QObject::connect(push_, &QPushButton::clicked, Context(),
                          [this] { FromWidget([&] { button_.InputClick(); }); });
+        // As on the desktop, the focused button is the one Enter presses (the form's
+        // DialogKey), so it wears the default frame; with no button focused the form's
+        // default button wears it.
+        QObject::connect(qApp, &QApplication::focusChanged, Context(),
+                         [this](QWidget*, QWidget* now) { ShowDefault(now); });
     }
     explicit ButtonPeer(TButton& button)
         : ButtonPeer(button, new QPushButton(ParentWidgetFor(button))) {}
@@ -556,11 +585,17 @@ class ButtonPeer : public QtControlPeer {
                 ApplyCaption();
                 break;
             case TPeerChange::Appearance:
-                push_->setDefault(button_.Default());
+                ShowDefault(QApplication::focusWidget());
                 break;
             default:
                 QtControlPeer::Apply(what);
         }
+    }
+    void ShowDefault(QWidget* focused) {
+        const bool buttonFocused = focused && qobject_cast<QPushButton*>(focused) &&
+                                   focused->window() == push_->window();
+        const bool wear = focused == push_ || (!buttonFocused && button_.Default());
+        if (push_->isDefault() != wear) push_->setDefault(wear);
     }
     virtual void ApplyCaption() {
         const QString caption = ToQString(button_.Caption());
@@ -1210,6 +1245,9 @@ void RefreshGridWidget(TStringGrid& grid) {
     if (auto* peer = dynamic_cast<GridPeer*>(grid.Peer())) peer->Refresh();
 }
 
+// The data-aware grid and navigator (qt_db_peers.cpp); nullptr for other controls.
+std::unique_ptr<QtControlPeer> CreateDataPeer(TControl& control);
+
 std::unique_ptr<ControlPeer> CreateQtPeer(TControl& control) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
     // A control is shown only inside a parent that is shown.
@@ -1217,6 +1255,8 @@ std::unique_ptr<ControlPeer> CreateQtPeer(TControl& control) {
     std::unique_ptr<QtControlPeer> peer;
     if (auto* form = dynamic_cast<TCustomForm*>(&control))
         peer = std::make_unique<FormPeer>(*form);
+    else if (auto data = CreateDataPeer(control))
+        peer = std::move(data);
     else if (auto* bit = dynamic_cast<TBitBtn*>(&control))
         peer = std::make_unique<BitBtnPeer>(*bit);
     else if (auto* button = dynamic_cast<TButton*>(&control))

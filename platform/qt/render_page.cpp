@@ -7,102 +7,23 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
-#include <charconv>
 #include <cmath>
 #include <fstream>
+#include <exception>
+#include <new>
 #include <optional>
 
 #include "platform/emf/emf_format.h"
 #include "platform/emf/emf_player.h"
+#include "platform/emf/page_store.h"
 #include "platform/qt/qt_painter_dc.h"
+#include "platform/sys/limits.h"
 #include "platform/sys/rounding.h"
 
 namespace quillon {
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: quillon render-page FILE [--png OUT] [--pdf OUT] [--scale S]\n";
-
-// Page files are a few megabytes at most; anything far larger is not one of ours.
-constexpr std::uintmax_t kMaxFileBytes = 512u << 20;
-
-struct Options {
-    std::string file;
-    std::string png;
-    std::string pdf;
-    std::optional<double> scale;
-};
-
-std::optional<std::string> ParseOptions(const std::vector<std::string_view>& args, Options& opt) {
-    bool haveFile = false, onlyFiles = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
-            if (haveFile) return "more than one page file given";
-            opt.file = std::string(arg);
-            haveFile = true;
-            continue;
-        }
-        if (arg == "--") {
-            onlyFiles = true;
-            continue;
-        }
-        std::string_view key = arg, value;
-        bool hasValue = false;
-        if (const auto eq = arg.find('='); eq != std::string_view::npos) {
-            key = arg.substr(0, eq);
-            value = arg.substr(eq + 1);
-            hasValue = true;
-        }
-        if (key != "--png" && key != "--pdf" && key != "--scale")
-            return "unknown option '" + std::string(arg) + "'";
-        if (!hasValue) {
-            if (i + 1 >= args.size()) return "option '" + std::string(key) + "' needs a value";
-            value = args[++i];
-        }
-        if (key == "--scale") {
-            double s = 0;
-            const auto r = std::from_chars(value.data(), value.data() + value.size(), s);
-            if (r.ec != std::errc() || r.ptr != value.data() + value.size() || !std::isfinite(s) ||
-                s <= 0)
-                return "the scale must be a positive number, not '" + std::string(value) + "'";
-            opt.scale = s;
-        } else if (value.empty()) {
-            return "option '" + std::string(key) + "' needs a file name";
-        } else {
-            (key == "--png" ? opt.png : opt.pdf) = std::string(value);
-        }
-    }
-    if (!haveFile) return "no page file given";
-    if (opt.png.empty() && opt.pdf.empty())
-        return "nothing to write: give --png OUT and/or --pdf OUT";
-    return std::nullopt;
-}
-
-bool ReadFile(const std::string& path, std::vector<std::uint8_t>& out, std::string& reason) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        reason = "cannot open the file";
-        return false;
-    }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0) {
-        reason = "cannot read the file";
-        return false;
-    }
-    if (static_cast<std::uintmax_t>(size) > kMaxFileBytes) {
-        reason = "file too large for a page";
-        return false;
-    }
-    in.seekg(0);
-    out.resize(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(out.data()), size)) {
-        reason = "cannot read the file";
-        return false;
-    }
-    return true;
 }
 
 // What the page shows and how large it is.
@@ -112,10 +33,16 @@ struct PageArea {
 };
 
 std::optional<PageArea> PageAreaOf(std::span<const std::uint8_t> data, std::string& reason) {
-    const std::optional<EmfHeaderInfo> header = ReadEmfHeader(data, &reason);
-    if (!header) return std::nullopt;
-    const std::optional<EmfPageInfo> page = EmfPageSize(data, &reason);
-    if (!page) return std::nullopt;
+    const Result<EmfHeaderInfo> header = ReadEmfHeader(data);
+    if (!header) {
+        reason = header.reason();
+        return std::nullopt;
+    }
+    const Result<EmfPageInfo> page = EmfPageSize(data);
+    if (!page) {
+        reason = page.reason();
+        return std::nullopt;
+    }
     if (page->widthPixels <= 0 || page->heightPixels <= 0) {
         reason = "the page has no size";
         return std::nullopt;
@@ -134,15 +61,19 @@ std::optional<PageArea> PageAreaOf(std::span<const std::uint8_t> data, std::stri
     return area;
 }
 
-// Output size in device pixels of a page at `scale`; false when it is too large.
+// Output size in device pixels of a page at `scale`; false when a side is too long.
 bool ScaledSize(const EmfPageInfo& page, double scale, double devicePerPageX, double devicePerPageY,
                 int& width, int& height) {
     const double w = std::max(1.0, std::round(page.widthPixels * scale * devicePerPageX));
     const double h = std::max(1.0, std::round(page.heightPixels * scale * devicePerPageY));
-    if (w > kMaxRenderSide || h > kMaxRenderSide) return false;
+    if (!(w <= limits::kMaxRenderSide && h <= limits::kMaxRenderSide)) return false;
     width = static_cast<int>(w);
     height = static_cast<int>(h);
     return true;
+}
+
+std::string MegaPixels(std::int64_t pixels) {
+    return std::to_string(pixels / (1 << 20)) + " M pixels";
 }
 
 // Plays the page onto `dc` with the page's rectangle filling `width` x `height` device pixels.
@@ -159,12 +90,24 @@ bool WritePng(std::span<const std::uint8_t> data, const PageArea& area, double s
               const std::string& out, std::string& reason) {
     int width = 0, height = 0;
     if (!ScaledSize(area.page, scale, 1, 1, width, height)) {
-        reason =
-            "the image would be larger than " + std::to_string(kMaxRenderSide) + " pixels a side";
+        reason = "the image would be larger than " + std::to_string(limits::kMaxRenderSide) +
+                 " pixels a side";
+        return false;
+    }
+    // The side alone lets through 32,768 x 32,768 pixels, a 4 GB image.
+    if (const std::int64_t pixels = std::int64_t{width} * height;
+        pixels > limits::kMaxRenderPixels) {
+        reason = "the image would be " + std::to_string(width) + " x " + std::to_string(height) +
+                 " pixels, more than " + MegaPixels(limits::kMaxRenderPixels);
         return false;
     }
     const int ppi = std::max(1, RoundToInt(area.page.pixelsPerInchX * scale));
     QtImageDC image(width, height, ppi);
+    if (!image.Ok()) {
+        reason = "not enough memory for an image of " + std::to_string(width) + " x " +
+                 std::to_string(height) + " pixels";
+        return false;
+    }
     if (!PlayPage(data, area, image.DC(), width, height, reason)) return false;
     const QImage result = image.Finish();
     QSaveFile file(QString::fromStdString(out));
@@ -182,8 +125,8 @@ bool WritePdf(std::span<const std::uint8_t> data, const PageArea& area, double s
     const double devicePerPageY = static_cast<double>(resolution) / area.page.pixelsPerInchY;
     int width = 0, height = 0;
     if (!ScaledSize(area.page, scale, 1, devicePerPageY, width, height)) {
-        reason =
-            "the page would be larger than " + std::to_string(kMaxRenderSide) + " pixels a side";
+        reason = "the page would be larger than " + std::to_string(limits::kMaxRenderSide) +
+                 " pixels a side";
         return false;
     }
     const QSizeF points(area.page.widthPixels * scale * 72.0 / area.page.pixelsPerInchX,
@@ -225,27 +168,37 @@ bool WritePdf(std::span<const std::uint8_t> data, const PageArea& area, double s
     return true;
 }
 
+// Runs one output; whatever escapes the drawing (an allocation that fails) becomes its reason.
+template <typename Write>
+bool Guarded(Write write, std::string& reason) {
+    try {
+        return write();
+    } catch (const std::bad_alloc&) {
+        reason = "not enough memory to draw the page";
+    } catch (const std::exception& e) {
+        reason = std::string("drawing the page failed: ") + e.what();
+    }
+    return false;
+}
+
 }  // namespace
 
-int RunRenderPage(const std::vector<std::string_view>& args, std::string& err) {
-    Options opt;
-    if (const auto problem = ParseOptions(args, opt)) {
-        err += "quillon: " + *problem + "\n" + kUsage;
-        return 2;
-    }
-    std::vector<std::uint8_t> data;
+int RunRenderPage(const RenderPageOptions& opt, std::string& err) {
     std::string reason;
-    if (!ReadFile(opt.file, data, reason)) {
-        err += "quillon: " + opt.file + ": " + reason + "\n";
+    Result<std::vector<std::uint8_t>> file = ReadPageFile(opt.file, /*userFile=*/true);
+    if (!file) {
+        // The reason names the file already.
+        err += "quillon: " + file.reason() + "\n";
         return 1;
     }
+    std::vector<std::uint8_t> data = std::move(*file);
     std::optional<PageArea> area = PageAreaOf(data, reason);
     if (area) {
         // Every record is checked before anything is written, so a bad file leaves no
         // half-drawn output behind.
-        const EmfParseResult parsed = ParseEmf(data);
-        if (!parsed.ok) {
-            reason = parsed.error;
+        const Result<EmfParseStats> parsed = ParseEmf(data);
+        if (!parsed) {
+            reason = parsed.reason();
             area.reset();
         }
     }
@@ -253,11 +206,15 @@ int RunRenderPage(const std::vector<std::string_view>& args, std::string& err) {
         err += "quillon: " + opt.file + ": not a valid page: " + reason + "\n";
         return 1;
     }
-    if (!opt.png.empty() && !WritePng(data, *area, opt.scale.value_or(0.25), opt.png, reason)) {
+    if (!opt.png.empty() &&
+        !Guarded([&] { return WritePng(data, *area, opt.scale.value_or(0.25), opt.png, reason); },
+                 reason)) {
         err += "quillon: " + opt.file + ": " + reason + "\n";
         return 1;
     }
-    if (!opt.pdf.empty() && !WritePdf(data, *area, opt.scale.value_or(1.0), opt.pdf, reason)) {
+    if (!opt.pdf.empty() &&
+        !Guarded([&] { return WritePdf(data, *area, opt.scale.value_or(1.0), opt.pdf, reason); },
+                 reason)) {
         err += "quillon: " + opt.file + ": " + reason + "\n";
         return 1;
     }

@@ -7,18 +7,28 @@
 //
 // Runs with the Qt graphics backend installed (QtGraphicsSession).
 
+#include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
+
+#include "platform/sys/limits.h"
 
 namespace quillon {
 
-// Exit status: 0 when every requested output was written, 1 when the file is not a valid
-// page or an output cannot be written (one line on `err` says why), 2 for a usage error
-// (the usage line follows the reason).
-int RunRenderPage(const std::vector<std::string_view>& args, std::string& err);
+// What to render, as the command line gave it (checked by the command-line layer: a file and
+// at least one output, a positive finite scale).
+struct RenderPageOptions {
+    std::string file;
+    std::string png;  // empty: no image
+    std::string pdf;  // empty: no PDF
+    std::optional<double> scale;
+};
 
-// Largest image side render-page writes, in pixels.
-inline constexpr int kMaxRenderSide = 32768;
+// Exit status: 0 when every requested output was written, 1 when the file is not a valid
+// page or an output cannot be written (one line on `err` says why).
+int RunRenderPage(const RenderPageOptions& opt, std::string& err);
+
+// Largest image side render-page writes, in pixels (its image area is bounded by
+// limits::kMaxRenderPixels as well).
+inline constexpr int kMaxRenderSide = limits::kMaxRenderSide;
 
 }  // namespace quillon

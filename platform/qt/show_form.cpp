@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/data/db.h"
 #include "platform/vcl/form_file.h"
 #include "platform/vcl/forms.h"
 #include "platform/gdi/graphics.h"
@@ -19,12 +20,7 @@ constexpr std::uintmax_t kMaxFormFileBytes = 16u << 20;
 
 }  // namespace
 
-int RunShowForm(std::span<const std::string_view> args, std::string& err) {
-    if (args.size() != 1 || args[0].empty() || args[0].front() == '-') {
-        err = "usage: quillon show-form FILE\n";
-        return 2;
-    }
-    const std::string path(args[0]);
+int RunShowForm(const std::string& path, std::string& err) {
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (!ec && size > kMaxFormFileBytes) {
@@ -44,12 +40,13 @@ int RunShowForm(std::span<const std::string_view> args, std::string& err) {
     options.fileName = path;
     options.ignoreMissingHandlers = true;
     options.unknownRootClass = &TForm::StaticClassInfo();
-    TFormError error;
-    std::unique_ptr<TComponent> root = CreateComponent(text, &Application(), error, options);
-    if (!root) {
-        err = error.Text() + "\n";
+    RegisterDataClasses();  // forms may hold tables, queries and data-aware controls
+    Result<std::unique_ptr<TComponent>> created = CreateComponent(text, &Application(), options);
+    if (!created) {
+        err = created.reason() + "\n";
         return 1;
     }
+    std::unique_ptr<TComponent> root = std::move(*created);
 
     TCustomForm* form = dynamic_cast<TCustomForm*>(root.get());
     if (!form) {

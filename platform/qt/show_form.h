@@ -4,15 +4,13 @@
 // file names are left unbound; a file whose root is a single control is shown
 // inside a form of its size.
 
-#include <span>
 #include <string>
-#include <string_view>
 
 namespace quillon {
 
-// Runs the command; returns the exit status (0 when the window was closed, 1
-// for a file that cannot be read or shown, with "file:line: reason" in
-// `err`, 2 for wrong arguments).
-int RunShowForm(std::span<const std::string_view> args, std::string& err);
+// Shows the form in `path`; returns the exit status (0 when the window was
+// closed, 1 for a file that cannot be read or shown, with "file:line: reason"
+// in `err`).
+int RunShowForm(const std::string& path, std::string& err);
 
 }  // namespace quillon

@@ -159,8 +159,25 @@ void TRegIniFile::WriteString(const std::string& section, const std::string& nam
 
 int TRegIniFile::ReadInteger(const std::string& section, const std::string& name,
                              int fallback) const {
+    return ReadIntegerValue(section, name).value_or(fallback);
+}
+
+Result<std::string> TRegIniFile::ReadStringValue(const std::string& section,
+                                                 const std::string& name) const {
     auto v = Desktop().ReadSetting(key_, section, name);
-    return v ? StrToIntDef(*v, fallback) : fallback;
+    if (!v) return Error{key_ + "\\" + section + "\\" + name + ": no such value"};
+    return std::move(*v);
+}
+
+Result<int> TRegIniFile::ReadIntegerValue(const std::string& section,
+                                          const std::string& name) const {
+    Result<std::string> text = ReadStringValue(section, name);
+    if (!text) return text.error();
+    int value = 0;
+    if (!TryStrToInt(*text, value))
+        return Error{key_ + "\\" + section + "\\" + name + ": '" + *text +
+                     "' is not an integer"};
+    return value;
 }
 
 void TRegIniFile::WriteInteger(const std::string& section, const std::string& name, int value) {

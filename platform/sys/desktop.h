@@ -43,6 +43,8 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/sys/result.h"
+
 namespace quillon {
 
 class TBitmap;
@@ -306,6 +308,11 @@ class TRegIniFile {
     void WriteString(const std::string& section, const std::string& name, const std::string& value);
     // The value as an integer; `fallback` when missing or not an integer.
     int ReadInteger(const std::string& section, const std::string& name, int fallback) const;
+    // The value as an integer, or why it cannot be one, naming where it is stored
+    // ("Tallet.Ini\Printer\Zoom: 'big' is not an integer", "...: no such value").
+    Result<int> ReadIntegerValue(const std::string& section, const std::string& name) const;
+    // The value's text, or "...: no such value".
+    Result<std::string> ReadStringValue(const std::string& section, const std::string& name) const;
     void WriteInteger(const std::string& section, const std::string& name, int value);
     bool ValueExists(const std::string& section, const std::string& name) const;
     void DeleteKey(const std::string& section, const std::string& name);

@@ -17,4 +17,29 @@ inline constexpr int kMaxFormNesting = 200;
 inline constexpr std::size_t kMaxListElement = 255;
 inline constexpr std::size_t kMaxListUpperBound = 20;
 
+// Drawing state saved and not yet restored (SaveDC). Each level holds a copy of the whole
+// state, so a page file of nothing but saves would otherwise grow without bound.
+inline constexpr std::size_t kMaxSavedStates = 10'000;
+
+// Rich text documents read from a file: larger ones are refused before they are read (the
+// text layout holds several copies of a document).
+inline constexpr std::int64_t kMaxRichTextBytes = std::int64_t{64} << 20;
+
+// Form files: at most this many objects (each one a component, and most a widget). A form of
+// the program holds a few hundred; 16 MB of text could ask for close to a million, whose
+// creation and display alone would take minutes.
+inline constexpr int kMaxFormObjects = 20000;
+
+// Texts: a memo, an edit or a caption keeps and prints text of any length. On screen, a memo
+// line longer than this many UTF-16 units wraps at any character rather than at word
+// boundaries: word wrapping costs about the square of the longest word, minutes for a line of
+// a few hundred thousand characters without spaces.
+inline constexpr int kMaxWordWrappedLine = 10000;
+
+// Rendered images (render-page, previews of a page): a side longer than this is refused, and
+// so is an image of more pixels than kMaxRenderPixels (256 M pixels, 1 GB at four bytes a
+// pixel), which the side alone does not bound: 32,768 x 32,768 would be 4 GB.
+inline constexpr int kMaxRenderSide = 32768;
+inline constexpr std::int64_t kMaxRenderPixels = std::int64_t{256} << 20;
+
 }  // namespace quillon::limits

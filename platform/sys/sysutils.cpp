@@ -1,6 +1,10 @@
 #include "platform/sys/sysutils.h"
 
+#include <charconv>
+#include <clocale>
+#include <cmath>
 #include <cstdint>
+#include <ctime>
 #include <limits>
 
 namespace quillon {
@@ -76,6 +80,14 @@ std::string IntToStr(std::int64_t value) {
     return std::to_string(value);
 }
 
+std::string FloatToStr(double value) {
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, r.ptr);
+}
+
 std::string UpperCase(std::string_view text) {
     std::string r(text);
     for (char& c : r)
@@ -99,6 +111,37 @@ bool SameText(std::string_view a, std::string_view b) {
         if (x != y) return false;
     }
     return true;
+}
+
+namespace {
+
+std::string FormatLocalTime(std::int64_t when, const char* format) {
+    // The user's date and time conventions, once, without touching the rest of the locale.
+    static const bool localeSet = [] {
+        std::setlocale(LC_TIME, "");
+        return true;
+    }();
+    (void)localeSet;
+    const std::time_t t = static_cast<std::time_t>(when);
+    std::tm parts{};
+    if (!localtime_r(&t, &parts)) return {};
+    char buf[128];
+    const std::size_t n = std::strftime(buf, sizeof buf, format, &parts);
+    return std::string(buf, n);
+}
+
+}  // namespace
+
+std::string DateToStr(std::int64_t when) {
+    return FormatLocalTime(when, "%x");
+}
+
+std::string TimeToStr(std::int64_t when) {
+    return FormatLocalTime(when, "%X");
+}
+
+std::int64_t Now() {
+    return static_cast<std::int64_t>(std::time(nullptr));
 }
 
 }  // namespace quillon

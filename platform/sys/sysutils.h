@@ -50,6 +50,8 @@ int StrToIntDef(std::string_view text, int fallback);
 bool TryStrToInt(std::string_view text, int& value);
 
 std::string IntToStr(std::int64_t value);
+// The shortest decimal text that reads back as the same double ("100", "75.5", "0.1").
+std::string FloatToStr(double value);
 
 // Upper and lower case of the ASCII letters only; every other byte unchanged.
 std::string UpperCase(std::string_view text);
@@ -57,5 +59,13 @@ std::string LowerCase(std::string_view text);
 // Case-insensitive comparison of ASCII letters (names of components, classes,
 // properties and identifiers).
 bool SameText(std::string_view a, std::string_view b);
+
+// A moment as text in the user's locale (LC_TIME): the short date ("%x", for example
+// "12/08/26") and the long time ("%X", for example "17:05:09"). `when` is seconds since
+// the epoch, local time.
+std::string DateToStr(std::int64_t when);
+std::string TimeToStr(std::int64_t when);
+// Seconds since the epoch now.
+std::int64_t Now();
 
 }  // namespace quillon

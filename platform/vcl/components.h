@@ -202,6 +202,7 @@ class TComponent : public TPersistent {
     int tag_ = 0;
     unsigned state_ = 0;
     std::vector<TComponent*> components_;
+    std::uint64_t listVersion_ = 0;  // changes with every insertion and removal
     std::vector<TComponent*> freeNotifies_;
     std::vector<std::pair<std::string, std::any>> methods_;
     struct Field {

@@ -483,9 +483,18 @@ void TWinControl::InsertControl(TControl* control) {
 }
 
 void TWinControl::RemoveControl(TControl* control) {
-    auto it = std::find(controls_.begin(), controls_.end(), control);
-    if (it == controls_.end()) return;
-    if (TCustomForm* form = ParentForm()) form->ControlRemoved(control);
+    // Controls usually go in the reverse order of their creation: look from the end.
+    auto rit = std::find(controls_.rbegin(), controls_.rend(), control);
+    if (rit == controls_.rend()) return;
+    auto it = std::prev(rit.base());
+    if (IsDestroying()) {
+        // This control goes too: its tab order, alignment and form no longer matter.
+        controls_.erase(it);
+        control->parent_ = nullptr;
+        return;
+    }
+    if (TCustomForm* form = ParentForm(); form && !form->IsDestroying())
+        form->ControlRemoved(control);
     controls_.erase(it);
     control->parent_ = nullptr;
     if (dynamic_cast<TWinControl*>(control) && !IsLoading()) NormaliseTabOrder();

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/sys/result.h"
+#include "platform/vcl/rich_text.h"
 #include "platform/vcl/std_controls.h"
 
 namespace quillon {
@@ -391,20 +393,35 @@ class TStringGrid : public TCustomControl {
 
 // ---------------------------------------------------------------- TRichEdit
 
-// The rich edit's text and its plain editing (formatting comes later). Lines
-// and Text as in a memo.
+// The rich edit: Lines and Text as in a memo, read as rich text (an HTML subset), Markdown
+// or plain text by TextFormat; PlainText shows any of them as plain text.
 class TCustomRichEdit : public TCustomMemo {
     QUILLON_CLASS_INFO()
   public:
     explicit TCustomRichEdit(TComponent* owner);
 
     bool PlainText() const { return plainText_; }
-    void SetPlainText(bool v) { plainText_ = v; }
+    void SetPlainText(bool v);
+    TRichTextFormat TextFormat() const { return format_; }
+    void SetTextFormat(TRichTextFormat f);
+
+    // .html and .htm as rich text, .md as Markdown, .txt as plain text; any other ending is
+    // refused with a reason naming it, and so is a file past the size limit.
+    Result<void> LoadFromFile(const std::string& path);
+    Result<void> SaveToFile(const std::string& path) const;
+
+    // The document as the formatting service sees it.
+    TRichDocument Document() const;
+    // Positions of the text as the installed formatting service counts them.
+    int TextLength() const;
+    // Formats from `first` into `rect` of `dc`; see RichTextEngine::FormatRange.
+    int FormatRange(DeviceContext& dc, const TRect& rect, int first, bool render) const;
 
     TNotifyEvent OnSelectionChange;
 
   private:
     bool plainText_ = false;
+    TRichTextFormat format_ = rfPlainText;
 };
 
 class TRichEdit : public TCustomRichEdit {

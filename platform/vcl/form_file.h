@@ -19,8 +19,9 @@
 //
 // Reading is in two steps: ParseFormText checks the syntax into a tree (it
 // knows no classes), ReadComponent/CreateComponent create and set components
-// from it through the class registry and the property tables. Every fault is a
-// TFormError "file:line: reason"; nothing in a file can crash the reader.
+// from it through the class registry and the property tables. Every fault is an
+// Error whose reason reads "file:line: reason"; nothing in a file can crash the
+// reader, and no file makes more objects than limits::kMaxFormObjects.
 
 #include <cstdint>
 #include <memory>
@@ -30,18 +31,21 @@
 #include <vector>
 
 #include "platform/sys/limits.h"
+#include "platform/sys/result.h"
 
 namespace quillon {
 
 class TComponent;
 class TClassInfo;
 
+// Where and why a form file was refused; the Error of the readers carries its Text().
 struct TFormError {
     std::string file;
     int line = 0;
     std::string reason;
     // "file:line: reason"
     std::string Text() const;
+    Error ToError() const { return Error{Text()}; }
 };
 
 struct TFormValue {
@@ -74,13 +78,12 @@ struct TFormObject {
 // the stack of the reader).
 inline constexpr int kMaxFormNesting = limits::kMaxFormNesting;
 
-struct TFormParseResult {
-    std::optional<TFormObject> root;
-    std::optional<TFormError> error;
-};
+// A file holding more objects than this is refused before any is created.
+inline constexpr int kMaxFormObjects = limits::kMaxFormObjects;
 
-// Syntax only. `fileName` names the text in error messages.
-TFormParseResult ParseFormText(std::string_view text, std::string_view fileName);
+// Syntax only: the tree of the file's root object. `fileName` names the text in
+// error messages.
+Result<TFormObject> ParseFormText(std::string_view text, std::string_view fileName);
 
 struct TFormReadOptions {
     std::string fileName = "<form>";
@@ -95,21 +98,25 @@ struct TFormReadOptions {
 // Reads the file into an existing root: the file's root class must be the
 // root's class or one of its bases. Components created for the file's objects
 // are owned by `root`, so they remain after an error (with the properties read
-// up to the fault). Returns the first fault.
-std::optional<TFormError> ReadComponent(std::string_view text, TComponent& root,
-                                        const TFormReadOptions& options = {});
-std::optional<TFormError> ReadComponent(const TFormObject& tree, TComponent& root,
-                                        const TFormReadOptions& options = {});
+// up to the fault). Answers the first fault.
+Result<void> ReadComponent(std::string_view text, TComponent& root,
+                           const TFormReadOptions& options = {});
+Result<void> ReadComponent(const TFormObject& tree, TComponent& root,
+                           const TFormReadOptions& options = {});
 
 // Creates the root from the class registry (owned by `owner`, may be nullptr)
-// and reads the file into it; on a fault nothing is kept and `error` is set.
-std::unique_ptr<TComponent> CreateComponent(std::string_view text, TComponent* owner,
-                                            TFormError& error,
-                                            const TFormReadOptions& options = {});
+// and reads the file into it; on a fault nothing is kept. The root is never null.
+Result<std::unique_ptr<TComponent>> CreateComponent(std::string_view text, TComponent* owner,
+                                                    const TFormReadOptions& options = {});
 
 // The text of `root` and everything it holds, writing only values that differ
 // from their stored defaults.
 std::string WriteComponent(const TComponent& root);
+
+// The file name (TFormReadOptions::fileName) of the form file being read, "" when
+// none is: components that name files relative to their form (a table's
+// database) resolve them against its folder in Loaded.
+const std::string& FormFileBeingRead();
 
 // Quoting of one text value as the writer puts it ('it''s'#13#10).
 std::string QuoteFormString(std::string_view text);

@@ -321,6 +321,11 @@ class Parser {
         if (depth > kMaxFormNesting) throw ParseFault{tok_.line, "objects nested too deeply"};
         if (!IsKeyword("object"))
             throw ParseFault{tok_.line, "'object' expected but " + Describe() + " found"};
+        // Every object becomes a component: their number bounds the memory and
+        // the time of creating (and showing) the form.
+        if (++objects_ > kMaxFormObjects)
+            throw ParseFault{tok_.line, "more than " + std::to_string(kMaxFormObjects) +
+                                            " objects in one form file"};
         TFormObject obj;
         obj.line = tok_.line;
         Advance();
@@ -463,19 +468,18 @@ class Parser {
 
     Lexer lex_;
     Token tok_;
+    int objects_ = 0;
 };
 
 }  // namespace
 
-TFormParseResult ParseFormText(std::string_view text, std::string_view fileName) {
-    TFormParseResult r;
+Result<TFormObject> ParseFormText(std::string_view text, std::string_view fileName) {
     try {
         Parser p(text);
-        r.root = p.File();
+        return p.File();
     } catch (const ParseFault& f) {
-        r.error = TFormError{std::string(fileName), f.line, f.reason};
+        return TFormError{std::string(fileName), f.line, f.reason}.ToError();
     }
-    return r;
 }
 
 std::string QuoteFormString(std::string_view text) {

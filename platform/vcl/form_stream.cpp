@@ -543,8 +543,14 @@ class Writer {
     std::string out_;
 };
 
-std::optional<TFormError> Read(const TFormObject& tree, TComponent& root,
-                               const TFormReadOptions& options) {
+thread_local std::string fileBeingRead;
+
+Result<void> Read(const TFormObject& tree, TComponent& root, const TFormReadOptions& options) {
+    struct Scope {
+        std::string saved;
+        explicit Scope(const std::string& name) : saved(fileBeingRead) { fileBeingRead = name; }
+        ~Scope() { fileBeingRead = saved; }
+    } scope(options.fileName);
     Reader reader(root, options);
     std::optional<TFormError> error;
     try {
@@ -553,58 +559,53 @@ std::optional<TFormError> Read(const TFormObject& tree, TComponent& root,
         error = TFormError{options.fileName, f.line, f.reason};
     }
     reader.Finish();
-    return error;
+    if (error) return error->ToError();
+    return Ok();
 }
 
 }  // namespace
 
-std::optional<TFormError> ReadComponent(const TFormObject& tree, TComponent& root,
-                                        const TFormReadOptions& options) {
+Result<void> ReadComponent(const TFormObject& tree, TComponent& root,
+                           const TFormReadOptions& options) {
     return Read(tree, root, options);
 }
 
-std::optional<TFormError> ReadComponent(std::string_view text, TComponent& root,
-                                        const TFormReadOptions& options) {
-    TFormParseResult parsed = ParseFormText(text, options.fileName);
-    if (parsed.error) return parsed.error;
-    return Read(*parsed.root, root, options);
+Result<void> ReadComponent(std::string_view text, TComponent& root,
+                           const TFormReadOptions& options) {
+    Result<TFormObject> parsed = ParseFormText(text, options.fileName);
+    if (!parsed) return parsed.error();
+    return Read(*parsed, root, options);
 }
 
-std::unique_ptr<TComponent> CreateComponent(std::string_view text, TComponent* owner,
-                                            TFormError& error, const TFormReadOptions& options) {
-    TFormParseResult parsed = ParseFormText(text, options.fileName);
-    if (parsed.error) {
-        error = *parsed.error;
-        return nullptr;
-    }
-    const TFormObject& tree = *parsed.root;
+Result<std::unique_ptr<TComponent>> CreateComponent(std::string_view text, TComponent* owner,
+                                                    const TFormReadOptions& options) {
+    Result<TFormObject> parsed = ParseFormText(text, options.fileName);
+    if (!parsed) return parsed.error();
+    const TFormObject& tree = *parsed;
     const TClassInfo* cls = FindClass(tree.className);
     if (!cls) cls = options.unknownRootClass;
-    if (!cls) {
-        error = TFormError{options.fileName, tree.line, "unknown class '" + tree.className + "'"};
-        return nullptr;
-    }
-    if (!cls->create) {
-        error = TFormError{options.fileName, tree.line,
-                           "class '" + tree.className + "' cannot be created"};
-        return nullptr;
-    }
+    if (!cls)
+        return TFormError{options.fileName, tree.line, "unknown class '" + tree.className + "'"}
+            .ToError();
+    if (!cls->create)
+        return TFormError{options.fileName, tree.line,
+                          "class '" + tree.className + "' cannot be created"}
+            .ToError();
     std::unique_ptr<TComponent> root(cls->create(owner));
-    std::optional<TFormError> e;
+    Result<void> read = Ok();
     if (cls->InheritsFrom(tree.className)) {
-        e = Read(tree, *root, options);
+        read = Read(tree, *root, options);
     } else {
         // The stand-in class for an unknown root reads the file as its own.
         TFormObject adjusted = tree;
         adjusted.className = cls->Name();
-        e = Read(adjusted, *root, options);
+        read = Read(adjusted, *root, options);
     }
-    if (e) {
-        error = *e;
-        return nullptr;
-    }
+    if (!read) return read.error();
     return root;
 }
+
+const std::string& FormFileBeingRead() { return fileBeingRead; }
 
 std::string WriteComponent(const TComponent& root) {
     return Writer(root).Run();

@@ -452,7 +452,8 @@ void TCustomForm::Activate() {
 void TCustomForm::InitForm(std::string_view formText, std::string_view fileName) {
     TFormReadOptions options;
     options.fileName = std::string(fileName);
-    if (auto error = ReadComponent(formText, *this, options)) throw EFormFileError(error->Text());
+    if (auto read = ReadComponent(formText, *this, options); !read)
+        throw EFormFileError(read.reason());
     DoCreate();
 }
 

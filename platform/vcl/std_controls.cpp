@@ -775,6 +775,8 @@ const TClassInfo& TRichEdit::StaticClassInfo() {
         TClassBuilder<TRichEdit> b("TRichEdit", &TCustomRichEdit::StaticClassInfo());
         MemoProperties(b)
             .Bool("PlainText", &TRichEdit::PlainText, &TRichEdit::SetPlainText, false)
+            .Enum("TextFormat", kRichTextFormatNames, &TRichEdit::TextFormat,
+                  &TRichEdit::SetTextFormat, rfPlainText)
             .Event("OnSelectionChange", &TRichEdit::OnSelectionChange);
         return std::cref(b.Factory());
     }();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/emf/emf_player.h"
+#include "platform/emf/page_store.h"
 #include "platform/gdi/printer.h"
 #include "platform/gdi/screen.h"
 #include "printsuite/base/Vex_MFunc.h"
@@ -59,10 +60,14 @@ void PrintStoredPages(TSendTo kind, bool showStatus) {
     // page is begun for it: the job ends without a blank or half-drawn sheet.
     const auto read = [&](int n) {
         std::string error;
-        if (ReadPageFile(PageFileName(n, kind), data, &error)) {
-            EmfParseResult parsed = ParseEmf(data);
-            if (parsed.ok) return true;
-            error = std::move(parsed.error);
+        Result<std::vector<std::uint8_t>> page = ReadPageFile(PageFileName(n, kind));
+        if (page) {
+            data = std::move(*page);
+            const Result<EmfParseStats> parsed = ParseEmf(data);
+            if (parsed) return true;
+            error = parsed.reason();
+        } else {
+            error = page.reason();
         }
         ShowPrintError("Page " + std::to_string(n) + " could not be printed: " + error);
         return false;
@@ -79,9 +84,9 @@ void PrintStoredPages(TSendTo kind, bool showStatus) {
             // The status dialog's Abort is served here, between pages.
             ProcessPendingMessages();
             if (status.Aborted() || !printer.Printing()) break;
-            // No new printer page after the last one played (nor after the last one allowed,
-            // which would leave a blank sheet).
-            if (n == kMaxPrintedPages || !PageFileExists(n + 1, kind)) break;
+            // No new printer page after the last one played (a blank sheet). Every stored
+            // page is played: a long job loses none.
+            if (!PageFileExists(n + 1, kind)) break;
             status.ShowPage(n + 1);
             if (!read(n + 1)) break;
             if (!printer.NewPage()) {

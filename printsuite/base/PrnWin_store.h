@@ -58,30 +58,14 @@ void WriteJobSettings(const JobSettings& settings);
 // A value of "Tallet.Ini", "Printer", or `fallback` when it is missing.
 std::string ReadJobSetting(const std::string& name, const std::string& fallback);
 
-// Writes a page file (a new file, or the old one replaced; never through a link), readable
-// by this user only. False with a reason on failure.
-bool WritePageFile(const std::string& path, std::span<const std::uint8_t> data, std::string* error);
-// Reads a page file (not through a link). False with a reason when it is missing or unreadable.
-bool ReadPageFile(const std::string& path, std::vector<std::uint8_t>& data, std::string* error);
-bool PageFileExists(int n, TSendTo kind);
-
-// The most pages one printer document takes.
-inline constexpr int kMaxPrintedPages = 1001;
-
 // Plays the stored pages of that kind onto the current printer as one document, each into
 // (0, 0, screen width, screen height) so that what was recorded at a printer pixel lands on
-// it; stops at the first missing page, after page 1001, or after the page during which the
-// status dialog's Abort was pressed. Does nothing while the printer is printing. A printer
+// it; goes to the last stored page, and stops earlier only after the page during which the
+// status dialog's Abort was pressed or at a page that cannot be read or played (reported). Does nothing while the printer is printing. A printer
 // that cannot start or a page that cannot be played is reported in a message box.
 void PrintStoredPages(TSendTo kind, bool showStatus);
 
 // A failure on the print path, told to the user in an information box.
 void ShowPrintError(const std::string& message);
-
-// Lets pending window messages run (the status dialog's Abort, repaints).
-void ProcessPendingMessages();
-
-// The shortest decimal text that reads back as the same double ("100", "75.5", "0.1").
-std::string FloatToStr(double value);
 
 }  // namespace quillon

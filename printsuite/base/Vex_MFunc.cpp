@@ -16,7 +16,7 @@
 #include "platform/gdi/screen.h"
 #include "platform/vcl/std_controls.h"
 #include "platform/sys/string_table.h"
-#include "platform/sys/temp_dir.h"
+#include "platform/emf/page_store.h"
 
 namespace quillon {
 namespace {
@@ -151,35 +151,38 @@ bool ShowOnPage(TShow show, int page, bool lastPage) {
     return false;
 }
 
+namespace {
+PageKind KindOf(TSendTo kind) {
+    return kind == poHTML ? PageKind::Html : PageKind::Metafile;
+}
+}  // namespace
+
 std::string PageFileBaseName(int n, TSendTo kind) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, kind == poHTML ? "PRN%.3d.HTM" : "PRN%.3d.EMF", n);
-    return buf;
+    return PageFileBaseName(n, KindOf(kind));
 }
 
 std::string PageFileNameIn(const std::string& dir, int n, TSendTo kind) {
-    std::string path = dir;
-    if (!path.empty() && path.back() != '/') path += '/';
-    return path + PageFileBaseName(n, kind);
+    return PageFilePathIn(dir, n, KindOf(kind));
 }
 
 std::string PageFileName(int n, TSendTo kind) {
-    const std::string dir = ProcessTempDir();
-    if (dir.empty()) return {};
-    return PageFileNameIn(dir, n, kind);
+    return PageFilePath(n, KindOf(kind));
 }
 
 int DeletePageFiles(TSendTo kind) {
-    int seen = 0;
-    for (int n = 1; n <= kMaxPageFiles; ++n) {
-        const std::string path = PageFileName(n, kind);
-        struct stat st {};
-        // A link counts as present (and is removed, not followed).
-        if (path.empty() || lstat(path.c_str(), &st) != 0) break;
-        ++seen;
-        unlink(path.c_str());
-    }
-    return seen;
+    return DeletePages(KindOf(kind));
+}
+
+int StoredPageCount(TSendTo kind) {
+    return StoredPageCount(KindOf(kind));
+}
+
+bool PageFileExists(int n, TSendTo kind) {
+    return PageExists(n, KindOf(kind));
+}
+
+void ProcessPendingMessages() {
+    Application().ProcessMessages();
 }
 
 void SetTransparentText(DeviceContext& dc) {

@@ -71,7 +71,8 @@ bool IsNumericText(std::string_view text);
 bool ShowOnPage(TShow show, int page, bool lastPage);
 
 // ---------------------------------------------------------------------------------------------
-// Page files: "PRN001.EMF", "PRN002.EMF", ... "PRN1000.EMF" ("PRN%.3d.HTM" for poHTML).
+// Page files: "PRN001.EMF", "PRN002.EMF", ... "PRN1000.EMF" ("PRN%.3d.HTM" for poHTML), kept
+// by the page store (platform/emf/page_store.h); these name them by the job's output kind.
 
 // The bare name of page file n.
 std::string PageFileBaseName(int n, TSendTo kind);
@@ -80,11 +81,17 @@ std::string PageFileNameIn(const std::string& dir, int n, TSendTo kind);
 // The full path of page file n in the process's private temporary directory. Empty when that
 // directory cannot be made: page files never fall back to a shared or unknown place.
 std::string PageFileName(int n, TSendTo kind);
-// Deletes page files 1, 2, ... up to 5000 of that kind, stopping at the first number whose
-// file does not exist. Failures to delete are ignored. Returns how many files were seen.
+// Deletes page files 1, 2, ... of that kind up to the last stored one (the first number
+// whose file does not exist ends the pages), without a limit. Failures to delete are ignored.
+// Returns how many files were seen.
 int DeletePageFiles(TSendTo kind);
+// How many pages of that kind are stored (1, 2, ... up to the first missing one).
+int StoredPageCount(TSendTo kind);
+// Whether page file n exists (a link in its place counts and is never followed).
+bool PageFileExists(int n, TSendTo kind);
 
-inline constexpr int kMaxPageFiles = 5000;
+// Lets pending window messages run (the status dialog's Abort, repaints).
+void ProcessPendingMessages();
 
 // ---------------------------------------------------------------------------------------------
 // Drawing helpers.

@@ -12,6 +12,7 @@
 #include "platform/sys/rounding.h"
 #include "platform/gdi/screen.h"
 #include "platform/vcl/std_controls.h"
+#include "platform/emf/page_store.h"
 #include "platform/sys/temp_dir.h"
 #include "platform/sys/utf8.h"
 #include "printsuite/base/Vex_MFunc.h"
@@ -385,15 +386,17 @@ void TGdi::ClosePage() {
 }
 
 bool TGdi::SavePage(const std::vector<std::uint8_t>& data) {
-    std::string error;
     if (pageFile_.empty()) {
         std::string reason;
         ProcessTempDir(&reason);
         saveError_ = "Page " + std::to_string(pageNumber_) + " could not be stored: " + reason;
         return false;
     }
-    if (!WritePageFile(pageFile_, data, &error)) {
-        saveError_ = "Page " + std::to_string(pageNumber_) + " could not be stored: " + error;
+    // Written atomically: a failure (a full disk) leaves no half page behind, and the page
+    // stored before under this number stays as it was.
+    if (const Result<void> written = WritePageFile(pageFile_, data); !written) {
+        saveError_ =
+            "Page " + std::to_string(pageNumber_) + " could not be stored: " + written.reason();
         return false;
     }
     return true;

@@ -197,8 +197,37 @@ TEST(AnalyseCommand, UsageErrors) {
         const Outcome r = Analyse(c.args);
         EXPECT_EQ(r.status, 2) << c.message;
         EXPECT_EQ(r.out, "") << c.message;
-        EXPECT_EQ(r.err, c.message + UsageText()) << c.message;
+        EXPECT_EQ(r.err, c.message + AnalyseUsage()) << c.message;
     }
+}
+
+TEST(AnalyseCommand, TypedNamesAreReadAsTheWindowStoresThem) {
+    // Upper-cased, with each Y (either case) answered by --y.
+    EXPECT_EQ(Analyse({"--typed", "--format", "json", "golden river 7"}).out,
+              Analyse({"--format", "json", "GOLDEN RIVER 7"}).out);
+    EXPECT_EQ(Analyse({"--typed", "--format", "csv", "yarYd"}).out,
+              Analyse({"--format", "csv", "YARYD"}).out);
+    EXPECT_EQ(Analyse({"--typed", "--y=vowel", "--format", "csv", "yarYd"}).out,
+              Analyse({"--format", "csv", "yARyD"}).out);
+    EXPECT_EQ(Analyse({"--typed", "--y", "consonant", "--format", "csv", "y"}).out,
+              Analyse({"--format", "csv", "Y"}).out);
+    // Lines from standard input too; other characters are left alone.
+    EXPECT_EQ(Analyse({"--typed", "--format", "json"}, "ab\xc3\xa9 y\n").out,
+              Analyse({"--format", "json", "AB\xc3\xa9 Y"}).out);
+    // Without --typed a lower-case letter is another character and 'y' the vowel marker.
+    const Outcome lower = Analyse({"--format", "csv", "golden river 7"});
+    EXPECT_NE(lower.out.find(",0,0,0,"), std::string::npos);
+    EXPECT_NE(lower.out, Analyse({"--format", "csv", "GOLDEN RIVER 7"}).out);
+}
+
+TEST(AnalyseCommand, TheYAnswerNeedsTypedAndAKnownValue) {
+    Outcome r = Analyse({"--y", "vowel", "A"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "quillon: option '--y' answers the question of --typed\n" + AnalyseUsage());
+    r = Analyse({"--typed", "--y", "yes", "A"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')),
+              "quillon: option '--y' takes 'vowel' or 'consonant', not 'yes'");
 }
 
 TEST(AnalyseCommand, ClosedOutputEndsQuietly) {

@@ -80,7 +80,7 @@ TEST_F(URLTest, PropertiesAreStoredOnlyWhenTheyDifferFromTheDefaults) {
     EXPECT_EQ(WriteComponent(url),
               "object URL1: TURL\n  URL = 'it''s.example'\n  URLType = utMailto\nend\n");
     TURL read(nullptr);
-    ASSERT_FALSE(ReadComponent(WriteComponent(url), read).has_value());
+    ASSERT_TRUE(ReadComponent(WriteComponent(url), read).ok());
     EXPECT_EQ(read.URL(), "it's.example");
     EXPECT_EQ(read.URLType(), utMailto);
 }

@@ -21,6 +21,18 @@ check long-status 1 $?
 check long-err "quillon: argument 2: name longer than 30 characters" "$(cat "$tmp/err")"
 check long-count 2 "$(wc -l < "$tmp/out")"
 
+# --typed: each name as the window stores it when typed; every Y answered by --y.
+typed=$("$q" analyse --typed --format csv "golden river 7" | tail -n 1 | tr -d '\r')
+check typed-upper-cases "GOLDEN RIVER 7,Pythagorean, 6  5   9 5   ,7 34 5 9 4 9  ,25,41,73,7,,5,,10,1,0,0,0,0,2,1,0,0,1,0,0,1,2,1,0,1,0,2,0,0,1,2,3,1,1,0,3,4,7,11" "$typed"
+check typed-y-consonant "$("$q" analyse --format csv "YARD" | tail -n 1)" "$("$q" analyse --typed --format csv "yard" | tail -n 1)"
+check typed-y-vowel "$("$q" analyse --format csv "yARyD" | tail -n 1)" "$("$q" analyse --typed --y vowel --format csv "yarYd" | tail -n 1)"
+check untyped-lower-is-other "$("$q" analyse --format csv "A" | tail -n 1 | cut -d, -f5-)" "$("$q" analyse --format csv "Ab" | tail -n 1 | cut -d, -f5-)"
+"$q" analyse --y vowel ABC > /dev/null 2> "$tmp/err"
+check y-without-typed-status 2 $?
+"$q" analyse --typed --y maybe ABC > /dev/null 2> "$tmp/err"
+check y-bad-status 2 $?
+check y-bad-message "quillon: option '--y' takes 'vowel' or 'consonant', not 'maybe'" "$(head -n 1 "$tmp/err")"
+
 # Usage errors.
 "$q" analyse --format > /dev/null 2> "$tmp/err"
 check missing-value-status 2 $?

@@ -10,9 +10,10 @@ check() {  # check NAME EXPECTED ACTUAL
 }
 tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 
-# skip_without_qt COMMAND: ends the script (as passed) when this quillon has no Qt for COMMAND.
+# skip_without_qt COMMAND ARGS...: ends the script (as passed) when this quillon has no Qt for
+# COMMAND, given arguments it accepts (usage errors are found before Qt is looked for).
 skip_without_qt() {
-  if "$q" "$1" 2>&1 | grep -q 'needs the build with Qt'; then
+  if "$q" "$@" 2>&1 | grep -q 'needs the build with Qt'; then
     echo "skipped: this quillon is built without Qt"
     exit 0
   fi

@@ -4,7 +4,7 @@
 . "$(dirname "${BASH_SOURCE[0]}")/common.bash"
 data=$(cd "$(dirname "${BASH_SOURCE[0]}")/../data/render_page" && pwd)
 
-skip_without_qt render-page
+skip_without_qt render-page "$tmp/absent.emf" --png "$tmp/absent.png"
 
 pdf_size() { pdfinfo "$1" 2>/dev/null | sed -n 's/^Page size: *//p'; }
 # Darkest grey level (0 black .. 255 white) within two pixels of (X, Y) on the PDF's first

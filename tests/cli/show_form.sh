@@ -5,7 +5,7 @@
 . "$(dirname "${BASH_SOURCE[0]}")/common.bash"
 data=$(cd "$(dirname "${BASH_SOURCE[0]}")/../data/forms" && pwd)
 
-skip_without_qt show-form
+skip_without_qt show-form "$tmp/absent.form"
 
 show() {  # show FILE: runs show-form until its window is saved; status, then stderr in $tmp/err
   QT_QPA_PLATFORM=offscreen QUILLON_SCREENSHOT_DIR=$tmp/shots QUILLON_SCREENSHOT_QUIT=1 \
@@ -60,6 +60,10 @@ check "no file message" "yes" "$(grep -q "^$tmp/absent.form:1: cannot read the f
 
 QT_QPA_PLATFORM=offscreen "$q" show-form 2>"$tmp/err"
 check "no argument status" 2 "$?"
-check "no argument message" "usage: quillon show-form FILE" "$(cat "$tmp/err")"
+check "no argument message" "quillon: no form file given" "$(head -n 1 "$tmp/err")"
+check "no argument usage" "Usage: quillon show-form FILE" "$(sed -n 2p "$tmp/err")"
+QT_QPA_PLATFORM=offscreen "$q" show-form a.form b.form 2>"$tmp/err"
+check "two files status" 2 "$?"
+check "two files message" "quillon: show-form takes one form file, not 2" "$(head -n 1 "$tmp/err")"
 
 finish

@@ -4,6 +4,7 @@
 
 #include "platform/gdi/canvas.h"
 #include "platform/gdi/graphics_backend.h"
+#include "platform/sys/limits.h"
 #include "tests/support/recording_device_context.h"
 
 namespace quillon {
@@ -284,6 +285,33 @@ TEST(Canvas, DrawsPicturesAndFramesAndSkipsWithoutAContext) {
     detached.Rectangle(0, 0, 1, 1);  // nothing to draw on: no effect, no crash
     detached.Font().SetHeight(-10);
     EXPECT_EQ(detached.TextWidth("abcd"), 20);  // measured with the screen's caps
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST(DeviceContext, OriginsAtOppositeEndsOfTheRangeMapWithoutOverflow) {
+    NullDeviceContext dc(DeviceCaps{});
+    dc.SetViewportOrgEx(INT32_MAX, INT32_MIN);
+    dc.SetWindowOrgEx(INT32_MIN, INT32_MAX);
+    const TPointF p = dc.LPtoDP(TPointF{0, 0});
+    EXPECT_EQ(p.X, 4294967295.0);  // 2^31 - 1 - (-2^31)
+    EXPECT_EQ(p.Y, -4294967295.0);
+}
+
+TEST(DeviceContext, SavesPastTheLimitAreRefusedAndTheStackStaysUsable) {
+    NullDeviceContext dc(DeviceCaps{});
+    for (std::size_t i = 1; i <= limits::kMaxSavedStates; ++i)
+        ASSERT_EQ(dc.SaveDC(), static_cast<int>(i));
+    dc.SetTextColor(0x123456);
+    EXPECT_EQ(dc.SaveDC(), 0);
+    EXPECT_EQ(dc.SaveDepth(), static_cast<int>(limits::kMaxSavedStates));
+    EXPECT_TRUE(dc.RestoreDC(1));
+    EXPECT_EQ(dc.SaveDepth(), 0);
+    EXPECT_EQ(dc.State().textColor, 0u);
 }
 
 }  // namespace

@@ -53,8 +53,8 @@ TEST(EmfPlayer, EachRecordKindPlaysAsItsDumpSays) {
         std::string inner;
         for (std::size_t i = 1; i + 1 < lines.size(); ++i) inner += lines[i] + "\n";
         EXPECT_EQ(inner, expected.str());
-        const EmfParseResult parsed = ParseEmf(Load(file));
-        EXPECT_TRUE(parsed.ok) << parsed.error;
+        const Result<EmfParseStats> parsed = ParseEmf(Load(file));
+        EXPECT_TRUE(parsed) << parsed.reason();
     }
 }
 
@@ -89,9 +89,9 @@ TEST(EmfPlayer, EveryMalformedFileEndsWithAnErrorAndNothingLeaks) {
         EXPECT_FALSE(PlayEmf(bytes, dc, TRect{0, 0, 1024, 768}, &error));
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(dc.SaveDepth(), 0);  // whatever was played, the state is back
-        const EmfParseResult parsed = ParseEmf(bytes);
-        EXPECT_FALSE(parsed.ok);
-        EXPECT_EQ(parsed.error, error);  // parsing and playing judge a file alike
+        const Result<EmfParseStats> parsed = ParseEmf(bytes);
+        EXPECT_FALSE(parsed);
+        EXPECT_EQ(parsed.reason(), error);  // parsing and playing judge a file alike
     }
     EXPECT_EQ(LiveGdiObjectCount(), objectsBefore);
 }
@@ -135,8 +135,69 @@ TEST(EmfPlayer, PageSizeOfForeignFilesComesFromTheBounds) {
     ASSERT_TRUE(page);
     EXPECT_EQ(*page, (EmfPageInfo{100, 100, 96, 96}));
     std::string error;
-    EXPECT_FALSE(EmfPageSize(Load(kData / "malformed" / "wrong_version.emf"), &error));
-    EXPECT_EQ(error, "unsupported metafile version");
+    const Result<EmfPageInfo> wrong = EmfPageSize(Load(kData / "malformed" / "wrong_version.emf"));
+    EXPECT_FALSE(wrong);
+    EXPECT_EQ(wrong.reason(), "unsupported metafile version");
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+std::string PlayError(const char* name) {
+    std::string error;
+    RecordingDeviceContext dc;
+    PlayEmf(Load(kData / "malformed" / (std::string(name) + ".emf")), dc, TRect{0, 0, 1024, 768},
+            &error);
+    return error;
+}
+
+TEST(EmfPlayer, ARecordCutShortInsideAFieldIsRefusedByItsName) {
+    EXPECT_EQ(PlayError("text_rectangle_cut_off"),
+              "malformed record 2 (type 84): EMR_EXTTEXTOUTW record contents are inconsistent");
+    EXPECT_EQ(PlayError("font_face_name_cut_off"),
+              "malformed record 2 (type 82): EMR_EXTCREATEFONTINDIRECTW record is too short for its "
+              "type");
+    EXPECT_EQ(PlayError("stretchdibits_cut_off"),
+              "malformed record 2 (type 81): EMR_STRETCHDIBITS record is too short for its type");
+    EXPECT_EQ(PlayError("polyline_count_cut_off"),
+              "malformed record 2 (type 4): EMR_POLYLINE record is too short for its type");
+    EXPECT_EQ(PlayError("set_window_origin_cut_off"),
+              "malformed record 2 (type 10): EMR_SETWINDOWORGEX record is too short for its type");
+    EXPECT_EQ(PlayError("pen_color_cut_off"),
+              "malformed record 2 (type 38): EMR_CREATEPEN record is too short for its type");
+    EXPECT_EQ(PlayError("rectangle_too_short_for_its_type"),
+              "malformed record 2 (type 43): EMR_RECTANGLE record is too short for its type");
+}
+
+TEST(EmfPlayer, SavedStatesDeeperThanTheLimitAreRefused) {
+    // 10,001 saves in a row: the last one is refused, the destination is back where it was.
+    RecordingDeviceContext dc;
+    std::string error;
+    EXPECT_FALSE(PlayEmf(Load(kData / "malformed" / "saved_states_too_deep.emf"), dc,
+                         TRect{0, 0, 1024, 768}, &error));
+    EXPECT_EQ(dc.SaveDepth(), 0);
+    EXPECT_EQ(PlayError("saved_states_too_deep"),
+              "malformed record 10001 (type 33): saved states nest deeper than 10000");
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST(EmfPlayer, HostileSeedPagesAreWellFormedSoTheyReachTheDrawing) {
+    const std::vector<fs::path> files =
+        Files(fs::path(QUILLON_SOURCE_DIR) / "tests" / "fuzz" / "fuzz_play_qt");
+    ASSERT_GE(files.size(), 8u);
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        const Result<EmfParseStats> parsed = ParseEmf(Load(file));
+        EXPECT_TRUE(parsed) << parsed.reason();
+    }
 }
 
 }  // namespace

@@ -293,19 +293,18 @@ TEST(EmfRoundTrip, PageFileCarriesPageSizeAndScreenFrame) {
     EmfRecorder rec(EmfRecorderOptions{std::nullopt, EmfPageInfo{5100, 6600, 600, 600}});
     rec.Rectangle(0, 0, 5100, 6600);
     const std::vector<std::uint8_t>& bytes = rec.Finish();
-    std::string error;
-    const auto header = ReadEmfHeader(bytes, &error);
-    ASSERT_TRUE(header) << error;
+    const auto header = ReadEmfHeader(bytes);
+    ASSERT_TRUE(header) << header.reason();
     EXPECT_EQ(header->FramePixels(), (TRect{0, 0, 1023, 767}));
     EXPECT_EQ(header->deviceSizePixels, (TSize{1024, 768}));
     ASSERT_TRUE(header->page);
     EXPECT_EQ(*header->page, (EmfPageInfo{5100, 6600, 600, 600}));
     // Far outside the frame: recorded, not clipped (inclusive, as the format stores bounds).
     EXPECT_EQ(header->bounds, (TRect{0, 0, 5099, 6599}));
-    EXPECT_EQ(EmfPageSize(bytes), (EmfPageInfo{5100, 6600, 600, 600}));
-    const EmfParseResult parsed = ParseEmf(bytes);
-    EXPECT_TRUE(parsed.ok) << parsed.error;
-    EXPECT_EQ(parsed.records, 4u);  // header, page comment, rectangle, end
+    EXPECT_EQ(EmfPageSize(bytes).value_or(EmfPageInfo{}), (EmfPageInfo{5100, 6600, 600, 600}));
+    const Result<EmfParseStats> parsed = ParseEmf(bytes);
+    ASSERT_TRUE(parsed) << parsed.reason();
+    EXPECT_EQ(parsed->records, 4u);  // header, page comment, rectangle, end
 }
 
 TEST(EmfRoundTrip, TextAdvancesAreMeasuredAtThePrinterResolution) {

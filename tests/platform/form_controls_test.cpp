@@ -257,10 +257,9 @@ TEST_F(FormControlsTest, ANewFormAndNewControlsWriteOnlyTheirNames) {
         << text;
     EXPECT_NE(text.find("ClientHeight = 240\n  ClientWidth = 320\n"), std::string::npos) << text;
     // And the whole file reads back to the same.
-    TFormError error;
-    auto again = CreateComponent(text, nullptr, error);
-    ASSERT_TRUE(again) << error.Text();
-    EXPECT_EQ(WriteComponent(*again), text);
+    auto again = CreateComponent(text, nullptr);
+    ASSERT_TRUE(again) << again.reason();
+    EXPECT_EQ(WriteComponent(**again), text);
 }
 
 TEST_F(FormControlsTest, ChangedPropertiesRoundTrip) {
@@ -317,18 +316,17 @@ TEST_F(FormControlsTest, ChangedPropertiesRoundTrip) {
     // The label's font is written against the form's: its face is the form's.
     EXPECT_EQ(text.find("    Font.Name"), std::string::npos) << text;
 
-    TFormError error;
-    auto again = CreateComponent(text, nullptr, error);
-    ASSERT_TRUE(again) << error.Text();
-    auto* label2 = dynamic_cast<TLabel*>(again->FindComponent("Link"));
+    auto again = CreateComponent(text, nullptr);
+    ASSERT_TRUE(again) << again.reason();
+    auto* label2 = dynamic_cast<TLabel*>((*again)->FindComponent("Link"));
     ASSERT_TRUE(label2);
     EXPECT_EQ(label2->Font().Name(), "Arial");
     EXPECT_EQ(label2->Font().Color(), clNavy);
     EXPECT_FALSE(label2->ParentFont());
-    auto* grid2 = dynamic_cast<TStringGrid*>(again->FindComponent("Grid"));
+    auto* grid2 = dynamic_cast<TStringGrid*>((*again)->FindComponent("Grid"));
     ASSERT_TRUE(grid2);
     EXPECT_EQ(grid2->ColWidths(1), 100);
-    EXPECT_EQ(WriteComponent(*again), text);
+    EXPECT_EQ(WriteComponent(**again), text);
 }
 
 TEST_F(FormControlsTest, PictureButtonsTakeTheirGlyphStripFromTheFile) {
@@ -339,10 +337,9 @@ TEST_F(FormControlsTest, PictureButtonsTakeTheirGlyphStripFromTheFile) {
         "object F: TForm\n  object PrintBtn: TBitBtn\n    Left = 410\n    Top = 282\n"
         "    Width = 32\n    Height = 25\n    Glyph.Data = {" +
         Hex(bmp) + "}\n  end\nend\n";
-    TFormError error;
-    auto form = CreateComponent(text, nullptr, error);
-    ASSERT_TRUE(form) << error.Text();
-    auto* btn = dynamic_cast<TBitBtn*>(form->FindComponent("PrintBtn"));
+    auto form = CreateComponent(text, nullptr);
+    ASSERT_TRUE(form) << form.reason();
+    auto* btn = dynamic_cast<TBitBtn*>((*form)->FindComponent("PrintBtn"));
     ASSERT_TRUE(btn);
     ASSERT_EQ(btn->Glyph().Width(), 32);
     ASSERT_EQ(btn->Glyph().Height(), 16);
@@ -370,10 +367,10 @@ TEST_F(FormControlsTest, PictureButtonsTakeTheirGlyphStripFromTheFile) {
     EXPECT_EQ(btn->CurrentGlyph().Pixel(5, 5), disabled.Pixel(5, 5));
 
     // Written back as a bitmap and read again: the same pixels.
-    const std::string written = WriteComponent(*form);
-    auto again = CreateComponent(written, nullptr, error);
-    ASSERT_TRUE(again) << error.Text();
-    auto* btn2 = dynamic_cast<TBitBtn*>(again->FindComponent("PrintBtn"));
+    const std::string written = WriteComponent(**form);
+    auto again = CreateComponent(written, nullptr);
+    ASSERT_TRUE(again) << again.reason();
+    auto* btn2 = dynamic_cast<TBitBtn*>((*again)->FindComponent("PrintBtn"));
     ASSERT_TRUE(btn2);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 32; ++x)
@@ -382,9 +379,10 @@ TEST_F(FormControlsTest, PictureButtonsTakeTheirGlyphStripFromTheFile) {
     // Bytes that are no picture fail with the line.
     const std::string bad =
         "object F: TForm\n  object B: TBitBtn\n    Glyph.Data = {00112233}\n  end\nend\n";
-    EXPECT_FALSE(
-        CreateComponent(bad, nullptr, error, TFormReadOptions{"bad.form", false, nullptr}));
-    EXPECT_EQ(error.Text().rfind("bad.form:3: cannot set 'Glyph.Data': ", 0), 0u) << error.Text();
+    auto refused = CreateComponent(bad, nullptr, TFormReadOptions{"bad.form", false, nullptr});
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(refused.reason().rfind("bad.form:3: cannot set 'Glyph.Data': ", 0), 0u)
+        << refused.reason();
 }
 
 TEST_F(FormControlsTest, ValuesOutsideWhatControlsTakeAreRefused) {
@@ -412,12 +410,10 @@ TEST_F(FormControlsTest, ValuesOutsideWhatControlsTakeAreRefused) {
          "f.form:2: 'clChartreuse' is not a colour for 'Font.Color'"},
     };
     for (const Case& c : cases) {
-        TFormError error;
         const std::string text = std::string("object F: TForm\n") + c.body + "end\n";
-        EXPECT_FALSE(
-            CreateComponent(text, nullptr, error, TFormReadOptions{"f.form", false, nullptr}))
-            << c.body;
-        EXPECT_EQ(error.Text(), c.error);
+        auto refused = CreateComponent(text, nullptr, TFormReadOptions{"f.form", false, nullptr});
+        EXPECT_FALSE(refused) << c.body;
+        EXPECT_EQ(refused.reason(), c.error);
     }
 }
 
@@ -481,19 +477,18 @@ TEST(FormSeeds, SeedFilesReadAndRoundTrip) {
         TFormReadOptions options;
         options.fileName = name;
         options.ignoreMissingHandlers = true;
-        TFormError error;
-        auto form = CreateComponent(ReadText(entry.path()), nullptr, error, options);
+        auto form = CreateComponent(ReadText(entry.path()), nullptr, options);
         if (name.rfind("bad_", 0) == 0) {
             EXPECT_FALSE(form) << name;
-            EXPECT_EQ(error.Text().rfind(name + ":", 0), 0u) << error.Text();
+            EXPECT_EQ(form.reason().rfind(name + ":", 0), 0u) << form.reason();
             ++bad;
             continue;
         }
-        ASSERT_TRUE(form) << error.Text();
-        const std::string written = WriteComponent(*form);
-        auto again = CreateComponent(written, nullptr, error, options);
-        ASSERT_TRUE(again) << name << ": " << error.Text() << "\n" << written;
-        EXPECT_EQ(WriteComponent(*again), written) << name;
+        ASSERT_TRUE(form) << form.reason();
+        const std::string written = WriteComponent(**form);
+        auto again = CreateComponent(written, nullptr, options);
+        ASSERT_TRUE(again) << name << ": " << again.reason() << "\n" << written;
+        EXPECT_EQ(WriteComponent(**again), written) << name;
         ++good;
     }
     EXPECT_GE(good, 2);

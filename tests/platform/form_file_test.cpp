@@ -195,8 +195,8 @@ class FormFileTest : public ::testing::Test {
     std::string Read(const std::string& text, TTestForm& form) {
         TFormReadOptions o;
         o.fileName = "test.form";
-        auto e = ReadComponent(text, form, o);
-        return e ? e->Text() : "";
+        auto read = ReadComponent(text, form, o);
+        return read.reason();
     }
 };
 
@@ -347,25 +347,25 @@ end
 }
 
 TEST_F(FormFileTest, CreatesTheRootFromTheRegistry) {
-    TFormError error;
-    auto c = CreateComponent("object F: TTestForm\n  Count = 7\nend\n", nullptr, error);
+    auto c = CreateComponent("object F: TTestForm\n  Count = 7\nend\n", nullptr);
     ASSERT_TRUE(c);
-    auto* f = dynamic_cast<TTestForm*>(c.get());
+    ASSERT_NE(c->get(), nullptr);
+    auto* f = dynamic_cast<TTestForm*>(c->get());
     ASSERT_TRUE(f);
     EXPECT_EQ(f->Count(), 7);
 
-    auto none = CreateComponent("object F: TNoSuchForm\nend\n", nullptr, error,
+    auto none = CreateComponent("object F: TNoSuchForm\nend\n", nullptr,
                                 TFormReadOptions{"x.form", false, nullptr});
     EXPECT_FALSE(none);
-    EXPECT_EQ(error.Text(), "x.form:1: unknown class 'TNoSuchForm'");
+    EXPECT_EQ(none.reason(), "x.form:1: unknown class 'TNoSuchForm'");
 
     // A stand-in class for unknown roots, and handlers that are left unbound.
     TFormReadOptions o{"x.form", true, &TTestForm::StaticClassInfo()};
     auto standIn =
-        CreateComponent("object F: TNoSuchForm\n  OnPoke = Missing\nend\n", nullptr, error, o);
-    ASSERT_TRUE(standIn);
-    EXPECT_EQ(standIn->ClassName(), "TTestForm");
-    EXPECT_FALSE(dynamic_cast<TThing&>(*standIn).OnPoke);
+        CreateComponent("object F: TNoSuchForm\n  OnPoke = Missing\nend\n", nullptr, o);
+    ASSERT_TRUE(standIn) << standIn.reason();
+    EXPECT_EQ((*standIn)->ClassName(), "TTestForm");
+    EXPECT_FALSE(dynamic_cast<TThing&>(**standIn).OnPoke);
 }
 
 // One bad file per fault, each with its exact message.
@@ -463,6 +463,32 @@ TEST_F(FormFileTest, AByteOrderMarkAndWindowsLineEndsAreAccepted) {
     EXPECT_EQ(form.Count(), 2);
 }
 
+// A file may make at most kMaxFormObjects components, counting its root; one more
+// and nothing is created, with the line of the object past the limit.
+TEST_F(FormFileTest, AFileOfTooManyObjectsIsRefusedBeforeAnyIsCreated) {
+    auto file = [](int children) {
+        std::string text = "object F: TTestForm\n";
+        for (int i = 0; i < children; ++i) text += "  object TBox\n  end\n";
+        return text + "end\n";
+    };
+    {
+        TTestForm form(nullptr);
+        EXPECT_EQ(Read(file(kMaxFormObjects - 1), form), "");
+        EXPECT_EQ(form.ComponentCount(), kMaxFormObjects - 1);
+    }
+    TTestForm form(nullptr);
+    // The root is on line 1 and child j on line 2j: the one too many is child kMaxFormObjects.
+    EXPECT_EQ(Read(file(kMaxFormObjects), form),
+              "test.form:" + std::to_string(2 * kMaxFormObjects) + ": more than " +
+                  std::to_string(kMaxFormObjects) + " objects in one form file");
+    EXPECT_EQ(form.ComponentCount(), 0);
+    auto parsed = ParseFormText(file(kMaxFormObjects), "big.form");
+    ASSERT_FALSE(parsed);
+    EXPECT_EQ(parsed.reason().rfind("big.form:" + std::to_string(2 * kMaxFormObjects) + ": ", 0),
+              0u);
+    EXPECT_TRUE(ParseFormText(file(kMaxFormObjects - 1), "big.form"));
+}
+
 TEST_F(FormFileTest, DeepNestingIsRefusedWithoutExhaustingTheStack) {
     std::string text;
     for (int i = 0; i < 100000; ++i) text += "object TBox\n";
@@ -487,10 +513,9 @@ TEST_F(FormFileTest, EveryMalformedFileInTheFolderIsRefused) {
         text = text.substr(nl + 1);
         TFormReadOptions o;
         o.fileName = entry.path().filename().string();
-        TFormError error;
-        auto c = CreateComponent(text, nullptr, error, o);
+        auto c = CreateComponent(text, nullptr, o);
         EXPECT_FALSE(c) << entry.path();
-        EXPECT_EQ(error.Text(), o.fileName + ":" + expected) << entry.path();
+        EXPECT_EQ(c.reason(), o.fileName + ":" + expected) << entry.path();
         ++files;
     }
     EXPECT_GE(files, 5);

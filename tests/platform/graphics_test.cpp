@@ -186,8 +186,9 @@ TEST(Bitmap, EightBitPaletteImageDecodes) {
                                       255,
                                       0};
     std::vector<std::uint8_t> bits = {0, 1, 0, 0, /* bottom row */ 1, 1, 0, 0 /* top row */};
-    TBitmap b;
-    ASSERT_TRUE(DecodeDib(info, bits, b));
+    const Result<TBitmap> decoded = DecodeDib(info, bits);
+    ASSERT_TRUE(decoded) << decoded.reason();
+    const TBitmap& b = *decoded;
     EXPECT_EQ(b.Pixel(0, 0), 0xFFFF0000u);  // top row: red red
     EXPECT_EQ(b.Pixel(1, 0), 0xFFFF0000u);
     EXPECT_EQ(b.Pixel(0, 1), 0xFF0000FFu);  // bottom row: blue red

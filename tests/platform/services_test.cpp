@@ -66,6 +66,19 @@ TEST_F(ServicesTest, SettingsAreStringsUnderKeySubkeyAndName) {
     EXPECT_EQ(TRegIniFile("Other.Ini").ReadString("Printer", "PageHeight", "none"), "none");
     ini.WriteString("Printer", "Zoom", "big");
     EXPECT_EQ(ini.ReadInteger("Printer", "Zoom", 100), 100);  // not an integer: the default
+    // The same values with the reason why one cannot be read.
+    auto width = ini.ReadIntegerValue("Printer", "PageWidth");
+    ASSERT_TRUE(width) << width.reason();
+    EXPECT_EQ(*width, 5100);
+    EXPECT_EQ(ini.ReadIntegerValue("Printer", "Zoom").reason(),
+              "Tallet.Ini\\Printer\\Zoom: 'big' is not an integer");
+    EXPECT_EQ(ini.ReadIntegerValue("Printer", "Missing").reason(),
+              "Tallet.Ini\\Printer\\Missing: no such value");
+    EXPECT_EQ(ini.ReadStringValue("Other", "PageHeight").reason(),
+              "Tallet.Ini\\Other\\PageHeight: no such value");
+    ini.WriteString("Printer", "Huge", "99999999999");
+    EXPECT_FALSE(ini.ReadIntegerValue("Printer", "Huge"));
+    EXPECT_EQ(ini.ReadInteger("Printer", "Huge", 7), 7);
     ini.DeleteKey("Printer", "PageHeight");
     EXPECT_FALSE(ini.ValueExists("Printer", "PageHeight"));
 }

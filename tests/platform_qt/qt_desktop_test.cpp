@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -189,7 +190,12 @@ TEST(HelpSystem, AMissingHelpFileIsReportedNotACrash) {
     BoxAnswer a;
     a.Press("OK");
     EXPECT_FALSE(Host().Desktop().ShowHelp("no-such-help.hlp", "IDH_CONTENTS"));
-    EXPECT_EQ(a.text, QStringLiteral("Cannot find the help file \"no-such-help.hlp\"."));
+    // The file looked for is the HTML twin, and the message says where it was looked for.
+    EXPECT_TRUE(a.text.startsWith(
+        QStringLiteral("Cannot find the help file \"no-such-help.html\". Looked in:\n")))
+        << a.text.toStdString();
+    EXPECT_TRUE(a.text.contains(QStringLiteral("\n/usr/share/quillon/help\n"))) << a.text.toStdString();
+    EXPECT_TRUE(a.text.contains(QStringLiteral("\n") + QDir::currentPath())) << a.text.toStdString();
     EXPECT_EQ(a.title, QStringLiteral("Quillon"));
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "platform/qt/qt_painter_dc.h"
 #include "tests/platform_qt/qt_test_support.h"
 
@@ -463,6 +465,71 @@ TEST(QtPainterDC, GivenPainterTransformAndClipAreTheDeviceSpace) {
     }
     EXPECT_EQ(InkBounds(target), QRect(5, 2, 6, 4));
     EXPECT_EQ(target.pixel(5, 5) & 0xFFFFFF, 0x0000FFu);
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// Only the visible rows of a figure are worked out; they must be the rows of the whole one.
+TEST(QtPainterDCVisible, APartlyVisibleFigureHasThePixelsOfTheWholeFigure) {
+    QtImageDC whole(200, 100);
+    {
+        Selected brush(whole.DC(), CreateSolidBrush(kRed));
+        whole.DC().Ellipse(0, 0, 200, 100);
+        whole.DC().RoundRect(20, 10, 180, 90, 70, 40);
+    }
+    const QImage expected = whole.Image().copy(50, 20, 60, 40);
+    // The same figures shifted so that the image shows (50, 20)-(110, 60) of them.
+    QtImageDC part(60, 40);
+    {
+        Selected brush(part.DC(), CreateSolidBrush(kRed));
+        part.DC().Ellipse(-50, -20, 150, 80);
+        part.DC().RoundRect(-30, -10, 130, 70, 70, 40);
+    }
+    EXPECT_EQ(Picture(part.Image()), Picture(expected));
+
+    // A clip narrows the rows drawn to the clip, with the same pixels inside it.
+    QtImageDC clipped(200, 100);
+    {
+        Selected brush(clipped.DC(), CreateSolidBrush(kRed));
+        clipped.DC().IntersectClipRect(50, 20, 110, 60);
+        clipped.DC().Ellipse(0, 0, 200, 100);
+        clipped.DC().RoundRect(20, 10, 180, 90, 70, 40);
+    }
+    const QImage c = clipped.Image();
+    EXPECT_EQ(InkBounds(c), QRect(50, 20, 60, 40));
+    EXPECT_EQ(Picture(c, QRect(50, 20, 60, 40)), Picture(expected));
+}
+
+TEST(QtPainterDCVisible, FiguresFromIntMinToIntMaxCoverTheImage) {
+    QtImageDC image(20, 10);
+    DeviceContext& dc = image.DC();
+    Selected brush(dc, CreateSolidBrush(kGreen));
+    dc.Ellipse(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+    EXPECT_EQ(CountPixels(image.Image(), qRgb(0, 255, 0)), 200);
+    dc.SelectObject(GetStockObject(WHITE_BRUSH));
+    dc.RoundRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX, INT_MAX, INT_MAX);
+    EXPECT_EQ(CountPixels(image.Image(), qRgb(255, 255, 255)), 200);
+    // A rectangle whose black outline lies far outside: only its fill shows.
+    const HBRUSH blue = CreateSolidBrush(kBlue);
+    dc.SelectObject(blue);
+    dc.Rectangle(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+    EXPECT_EQ(CountPixels(image.Image(), qRgb(0, 0, 255)), 200);
+    dc.SelectObject(GetStockObject(WHITE_BRUSH));
+    DeleteObject(blue);
+    // An ellipse whose top edge crosses the image: the outline row, then the fill.
+    QtImageDC edge(20, 10);
+    Selected red(edge.DC(), CreateSolidBrush(kRed));
+    edge.DC().Ellipse(10 - 2000000, 4, 10 + 2000000, 4 + 4000000);
+    EXPECT_EQ(Picture(edge.Image(), QRect(0, 2, 20, 5)),
+              "....................\n"
+              "....................\n"
+              "####################\n"
+              "rrrrrrrrrrrrrrrrrrrr\n"
+              "rrrrrrrrrrrrrrrrrrrr\n");
 }
 
 }  // namespace

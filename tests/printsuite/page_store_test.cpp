@@ -10,6 +10,8 @@
 
 #include "platform/emf/emf_format.h"
 #include "platform/emf/emf_player.h"
+#include "platform/emf/page_store.h"
+#include "platform/sys/temp_dir.h"
 #include "platform/gdi/screen.h"
 #include "printsuite/base/Vex_MFunc.h"
 #include "printsuite/draw/Vex_Gdi.h"
@@ -33,9 +35,10 @@ class PageStoreTest : public testing::GdiTest {
     // Plays page file n onto a recording context with the current printer's caps, as
     // printing does: into (0, 0, screen width, screen height).
     Lines PlayPage(int n, TSendTo kind = poPrinter) {
-        std::vector<std::uint8_t> data;
+        Result<std::vector<std::uint8_t>> page = ReadPageFile(PageFileName(n, kind));
+        EXPECT_TRUE(page) << page.reason();
+        std::vector<std::uint8_t> data = page ? std::move(*page) : std::vector<std::uint8_t>{};
         std::string error;
-        EXPECT_TRUE(ReadPageFile(PageFileName(n, kind), data, &error)) << error;
         testing::RecordingDeviceContext dc(Printer().Caps());
         EXPECT_TRUE(PlayEmf(data, dc, TRect{0, 0, Screen().Width(), Screen().Height()}, &error))
             << error;
@@ -58,11 +61,11 @@ TEST_F(PageStoreTest, PagesAreMetafilesNamedByNumber) {
     EXPECT_TRUE(gdi.SaveError().empty()) << gdi.SaveError();
     const std::string dir = ProcessTempDir();
     for (const char* name : {"PRN001.EMF", "PRN002.EMF"}) {
-        std::vector<std::uint8_t> data;
-        ASSERT_TRUE(ReadPageFile(dir + "/" + name, data, nullptr)) << name;
-        std::string error;
-        const auto header = ReadEmfHeader(data, &error);
-        ASSERT_TRUE(header) << name << ": " << error;
+        Result<std::vector<std::uint8_t>> page = ReadPageFile(dir + "/" + name);
+        ASSERT_TRUE(page) << name << ": " << page.reason();
+        const std::vector<std::uint8_t> data = std::move(*page);
+        const auto header = ReadEmfHeader(data);
+        ASSERT_TRUE(header) << name << ": " << header.reason();
         // Recorded against the screen, for the printer's page.
         EXPECT_EQ(header->deviceSizePixels, (TSize{Screen().Width(), Screen().Height()}));
         ASSERT_TRUE(header->page);
@@ -146,6 +149,32 @@ TEST_F(PageStoreTest, NoPrivateDirectoryMeansTheJobSaysItsPagesAreLost) {
     EXPECT_FALSE(PageFileExists(1, poPrinter));
 }
 
+TEST_F(PageStoreTest, AFailedPageWriteReachesTheJobAndKeepsTheEarlierPage) {
+    TGdi gdi(poPrinter);
+    gdi.DeletePages();
+    gdi.StartDocument(clWhite, "", 100);
+    gdi.PutText(10, 10, "first version");
+    gdi.ClosePage();
+    ASSERT_TRUE(gdi.SaveError().empty()) << gdi.SaveError();
+    // A new job's page 1 on a disk that fills up half-way through it.
+    TGdi again(poPrinter);
+    again.StartDocument(clWhite, "", 100);
+    again.PutText(10, 10, "second version");
+    FailPrivateWritesAfterForTesting(100);
+    again.ClosePage();
+    FailPrivateWritesAfterForTesting(-1);
+    EXPECT_EQ(again.SaveError(),
+              "Page 1 could not be stored: " + PageFileName(1, poPrinter) +
+                  ": No space left on device");
+    std::string played;
+    for (const auto& line : PlayPage(1)) played += line + "\n";
+    EXPECT_NE(played.find("\"first version\""), std::string::npos) << played;
+    EXPECT_EQ(played.find("second version"), std::string::npos) << played;
+    EXPECT_EQ(StoredPageCount(poPrinter), 1);
+    for (const auto& e : fs::directory_iterator(ProcessTempDir()))
+        EXPECT_EQ(e.path().filename().string().rfind("PRN", 0), 0u) << e.path();
+}
+
 // Two program instances print at the same time: each keeps its own pages.
 TEST_F(PageStoreTest, TwoProcessesPrintingAtOnceKeepTheirOwnPages) {
     int ready[2][2], go[2][2], result[2][2];
@@ -175,11 +204,12 @@ TEST_F(PageStoreTest, TwoProcessesPrintingAtOnceKeepTheirOwnPages) {
         if (read(go[i][0], &c, 1) != 1) _exit(4);
         std::string report;
         for (int page = 1; page <= 3; ++page) {
-            std::vector<std::uint8_t> data;
-            if (!ReadPageFile(PageFileName(page, poPrinter), data, nullptr)) {
+            Result<std::vector<std::uint8_t>> stored = ReadPageFile(PageFileName(page, poPrinter));
+            if (!stored) {
                 report += "missing " + std::to_string(page) + ";";
                 continue;
             }
+            const std::vector<std::uint8_t> data = std::move(*stored);
             testing::RecordingDeviceContext dc(Printer().Caps());
             PlayEmf(data, dc, TRect{0, 0, Screen().Width(), Screen().Height()});
             const std::string want = me + " job page " + std::to_string(page);

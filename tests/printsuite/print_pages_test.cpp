@@ -219,14 +219,17 @@ TEST_F(PrintPagesTest, APipeInPlaceOfAPageIsReportedNotWaitedOn) {
     EXPECT_FALSE(PageFileExists(2, poPrinter));
 }
 
-TEST_F(PrintPagesTest, AtMost1001PagesToOneDocument) {
+TEST_F(PrintPagesTest, EveryStoredPageGoesIntoOneDocument) {
+    // Once cut at 1,001 pages without a word: a long job lost its end.
     TGdi gdi(poPrinter);
     RecordJob(gdi, 1003);
     gdi.PrintPages(false);
     ASSERT_EQ(laser_->Documents().size(), 1u);
-    // The 1001st page is the last sheet: no blank one after it.
-    EXPECT_EQ(laser_->Documents()[0].pages.size(), 1001u);
-    EXPECT_TRUE(PageShows(laser_->Documents()[0].pages.back(), "page 1001"));
+    // The last stored page is the last sheet: no blank one after it.
+    EXPECT_EQ(laser_->Documents()[0].pages.size(), 1003u);
+    EXPECT_TRUE(PageShows(laser_->Documents()[0].pages[1000], "page 1001"));
+    EXPECT_TRUE(PageShows(laser_->Documents()[0].pages.back(), "page 1003"));
+    EXPECT_TRUE(Headless().boxes.empty());
     EXPECT_TRUE(laser_->Documents()[0].ended);
     EXPECT_EQ(DeletePageFiles(poPrinter), 1003);
 }

@@ -135,10 +135,9 @@ TEST(TVexCustom, ReadFromAndWrittenToFormFiles) {
   end
 end
 )";
-    TFormError error;
-    auto holder = CreateComponent(kForm, nullptr, error);
-    ASSERT_TRUE(holder) << error.Text();
-    auto* pane = dynamic_cast<TVexCustom*>(holder->FindComponent("Pane"));
+    auto holder = CreateComponent(kForm, nullptr);
+    ASSERT_TRUE(holder) << holder.reason();
+    auto* pane = dynamic_cast<TVexCustom*>((*holder)->FindComponent("Pane"));
     ASSERT_NE(pane, nullptr);
     EXPECT_EQ(pane->BoundsRect(), Bounds(8, 9, 150, 70));
     EXPECT_EQ(pane->Color(), clWhite);

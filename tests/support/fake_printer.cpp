@@ -66,7 +66,15 @@ void FakePrinter::Abort() {
 
 bool TestGraphicsBackend::DecodeImage(std::span<const std::uint8_t> data, TBitmap& out,
                                       std::string* error) {
-    if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') return DecodeBmp(data, out, error);
+    if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
+        Result<TBitmap> bmp = DecodeBmp(data);
+        if (!bmp) {
+            if (error) *error = bmp.reason();
+            return false;
+        }
+        out = std::move(*bmp);
+        return true;
+    }
     if (error) *error = "test backend reads BMP only";
     return false;
 }

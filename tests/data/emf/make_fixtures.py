@@ -262,6 +262,20 @@ def malformed():
     write(d, "second_header_record", emf([header(b"", 0)[:HEADER_SIZE]]))
     write(d, "end_record_missing", good[:-20][:48] + struct.pack("<I", len(good) - 20) + good[52:-20])
 
+    # A record cut short inside a field it must have: refused naming the record.
+    t = text_w(1, 1, "abc", dx=[1, 2, 3])
+    write(d, "text_rectangle_cut_off", emf([struct.pack("<II", 84, 64) + t[8:64]]))
+    f = create_font(1, -12, 400, "Sans")
+    write(d, "font_face_name_cut_off", emf([struct.pack("<II", 82, 96) + f[8:96]]))
+    s = stretchdibits_8bit(0, 0, 2, 2, [[0, 1], [1, 0]], [(0, 0, 0), (255, 255, 255)])
+    write(d, "stretchdibits_cut_off", emf([struct.pack("<II", 81, 72) + s[8:72]]))
+    write(d, "polyline_count_cut_off", emf([struct.pack("<II", 4, 24) + rect(0, 0, 0, 0)]))
+    write(d, "set_window_origin_cut_off", emf([struct.pack("<II", 10, 12) + point(1, 2)[:4]]))
+    write(d, "pen_color_cut_off", emf([struct.pack("<II", 38, 24) + create_pen(1, 0, 1, 0)[8:24]]))
+    # Saves nested one deeper than the limit.
+    write(d, "saved_states_too_deep", emf([rec(33)] * 10001))
 
-records()
-malformed()
+
+if __name__ == "__main__":
+    records()
+    malformed()

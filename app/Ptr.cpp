@@ -1,0 +1,92 @@
+#include "app/Ptr.h"
+
+#include <string>
+
+#include "app/calc_form.h"
+#include "app/embedded_forms.h"
+#include "app/name_analysis.h"
+#include "platform/sys/sysutils.h"
+#include "platform/vcl/properties.h"
+#include "platform/vcl/std_controls.h"
+
+namespace quillon {
+
+const TClassInfo& TPrintFrm::StaticClassInfo() {
+    static const TClassInfo& info =
+        TClassBuilder<TPrintFrm>("TPrintFrm", &TForm::StaticClassInfo()).Abstract();
+    return info;
+}
+
+TPrintFrm::TPrintFrm(TComponent* owner) : TForm(owner) {
+    DefineMethod<void(TObject*)>("FormCreate", [this](TObject* s) { FormCreate(s); });
+    InitForm(EmbeddedFormText("PrintFrm.form"), "PrintFrm.form");
+}
+
+void TPrintFrm::FindControls() {
+    auto label = [this](const std::string& name) {
+        auto* l = dynamic_cast<TLabel*>(FindComponent(name));
+        if (!l) throw EFormFileError("PrintFrm.form: the label " + name + " is missing");
+        return l;
+    };
+    Panel1 = dynamic_cast<TPanel*>(FindComponent("Panel1"));
+    if (!Panel1) throw EFormFileError("PrintFrm.form: the panel Panel1 is missing");
+    Label1 = label("Label1");
+    Label13 = label("Label13");
+    Vowels = label("Vowels");
+    Data = label("Data");
+    Constants = label("Constants");
+    Vtot = label("Vtot");
+    Vtot1 = label("Vtot1");
+    Vtot2 = label("Vtot2");
+    Total = label("Total");
+    Tot1 = label("Tot1");
+    Tot2 = label("Tot2");
+    Ctot = label("Ctot");
+    Ctot1 = label("Ctot1");
+    Ctot2 = label("Ctot2");
+    for (int i = 0; i < 9; ++i) {
+        V[i] = label("V" + std::to_string(i + 1));
+        C[i] = label("C" + std::to_string(i + 1));
+        T[i] = label("T" + std::to_string(i + 1));
+    }
+    vvt = label("vvt");
+    cct = label("cct");
+    ttt = label("ttt");
+}
+
+void TPrintFrm::FillFromCalculator() {
+    if (!CalcFrm) return;
+    TCalcFrm& calc = *CalcFrm;
+    const std::string name = UpperCase(calc.Data->Text());
+    Label1->SetCaption(name);
+    Label13->SetCaption(calc.MthBtn->Caption());
+    Data->SetCaption(":  " + name);
+    Vowels->SetCaption(":  " + calc.Vowels->Text());
+    Constants->SetCaption(":  " + calc.Constants->Text());
+    // The report's counterpart of the red sums on screen: equal digits print bold.
+    const std::pair<TLabel*, TEdit*> sums[] = {
+        {Ctot, calc.CTotal}, {Vtot, calc.VTotal}, {Total, calc.Total},
+        {Vtot1, calc.VTot1}, {Vtot2, calc.VTot2}, {Ctot1, calc.CTot1},
+        {Ctot2, calc.CTot2}, {Tot1, calc.Tot1},   {Tot2, calc.Tot2}};
+    for (const auto& [label, edit] : sums) {
+        const std::string text = edit->Text();
+        label->SetCaption(text);
+        if (HasEqualDigits(text)) label->Font().SetStyle({fsBold});
+    }
+    for (int i = 0; i < 9; ++i) {
+        V[i]->SetCaption(calc.V[i]->Caption());
+        C[i]->SetCaption(calc.C[i]->Caption());
+        T[i]->SetCaption(calc.T[i]->Caption());
+    }
+    vvt->SetCaption(calc.vvt->Caption());
+    cct->SetCaption(calc.cct->Caption());
+    ttt->SetCaption(calc.ttt->Caption());
+}
+
+void TPrintFrm::FormCreate(TObject*) {
+    FindControls();
+    FillFromCalculator();
+    Hide();
+}
+
+}  // namespace quillon

@@ -1,0 +1,222 @@
+#pragma once
+// Data-aware controls: the standard controls kept in step with a field of the
+// current record of their data source's dataset (read-only: nothing is written
+// back), the navigator, and the grid that shows a window of the dataset's rows.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/data/db.h"
+#include "platform/vcl/ext_controls.h"
+#include "platform/vcl/std_controls.h"
+
+namespace quillon {
+
+// The link of a control to one field; `changed` runs on every change of the
+// dataset, of the record or of the link.
+class TFieldDataLink : public TDataLink {
+  public:
+    explicit TFieldDataLink(std::function<void()> changed) : changed_(std::move(changed)) {}
+    ~TFieldDataLink() override;
+    const std::string& FieldName() const { return fieldName_; }
+    void SetFieldName(std::string_view v);
+    // The field of the open dataset, nullptr when closed or unknown.
+    TField* Field() const;
+    void DataEvent(TDataEvent) override;
+
+  private:
+    std::function<void()> changed_;
+    std::string fieldName_;
+    bool alive_ = true;
+};
+
+// Shared by the field controls: the data source reference with its removal notice.
+#define QUILLON_DB_CONTROL()                                                    \
+  public:                                                                       \
+    TDataSource* DataSource() const { return link_.DataSource(); }              \
+    void SetDataSource(TDataSource* s);                                         \
+    const std::string& DataField() const { return link_.FieldName(); }          \
+    void SetDataField(std::string_view v) { link_.SetFieldName(v); }            \
+    TField* Field() const { return link_.Field(); }                             \
+    void Notification(TComponent* component, TOperation operation) override;    \
+                                                                                \
+  private:                                                                      \
+    void DataChanged();                                                         \
+    TFieldDataLink link_{[this] { DataChanged(); }};
+
+class TDBEdit : public TEdit {
+    QUILLON_CLASS_INFO()
+    QUILLON_DB_CONTROL()
+  public:
+    explicit TDBEdit(TComponent* owner);
+};
+
+class TDBText : public TLabel {
+    QUILLON_CLASS_INFO()
+    QUILLON_DB_CONTROL()
+  public:
+    explicit TDBText(TComponent* owner);
+};
+
+class TDBMemo : public TMemo {
+    QUILLON_CLASS_INFO()
+    QUILLON_DB_CONTROL()
+  public:
+    explicit TDBMemo(TComponent* owner);
+};
+
+class TDBCheckBox : public TCheckBox {
+    QUILLON_CLASS_INFO()
+    QUILLON_DB_CONTROL()
+  public:
+    explicit TDBCheckBox(TComponent* owner);
+    // "True;Yes": any of these texts (without case) checks the box; numbers
+    // other than 0 do too.
+    const std::string& ValueChecked() const { return valueChecked_; }
+    void SetValueChecked(std::string_view v) { valueChecked_ = v; DataChanged(); }
+    const std::string& ValueUnchecked() const { return valueUnchecked_; }
+    void SetValueUnchecked(std::string_view v) { valueUnchecked_ = v; DataChanged(); }
+
+  private:
+    std::string valueChecked_ = "True", valueUnchecked_ = "False";
+};
+
+class TDBRadioGroup : public TRadioGroup {
+    QUILLON_CLASS_INFO()
+    QUILLON_DB_CONTROL()
+  public:
+    explicit TDBRadioGroup(TComponent* owner);
+    // The field values of the items in order (the items' texts when empty).
+    TStrings& Values() { return values_; }
+
+  private:
+    TStringList values_;
+};
+
+class TDBComboBox : public TComboBox {
+    QUILLON_CLASS_INFO()
+    QUILLON_DB_CONTROL()
+  public:
+    explicit TDBComboBox(TComponent* owner);
+};
+
+// Shows, for the field's value, the LookupDisplay field of the record of
+// LookupSource whose LookupField holds that value.
+class TDBLookupCombo : public TComboBox {
+    QUILLON_CLASS_INFO()
+    QUILLON_DB_CONTROL()
+  public:
+    explicit TDBLookupCombo(TComponent* owner);
+    TDataSource* LookupSource() const { return lookupSource_; }
+    void SetLookupSource(TDataSource* s);
+    const std::string& LookupField() const { return lookupField_; }
+    void SetLookupField(std::string_view v) { lookupField_ = v; DataChanged(); }
+    const std::string& LookupDisplay() const { return lookupDisplay_; }
+    void SetLookupDisplay(std::string_view v) { lookupDisplay_ = v; DataChanged(); }
+
+  private:
+    TDataSource* lookupSource_ = nullptr;
+    std::string lookupField_, lookupDisplay_;
+};
+
+// A graphic field's picture; a blob that is no picture leaves it empty.
+class TDBImage : public TImage {
+    QUILLON_CLASS_INFO()
+    QUILLON_DB_CONTROL()
+  public:
+    explicit TDBImage(TComponent* owner);
+    // Why the current value shows no picture ("" when it does or is NULL).
+    const std::string& PictureError() const { return pictureError_; }
+
+  private:
+    std::string pictureError_;
+};
+
+enum TNavigateBtn : std::uint8_t { nbFirst, nbPrior, nbNext, nbLast, nbRefresh };
+
+class TDBNavigator : public TCustomPanel {
+    QUILLON_CLASS_INFO()
+  public:
+    explicit TDBNavigator(TComponent* owner);
+    TDataSource* DataSource() const { return link_.DataSource(); }
+    void SetDataSource(TDataSource* s);
+    // What a press of that button does.
+    void BtnClick(TNavigateBtn button);
+    // Whether the button can be pressed now (First and Prior not at the start ...).
+    bool ButtonEnabled(TNavigateBtn button) const;
+    TEvent<void(TObject* sender, TNavigateBtn button)> OnClick;
+    void Notification(TComponent* component, TOperation operation) override;
+
+  private:
+    TFieldDataLink link_{[] {}};
+};
+
+enum TDBGridOption : std::uint8_t {
+    dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColumnResize, dgColLines,
+    dgRowLines, dgTabs, dgRowSelect, dgAlwaysShowSelection, dgConfirmDelete, dgCancelOnExit,
+    dgMultiSelect
+};
+extern const TEnumInfo kDBGridOptionNames;
+
+struct TDBGridColumn {
+    std::string FieldName;
+    std::string Title;  // the field's DisplayLabel when empty
+    int Width = 0;      // screen pixels; from the field's DisplayWidth when 0
+};
+
+// The grid shows rows [TopRow, TopRow + VisibleRowCount) read through the
+// dataset's FetchRows, so a table of any size costs one window of rows.
+class TDBGrid : public TCustomControl {
+    QUILLON_CLASS_INFO()
+  public:
+    explicit TDBGrid(TComponent* owner);
+    ~TDBGrid() override;
+
+    TDataSource* DataSource() const { return link_.DataSource(); }
+    void SetDataSource(TDataSource* s);
+    std::uint32_t Options() const { return options_; }
+    void SetOptions(std::uint32_t v) { options_ = v; DropWindow(); }
+    bool HasOption(TDBGridOption o) const { return (options_ >> o) & 1u; }
+    TFont& TitleFont() { return titleFont_; }
+    const TFont& TitleFont() const { return titleFont_; }
+    int DefaultRowHeight() const { return rowHeight_; }
+    void SetDefaultRowHeight(int v) { rowHeight_ = v > 0 ? v : 1; DropWindow(); }
+
+    // Columns given by the form; without any, one per visible field.
+    std::vector<TDBGridColumn>& CustomColumns() { return custom_; }
+    bool ColumnsCustomised() const { return !custom_.empty(); }
+    // The shown columns with their fields (nullptr: a column whose field is gone).
+    struct Column {
+        TField* Field;
+        std::string Title;
+        int Width;
+    };
+    std::vector<Column> Columns() const;
+
+    // Scrolling: the first shown data row, and how many rows fit.
+    std::int64_t TopRow() const { return topRow_; }
+    void SetTopRow(std::int64_t row);
+    int VisibleRowCount() const;
+    // The display text of a cell of the shown window (row relative to the
+    // dataset), "" outside it.
+    std::string CellText(std::int64_t row, int column);
+    // Rows read from the database so far (the window's cost, for checks).
+    std::int64_t RowsFetched() const { return fetched_; }
+
+    void Notification(TComponent* component, TOperation operation) override;
+
+  private:
+    void DataChanged();
+    void DropWindow() { window_.clear(); Invalidate(); }
+    TFieldDataLink link_{[this] { DataChanged(); }};
+    std::uint32_t options_;
+    TFont titleFont_;
+    int rowHeight_ = 18;
+    std::int64_t topRow_ = 0, windowFirst_ = 0, fetched_ = 0;
+    std::vector<TDBGridColumn> custom_;
+    std::vector<std::vector<TCellValue>> window_;
+};
+
+}  // namespace quillon

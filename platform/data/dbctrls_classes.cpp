@@ -1,0 +1,111 @@
+// Streaming information of the data-aware controls.
+
+#include "platform/data/dbctrls.h"
+#include "platform/vcl/graphics_properties.h"
+#include "platform/vcl/properties.h"
+
+namespace quillon {
+
+const TEnumInfo kDBGridOptionNames{
+    "TDBGridOptions",
+    {{"dgEditing", dgEditing}, {"dgAlwaysShowEditor", dgAlwaysShowEditor}, {"dgTitles", dgTitles},
+     {"dgIndicator", dgIndicator}, {"dgColumnResize", dgColumnResize}, {"dgColLines", dgColLines},
+     {"dgRowLines", dgRowLines}, {"dgTabs", dgTabs}, {"dgRowSelect", dgRowSelect},
+     {"dgAlwaysShowSelection", dgAlwaysShowSelection}, {"dgConfirmDelete", dgConfirmDelete},
+     {"dgCancelOnExit", dgCancelOnExit}, {"dgMultiSelect", dgMultiSelect}}};
+
+namespace {
+template <class T>
+TClassBuilder<T>& FieldProps(TClassBuilder<T>& b) {
+    b.template Ref<TDataSource>("DataSource", &T::DataSource, &T::SetDataSource)
+        .Str("DataField", [](const T& c) { return c.DataField(); },
+             [](T& c, const std::string& v) { c.SetDataField(v); });
+    return b;
+}
+}  // namespace
+
+#define QUILLON_DB_FIELD_CLASS(Cls, Base)                                      \
+    const TClassInfo& Cls::StaticClassInfo() {                                 \
+        static const TClassInfo& info = [] {                                   \
+            TClassBuilder<Cls> b(#Cls, &Base::StaticClassInfo());              \
+            return std::cref(FieldProps(b).Factory());                         \
+        }();                                                                   \
+        return info;                                                           \
+    }
+
+QUILLON_DB_FIELD_CLASS(TDBEdit, TEdit)
+QUILLON_DB_FIELD_CLASS(TDBText, TLabel)
+QUILLON_DB_FIELD_CLASS(TDBMemo, TMemo)
+QUILLON_DB_FIELD_CLASS(TDBComboBox, TComboBox)
+QUILLON_DB_FIELD_CLASS(TDBImage, TImage)
+
+const TClassInfo& TDBCheckBox::StaticClassInfo() {
+    static const TClassInfo& info = [] {
+        TClassBuilder<TDBCheckBox> b("TDBCheckBox", &TCheckBox::StaticClassInfo());
+        FieldProps(b)
+            .Str("ValueChecked", [](const TDBCheckBox& c) { return c.ValueChecked(); },
+                 [](TDBCheckBox& c, const std::string& v) { c.SetValueChecked(v); }, std::string("True"))
+            .Str("ValueUnchecked", [](const TDBCheckBox& c) { return c.ValueUnchecked(); },
+                 [](TDBCheckBox& c, const std::string& v) { c.SetValueUnchecked(v); }, std::string("False"));
+        return std::cref(b.Factory());
+    }();
+    return info;
+}
+
+const TClassInfo& TDBRadioGroup::StaticClassInfo() {
+    static const TClassInfo& info = [] {
+        TClassBuilder<TDBRadioGroup> b("TDBRadioGroup", &TRadioGroup::StaticClassInfo());
+        FieldProps(b).Strings("Values", [](TDBRadioGroup& c) -> TStrings& { return c.Values(); });
+        return std::cref(b.Factory());
+    }();
+    return info;
+}
+
+const TClassInfo& TDBLookupCombo::StaticClassInfo() {
+    static const TClassInfo& info = [] {
+        TClassBuilder<TDBLookupCombo> b("TDBLookupCombo", &TComboBox::StaticClassInfo());
+        FieldProps(b)
+            .Ref<TDataSource>("LookupSource", &TDBLookupCombo::LookupSource, &TDBLookupCombo::SetLookupSource)
+            .Str("LookupField", [](const TDBLookupCombo& c) { return c.LookupField(); },
+                 [](TDBLookupCombo& c, const std::string& v) { c.SetLookupField(v); })
+            .Str("LookupDisplay", [](const TDBLookupCombo& c) { return c.LookupDisplay(); },
+                 [](TDBLookupCombo& c, const std::string& v) { c.SetLookupDisplay(v); });
+        return std::cref(b.Factory());
+    }();
+    return info;
+}
+
+const TClassInfo& TDBNavigator::StaticClassInfo() {
+    static const TClassInfo& info =
+        TClassBuilder<TDBNavigator>("TDBNavigator", &TCustomPanel::StaticClassInfo())
+            .Ref<TDataSource>("DataSource", &TDBNavigator::DataSource, &TDBNavigator::SetDataSource)
+            .Factory();
+    return info;
+}
+
+const TClassInfo& TDBGrid::StaticClassInfo() {
+    static const TClassInfo& info =
+        TClassBuilder<TDBGrid>("TDBGrid", &TCustomControl::StaticClassInfo())
+            .Ref<TDataSource>("DataSource", &TDBGrid::DataSource, &TDBGrid::SetDataSource)
+            .Set("Options", kDBGridOptionNames, &TDBGrid::Options, &TDBGrid::SetOptions,
+                 std::int64_t{(1 << dgEditing) | (1 << dgTitles) | (1 << dgIndicator) |
+                              (1 << dgColumnResize) | (1 << dgColLines) | (1 << dgRowLines) |
+                              (1 << dgTabs) | (1 << dgConfirmDelete) | (1 << dgCancelOnExit)})
+            .Object("TitleFont", FontClassInfo(), [](TDBGrid& g) -> TFont& { return g.TitleFont(); })
+            .Int("DefaultRowHeight", &TDBGrid::DefaultRowHeight, &TDBGrid::SetDefaultRowHeight, 18, 1, 10000)
+            .Factory();
+    return info;
+}
+
+void RegisterDataControlClasses() {
+    const TClassInfo* all[] = {
+        &TDBEdit::StaticClassInfo(),       &TDBText::StaticClassInfo(),
+        &TDBMemo::StaticClassInfo(),       &TDBCheckBox::StaticClassInfo(),
+        &TDBRadioGroup::StaticClassInfo(), &TDBComboBox::StaticClassInfo(),
+        &TDBLookupCombo::StaticClassInfo(), &TDBImage::StaticClassInfo(),
+        &TDBNavigator::StaticClassInfo(),  &TDBGrid::StaticClassInfo(),
+    };
+    (void)all;
+}
+
+}  // namespace quillon

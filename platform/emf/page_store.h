@@ -1,0 +1,49 @@
+#pragma once
+// The page store: every page of a job is one file in the process's private temporary
+// directory, "PRN001.EMF", "PRN002.EMF", ... ("PRN001.HTM", ... for pages kept as HTML), no
+// index: the stored pages are 1, 2, ... up to the first number without a file. This unit is
+// the only one that names, writes, reads, tests and deletes page files; it opens them through
+// the private-file functions of temp_dir (no links followed, mode 0600). A page is written
+// atomically, so a failed write leaves the page stored before under that number as it was.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/sys/result.h"
+
+namespace quillon {
+
+enum class PageKind { Metafile, Html };
+
+// The largest page file read back (a page of the suite is a few kilobytes to a few megabytes).
+inline constexpr std::size_t kMaxPageFileBytes = std::size_t{512} << 20;
+
+// The bare name of page file n: "PRN001.EMF", "PRN1000.EMF", "PRN012.HTM".
+std::string PageFileBaseName(int n, PageKind kind);
+// `dir` joined with the bare name (no separator doubled; the bare name when `dir` is empty).
+std::string PageFilePathIn(const std::string& dir, int n, PageKind kind);
+// Page file n in the private directory; empty when that directory cannot be made (page files
+// never fall back to a shared or unknown place).
+std::string PageFilePath(int n, PageKind kind);
+
+// Stores page n, replacing the page stored under that number only once the new one is whole.
+Result<void> WritePage(int n, PageKind kind, std::span<const std::uint8_t> data);
+// The stored page n.
+Result<std::vector<std::uint8_t>> ReadPage(int n, PageKind kind);
+// Whether page n is stored (a link in its place counts, and is never followed).
+bool PageExists(int n, PageKind kind);
+// How many pages are stored: 1, 2, ... up to the first missing number, without a limit.
+int StoredPageCount(PageKind kind);
+// Deletes the stored pages 1, 2, ... up to the first missing number, without a limit.
+// Returns how many were there.
+int DeletePages(PageKind kind);
+
+// A page file given by path: written atomically; read without following a link (unless it is
+// a file the user named, `userFile`, which may be one) and refused past kMaxPageFileBytes.
+Result<void> WritePageFile(const std::string& path, std::span<const std::uint8_t> data);
+Result<std::vector<std::uint8_t>> ReadPageFile(const std::string& path, bool userFile = false);
+
+}  // namespace quillon

@@ -1,0 +1,248 @@
+#include "platform/qt/qt_rich_text.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTextList>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/qt/qt_fonts.h"
+
+namespace quillon {
+
+namespace {
+
+struct LineInfo {
+    QTextBlock block;
+    int line = 0;       // index in the block's layout
+    int start = 0;      // document position
+    int length = 0;
+    double top = 0;     // logical units, from the document's top
+    double height = 0;
+    QRectF blockRect;
+};
+
+// One laid-out document; the last one is kept, as printing asks for band after band.
+struct Laidout {
+    std::string text;
+    TRichTextFormat format = rfPlainText;
+    LogFont font;
+    TColorRef color = 0;
+    int width = 0;
+    int ppi = 0;
+    QImage device;
+    std::unique_ptr<QTextDocument> doc;
+    std::vector<LineInfo> lines;
+    int length = 0;
+};
+
+TColorRef ToColorRef(const QColor& c) {
+    return static_cast<TColorRef>(c.red() | (c.green() << 8) | (c.blue() << 16));
+}
+
+class QtRichTextEngine final : public RichTextEngine {
+  public:
+    int Length(const TRichDocument& doc) override {
+        // Positions do not depend on the layout: the laid-out document when it is this one,
+        // else the document read without laying it out.
+        if (cache_.doc && cache_.text == doc.text && cache_.format == doc.format)
+            return cache_.length;
+        QTextDocument d;
+        SetContent(d, doc);
+        return std::max(0, d.characterCount() - 1);
+    }
+
+    int FormatRange(const TRichDocument& doc, DeviceContext& dc, const TRect& rect, int first,
+                    bool render) override {
+        const double scale = std::abs(dc.LogicalToDevice().m22);
+        const int devicePpi = dc.GetDeviceCaps(LOGPIXELSY);
+        const int ppi = std::clamp(
+            static_cast<int>(std::lround(scale > 0 ? devicePpi / scale : devicePpi)), 1, 100000);
+        const int width = std::max(1, rect.Right - rect.Left);
+        const Laidout& l = Layout(doc, width, ppi);
+        if (first < 0) first = 0;
+        if (first >= l.length || l.lines.empty()) return l.length;
+
+        std::size_t i0 = 0;
+        while (i0 < l.lines.size() && l.lines[i0].start + l.lines[i0].length <= first) ++i0;
+        if (i0 == l.lines.size()) return l.length;
+        const double bandTop = l.lines[i0].top;
+        const double room = rect.Bottom - rect.Top;
+        std::size_t end = i0;
+        while (end < l.lines.size() &&
+               (end == i0 || l.lines[end].top + l.lines[end].height - bandTop <= room))
+            ++end;
+        if (render) Render(l, dc, rect, i0, end, bandTop);
+        return end < l.lines.size() ? l.lines[end].start : l.length;
+    }
+
+  private:
+    static void SetContent(QTextDocument& d, const TRichDocument& doc) {
+        const QString text =
+            QString::fromUtf8(doc.text.data(), static_cast<qsizetype>(doc.text.size()));
+        switch (doc.format) {
+            case rfHtml: d.setHtml(text); break;
+            case rfMarkdown: d.setMarkdown(text); break;
+            case rfPlainText: d.setPlainText(text); break;
+        }
+    }
+
+    const Laidout& Layout(const TRichDocument& doc, int width, int ppi) {
+        Laidout& l = cache_;
+        if (l.doc && l.text == doc.text && l.format == doc.format && l.font == doc.font &&
+            l.color == doc.color && l.width == width && l.ppi == ppi)
+            return l;
+        l.text = doc.text;
+        l.format = doc.format;
+        l.font = doc.font;
+        l.color = doc.color;
+        l.width = width;
+        l.ppi = ppi;
+        l.device = QImage(1, 1, QImage::Format_RGB32);
+        const int dpm = static_cast<int>(std::lround(ppi / 0.0254));
+        l.device.setDotsPerMeterX(dpm);
+        l.device.setDotsPerMeterY(dpm);
+        l.doc = std::make_unique<QTextDocument>();
+        l.doc->documentLayout()->setPaintDevice(&l.device);
+        const ResolvedFont r = ResolveFont(doc.font);
+        l.doc->setDefaultFont(MakeQFont(r, r.em * ppi / 96.0, ppi));
+        l.doc->setDocumentMargin(0);
+        SetContent(*l.doc, doc);
+        l.doc->setTextWidth(width);
+        l.lines.clear();
+        QAbstractTextDocumentLayout* layout = l.doc->documentLayout();
+        for (QTextBlock b = l.doc->begin(); b.isValid(); b = b.next()) {
+            const QRectF br = layout->blockBoundingRect(b);
+            const QTextLayout* tl = b.layout();
+            if (!tl) continue;
+            for (int i = 0; i < tl->lineCount(); ++i) {
+                const QTextLine line = tl->lineAt(i);
+                l.lines.push_back({b, i, b.position() + line.textStart(), line.textLength(),
+                                   br.top() + line.y(), line.height(), br});
+            }
+        }
+        l.length = std::max(0, l.doc->characterCount() - 1);
+        return l;
+    }
+
+    void Render(const Laidout& l, DeviceContext& dc, const TRect& rect, std::size_t from,
+                std::size_t to, double bandTop) {
+        std::map<std::string, HFONT> fonts;
+        auto fontFor = [&](const QFont& f) -> std::pair<HFONT, double> {
+            LogFont lf;
+            lf.faceName = f.family().toStdString();
+            const double em = f.pixelSize() > 0 ? f.pixelSize() : f.pointSizeF() * l.ppi / 72.0;
+            lf.height = -static_cast<std::int32_t>(std::lround(em));
+            lf.weight = f.weight();
+            lf.italic = f.italic();
+            lf.underline = f.underline();
+            lf.strikeOut = f.strikeOut();
+            const std::string key = lf.faceName + "|" + std::to_string(lf.height) + "|" +
+                                    std::to_string(lf.weight) + (lf.italic ? "i" : "") +
+                                    (lf.underline ? "u" : "") + (lf.strikeOut ? "s" : "");
+            HFONT& h = fonts[key];
+            if (!h) h = CreateFontIndirect(lf);
+            return {h, QFontMetricsF(f, &l.device).ascent()};
+        };
+        const HGDIOBJ oldFont = dc.CurrentObject(GdiObjectKind::Font);
+        const TColorRef oldColor = dc.SetTextColor(l.color);
+        const int oldMode = dc.SetBkMode(TRANSPARENT);
+        const std::uint32_t oldAlign = dc.SetTextAlign(0);
+        const QFont base = l.doc->defaultFont();
+        // Nothing of the band reaches past its rectangle (deeply indented text, wide tables).
+        dc.SaveDC();
+        dc.IntersectClipRect(rect.Left, rect.Top, rect.Right, rect.Bottom);
+        HGDIOBJ selected = 0;
+        TColorRef written = l.color;
+
+        auto text = [&](const QFont& f, TColorRef colour, double x, double lineTop,
+                        double lineAscent, const QString& s) {
+            const auto [h, ascent] = fontFor(f);
+            if (h != selected) dc.SelectObject(selected = h);
+            if (colour != written) dc.SetTextColor(written = colour);
+            const double y = rect.Top + (lineTop - bandTop) + lineAscent - ascent;
+            const std::u16string u(reinterpret_cast<const char16_t*>(s.utf16()),
+                                   static_cast<std::size_t>(s.size()));
+            dc.ExtTextOut(rect.Left + static_cast<int>(std::lround(x)),
+                          static_cast<int>(std::lround(y)), 0, nullptr, u);
+        };
+
+        for (std::size_t j = from; j < to; ++j) {
+            const LineInfo& li = l.lines[j];
+            const QTextLine line = li.block.layout()->lineAt(li.line);
+            const int blockPos = li.block.position();
+            // The list mark before the first line of an item.
+            if (li.line == 0 && li.block.textList()) {
+                QTextList* list = li.block.textList();
+                QString mark;
+                switch (list->format().style()) {
+                    case QTextListFormat::ListDisc: mark = QString(QChar(0x2022)); break;
+                    case QTextListFormat::ListCircle: mark = QString(QChar(0x25E6)); break;
+                    case QTextListFormat::ListSquare: mark = QString(QChar(0x25AA)); break;
+                    default: mark = list->itemText(li.block); break;
+                }
+                const QFont f = li.block.charFormat().font().resolve(base);
+                const double w = QFontMetricsF(f, &l.device).horizontalAdvance(mark + " ");
+                text(f, l.color, li.blockRect.left() + line.x() - w, li.top, line.ascent(), mark);
+            }
+            for (auto it = li.block.begin(); !it.atEnd(); ++it) {
+                const QTextFragment frag = it.fragment();
+                if (!frag.isValid()) continue;
+                const int a = std::max(frag.position(), li.start);
+                const int b = std::min(frag.position() + frag.length(), li.start + li.length);
+                if (a >= b) continue;
+                QString s = frag.text().mid(a - frag.position(), b - a);
+                // Pictures and line separators are not text.
+                s.replace(QChar::ObjectReplacementCharacter, QChar(' '));
+                s.replace(QChar::LineSeparator, QChar(' '));
+                while (!s.isEmpty() && s.back().isSpace()) s.chop(1);
+                if (s.trimmed().isEmpty()) continue;
+                const QTextCharFormat cf = frag.charFormat();
+                const QFont f = cf.font().resolve(base);
+                const TColorRef colour = cf.foreground().style() != Qt::NoBrush
+                                             ? ToColorRef(cf.foreground().color())
+                                             : l.color;
+                const double x = li.blockRect.left() + line.cursorToX(a - blockPos);
+                text(f, colour, x, li.top, line.ascent(), s);
+            }
+            // A horizontal rule after the block's last line.
+            if (li.line == li.block.layout()->lineCount() - 1 &&
+                li.block.blockFormat().hasProperty(
+                    QTextFormat::BlockTrailingHorizontalRulerWidth)) {
+                const int y = static_cast<int>(
+                    std::lround(rect.Top + li.blockRect.bottom() - bandTop));
+                const HPEN pen = CreatePen(PS_SOLID, 1, l.color);
+                const HGDIOBJ oldPen = dc.SelectObject(pen);
+                dc.MoveTo(rect.Left + static_cast<int>(li.blockRect.left()), y);
+                dc.LineTo(rect.Left + static_cast<int>(li.blockRect.right()), y);
+                dc.SelectObject(oldPen);
+                DeleteObject(pen);
+            }
+        }
+
+        dc.RestoreDC(-1);
+        dc.SetTextAlign(oldAlign);
+        dc.SetBkMode(oldMode);
+        dc.SetTextColor(oldColor);
+        dc.SelectObject(oldFont);
+        for (auto& [key, h] : fonts) DeleteObject(h);
+    }
+
+    Laidout cache_;
+};
+
+}  // namespace
+
+std::unique_ptr<RichTextEngine> MakeQtRichTextEngine() {
+    return std::make_unique<QtRichTextEngine>();
+}
+
+}  // namespace quillon

@@ -1,0 +1,62 @@
+#pragma once
+// A small box that shows a text, the date or the time on the form, and that the form
+// printer fills with page totals, accumulated totals or the page number when it prints.
+
+#include <string>
+
+#include "platform/vcl/controls.h"
+#include "printsuite/base/Vex_Types.h"
+
+namespace quillon {
+
+class TShowTotal : public TCustomControl {
+    QUILLON_CLASS_INFO()
+  public:
+    explicit TShowTotal(TComponent* owner);
+    ~TShowTotal() override;
+
+    // The data grid whose column is totalled; cleared when that grid is removed.
+    TWinControl* SourceGrid() const { return sourceGrid_; }
+    void SetSourceGrid(TWinControl* grid);
+    // The display label of the totalled column.
+    const std::string& SourceField() const { return sourceField_; }
+    void SetSourceField(const std::string& v) { sourceField_ = v; }
+    TTotals TotalType() const { return totalType_; }
+    void SetTotalType(TTotals t);
+    const std::string& DisplayFormat() const { return displayFormat_; }
+    void SetDisplayFormat(const std::string& v) { displayFormat_ = v; }
+    const std::string& Text() const { return text_; }
+    void SetText(const std::string& v);
+    TShow ShowOn() const { return showOn_; }
+    void SetShowOn(TShow v) { showOn_ = v; }
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment a);
+    // Whether it paints on screen (it prints either way).
+    bool ShowOnForm() const { return showOnForm_; }
+    void SetShowOnForm(bool v);
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle v);
+
+    // What the screen shows: Text, or for tDate and tTime the moment `now` (seconds since
+    // the epoch) as the user's short date or long time.
+    std::string ShownText(std::int64_t now) const;
+
+  protected:
+    void Paint() override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+  private:
+    TWinControl* sourceGrid_ = nullptr;
+    std::string sourceField_;
+    TTotals totalType_ = tPageTotal;
+    std::string displayFormat_ = "#,##0.00";
+    std::string text_ = "0.00";
+    TShow showOn_ = tAllPages;
+    TAlignment alignment_ = taRightJustify;
+    bool showOnForm_ = true;
+    TBorderStyle borderStyle_ = bsNone;
+};
+
+extern const TEnumInfo kTotalsNames, kShowNames;
+
+}  // namespace quillon

@@ -1,0 +1,78 @@
+#pragma once
+// The suite's data grid for the screen: a click on a column title sorts its
+// dataset (a table by switching to an index of the field, a query by
+// rewriting its ORDER BY clause), where in the title decides the direction.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/data/dbctrls.h"
+
+namespace quillon {
+
+// Sort zones of a point in a title cell.
+enum : std::uint8_t { szNone = 0, szAscending = 1, szMiddle = 2, szDescending = 3 };
+
+// The zone of a point at fraction f (0..1) of a title's width: the left tenth
+// and the right twentieth are dead, then ascending to a third, the middle to
+// two thirds, descending after.
+std::uint8_t SortZoneOfFraction(double f);
+
+// The query's SQL lines with its ORDER BY clause replaced by one on `field`
+// (a quoted identifier) in the zone's direction, or removed in the middle
+// zone. The clause is found whatever its spacing (tabs, two spaces, "ORDER" and
+// "BY" on two lines) and a LIMIT or OFFSET after it is kept; empty lines go.
+std::vector<std::string> SortedSqlLines(const std::vector<std::string>& lines,
+                                        const std::string& field, std::uint8_t zone);
+
+class TVex_SortGrid : public TDBGrid {
+    QUILLON_CLASS_INFO()
+  public:
+    explicit TVex_SortGrid(TComponent* owner);
+
+    bool AllowSort() const { return allowSort_; }
+    void SetAllowSort(bool v) { allowSort_ = v; }
+    bool DisplayDBMemo() const { return displayMemo_; }
+    void SetDisplayDBMemo(bool v) { displayMemo_ = v; Invalidate(); }
+    bool DisplayDBImage() const { return displayImage_; }
+    void SetDisplayDBImage(bool v) { displayImage_ = v; Invalidate(); }
+    bool AutoAlign() const { return autoAlign_; }
+    void SetAutoAlign(bool v) { autoAlign_ = v; }
+    double PrintItLeft() const { return printIt_[0]; }
+    void SetPrintItLeft(double v) { printIt_[0] = v; }
+    double PrintItTop() const { return printIt_[1]; }
+    void SetPrintItTop(double v) { printIt_[1] = v; }
+    double PrintItWidth() const { return printIt_[2]; }
+    void SetPrintItWidth(double v) { printIt_[2] = v; }
+    double PrintItHeight() const { return printIt_[3]; }
+    void SetPrintItHeight(double v) { printIt_[3] = v; }
+
+    TNotifyEvent OnTitleDblClicked, OnBeforeSort, OnAfterSort;
+
+    // The data column under x (client pixels), -1 for none; sets the zone.
+    int SortColumnAt(int x);
+    std::uint8_t SortZone() const { return zone_; }
+
+    // Press and release of the left button at a client point: a release at
+    // exactly the press point in a live zone of the title row sorts.
+    void TitlePress(int x, int y);
+    void TitleRelease(int x, int y);
+
+    // Sorts by the column in the zone's direction; false with the message
+    // shown (information box) when refused or failed.
+    bool SortByColumn(int column, std::uint8_t zone);
+    // The text of the last refusal or failure ("" after a sort that worked).
+    const std::string& SortMessage() const { return message_; }
+
+  private:
+    bool Refuse(const std::string& text);
+    bool allowSort_ = true, displayMemo_ = true, displayImage_ = true, autoAlign_ = false;
+    bool buttonDown_ = false, pressedAgain_ = false, sorting_ = false;
+    int pressX_ = 0, pressY_ = 0;
+    std::uint8_t zone_ = szNone;
+    double printIt_[4] = {0, 0, 0, 0};
+    std::string message_;
+};
+
+}  // namespace quillon

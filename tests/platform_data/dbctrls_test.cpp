@@ -1,0 +1,273 @@
+// Data-aware controls in step with their dataset, and forms that hold them.
+
+#include <memory>
+
+#include "platform/data/dbctrls.h"
+#include "platform/vcl/form_file.h"
+#include "platform/vcl/forms.h"
+#include "tests/platform_data/data_test_util.h"
+
+namespace quillon {
+namespace {
+
+using test::TempDb;
+
+class DBControlsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db.Exec("CREATE TABLE people (ID INTEGER, NAME TEXT, ACTIVE TEXT, KIND INTEGER, NOTES MEMO, "
+                "PHOTO GRAPHIC, PRICE MONEY)");
+        db.Exec("INSERT INTO people VALUES (1,'Ann','Yes',2,'line 1\nline 2',x'0102',10),"
+                "(2,'Bob','0',1,NULL,NULL,20),(3,'Cy',NULL,9,'m',NULL,30)");
+        db.Exec("CREATE TABLE kinds (K INTEGER, LABEL TEXT)");
+        db.Exec("INSERT INTO kinds VALUES (1,'member'),(2,'guest')");
+        table.SetDatabaseName(db.Path());
+        table.SetTableName("people");
+        source.SetDataSet(&table);
+    }
+    TempDb db;
+    TForm form{nullptr};
+    TTable table{&form};
+    TDataSource source{&form};
+};
+
+TEST_F(DBControlsTest, FieldControlsFollowTheCurrentRecord) {
+    auto* edit = new TDBEdit(&form);
+    edit->SetDataSource(&source);
+    edit->SetDataField("NAME");
+    auto* text = new TDBText(&form);
+    text->SetDataSource(&source);
+    text->SetDataField("PRICE");
+    auto* memo = new TDBMemo(&form);
+    memo->SetDataSource(&source);
+    memo->SetDataField("NOTES");
+    auto* check = new TDBCheckBox(&form);
+    check->SetDataSource(&source);
+    check->SetDataField("ACTIVE");
+    check->SetValueChecked("Yes;Y");
+    auto* radios = new TDBRadioGroup(&form);
+    radios->Items().Add("member");
+    radios->Items().Add("guest");
+    radios->Values().Add("1");
+    radios->Values().Add("2");
+    radios->SetDataSource(&source);
+    radios->SetDataField("KIND");
+    EXPECT_EQ(edit->Text(), "");  // closed
+    ASSERT_TRUE(table.Open());
+    table.FindField("PRICE")->SetDisplayFormat("0.00");
+    table.First();
+    EXPECT_EQ(edit->Text(), "Ann");
+    EXPECT_TRUE(edit->ReadOnly());
+    EXPECT_EQ(text->Caption(), "10.00");
+    EXPECT_EQ(memo->Lines().Count(), 2);
+    EXPECT_TRUE(check->Checked());
+    EXPECT_EQ(radios->ItemIndex(), 1);
+    table.Next();
+    EXPECT_EQ(edit->Text(), "Bob");
+    EXPECT_EQ(memo->Text(), "");
+    EXPECT_FALSE(check->Checked());  // '0'
+    EXPECT_EQ(radios->ItemIndex(), 0);
+    table.Next();
+    EXPECT_FALSE(check->Checked());   // NULL
+    EXPECT_EQ(radios->ItemIndex(), -1);  // 9 is no item's value
+    table.Close();
+    EXPECT_EQ(edit->Text(), "");
+}
+
+TEST_F(DBControlsTest, DisabledControlsHearOnceWhenEnabledAgain) {
+    ASSERT_TRUE(table.Open());
+    auto* edit = new TDBEdit(&form);
+    edit->SetDataField("NAME");
+    edit->SetDataSource(&source);
+    int changes = 0;
+    source.OnDataChange = [&](TObject*) { ++changes; };
+    table.DisableControls();
+    table.Next();
+    table.Next();
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(edit->Text(), "Ann");  // not told yet
+    table.EnableControls();
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(edit->Text(), "Cy");
+}
+
+TEST_F(DBControlsTest, LookupComboShowsTheLookedUpText) {
+    TTable kinds(&form);
+    kinds.SetDatabaseName(db.Path());
+    kinds.SetTableName("kinds");
+    ASSERT_TRUE(kinds.Open());
+    TDataSource kindSource(&form);
+    kindSource.SetDataSet(&kinds);
+    auto* combo = new TDBLookupCombo(&form);
+    combo->SetDataSource(&source);
+    combo->SetDataField("KIND");
+    combo->SetLookupSource(&kindSource);
+    combo->SetLookupField("K");
+    combo->SetLookupDisplay("LABEL");
+    ASSERT_TRUE(table.Open());
+    EXPECT_EQ(combo->Text(), "guest");
+    table.Next();
+    EXPECT_EQ(combo->Text(), "member");
+    table.Next();
+    EXPECT_EQ(combo->Text(), "");
+    EXPECT_EQ(kinds.RecNo(), 0);  // the lookup set is left where it was
+}
+
+TEST_F(DBControlsTest, ABlobThatIsNoPictureLeavesTheImageEmpty) {
+    auto* image = new TDBImage(&form);
+    image->SetDataSource(&source);
+    image->SetDataField("PHOTO");
+    ASSERT_TRUE(table.Open());
+    EXPECT_TRUE(image->Picture().Empty());
+    EXPECT_NE(image->PictureError().find("PHOTO: "), std::string::npos);
+    table.Next();
+    EXPECT_EQ(image->PictureError(), "");  // NULL: no picture, no fault
+}
+
+TEST_F(DBControlsTest, NavigatorMovesAndKnowsItsButtons) {
+    auto* nav = new TDBNavigator(&form);
+    nav->SetDataSource(&source);
+    ASSERT_TRUE(table.Open());
+    EXPECT_FALSE(nav->ButtonEnabled(nbPrior));
+    EXPECT_TRUE(nav->ButtonEnabled(nbNext));
+    nav->BtnClick(nbLast);
+    EXPECT_EQ(table.RecNo(), 2);
+    EXPECT_FALSE(nav->ButtonEnabled(nbNext));
+    nav->BtnClick(nbPrior);
+    EXPECT_EQ(table.RecNo(), 1);
+    nav->BtnClick(nbRefresh);
+    EXPECT_EQ(table.RecNo(), 1);
+    nav->BtnClick(nbFirst);
+    EXPECT_EQ(table.RecNo(), 0);
+}
+
+TEST_F(DBControlsTest, RemovingTheSourceOrTheDataSetClearsTheLinks) {
+    auto* edit = new TDBEdit(&form);
+    edit->SetDataSource(&source);
+    edit->SetDataField("NAME");
+    auto* other = new TDataSource(&form);
+    other->SetDataSet(&table);
+    auto* grid = new TDBGrid(&form);
+    grid->SetDataSource(other);
+    ASSERT_TRUE(table.Open());
+    delete other;
+    EXPECT_EQ(grid->DataSource(), nullptr);
+    EXPECT_TRUE(grid->Columns().empty());
+    auto* t2 = new TTable(&form);
+    source.SetDataSet(t2);
+    delete t2;
+    EXPECT_EQ(source.DataSet(), nullptr);
+    EXPECT_EQ(edit->Text(), "");
+}
+
+TEST_F(DBControlsTest, GridColumnsAndCells) {
+    auto* grid = new TDBGrid(&form);
+    grid->SetDataSource(&source);
+    grid->SetBounds(0, 0, 300, 18 * 3);  // titles and two rows
+    ASSERT_TRUE(table.Open());
+    table.FindField("ACTIVE")->SetVisible(false);
+    table.FindField("PRICE")->SetDisplayFormat("#,##0.00");
+    std::vector<TDBGrid::Column> cols = grid->Columns();
+    ASSERT_EQ(cols.size(), 6u);
+    EXPECT_EQ(cols[2].Title, "KIND");
+    EXPECT_EQ(grid->VisibleRowCount(), 2);
+    EXPECT_EQ(grid->CellText(0, 1), "Ann");
+    EXPECT_EQ(grid->CellText(1, 1), "Bob");
+    EXPECT_EQ(grid->CellText(2, 1), "Cy");
+    EXPECT_EQ(grid->CellText(2, 5), "30.00");
+    EXPECT_EQ(grid->CellText(0, 3), "(Memo)");
+    EXPECT_EQ(grid->CellText(1, 4), "(Graphic)");
+    EXPECT_EQ(grid->CellText(3, 1), "");
+    grid->CustomColumns().push_back(TDBGridColumn{"PRICE", "Price", 80});
+    grid->CustomColumns().push_back(TDBGridColumn{"GONE", "", 0});
+    cols = grid->Columns();
+    ASSERT_EQ(cols.size(), 2u);
+    EXPECT_EQ(cols[0].Title, "Price");
+    EXPECT_EQ(cols[0].Width, 80);
+    EXPECT_EQ(cols[1].Field, nullptr);
+    EXPECT_EQ(grid->CellText(1, 1), "");
+    EXPECT_EQ(grid->Options() & (1u << dgTitles), 1u << dgTitles);
+}
+
+TEST(DBGridLarge, ScrollingAMillionRowsReadsOnlyTheWindow) {
+    TempDb db;
+    db.Exec("CREATE TABLE big (ID INTEGER PRIMARY KEY, NAME TEXT)");
+    db.Exec("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 1000000) "
+            "INSERT INTO big SELECT x, 'row ' || x FROM c");
+    TForm form(nullptr);
+    TTable t(&form);
+    t.SetDatabaseName(db.Path());
+    t.SetTableName("big");
+    TDataSource s(&form);
+    s.SetDataSet(&t);
+    auto* grid = new TDBGrid(&form);
+    grid->SetBounds(0, 0, 200, 18 * 21);
+    grid->SetDataSource(&s);
+    ASSERT_TRUE(t.Open());
+    ASSERT_EQ(grid->VisibleRowCount(), 20);
+    for (std::int64_t top : {0, 250000, 999980, 999990}) {
+        grid->SetTopRow(top);
+        for (int r = 0; r < 20; ++r)
+            EXPECT_EQ(grid->CellText(grid->TopRow() + r, 1), "row " + std::to_string(grid->TopRow() + r + 1));
+    }
+    EXPECT_EQ(grid->TopRow(), 999980);  // the last window is full
+    EXPECT_LE(grid->RowsFetched(), 4 * 20);
+}
+
+TEST(DataForms, AFormFileHoldsTablesSourcesAndControls) {
+    RegisterDataClasses();
+    TempDb db;
+    db.Exec("CREATE TABLE people (ID INTEGER, NAME TEXT)");
+    db.Exec("INSERT INTO people VALUES (7,'Zed')");
+    const std::string text =
+        "object Frm: TForm\n"
+        "  object Table1: TTable\n"
+        "    DatabaseName = 'test.db'\n"
+        "    TableName = 'people'\n"
+        "    Active = True\n"
+        "  end\n"
+        "  object Source1: TDataSource\n"
+        "    DataSet = Table1\n"
+        "  end\n"
+        "  object Edit1: TDBEdit\n"
+        "    DataSource = Source1\n"
+        "    DataField = 'NAME'\n"
+        "  end\n"
+        "  object Grid1: TDBGrid\n"
+        "    DataSource = Source1\n"
+        "    Options = [dgTitles, dgColLines]\n"
+        "    TitleFont.Height = -15\n"
+        "  end\n"
+        "end\n";
+    TForm form(nullptr);
+    TFormReadOptions options;
+    options.fileName = db.Folder() + "/people.form";
+    std::optional<TFormError> err = ReadComponent(text, form, options);
+    ASSERT_FALSE(err) << err->Text();
+    auto* table = dynamic_cast<TTable*>(form.FindComponent("Table1"));
+    ASSERT_NE(table, nullptr);
+    EXPECT_TRUE(table->Active()) << table->LastError();
+    EXPECT_EQ(table->DatabasePath(), db.Folder() + "/test.db");
+    auto* edit = dynamic_cast<TDBEdit*>(form.FindComponent("Edit1"));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->Text(), "Zed");
+    auto* grid = dynamic_cast<TDBGrid*>(form.FindComponent("Grid1"));
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->Options(), (1u << dgTitles) | (1u << dgColLines));
+    EXPECT_EQ(grid->TitleFont().Height(), -15);
+    std::string written = WriteComponent(form);
+    EXPECT_NE(written.find("Options = [dgTitles, dgColLines]"), std::string::npos) << written;
+    EXPECT_NE(written.find("DataField = 'NAME'"), std::string::npos) << written;
+
+    // A database that is missing leaves the table closed with the reason.
+    TForm other(nullptr);
+    options.fileName = db.Folder() + "/sub/people.form";
+    err = ReadComponent(text, other, options);
+    ASSERT_FALSE(err) << err->Text();
+    auto* t2 = dynamic_cast<TTable*>(other.FindComponent("Table1"));
+    EXPECT_FALSE(t2->Active());
+    EXPECT_NE(t2->LastError().find("/sub/test.db': cannot open"), std::string::npos) << t2->LastError();
+}
+
+}  // namespace
+}  // namespace quillon
