@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/emf/emf_player.h"
+#include "platform/emf/page_store.h"
 #include "platform/gdi/canvas.h"
 #include "platform/gdi/device_context.h"
 #include "platform/gdi/printer.h"
@@ -94,10 +95,10 @@ const std::vector<std::uint8_t>* TDrawIt::ShownPageData() {
     if (cachedPage_ != currentPage_) {
         cachedPage_ = 0;
         cachedData_.clear();
-        std::string error;
-        if (!PageFileExists(currentPage_, poViewer) ||
-            !ReadPageFile(PageFileName(currentPage_, poViewer), cachedData_, &error))
-            return nullptr;
+        if (!PageFileExists(currentPage_, poViewer)) return nullptr;
+        Result<std::vector<std::uint8_t>> page = ReadPageFile(PageFileName(currentPage_, poViewer));
+        if (!page) return nullptr;
+        cachedData_ = std::move(*page);
         cachedPage_ = currentPage_;
     }
     return &cachedData_;
@@ -174,9 +175,7 @@ int TDrawIt::ShowPage(int n) {
 
 int TDrawIt::CountPages() {
     RestoreDirectory();
-    int n = 0;
-    while (PageFileExists(n + 1, poViewer)) ++n;
-    return n;
+    return StoredPageCount(poViewer);
 }
 
 void TDrawIt::SetZoom(int containerWidth, double percent) {
@@ -231,11 +230,15 @@ Result<void> TDrawIt::PrintPageRange(int selection, std::string_view list) {
         if (!PageFileExists(n, poViewer)) break;  // the store went away under the preview
         // A page that cannot be read or is not a whole metafile is reported before a sheet
         // is begun for it.
-        bool readable = ReadPageFile(PageFileName(n, poViewer), data, &error);
+        Result<std::vector<std::uint8_t>> page = ReadPageFile(PageFileName(n, poViewer));
+        bool readable = page.ok();
         if (readable) {
-            EmfParseResult parsed = ParseEmf(data);
-            readable = parsed.ok;
-            if (!readable) error = parsed.error;
+            data = std::move(*page);
+            const Result<EmfParseStats> parsed = ParseEmf(data);
+            readable = parsed.ok();
+            if (!readable) error = parsed.reason();
+        } else {
+            error = page.reason();
         }
         if (!readable) {
             ShowPrintError("Page " + std::to_string(n) + " could not be printed: " + error);
