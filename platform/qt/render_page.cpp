@@ -24,8 +24,6 @@ namespace quillon {
 
 namespace {
 
-}
-
 // What the page shows and how large it is.
 struct PageArea {
     EmfPageInfo page;  // page size in recorded units and the resolution they are at

@@ -242,8 +242,8 @@ TEST(DataForms, AFormFileHoldsTablesSourcesAndControls) {
     TForm form(nullptr);
     TFormReadOptions options;
     options.fileName = db.Folder() + "/people.form";
-    std::optional<TFormError> err = ReadComponent(text, form, options);
-    ASSERT_FALSE(err) << err->Text();
+    Result<void> err = ReadComponent(text, form, options);
+    ASSERT_TRUE(err) << err.reason();
     auto* table = dynamic_cast<TTable*>(form.FindComponent("Table1"));
     ASSERT_NE(table, nullptr);
     EXPECT_TRUE(table->Active()) << table->LastError();
@@ -263,7 +263,7 @@ TEST(DataForms, AFormFileHoldsTablesSourcesAndControls) {
     TForm other(nullptr);
     options.fileName = db.Folder() + "/sub/people.form";
     err = ReadComponent(text, other, options);
-    ASSERT_FALSE(err) << err->Text();
+    ASSERT_TRUE(err) << err.reason();
     auto* t2 = dynamic_cast<TTable*>(other.FindComponent("Table1"));
     EXPECT_FALSE(t2->Active());
     EXPECT_NE(t2->LastError().find("/sub/test.db': cannot open"), std::string::npos) << t2->LastError();

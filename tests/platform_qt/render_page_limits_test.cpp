@@ -32,6 +32,18 @@ struct Outcome {
     std::string err;
 };
 
+// The command's arguments (FILE [--png OUT] [--pdf OUT] [--scale S]) as render-page takes them.
+RenderPageOptions Options(const std::vector<std::string>& args) {
+    RenderPageOptions o;
+    o.file = args.at(0);
+    for (std::size_t i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == "--png") o.png = args[i + 1];
+        if (args[i] == "--pdf") o.pdf = args[i + 1];
+        if (args[i] == "--scale") o.scale = std::stod(args[i + 1]);
+    }
+    return o;
+}
+
 // Runs render-page in a child whose address space may grow by at most `extraMegabytes`.
 Outcome RenderLimited(const std::vector<std::string>& args, long extraMegabytes = 400) {
     int fds[2];
@@ -45,9 +57,8 @@ Outcome RenderLimited(const std::vector<std::string>& args, long extraMegabytes 
                              static_cast<rlim_t>(extraMegabytes) * (1 << 20);
         const rlimit rl{limit, limit};
         setrlimit(RLIMIT_AS, &rl);
-        std::vector<std::string_view> views(args.begin(), args.end());
         std::string err;
-        const int rc = RunRenderPage(views, err);
+        const int rc = RunRenderPage(Options(args), err);
         [[maybe_unused]] const ssize_t n = write(fds[1], err.data(), err.size());
         _exit(rc);
     }
@@ -227,7 +238,7 @@ TEST(RenderPageLimits, FiftyCirclesArePathsInThePdfWithTheRasterPixels) {
                 dc.Ellipse(50 + col * 320, 50 + row * 320, 300 + col * 320, 300 + row * 320);
     });
     std::string err;
-    ASSERT_EQ(RunRenderPage({page, "--pdf", dir.File("c.pdf")}, err), 0) << err;
+    ASSERT_EQ(RunRenderPage(Options({page, "--pdf", dir.File("c.pdf")}), err), 0) << err;
     const PdfOps ops = CountOps(dir.File("c.pdf"), dir);
     // One closed path of four curves per circle, painted once: no rows of rectangles.
     EXPECT_LE(ops.rectangles, 2);
@@ -236,7 +247,7 @@ TEST(RenderPageLimits, FiftyCirclesArePathsInThePdfWithTheRasterPixels) {
     EXPECT_LE(ops.paints, 100);
 
     // The raster spans at the same resolution are the reference.
-    ASSERT_EQ(RunRenderPage({page, "--png", dir.File("spans.png"), "--scale", "1"}, err), 0)
+    ASSERT_EQ(RunRenderPage(Options({page, "--png", dir.File("spans.png"), "--scale", "1"}), err), 0)
         << err;
     int status = -1;
     qttest::RunCommand("pdftoppm -r 600 -png -singlefile '" +
