@@ -298,6 +298,10 @@ void TComponent::Notification(TComponent* component, TOperation operation) {
     // one another: whoever asked to be told of one through FreeNotification is
     // told directly by that one's destructor.
     if (IsDestroying()) return;
+    // News of an insertion is for the owner only: no part reacts to a sibling
+    // coming, and telling every part of every insertion made creating N parts
+    // cost N * N.
+    if (operation != opRemove) return;
     // A component told of a removal may destroy or add others: the walk goes
     // over a copy and tells those still there. Whether one is still there is
     // known without a search while the list has not changed, and from one set of

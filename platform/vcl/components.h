@@ -187,8 +187,10 @@ class TComponent : public TPersistent {
     void BeginLoading() { state_ |= csLoading; }
 
     // Called for every component removal of interest (owned components, and
-    // those linked by FreeNotification); the default passes the news on to the
-    // owned components. A component that keeps a pointer to `component` clears it.
+    // those linked by FreeNotification), and for an insertion into this one; the
+    // default passes news of a removal on to the owned components (unless this
+    // one is being destroyed with them). A component that keeps a pointer to
+    // `component` clears it.
     virtual void Notification(TComponent* component, TOperation operation);
 
   protected:

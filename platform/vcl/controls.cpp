@@ -450,6 +450,9 @@ TWinControl::~TWinControl() {
         c->parent_ = nullptr;
         if (!c->Owner()) delete c;
     }
+    // Leaves the parent while still a TWinControl: the parent then closes the gap
+    // in its tab order (from ~TControl it would no longer know this one took part).
+    if (TWinControl* parent = Parent()) parent->RemoveControl(this);
 }
 
 TControl* TWinControl::Controls(int index) const {
