@@ -209,7 +209,8 @@ TEST_F(CalcWindowQt, AMissingHelpFileIsReportedInOneMessage) {
     QTest::mouseClick(WidgetOf(CalcFrm->HelpBtn), Qt::LeftButton);
     QTest::qWait(200);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].find("no-such-help.hlp"), std::string::npos) << messages[0];
+    // The message names the HTML file the program looked for.
+    EXPECT_NE(messages[0].find("no-such-help.html"), std::string::npos) << messages[0];
     EXPECT_TRUE(CalcFrm->Visible());
     Application().SetHelpFile("tessel.hlp");
 }
