@@ -37,18 +37,18 @@ Result<ParsedArgs> ParseArgs(std::span<const std::string_view> args,
             value = arg.substr(eq + 1);
             hasValue = true;
         }
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* found = nullptr;
         for (const OptionSpec& s : specs)
-            if (s.name == key) spec = &s;
-        if (!spec) return Error{"unknown option '" + std::string(arg) + "'"};
-        if (!spec->takesValue) {
+            if (s.name == key) found = &s;
+        if (!found) return Error{"unknown option '" + std::string(arg) + "'"};
+        if (!found->takesValue) {
             if (hasValue) return Error{"option '" + std::string(key) + "' takes no value"};
         } else if (!hasValue) {
             if (i + 1 >= args.size())
                 return Error{"option '" + std::string(key) + "' needs a value"};
             value = args[++i];
         }
-        parsed.options.push_back({spec->name, value});
+        parsed.options.push_back({found->name, value});
     }
     return parsed;
 }
