@@ -305,7 +305,10 @@ bool QtDesktop::ShowHelp(const std::string& helpFile, const std::string& topic) 
         const std::string name =
             places.names.isEmpty() ? helpFile : FromQString(places.names.front());
         std::string text = "Cannot find the help file \"" + name + "\". Looked in:";
-        for (const QString& dir : places.dirs) text += "\n" + FromQString(dir);
+        for (const QString& dir : places.dirs) {
+            text += '\n';
+            text += FromQString(dir);
+        }
         MessageBox(text, Application().Title(), MB_OK | MB_ICONERROR);
         return false;
     }
