@@ -45,7 +45,7 @@ void PlayIntoPdf(std::span<const std::uint8_t> input) {
     QPainter painter;
     if (!painter.begin(&writer)) std::abort();
     quillon::DeviceCaps caps;
-    caps.technology = DT_RASPRINTER;
+    caps.technology = quillon::DT_RASPRINTER;
     caps.widthPixels = caps.heightPixels = kSide;
     caps.logPixelsX = caps.logPixelsY = 72;
     {

@@ -72,8 +72,9 @@ void TShowTotal::SetTotalType(TTotals t) {
     Repaint();
 }
 
-void TShowTotal::SetText(const std::string& v) {
-    text_ = v;
+void TShowTotal::SetText(std::string_view v) {
+    text_ = std::string(v);
+    TControl::SetText(v);
     Repaint();
 }
 

@@ -25,8 +25,10 @@ class TShowTotal : public TCustomControl {
     void SetTotalType(TTotals t);
     const std::string& DisplayFormat() const { return displayFormat_; }
     void SetDisplayFormat(const std::string& v) { displayFormat_ = v; }
+    // Its own text with its own default ("0.00"); setting it through the control's
+    // SetText or SetCaption sets this text too.
     const std::string& Text() const { return text_; }
-    void SetText(const std::string& v);
+    void SetText(std::string_view v) override;
     TShow ShowOn() const { return showOn_; }
     void SetShowOn(TShow v) { showOn_ = v; }
     TAlignment Alignment() const { return alignment_; }
