@@ -313,11 +313,14 @@ Result<void> TDataSet::Open() {
     if (path.empty()) return Error{Name() + ": no database named"};
     int flags = SQLITE_OPEN_READONLY;
     if (path.rfind("file:", 0) == 0) flags |= SQLITE_OPEN_URI;
+    // Every failure below closes with sqlite3_close_v2: a statement may still be alive at that
+    // moment (it is finalized when its holder goes out of scope), and a plain close would then
+    // refuse and leave the connection open for good.
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         std::string why = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-        sqlite3_close(db);
+        sqlite3_close_v2(db);
         return Fail("cannot open: " + why, "");
     }
     sqlite3_busy_timeout(db, busyTimeout_);
@@ -330,16 +333,16 @@ Result<void> TDataSet::Open() {
     Stmt probe(raw);
     if (rc != SQLITE_OK || !probe) {
         std::string why = rc != SQLITE_OK ? sqlite3_errmsg(db) : "no statement";
-        sqlite3_close(db);
+        sqlite3_close_v2(db);
         return Fail(why, *select);
     }
     while (tail && *tail && (std::isspace(static_cast<unsigned char>(*tail)) || *tail == ';')) ++tail;
     if (tail && *tail) {
-        sqlite3_close(db);
+        sqlite3_close_v2(db);
         return Fail("only one statement can be opened", *select);
     }
     if (!sqlite3_stmt_readonly(probe.get())) {
-        sqlite3_close(db);
+        sqlite3_close_v2(db);
         return Fail("the statement would change the database", *select);
     }
     int columns = sqlite3_column_count(probe.get());
@@ -347,7 +350,7 @@ Result<void> TDataSet::Open() {
     rc = sqlite3_step(probe.get());
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
         std::string why = sqlite3_errmsg(db);
-        sqlite3_close(db);
+        sqlite3_close_v2(db);
         return Fail(why, *select);
     }
     bool hasRow = rc == SQLITE_ROW;
@@ -382,7 +385,7 @@ Result<void> TDataSet::Open() {
             if (!f->Calculated() && std::find(bound.begin(), bound.end(), f) == bound.end()) {
                 std::string missing = f->FieldName();
                 for (TField* g : fields_) g->column_ = -1;
-                sqlite3_close(db);
+                sqlite3_close_v2(db);
                 return Fail(Name() + ": field '" + missing + "' not found", *select);
             }
     }
@@ -395,7 +398,7 @@ Result<void> TDataSet::Open() {
         std::string why = sqlite3_errmsg(db);
         count.reset();
         for (TField* f : std::vector<TField*>(dynamic_)) delete f;
-        sqlite3_close(db);
+        sqlite3_close_v2(db);
         return Fail(why, countSql);
     }
     recordCount_ = sqlite3_column_int64(count.get(), 0);
@@ -406,7 +409,7 @@ Result<void> TDataSet::Open() {
     if (rc != SQLITE_OK) {
         std::string why = sqlite3_errmsg(db);
         for (TField* f : std::vector<TField*>(dynamic_)) delete f;
-        sqlite3_close(db);
+        sqlite3_close_v2(db);
         return Fail(why, windowSql_);
     }
     db_ = db;
@@ -425,7 +428,7 @@ void TDataSet::Close() {
     sqlite3_finalize(cursor_);
     cursor_ = nullptr;
     ClearStatementCache();
-    sqlite3_close(db_);
+    sqlite3_close_v2(db_);
     db_ = nullptr;
     for (TField* f : std::vector<TField*>(dynamic_)) {
         fields_.erase(std::remove(fields_.begin(), fields_.end(), f), fields_.end());
@@ -663,7 +666,7 @@ Result<void> TTable::UpdateIndexDefs() {
     if (!opened) {
         if (sqlite3_open_v2(DatabasePath().c_str(), &own, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
             std::string why = own ? sqlite3_errmsg(own) : "out of memory";
-            sqlite3_close(own);
+            sqlite3_close_v2(own);
             return Fail("cannot open: " + why, "");
         }
         db = own;
@@ -698,7 +701,7 @@ Result<void> TTable::UpdateIndexDefs() {
             indexDefs_.push_back(std::move(def));
         }
     }
-    if (own) sqlite3_close(own);
+    if (own) sqlite3_close_v2(own);
     return result;
 }
 
