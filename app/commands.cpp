@@ -1,5 +1,7 @@
 #include "app/commands.h"
 
+#include "app/print_commands.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -83,6 +85,7 @@ std::vector<cli::Command> Commands(const QtCommands& qt) {
                          cli::WriteText(s.err, err);
                          return {status, {}};
                      }});
+    AddPrintCommands(table, qt);
     return table;
 }
 

@@ -25,6 +25,9 @@ struct RenderPageArgs {
 struct QtCommands {
     std::function<int(const RenderPageArgs&, std::string& err)> renderPage;
     std::function<int(const std::string& file, std::string& err)> showForm;
+    // Runs `work` with the Qt backend installed: with windows (the preview) or for drawing
+    // and printing only; answers work's status.
+    std::function<int(bool windows, const std::function<int()>& work)> withQt;
 };
 
 std::vector<cli::Command> Commands(const QtCommands& qt);

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,19 @@ int ShowForm(const std::string& file, std::string& err) {
     quillon::RegisterAppClasses();
     return quillon::RunShowForm(file, err);
 }
+
+
+int WithQt(bool windows, const std::function<int()>& work) {
+    quillon::QuietQtMessages();
+    if (windows) {
+        quillon::QtHost host;
+        return work();
+    }
+    // Printing needs the fonts and the printers, not a display.
+    if (!::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    quillon::QtGraphicsSession qt;
+    return work();
+}
 #endif
 
 std::vector<quillon::cli::Command> Table() {
@@ -50,6 +64,7 @@ std::vector<quillon::cli::Command> Table() {
 #ifdef QUILLON_HAVE_QT
     qt.renderPage = RenderPage;
     qt.showForm = ShowForm;
+    qt.withQt = WithQt;
 #endif
     return quillon::Commands(qt);
 }

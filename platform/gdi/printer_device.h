@@ -27,6 +27,9 @@ class PrinterDevice {
     virtual bool EndDoc(std::string* error) = 0;
     // Drops the document.
     virtual void Abort() = 0;
+    // A printer that writes files (the built-in PDF printer) sends the documents of the next
+    // job to `path`; false for a printer that does not write files.
+    virtual bool SetOutputFile(const std::string& /*path*/) { return false; }
 };
 
 // Caps of a printer from its resolution and printable area in portrait.

@@ -86,10 +86,11 @@ DeviceCaps PdfPrinterDevice::Caps(TPrinterOrientation orientation) const {
     return PrinterCaps(kPixelsPerInch, kPixelsPerInch, size.width(), size.height(), orientation);
 }
 
-void PdfPrinterDevice::SetOutputFile(const std::string& path) {
+bool PdfPrinterDevice::SetOutputFile(const std::string& path) {
     outputFile_ = path;
     jobBase_ = path;
     documentsInJob_ = 0;
+    return true;
 }
 
 std::string PdfPrinterDevice::JobBase(const std::string& title) const {

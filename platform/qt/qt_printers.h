@@ -57,7 +57,7 @@ class PdfPrinterDevice final : public PrinterDevice {
 
     PaperKind Paper() const { return paper_; }
     // Starts a new job whose documents go to `path` (and its numbered siblings).
-    void SetOutputFile(const std::string& path);
+    bool SetOutputFile(const std::string& path) override;
     // The file the next document will be written to.
     std::string NextFile(const std::string& title) const;
     // The file the last finished document went to (empty before the first).

@@ -25,6 +25,10 @@ inline constexpr std::size_t kMaxSavedStates = 10'000;
 // text layout holds several copies of a document).
 inline constexpr std::int64_t kMaxRichTextBytes = std::int64_t{64} << 20;
 
+// Text files printed by print-text: larger ones are refused before a page is drawn (at about
+// 3 KB a page, this is some 20,000 pages).
+inline constexpr std::int64_t kMaxPrintTextBytes = std::int64_t{64} << 20;
+
 // Form files: at most this many objects (each one a component, and most a widget). A form of
 // the program holds a few hundred; 16 MB of text could ask for close to a million, whose
 // creation and display alone would take minutes.

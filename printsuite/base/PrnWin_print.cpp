@@ -41,17 +41,13 @@ class StatusDialog {
 
 }  // namespace
 
-void PrintStoredPages(TSendTo kind, bool showStatus) {
+void PrintStoredPages(TSendTo kind, bool showStatus, const PageFilter& wanted) {
     TPrinter& printer = Printer();
     if (printer.Printing()) return;
     StatusDialog status(showStatus);
 
     const std::string orientation = ReadJobSetting(kOrientationValue, kOrientationDefault);
     printer.SetOrientation(orientation != "Portrait" ? poLandscape : poPortrait);
-    if (!printer.BeginDoc()) {
-        ShowPrintError(printer.LastError());
-        return;
-    }
     // Pages were recorded against the screen: played into the screen's rectangle, a recorded
     // unit lands on one printer pixel.
     const TRect target{0, 0, Screen().Width(), Screen().Height()};
@@ -72,30 +68,35 @@ void PrintStoredPages(TSendTo kind, bool showStatus) {
         ShowPrintError("Page " + std::to_string(n) + " could not be printed: " + error);
         return false;
     };
-    status.ShowPage(1);
-    if (PageFileExists(1, kind) && read(1)) {
-        for (int n = 1;; ++n) {
-            std::string error;
-            DeviceContext* dc = printer.Canvas().Handle();
-            if (!dc || !PlayEmf(data, *dc, target, &error)) {
-                ShowPrintError("Page " + std::to_string(n) + " could not be printed: " + error);
-                break;
-            }
-            // The status dialog's Abort is served here, between pages.
-            ProcessPendingMessages();
-            if (status.Aborted() || !printer.Printing()) break;
-            // No new printer page after the last one played (a blank sheet). Every stored
-            // page is played: a long job loses none.
-            if (!PageFileExists(n + 1, kind)) break;
-            status.ShowPage(n + 1);
-            if (!read(n + 1)) break;
-            if (!printer.NewPage()) {
+    // The document is begun with its first chosen page, so that no printer page (a blank
+    // sheet) is begun after the last one. Every stored page is looked at: a long job loses
+    // none.
+    bool begun = false;
+    for (int n = 1; PageFileExists(n, kind); ++n) {
+        if (wanted && !wanted(n)) continue;
+        status.ShowPage(n);
+        if (!read(n)) break;
+        if (!begun) {
+            if (!printer.BeginDoc()) {
                 ShowPrintError(printer.LastError());
-                break;
+                return;
             }
+            begun = true;
+        } else if (!printer.NewPage()) {
+            ShowPrintError(printer.LastError());
+            break;
         }
+        std::string error;
+        DeviceContext* dc = printer.Canvas().Handle();
+        if (!dc || !PlayEmf(data, *dc, target, &error)) {
+            ShowPrintError("Page " + std::to_string(n) + " could not be printed: " + error);
+            break;
+        }
+        // The status dialog's Abort is served here, between pages.
+        ProcessPendingMessages();
+        if (status.Aborted() || !printer.Printing()) break;
     }
-    if (printer.Printing() && !printer.EndDoc()) ShowPrintError(printer.LastError());
+    if (begun && printer.Printing() && !printer.EndDoc()) ShowPrintError(printer.LastError());
 }
 
 }  // namespace quillon

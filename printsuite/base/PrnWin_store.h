@@ -7,6 +7,7 @@
 // back, each with the default below when the value is missing.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <utility>
@@ -61,9 +62,14 @@ std::string ReadJobSetting(const std::string& name, const std::string& fallback)
 // Plays the stored pages of that kind onto the current printer as one document, each into
 // (0, 0, screen width, screen height) so that what was recorded at a printer pixel lands on
 // it; goes to the last stored page, and stops earlier only after the page during which the
-// status dialog's Abort was pressed or at a page that cannot be read or played (reported). Does nothing while the printer is printing. A printer
-// that cannot start or a page that cannot be played is reported in a message box.
-void PrintStoredPages(TSendTo kind, bool showStatus);
+// status dialog's Abort was pressed or at a page that cannot be read or played (reported).
+// Does nothing while the printer is printing. A printer that cannot start or a page that
+// cannot be played is reported in a message box.
+//
+// `wanted` chooses the pages (all when empty): the chosen ones go into the one document in
+// ascending order, and no document is begun when none is chosen.
+using PageFilter = std::function<bool(int page)>;
+void PrintStoredPages(TSendTo kind, bool showStatus, const PageFilter& wanted = {});
 
 // A failure on the print path, told to the user in an information box.
 void ShowPrintError(const std::string& message);

@@ -88,6 +88,14 @@ Result<bool> PageInList(int page, std::string_view list) {
     }
 }
 
+Result<void> CheckPageList(std::string_view list) {
+    for (;;) {
+        Result<int> r = TakeListItem(0, list);
+        if (!r) return r.error();
+        if (*r == 0) return {};
+    }
+}
+
 // Laid out at 120 pixels per inch; scaled to the screen when it is made.
 const char* const kAdditionForm = R"(object Addition: TAddition
   Left = 0

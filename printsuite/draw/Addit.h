@@ -25,6 +25,9 @@ Result<int> TakeListItem(int page, std::string_view& list);
 // Whether `page` is in `list`, reading the elements from the start only up to the first one
 // that holds the page.
 Result<bool> PageInList(int page, std::string_view list);
+// Reads every element of `list`: the conversion error of the first one that the membership
+// test would stop at, so that a request can be refused before any page is sent.
+Result<void> CheckPageList(std::string_view list);
 
 class TAddition : public TForm {
     QUILLON_CLASS_INFO()

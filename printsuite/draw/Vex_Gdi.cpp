@@ -259,8 +259,8 @@ std::unique_ptr<PageRecorder> NewPageRecorder() {
     return std::make_unique<EmfPageRecorder>(options);
 }
 
-void TGdi::PrintPages(bool showStatus) {
-    PrintStoredPages(output_, showStatus);
+void TGdi::PrintPages(bool showStatus, const std::function<bool(int page)>& wanted) {
+    PrintStoredPages(output_, showStatus, wanted);
 }
 
 TGdi::TGdi(TOutput output) : output_(output) {

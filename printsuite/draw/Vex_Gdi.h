@@ -99,8 +99,9 @@ class TGdi {
     void ClosePage();
     int GetPageNumber() const { return pageNumber_; }
     const std::string& PageFile() const { return pageFile_; }
-    // Plays the stored pages to the current printer as one document (at most 1001 pages).
-    void PrintPages(bool showStatus);
+    // Plays the stored pages (those `wanted`, all when empty) to the current printer as one
+    // document.
+    void PrintPages(bool showStatus, const std::function<bool(int page)>& wanted = {});
     // Why the last page could not be saved (empty when every page was saved).
     const std::string& SaveError() const { return saveError_; }
 

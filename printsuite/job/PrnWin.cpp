@@ -312,7 +312,7 @@ void TPrintWin::EndJob() {
     PrintFooter();
     gdi_->ClosePage();
     if (dialogShown_) {
-        if (PrintDialog1) Aborted = PrintDialog1->Aborted();
+        if (PrintDialog1 && PrintDialog1->Aborted()) Aborted = true;
         ReleasePrintDialog();
     }
     Fire(OnAfterPrint);
@@ -321,7 +321,7 @@ void TPrintWin::EndJob() {
             ShowPreview();
         } else {
             // Each copy is one printer document holding every page in order.
-            for (int copy = 0; copy < Copies(); ++copy) gdi_->PrintPages(dialogShown_);
+            for (int copy = 0; copy < Copies(); ++copy) gdi_->PrintPages(dialogShown_, PrintFilter);
         }
     }
     gdi_->DeletePages();

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -140,11 +141,15 @@ class TPrintWin : public TVexComponent {
     std::int32_t PageCount = 0;
     std::int32_t PageNumber = 1;
     bool LastPage = false;
+    // The status dialog's Abort was pressed, or the job's caller gave up on it (set between
+    // StartJob and EndJob): EndJob then sends nothing to its target.
     bool Aborted = false;
     TWinControl* CurrentControl = nullptr;
     bool OpaqueBoxes = false, FrameBoxes = true, FillBoxes = true, FrameTopWindow = true;
     TFont PlainFont;
     TFont AuxFont;
+    // The pages EndJob sends to the printer, each copy as one document (all when empty).
+    std::function<bool(int page)> PrintFilter;
     // The date and time every macro of the open job uses, taken once at StartJob.
     const std::string& JobDate() const { return jobDate_; }
     const std::string& JobTime() const { return jobTime_; }

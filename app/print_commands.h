@@ -1,0 +1,36 @@
+#pragma once
+// The printing commands of the print job and the preview:
+//   quillon print-text [OPTIONS] FILE...   text files, word-wrapped, with header and footer
+//   quillon view [OPTIONS] FILE.emf...     page files in the preview, or printed
+//   quillon printers                        the printers the program sees
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/commands.h"
+#include "platform/sys/result.h"
+
+namespace quillon {
+
+class TPrintWin;
+
+// Adds the three commands to the table.
+void AddPrintCommands(std::vector<cli::Command>& table, const QtCommands& qt);
+
+// Checks that `path` is a text file print-text can print: readable, a regular file, not
+// empty, no larger than limits::kMaxPrintTextBytes and without NUL bytes.
+Result<void> CheckTextFile(const std::string& path);
+
+// Draws the text files into the open job: each file from a new page with its name as the
+// header's left text (unless `headerLeft` is given), lines word-wrapped to the printable
+// width, a new page when the page is full or at a form feed; the body font is a fixed-pitch
+// face at `fontSizePoints`.
+Result<void> DrawTextFiles(TPrintWin& job, const std::vector<std::string>& files,
+                           double fontSizePoints, bool keepHeaderLeft);
+
+// The body font of print-text and its size when --font-size is not given.
+inline constexpr const char* kTextFace = "Courier New";
+inline constexpr double kDefaultTextPoints = 10.0;
+
+}  // namespace quillon

@@ -1,0 +1,219 @@
+#include "app/print_output.h"
+
+#include <cstdlib>
+#include <exception>
+
+#include "platform/gdi/printer.h"
+#include "platform/sys/desktop.h"
+#include "printsuite/base/PrnWin_store.h"
+#include "printsuite/base/Vex_MFunc.h"
+#include "printsuite/draw/Addit.h"
+#include "printsuite/draw/Vex_view.h"
+#include "printsuite/job/PrnWin.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr const char* kPdfPrinterName = "Print to PDF";
+
+bool Set(const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v;
+}
+
+bool ChoosesPages(const cli::OutputOptions& out) {
+    return !out.pages.empty() || out.odd || out.even;
+}
+
+PageFilter FilterOf(const cli::OutputOptions& out) {
+    if (!ChoosesPages(out)) return {};
+    return [out](int n) { return PageChosen(out, n); };
+}
+
+// Makes the printer of the options the current one; a reason when it cannot be had.
+Result<void> ChoosePrinter(const cli::OutputOptions& out) {
+    TPrinter& printer = Printer();
+    if (out.target == cli::OutputTarget::Preview) {
+        printer.SetPrinterIndex(-1);
+        return {};
+    }
+    const std::string name = out.target == cli::OutputTarget::Pdf ? kPdfPrinterName : out.printer;
+    const std::vector<std::string>& names = printer.Printers();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] != name) continue;
+        if (!printer.SetPrinterIndex(static_cast<int>(i)))
+            return Error{"the printer '" + name + "' cannot be chosen"};
+        if (out.target == cli::OutputTarget::Pdf) {
+            const std::shared_ptr<PrinterDevice> device = printer.Device();
+            if (!device || !device->SetOutputFile(out.pdf))
+                return Error{"the PDF printer cannot write files here"};
+        }
+        return {};
+    }
+    return Error{"there is no printer called '" + name + "' ('quillon printers' lists them)"};
+}
+
+// The message boxes the print path showed while the work ran; without windows they are
+// answered by the headless desktop, and each becomes a line of the command's error output.
+class BoxCollector {
+  public:
+    explicit BoxCollector(bool active) : active_(active), first_(Headless().boxes.size()) {}
+    int Report(std::string_view name, cli::Streams& s) const {
+        if (!active_) return 0;
+        const auto& boxes = Headless().boxes;
+        int status = 0;
+        for (std::size_t i = first_; i < boxes.size(); ++i) {
+            std::string line = "quillon: ";
+            line += name;
+            line += ": ";
+            line += boxes[i].text;
+            line += '\n';
+            cli::WriteText(s.err, line);
+            status = 1;
+        }
+        return status;
+    }
+
+  private:
+    bool active_;
+    std::size_t first_;
+};
+
+int Fail(std::string_view name, const std::string& reason, cli::Streams& s) {
+    std::string line = "quillon: ";
+    line += name;
+    line += ": ";
+    line += reason;
+    line += '\n';
+    cli::WriteText(s.err, line);
+    return 1;
+}
+
+// Runs the job component over `job` to the printer chosen before.
+int RunJob(std::string_view name, const cli::OutputOptions& out, const PrintJob& job,
+           cli::Streams& s) {
+    const bool preview = out.target == cli::OutputTarget::Preview;
+    std::unique_ptr<TPrintWin> component =
+        job.make ? job.make() : std::make_unique<TPrintWin>(nullptr);
+    if (job.prepare) {
+        Result<void> r = job.prepare(*component);
+        if (!r) return Fail(name, r.reason(), s);
+    }
+    component->SetOutputTo(preview ? poViewer : poPrinter);
+    component->SetCopies(out.copies);
+    component->SetShowCancelDialog(preview);  // the status dialog needs windows
+    component->PrintFilter = FilterOf(out);
+    component->StartJob();
+    if (!component->InJob()) return 1;  // the job said why in a message box
+    Result<void> drawn = job.draw ? job.draw(*component) : Result<void>{};
+    int status = 0;
+    if (!drawn) {
+        status = Fail(name, drawn.reason(), s);
+        component->Aborted = true;
+    } else if (ChoosesPages(out)) {
+        bool any = false;
+        for (int n = 1; n <= component->PageCount && !any; ++n) any = PageChosen(out, n);
+        if (!any) {
+            status = Fail(name,
+                          "none of the job's " + std::to_string(component->PageCount) +
+                              " pages is chosen by --pages, --odd or --even: nothing printed",
+                          s);
+            component->Aborted = true;
+        }
+    }
+    component->EndJob();
+    return status;
+}
+
+// Shows or prints the pages `job.storePages` put into the preview's page store.
+int RunStoredPages(std::string_view name, const cli::OutputOptions& out, const PrintJob& job,
+                   cli::Streams& s) {
+    DeletePageFiles(poViewer);
+    Result<void> stored = job.storePages();
+    int status = 0;
+    if (!stored) {
+        status = Fail(name, stored.reason(), s);
+    } else if (out.target == cli::OutputTarget::Preview) {
+        ShowPreview();  // its page control deletes the pages when the window goes
+    } else {
+        int count = 0;
+        while (PageFileExists(count + 1, poViewer)) ++count;
+        bool any = !ChoosesPages(out);
+        for (int n = 1; n <= count && !any; ++n) any = PageChosen(out, n);
+        if (!any) {
+            status = Fail(name,
+                          "none of the " + std::to_string(count) +
+                              " pages is chosen by --pages, --odd or --even: nothing printed",
+                          s);
+        } else {
+            for (int copy = 0; copy < out.copies; ++copy)
+                PrintStoredPages(poViewer, false, FilterOf(out));
+        }
+    }
+    DeletePageFiles(poViewer);
+    return status;
+}
+
+}  // namespace
+
+Result<void> CheckOutputOptions(const cli::OutputOptions& out) {
+    if (!out.emfDir.empty() || !out.emfName.empty() || out.force)
+        return Error{"options '--emf', '--emf-name' and '--force' are not available yet"};
+    if (!out.pages.empty()) {
+        Result<void> list = CheckPageList(out.pages);
+        if (!list) return list.error();
+    }
+    if (out.target == cli::OutputTarget::Preview && (ChoosesPages(out) || out.copies != 1))
+        return Error{
+            "--copies, --pages, --odd and --even go with --pdf or --printer; the preview "
+            "chooses pages and copies in its own window"};
+    return {};
+}
+
+bool HaveDisplay() {
+    if (Set("QT_QPA_PLATFORM")) {
+        const std::string platform = std::getenv("QT_QPA_PLATFORM");
+        return platform.rfind("offscreen", 0) != 0 && platform.rfind("minimal", 0) != 0;
+    }
+    return Set("DISPLAY") || Set("WAYLAND_DISPLAY");
+}
+
+bool PageChosen(const cli::OutputOptions& out, int n) {
+    if (out.odd && n % 2 == 0) return false;
+    if (out.even && n % 2 != 0) return false;
+    if (out.pages.empty()) return true;
+    const Result<bool> in = PageInList(n, out.pages);
+    return in && *in;
+}
+
+cli::RunOutcome RunPrintJob(std::string_view name, const cli::OutputOptions& out,
+                            const PrintJob& job, const QtCommands& qt, cli::Streams& s) {
+    if (Result<void> r = CheckOutputOptions(out); !r) return {2, r.reason()};
+    const bool preview = out.target == cli::OutputTarget::Preview;
+    if (preview && !HaveDisplay()) {
+        cli::WriteText(s.err, "quillon: no display: use --pdf or --printer\n");
+        return {1, {}};
+    }
+    if (job.load) {
+        if (Result<void> r = job.load(); !r) return {Fail(name, r.reason(), s), {}};
+    }
+    if (!qt.withQt) {
+        std::string line = "quillon: ";
+        line += name;
+        line += " needs the build with Qt\n";
+        cli::WriteText(s.err, line);
+        return {1, {}};
+    }
+    const int status = qt.withQt(preview, [&]() -> int {
+        const BoxCollector boxes(!preview);
+        if (Result<void> r = ChoosePrinter(out); !r) return Fail(name, r.reason(), s);
+        Printer().SetTitle(job.title);
+        int done = job.storePages ? RunStoredPages(name, out, job, s) : RunJob(name, out, job, s);
+        if (boxes.Report(name, s) != 0) done = 1;
+        return done;
+    });
+    return {status, {}};
+}
+
+}  // namespace quillon
