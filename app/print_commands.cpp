@@ -195,6 +195,9 @@ class TextPrinter {
   private:
     void SelectFont() {
         gdi_.SetPrinterFont(kTextFace, area_.fontHeight, false, false, false);
+        // The layer gives the printer canvas the height's size as a cell height; the text is
+        // measured at the character height it is drawn with.
+        Printer().Canvas().Font().SetHeight(area_.fontHeight);
         gdi_.SetFontColor(clBlack);
     }
 
