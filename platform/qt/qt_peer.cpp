@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 #include <exception>
 #include <string>
@@ -197,6 +198,21 @@ bool QtControlPeer::Filter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
             return HandleMouse(watched, static_cast<QMouseEvent*>(event));
+        case QEvent::Wheel: {
+            // Taken by the control (Ctrl+wheel zooms the preview), else the widget and its
+            // parents go on as usual (a scroll area scrolls).
+            auto* w = static_cast<QWheelEvent*>(event);
+            QPoint pos = w->position().toPoint();
+            if (watched != widget_) pos = static_cast<QWidget*>(watched)->mapTo(widget_, pos);
+            const TPoint offset = control_.ClientOffset();
+            PeerEventScope scope;
+            if (!control_.InputMouseWheel(ShiftOf(w->modifiers(), w->buttons()),
+                                          w->angleDelta().y(), pos.x() - offset.X,
+                                          pos.y() - offset.Y))
+                return false;
+            event->accept();
+            return true;
+        }
         case QEvent::MouseMove: {
             if (!control_.OnMouseMove) return input_ != Input::Native;
             PeerEventScope scope;

@@ -383,6 +383,19 @@ void TControl::InputMouseDown(TMouseButton button, TShiftState shift, int x, int
     });
 }
 
+bool TControl::InputMouseWheel(TShiftState shift, int wheelDelta, int x, int y) {
+    if (!EnabledChain(this)) return false;
+    bool handled = false;
+    Dispatch([&] { handled = DoMouseWheel(shift, wheelDelta, TPoint{x, y}); });
+    return handled;
+}
+
+bool TControl::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
+    bool handled = false;
+    if (OnMouseWheel && EventsEnabled()) OnMouseWheel(this, shift, wheelDelta, mousePos, handled);
+    return handled;
+}
+
 void TControl::InputMouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     if (!EnabledChain(this)) return;
     Dispatch([&] { MouseUp(button, shift, x, y); });

@@ -113,6 +113,10 @@ using TKeyEvent = TEvent<void(TObject* sender, std::uint16_t& key, TShiftState s
 using TMouseEvent =
     TEvent<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = TEvent<void(TObject* sender, TShiftState shift, int x, int y)>;
+// A turn of the mouse wheel: `wheelDelta` 120 a notch, positive away from the user; a handler
+// sets `handled` when it took the turn (the widget then does not scroll).
+using TMouseWheelEvent = TEvent<void(TObject* sender, TShiftState shift, int wheelDelta,
+                                     TPoint mousePos, bool& handled)>;
 
 // ---------------------------------------------------------------- TControl
 
@@ -230,6 +234,8 @@ class TControl : public TComponent {
     void InputMouseDown(TMouseButton button, TShiftState shift, int x, int y);
     void InputMouseUp(TMouseButton button, TShiftState shift, int x, int y);
     void InputMouseMove(TShiftState shift, int x, int y);
+    // True when the control took the wheel's turn.
+    bool InputMouseWheel(TShiftState shift, int wheelDelta, int x, int y);
 
     // The widget that shows this control (nullptr when not realised).
     ControlPeer* Peer() const { return peer_.get(); }
@@ -241,6 +247,7 @@ class TControl : public TComponent {
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
     TMouseMoveEvent OnMouseMove;
+    TMouseWheelEvent OnMouseWheel;
 
   protected:
     // Tells the peer what changed.
@@ -255,6 +262,8 @@ class TControl : public TComponent {
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseMove(TShiftState shift, int x, int y);
+    // Fires OnMouseWheel; true when a handler took the turn.
+    virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos);
     // The parent's font or colour changed (for ParentFont / ParentColor).
     virtual void ParentFontChanged();
     virtual void ParentColorChanged();

@@ -137,14 +137,25 @@ void TDrawIt::Paint() {
 void TDrawIt::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     TCustomControl::MouseDown(button, shift, x, y);
     if (button == mbMiddle) return;
+    StepZoom(button == mbRight);
+}
+
+void TDrawIt::StepZoom(bool larger) {
     const int* begin = std::begin(kZoomLadder);
     const int* end = std::end(kZoomLadder);
     const int* at = std::find(begin, end, zoom_);
     if (at != end) {
-        if (button == mbLeft && at != begin) zoom_ = *(at - 1);
-        if (button == mbRight && at + 1 != end) zoom_ = *(at + 1);
+        if (!larger && at != begin) zoom_ = *(at - 1);
+        if (larger && at + 1 != end) zoom_ = *(at + 1);
     }
     if (ZoomMessage) ZoomMessage(zoom_);
+}
+
+bool TDrawIt::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
+    if (!shift.Contains(ssCtrl) || wheelDelta == 0)
+        return TCustomControl::DoMouseWheel(shift, wheelDelta, mousePos);
+    StepZoom(wheelDelta > 0);
+    return true;
 }
 
 void TDrawIt::ShowNextPage() {

@@ -66,8 +66,13 @@ class TDrawIt : public TCustomControl {
   protected:
     void Paint() override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    // Ctrl+wheel steps the zoom ladder as the mouse buttons do: away from the user larger,
+    // towards smaller. Without Ctrl the page area scrolls.
+    bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
 
   private:
+    // One step up or down the zoom ladder (a zoom off the ladder stays), then the message.
+    void StepZoom(bool larger);
     // The bytes of the page shown: read when the page changes, not at every repaint.
     const std::vector<std::uint8_t>* ShownPageData();
 

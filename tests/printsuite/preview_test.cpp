@@ -217,6 +217,22 @@ TEST_F(PreviewTest, CtrlPlusAndMinusStepTheLadder) {
     EXPECT_EQ(P().PrintPreview->ItemIndex(), 4);
 }
 
+TEST_F(PreviewTest, CtrlWheelStepsTheLadderAndAPlainWheelIsLeftToScrolling) {
+    Open(1);
+    P().PrintPreview->SetItemIndex(3);  // 100%
+    P().PrintPreviewClick(nullptr);
+    EXPECT_TRUE(D().InputMouseWheel(TShiftState{} + ssCtrl, 120, 10, 10));
+    EXPECT_EQ(P().PrintPreview->ItemIndex(), 2);  // 150%
+    EXPECT_EQ(D().Zoom(), 150);
+    EXPECT_TRUE(D().InputMouseWheel(TShiftState{} + ssCtrl, -120, 10, 10));
+    EXPECT_TRUE(D().InputMouseWheel(TShiftState{} + ssCtrl, -240, 10, 10));
+    EXPECT_EQ(P().PrintPreview->ItemIndex(), 4);  // 75%
+    EXPECT_FALSE(D().InputMouseWheel({}, 120, 10, 10));  // scrolls the page area instead
+    EXPECT_FALSE(D().InputMouseWheel(TShiftState{} + ssCtrl, 0, 10, 10));
+    EXPECT_EQ(P().PrintPreview->ItemIndex(), 4);
+    EXPECT_EQ(D().Zoom(), 75);
+}
+
 TEST_F(PreviewTest, PageMovementAndThePageNumberField) {
     Open(3);
     EXPECT_EQ(P().PageTot->Text(), "3");

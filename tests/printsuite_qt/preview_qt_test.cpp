@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
+#include <QWheelEvent>
 #include <QWidget>
 #include <cstdlib>
 #include <memory>
@@ -84,6 +85,22 @@ TEST(PreviewOnQt, ShowsTheBarsTheZoomListAndThePage) {
     preview->NextPageClick(nullptr);
     Pump();
     EXPECT_EQ(qobject_cast<QLineEdit*>(WidgetOf(preview->PageNo))->text().toStdString(), "2");
+
+    // Ctrl+wheel over the page steps the zoom (Whole Page shown: the control's zoom 100 goes
+    // to 150, the list follows); a plain wheel is left to the page area.
+    const auto wheel = [&](Qt::KeyboardModifiers mods, int delta) {
+        const QPointF at(10, 10);
+        QWheelEvent e(at, page->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(page, &e);
+        return e.isAccepted();
+    };
+    EXPECT_TRUE(wheel(Qt::ControlModifier, 120));
+    Pump();
+    EXPECT_EQ(zoom->currentText().toStdString(), "150%");
+    wheel(Qt::NoModifier, -120);
+    Pump();
+    EXPECT_EQ(zoom->currentText().toStdString(), "150%");
 
     if (const char* png = std::getenv("QUILLON_PREVIEW_PNG")) window->grab().save(png);
     preview->Hide();
