@@ -179,9 +179,16 @@ class TextPrinter {
             return utf8::Length(s) > kMaxTextOut ? INT_MAX / 2 : canvas.TextWidth(s);
         };
         const int lineWidth = area_.right - area_.left;
+        // The wrap looks at a window of the line from where it stands: a piece is at most
+        // kMaxTextOut characters, and a line of megabytes without a space is not searched to
+        // its end for every piece.
+        constexpr std::size_t kWindow = 4096;
         std::size_t pos = 0;
         do {
-            const std::string_view piece = TakeNextLine(line, pos, lineWidth, width);
+            const std::string_view window = std::string_view(line).substr(pos, kWindow);
+            std::size_t taken = 0;
+            const std::string_view piece = TakeNextLine(window, taken, lineWidth, width);
+            pos += taken;
             if (y_ + area_.lineHeight > area_.bottom) NewPage();
             if (!piece.empty()) gdi_.PutText(area_.left, y_, std::string(piece));
             y_ += area_.lineHeight;

@@ -81,6 +81,12 @@ check long-every-word 300 "$(pdftotext "$tmp/long.pdf" - | grep -o 'word[0-9]*' 
 maxx=$(pdftotext -bbox "$tmp/long.pdf" - | sed -n 's/.*xMax="\([0-9.]*\)".*>word[0-9]*<.*/\1/p' | sort -n | tail -n 1)
 check long-inside yes "$(awk -v m="$maxx" -v w="$(page_width "$tmp/long.pdf")" 'BEGIN { print (m <= w - 39.6 ? "yes" : "no: " m) }')"
 
+# A line of 200,000 characters without a space is cut into lines of what fits, none lost.
+head -c 200000 /dev/zero | tr '\0' 'x' > "$tmp/oneword"
+"$q" print-text --pdf "$tmp/oneword.pdf" "$tmp/oneword"
+check oneword-status 0 $?
+check oneword-all 200000 "$(pdftotext "$tmp/oneword.pdf" - | tr -cd 'x' | wc -c)"
+
 # A page full of lines goes on to the next page: 200 lines make several pages, none lost.
 seq 1 200 | sed 's/^/line /' > "$tmp/lines.txt"
 "$q" print-text --pdf "$tmp/lines.pdf" "$tmp/lines.txt"
