@@ -1,5 +1,6 @@
 #include "app/Ptr.h"
 
+#include <algorithm>
 #include <string>
 
 #include "app/calc_form.h"
@@ -7,7 +8,9 @@
 #include "app/name_analysis.h"
 #include "platform/sys/sysutils.h"
 #include "platform/vcl/properties.h"
+#include "platform/vcl/dialogs.h"
 #include "platform/vcl/std_controls.h"
+#include "printsuite/forms/DBPrnWin.h"
 
 namespace quillon {
 
@@ -18,6 +21,7 @@ const TClassInfo& TPrintFrm::StaticClassInfo() {
 }
 
 TPrintFrm::TPrintFrm(TComponent* owner) : TForm(owner) {
+    RegisterFormPrinterClasses();  // the form file names the form printer
     DefineMethod<void(TObject*)>("FormCreate", [this](TObject* s) { FormCreate(s); });
     InitForm(EmbeddedFormText("PrintFrm.form"), "PrintFrm.form");
 }
@@ -52,6 +56,8 @@ void TPrintFrm::FindControls() {
     vvt = label("vvt");
     cct = label("cct");
     ttt = label("ttt");
+    DBPrintWin1 = dynamic_cast<TDBPrintWin*>(FindComponent("DBPrintWin1"));
+    if (!DBPrintWin1) throw EFormFileError("PrintFrm.form: the form printer DBPrintWin1 is missing");
 }
 
 void TPrintFrm::FillFromCalculator() {
@@ -83,10 +89,25 @@ void TPrintFrm::FillFromCalculator() {
     ttt->SetCaption(calc.ttt->Caption());
 }
 
+void TPrintFrm::PrintPanel() {
+    TDBPrintWin& job = *DBPrintWin1;
+    // As many copies as the print dialog asked for (it stores none for one).
+    if (CalcFrm && CalcFrm->PrintDialog1) job.SetCopies(std::max(1, CalcFrm->PrintDialog1->Copies()));
+    job.SetOutputTo(poPrinter);
+    job.StartJob();
+    job.SetFooterStringLeft(kReportFooterLeft);
+    job.SetFooterStringRight(kReportWebAddress);
+    job.PrintWindow(Panel1, 0.5, 0.5);
+    job.EndJob();
+    job.SetOutputTo(poViewer);
+}
+
 void TPrintFrm::FormCreate(TObject*) {
     FindControls();
     FillFromCalculator();
     Hide();
+    PrintPanel();
+    Close();
 }
 
 }  // namespace quillon

@@ -10,6 +10,12 @@ namespace quillon {
 
 class TLabel;
 class TPanel;
+class TDBPrintWin;
+
+// The right footer of the report: the program's own web address.
+inline constexpr const char* kReportWebAddress = "https://quillon.example.org";
+// The left footer: the date and time of printing, eight spaces in.
+inline constexpr const char* kReportFooterLeft = "        Printed on @Date at @Time";
 
 class TPrintFrm : public TForm {
     QUILLON_CLASS_INFO()
@@ -24,13 +30,16 @@ class TPrintFrm : public TForm {
     TLabel *Ctot = nullptr, *Ctot1 = nullptr, *Ctot2 = nullptr;
     std::array<TLabel*, 9> V{}, C{}, T{};  // V[0] is V1 ... V[8] is V9
     TLabel *vvt = nullptr, *cct = nullptr, *ttt = nullptr;
+    TDBPrintWin* DBPrintWin1 = nullptr;
 
-    // Copies the calculator's values into the labels, then hides the form.
+    // Copies the calculator's values into the labels, hides the form and prints Panel1 on
+    // the current printer with the footer texts.
     void FormCreate(TObject* sender);
 
   private:
     void FindControls();
     void FillFromCalculator();
+    void PrintPanel();
 };
 
 }  // namespace quillon

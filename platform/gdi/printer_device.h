@@ -27,6 +27,9 @@ class PrinterDevice {
     virtual bool EndDoc(std::string* error) = 0;
     // Drops the document.
     virtual void Abort() = 0;
+    // The file the last finished document was written to; empty for a printer that prints on
+    // paper, and while no document has been finished since the last BeginDoc.
+    virtual std::string LastDocumentFile() const { return {}; }
 };
 
 // Caps of a printer from its resolution and printable area in portrait.

@@ -1,6 +1,8 @@
 #include "platform/qt/qt_print_dialog.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QPageLayout>
 #include <QPrintDialog>
@@ -15,6 +17,21 @@
 #include "platform/qt/qt_convert.h"
 
 namespace quillon {
+
+void NameThePdfPrinter(QWidget& dialog) {
+    // The toolkit's dialog lists its own PDF output under a name of its own; the program calls
+    // that printer "Print to PDF" everywhere else. Only the shown text changes: the dialog
+    // tells its entries apart by position.
+    const QString own = QStringLiteral("Print to File (PDF)");
+    const QString translated = QCoreApplication::translate("QPrintDialog", "Print to File (PDF)");
+    for (QComboBox* box : dialog.findChildren<QComboBox*>()) {
+        for (int i = 0; i < box->count(); ++i) {
+            const QString text = box->itemText(i);
+            if (text == own || text == translated)
+                box->setItemText(i, QString::fromUtf8(PdfPrinterDevice::kName));
+        }
+    }
+}
 
 std::optional<PrintDialogChoice> QtPrintDialog::Run(const std::vector<std::string>& printers,
                                                     const PrintDialogChoice& initial) {
@@ -41,6 +58,7 @@ std::optional<PrintDialogChoice> QtPrintDialog::Run(const std::vector<std::strin
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    NameThePdfPrinter(dialog);
     if (screenshots_.Active()) {
         QTimer::singleShot(screenshots_.delayMilliseconds, &dialog, [this, &dialog] {
             if (!screenshots_.directory.empty()) {

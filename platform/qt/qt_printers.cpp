@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPdfWriter>
+#include <QStandardPaths>
 #include <QPrinter>
 #include <QSaveFile>
 #include <cstdint>
@@ -94,7 +95,12 @@ void PdfPrinterDevice::SetOutputFile(const std::string& path) {
 
 std::string PdfPrinterDevice::JobBase(const std::string& title) const {
     if (!outputFile_.empty()) return outputFile_;
-    return QDir::current()
+    // Without a chosen file the document goes to the user's documents folder (XDG), named
+    // after its title; the folder the program was started from may be anywhere.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty()) folder = QDir::homePath();
+    QDir().mkpath(folder);
+    return QDir(folder)
         .filePath(QString::fromStdString(FileNameFromTitle(title) + ".pdf"))
         .toStdString();
 }
@@ -122,6 +128,7 @@ DeviceContext* PdfPrinterDevice::BeginDoc(const std::string& title, TPrinterOrie
         SetError(error, "a document is already open on this printer");
         return nullptr;
     }
+    lastFile_.clear();
     const std::string base = JobBase(title);
     if (base != jobBase_) {
         jobBase_ = base;

@@ -70,7 +70,8 @@ void TDBPrintWin::PrintShadowLabel(TCustomLabel& label, const TVexShadowLabelPri
     const auto pass = [&](TColor c, int n) {
         g->SetFontColor(c);
         WriteCaption(caption, Offset300(Axis::Horizontal, r.Left, n),
-                     Offset300(Axis::Vertical, r.Top, n), r, label.Alignment());
+                     Offset300(Axis::Vertical, r.Top, n), r, label.Alignment(),
+                     label.AutoSize() && !label.WordWrap());
     };
     const int s = look.ShadowOffset();
     constexpr int kRaise = 2;

@@ -194,9 +194,10 @@ class TPrintWin : public TVexComponent {
                     const std::string& text, bool frame, const TRect& rect);
     // A one-pixel box along the rectangle's four sides.
     void BoxOn(const TRect& rect);
-    // Writes a caption word-wrapped into the rect from (x, y) in the alignment.
+    // Writes a caption word-wrapped into the rect from (x, y) in the alignment; `oneLine`
+    // (a label sized to its caption) gives the lines at least the caption's printed width.
     void WriteCaption(const std::string& caption, int x, int y, const TRect& rect,
-                      TAlignment alignment);
+                      TAlignment alignment, bool oneLine = false);
     void ResetClip();
     // Columns of a string grid measured from the data as well as from the screen widths.
     bool WidthFromData = false;

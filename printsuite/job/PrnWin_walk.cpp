@@ -98,10 +98,32 @@ void TPrintWin::ResetClip() {
 }
 
 void TPrintWin::WriteCaption(const std::string& caption, int x, int y, const TRect& rect,
-                             TAlignment alignment) {
+                             TAlignment alignment, bool oneLine) {
     if (!gdi_) return;
     gdi_->SetTextArea(rect.Left, rect.Top, rect.Right, rect.Bottom);
-    gdi_->WrapText(x, y, gdi_->FontHeight(), rect, caption, AlignCode(alignment), false);
+    TRect area = rect;
+    if (oneLine) {
+        // A label sized to its caption shows it on one line. At the printer's resolution the
+        // text may come out a few pixels wider than the scaled label, which would break its
+        // last word onto a second line (or cut it): the lines get the room the text needs,
+        // taken where the alignment keeps the text's anchor in place.
+        const long long need = static_cast<long long>(Printer().Canvas().TextWidth(caption)) + 10;
+        const long long have = static_cast<long long>(rect.Right) - rect.Left;
+        if (need > have) {
+            const int extra = static_cast<int>(std::min<long long>(need - have, 1000000));
+            if (alignment == taRightJustify) {
+                area.Left -= extra;
+                x -= extra;
+            } else if (alignment == taCenter) {
+                area.Left -= extra / 2;
+                area.Right += extra - extra / 2;
+                x -= extra / 2;
+            } else {
+                area.Right += extra;
+            }
+        }
+    }
+    gdi_->WrapText(x, y, gdi_->FontHeight(), area, caption, AlignCode(alignment), false);
 }
 
 void TPrintWin::PreparePrintFont(const TFont& font) {
@@ -257,7 +279,8 @@ void TPrintWin::PrintLabel(TCustomLabel& label, const TRect& r) {
     if (label.Transparent()) OpaqueBoxes = false;
     ControlBox(background, &label.Font(), label.Font().Color(), label.Alignment(), "", false, r);
     OpaqueBoxes = true;
-    WriteCaption(label.Caption(), U(kX, r.Left, 10), U(kY, r.Top, 10), r, label.Alignment());
+    WriteCaption(label.Caption(), U(kX, r.Left, 10), U(kY, r.Top, 10), r, label.Alignment(),
+                 label.AutoSize() && !label.WordWrap());
     ResetClip();
 }
 
