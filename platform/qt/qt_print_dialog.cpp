@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QPageLayout>
@@ -33,6 +34,23 @@ void NameThePdfPrinter(QWidget& dialog) {
     }
 }
 
+namespace {
+
+class PdfEntryNamer final : public QObject {
+  public:
+    explicit PdfEntryNamer(QWidget& dialog) : dialog_(dialog) { dialog.installEventFilter(this); }
+    ~PdfEntryNamer() override { dialog_.removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &dialog_ && event->type() == QEvent::Show) NameThePdfPrinter(dialog_);
+        return false;
+    }
+
+  private:
+    QWidget& dialog_;
+};
+
+}  // namespace
+
 std::optional<PrintDialogChoice> QtPrintDialog::Run(const std::vector<std::string>& printers,
                                                     const PrintDialogChoice& initial) {
     auto* graphics = dynamic_cast<QtGraphicsBackend*>(InstalledGraphicsBackend());
@@ -58,7 +76,8 @@ std::optional<PrintDialogChoice> QtPrintDialog::Run(const std::vector<std::strin
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    NameThePdfPrinter(dialog);
+    // The dialog adds its PDF entry while it is being shown.
+    PdfEntryNamer namer(dialog);
     if (screenshots_.Active()) {
         QTimer::singleShot(screenshots_.delayMilliseconds, &dialog, [this, &dialog] {
             if (!screenshots_.directory.empty()) {

@@ -99,7 +99,6 @@ std::string PdfPrinterDevice::JobBase(const std::string& title) const {
     // after its title; the folder the program was started from may be anywhere.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty()) folder = QDir::homePath();
-    QDir().mkpath(folder);
     return QDir(folder)
         .filePath(QString::fromStdString(FileNameFromTitle(title) + ".pdf"))
         .toStdString();
@@ -130,6 +129,8 @@ DeviceContext* PdfPrinterDevice::BeginDoc(const std::string& title, TPrinterOrie
     }
     lastFile_.clear();
     const std::string base = JobBase(title);
+    // The documents folder of a new account may not exist yet.
+    if (outputFile_.empty()) QDir().mkpath(QFileInfo(QString::fromStdString(base)).absolutePath());
     if (base != jobBase_) {
         jobBase_ = base;
         documentsInJob_ = 0;
