@@ -20,7 +20,10 @@ const TClassInfo& TPrintFrm::StaticClassInfo() {
     return info;
 }
 
-TPrintFrm::TPrintFrm(TComponent* owner) : TForm(owner) {
+TPrintFrm::TPrintFrm(TComponent* owner) : TPrintFrm(owner, true) {}
+
+TPrintFrm::TPrintFrm(TComponent* owner, bool printOnCreate)
+    : TForm(owner), printOnCreate_(printOnCreate) {
     RegisterFormPrinterClasses();  // the form file names the form printer
     DefineMethod<void(TObject*)>("FormCreate", [this](TObject* s) { FormCreate(s); });
     InitForm(EmbeddedFormText("PrintFrm.form"), "PrintFrm.form");
@@ -74,11 +77,7 @@ void TPrintFrm::FillFromCalculator() {
         {Ctot, calc.CTotal}, {Vtot, calc.VTotal}, {Total, calc.Total},
         {Vtot1, calc.VTot1}, {Vtot2, calc.VTot2}, {Ctot1, calc.CTot1},
         {Ctot2, calc.CTot2}, {Tot1, calc.Tot1},   {Tot2, calc.Tot2}};
-    for (const auto& [label, edit] : sums) {
-        const std::string text = edit->Text();
-        label->SetCaption(text);
-        if (HasEqualDigits(text)) label->Font().SetStyle({fsBold});
-    }
+    for (const auto& [label, edit] : sums) SetSum(label, edit->Text());
     for (int i = 0; i < 9; ++i) {
         V[i]->SetCaption(calc.V[i]->Caption());
         C[i]->SetCaption(calc.C[i]->Caption());
@@ -87,6 +86,37 @@ void TPrintFrm::FillFromCalculator() {
     vvt->SetCaption(calc.vvt->Caption());
     cct->SetCaption(calc.cct->Caption());
     ttt->SetCaption(calc.ttt->Caption());
+}
+
+void TPrintFrm::SetSum(TLabel* label, const std::string& text) {
+    label->SetCaption(text);
+    label->Font().SetStyle(HasEqualDigits(text) ? TFontStyles{fsBold} : TFontStyles{});
+}
+
+void TPrintFrm::FillFrom(const NameAnalysis& a) {
+    const std::string name = UpperCase(a.Data);
+    Label1->SetCaption(name);
+    Label13->SetCaption(NumberSystemText(a.System));
+    Data->SetCaption(":  " + name);
+    Vowels->SetCaption(":  " + a.Vowels);
+    Constants->SetCaption(":  " + a.Constants);
+    SetSum(Ctot, std::to_string(a.CTotal));
+    SetSum(Vtot, std::to_string(a.VTotal));
+    SetSum(Total, std::to_string(a.Total));
+    SetSum(Vtot1, NumberText(a.VTot1));
+    SetSum(Vtot2, NumberText(a.VTot2));
+    SetSum(Ctot1, NumberText(a.CTot1));
+    SetSum(Ctot2, NumberText(a.CTot2));
+    SetSum(Tot1, NumberText(a.Tot1));
+    SetSum(Tot2, NumberText(a.Tot2));
+    for (int i = 0; i < 9; ++i) {
+        V[i]->SetCaption(std::to_string(a.V(i + 1)));
+        C[i]->SetCaption(std::to_string(a.C(i + 1)));
+        T[i]->SetCaption(std::to_string(a.T(i + 1)));
+    }
+    vvt->SetCaption(std::to_string(a.vvt));
+    cct->SetCaption(std::to_string(a.cct));
+    ttt->SetCaption(std::to_string(a.ttt));
 }
 
 void TPrintFrm::PrintPanel() {
@@ -104,6 +134,10 @@ void TPrintFrm::PrintPanel() {
 
 void TPrintFrm::FormCreate(TObject*) {
     FindControls();
+    if (!printOnCreate_) {
+        Hide();
+        return;
+    }
     FillFromCalculator();
     Hide();
     PrintPanel();

@@ -17,10 +17,15 @@ inline constexpr const char* kReportWebAddress = "https://quillon.example.org";
 // The left footer: the date and time of printing, eight spaces in.
 inline constexpr const char* kReportFooterLeft = "        Printed on @Date at @Time";
 
+struct NameAnalysis;
+
 class TPrintFrm : public TForm {
     QUILLON_CLASS_INFO()
   public:
+    // Prints the calculator's analysis while it is created.
     explicit TPrintFrm(TComponent* owner);
+    // Only the layout, hidden, for the program's commands to fill and print (FillFrom).
+    TPrintFrm(TComponent* owner, bool printOnCreate);
 
     TPanel* Panel1 = nullptr;
     TLabel *Label1 = nullptr, *Label13 = nullptr;
@@ -36,7 +41,12 @@ class TPrintFrm : public TForm {
     // the current printer with the footer texts.
     void FormCreate(TObject* sender);
 
+    // The labels of one analysis, as the calculator would show it.
+    void FillFrom(const NameAnalysis& analysis);
+
   private:
+    void SetSum(TLabel* label, const std::string& text);
+    bool printOnCreate_ = true;
     void FindControls();
     void FillFromCalculator();
     void PrintPanel();

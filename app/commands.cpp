@@ -83,6 +83,8 @@ std::vector<cli::Command> Commands(const QtCommands& qt) {
                          cli::WriteText(s.err, err);
                          return {status, {}};
                      }});
+    table.push_back(ReportCommand(qt.printing));
+    table.push_back(PrintFormCommand(qt.printing));
     return table;
 }
 

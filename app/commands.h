@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/cli_options.h"
+#include "app/form_commands.h"
 
 namespace quillon {
 
@@ -25,6 +26,7 @@ struct RenderPageArgs {
 struct QtCommands {
     std::function<int(const RenderPageArgs&, std::string& err)> renderPage;
     std::function<int(const std::string& file, std::string& err)> showForm;
+    PrintingHost printing;  // report, print-form
 };
 
 std::vector<cli::Command> Commands(const QtCommands& qt);

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,7 +15,10 @@
 #include "app/commands.h"
 #include "app/startup.h"
 #ifdef QUILLON_HAVE_QT
+#include "platform/gdi/graphics_backend.h"
+#include "platform/gdi/printer.h"
 #include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_printers.h"
 #include "platform/qt/qt_host.h"
 #include "platform/qt/render_page.h"
 #include "platform/qt/show_form.h"
@@ -43,6 +47,29 @@ int ShowForm(const std::string& file, std::string& err) {
     quillon::RegisterAppClasses();
     return quillon::RunShowForm(file, err);
 }
+
+// The printing commands work on the printers without a display.
+int WithPrinters(const std::function<int()>& work) {
+    if (!::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    quillon::QuietQtMessages();
+    quillon::QtGraphicsSession qt;
+    return work();
+}
+
+bool PrintToPdf(const std::string& file, std::string& err) {
+    auto* graphics = dynamic_cast<quillon::QtGraphicsBackend*>(quillon::InstalledGraphicsBackend());
+    if (!graphics) {
+        err = "the PDF printer is not available";
+        return false;
+    }
+    graphics->PdfPrinter().SetOutputFile(file);
+    const std::vector<std::string>& names = quillon::Printer().Printers();
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (names[i] == quillon::PdfPrinterDevice::kName)
+            return quillon::Printer().SetPrinterIndex(static_cast<int>(i));
+    err = "the PDF printer is not available";
+    return false;
+}
 #endif
 
 std::vector<quillon::cli::Command> Table() {
@@ -50,6 +77,8 @@ std::vector<quillon::cli::Command> Table() {
 #ifdef QUILLON_HAVE_QT
     qt.renderPage = RenderPage;
     qt.showForm = ShowForm;
+    qt.printing.withPrinters = WithPrinters;
+    qt.printing.printToPdf = PrintToPdf;
 #endif
     return quillon::Commands(qt);
 }

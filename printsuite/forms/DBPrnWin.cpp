@@ -61,7 +61,7 @@ void TDBPrintWin::PrintShadowLabel(TCustomLabel& label, const TVexShadowLabelPri
     TGdi* g = Gdi();
     if (!g) return;
     const TColor background = TGdi::MapColor(label.Color());
-    g->ClipRect(r.Left, r.Top, r.Right + 50, r.Bottom);
+    g->ClipRect(r.Left, r.Top, CaptionClipRight(label, r), r.Bottom);
     if (label.Transparent()) OpaqueBoxes = false;
     ControlBox(background, &label.Font(), look.ShadowColor(), label.Alignment(), "", false, r);
     OpaqueBoxes = true;
@@ -71,7 +71,7 @@ void TDBPrintWin::PrintShadowLabel(TCustomLabel& label, const TVexShadowLabelPri
         g->SetFontColor(c);
         WriteCaption(caption, Offset300(Axis::Horizontal, r.Left, n),
                      Offset300(Axis::Vertical, r.Top, n), r, label.Alignment(),
-                     label.AutoSize() && !label.WordWrap());
+                     !label.WordWrap());
     };
     const int s = look.ShadowOffset();
     constexpr int kRaise = 2;

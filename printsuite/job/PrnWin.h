@@ -195,10 +195,13 @@ class TPrintWin : public TVexComponent {
     // A one-pixel box along the rectangle's four sides.
     void BoxOn(const TRect& rect);
     // Writes a caption word-wrapped into the rect from (x, y) in the alignment; `oneLine`
-    // (a label sized to its caption) gives the lines at least the caption's printed width.
+    // (a label that does not word-wrap) gives the lines at least the caption's printed width.
     void WriteCaption(const std::string& caption, int x, int y, const TRect& rect,
                       TAlignment alignment, bool oneLine = false);
     void ResetClip();
+    // The right edge of a label's clip: 50 pixels past the label, or the end of a caption
+    // written on one line when that is further.
+    int CaptionClipRight(const TCustomLabel& label, const TRect& rect) const;
     // Columns of a string grid measured from the data as well as from the screen widths.
     bool WidthFromData = false;
 

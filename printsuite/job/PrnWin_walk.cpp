@@ -103,10 +103,10 @@ void TPrintWin::WriteCaption(const std::string& caption, int x, int y, const TRe
     gdi_->SetTextArea(rect.Left, rect.Top, rect.Right, rect.Bottom);
     TRect area = rect;
     if (oneLine) {
-        // A label sized to its caption shows it on one line. At the printer's resolution the
-        // text may come out a few pixels wider than the scaled label, which would break its
-        // last word onto a second line (or cut it): the lines get the room the text needs,
-        // taken where the alignment keeps the text's anchor in place.
+        // A label that does not word-wrap shows its caption on one line. At the printer's
+        // resolution the text may come out wider than the scaled label, which would break
+        // its last word onto a second line (or cut it): the lines get the room the text
+        // needs, taken where the alignment keeps the text's anchor in place.
         const long long need = static_cast<long long>(Printer().Canvas().TextWidth(caption)) + 10;
         const long long have = static_cast<long long>(rect.Right) - rect.Left;
         if (need > have) {
@@ -271,16 +271,37 @@ void TPrintWin::PrintWindowPages(TWinControl* control, double left, double top) 
 // ---------------------------------------------------------------------------------------------
 // Labels, shapes, panels
 
+int TPrintWin::CaptionClipRight(const TCustomLabel& label, const TRect& r) const {
+    int right = r.Right + 50;
+    if (label.WordWrap()) return right;
+    // A caption on one line is not cut at the label's edge either: measured in the font it
+    // is about to be written in.
+    TFont& pf = Printer().Canvas().Font();
+    const TFont saved(pf);
+    const int h = std::abs(label.Font().Height());
+    pf.SetName(label.Font().Name());
+    pf.SetHeight(RoundToInt(static_cast<double>(h) * Printer().Caps().logPixelsX /
+                            Screen().PixelsPerInch()));
+    pf.SetStyle(label.Font().Style());
+    const long long end = static_cast<long long>(U(kX, r.Left, 10)) +
+                          Printer().Canvas().TextWidth(FirstChars(label.Caption(), kMaxTextOut)) + 10;
+    pf.Assign(saved);
+    pf.SetHeight(saved.Height());
+    if (end > right) right = static_cast<int>(std::min<long long>(end, 1000000000));
+    return right;
+}
+
 void TPrintWin::PrintLabel(TCustomLabel& label, const TRect& r) {
     if (!gdi_) return;
     const TColor background = TGdi::MapColor(label.Color());
-    // The text may run 50 printer pixels past the right edge, never below the label.
-    gdi_->ClipRect(r.Left, r.Top, r.Right + 50, r.Bottom);
+    // The text may run 50 printer pixels past the right edge (a one-line caption as far as
+    // it reaches), never below the label.
+    gdi_->ClipRect(r.Left, r.Top, CaptionClipRight(label, r), r.Bottom);
     if (label.Transparent()) OpaqueBoxes = false;
     ControlBox(background, &label.Font(), label.Font().Color(), label.Alignment(), "", false, r);
     OpaqueBoxes = true;
     WriteCaption(label.Caption(), U(kX, r.Left, 10), U(kY, r.Top, 10), r, label.Alignment(),
-                 label.AutoSize() && !label.WordWrap());
+                 !label.WordWrap());
     ResetClip();
 }
 
