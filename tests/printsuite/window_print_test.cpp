@@ -144,6 +144,28 @@ TEST_F(WindowPrintTest, RightAndCentredLabelsEndAndCentreOnTheirBox) {
     EXPECT_EQ(calls[c - 2], "SetTextAlign 6");
 }
 
+TEST_F(WindowPrintTest, OneLineCaptionsStayWholeAndWordWrappedOnesWrap) {
+    Start();
+    TPanel panel(nullptr);
+    panel.SetBounds(0, 0, 400, 300);
+    // 16 screen pixels are 100 printer pixels: "AAAA BBBB" is far wider.
+    auto* plain = Add<TLabel>(panel, 0, 0, 16, 16);
+    plain->SetCaption("AAAA BBBB");
+    auto* wrapped = Add<TLabel>(panel, 0, 32, 16, 40);
+    wrapped->SetWordWrap(true);
+    wrapped->SetCaption("AAAA BBBB");
+    job_.PrintWindow(&panel, 0.5, 0.5);
+    const auto calls = Calls();
+    EXPECT_TRUE(Has(calls, "TextOut 320,320 \"AAAA BBBB\"")) << Dump(calls);
+    // Its clip reaches the end of the text, not just 50 pixels past the label.
+    const int w = Printer().Canvas().TextWidth("AAAA BBBB");
+    EXPECT_TRUE(Has(calls, "IntersectClipRect 300,300," + std::to_string(320 + w + 10) + ",400"))
+        << Dump(Only({"IntersectClipRect"}));
+    // The word-wrapped one breaks as the rule says: words cut to the width less 10.
+    EXPECT_FALSE(Has(calls, "TextOut 320,520 \"AAAA BBBB\""));
+    EXPECT_TRUE(Has(calls, "IntersectClipRect 300,500,450,750"));
+}
+
 TEST_F(WindowPrintTest, TransparentLabelFillsNothingAndButtonFacePrintsWhite) {
     Start();
     TPanel panel(nullptr);
