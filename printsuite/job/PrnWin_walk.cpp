@@ -385,8 +385,12 @@ void TPrintWin::PrintGroupBox(TCustomGroupBox& box, const TRect& r, bool recurse
     ControlBox(TGdi::MapColor(box.Color()), &box.Font(), box.Font().Color(), taLeftJustify, "",
                false, r);
     FrameTopWindow = false;
-    if (recurse) PrintWindow(&box, PixelsToUnits(r.Left, false), PixelsToUnits(r.Top, true));
-    if (!gdi_) return;
+    if (recurse) {
+        PrintWindow(&box, PixelsToUnits(r.Left, false), PixelsToUnits(r.Top, true));
+        if (!gdi_) return;
+        // The children left their own fonts selected: the caption is the box's.
+        gdi_->AssignFont(box.Font());
+    }
     PrintGroupFrame(r.Left, r.Top, box.Caption(), r.Right, r.Bottom);
 }
 
@@ -394,6 +398,8 @@ void TPrintWin::PrintGroupFrame(int x1, int y1, const std::string& caption, int 
     if (!gdi_) return;
     const int top = U(kY, y1, 20);
     const int textX = U(kX, x1, 10);
+    // The frame in a one-pixel black pen, whatever the controls before it left selected.
+    gdi_->SetPen(1, clBlack);
     gdi_->DrawLine(x1, top, U(kX, x1, 5), top);
     gdi_->DrawLine(x1, top, x1, y2);
     gdi_->DrawLine(x1, y2, x2, y2);

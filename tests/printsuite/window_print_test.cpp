@@ -327,6 +327,34 @@ TEST_F(WindowPrintTest, GroupBoxFrameLeavesTheCaptionUnstruck) {
     EXPECT_TRUE(Has(Calls(), "TextOut 320,300 \"Group\""));
 }
 
+TEST_F(WindowPrintTest, GroupBoxCaptionIsWrittenInItsOwnFontAfterItsChildren) {
+    Start();
+    TPanel panel(nullptr);
+    panel.SetBounds(0, 0, 400, 300);
+    auto* group = Add<TGroupBox>(panel, 0, 0, 200, 100);
+    group->SetCaption("Group");
+    group->Font().SetName("Arial");
+    group->Font().SetHeight(-16);
+    auto* check = Add<TCheckBox>(*group, 10, 30, 100, 20);
+    check->Font().SetName("Courier New");
+    check->Font().SetHeight(-30);
+    job_.PrintWindow(&panel, 0.5, 0.5);
+    const auto calls = Calls();
+    int captions = 0;
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        if (calls[i] != "TextOut 320,300 \"Group\"") continue;
+        ++captions;
+        std::size_t f = i;
+        while (f > 0 && calls[f].rfind("SelectFont", 0) != 0) --f;
+        EXPECT_EQ(calls[f].rfind("SelectFont \"Arial\" 100 ", 0), 0u) << calls[f];
+        std::size_t p = i;
+        while (p > 0 && calls[p].rfind("SelectPen", 0) != 0) --p;
+        EXPECT_EQ(calls[p], "SelectPen solid 1 #000000");
+    }
+    // Once by the panel's walk, once as the window of the group's own walk.
+    EXPECT_EQ(captions, 2) << Dump(calls);
+}
+
 TEST_F(WindowPrintTest, EventsOfTheWalkAndOfAChildPanel) {
     Start();
     TPanel outer(nullptr);
