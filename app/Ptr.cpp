@@ -1,5 +1,6 @@
 #include "app/Ptr.h"
 
+#include <algorithm>
 #include <string>
 
 #include "app/calc_form.h"
@@ -7,7 +8,9 @@
 #include "app/name_analysis.h"
 #include "platform/sys/sysutils.h"
 #include "platform/vcl/properties.h"
+#include "platform/vcl/dialogs.h"
 #include "platform/vcl/std_controls.h"
+#include "printsuite/forms/DBPrnWin.h"
 
 namespace quillon {
 
@@ -17,7 +20,11 @@ const TClassInfo& TPrintFrm::StaticClassInfo() {
     return info;
 }
 
-TPrintFrm::TPrintFrm(TComponent* owner) : TForm(owner) {
+TPrintFrm::TPrintFrm(TComponent* owner) : TPrintFrm(owner, true) {}
+
+TPrintFrm::TPrintFrm(TComponent* owner, bool printOnCreate)
+    : TForm(owner), printOnCreate_(printOnCreate) {
+    RegisterFormPrinterClasses();  // the form file names the form printer
     DefineMethod<void(TObject*)>("FormCreate", [this](TObject* s) { FormCreate(s); });
     InitForm(EmbeddedFormText("PrintFrm.form"), "PrintFrm.form");
 }
@@ -52,6 +59,8 @@ void TPrintFrm::FindControls() {
     vvt = label("vvt");
     cct = label("cct");
     ttt = label("ttt");
+    DBPrintWin1 = dynamic_cast<TDBPrintWin*>(FindComponent("DBPrintWin1"));
+    if (!DBPrintWin1) throw EFormFileError("PrintFrm.form: the form printer DBPrintWin1 is missing");
 }
 
 void TPrintFrm::FillFromCalculator() {
@@ -68,11 +77,7 @@ void TPrintFrm::FillFromCalculator() {
         {Ctot, calc.CTotal}, {Vtot, calc.VTotal}, {Total, calc.Total},
         {Vtot1, calc.VTot1}, {Vtot2, calc.VTot2}, {Ctot1, calc.CTot1},
         {Ctot2, calc.CTot2}, {Tot1, calc.Tot1},   {Tot2, calc.Tot2}};
-    for (const auto& [label, edit] : sums) {
-        const std::string text = edit->Text();
-        label->SetCaption(text);
-        if (HasEqualDigits(text)) label->Font().SetStyle({fsBold});
-    }
+    for (const auto& [label, edit] : sums) SetSum(label, edit->Text());
     for (int i = 0; i < 9; ++i) {
         V[i]->SetCaption(calc.V[i]->Caption());
         C[i]->SetCaption(calc.C[i]->Caption());
@@ -83,10 +88,60 @@ void TPrintFrm::FillFromCalculator() {
     ttt->SetCaption(calc.ttt->Caption());
 }
 
+void TPrintFrm::SetSum(TLabel* label, const std::string& text) {
+    label->SetCaption(text);
+    label->Font().SetStyle(HasEqualDigits(text) ? TFontStyles{fsBold} : TFontStyles{});
+}
+
+void TPrintFrm::FillFrom(const NameAnalysis& a) {
+    const std::string name = UpperCase(a.Data);
+    Label1->SetCaption(name);
+    Label13->SetCaption(NumberSystemText(a.System));
+    Data->SetCaption(":  " + name);
+    Vowels->SetCaption(":  " + a.Vowels);
+    Constants->SetCaption(":  " + a.Constants);
+    SetSum(Ctot, std::to_string(a.CTotal));
+    SetSum(Vtot, std::to_string(a.VTotal));
+    SetSum(Total, std::to_string(a.Total));
+    SetSum(Vtot1, NumberText(a.VTot1));
+    SetSum(Vtot2, NumberText(a.VTot2));
+    SetSum(Ctot1, NumberText(a.CTot1));
+    SetSum(Ctot2, NumberText(a.CTot2));
+    SetSum(Tot1, NumberText(a.Tot1));
+    SetSum(Tot2, NumberText(a.Tot2));
+    for (int i = 0; i < 9; ++i) {
+        V[i]->SetCaption(std::to_string(a.V(i + 1)));
+        C[i]->SetCaption(std::to_string(a.C(i + 1)));
+        T[i]->SetCaption(std::to_string(a.T(i + 1)));
+    }
+    vvt->SetCaption(std::to_string(a.vvt));
+    cct->SetCaption(std::to_string(a.cct));
+    ttt->SetCaption(std::to_string(a.ttt));
+}
+
+void TPrintFrm::PrintPanel() {
+    TDBPrintWin& job = *DBPrintWin1;
+    // As many copies as the print dialog asked for (it stores none for one).
+    if (CalcFrm && CalcFrm->PrintDialog1) job.SetCopies(std::max(1, CalcFrm->PrintDialog1->Copies()));
+    job.SetOutputTo(poPrinter);
+    job.StartJob();
+    job.SetFooterStringLeft(kReportFooterLeft);
+    job.SetFooterStringRight(kReportWebAddress);
+    job.PrintWindow(Panel1, 0.5, 0.5);
+    job.EndJob();
+    job.SetOutputTo(poViewer);
+}
+
 void TPrintFrm::FormCreate(TObject*) {
     FindControls();
+    if (!printOnCreate_) {
+        Hide();
+        return;
+    }
     FillFromCalculator();
     Hide();
+    PrintPanel();
+    Close();
 }
 
 }  // namespace quillon

@@ -1,15 +1,22 @@
 #include "app/calc_form.h"
 
+#include <algorithm>
 #include <charconv>
+#include <memory>
+#include <vector>
 
 #include "app/Inet.h"
+#include "app/Ptr.h"
 #include "app/Y.h"
 #include "app/embedded_forms.h"
+#include "platform/gdi/printer.h"
 #include "platform/vcl/dialogs.h"
+#include "platform/vcl/forms.h"
 #include "platform/vcl/ext_controls.h"
 #include "platform/vcl/properties.h"
 #include "platform/vcl/std_controls.h"
 #include "platform/sys/sysutils.h"
+#include "printsuite/base/PrnWin_store.h"
 
 namespace quillon {
 
@@ -214,10 +221,37 @@ void TCalcFrm::HelpBtnClick(TObject*) {
     Application().HelpJump("IDH_CONTENTS");
 }
 
+std::string ReportDocumentTitle(const std::string& name) {
+    std::string title = UpperCase(name);
+    const auto first = title.find_first_not_of(' ');
+    if (first == std::string::npos) return "Quillon report";
+    title.erase(0, first);
+    while (!title.empty() && title.back() == ' ') title.pop_back();
+    return title;
+}
+
 void TCalcFrm::PrintBtnClick(TObject*) {
+    TPrinter& printer = Printer();
+    // The dialog opens on the printer chosen last time: every job keeps its printer's name
+    // in the job settings.
+    const std::string last = ReadJobSetting(kPrinterNameValue, "");
+    const std::vector<std::string>& names = printer.Printers();
+    const auto it = std::find(names.begin(), names.end(), last);
+    if (!last.empty() && it != names.end())
+        printer.SetPrinterIndex(static_cast<int>(it - names.begin()));
+    // A report written to a file is named after the analysed name.
+    printer.SetTitle(ReportDocumentTitle(Data->Text()));
     if (!PrintDialog1->Execute()) return;
-    // The report itself is printed from here once it exists; a confirmed
-    // dialog has left the chosen printer current.
+    // The report prints itself while it is created; it lives for this one print.
+    auto* report = new TPrintFrm(&Application());
+    report->SetVisible(false);
+    delete report;
+    const std::shared_ptr<PrinterDevice> device = printer.Device();
+    const std::string file = device ? device->LastDocumentFile() : std::string();
+    if (!file.empty()) {
+        Application().MessageBox("The report was saved as " + file, "Quillon",
+                                 MB_OK | MB_ICONINFORMATION);
+    }
 }
 
 void TCalcFrm::InternetBtnClick(TObject*) {

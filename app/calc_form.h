@@ -88,4 +88,8 @@ class TCalcFrm : public TForm {
 // and after it is destroyed).
 extern TCalcFrm* CalcFrm;
 
+// The title of the report's print job, which names a report printed to a file: the analysed
+// name upper-cased and trimmed, or "Quillon report" when there is none.
+std::string ReportDocumentTitle(const std::string& name);
+
 }  // namespace quillon

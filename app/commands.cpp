@@ -1,9 +1,10 @@
 #include "app/commands.h"
 
-#include "app/print_commands.h"
-
 #include <charconv>
 #include <cmath>
+
+#include "app/form_commands.h"
+#include "app/print_commands.h"
 
 namespace quillon {
 
@@ -86,6 +87,8 @@ std::vector<cli::Command> Commands(const QtCommands& qt) {
                          return {status, {}};
                      }});
     AddPrintCommands(table, qt);
+    table.push_back(ReportCommand(qt));
+    table.push_back(PrintFormCommand(qt));
     return table;
 }
 

@@ -94,8 +94,8 @@ int Fail(std::string_view name, const std::string& reason, cli::Streams& s) {
 int RunJob(std::string_view name, const cli::OutputOptions& out, const PrintJob& job,
            cli::Streams& s) {
     const bool preview = out.target == cli::OutputTarget::Preview;
-    std::unique_ptr<TPrintWin> component =
-        job.make ? job.make() : std::make_unique<TPrintWin>(nullptr);
+    std::shared_ptr<TPrintWin> component =
+        job.make ? job.make() : std::make_shared<TPrintWin>(nullptr);
     if (job.prepare) {
         Result<void> r = job.prepare(*component);
         if (!r) return Fail(name, r.reason(), s);

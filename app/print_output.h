@@ -43,7 +43,9 @@ struct PrintJob {
     // Reads and checks the input before anything starts (optional).
     std::function<Result<void>()> load;
     // Makes the job component (optional: a TPrintWin; the form printer gives its own class).
-    std::function<std::unique_ptr<TPrintWin>()> make;
+    // Shared so that a component that lives inside something else (the report form's job)
+    // can keep its owner alive; the runner drops it before the printing session ends.
+    std::function<std::shared_ptr<TPrintWin>()> make;
     // Sets the job's properties; runs before StartJob (optional).
     std::function<Result<void>(TPrintWin&)> prepare;
     // Draws the pages between StartJob and EndJob; an error ends the job with nothing sent.

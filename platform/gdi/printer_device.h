@@ -30,6 +30,9 @@ class PrinterDevice {
     // A printer that writes files (the built-in PDF printer) sends the documents of the next
     // job to `path`; false for a printer that does not write files.
     virtual bool SetOutputFile(const std::string& /*path*/) { return false; }
+    // The file the last finished document was written to; empty for a printer that prints on
+    // paper, and while no document has been finished since the last BeginDoc.
+    virtual std::string LastDocumentFile() const { return {}; }
 };
 
 // Caps of a printer from its resolution and printable area in portrait.

@@ -1,6 +1,9 @@
 #include "platform/qt/qt_print_dialog.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QPageLayout>
 #include <QPrintDialog>
@@ -15,6 +18,38 @@
 #include "platform/qt/qt_convert.h"
 
 namespace quillon {
+
+void NameThePdfPrinter(QWidget& dialog) {
+    // The toolkit's dialog lists its own PDF output under a name of its own; the program calls
+    // that printer "Print to PDF" everywhere else. Only the shown text changes: the dialog
+    // tells its entries apart by position.
+    const QString own = QStringLiteral("Print to File (PDF)");
+    const QString translated = QCoreApplication::translate("QPrintDialog", "Print to File (PDF)");
+    for (QComboBox* box : dialog.findChildren<QComboBox*>()) {
+        for (int i = 0; i < box->count(); ++i) {
+            const QString text = box->itemText(i);
+            if (text == own || text == translated)
+                box->setItemText(i, QString::fromUtf8(PdfPrinterDevice::kName));
+        }
+    }
+}
+
+namespace {
+
+class PdfEntryNamer final : public QObject {
+  public:
+    explicit PdfEntryNamer(QWidget& dialog) : dialog_(dialog) { dialog.installEventFilter(this); }
+    ~PdfEntryNamer() override { dialog_.removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &dialog_ && event->type() == QEvent::Show) NameThePdfPrinter(dialog_);
+        return false;
+    }
+
+  private:
+    QWidget& dialog_;
+};
+
+}  // namespace
 
 std::optional<PrintDialogChoice> QtPrintDialog::Run(const std::vector<std::string>& printers,
                                                     const PrintDialogChoice& initial) {
@@ -41,6 +76,8 @@ std::optional<PrintDialogChoice> QtPrintDialog::Run(const std::vector<std::strin
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    // The dialog adds its PDF entry while it is being shown.
+    PdfEntryNamer namer(dialog);
     if (screenshots_.Active()) {
         QTimer::singleShot(screenshots_.delayMilliseconds, &dialog, [this, &dialog] {
             if (!screenshots_.directory.empty()) {

@@ -7,7 +7,12 @@
 #include "platform/vcl/dialogs.h"
 #include "platform/qt/qt_desktop.h"
 
+class QWidget;
+
 namespace quillon {
+
+// Shows the toolkit's PDF entry of a print dialog under the program's name, "Print to PDF".
+void NameThePdfPrinter(QWidget& dialog);
 
 class QtPrintDialog final : public PrintDialogBackend {
   public:

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPdfWriter>
+#include <QStandardPaths>
 #include <QPrinter>
 #include <QSaveFile>
 #include <cstdint>
@@ -95,7 +96,11 @@ bool PdfPrinterDevice::SetOutputFile(const std::string& path) {
 
 std::string PdfPrinterDevice::JobBase(const std::string& title) const {
     if (!outputFile_.empty()) return outputFile_;
-    return QDir::current()
+    // Without a chosen file the document goes to the user's documents folder (XDG), named
+    // after its title; the folder the program was started from may be anywhere.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty()) folder = QDir::homePath();
+    return QDir(folder)
         .filePath(QString::fromStdString(FileNameFromTitle(title) + ".pdf"))
         .toStdString();
 }
@@ -123,7 +128,10 @@ DeviceContext* PdfPrinterDevice::BeginDoc(const std::string& title, TPrinterOrie
         SetError(error, "a document is already open on this printer");
         return nullptr;
     }
+    lastFile_.clear();
     const std::string base = JobBase(title);
+    // The documents folder of a new account may not exist yet.
+    if (outputFile_.empty()) QDir().mkpath(QFileInfo(QString::fromStdString(base)).absolutePath());
     if (base != jobBase_) {
         jobBase_ = base;
         documentsInJob_ = 0;

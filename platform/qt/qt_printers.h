@@ -60,8 +60,10 @@ class PdfPrinterDevice final : public PrinterDevice {
     bool SetOutputFile(const std::string& path) override;
     // The file the next document will be written to.
     std::string NextFile(const std::string& title) const;
-    // The file the last finished document went to (empty before the first).
+    // The file the last finished document went to (empty before the first, and from the
+    // start of a document until it is written).
     const std::string& LastFile() const { return lastFile_; }
+    std::string LastDocumentFile() const override { return lastFile_; }
 
     // "<stem>-<n><ext>" for n > 1, `path` itself for n = 1.
     static std::string NumberedFile(const std::string& path, int n);

@@ -28,7 +28,20 @@ void RegisterVexClasses() {
     // Building a class's information registers it.
     (void)TVexComponent::StaticClassInfo();
     (void)TVexCustom::StaticClassInfo();
+    (void)TVexGraphicControl::StaticClassInfo();
 }
+
+// ---------------------------------------------------------------------------------------------
+// TVexGraphicControl
+
+const TClassInfo& TVexGraphicControl::StaticClassInfo() {
+    static const TClassInfo& info =
+        TClassBuilder<TVexGraphicControl>("TVexGraphicControl", &TGraphicControl::StaticClassInfo())
+            .Factory();
+    return info;
+}
+
+void TVexGraphicControl::Print(TVexPrint&) {}
 
 // ---------------------------------------------------------------------------------------------
 // TVexCustom

@@ -109,4 +109,45 @@ class TVexContinuing {
     virtual TVexSelfPrinting* ContinuedControl() const = 0;
 };
 
+// A graphic control of the suite that prints itself: the window printers fill a TVexPrint
+// with its page rectangle and hand it over; this base prints nothing.
+class TVexGraphicControl : public TGraphicControl {
+    QUILLON_CLASS_INFO()
+  public:
+    using TGraphicControl::TGraphicControl;
+    virtual void Print(TVexPrint& request);
+};
+
+// What the window printers know of the suite's screen controls, which are built on them in a
+// later layer (the printers recognise them by these interfaces, never by name).
+
+// The image panel: it prints as a plain panel.
+class TVexPanelPrinting {
+  public:
+    virtual ~TVexPanelPrinting() = default;
+};
+
+// The shadow label.
+class TVexShadowLabelPrinting {
+  public:
+    virtual ~TVexShadowLabelPrinting() = default;
+    virtual TStyle Style() const = 0;
+    virtual int ShadowOffset() const = 0;
+    virtual TColor ShadowColor() const = 0;
+};
+
+// The totals box.
+class TVexTotalPrinting {
+  public:
+    virtual ~TVexTotalPrinting() = default;
+    virtual TWinControl* SourceGrid() const = 0;
+    virtual const std::string& SourceField() const = 0;
+    virtual TTotals TotalType() const = 0;
+    virtual const std::string& DisplayFormat() const = 0;
+    virtual const std::string& Text() const = 0;
+    virtual TShow ShowOn() const = 0;
+    virtual TAlignment Alignment() const = 0;
+    virtual TBorderStyle BorderStyle() const = 0;
+};
+
 }  // namespace quillon

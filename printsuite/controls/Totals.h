@@ -9,34 +9,34 @@
 
 namespace quillon {
 
-class TShowTotal : public TCustomControl {
+class TShowTotal : public TCustomControl, public TVexTotalPrinting {
     QUILLON_CLASS_INFO()
   public:
     explicit TShowTotal(TComponent* owner);
     ~TShowTotal() override;
 
     // The data grid whose column is totalled; cleared when that grid is removed.
-    TWinControl* SourceGrid() const { return sourceGrid_; }
+    TWinControl* SourceGrid() const override { return sourceGrid_; }
     void SetSourceGrid(TWinControl* grid);
     // The display label of the totalled column.
-    const std::string& SourceField() const { return sourceField_; }
+    const std::string& SourceField() const override { return sourceField_; }
     void SetSourceField(const std::string& v) { sourceField_ = v; }
-    TTotals TotalType() const { return totalType_; }
+    TTotals TotalType() const override { return totalType_; }
     void SetTotalType(TTotals t);
-    const std::string& DisplayFormat() const { return displayFormat_; }
+    const std::string& DisplayFormat() const override { return displayFormat_; }
     void SetDisplayFormat(const std::string& v) { displayFormat_ = v; }
     // Its own text with its own default ("0.00"); setting it through the control's
     // SetText or SetCaption sets this text too.
-    const std::string& Text() const { return text_; }
+    const std::string& Text() const override { return text_; }
     void SetText(std::string_view v) override;
-    TShow ShowOn() const { return showOn_; }
+    TShow ShowOn() const override { return showOn_; }
     void SetShowOn(TShow v) { showOn_ = v; }
-    TAlignment Alignment() const { return alignment_; }
+    TAlignment Alignment() const override { return alignment_; }
     void SetAlignment(TAlignment a);
     // Whether it paints on screen (it prints either way).
     bool ShowOnForm() const { return showOnForm_; }
     void SetShowOnForm(bool v);
-    TBorderStyle BorderStyle() const { return borderStyle_; }
+    TBorderStyle BorderStyle() const override { return borderStyle_; }
     void SetBorderStyle(TBorderStyle v);
 
     // What the screen shows: Text, or for tDate and tTime the moment `now` (seconds since

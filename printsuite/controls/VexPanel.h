@@ -4,10 +4,11 @@
 
 #include "platform/vcl/ext_controls.h"
 #include "platform/vcl/std_controls.h"
+#include "printsuite/base/Vex_Types.h"
 
 namespace quillon {
 
-class TVexPanel : public TCustomPanel {
+class TVexPanel : public TCustomPanel, public TVexPanelPrinting {
     QUILLON_CLASS_INFO()
   public:
     explicit TVexPanel(TComponent* owner);

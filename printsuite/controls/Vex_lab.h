@@ -7,17 +7,17 @@
 
 namespace quillon {
 
-class TVex_Label : public TCustomLabel {
+class TVex_Label : public TCustomLabel, public TVexShadowLabelPrinting {
     QUILLON_CLASS_INFO()
   public:
     explicit TVex_Label(TComponent* owner);
 
-    TStyle Style() const { return style_; }
+    TStyle Style() const override { return style_; }
     void SetStyle(TStyle s);
     // Shadow distance in pixels (stShadow, stBlockShadow).
-    int ShadowOffset() const { return shadowOffset_; }
+    int ShadowOffset() const override { return shadowOffset_; }
     void SetShadowOffset(int v);
-    TColor ShadowColor() const { return shadowColor_; }
+    TColor ShadowColor() const override { return shadowColor_; }
     void SetShadowColor(TColor c);
     // The background when printed.
     TColor PrintBkColor() const { return printBkColor_; }

@@ -566,6 +566,9 @@ int TGdi::SetPrinterFont(const std::string& faceName, int height, bool bold, boo
 }
 
 void TGdi::SetFontColor(TColor color) {
+    // A system colour prints as the colour it stands for (as fills do); any other value
+    // outside the direct colours prints black.
+    if (color < 0) color = ColorToRGB(color);
     if (color < 0) color = clBlack;
     textColor_ = color;
     if (dc_) dc_->SetTextColor(static_cast<TColorRef>(color) & 0xFFFFFFu);

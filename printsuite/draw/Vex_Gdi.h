@@ -134,7 +134,7 @@ class TGdi {
     // Sets the printer canvas font, then the page font from it; returns |height|.
     int SetPrinterFont(const std::string& faceName, int height, bool bold, bool italic,
                        bool underline);
-    void SetFontColor(TColor color);  // system colours (negative values) become black
+    void SetFontColor(TColor color);  // system colours become their RGB values
     // A control's colour as it prints: button face white, other system colours resolved.
     static TColor MapColor(TColor color);
 

@@ -329,37 +329,6 @@ void TPrintWin::EndJob() {
     dialogShown_ = false;
 }
 
-void TPrintWin::PrintWindow(TWinControl* control, double left, double top) {
-    // The walk through the control and its children comes with the form printer, which
-    // overrides this; here the control's rectangle is worked out and its events fire.
-    if (!gdi_ || !control || !control->Visible()) return;
-    FireBeforePrintControl(control);
-    TFont& pf = Printer().Canvas().Font();
-    pf.SetStyle({});
-    const double l = UnitsToPixelsExact(false, left);
-    const double t = UnitsToPixelsExact(true, top);
-    (void)RoundEven(control->Width() * HorizontalScale + l);
-    (void)RoundEven(control->Height() * LineSpacing() + t);
-    FireAfterPrintControl(control);
-}
-
-void TPrintWin::PrintWindowPages(TWinControl* control, double left, double top) {
-    if (!gdi_) return;
-    PageNumber = 1;
-    for (;;) {
-        LastPage = true;
-        Fire(OnPrintHeader);
-        ProcessPendingMessages();
-        PrintWindow(control, left, top);
-        if (LastPage) {
-            Fire(OnNewPage);
-            return;
-        }
-        NewPage();
-        ++PageNumber;
-    }
-}
-
 void TPrintWin::TextAt(const std::string& text, double down, double across) {
     if (gdi_) gdi_->PutText(UnitsToPixels(false, across), UnitsToPixels(true, down), text);
 }

@@ -13,6 +13,8 @@
 #include "platform/gdi/graphics.h"
 #include "platform/vcl/components.h"
 #include "platform/vcl/controls.h"
+#include "platform/vcl/ext_controls.h"
+#include "platform/vcl/std_controls.h"
 #include "printsuite/base/Vex_Types.h"
 #include "printsuite/draw/Vex_Gdi.h"
 
@@ -39,10 +41,15 @@ class TPrintWin : public TVexComponent {
     std::string GetComponentName() override;
     virtual void StartJob();
     virtual void EndJob();
-    // Prints the control with its children at (left, top) in job units on the current page.
-    // The window walk belongs to the form printer; here only the control events fire.
+    // Prints the control with its children at (left, top) in job units on the current page,
+    // scaled from the screen to the printer. This walk knows the platform's plain controls;
+    // the form printer overrides it with one that also knows the data-aware ones.
     virtual void PrintWindow(TWinControl* control, double left, double top);
+    // PrintWindow once per pass, on new pages, while a table still has rows left.
     virtual void PrintWindowPages(TWinControl* control, double left, double top);
+    // An edit's box with its text (page rectangle in printer pixels).
+    virtual void PrintEditControl(TCustomEdit& edit, int x1, int y1, int x2, int y2,
+                                  const TRect& rect);
     void NewPage();
     void PrintFooter();
     void PrintGridBackDrop();
@@ -157,8 +164,62 @@ class TPrintWin : public TVexComponent {
     void FireBeforePrintControl(TWinControl* control);
     void FireAfterPrintControl(TWinControl* control);
 
+    // --- window printing: one routine per control kind (page rectangles in printer pixels) ---
+    // The page rectangle of a control printed at (left, top) job units: the window itself at
+    // that corner, a child at its Left and Top scaled from the screen; four doubles, each
+    // rounded on its own.
+    TRect PageRectOf(const TControl& control, double left, double top, bool isWindow) const;
+    void PrintLabel(TCustomLabel& label, const TRect& rect);
+    void PrintShape(TShape& shape, const TRect& rect);
+    void PrintPanel(TCustomPanel& panel, const TRect& rect, bool recurse);
+    void PrintGraphicControl(TVexGraphicControl& control, const TRect& rect);
+    void PrintGroupBox(TCustomGroupBox& box, const TRect& rect, bool recurse);
+    void PrintGroupFrame(int x1, int y1, const std::string& caption, int x2, int y2);
+    void PrintRadioGroup(TCustomRadioGroup& group, const TRect& rect);
+    void PrintRadioItem(const std::string& text, int x, int y, bool checked, TColor color,
+                        const TFont& font);
+    void PrintRadioButton(TRadioButton& button, const TRect& rect);
+    void PrintCheckBox(TCustomCheckBox& box, const TRect& rect);
+    void PrintMemo(TCustomMemo& memo, const TRect& rect);
+    void PrintComboBox(TCustomComboBox& combo, const TRect& rect);
+    void PrintStringGrid(TStringGrid& grid, const TRect& rect);
+    // The string grid's table inside (left, top)-(right, bottom), printer pixels.
+    void PrintStringGridTable(TStringGrid& grid, int left, int top, int right, int bottom);
+    void PrintImage(TImage& image, const TRect& rect);
+    void PrintBevel(TBevel& bevel, const TRect& rect);
+    void PrintScrollBox(TScrollBox& box, const TRect& rect);
+    // A windowed control that the walk does not know paints itself into its rectangle.
+    void PrintControlImage(TWinControl& control, const TRect& rect);
+    // The printer canvas and the page take the font (size, style, colour); "MS Sans Serif"
+    // and "System" print as "Arial" when FixSansSerif is set. The control keeps its own font.
+    void PreparePrintFont(const TFont& font);
+    // The control box: background, font, text colour, alignment, text and frame on the rect,
+    // the text at 10/300 inch inside its top-left corner.
+    void ControlBox(TColor background, const TFont* font, TColor textColor, TAlignment alignment,
+                    const std::string& text, bool frame, const TRect& rect);
+    // A one-pixel box along the rectangle's four sides.
+    void BoxOn(const TRect& rect);
+    // Writes a caption word-wrapped into the rect from (x, y) in the alignment; `oneLine`
+    // (a label that does not word-wrap) gives the lines at least the caption's printed width.
+    void WriteCaption(const std::string& caption, int x, int y, const TRect& rect,
+                      TAlignment alignment, bool oneLine = false);
+    void ResetClip();
+    // The right edge of a label's clip: 50 pixels past the label, or the end of a caption
+    // written on one line when that is further.
+    int CaptionClipRight(const TCustomLabel& label, const TRect& rect) const;
+    // Columns of a string grid measured from the data as well as from the screen widths.
+    bool WidthFromData = false;
+
   protected:
     void Notification(TComponent* component, TOperation operation) override;
+    // The two steps of PrintWindow around the children: the window itself (returns whether it
+    // was drawn and whether it wants its frame), and the dispatch of one child.
+    virtual void PrintWindowItself(TWinControl& window, const TRect& rect, bool& drawn,
+                                   bool& frame);
+    virtual void PrintChild(TControl& child, const TRect& rect);
+    // The corner of the current PrintWindow call, in job units (a shape that starts left of
+    // the page clips from there).
+    double WalkLeft = 0, WalkTop = 0;
     void Fire(const TNotifyEvent& event) {
         if (event && !IsDestroying()) event(this);
     }

@@ -246,8 +246,8 @@ TEST_F(CalcWindowTest, HelpOpensTheContentsTopicOfTheHelpFile) {
 
 TEST_F(CalcWindowTest, PrintRunsThePrintDialogAndTheChosenPrinterBecomesCurrent) {
     TestGraphicsBackend backend;
-    backend.AddPrinter("Office", 300, 300, 2400, 3300);
-    backend.AddPrinter("Print to PDF", 600, 600, 5100, 6600);
+    const auto office = backend.AddPrinter("Office", 300, 300, 2400, 3300);
+    const auto pdf = backend.AddPrinter("Print to PDF", 600, 600, 5100, 6600);
     ScopedGraphicsBackend scoped(&backend);
     ASSERT_EQ(Printer().PrinterIndex(), 0);
 
@@ -266,9 +266,14 @@ TEST_F(CalcWindowTest, PrintRunsThePrintDialogAndTheChosenPrinterBecomesCurrent)
         });
     calc->PrintBtn->InputClick();
     EXPECT_EQ(Printer().PrinterName(), "Print to PDF");
-    EXPECT_EQ(Printer().Orientation(), poLandscape);
     EXPECT_EQ(calc->PrintDialog1->Copies(), 2);
-    // Nothing else happens yet, and no window is left behind.
+    // The report printed on the chosen printer, once per copy asked for, in its own (portrait)
+    // orientation; no window is left behind and nothing was said (this printer writes no file).
+    ASSERT_EQ(pdf->Documents().size(), 2u);
+    EXPECT_EQ(pdf->Documents()[0].pages.size(), 1u);
+    EXPECT_EQ(pdf->Documents()[0].orientation, poPortrait);
+    EXPECT_TRUE(office->Documents().empty());
+    EXPECT_EQ(Printer().Orientation(), poPortrait);
     EXPECT_EQ(Application().Forms().size(), 3u);
     EXPECT_TRUE(Headless().boxes.empty());
     Printer().SetOrientation(poPortrait);

@@ -7,6 +7,16 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <cmath>
+#include <cstdlib>
+#include <QTemporaryDir>
+#include <QStandardPaths>
+#include <QRegularExpression>
+#include <QPrinter>
+#include <QPrintDialog>
+#include <QFileInfo>
+#include <QFile>
+#include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -215,30 +225,125 @@ TEST_F(CalcWindowQt, AMissingHelpFileIsReportedInOneMessage) {
     Application().SetHelpFile("tessel.hlp");
 }
 
-TEST_F(CalcWindowQt, PrintRunsThePrintDialogAndAConfirmedDialogLeavesItsPrinterCurrent) {
-    QString shown;
+// The words of a PDF with their boxes in points, as pdftotext -bbox lists them.
+struct PdfWord {
+    double xMin, yMin, xMax, yMax;
+    std::string text;
+};
+std::vector<PdfWord> PdfWords(const std::string& pdf) {
+    std::vector<PdfWord> words;
+    const std::string html = pdf + ".html";
+    const std::string command = "pdftotext -bbox '" + pdf + "' '" + html + "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0) return words;
+    QFile file(QString::fromStdString(html));
+    if (!file.open(QIODevice::ReadOnly)) return words;
+    const QString text = QString::fromUtf8(file.readAll());
+    static const QRegularExpression word(
+        QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    for (auto it = word.globalMatch(text); it.hasNext();) {
+        const auto m = it.next();
+        words.push_back({m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                         m.captured(4).toDouble(), m.captured(5).toStdString()});
+    }
+    QFile::remove(QString::fromStdString(html));
+    return words;
+}
+
+TEST_F(CalcWindowQt, PrintRunsThePrintDialogAndAConfirmedDialogPrintsTheReportToPdf) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string pdf = dir.filePath(QStringLiteral("report.pdf")).toStdString();
+    QString shown, defaultFile, pdfEntry;
     auto answer = [&](bool accept) {
-        QTimer::singleShot(0, [&shown, accept] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QTimer::singleShot(0, [&, accept] {
+            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
             shown = QString::fromLatin1(dialog->metaObject()->className());
-            accept ? dialog->accept() : dialog->reject();
+            defaultFile = dialog->printer()->outputFileName();
+            for (QComboBox* box : dialog->findChildren<QComboBox*>())
+                for (int i = 0; i < box->count(); ++i)
+                    if (box->itemText(i).contains(QStringLiteral("PDF"))) pdfEntry = box->itemText(i);
+            if (accept) {
+                // The report goes to the test's own folder instead of the documents folder:
+                // the dialog takes the file from its own field.
+                for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
+                    if (edit->text() == defaultFile) edit->setText(QString::fromStdString(pdf));
+                dialog->printer()->setOutputFileName(QString::fromStdString(pdf));
+                dialog->accept();
+            } else {
+                dialog->reject();
+            }
         });
     };
     answer(false);
     QTest::mouseClick(WidgetOf(CalcFrm->PrintBtn), Qt::LeftButton);
     Pump();
     EXPECT_EQ(shown.toStdString(), "QPrintDialog");
+    // An empty name: the report's own title names the file, in the documents folder.
+    EXPECT_TRUE(defaultFile.endsWith(QStringLiteral("/Quillon report.pdf"))) << defaultFile.toStdString();
+    EXPECT_TRUE(defaultFile.startsWith(
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)))
+        << defaultFile.toStdString();
+    // The built-in printer has one name, in the dialog too.
+    EXPECT_EQ(pdfEntry.toStdString(), "Print to PDF");
+
+    QTest::keyClicks(line, "golden river 7");
+    Pump();
+    std::vector<std::string> messages;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            messages.push_back(box->text().toStdString());
+            box->accept();
+        }
+    });
+    closer.start(20);
     shown.clear();
     answer(true);
     QTest::mouseClick(WidgetOf(CalcFrm->PrintBtn), Qt::LeftButton);
-    Pump();
+    QTest::qWait(300);
+    closer.stop();
     EXPECT_EQ(shown.toStdString(), "QPrintDialog");
-    // This host lists only the built-in PDF printer; nothing is printed yet.
+    EXPECT_TRUE(defaultFile.endsWith(QStringLiteral("/GOLDEN RIVER 7.pdf"))) << defaultFile.toStdString();
     EXPECT_EQ(Printer().PrinterName(), "Print to PDF");
     EXPECT_FALSE(Printer().Printing());
-    EXPECT_EQ(Application().Forms().size(), 3u);
+    EXPECT_EQ(Application().Forms().size(), 3u);  // the report form is gone
     EXPECT_TRUE(CalcFrm->Visible());
+    // One message says where the file is.
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "The report was saved as " + pdf);
+    ASSERT_TRUE(QFileInfo::exists(QString::fromStdString(pdf)));
+
+    // The texts where the page puts them: 600 printer pixels per inch are 72 points.
+    const std::vector<PdfWord> words = PdfWords(pdf);
+    if (words.empty()) GTEST_SKIP() << "pdftotext is not available";
+    const auto find = [&](const std::string& text) -> const PdfWord* {
+        for (const PdfWord& w : words)
+            if (w.text == text) return &w;
+        return nullptr;
+    };
+    const auto px = [](double points) { return points * 600.0 / 72.0; };
+    // The title starts at (470, 395) printer pixels: its box begins there within a pixel or
+    // two (the box is the glyphs' own).
+    const PdfWord* golden = find("GOLDEN");
+    ASSERT_NE(golden, nullptr);
+    EXPECT_NEAR(px(golden->xMin), 470, 3);
+    EXPECT_NEAR(px(golden->yMin), 395, 6);
+    const PdfWord* seven = nullptr;
+    for (const PdfWord& w : words)
+        if (w.text == "7" && std::abs(px(w.yMin) - px(golden->yMin)) < 3) seven = &w;
+    ASSERT_NE(seven, nullptr) << "the title broke over two lines";
+    // "System" is centred on 3973 (Label17 at 500, 227, 169 wide).
+    const PdfWord* system = find("System");
+    ASSERT_NE(system, nullptr);
+    EXPECT_NEAR(px((system->xMin + system->xMax) / 2), 3973, 3);
+    // Right-aligned "Consonants" ends at 1075.
+    const PdfWord* consonants = find("Consonants");
+    ASSERT_NE(consonants, nullptr);
+    EXPECT_NEAR(px(consonants->xMax), 1075, 3);
+    const PdfWord* notes = find("Notes:");
+    ASSERT_NE(notes, nullptr);
+    EXPECT_NEAR(px(notes->xMin), 476, 3);
 }
 
 }  // namespace

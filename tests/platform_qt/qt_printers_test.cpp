@@ -207,12 +207,16 @@ TEST(PdfPrinter, AbortWritesNothingAndKeepsAnOlderFile) {
     EXPECT_EQ(Backend().PdfPrinter().NextFile(""), file);
 }
 
-TEST(PdfPrinter, WithoutAnOutputFileTheTitleNamesTheFile) {
+TEST(PdfPrinter, WithoutAnOutputFileTheTitleNamesTheFileInTheDocumentsFolder) {
     TempDir dir;
     PdfPrinterDevice pdf(PaperKind::A4);
-    char cwd[4096];
-    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
-    ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
+    // A home of the test's own, without a user-dirs file: the documents folder is
+    // HOME/Documents, made when the first document is written; the current folder plays no part.
+    const std::string home = getenv("HOME") ? getenv("HOME") : "";
+    const char* config = getenv("XDG_CONFIG_HOME");
+    const std::string oldConfig = config ? config : "";
+    ::setenv("HOME", dir.Path().c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (dir.Path() + "/config").c_str(), 1);
     std::string error;
     DeviceContext* dc = pdf.BeginDoc("Tax/Report 2024", poLandscape, &error);
     ASSERT_NE(dc, nullptr) << error;
@@ -220,10 +224,12 @@ TEST(PdfPrinter, WithoutAnOutputFileTheTitleNamesTheFile) {
     EXPECT_TRUE(pdf.EndDoc(&error)) << error;
     ASSERT_NE(pdf.BeginDoc("Tax/Report 2024", poPortrait, &error), nullptr);
     EXPECT_TRUE(pdf.EndDoc(&error));
-    ASSERT_EQ(::chdir(cwd), 0);
-    EXPECT_TRUE(FileExists(dir.File("Tax_Report 2024.pdf")));
-    EXPECT_TRUE(FileExists(dir.File("Tax_Report 2024-2.pdf")));
-    EXPECT_EQ(PdfPageSize(dir.File("Tax_Report 2024.pdf")), "842 x 595 pts (A4)");
+    EXPECT_EQ(pdf.LastDocumentFile(), dir.File("Documents/Tax_Report 2024-2.pdf"));
+    ::setenv("HOME", home.c_str(), 1);
+    if (config) ::setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1); else ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_TRUE(FileExists(dir.File("Documents/Tax_Report 2024.pdf")));
+    EXPECT_TRUE(FileExists(dir.File("Documents/Tax_Report 2024-2.pdf")));
+    EXPECT_EQ(PdfPageSize(dir.File("Documents/Tax_Report 2024.pdf")), "842 x 595 pts (A4)");
 }
 
 TEST(PdfPrinter, UnwritableFileFailsWithAReason) {

@@ -157,7 +157,7 @@ TEST_F(GdiTest, FontsFromScreenFontsAreScaledToThePrinter) {
     gdi.ClosePage();
 }
 
-TEST_F(GdiTest, FontColourSystemColoursBecomeBlack) {
+TEST_F(GdiTest, FontColourSystemColoursPrintAsTheirRgbValues) {
     TGdi gdi(poPrinter);
     gdi.DeletePages();
     gdi.StartDocument(clWhite, "", 100);
@@ -166,6 +166,12 @@ TEST_F(GdiTest, FontColourSystemColoursBecomeBlack) {
     gdi.SetFontColor(clWindowText);
     EXPECT_EQ(OpenLines().back(), "SetTextColor #000000");
     EXPECT_EQ(Printer().Canvas().Font().Color(), clBlack);
+    // The shadow label's default shadow colour used to print black.
+    gdi.SetFontColor(clBtnShadow);
+    EXPECT_EQ(OpenLines().back(), "SetTextColor " + testing::RecordingDeviceContext::Color(
+                                                        static_cast<TColorRef>(ColorToRGB(clBtnShadow))));
+    EXPECT_NE(ColorToRGB(clBtnShadow), clBlack);
+    EXPECT_EQ(Printer().Canvas().Font().Color(), ColorToRGB(clBtnShadow));
     gdi.ClosePage();
 }
 
