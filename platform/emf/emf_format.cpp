@@ -52,12 +52,17 @@ TRect EmfHeaderInfo::PlaybackFrame() const {
 
 TSize EmfHeaderInfo::PictureSizeOnScreen(int screenPixelsPerInch) const {
     if (IsDescribedPage()) return TSize{pageReference->widthPixels, pageReference->heightPixels};
+    // The frame in reference pixels, taken from the reference's resolution to the screen's
+    // (a picture recorded on a 96 ppi screen keeps its pixels).
     const double ppi = screenPixelsPerInch > 0 ? screenPixelsPerInch : 96;
-    // Inclusive 0.01 mm edges, as the frame is stored.
-    const double w = (static_cast<double>(frame.Right) - frame.Left) * ppi / 2540.0;
-    const double h = (static_cast<double>(frame.Bottom) - frame.Top) * ppi / 2540.0;
-    return TSize{ClampToInt(std::int64_t{RoundToInt(w)} + 1),
-                 ClampToInt(std::int64_t{RoundToInt(h)} + 1)};
+    const double umX =
+        deviceSizeMicrometers ? deviceSizeMicrometers->cx : deviceSizeMillimeters.cx * 1000.0;
+    const double umY =
+        deviceSizeMicrometers ? deviceSizeMicrometers->cy : deviceSizeMillimeters.cy * 1000.0;
+    const TRect f = FramePixels();
+    const double w = (static_cast<double>(f.Right) - f.Left + 1) * umX / deviceSizePixels.cx;
+    const double h = (static_cast<double>(f.Bottom) - f.Top + 1) * umY / deviceSizePixels.cy;
+    return TSize{RoundToInt(w * ppi / 25400.0), RoundToInt(h * ppi / 25400.0)};
 }
 
 Result<EmfHeaderInfo> ReadEmfHeader(std::span<const std::uint8_t> data) {

@@ -81,8 +81,9 @@ struct EmfHeaderInfo {
     // is that surface) the picture frame. Empty (right < left) when the frame is.
     TRect PlaybackFrame() const;
     // The size a picture of this file has on the screen (`screenPixelsPerInch`): the picture
-    // frame at its size in 0.01 mm; for a described page the reference surface (the size at
-    // which it plays one unit to one unit, as its older pages did).
+    // frame at its real size (its reference pixels at the reference's resolution); for a
+    // described page the reference surface (the size at which it plays one unit to one unit,
+    // as its older pages did).
     TSize PictureSizeOnScreen(int screenPixelsPerInch) const;
 };
 

@@ -277,8 +277,8 @@ TEST_F(ForeignPictureTest, IsMappedByItsFrameAndSizedByIt) {
     // On the screen the picture is its frame's size: 40 x 20 mm at 96 ppi.
     TMetafile picture;
     ASSERT_TRUE(picture.LoadFromBytes(bytes));
-    EXPECT_EQ(picture.Width(), 152);  // 40 mm = 151.2 pixels, plus the inclusive edge
-    EXPECT_EQ(picture.Height(), 77);
+    EXPECT_EQ(picture.Width(), 151);  // 473 pixels at 2480 / 210 mm: 40.05 mm, 151.4 pixels
+    EXPECT_EQ(picture.Height(), 76);   // 237 pixels at 3508 / 297 mm: 20.07 mm, 75.8 pixels
 }
 
 TEST_F(ForeignPictureTest, OurCommentWithAFrameThatIsNotThePageIsPlayedByTheFrame) {
