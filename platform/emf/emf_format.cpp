@@ -1,5 +1,8 @@
 #include "platform/emf/emf_format.h"
 
+#include <cstdlib>
+
+#include "platform/gdi/screen.h"
 #include "platform/sys/byte_reader.h"
 #include "platform/sys/rounding.h"
 
@@ -28,6 +31,38 @@ TRect EmfHeaderInfo::FramePixels() const {
     const double sy = deviceSizePixels.cy * 10.0 / umY;
     return TRect{RoundToInt(frame.Left * sx), RoundToInt(frame.Top * sy),
                  RoundToInt(frame.Right * sx), RoundToInt(frame.Bottom * sy)};
+}
+
+bool EmfHeaderInfo::IsDescribedPage() const {
+    if (!page || !pageReference) return false;
+    // The frame is the page's pixels 0 .. size - 1; a pixel either way is rounding.
+    const TRect f = FramePixels();
+    auto near = [](int value, int expected) {
+        return std::abs(std::int64_t{value} - expected) <= 1;
+    };
+    return near(f.Left, 0) && near(f.Top, 0) && near(f.Right, page->widthPixels - 1) &&
+           near(f.Bottom, page->heightPixels - 1);
+}
+
+TRect EmfHeaderInfo::PlaybackFrame() const {
+    if (IsDescribedPage())
+        return TRect{0, 0, pageReference->widthPixels - 1, pageReference->heightPixels - 1};
+    return FramePixels();
+}
+
+TSize EmfHeaderInfo::PictureSizeOnScreen(int screenPixelsPerInch) const {
+    if (IsDescribedPage()) return TSize{pageReference->widthPixels, pageReference->heightPixels};
+    // The frame in reference pixels, taken from the reference's resolution to the screen's
+    // (a picture recorded on a 96 ppi screen keeps its pixels).
+    const double ppi = screenPixelsPerInch > 0 ? screenPixelsPerInch : 96;
+    const double umX =
+        deviceSizeMicrometers ? deviceSizeMicrometers->cx : deviceSizeMillimeters.cx * 1000.0;
+    const double umY =
+        deviceSizeMicrometers ? deviceSizeMicrometers->cy : deviceSizeMillimeters.cy * 1000.0;
+    const TRect f = FramePixels();
+    const double w = (static_cast<double>(f.Right) - f.Left + 1) * umX / deviceSizePixels.cx;
+    const double h = (static_cast<double>(f.Bottom) - f.Top + 1) * umY / deviceSizePixels.cy;
+    return TSize{RoundToInt(w * ppi / 25400.0), RoundToInt(h * ppi / 25400.0)};
 }
 
 Result<EmfHeaderInfo> ReadEmfHeader(std::span<const std::uint8_t> data) {
@@ -67,38 +102,64 @@ Result<EmfHeaderInfo> ReadEmfHeader(std::span<const std::uint8_t> data) {
         const std::uint32_t size = next.U32(4, "nSize");
         if (type == kCommentType && size >= 12 && size <= next.Size()) {
             const std::uint32_t cbData = next.U32(8, "cbData");
-            if (cbData <= size - 12) h.page = DecodePageComment(next.Bytes(12, cbData, "Data"));
+            if (cbData <= size - 12) {
+                if (const auto comment = DecodePageComment(next.Bytes(12, cbData, "Data"))) {
+                    h.page = comment->page;
+                    h.pageReference = comment->reference;
+                }
+            }
         }
     }
     return h;
 }
 
-std::string EncodePageComment(const EmfPageInfo& page) {
+std::string EncodePageComment(const EmfPageInfo& page,
+                              const std::optional<EmfPageReference>& reference) {
     std::string s;
-    auto put = [&s](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    auto put = [&s](int v) {
+        const auto u = static_cast<std::uint32_t>(v);
+        for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
     };
-    put(kPageCommentTag);
-    put(kPageCommentVersion);
-    put(static_cast<std::uint32_t>(page.widthPixels));
-    put(static_cast<std::uint32_t>(page.heightPixels));
-    put(static_cast<std::uint32_t>(page.pixelsPerInchX));
-    put(static_cast<std::uint32_t>(page.pixelsPerInchY));
+    put(static_cast<int>(kPageCommentTag));
+    put(static_cast<int>(reference ? kPageCommentVersion : kPageCommentVersion1));
+    put(page.widthPixels);
+    put(page.heightPixels);
+    put(page.pixelsPerInchX);
+    put(page.pixelsPerInchY);
+    if (reference) {
+        put(reference->widthPixels);
+        put(reference->heightPixels);
+        put(reference->pixelsPerInchX);
+        put(reference->pixelsPerInchY);
+    }
     return s;
 }
 
-std::optional<EmfPageInfo> DecodePageComment(std::span<const std::uint8_t> d) {
-    if (d.size() < kPageCommentDataSize) return std::nullopt;
+std::optional<EmfPageComment> DecodePageComment(std::span<const std::uint8_t> d) {
+    if (d.size() < kPageCommentDataSize1) return std::nullopt;
     const ByteReader r(d);
-    if (r.U32(0, "tag") != kPageCommentTag || r.U32(4, "version") != kPageCommentVersion)
-        return std::nullopt;
-    EmfPageInfo page{r.I32(8, "width"), r.I32(12, "height"), r.I32(16, "ppiX"),
-                     r.I32(20, "ppiY")};
+    const std::uint32_t version = r.U32(4, "version");
+    if (r.U32(0, "tag") != kPageCommentTag) return std::nullopt;
+    if (version != kPageCommentVersion1 && version != kPageCommentVersion) return std::nullopt;
+    EmfPageComment comment;
+    comment.page = EmfPageInfo{r.I32(8, "width"), r.I32(12, "height"), r.I32(16, "ppiX"),
+                               r.I32(20, "ppiY")};
+    const EmfPageInfo& page = comment.page;
     if (page.widthPixels <= 0 || page.heightPixels <= 0 || page.pixelsPerInchX <= 0 ||
         page.pixelsPerInchY <= 0) {
         return std::nullopt;
     }
-    return page;
+    if (version == kPageCommentVersion) {
+        if (d.size() < kPageCommentDataSize) return std::nullopt;
+        EmfPageReference ref{r.I32(24, "refWidth"), r.I32(28, "refHeight"), r.I32(32, "refPpiX"),
+                             r.I32(36, "refPpiY")};
+        if (ref.widthPixels <= 0 || ref.heightPixels <= 0 || ref.pixelsPerInchX <= 0 ||
+            ref.pixelsPerInchY <= 0) {
+            return std::nullopt;
+        }
+        comment.reference = ref;
+    }
+    return comment;
 }
 
 // A metafile picture is a graphics type, but reading one needs the format's header.
@@ -108,10 +169,10 @@ bool TMetafile::LoadFromBytes(std::span<const std::uint8_t> data, std::string* e
         if (error) *error = header.reason();
         return false;
     }
-    const TRect frame = header->FramePixels();
+    const TSize size = header->PictureSizeOnScreen(Screen().PixelsPerInch());
     data_.assign(data.begin(), data.begin() + header->totalBytes);
-    width_ = ClampToInt(std::int64_t{frame.Right} - frame.Left + 1);
-    height_ = ClampToInt(std::int64_t{frame.Bottom} - frame.Top + 1);
+    width_ = size.cx;
+    height_ = size.cy;
     Changed();
     return true;
 }

@@ -242,9 +242,19 @@ Result<EmfParseStats> Player::Run(const TRect* dest) {
         1, RoundToInt(header->deviceSizePixels.cx * 25.4 / header->deviceSizeMillimeters.cx));
     reference_.logPixelsY = std::max(
         1, RoundToInt(header->deviceSizePixels.cy * 25.4 / header->deviceSizeMillimeters.cy));
+    if (header->IsDescribedPage()) {
+        // A page of the suite: its header describes the printed page, but it was recorded
+        // against the screen, whose resolution its fixed mapping modes were measured at.
+        const EmfPageReference& ref = *header->pageReference;
+        reference_.widthPixels = ref.widthPixels;
+        reference_.heightPixels = ref.heightPixels;
+        reference_.logPixelsX = ref.pixelsPerInchX;
+        reference_.logPixelsY = ref.pixelsPerInchY;
+    }
 
-    // The picture frame (or, without a usable one, the drawing's bounds) is what gets mapped.
-    TRect frame = header->FramePixels();
+    // The playback frame (the picture frame, or for a page of the suite the surface it was
+    // recorded against; without a usable one, the drawing's bounds) is what gets mapped.
+    TRect frame = header->PlaybackFrame();
     if (frame.Right < frame.Left || frame.Bottom < frame.Top) frame = header->bounds;
     const double frameW = static_cast<double>(frame.Right) - frame.Left + 1;
     const double frameH = static_cast<double>(frame.Bottom) - frame.Top + 1;

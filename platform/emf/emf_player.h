@@ -10,10 +10,13 @@
 // has been drawn. The loop always moves on by the record's size, which is at least 8 bytes,
 // so it ends.
 //
-// Playback maps the picture frame onto the destination rectangle and folds the file's own
-// mapping (mapping mode, extents, origins, world transform) into the destination's world
-// transform; the destination's own mapping mode stays in charge of its scaling. The
-// destination's state is saved before and restored after.
+// Playback maps the picture frame onto the destination rectangle, as the format says. A page
+// of the suite whose header describes the printed page (EmfHeaderInfo::IsDescribedPage) is
+// mapped by the surface it was recorded against instead, so that playing it into (0, 0, screen
+// width, screen height) keeps every recorded unit, as pages whose frame was that surface
+// always did. It folds the file's own mapping (mapping mode, extents, origins, world
+// transform) into the destination's world transform; the destination's own mapping mode stays
+// in charge of its scaling. The destination's state is saved before and restored after.
 
 #include <cstdint>
 #include <span>

@@ -76,9 +76,19 @@ EmfRecorder::EmfRecorder(const EmfRecorderOptions& options)
     const DeviceCaps& ref = Caps();
     buffer_.reserve(64 * 1024);
     slotUsed_.push_back(true);  // slot 0 is reserved
-    WriteHeader(ref);
+    // A page's header describes the printed page, whose pixels the records are in; a picture
+    // recorded for no page describes the reference surface.
+    if (page_)
+        WriteHeader(page_->widthPixels, page_->heightPixels, page_->pixelsPerInchX,
+                    page_->pixelsPerInchY);
+    else
+        WriteHeader(ref.widthPixels, ref.heightPixels, ref.logPixelsX, ref.logPixelsY);
     if (page_) {
-        const std::string data = EncodePageComment(*page_);
+        const EmfPageReference reference{std::max(ref.widthPixels, 1),
+                                         std::max(ref.heightPixels, 1),
+                                         ref.logPixelsX > 0 ? ref.logPixelsX : 96,
+                                         ref.logPixelsY > 0 ? ref.logPixelsY : 96};
+        const std::string data = EncodePageComment(*page_, reference);
         Append(U_EMRCOMMENT_set(static_cast<U_CBDATA>(data.size()), data.data()));
     }
     // The file starts in the same state as a fresh context.
@@ -92,18 +102,20 @@ EmfRecorder::EmfRecorder(const EmfRecorderOptions& options)
 
 EmfRecorder::~EmfRecorder() = default;
 
-void EmfRecorder::WriteHeader(const DeviceCaps& ref) {
-    const int w = std::max(ref.widthPixels, 1);
-    const int h = std::max(ref.heightPixels, 1);
-    const double dpiX = ref.logPixelsX > 0 ? ref.logPixelsX : 96;
-    const double dpiY = ref.logPixelsY > 0 ? ref.logPixelsY : 96;
+void EmfRecorder::WriteHeader(int width, int height, int pixelsPerInchX, int pixelsPerInchY) {
+    const int w = std::max(width, 1);
+    const int h = std::max(height, 1);
+    const double dpiX = pixelsPerInchX > 0 ? pixelsPerInchX : 96;
+    const double dpiY = pixelsPerInchY > 0 ? pixelsPerInchY : 96;
     pageToMmX_ = 2540.0 / dpiX;  // 0.01 mm per pixel
     pageToMmY_ = 2540.0 / dpiY;
-    // The frame is the whole reference surface, inclusive: pixels 0 .. w-1.
+    // The frame is the whole described surface, inclusive: pixels 0 .. w-1.
     const U_RECTL frame{0, 0, RoundToInt((w - 1) * pageToMmX_), RoundToInt((h - 1) * pageToMmY_)};
     const U_RECTL bounds{0, 0, -1, -1};
     const U_SIZEL device{w, h};
-    const U_SIZEL mm{RoundToInt(w * 25.4 / dpiX), RoundToInt(h * 25.4 / dpiY)};
+    // A side under half a millimetre (a tiny surface) still counts one: readers refuse 0.
+    const U_SIZEL mm{std::max(1, RoundToInt(w * 25.4 / dpiX)),
+                     std::max(1, RoundToInt(h * 25.4 / dpiY))};
     char* rec = U_EMRHEADER_set(bounds, frame, nullptr, 0, nullptr, device, mm, 0);
     if (!rec) return;
     PU_EMRHEADER header = reinterpret_cast<PU_EMRHEADER>(rec);
@@ -138,6 +150,12 @@ const std::vector<std::uint8_t>& EmfRecorder::Finish() {
     header->nBytes = static_cast<uint32_t>(buffer_.size());
     header->nRecords = records_;
     header->nHandles = static_cast<uint16_t>(maxSlot_ + 1);
+    if (page_) {
+        // A page's picture is the whole printable area, blank parts included, and whatever was
+        // drawn beyond it: readers that show the bounds then show the page with its margins.
+        IncludeDevice(0, 0, std::max(page_->widthPixels, 1) - 1.0,
+                      std::max(page_->heightPixels, 1) - 1.0);
+    }
     if (haveBounds_) {
         auto clampInt = [](double v) {
             return static_cast<int32_t>(std::clamp(std::floor(v), -2147483648.0, 2147483647.0));
@@ -190,6 +208,10 @@ void EmfRecorder::IncludeLogical(double x1, double y1, double x2, double y2, dou
     lastBounds_[1] = toInt(std::floor(minY));
     lastBounds_[2] = toInt(std::ceil(maxX));
     lastBounds_[3] = toInt(std::ceil(maxY));
+    IncludeDevice(minX, minY, maxX, maxY);
+}
+
+void EmfRecorder::IncludeDevice(double minX, double minY, double maxX, double maxY) {
     if (!haveBounds_) {
         boundsLeft_ = minX;
         boundsTop_ = minY;

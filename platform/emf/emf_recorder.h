@@ -2,13 +2,17 @@
 // The page recorder: a device context that records every call as an enhanced-metafile
 // record and produces a standard .EMF file.
 //
-// The reference device is the screen (its size and 96 pixels per inch), so the picture
-// frame is the screen while the recorded coordinates (printer pixels) usually lie far
-// outside it; playing the file into (0, 0, screen width, screen height) gives back the
-// recorded coordinates one to one. Text is recorded as UTF-16 with the advance of every
-// character measured at recording time (at the printer's resolution), so playback puts
-// each glyph where the recording measured it. A comment record after the header carries
-// the page size in printer pixels and the printer's resolution.
+// The context records against a reference surface, the screen by default (its size and 96
+// pixels per inch). A recording for a printed page (options.page) carries printer pixels, and
+// its header says so: the picture frame is the page's printable area at its paper size, the
+// reference device sizes are the page's pixels and millimetres, and the bounds cover the page
+// and whatever was drawn beyond it, so other programs show the whole page at its size. A
+// comment record after the header carries the page size, the printer's resolution and the
+// reference surface; the suite's player recognises it and keeps playing a page into (0, 0,
+// screen width, screen height) one recorded unit to one destination unit. A recording for no
+// page describes the reference surface and is played by its frame as any metafile. Text is
+// recorded as UTF-16 with the advance of every character measured at recording time (at the
+// printer's resolution), so playback puts each glyph where the recording measured it.
 //
 // Pens, brushes and fonts are recorded only when the selection really changes what is
 // selected; an object no longer selected (nor kept by a saved state) is deleted in the
@@ -109,9 +113,11 @@ class EmfRecorder : public DeviceContext {
     void DeleteUnusedObjects();
     bool Referenced(std::uint32_t slot) const;
     void IncludeLogical(double x1, double y1, double x2, double y2, double inflate = 0);
+    void IncludeDevice(double minX, double minY, double maxX, double maxY);
     void IncludePoints(std::span<const TPoint> points);
     std::int32_t PenInflate() const;
-    void WriteHeader(const DeviceCaps& reference);
+    // The header of a surface of width x height pixels at that resolution.
+    void WriteHeader(int width, int height, int pixelsPerInchX, int pixelsPerInchY);
 
     std::vector<std::uint8_t> buffer_;
     std::uint32_t records_ = 0;

@@ -46,4 +46,26 @@ int DeletePages(PageKind kind);
 Result<void> WritePageFile(const std::string& path, std::span<const std::uint8_t> data);
 Result<std::vector<std::uint8_t>> ReadPageFile(const std::string& path, bool userFile = false);
 
+// ---------------------------------------------------------------------------------------------
+// Pages kept as files a user asked for (the job's pages written to a directory of theirs).
+
+// "NAME-001.emf", "NAME-012.emf", "NAME-1000.emf": the page's number in the job, at least three
+// digits.
+std::string ExportedPageName(const std::string& name, int n);
+
+struct PageExport {
+    std::string dir;         // an existing directory
+    std::string name;        // the files' common start; no '/', not "." or ".."
+    std::vector<int> pages;  // the stored pages to write, in this order; empty: all of them
+    bool force = false;      // replace files of those names; without it nothing is replaced
+};
+
+// Writes the chosen stored pages as dir/NAME-nnn.emf, each one atomically (a file is there
+// whole or not at all). Pages the job does not have are left out, a page named twice is
+// written once. Without `force` nothing is written when any of the files exists, and a file
+// that appears meanwhile is not replaced either. Returns the paths written, in order; fails
+// when there is no page to write or a page cannot be read or written (the pages written before
+// stay).
+Result<std::vector<std::string>> ExportPages(const PageExport& what);
+
 }  // namespace quillon

@@ -301,7 +301,8 @@ class DeviceContext {
     const DcPath& CurrentPath() const { return path_; }
 
     // --- metafiles -----------------------------------------------------------------------------
-    // Plays an enhanced metafile with its picture frame mapped onto `rect` (logical units).
+    // Plays an enhanced metafile with its picture frame mapped onto `rect` (logical units); a
+    // page of the suite maps the screen it was recorded against (see emf_player.h).
     // The context's state is the same afterwards. False with a reason (the playback stops
     // there) when the data is not a well-formed metafile.
     bool PlayEnhMetaFile(std::span<const std::uint8_t> emf, const TRect& rect,

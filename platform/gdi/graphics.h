@@ -340,7 +340,8 @@ class TMetafile : public TGraphicsObject {
     bool LoadFromFile(const std::string& path, std::string* error = nullptr);
     bool SaveToFile(const std::string& path, std::string* error = nullptr) const;
     void Clear();
-    // Size of the picture frame in reference-device pixels (0 when empty).
+    // Size on the screen (0 when empty): the picture frame at its real size in screen pixels;
+    // for a page of the suite, the screen rectangle it plays one unit to one unit into.
     int Width() const { return width_; }
     int Height() const { return height_; }
 

@@ -49,9 +49,9 @@ std::optional<PageArea> PageAreaOf(std::span<const std::uint8_t> data, std::stri
         reason = "the page has no resolution";
         return std::nullopt;
     }
-    // The player maps the picture frame (or, without one, the bounds) onto the destination;
+    // The player maps the playback frame (or, without one, the bounds) onto the destination;
     // the same rectangle as destination keeps the recorded coordinates.
-    TRect frame = header->FramePixels();
+    TRect frame = header->PlaybackFrame();
     if (frame.Right < frame.Left || frame.Bottom < frame.Top) frame = header->bounds;
     PageArea area;
     area.page = *page;

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <stdio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -220,13 +221,31 @@ Result<void> UniqueFd::Close(const std::string& path) {
     return Ok();
 }
 
-Result<void> WritePrivateFile(const std::string& path, std::span<const std::uint8_t> data) {
+namespace {
+
+// Gives `temp` the name `path` unless something has that name already.
+int LinkWithoutReplacing(const std::string& temp, const std::string& path) {
+    if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // A file system without the flag: a hard link fails just as surely on an existing name.
+    if (link(temp.c_str(), path.c_str()) != 0) return errno;
+    unlink(temp.c_str());
+    return 0;
+}
+
+}  // namespace
+
+Result<void> WritePrivateFile(const std::string& path, std::span<const std::uint8_t> data,
+                              Replace replace) {
     if (path.empty()) return Error{"no file name"};
     // Something other than a file of ours in the page's place (a link planted there) is
     // refused rather than replaced: rename would not follow it, but it is not ours to drop.
     struct stat existing {};
-    if (lstat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
-        return Error{path + (S_ISLNK(existing.st_mode) ? " is a link" : " is not a regular file")};
+    if (lstat(path.c_str(), &existing) == 0) {
+        if (replace == Replace::No) return Error{path + ": the file exists"};
+        if (!S_ISREG(existing.st_mode))
+            return Error{path + (S_ISLNK(existing.st_mode) ? " is a link" : " is not a regular file")};
+    }
     const std::size_t slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -261,6 +280,14 @@ Result<void> WritePrivateFile(const std::string& path, std::span<const std::uint
     if (const Result<void> closed = fd.Close(path); !closed) {
         unlink(temp.c_str());
         return closed;
+    }
+    if (replace == Replace::No) {
+        if (const int err = LinkWithoutReplacing(temp, path); err != 0) {
+            unlink(temp.c_str());
+            if (err == EEXIST) return Error{path + ": the file exists"};
+            return Error{Reason(path, err)};
+        }
+        return Ok();
     }
     if (rename(temp.c_str(), path.c_str()) != 0) {
         const int err = errno;

@@ -85,8 +85,13 @@ class UniqueFd {
 // Writes `data` as the file `path`, atomically: the bytes go to a new file of a fresh name
 // in the same directory, which then takes the place of `path` in one rename. When anything
 // fails (a full disk) the new file is removed and whatever `path` held before is left as it
-// was. A link at `path` is replaced, never written through.
-Result<void> WritePrivateFile(const std::string& path, std::span<const std::uint8_t> data);
+// was. A link or anything else that is not a regular file at `path` is refused, never written
+// through. With Replace::No a file already at `path` is refused too ("PATH: the file exists"),
+// also when it appears while the new one is written: the new file takes the name only if
+// nothing has it.
+enum class Replace { Yes, No };
+Result<void> WritePrivateFile(const std::string& path, std::span<const std::uint8_t> data,
+                              Replace replace = Replace::Yes);
 
 // Reads the regular file `path` (not through a link, unless asked: a file a user names may
 // be one), refusing one over `maxBytes`. `what` names the kind of file in the reasons

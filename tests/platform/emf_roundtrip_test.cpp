@@ -289,22 +289,25 @@ TEST(EmfRoundTrip, BitmapsKeepTheirPixelsAndOnlyTheSourcePartIsStored) {
     EXPECT_EQ(out.last.Pixel(1, 1), image.Pixel(3, 2));
 }
 
-TEST(EmfRoundTrip, PageFileCarriesPageSizeAndScreenFrame) {
+TEST(EmfRoundTrip, PageFileCarriesPageSizeAndPageFrameAndPlaysByTheScreen) {
     EmfRecorder rec(EmfRecorderOptions{std::nullopt, EmfPageInfo{5100, 6600, 600, 600}});
     rec.Rectangle(0, 0, 5100, 6600);
     const std::vector<std::uint8_t>& bytes = rec.Finish();
     const auto header = ReadEmfHeader(bytes);
     ASSERT_TRUE(header) << header.reason();
-    EXPECT_EQ(header->FramePixels(), (TRect{0, 0, 1023, 767}));
-    EXPECT_EQ(header->deviceSizePixels, (TSize{1024, 768}));
+    // The header describes the page; playback maps the screen it was recorded against.
+    EXPECT_EQ(header->FramePixels(), (TRect{0, 0, 5099, 6599}));
+    EXPECT_EQ(header->deviceSizePixels, (TSize{5100, 6600}));
+    EXPECT_EQ(header->PlaybackFrame(), (TRect{0, 0, 1023, 767}));
     ASSERT_TRUE(header->page);
     EXPECT_EQ(*header->page, (EmfPageInfo{5100, 6600, 600, 600}));
-    // Far outside the frame: recorded, not clipped (inclusive, as the format stores bounds).
+    // Inclusive, as the format stores bounds.
     EXPECT_EQ(header->bounds, (TRect{0, 0, 5099, 6599}));
     EXPECT_EQ(EmfPageSize(bytes).value_or(EmfPageInfo{}), (EmfPageInfo{5100, 6600, 600, 600}));
     const Result<EmfParseStats> parsed = ParseEmf(bytes);
     ASSERT_TRUE(parsed) << parsed.reason();
     EXPECT_EQ(parsed->records, 4u);  // header, page comment, rectangle, end
+    EXPECT_EQ(Inner(Play(bytes)), (std::vector<std::string>{"Rectangle 0,0,5100,6600"}));
 }
 
 TEST(EmfRoundTrip, TextAdvancesAreMeasuredAtThePrinterResolution) {

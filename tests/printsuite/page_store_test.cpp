@@ -66,10 +66,15 @@ TEST_F(PageStoreTest, PagesAreMetafilesNamedByNumber) {
         const std::vector<std::uint8_t> data = std::move(*page);
         const auto header = ReadEmfHeader(data);
         ASSERT_TRUE(header) << name << ": " << header.reason();
-        // Recorded against the screen, for the printer's page.
-        EXPECT_EQ(header->deviceSizePixels, (TSize{Screen().Width(), Screen().Height()}));
+        // For the printer's page (the header describes it), recorded against the screen.
+        EXPECT_EQ(header->deviceSizePixels, (TSize{4800, 6600}));
+        EXPECT_EQ(header->FramePixels(), (TRect{0, 0, 4799, 6599}));
         ASSERT_TRUE(header->page);
         EXPECT_EQ(*header->page, (EmfPageInfo{4800, 6600, 600, 600}));
+        ASSERT_TRUE(header->pageReference);
+        EXPECT_EQ(*header->pageReference,
+                  (EmfPageReference{Screen().Width(), Screen().Height(), 96, 96}));
+        EXPECT_TRUE(header->IsDescribedPage());
         struct stat st {};
         ASSERT_EQ(stat((dir + "/" + name).c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0600u);
