@@ -36,12 +36,18 @@ check "wide name no pieces" 2 "$(pdftotext -bbox "$tmp/wide.pdf" - | grep -c '>W
 "$q" report --pdf "$tmp/utf.pdf" "$(printf 'AB\xff\xfeC')" 2>/dev/null
 check "invalid utf-8 status" 0 $?
 
-"$q" report X 2>/dev/null
-check "no --pdf is a usage error" 2 $?
+env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen "$q" report X 2>"$tmp/err"
+check "the preview needs a display" 1 $?
+check "the preview's message" "quillon: no display: use --pdf or --printer" "$(cat "$tmp/err")"
 "$q" report --system klingon --pdf "$tmp/x.pdf" X 2>/dev/null
 check "unknown system" 2 $?
-"$q" report --pdf "$tmp/x.pdf" --odd X 2>/dev/null
-check "odd not yet" 2 $?
+"$q" report --pdf "$tmp/odd.pdf" --odd A B C 2>/dev/null
+check "odd pages status" 0 $?
+check "odd pages of three names" 2 "$(pages "$tmp/odd.pdf")"
+"$q" report --pdf "$tmp/x.pdf" --even X 2>/dev/null
+check "no even page of one name" 1 $?
+"$q" report --pdf "$tmp/x.pdf" --pages 1-x X 2>/dev/null
+check "bad page list is a usage error" 2 $?
 
 # print-form: a form file's window on one page; a bad file names its line and prints nothing.
 "$q" print-form "$data/show/sample.form" --pdf "$tmp/form.pdf" 2>/dev/null
@@ -50,7 +56,7 @@ check "print-form pages" 1 "$(pages "$tmp/form.pdf")"
 check "print-form text" 1 "$(pdftotext "$tmp/form.pdf" - | grep -c '^QUILLON$')"
 "$q" print-form "$data/bad/unknown_class.form" --pdf "$tmp/bad.pdf" 2>"$tmp/err"
 check "bad form status" 1 $?
-check "bad form names its line" 1 "$(grep -c "^$data/bad/unknown_class.form:[0-9]*: " "$tmp/err")"
+check "bad form names its line" 1 "$(grep -c "^quillon: print-form: $data/bad/unknown_class.form:[0-9]*: " "$tmp/err")"
 check "bad form prints nothing" no "$([ -e "$tmp/bad.pdf" ] && echo yes || echo no)"
 "$q" print-form "$tmp/absent.form" --pdf "$tmp/bad.pdf" 2>/dev/null
 check "absent form" 1 $?
