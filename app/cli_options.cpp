@@ -91,6 +91,7 @@ std::span<const OptionSpec> JobOptionSpecs() { return kJobSpecs; }
 
 Result<bool> ApplyOutputOption(const ParsedOption& o, OutputOptions& out) {
     const std::string_view n = o.name;
+    if (n == "--preview" || n == "--pdf" || n == "--printer") out.targetGiven = true;
     if (n == "--preview") {
         out.target = OutputTarget::Preview;
     } else if (n == "--pdf") {

@@ -47,16 +47,31 @@ Result<int> ParseCount(std::string_view option, std::string_view value, int low,
 enum class OutputTarget { Preview, Pdf, Printer };
 struct OutputOptions {
     OutputTarget target = OutputTarget::Preview;
+    bool targetGiven = false;  // --preview, --pdf or --printer was given
     std::string pdf;      // --pdf OUT
     std::string printer;  // --printer NAME
     int copies = 1;       // --copies N, 1..9999
     std::string pages;    // --pages LIST, checked by the page-list parser
     bool odd = false, even = false;
-    std::string emfDir;   // --emf DIR
+    std::string emfDir;   // --emf DIR: the pages also kept as DIR/NAME-001.emf, ...
     std::string emfName;  // --emf-name NAME
     bool force = false;
 };
 std::span<const OptionSpec> OutputOptionSpecs();
+// What each output option does, for the usage texts of the printing commands.
+inline constexpr std::string_view kOutputHelp =
+    "Output (the preview by default):\n"
+    "  --preview          show the pages in the preview window (needs a display)\n"
+    "  --pdf OUT          write them with the built-in PDF printer to OUT (copies 2, 3 ... to\n"
+    "                     OUT-2.pdf, OUT-3.pdf ...)\n"
+    "  --printer NAME     print on the printer NAME ('quillon printers' lists them)\n"
+    "  --copies N         N copies, each a whole document (1 to 9999; printers only)\n"
+    "  --pages LIST       only the pages of LIST, e.g. 1,2,5,7-14 (printers and --emf)\n"
+    "  --odd, --even      only the odd or the even pages (printers and --emf)\n"
+    "  --emf DIR          also keep the pages as DIR/NAME-001.emf, DIR/NAME-002.emf ...;\n"
+    "                     alone, the pages go only there (no display or printer needed)\n"
+    "  --emf-name NAME    NAME of those files (the input's name up to its last dot)\n"
+    "  --force            replace such files (without it nothing is replaced)\n";
 inline constexpr std::string_view kOutputUsage =
     "[--preview | --pdf OUT | --printer NAME] [--copies N] [--pages LIST] [--odd | --even]\n"
     "       [--emf DIR] [--emf-name NAME] [--force]";

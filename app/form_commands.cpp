@@ -46,6 +46,8 @@ std::string Usage(const char* head, bool job, const char* tail) {
         u += cli::kJobUsage;
     }
     u += tail;
+    u += '\n';
+    u += cli::kOutputHelp;
     return u;
 }
 
@@ -188,6 +190,7 @@ cli::RunOutcome RunReport(const cli::ParsedArgs& args, cli::Streams& s, const Qt
     ReportPrinter printer(run, s);
     PrintJob job;
     job.title = run.names.size() == 1 ? std::string(run.names[0]) : std::string("Quillon report");
+    if (run.names.size() != 1) job.fileName = "report";
     job.make = [&printer] { return printer.MakeJob(); };
     job.draw = [&](TPrintWin&) -> Result<void> {
         if (run.names.empty()) {

@@ -39,15 +39,9 @@ feed, each file from a new page. The header shows the file's name at the left; t
 "Printed on @Date at @Time" at the left and "Page @Page" at the right (@Page, @Date and
 @Time are replaced in every header and footer text).
 
-Output (the preview by default):
-  --preview          show the pages in the preview window (needs a display)
-  --pdf OUT          write them with the built-in PDF printer to OUT (copies 2, 3 ... to
-                     OUT-2.pdf, OUT-3.pdf ...)
-  --printer NAME     print on the printer NAME ('quillon printers' lists them)
-  --copies N         N copies, each a whole document (1 to 9999; printers only)
-  --pages LIST       only the pages of LIST, e.g. 1,2,5,7-14 (printers only)
-  --odd, --even      only the odd or the even pages (printers only)
-Page:
+)";
+    u += cli::kOutputHelp;
+    u += R"(Page:
   --header-left TEXT, --header-center TEXT, --header-right TEXT   the header's texts
   --footer TEXT      the footer band's centred text
   --footer-left TEXT, --footer-right TEXT                         the footer's side texts
@@ -68,7 +62,9 @@ Opens the preview on enhanced-metafile pages, one page per file in the order giv
 at them and print them; with --pdf or --printer they are printed without a window. A file
 that is not a page file the player can show is refused with its reason, and nothing is
 shown or printed.
+
 )";
+    u += cli::kOutputHelp;
     return u;
 }
 

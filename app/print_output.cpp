@@ -1,8 +1,11 @@
 #include "app/print_output.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <exception>
 
+#include "platform/emf/page_store.h"
 #include "platform/gdi/printer.h"
 #include "platform/sys/desktop.h"
 #include "printsuite/base/PrnWin_store.h"
@@ -26,6 +29,20 @@ bool ChoosesPages(const cli::OutputOptions& out) {
     return !out.pages.empty() || out.odd || out.even;
 }
 
+// --emf without a printing target: the pages go to files only.
+bool FilesOnly(const cli::OutputOptions& out) {
+    return !out.emfDir.empty() && out.target == cli::OutputTarget::Preview && !out.targetGiven;
+}
+
+bool ShowsPreview(const cli::OutputOptions& out) {
+    return out.target == cli::OutputTarget::Preview && !FilesOnly(out);
+}
+
+bool ValidFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
 PageFilter FilterOf(const cli::OutputOptions& out) {
     if (!ChoosesPages(out)) return {};
     return [out](int n) { return PageChosen(out, n); };
@@ -34,7 +51,7 @@ PageFilter FilterOf(const cli::OutputOptions& out) {
 // Makes the printer of the options the current one; a reason when it cannot be had.
 Result<void> ChoosePrinter(const cli::OutputOptions& out) {
     TPrinter& printer = Printer();
-    if (out.target == cli::OutputTarget::Preview) {
+    if (out.target == cli::OutputTarget::Preview) {  // also the page size of --emf alone
         printer.SetPrinterIndex(-1);
         return {};
     }
@@ -90,10 +107,25 @@ int Fail(std::string_view name, const std::string& reason, cli::Streams& s) {
     return 1;
 }
 
+// Writes the chosen ones of the `count` stored pages to the --emf directory.
+Result<void> KeepPages(std::string_view name, const cli::OutputOptions& out,
+                       const PrintJob& job, int count) {
+    PageExport what;
+    what.dir = out.emfDir;
+    what.name = KeptPagesName(name, out, job);
+    what.force = out.force;
+    for (int n = 1; n <= count; ++n)
+        if (PageChosen(out, n)) what.pages.push_back(n);
+    if (what.pages.empty()) return Error{"no page to write to " + out.emfDir};
+    Result<std::vector<std::string>> written = ExportPages(what);
+    if (!written) return written.error();
+    return Ok();
+}
+
 // Runs the job component over `job` to the printer chosen before.
 int RunJob(std::string_view name, const cli::OutputOptions& out, const PrintJob& job,
            cli::Streams& s) {
-    const bool preview = out.target == cli::OutputTarget::Preview;
+    const bool preview = ShowsPreview(out);
     std::shared_ptr<TPrintWin> component =
         job.make ? job.make() : std::make_shared<TPrintWin>(nullptr);
     if (job.prepare) {
@@ -104,6 +136,15 @@ int RunJob(std::string_view name, const cli::OutputOptions& out, const PrintJob&
     component->SetCopies(out.copies);
     component->SetShowCancelDialog(preview);  // the status dialog needs windows
     component->PrintFilter = FilterOf(out);
+    int kept = 0;
+    if (!out.emfDir.empty()) {
+        // The files come first: a printer that fails afterwards cannot take them along.
+        component->PagesRecorded = [&, c = component.get()] {
+            if (Result<void> r = KeepPages(name, out, job, c->PageCount); !r)
+                kept = Fail(name, r.reason(), s);
+            return !FilesOnly(out);
+        };
+    }
     component->StartJob();
     if (!component->InJob()) return 1;  // the job said why in a message box
     Result<void> drawn = job.draw ? job.draw(*component) : Result<void>{};
@@ -123,7 +164,8 @@ int RunJob(std::string_view name, const cli::OutputOptions& out, const PrintJob&
         }
     }
     component->EndJob();
-    return status;
+    component->PagesRecorded = nullptr;
+    return status != 0 ? status : kept;
 }
 
 // Shows or prints the pages `job.storePages` put into the preview's page store.
@@ -132,13 +174,18 @@ int RunStoredPages(std::string_view name, const cli::OutputOptions& out, const P
     DeletePageFiles(poViewer);
     Result<void> stored = job.storePages();
     int status = 0;
+    int count = 0;
+    while (stored && PageFileExists(count + 1, poViewer)) ++count;
+    if (stored && !out.emfDir.empty()) {
+        if (Result<void> r = KeepPages(name, out, job, count); !r) status = Fail(name, r.reason(), s);
+    }
     if (!stored) {
         status = Fail(name, stored.reason(), s);
+    } else if (FilesOnly(out)) {
+        // kept above; nothing to show or print
     } else if (out.target == cli::OutputTarget::Preview) {
         ShowPreview();  // its page control deletes the pages when the window goes
     } else {
-        int count = 0;
-        while (PageFileExists(count + 1, poViewer)) ++count;
         bool any = !ChoosesPages(out);
         for (int n = 1; n <= count && !any; ++n) any = PageChosen(out, n);
         if (!any) {
@@ -158,17 +205,36 @@ int RunStoredPages(std::string_view name, const cli::OutputOptions& out, const P
 }  // namespace
 
 Result<void> CheckOutputOptions(const cli::OutputOptions& out) {
-    if (!out.emfDir.empty() || !out.emfName.empty() || out.force)
-        return Error{"options '--emf', '--emf-name' and '--force' are not available yet"};
+    if (out.emfDir.empty() && (!out.emfName.empty() || out.force))
+        return Error{"--emf-name and --force go with --emf DIR"};
+    if (!out.emfName.empty() && !ValidFileName(out.emfName))
+        return Error{"option '--emf-name' takes a file name without '/', not '" + out.emfName +
+                     "'"};
     if (!out.pages.empty()) {
         Result<void> list = CheckPageList(out.pages);
         if (!list) return list.error();
     }
-    if (out.target == cli::OutputTarget::Preview && (ChoosesPages(out) || out.copies != 1))
+    if (FilesOnly(out) && out.copies != 1)
+        return Error{"--copies goes with --pdf or --printer; --emf keeps each page once"};
+    if (ShowsPreview(out) && (ChoosesPages(out) || out.copies != 1))
         return Error{
-            "--copies, --pages, --odd and --even go with --pdf or --printer; the preview "
+            "--copies, --pages, --odd and --even go with --pdf, --printer or --emf; the preview "
             "chooses pages and copies in its own window"};
     return {};
+}
+
+std::string KeptPagesName(std::string_view name, const cli::OutputOptions& out,
+                          const PrintJob& job) {
+    if (!out.emfName.empty()) return out.emfName;
+    std::string base = job.fileName;
+    if (base.empty()) {
+        base = job.title;
+        const std::size_t slash = base.find_last_of('/');
+        if (slash != std::string::npos) base.erase(0, slash + 1);
+        const std::size_t dot = base.find_last_of('.');
+        if (dot != std::string::npos && dot > 0) base.erase(dot);
+    }
+    return ValidFileName(base) ? base : std::string(name);
 }
 
 bool HaveDisplay() {
@@ -190,13 +256,19 @@ bool PageChosen(const cli::OutputOptions& out, int n) {
 cli::RunOutcome RunPrintJob(std::string_view name, const cli::OutputOptions& out,
                             const PrintJob& job, const QtCommands& qt, cli::Streams& s) {
     if (Result<void> r = CheckOutputOptions(out); !r) return {2, r.reason()};
-    const bool preview = out.target == cli::OutputTarget::Preview;
+    const bool preview = ShowsPreview(out);
     if (preview && !HaveDisplay()) {
         cli::WriteText(s.err, "quillon: no display: use --pdf or --printer\n");
         return {1, {}};
     }
     if (job.load) {
         if (Result<void> r = job.load(); !r) return {Fail(name, r.reason(), s), {}};
+    }
+    if (!out.emfDir.empty()) {
+        // Said before the job runs rather than after its pages are made.
+        struct stat st {};
+        if (stat(out.emfDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return {Fail(name, out.emfDir + ": not a directory", s), {}};
     }
     if (!qt.withQt) {
         std::string line = "quillon: ";

@@ -8,6 +8,11 @@
 //   --copies N       N documents of the chosen pages, one after the other (collated)
 //   --pages LIST     the pages of a page list ("1,3,7-9"), as the preview's dialog reads it
 //   --odd, --even    only the odd or the even pages (of the list, if one is given)
+//   --emf DIR        the chosen pages also kept as DIR/NAME-001.emf, DIR/NAME-002.emf, ...
+//                    (each file whole or not at all); alone, without a target, the pages go
+//                    only there, and no display or printer is needed
+//   --emf-name NAME  NAME of those files (default: the input's name up to its last dot)
+//   --force          replace such files; without it nothing is replaced
 //
 // A command describes its job in a PrintJob and hands it to RunPrintJob, which checks the
 // options (usage errors), the display, the input (the job's `load`), starts Qt, picks the
@@ -53,10 +58,14 @@ struct PrintJob {
     // Instead of `draw`, for pages that exist already (view): stores them in the preview's
     // page store (pages 1, 2, ...) and says how large they are; nothing is decorated.
     std::function<Result<void>()> storePages;
+    // The files' common name for --emf when --emf-name is not given (default: the title up to
+    // its last dot, or the command's name when that is no file name).
+    std::string fileName;
 };
 
 // The usage errors of the output options: a page list that is not valid (the conversion
-// error's text), a page choice or copies with the preview, --emf (not available here).
+// error's text), a page choice or copies with the preview, --emf-name or --force without
+// --emf, copies without a printer, a --emf-name that is no file name.
 Result<void> CheckOutputOptions(const cli::OutputOptions& out);
 
 // Whether windows can be opened: a display (DISPLAY or WAYLAND_DISPLAY) and no Qt platform
@@ -65,6 +74,10 @@ bool HaveDisplay();
 
 // Whether the chosen pages of the output options take page n (for a list already checked).
 bool PageChosen(const cli::OutputOptions& out, int n);
+
+// The name the --emf files of `job` start with for command `name`.
+std::string KeptPagesName(std::string_view name, const cli::OutputOptions& out,
+                          const PrintJob& job);
 
 // Runs `job` to the output `out`; the outcome of command `name` (0 done, 1 with one line
 // "quillon: NAME: reason" per failure on `s.err`, or a usage error).

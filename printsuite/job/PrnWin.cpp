@@ -316,7 +316,7 @@ void TPrintWin::EndJob() {
         ReleasePrintDialog();
     }
     Fire(OnAfterPrint);
-    if (!Aborted) {
+    if (!Aborted && (!PagesRecorded || PagesRecorded())) {
         if (OutputTo() == poViewer) {
             ShowPreview();
         } else {

@@ -157,6 +157,10 @@ class TPrintWin : public TVexComponent {
     TFont AuxFont;
     // The pages EndJob sends to the printer, each copy as one document (all when empty).
     std::function<bool(int page)> PrintFilter;
+    // Called by EndJob once every page of a job that was not aborted is recorded, before the
+    // pages go to the printer or the preview and are deleted (a command keeping them as files
+    // reads them here). Answering false sends them nowhere.
+    std::function<bool()> PagesRecorded;
     // The date and time every macro of the open job uses, taken once at StartJob.
     const std::string& JobDate() const { return jobDate_; }
     const std::string& JobTime() const { return jobTime_; }

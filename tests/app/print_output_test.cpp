@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -167,17 +168,76 @@ TEST_F(PrintOutputTest, UsageErrorsComeBeforeAnythingIsDrawn) {
 
     cli::OutputOptions preview;
     preview.copies = 2;
-    EXPECT_NE(usage(preview).find("--copies, --pages, --odd and --even go with --pdf or --printer"),
+    EXPECT_NE(usage(preview).find(
+                  "--copies, --pages, --odd and --even go with --pdf, --printer or --emf"),
               std::string::npos);
     preview.copies = 1;
     preview.odd = true;
     EXPECT_NE(usage(preview), "");
     out = ToLaser();
+    out.emfName = "kept";
+    EXPECT_EQ(usage(out), "--emf-name and --force go with --emf DIR");
     out.emfDir = "/tmp";
-    EXPECT_NE(usage(out).find("'--emf'"), std::string::npos);
+    out.emfName = "a/b";
+    EXPECT_EQ(usage(out), "option '--emf-name' takes a file name without '/', not 'a/b'");
+    cli::OutputOptions filesOnly;
+    filesOnly.emfDir = "/tmp";
+    filesOnly.copies = 2;
+    EXPECT_EQ(usage(filesOnly), "--copies goes with --pdf or --printer; --emf keeps each page once");
     EXPECT_FALSE(drawn);
     EXPECT_TRUE(laser_->Documents().empty());
     EXPECT_TRUE(withQtCalls.empty());
+}
+
+// --emf alone: the chosen pages only as files, no window and nothing printed; with a printer:
+// the files and the printed document, and a failure to keep them loses no print.
+TEST_F(PrintOutputTest, PagesKeptAsFilesWithAndWithoutAPrinter) {
+    const std::filesystem::path dir = std::filesystem::path(pageDir_.Path()) / "kept";
+    std::filesystem::create_directory(dir);
+    cli::OutputOptions out;
+    out.emfDir = dir.string();
+    out.odd = true;
+    PrintJob job = Pages(4);
+    job.title = "notes.v2.txt";
+    EXPECT_EQ(Run(out, job).status, 0) << err_.text;
+    EXPECT_TRUE(laser_->Documents().empty());
+    EXPECT_EQ(withQtCalls, std::vector<bool>{false});
+    EXPECT_TRUE(std::filesystem::exists(dir / "notes.v2-001.emf"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "notes.v2-003.emf"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "notes.v2-002.emf"));
+    EXPECT_FALSE(PageFileExists(1, poPrinter));  // the job's own pages are gone
+
+    cli::OutputOptions both = ToLaser();
+    both.emfDir = dir.string();
+    both.emfName = "laser";
+    both.pages = "2";
+    EXPECT_EQ(Run(both, Pages(3)).status, 0) << err_.text;
+    EXPECT_EQ(Printed(), (std::vector<std::vector<int>>{{2}}));
+    EXPECT_TRUE(std::filesystem::exists(dir / "laser-002.emf"));
+
+    // The same again: the file is there, so it is not replaced, and the page still prints.
+    EXPECT_EQ(Run(both, Pages(3)).status, 1);
+    EXPECT_EQ(err_.text, "quillon: test: " + (dir / "laser-002.emf").string() + ": the file exists\n");
+    EXPECT_EQ(Printed(), (std::vector<std::vector<int>>{{2}, {2}}));
+}
+
+TEST_F(PrintOutputTest, KeptPagesAreNamedByTheInput) {
+    cli::OutputOptions out;
+    PrintJob job;
+    const auto name = [&](const std::string& title) {
+        job.title = title;
+        return KeptPagesName("cmd", out, job);
+    };
+    EXPECT_EQ(name("notes.txt"), "notes");
+    EXPECT_EQ(name("dir/notes.tar.gz"), "notes.tar");
+    EXPECT_EQ(name(".profile"), ".profile");
+    EXPECT_EQ(name("Ann Lee"), "Ann Lee");
+    EXPECT_EQ(name("dir/"), "cmd");
+    EXPECT_EQ(name(".."), "cmd");
+    job.fileName = "report";
+    EXPECT_EQ(name("Quillon report"), "report");
+    out.emfName = "mine";
+    EXPECT_EQ(name("notes.txt"), "mine");
 }
 
 TEST_F(PrintOutputTest, AListOfHostileLengthIsCheckedAndUsed) {

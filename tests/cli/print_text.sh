@@ -142,7 +142,7 @@ usage_error odd-even "quillon: options '--odd' and '--even' exclude each other" 
 usage_error units "quillon: option '--units' takes 'in' or 'cm', not 'mm'" --pdf "$tmp/u.pdf" --units mm "$tmp/job.txt"
 usage_error font "quillon: option '--font-size' takes a size from 1 to 500 points, not 'big'" --pdf "$tmp/u.pdf" --font-size big "$tmp/job.txt"
 usage_error unknown "quillon: unknown option '--colour'" --colour red "$tmp/job.txt"
-usage_error preview-copies "quillon: --copies, --pages, --odd and --even go with --pdf or --printer; the preview chooses pages and copies in its own window" --copies 2 "$tmp/job.txt"
+usage_error preview-copies "quillon: --copies, --pages, --odd and --even go with --pdf, --printer or --emf; the preview chooses pages and copies in its own window" --copies 2 "$tmp/job.txt"
 
 # --- Failures of the work: status 1, one line -----------------------------------------------
 failure() {  # failure NAME EXPECTED-LINE ARGS...
