@@ -724,8 +724,6 @@ void TGdi::DrawTextLines(int x, int y, int lineHeight, const TRect& rect,
     DrawLinesAligned(x, y, lineHeight, rect, lines, alignment, true);
 }
 
-namespace {
-
 int AlignmentCode(TAlignment a) {
     switch (a) {
         case taRightJustify:
@@ -736,8 +734,6 @@ int AlignmentCode(TAlignment a) {
             return 0;
     }
 }
-
-}  // namespace
 
 void TGdi::DrawMemoLines(int x, int y, int lineHeight, const TRect& rect, const TCustomMemo& memo) {
     DrawLinesAligned(x, y, lineHeight, rect, memo.Lines().Lines(), AlignmentCode(memo.Alignment()),

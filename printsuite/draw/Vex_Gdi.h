@@ -21,6 +21,10 @@
 namespace quillon {
 
 class TCustomMemo;
+enum TAlignment : std::uint8_t;
+
+// The drawing calls' alignment code of a control's alignment: 0 left, 1 right, 2 centre.
+int AlignmentCode(TAlignment a);
 
 // Width of a text in printer pixels (the printer canvas's TextWidth in the layer).
 using TextWidthFn = std::function<int(std::string_view)>;

@@ -20,17 +20,6 @@
 namespace quillon {
 namespace {
 
-int AlignCode(TAlignment a) {
-    switch (a) {
-        case taRightJustify:
-            return 1;
-        case taCenter:
-            return 2;
-        default:
-            return 0;
-    }
-}
-
 int U(Axis axis, int a, int n) {
     return Offset300(axis, a, n);
 }
@@ -84,7 +73,7 @@ void TPrintWin::ControlBox(TColor background, const TFont* font, TColor textColo
                            const TRect& rect) {
     if (!gdi_) return;
     gdi_->DrawFieldBox(0, background, 0, font, frame, U(kX, rect.Left, 10), U(kY, rect.Top, 10),
-                       rect.Right, rect.Bottom, rect, textColor, text, AlignCode(alignment),
+                       rect.Right, rect.Bottom, rect, textColor, text, AlignmentCode(alignment),
                        OpaqueBoxes, true, true);
 }
 
@@ -123,7 +112,7 @@ void TPrintWin::WriteCaption(const std::string& caption, int x, int y, const TRe
             }
         }
     }
-    gdi_->WrapText(x, y, gdi_->FontHeight(), area, caption, AlignCode(alignment), false);
+    gdi_->WrapText(x, y, gdi_->FontHeight(), area, caption, AlignmentCode(alignment), false);
 }
 
 void TPrintWin::PreparePrintFont(const TFont& font) {
