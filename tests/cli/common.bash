@@ -19,6 +19,9 @@ skip_without_qt() {
   fi
 }
 
+# The number of pages of a PDF file (empty when it is none).
+pages() { pdfinfo "$1" 2>/dev/null | sed -n 's/^Pages: *//p'; }
+
 # Width and height of a PNG file from its header, as WxH.
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8 }'; }
 

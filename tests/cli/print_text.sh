@@ -9,7 +9,6 @@ export QT_QPA_PLATFORM=offscreen
 printf 'x\n' > "$tmp/x.txt"
 skip_without_qt print-text --pdf "$tmp/skip.pdf" "$tmp/x.txt"
 
-pages() { pdfinfo "$1" 2>/dev/null | sed -n 's/^Pages: *//p'; }
 page_width() { pdfinfo "$1" | sed -n 's/^Page size: *\([0-9.]*\) x .*/\1/p'; }
 page_height() { pdfinfo "$1" | sed -n 's/^Page size: *[0-9.]* x \([0-9.]*\) .*/\1/p'; }
 # bbox FILE PAGE WORD: "xMin yMin xMax yMax" of the first WORD on PAGE, rounded to 0.1 pt.

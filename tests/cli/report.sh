@@ -6,7 +6,6 @@
 data=$(cd "$(dirname "${BASH_SOURCE[0]}")/../data/forms" && pwd)
 
 skip_without_qt report --pdf "$tmp/probe.pdf" probe
-pages() { pdfinfo "$1" 2>/dev/null | awk '/^Pages:/ { print $2 }'; }
 
 "$q" report --pdf "$tmp/three.pdf" "golden river 7" IIIAA "" 2>"$tmp/err"
 check "three names status" 0 $?

@@ -60,21 +60,6 @@ int CountPixels(const QImage& image, QRgb color) {
     return n;
 }
 
-std::string RunCommand(const std::string& command, int* status) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) {
-        if (status) *status = -1;
-        return out;
-    }
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    const int rc = ::pclose(pipe);
-    if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
-}
-
 TempDir::TempDir() {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "quillon-qt-test-XXXXXX").string();

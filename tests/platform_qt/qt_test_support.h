@@ -3,6 +3,8 @@
 // poppler tools on PDF files.
 
 #include <QImage>
+
+#include "tests/support/run_command.h"
 #include <QRect>
 #include <string>
 #include <vector>
@@ -29,8 +31,7 @@ QRect InkBounds(const QImage& image);
 // Number of pixels of exactly this colour.
 int CountPixels(const QImage& image, QRgb color);
 
-// Output of a shell command (standard output only); `status` gets its exit status.
-std::string RunCommand(const std::string& command, int* status = nullptr);
+using quillon::testing::RunCommand;
 
 // A fresh private directory for the test's files (removed with the object).
 class TempDir {

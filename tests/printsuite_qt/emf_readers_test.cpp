@@ -24,22 +24,14 @@
 #include "printsuite/draw/Vex_Gdi.h"
 #include "tests/printsuite_qt/suite_qt_host.h"
 #include "tests/support/page_dir_base.h"
+#include "tests/support/run_command.h"
 
 namespace quillon {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Shell(const std::string& command, int* status = nullptr) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return out;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
-    const int rc = ::pclose(pipe);
-    if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
-}
+using testing::RunCommand;
 
 std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -106,7 +98,7 @@ struct PdfPage {
 };
 
 PdfPage ReadPdfWords(const fs::path& pdf) {
-    const std::string s = Shell("pdftotext -bbox -f 1 -l 1 '" + pdf.string() + "' - 2>/dev/null");
+    const std::string s = RunCommand("pdftotext -bbox -f 1 -l 1 '" + pdf.string() + "' - 2>/dev/null");
     PdfPage page;
     std::smatch m;
     if (std::regex_search(s, m, std::regex(R"re(<page width="([0-9.]+)" height="([0-9.]+)")re"))) {
@@ -133,7 +125,7 @@ struct DarkBox {
 DarkBox PdfDarkBox(const fs::path& pdf, const fs::path& pgm, int dpi) {
     // pdftoppm names the image after the root it is given: pgm without its extension.
     const std::string base = (pgm.parent_path() / pgm.stem()).string();
-    Shell("pdftoppm -gray -singlefile -r " + std::to_string(dpi) + " '" + pdf.string() + "' '" +
+    RunCommand("pdftoppm -gray -singlefile -r " + std::to_string(dpi) + " '" + pdf.string() + "' '" +
           base + "' 2>/dev/null");
     const std::string img = ReadText(pgm);
     std::istringstream in(img);
@@ -209,7 +201,7 @@ TEST(EmfReaders, Emf2SvgShowsTheWholePageWithEverythingWhereThePdfHasIt) {
         gdi.DeletePages();
     }
     int status = 0;
-    Shell("emf2svg-conv -i '" + emf.string() + "' -o '" + svg.string() + "' 2>&1", &status);
+    RunCommand("emf2svg-conv -i '" + emf.string() + "' -o '" + svg.string() + "' 2>&1", &status);
     ASSERT_EQ(status, 0);
     std::string err;
     ASSERT_EQ(RunRenderPage(RenderPageOptions{emf.string(), "", pdf.string(), std::nullopt}, err),

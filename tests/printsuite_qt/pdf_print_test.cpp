@@ -20,26 +20,18 @@
 #include "printsuite/base/PrnWin_store.h"
 #include "tests/printsuite_qt/suite_qt_host.h"
 #include "tests/support/page_dir_base.h"
+#include "tests/support/run_command.h"
 
 namespace quillon {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Run(const std::string& command, int* status = nullptr) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return out;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
-    const int rc = ::pclose(pipe);
-    if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
-}
+using testing::RunCommand;
 
 int PdfPages(const std::string& path) {
     int status = 0;
-    const std::string info = Run("pdfinfo '" + path + "' 2>/dev/null", &status);
+    const std::string info = RunCommand("pdfinfo '" + path + "' 2>/dev/null", &status);
     const auto at = info.find("Pages:");
     if (status != 0 || at == std::string::npos) return -1;
     return std::stoi(info.substr(at + 6));
@@ -47,7 +39,7 @@ int PdfPages(const std::string& path) {
 
 std::string PdfPageText(const std::string& path, int page) {
     const std::string p = std::to_string(page);
-    return Run("pdftotext -f " + p + " -l " + p + " '" + path + "' - 2>/dev/null");
+    return RunCommand("pdftotext -f " + p + " -l " + p + " '" + path + "' - 2>/dev/null");
 }
 
 class PdfPrintTest : public ::testing::Test {
