@@ -1247,6 +1247,8 @@ void RefreshGridWidget(TStringGrid& grid) {
 
 // The data-aware grid and navigator (qt_db_peers.cpp); nullptr for other controls.
 std::unique_ptr<QtControlPeer> CreateDataPeer(TControl& control);
+// The rich edit (qt_rich_edit_peer.cpp); nullptr for other controls.
+std::unique_ptr<QtControlPeer> CreateRichEditPeer(TControl& control);
 
 std::unique_ptr<ControlPeer> CreateQtPeer(TControl& control) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
@@ -1257,6 +1259,8 @@ std::unique_ptr<ControlPeer> CreateQtPeer(TControl& control) {
         peer = std::make_unique<FormPeer>(*form);
     else if (auto data = CreateDataPeer(control))
         peer = std::move(data);
+    else if (auto rich = CreateRichEditPeer(control))
+        peer = std::move(rich);
     else if (auto* bit = dynamic_cast<TBitBtn*>(&control))
         peer = std::make_unique<BitBtnPeer>(*bit);
     else if (auto* button = dynamic_cast<TButton*>(&control))

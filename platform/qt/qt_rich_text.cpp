@@ -6,15 +6,19 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextCursor>
 #include <QTextList>
+#include <QTextTable>
 
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/qt/qt_fonts.h"
+#include "platform/sys/limits.h"
 
 namespace quillon {
 
@@ -41,6 +45,7 @@ struct Laidout {
     QImage device;
     std::unique_ptr<QTextDocument> doc;
     std::vector<LineInfo> lines;
+    std::vector<bool> breakable;  // per line: a band may start there
     int length = 0;
 };
 
@@ -61,9 +66,9 @@ class QtRichTextEngine final : public RichTextEngine {
     }
 
     int FormatRange(const TRichDocument& doc, DeviceContext& dc, const TRect& rect, int first,
-                    bool render) override {
+                    bool render, int targetPpi) override {
         const double scale = std::abs(dc.LogicalToDevice().m22);
-        const int devicePpi = dc.GetDeviceCaps(LOGPIXELSY);
+        const int devicePpi = targetPpi > 0 ? targetPpi : dc.GetDeviceCaps(LOGPIXELSY);
         const int ppi = std::clamp(
             static_cast<int>(std::lround(scale > 0 ? devicePpi / scale : devicePpi)), 1, 100000);
         const int width = std::max(1, rect.Right - rect.Left);
@@ -76,10 +81,22 @@ class QtRichTextEngine final : public RichTextEngine {
         if (i0 == l.lines.size()) return l.length;
         const double bandTop = l.lines[i0].top;
         const double room = rect.Bottom - rect.Top;
-        std::size_t end = i0;
-        while (end < l.lines.size() &&
-               (end == i0 || l.lines[end].top + l.lines[end].height - bandTop <= room))
-            ++end;
+        // The band ends before a line where no earlier line reaches lower and no later one
+        // starts higher (a table row is never cut between its cells); the longest band that
+        // fits, or the shortest there is when none does.
+        double bottom = bandTop;
+        std::size_t end = l.lines.size();
+        bool have = false;
+        for (std::size_t j = i0 + 1; j <= l.lines.size(); ++j) {
+            bottom = std::max(bottom, l.lines[j - 1].top + l.lines[j - 1].height);
+            const bool fits = bottom - bandTop <= room + 0.01;
+            if (!fits && have) break;
+            if (j == l.lines.size() || l.breakable[j]) {
+                end = j;
+                have = true;
+                if (!fits) break;
+            }
+        }
         if (render) Render(l, dc, rect, i0, end, bandTop);
         return end < l.lines.size() ? l.lines[end].start : l.length;
     }
@@ -116,6 +133,21 @@ class QtRichTextEngine final : public RichTextEngine {
         l.doc->setDefaultFont(MakeQFont(r, r.em * ppi / 96.0, ppi));
         l.doc->setDocumentMargin(0);
         SetContent(*l.doc, doc);
+        // A word too long for any line is searched anew for a break on every line it fills;
+        // past a length the lines break at any character instead (one pass).
+        {
+            const QString plain = l.doc->toPlainText();
+            qsizetype run = 0, longest = 0;
+            for (const QChar c : plain) {
+                run = c.isSpace() ? 0 : run + 1;
+                longest = std::max(longest, run);
+            }
+            if (longest > limits::kMaxWordWrappedLine) {
+                QTextOption option = l.doc->defaultTextOption();
+                option.setWrapMode(QTextOption::WrapAnywhere);
+                l.doc->setDefaultTextOption(option);
+            }
+        }
         l.doc->setTextWidth(width);
         l.lines.clear();
         QAbstractTextDocumentLayout* layout = l.doc->documentLayout();
@@ -128,6 +160,18 @@ class QtRichTextEngine final : public RichTextEngine {
                 l.lines.push_back({b, i, b.position() + line.textStart(), line.textLength(),
                                    br.top() + line.y(), line.height(), br});
             }
+        }
+        // Where a band may end: before line j when every line before it ends above j's top
+        // and every line after it starts at or below that top.
+        const std::size_t n = l.lines.size();
+        l.breakable.assign(n + 1, true);
+        std::vector<double> minTopFrom(n + 1, 1e300);
+        for (std::size_t j = n; j-- > 0;) minTopFrom[j] = std::min(minTopFrom[j + 1], l.lines[j].top);
+        double maxBottom = -1e300;
+        for (std::size_t j = 0; j < n; ++j) {
+            l.breakable[j] = j == 0 || (maxBottom <= l.lines[j].top + 0.5 &&
+                                        minTopFrom[j] >= l.lines[j].top - 0.5);
+            maxBottom = std::max(maxBottom, l.lines[j].top + l.lines[j].height);
         }
         l.length = std::max(0, l.doc->characterCount() - 1);
         return l;
@@ -228,12 +272,83 @@ class QtRichTextEngine final : public RichTextEngine {
             }
         }
 
+        DrawTableBorders(l, dc, rect, from, to, bandTop);
+
         dc.RestoreDC(-1);
         dc.SetTextAlign(oldAlign);
         dc.SetBkMode(oldMode);
         dc.SetTextColor(oldColor);
         dc.SelectObject(oldFont);
         for (auto& [key, h] : fonts) DeleteObject(h);
+    }
+
+    // The cell borders of the table rows that have lines in the band: each row as tall as
+    // its tallest cell, each column as wide as its widest.
+    static void DrawTableBorders(const Laidout& l, DeviceContext& dc, const TRect& rect,
+                                 std::size_t from, std::size_t to, double bandTop) {
+        QAbstractTextDocumentLayout* layout = l.doc->documentLayout();
+        std::map<QTextTable*, std::set<int>> rows;
+        for (std::size_t j = from; j < to; ++j) {
+            QTextTable* table = QTextCursor(l.lines[j].block).currentTable();
+            if (!table) continue;
+            rows[table].insert(table->cellAt(l.lines[j].block.position()).row());
+        }
+        for (const auto& [table, shown] : rows) {
+            const QTextTableFormat tf = table->format();
+            if (tf.border() <= 0 || tf.borderStyle() == QTextFrameFormat::BorderStyle_None)
+                continue;
+            const double pad = tf.cellPadding() + tf.border();
+            std::vector<double> left(table->columns(), 1e300), right(table->columns(), -1e300);
+            std::map<int, std::pair<double, double>> rowSpan;
+            for (int r = 0; r < table->rows(); ++r) {
+                for (int c = 0; c < table->columns(); ++c) {
+                    const QTextTableCell cell = table->cellAt(r, c);
+                    if (!cell.isValid() || cell.row() != r || cell.column() != c) continue;
+                    QRectF box;
+                    for (auto it = cell.begin(); !it.atEnd(); ++it)
+                        if (it.currentBlock().isValid())
+                            box |= layout->blockBoundingRect(it.currentBlock());
+                    if (box.isNull()) continue;
+                    box.adjust(-pad, -pad, pad, pad);
+                    left[c] = std::min(left[c], box.left());
+                    const int lastCol = c + cell.columnSpan() - 1;
+                    if (lastCol < table->columns())
+                        right[lastCol] = std::max(right[lastCol], box.right());
+                    if (!shown.count(r)) continue;
+                    auto [it, added] = rowSpan.try_emplace(r, box.top(), box.bottom());
+                    if (!added) {
+                        it->second.first = std::min(it->second.first, box.top());
+                        it->second.second = std::max(it->second.second, box.bottom());
+                    }
+                }
+            }
+            const TColorRef colour = tf.borderBrush().style() != Qt::NoBrush
+                                         ? ToColorRef(tf.borderBrush().color())
+                                         : 0x808080;
+            const HPEN pen = CreatePen(PS_SOLID, std::max(1, static_cast<int>(tf.border())), colour);
+            const HGDIOBJ oldPen = dc.SelectObject(pen);
+            auto X = [&](double x) { return rect.Left + static_cast<int>(std::lround(x)); };
+            auto Y = [&](double y) { return rect.Top + static_cast<int>(std::lround(y - bandTop)); };
+            for (int r = 0; r < table->rows(); ++r) {
+                auto span = rowSpan.find(r);
+                if (span == rowSpan.end()) continue;
+                for (int c = 0; c < table->columns(); ++c) {
+                    const QTextTableCell cell = table->cellAt(r, c);
+                    if (!cell.isValid() || cell.row() != r || cell.column() != c) continue;
+                    const int lastCol = std::min(table->columns() - 1, c + cell.columnSpan() - 1);
+                    if (left[c] > right[lastCol]) continue;
+                    const int x1 = X(left[c]), x2 = X(right[lastCol]);
+                    const int y1 = Y(span->second.first), y2 = Y(span->second.second);
+                    dc.MoveTo(x1, y1);
+                    dc.LineTo(x2, y1);
+                    dc.LineTo(x2, y2);
+                    dc.LineTo(x1, y2);
+                    dc.LineTo(x1, y1);
+                }
+            }
+            dc.SelectObject(oldPen);
+            DeleteObject(pen);
+        }
     }
 
     Laidout cache_;

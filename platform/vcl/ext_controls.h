@@ -415,7 +415,8 @@ class TCustomRichEdit : public TCustomMemo {
     // Positions of the text as the installed formatting service counts them.
     int TextLength() const;
     // Formats from `first` into `rect` of `dc`; see RichTextEngine::FormatRange.
-    int FormatRange(DeviceContext& dc, const TRect& rect, int first, bool render) const;
+    int FormatRange(DeviceContext& dc, const TRect& rect, int first, bool render,
+                    int devicePpi = 0) const;
 
     TNotifyEvent OnSelectionChange;
 

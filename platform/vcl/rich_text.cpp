@@ -27,9 +27,9 @@ PlainRichTextEngine& PlainEngine() {
 RichTextEngine* g_engine = nullptr;
 
 // Logical units per inch of the context: its resolution through its mapping.
-double LogicalPixelsPerInch(const DeviceContext& dc) {
+double LogicalPixelsPerInch(const DeviceContext& dc, int devicePpi) {
     const double scale = std::abs(dc.LogicalToDevice().m22);
-    const int ppi = dc.GetDeviceCaps(LOGPIXELSY);
+    const int ppi = devicePpi > 0 ? devicePpi : dc.GetDeviceCaps(LOGPIXELSY);
     return scale > 0 ? ppi / scale : ppi;
 }
 
@@ -52,7 +52,7 @@ int PlainRichTextEngine::Length(const TRichDocument& doc) {
 }
 
 int PlainRichTextEngine::FormatRange(const TRichDocument& doc, DeviceContext& dc,
-                                     const TRect& rect, int first, bool render) {
+                                     const TRect& rect, int first, bool render, int devicePpi) {
     const std::u16string text = utf8::ToUtf16(doc.text);
     const int length = static_cast<int>(std::min<std::size_t>(text.size(), INT32_MAX));
     if (first < 0) first = 0;
@@ -61,7 +61,7 @@ int PlainRichTextEngine::FormatRange(const TRichDocument& doc, DeviceContext& dc
     // The document's font, its 96-per-inch height carried to the context's resolution.
     LogFont font = doc.font;
     font.height = static_cast<std::int32_t>(
-        std::lround(font.height * LogicalPixelsPerInch(dc) / 96.0));
+        std::lround(font.height * LogicalPixelsPerInch(dc, devicePpi) / 96.0));
     const HFONT handle = CreateFontIndirect(font);
     const HGDIOBJ oldFont = dc.SelectObject(handle);
     const TColorRef oldColor = dc.SetTextColor(doc.color);
@@ -179,9 +179,9 @@ int TCustomRichEdit::TextLength() const {
     return GetRichTextEngine().Length(Document());
 }
 
-int TCustomRichEdit::FormatRange(DeviceContext& dc, const TRect& rect, int first,
-                                 bool render) const {
-    return GetRichTextEngine().FormatRange(Document(), dc, rect, first, render);
+int TCustomRichEdit::FormatRange(DeviceContext& dc, const TRect& rect, int first, bool render,
+                                 int devicePpi) const {
+    return GetRichTextEngine().FormatRange(Document(), dc, rect, first, render, devicePpi);
 }
 
 }  // namespace quillon

@@ -34,8 +34,10 @@ class RichTextEngine {
     // resolution) from position `first`, and draws the lines that fit when `render` is set.
     // Answers the first position that did not fit (Length when everything did); a first
     // line taller than the rectangle is still taken, so that every call moves on.
+    // `devicePpi` is the pixels per inch of the context's device when the context does not
+    // tell them itself (a page recorded against the screen as its reference); 0: as it says.
     virtual int FormatRange(const TRichDocument& doc, DeviceContext& dc, const TRect& rect,
-                            int first, bool render) = 0;
+                            int first, bool render, int devicePpi) = 0;
 };
 
 RichTextEngine& GetRichTextEngine();
@@ -47,7 +49,7 @@ class PlainRichTextEngine final : public RichTextEngine {
   public:
     int Length(const TRichDocument& doc) override;
     int FormatRange(const TRichDocument& doc, DeviceContext& dc, const TRect& rect, int first,
-                    bool render) override;
+                    bool render, int devicePpi) override;
 };
 
 extern const TEnumInfo kRichTextFormatNames;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -293,6 +294,18 @@ void PaintFace(TWinControl& control, DeviceContext& dc) {
     }
 }
 
+// The page rectangle, in printer pixels, of the logical area (0, 0)-(width, height) of `dc`
+// (a page's device pixels are the printer's, whatever reference it is recorded against).
+TRect PagePrinterRect(const DeviceContext& dc, int width, int height) {
+    const TPointF a = dc.LPtoDP({0, 0});
+    const TPointF b = dc.LPtoDP({static_cast<double>(width), static_cast<double>(height)});
+    auto px = [](double v) {
+        return static_cast<int>(std::clamp(std::lround(v), -(1L << 30), 1L << 30));
+    };
+    return TRect{px(std::min(a.X, b.X)), px(std::min(a.Y, b.Y)), px(std::max(a.X, b.X)),
+                 px(std::max(a.Y, b.Y))};
+}
+
 }  // namespace
 
 void PaintWindowTo(TWinControl& control, DeviceContext& dc, int left, int top, int width,
@@ -304,24 +317,22 @@ void PaintWindowTo(TWinControl& control, DeviceContext& dc, int left, int top, i
         dc.OffsetWindowOrgEx(-left, -top);
         dc.IntersectClipRect(0, 0, width, height);
     }
-    if (auto* cont = dynamic_cast<TVexContinuing*>(&control)) {
-        if (TVexSelfPrinting* target = cont->ContinuedControl()) {
+    auto* cont = dynamic_cast<TVexContinuing*>(&control);
+    auto* self = dynamic_cast<TVexSelfPrinting*>(&control);
+    if (cont || self) {
+        // The rich edit and its continuation panels print text into their own rectangle on
+        // the page, in printer pixels, whatever mapping the caller left on the context.
+        TVexSelfPrinting* target = cont ? cont->ContinuedControl() : self;
+        if (target) {
             TVexPrint request;
-            request.left = request.currentX = 0;
-            request.top = request.currentY = 0;
-            request.right = ScreenToPrinterX(left + width);
-            request.bottom = ScreenToPrinterY(top + height);
+            const TRect r = PagePrinterRect(dc, width, height);
+            request.left = request.currentX = r.Left;
+            request.top = request.currentY = r.Top;
+            request.right = r.Right;
+            request.bottom = r.Bottom;
             request.dc = &dc;
             target->PrintRequest(request);
         }
-    } else if (auto* self = dynamic_cast<TVexSelfPrinting*>(&control)) {
-        TVexPrint request;
-        request.left = request.currentX = ScreenToPrinterX(left);
-        request.top = request.currentY = ScreenToPrinterY(top);
-        request.right = ScreenToPrinterX(control.Width());
-        request.bottom = ScreenToPrinterY(control.Height());
-        request.dc = &dc;
-        self->PrintRequest(request);
     } else {
         PaintFace(control, dc);
     }

@@ -1,5 +1,7 @@
 #include "printsuite/base/Vex_Types.h"
 
+#include <algorithm>
+
 #include "platform/gdi/canvas.h"
 #include "platform/gdi/device_context.h"
 
@@ -42,6 +44,44 @@ const TClassInfo& TVexGraphicControl::StaticClassInfo() {
 }
 
 void TVexGraphicControl::Print(TVexPrint&) {}
+
+// ---------------------------------------------------------------------------------------------
+// Self-printing controls
+
+namespace {
+
+std::vector<TVexSelfPrinting*>& SelfPrintingControls() {
+    static std::vector<TVexSelfPrinting*> controls;
+    return controls;
+}
+
+}  // namespace
+
+TVexSelfPrinting::TVexSelfPrinting() {
+    SelfPrintingControls().push_back(this);
+}
+
+TVexSelfPrinting::~TVexSelfPrinting() {
+    auto& all = SelfPrintingControls();
+    all.erase(std::remove(all.begin(), all.end(), this), all.end());
+}
+
+void RewindSelfPrintingControls() {
+    for (TVexSelfPrinting* c : SelfPrintingControls()) c->RewindPrinting();
+}
+
+std::vector<std::string> UnprintedTextReports() {
+    std::vector<std::string> lines;
+    for (const TVexSelfPrinting* c : SelfPrintingControls()) {
+        const int left = c->UnprintedLength();
+        if (left <= 0) continue;
+        lines.push_back(c->PrintingName() + ": " + std::to_string(left) +
+                        (left == 1 ? " character" : " characters") +
+                        " did not fit into its rectangle or its continuation panels and " +
+                        (left == 1 ? "was" : "were") + " not printed");
+    }
+    return lines;
+}
 
 // ---------------------------------------------------------------------------------------------
 // TVexCustom

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/vcl/components.h"
 #include "platform/vcl/properties.h"
@@ -94,11 +95,32 @@ struct TVexPrint {
     DeviceContext* dc = nullptr;
 };
 
-// A control of the suite that prints itself into a TVexPrint request (the rich edit).
+// The private message number of a print request (the first user message number plus 199).
+inline constexpr int kVexPrintMessage = 1223;
+// Answers to a print request.
+inline constexpr int kVexPrintedAll = 1;
+inline constexpr int kVexPrintedPart = 2;
+
+// A control of the suite that prints itself into a TVexPrint request (the rich edit), going
+// on from where its last request stopped. Every such control is known while it lives, so that
+// a print job can set them all back to their start when it begins and learn, when it ends,
+// what the job's requests left unprinted.
 class TVexSelfPrinting {
   public:
-    virtual ~TVexSelfPrinting() = default;
-    virtual void PrintRequest(const TVexPrint& request) = 0;
+    TVexSelfPrinting();
+    TVexSelfPrinting(const TVexSelfPrinting&) = delete;
+    TVexSelfPrinting& operator=(const TVexSelfPrinting&) = delete;
+    virtual ~TVexSelfPrinting();
+
+    // Prints the next portion into (currentX, currentY, right, bottom); kVexPrintedAll when
+    // nothing is left, else kVexPrintedPart.
+    virtual int PrintRequest(const TVexPrint& request) = 0;
+    // Back to the start: the next request prints from the beginning.
+    virtual void RewindPrinting() = 0;
+    // How much is left after the requests since the last rewind (0 when none came).
+    virtual int UnprintedLength() const = 0;
+    // The name the job uses when it reports what is left.
+    virtual std::string PrintingName() const = 0;
 };
 
 // A panel that carries on another control's printed output (the rich edit's continuation).
@@ -108,6 +130,13 @@ class TVexContinuing {
     // The control continued here; nullptr when the panel names none.
     virtual TVexSelfPrinting* ContinuedControl() const = 0;
 };
+
+// Rewinds every self-printing control (a job starts).
+void RewindSelfPrintingControls();
+// One line for each self-printing control whose requests left something unprinted, in the
+// order the controls were made, e.g. "RichEdit1: 1200 characters did not fit into its
+// rectangle or its continuation panels and were not printed".
+std::vector<std::string> UnprintedTextReports();
 
 // A graphic control of the suite that prints itself: the window printers fill a TVexPrint
 // with its page rectangle and hand it over; this base prints nothing.

@@ -4,6 +4,7 @@
 #include "platform/data/dbctrls.h"
 #include "platform/vcl/properties.h"
 #include "printsuite/base/Vex_MFunc.h"
+#include "printsuite/forms/VexRich.h"
 
 namespace quillon {
 
@@ -136,6 +137,7 @@ void TDBPrintWin::PrintTotal(TControl& c, const TVexTotalPrinting& total, const 
 void RegisterFormPrinterClasses() {
     RegisterPrintJobClasses();
     (void)TDBPrintWin::StaticClassInfo();
+    RegisterRichTextPrintingClasses();
 }
 
 }  // namespace quillon

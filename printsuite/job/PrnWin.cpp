@@ -205,6 +205,8 @@ void TPrintWin::SelectPlainFont() {
 // The job
 
 void TPrintWin::StartJob() {
+    // Rich text prints from its beginning in every job, not from where the last one stopped.
+    RewindSelfPrintingControls();
     Aborted = false;
     LastPage = true;
     OpaqueBoxes = true;
@@ -311,6 +313,7 @@ void TPrintWin::EndJob() {
     gdi_->SetBrush(0, brush_.Color(), 0);
     PrintFooter();
     gdi_->ClosePage();
+    for (const std::string& line : UnprintedTextReports()) JobNotice(line);
     if (dialogShown_) {
         if (PrintDialog1 && PrintDialog1->Aborted()) Aborted = true;
         ReleasePrintDialog();
@@ -327,6 +330,13 @@ void TPrintWin::EndJob() {
     gdi_->DeletePages();
     gdi_.reset();
     dialogShown_ = false;
+}
+
+void TPrintWin::JobNotice(const std::string& line) {
+    if (OnJobNotice)
+        OnJobNotice(line);
+    else
+        std::fprintf(stderr, "quillon: %s\n", line.c_str());
 }
 
 void TPrintWin::TextAt(const std::string& text, double down, double across) {

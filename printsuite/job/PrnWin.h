@@ -52,6 +52,8 @@ class TPrintWin : public TVexComponent {
                                   const TRect& rect);
     void NewPage();
     void PrintFooter();
+    // Tells OnJobNotice (or standard error) one line about the job.
+    void JobNotice(const std::string& line);
     void PrintGridBackDrop();
     // Draws text with its top-left corner `down` and `across` job units into the page.
     void TextAt(const std::string& text, double down, double across);
@@ -161,6 +163,10 @@ class TPrintWin : public TVexComponent {
     // pages go to the printer or the preview and are deleted (a command keeping them as files
     // reads them here). Answering false sends them nowhere.
     std::function<bool()> PagesRecorded;
+    // What a job could not place on its pages (rich text left over after its last
+    // continuation panel), one line each, told at EndJob; without a handler each line goes
+    // to standard error.
+    std::function<void(const std::string&)> OnJobNotice;
     // The date and time every macro of the open job uses, taken once at StartJob.
     const std::string& JobDate() const { return jobDate_; }
     const std::string& JobTime() const { return jobTime_; }

@@ -130,11 +130,17 @@ TEST_F(WindowPaint, TitledPanelsKeepTheirOriginAndFrameBelowTheStrip) {
 }
 
 // A self-printing control and a continuation panel, as the rich edit and its continuation
-// will be.
+// are.
 class SelfPrinter : public TCustomControl, public TVexSelfPrinting {
   public:
     using TCustomControl::TCustomControl;
-    void PrintRequest(const TVexPrint& r) override { requests.push_back(r); }
+    int PrintRequest(const TVexPrint& r) override {
+        requests.push_back(r);
+        return kVexPrintedPart;
+    }
+    void RewindPrinting() override {}
+    int UnprintedLength() const override { return 0; }
+    std::string PrintingName() const override { return Name(); }
     std::vector<TVexPrint> requests;
 };
 
@@ -145,34 +151,64 @@ class Continuation : public TCustomControl, public TVexContinuing {
     TVexSelfPrinting* target = nullptr;
 };
 
-TEST_F(WindowPaint, SelfPrintingControlsGetARequestInPrinterPixels) {
+// The mapping the form printer sets before a control paints itself: screen pixels of the
+// control scaled by printer / screen resolution, its top-left corner at (x1, y1).
+void ControlMapping(DeviceContext& dc, int x1, int y1, int w, int h) {
+    dc.SetMapMode(MM_ISOTROPIC);
+    dc.SetViewportOrgEx(x1, y1);
+    dc.SetWindowExtEx(w, h);
+    dc.SetViewportExtEx(w * 600 / 96, h * 600 / 96);  // laser: 600 / 96 = 6.25
+}
+
+TEST_F(WindowPaint, SelfPrintingControlsGetTheirOwnPageRectangle) {
     auto* rich = new SelfPrinter(&form_);
     rich->SetParent(&form_);
     rich->SetBounds(16, 32, 96, 48);
-    PaintWindowTo(*rich, dc_, 16, 32, 96, 48);  // laser: 600 / 96 = 6.25
+    // Printed by itself at page pixels (300, 500): the request is the control's own page
+    // rectangle, 96 x 48 screen pixels at 6.25 printer pixels each.
+    ControlMapping(dc_, 300, 500, 96, 48);
+    PaintWindowTo(*rich, dc_, 0, 0, 96, 48);
     ASSERT_EQ(rich->requests.size(), 1u);
     const TVexPrint& r = rich->requests[0];
-    EXPECT_EQ(r.left, 100);
-    EXPECT_EQ(r.top, 200);
-    EXPECT_EQ(r.currentX, 100);
-    EXPECT_EQ(r.currentY, 200);
-    EXPECT_EQ(r.right, 600);
-    EXPECT_EQ(r.bottom, 300);
+    EXPECT_EQ(r.left, 300);
+    EXPECT_EQ(r.top, 500);
+    EXPECT_EQ(r.currentX, 300);
+    EXPECT_EQ(r.currentY, 500);
+    EXPECT_EQ(r.right, 900);
+    EXPECT_EQ(r.bottom, 800);
     EXPECT_EQ(r.dc, &dc_);
 
+    // A continuation panel at page pixels (1000, 2000), 64 x 32 screen pixels.
     auto* more = new Continuation(&form_);
     more->SetParent(&form_);
-    more->SetBounds(16, 96, 96, 48);
-    PaintWindowTo(*more, dc_, 16, 96, 96, 48);  // names no control: nothing is sent
+    more->SetBounds(16, 96, 64, 32);
+    ControlMapping(dc_, 1000, 2000, 64, 32);
+    PaintWindowTo(*more, dc_, 0, 0, 64, 32);  // names no control: nothing is sent
     EXPECT_EQ(rich->requests.size(), 1u);
     more->target = rich;
-    PaintWindowTo(*more, dc_, 16, 96, 96, 48);
+    PaintWindowTo(*more, dc_, 0, 0, 64, 32);
     ASSERT_EQ(rich->requests.size(), 2u);
     const TVexPrint& c = rich->requests[1];
-    EXPECT_EQ(c.left, 0);
-    EXPECT_EQ(c.top, 0);
-    EXPECT_EQ(c.right, 700);   // (16 + 96) x 6.25
-    EXPECT_EQ(c.bottom, 900);  // (96 + 48) x 6.25
+    EXPECT_EQ(c.left, 1000);
+    EXPECT_EQ(c.top, 2000);
+    EXPECT_EQ(c.right, 1400);
+    EXPECT_EQ(c.bottom, 2200);
+
+    // Inside a panel that paints its children itself, the control's place in the panel
+    // counts: (16, 8) screen pixels into a panel printed at (0, 0).
+    auto* box = new TPanel(&form_);
+    box->SetParent(&form_);
+    box->SetBounds(0, 0, 200, 100);
+    auto* inner = new SelfPrinter(&form_);
+    inner->SetParent(box);
+    inner->SetBounds(16, 8, 96, 48);
+    ControlMapping(dc_, 0, 0, 200, 100);
+    PaintWindowTo(*box, dc_, 0, 0, 200, 100);
+    ASSERT_EQ(inner->requests.size(), 1u);
+    EXPECT_EQ(inner->requests[0].left, 100);
+    EXPECT_EQ(inner->requests[0].top, 50);
+    EXPECT_EQ(inner->requests[0].right, 700);
+    EXPECT_EQ(inner->requests[0].bottom, 350);
 }
 
 TEST(NoPrinterAvailable, SaysSoOnlyWithoutPrinters) {
