@@ -291,6 +291,8 @@ cli::RunOutcome RunPrintForm(const cli::ParsedArgs& args, cli::Streams& s,
         if (!window)
             return Error{path + ":1: " + held->root->ClassName() + " is not a window control"};
         window->SetVisible(true);
+        // What the job cannot place (rich text past its last continuation panel) is said.
+        printer.OnJobNotice = [&s](const std::string& line) { Say(s, line); };
         printer.SetUnits(job.units == cli::Units::Centimetres ? poCentimetres : poInches);
         printer.SetOrientation(job.landscape ? poLandscape : poPortrait);
         printer.SetGridBackDrop(job.ruler);

@@ -200,7 +200,6 @@ class QtRichTextEngine final : public RichTextEngine {
         const TColorRef oldColor = dc.SetTextColor(l.color);
         const int oldMode = dc.SetBkMode(TRANSPARENT);
         const std::uint32_t oldAlign = dc.SetTextAlign(0);
-        const QFont base = l.doc->defaultFont();
         // Nothing of the band reaches past its rectangle (deeply indented text, wide tables).
         dc.SaveDC();
         dc.IntersectClipRect(rect.Left, rect.Top, rect.Right, rect.Bottom);
@@ -233,7 +232,7 @@ class QtRichTextEngine final : public RichTextEngine {
                     case QTextListFormat::ListSquare: mark = QString(QChar(0x25AA)); break;
                     default: mark = list->itemText(li.block); break;
                 }
-                const QFont f = li.block.charFormat().font().resolve(base);
+                const QFont f = li.block.charFormat().font();
                 const double w = QFontMetricsF(f, &l.device).horizontalAdvance(mark + " ");
                 text(f, l.color, li.blockRect.left() + line.x() - w, li.top, line.ascent(), mark);
             }
@@ -250,7 +249,8 @@ class QtRichTextEngine final : public RichTextEngine {
                 while (!s.isEmpty() && s.back().isSpace()) s.chop(1);
                 if (s.trimmed().isEmpty()) continue;
                 const QTextCharFormat cf = frag.charFormat();
-                const QFont f = cf.font().resolve(base);
+                // The format's font is already resolved against the document's, with heading sizes.
+                const QFont f = cf.font();
                 const TColorRef colour = cf.foreground().style() != Qt::NoBrush
                                              ? ToColorRef(cf.foreground().color())
                                              : l.color;
@@ -282,8 +282,9 @@ class QtRichTextEngine final : public RichTextEngine {
         for (auto& [key, h] : fonts) DeleteObject(h);
     }
 
-    // The cell borders of the table rows that have lines in the band: each row as tall as
-    // its tallest cell, each column as wide as its widest.
+    // The cell borders of the table rows that have lines in the band, collapsed: a line
+    // halfway between neighbouring columns and rows, the outer ones a cell padding off the
+    // text.
     static void DrawTableBorders(const Laidout& l, DeviceContext& dc, const TRect& rect,
                                  std::size_t from, std::size_t to, double bandTop) {
         QAbstractTextDocumentLayout* layout = l.doc->documentLayout();
@@ -297,11 +298,12 @@ class QtRichTextEngine final : public RichTextEngine {
             const QTextTableFormat tf = table->format();
             if (tf.border() <= 0 || tf.borderStyle() == QTextFrameFormat::BorderStyle_None)
                 continue;
-            const double pad = tf.cellPadding() + tf.border();
-            std::vector<double> left(table->columns(), 1e300), right(table->columns(), -1e300);
-            std::map<int, std::pair<double, double>> rowSpan;
-            for (int r = 0; r < table->rows(); ++r) {
-                for (int c = 0; c < table->columns(); ++c) {
+            const int nr = table->rows(), nc = table->columns();
+            if (nr <= 0 || nc <= 0) continue;
+            std::vector<double> left(nc, 1e300), right(nc, -1e300), top(nr, 1e300),
+                bottom(nr, -1e300);
+            for (int r = 0; r < nr; ++r) {
+                for (int c = 0; c < nc; ++c) {
                     const QTextTableCell cell = table->cellAt(r, c);
                     if (!cell.isValid() || cell.row() != r || cell.column() != c) continue;
                     QRectF box;
@@ -309,19 +311,31 @@ class QtRichTextEngine final : public RichTextEngine {
                         if (it.currentBlock().isValid())
                             box |= layout->blockBoundingRect(it.currentBlock());
                     if (box.isNull()) continue;
-                    box.adjust(-pad, -pad, pad, pad);
-                    left[c] = std::min(left[c], box.left());
-                    const int lastCol = c + cell.columnSpan() - 1;
-                    if (lastCol < table->columns())
-                        right[lastCol] = std::max(right[lastCol], box.right());
-                    if (!shown.count(r)) continue;
-                    auto [it, added] = rowSpan.try_emplace(r, box.top(), box.bottom());
-                    if (!added) {
-                        it->second.first = std::min(it->second.first, box.top());
-                        it->second.second = std::max(it->second.second, box.bottom());
+                    if (cell.columnSpan() == 1) {
+                        left[c] = std::min(left[c], box.left());
+                        right[c] = std::max(right[c], box.right());
+                    }
+                    if (cell.rowSpan() == 1) {
+                        top[r] = std::min(top[r], box.top());
+                        bottom[r] = std::max(bottom[r], box.bottom());
                     }
                 }
             }
+            const double pad = tf.cellPadding();
+            auto edges = [pad](const std::vector<double>& lo, const std::vector<double>& hi) {
+                const std::size_t n = lo.size();
+                std::vector<double> e(n + 1, 0);
+                for (std::size_t i = 0; i <= n; ++i) {
+                    const bool hasBefore = i > 0 && hi[i - 1] > -1e299;
+                    const bool hasAfter = i < n && lo[i] < 1e299;
+                    if (hasBefore && hasAfter) e[i] = (hi[i - 1] + lo[i]) / 2;
+                    else if (hasAfter) e[i] = lo[i] - pad;
+                    else if (hasBefore) e[i] = hi[i - 1] + pad;
+                    else e[i] = i > 0 ? e[i - 1] : 0;
+                }
+                return e;
+            };
+            const std::vector<double> xs = edges(left, right), ys = edges(top, bottom);
             const TColorRef colour = tf.borderBrush().style() != Qt::NoBrush
                                          ? ToColorRef(tf.borderBrush().color())
                                          : 0x808080;
@@ -329,16 +343,16 @@ class QtRichTextEngine final : public RichTextEngine {
             const HGDIOBJ oldPen = dc.SelectObject(pen);
             auto X = [&](double x) { return rect.Left + static_cast<int>(std::lround(x)); };
             auto Y = [&](double y) { return rect.Top + static_cast<int>(std::lround(y - bandTop)); };
-            for (int r = 0; r < table->rows(); ++r) {
-                auto span = rowSpan.find(r);
-                if (span == rowSpan.end()) continue;
-                for (int c = 0; c < table->columns(); ++c) {
+            for (int r : shown) {
+                if (r < 0 || r >= nr) continue;
+                for (int c = 0; c < nc; ++c) {
                     const QTextTableCell cell = table->cellAt(r, c);
                     if (!cell.isValid() || cell.row() != r || cell.column() != c) continue;
-                    const int lastCol = std::min(table->columns() - 1, c + cell.columnSpan() - 1);
-                    if (left[c] > right[lastCol]) continue;
-                    const int x1 = X(left[c]), x2 = X(right[lastCol]);
-                    const int y1 = Y(span->second.first), y2 = Y(span->second.second);
+                    const int c2 = std::min(nc, c + std::max(1, cell.columnSpan()));
+                    const int r2 = std::min(nr, r + std::max(1, cell.rowSpan()));
+                    const int x1 = X(xs[c]), x2 = X(xs[c2]);
+                    const int y1 = Y(ys[r]), y2 = Y(ys[r2]);
+                    if (x2 <= x1 || y2 <= y1) continue;
                     dc.MoveTo(x1, y1);
                     dc.LineTo(x2, y1);
                     dc.LineTo(x2, y2);

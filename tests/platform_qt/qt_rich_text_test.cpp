@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTextEdit>
+
 #include <cctype>
 #include <cstdio>
 #include <string>
@@ -10,6 +12,7 @@
 
 #include "platform/vcl/ext_controls.h"
 #include "platform/vcl/forms.h"
+#include "tests/platform_qt/qt_host_support.h"
 #include "tests/platform_qt/qt_test_support.h"
 #include "tests/support/recording_device_context.h"
 
@@ -112,6 +115,126 @@ TEST_F(RichQt, ListsTablesAndBrokenMarkupStillPrintTheirText) {
     EXPECT_EQ(dc.LinesStartingWith({"IntersectClipRect"}),
               std::vector<std::string>{"IntersectClipRect 0,0,2000,30000"});
     EXPECT_TRUE(dc.LinesStartingWith({"StretchDIBits"}).empty());  // text, not a picture
+}
+
+
+// The height of the font selected before the run holding `word` (negative: pixels).
+int FontHeightBefore(const RecordingDeviceContext& dc, const std::string& word) {
+    const std::string all = dc.Text();
+    const auto at = all.find("\"" + word);
+    const auto font = all.rfind("SelectFont", at);
+    if (at == std::string::npos || font == std::string::npos) return 0;
+    const auto face = all.find("\" ", font);
+    return std::stoi(all.substr(face + 2));
+}
+
+TEST_F(RichQt, HeadingsPrintLargerThanTheBody) {
+    edit.SetTextFormat(rfHtml);
+    edit.SetText("<h1>Heading</h1><h3>Smaller</h3><p>body <span style=\"font-size:24pt\">big</span></p>");
+    edit.FormatRange(dc, Rect(0, 0, 2000, 3000), 0, true);
+    const int h1 = FontHeightBefore(dc, "Heading");
+    const int h3 = FontHeightBefore(dc, "Smaller");
+    const int body = FontHeightBefore(dc, "body");
+    ASSERT_LT(body, 0);
+    EXPECT_LT(h1, h3);  // more negative: taller
+    EXPECT_LT(h3, body);
+    // 24 points at 300 pixels per inch: 100 pixels.
+    EXPECT_EQ(FontHeightBefore(dc, "big"), -100);
+}
+
+TEST_F(RichQt, ATableRowIsNeverCutBetweenItsCellsAndHasItsBorders) {
+    edit.SetTextFormat(rfHtml);
+    edit.SetText("<p>intro</p><table border=\"1\" cellpadding=\"2\"><tr><td>a1<br>a2<br>a3</td>"
+                 "<td>b1</td></tr><tr><td>c1</td><td>d1</td></tr></table><p>outro</p>");
+    // Room for two lines: the first row, three lines tall, cannot join the intro.
+    RecordingDeviceContext probe{Printer300()};
+    edit.FormatRange(probe, Rect(0, 0, 2000, 30000), 0, true);
+    std::vector<int> ys;
+    for (const std::string& l : probe.LinesStartingWith({"ExtTextOut"})) {
+        int x = 0, y = 0;
+        std::sscanf(l.c_str(), "ExtTextOut %d,%d", &x, &y);
+        ys.push_back(y);
+    }
+    ASSERT_GE(ys.size(), 3u);
+    const int line = ys[2] - ys[1];  // a1 to a2
+    ASSERT_GT(line, 0);
+    const int room = ys[1] - ys[0] + line / 2;  // intro and a little more
+    std::vector<std::pair<std::string, int>> printed;  // word, band
+    int pos = 0;
+    for (int band = 0; band < 20 && pos < edit.TextLength(); ++band) {
+        RecordingDeviceContext page{Printer300()};
+        const int top = 1000 * band;
+        const int next = edit.FormatRange(page, Rect(0, top, 2000, top + room), pos, true);
+        ASSERT_GT(next, pos);
+        pos = next;
+        for (const std::string& l : page.LinesStartingWith({"ExtTextOut"})) {
+            int x = 0, y = 0;
+            ASSERT_EQ(std::sscanf(l.c_str(), "ExtTextOut %d,%d", &x, &y), 2);
+            EXPECT_GE(y, top) << l;  // nothing above its band, where the clip would hide it
+            const auto q = l.find('"');
+            printed.push_back({l.substr(q + 1, l.find('"', q + 1) - q - 1), band});
+        }
+        if (band == 1) {
+            EXPECT_GE(page.LinesStartingWith({"LineTo"}).size(), 8u);  // two cells
+        }
+    }
+    std::vector<std::string> words;
+    for (const auto& [w, band] : printed) words.push_back(w);
+    EXPECT_EQ(words, (std::vector<std::string>{"intro", "a1", "a2", "a3", "b1", "c1", "d1", "outro"}));
+    // The whole first row in one band, b1 with a1.
+    auto bandOf = [&](const std::string& w) {
+        for (const auto& [x, band] : printed)
+            if (x == w) return band;
+        return -1;
+    };
+    EXPECT_EQ(bandOf("intro"), 0);
+    EXPECT_EQ(bandOf("a1"), 1);
+    EXPECT_EQ(bandOf("b1"), 1);
+}
+
+TEST_F(RichQt, AWordOfAMillionCharactersBreaksAnywhereAndPrintsWhole) {
+    edit.SetText(std::string(1 << 20, 'x'));
+    long printed = 0;
+    int pos = 0;
+    for (int band = 0; band < 10000 && pos < edit.TextLength(); ++band) {
+        RecordingDeviceContext page{Printer300()};
+        const int next = edit.FormatRange(page, Rect(0, 0, 2000, 3000), pos, true);
+        ASSERT_GT(next, pos);
+        pos = next;
+        for (const std::string& r : Runs(page)) printed += static_cast<long>(r.size());
+    }
+    EXPECT_EQ(pos, edit.TextLength());
+    EXPECT_EQ(printed, 1L << 20);
+}
+
+TEST(RichEditWidget, ShowsTheFormattedTextAndWritesEditsBackInTheControlsFormat) {
+    qttest::TestForm form(400, 300);
+    auto* rich = form.Add<TRichEdit>("Letter", 10, 10, 380, 200);
+    rich->SetTextFormat(rfHtml);
+    rich->SetText("<p>Dear <b>reader</b></p>");
+    form->Show();
+    auto* widget = qttest::WidgetAs<QTextEdit>(rich);
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(widget->toPlainText().toStdString(), "Dear reader");
+    // The markup is shown, not printed as text: the bold word is bold in the widget.
+    QTextCursor at(widget->document());
+    at.setPosition(7);
+    EXPECT_EQ(at.charFormat().fontWeight(), QFont::Bold);
+
+    // Typing in the widget: the control keeps rich text with the new words in it.
+    QTextCursor end(widget->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(", welcome");
+    EXPECT_NE(rich->Text().find("welcome"), std::string::npos);
+    EXPECT_NE(rich->Text().find("font-weight"), std::string::npos) << rich->Text();
+    // The program's change reaches the widget; Markdown and plain text as well.
+    rich->SetTextFormat(rfMarkdown);
+    rich->SetText("# Title\n\nSome *words*");
+    EXPECT_EQ(widget->toPlainText().toStdString(), "Title\nSome words");
+    rich->SetPlainText(true);
+    EXPECT_EQ(widget->toPlainText().toStdString(), "# Title\n\nSome *words*");
+    rich->SetReadOnly(true);
+    EXPECT_TRUE(widget->isReadOnly());
 }
 
 }  // namespace
