@@ -7,12 +7,15 @@
 #include "platform/vcl/forms.h"
 #include "platform/vcl/std_controls.h"
 #include "printsuite/controls/Vex_controls.h"
+#include "printsuite/forms/DBPrnWin.h"
 
 namespace quillon {
 
 void RegisterAppClasses() {
     TURL::StaticClassInfo();
     RegisterVexControlClasses();
+    // The form printer, the printing rich edit and its continuation panel.
+    RegisterFormPrinterClasses();
 }
 
 void CreateQuillonForms() {
