@@ -72,12 +72,13 @@ const std::string& Database() {
                             .string();
         sqlite3* db = nullptr;
         sqlite3_open(p.c_str(), &db);
-        sqlite3_exec(db,
-                     "CREATE TABLE rows (ID INTEGER PRIMARY KEY, NAME VARCHAR(20), AMOUNT MONEY,"
-                     " NOTE TEXT);"
-                     "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 100000) "
-                     "INSERT INTO rows SELECT x, 'member ' || x, x * 0.25, 'note of row ' || x FROM c;",
-                     nullptr, nullptr, nullptr);
+        sqlite3_exec(
+            db,
+            "CREATE TABLE rows (ID INTEGER PRIMARY KEY, NAME VARCHAR(20), AMOUNT MONEY,"
+            " NOTE TEXT);"
+            "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 100000) "
+            "INSERT INTO rows SELECT x, 'member ' || x, x * 0.25, 'note of row ' || x FROM c;",
+            nullptr, nullptr, nullptr);
         sqlite3_close(db);
         std::atexit([] { std::filesystem::remove(Database()); });
         return p;
@@ -116,8 +117,9 @@ void BM_PrintGridPages(benchmark::State& state) {
         job.EndJob();
     }
     state.counters["pages"] = pages;
-    state.counters["pages_per_s"] = benchmark::Counter(
-        static_cast<double>(pages) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["pages_per_s"] =
+        benchmark::Counter(static_cast<double>(pages) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
     state.counters["rss_kb_at_end"] = static_cast<double>(resident);
     state.counters["peak_rss_kb"] = static_cast<double>(PeakKilobytes());
 }

@@ -387,7 +387,8 @@ void TDBPrintWin::PrintDBGridTable(TDBGrid& grid, int left, int top, int right, 
         c.Width = 0;
         if (!Shown(c)) continue;
         const int zeros = std::clamp(c.Field->DisplayWidth(), 0, 1000);
-        c.Width = RoundToInt(canvas.TextWidth(std::string(static_cast<std::size_t>(zeros), '0')) * 1.11);
+        c.Width =
+            RoundToInt(canvas.TextWidth(std::string(static_cast<std::size_t>(zeros), '0')) * 1.11);
         if (!WidthFromData) c.Width = ScreenToPrinterX(cols[i].Width);
         edge += c.Width;
     }
@@ -525,8 +526,7 @@ void TDBPrintWin::PrintDBGridTable(TDBGrid& grid, int left, int top, int right, 
 // ---------------------------------------------------------------------------------------------
 // The walk's dispatch
 
-void TDBPrintWin::PrintWindowItself(TWinControl& w, const TRect& rect, bool& drawn,
-                                    bool& frame) {
+void TDBPrintWin::PrintWindowItself(TWinControl& w, const TRect& rect, bool& drawn, bool& frame) {
     // A DB memo is a memo, a DB grid a control of its own: each has its own rule here.
     if (auto* memo = dynamic_cast<TDBMemo*>(&w)) {
         PrintDBMemo(*memo, rect);
@@ -545,7 +545,8 @@ void TDBPrintWin::PrintWindowItself(TWinControl& w, const TRect& rect, bool& dra
 void TDBPrintWin::PrintChild(TControl& c, const TRect& rect) {
     if (dynamic_cast<TDBNavigator*>(&c)) return;  // its before-event has fired; nothing else
     if (auto* look = dynamic_cast<TVexShadowLabelPrinting*>(&c)) {
-        if (auto* label = dynamic_cast<TCustomLabel*>(&c)) return PrintShadowLabel(*label, *look, rect);
+        if (auto* label = dynamic_cast<TCustomLabel*>(&c))
+            return PrintShadowLabel(*label, *look, rect);
     }
     if (auto* total = dynamic_cast<TVexTotalPrinting*>(&c)) return PrintTotal(c, *total, rect);
     // The DB edit, check box, radio group and image print by their plain class's rule (the
@@ -654,8 +655,7 @@ void TDBPrintWin::PrintShadowLabel(TCustomLabel& label, const TVexShadowLabelPri
     const auto pass = [&](TColor c, int n) {
         g->SetFontColor(c);
         WriteCaption(caption, Offset300(Axis::Horizontal, r.Left, n),
-                     Offset300(Axis::Vertical, r.Top, n), r, label.Alignment(),
-                     !label.WordWrap());
+                     Offset300(Axis::Vertical, r.Top, n), r, label.Alignment(), !label.WordWrap());
     };
     const int s = look.ShadowOffset();
     constexpr int kRaise = 2;

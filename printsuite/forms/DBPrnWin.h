@@ -32,10 +32,10 @@ struct TColumnState {
 
 struct TGridState {
     TWinControl* Grid = nullptr;
-    TDataSet* DataSet = nullptr;   // nullptr for a string grid (or a dataset that went away)
-    TBookmark SavedPosition;       // where the user had the dataset; restored after each table
-    TBookmark ResumePosition;      // the first record not printed yet
-    bool Finished = false;         // every record printed: later tables print no rows
+    TDataSet* DataSet = nullptr;  // nullptr for a string grid (or a dataset that went away)
+    TBookmark SavedPosition;      // where the user had the dataset; restored after each table
+    TBookmark ResumePosition;     // the first record not printed yet
+    bool Finished = false;        // every record printed: later tables print no rows
     std::vector<TColumnState> Columns;
 };
 
@@ -80,7 +80,7 @@ class TDBPrintWin : public TPrintWin {
     void PrintDBGridTable(TDBGrid& grid, int left, int top, int right, int bottom,
                           bool totalsRow = false);
     // The text of a field's cell on the current record; numeric values are added to the
-    // column's totals when `addToTotals`.
+    // column's totals when a column is given.
     std::string CellText(TField& field, TColumnState* column);
     // The x at which a text starts in a column from x, w printer pixels wide; a right-aligned
     // text that does not fit becomes a run of "#".

@@ -91,7 +91,8 @@ class GridPrintTest : public WindowPrintTest {
     // The texts of one column (by its x range) on each page, top to bottom.
     static std::vector<std::string> Column(const std::vector<std::string>& page, int x0, int x1) {
         std::vector<Text> t = TextsOf(page);
-        std::stable_sort(t.begin(), t.end(), [](const Text& a, const Text& b) { return a.y < b.y; });
+        std::stable_sort(t.begin(), t.end(),
+                         [](const Text& a, const Text& b) { return a.y < b.y; });
         std::vector<std::string> out;
         for (const auto& e : t)
             if (e.x >= x0 && e.x < x1) out.push_back(e.s);
@@ -102,7 +103,8 @@ class GridPrintTest : public WindowPrintTest {
         std::vector<std::vector<int>> out;
         for (const auto& page : pages_) {
             std::vector<Text> t = TextsOf(page);
-            std::stable_sort(t.begin(), t.end(), [](const Text& a, const Text& b) { return a.y < b.y; });
+            std::stable_sort(t.begin(), t.end(),
+                             [](const Text& a, const Text& b) { return a.y < b.y; });
             std::vector<int> ids;
             for (const auto& e : t)
                 if (e.x >= x0 && e.x < x1 && e.y >= yMin && !e.s.empty() &&
@@ -200,7 +202,8 @@ TEST_F(GridPrintTest, PageAndRunningTotalsMatchTheSumsOfTheRowsPrinted) {
     std::string previousAcc = "0";
     for (std::size_t p = 0; p < 3; ++p) {
         ASSERT_FALSE(ids[p].empty());
-        const std::string first = std::to_string(ids[p].front()), last = std::to_string(ids[p].back());
+        const std::string first = std::to_string(ids[p].front()),
+                          last = std::to_string(ids[p].back());
         const auto texts = TextsOf(pages_[p]);
         std::map<int, std::string> byY;
         for (const auto& t : texts)
@@ -216,7 +219,8 @@ TEST_F(GridPrintTest, PageAndRunningTotalsMatchTheSumsOfTheRowsPrinted) {
 }
 
 TEST_F(GridPrintTest, CellTextsByFieldClassNullsMemosAndTextInANumberColumn) {
-    db_.Exec("CREATE TABLE t (n INTEGER, price MONEY, ratio REAL, note MEMO, pic BLOB, label TEXT)");
+    db_.Exec(
+        "CREATE TABLE t (n INTEGER, price MONEY, ratio REAL, note MEMO, pic BLOB, label TEXT)");
     db_.Exec("INSERT INTO t VALUES (1234, 12.5, 0.25, 'long text', x'00ff', 'a')");
     db_.Exec("INSERT INTO t VALUES (NULL, NULL, NULL, NULL, NULL, NULL)");
     db_.Exec("INSERT INTO t VALUES ('abc', 1, 2, 'm', x'01', 'b')");
@@ -237,12 +241,12 @@ TEST_F(GridPrintTest, CellTextsByFieldClassNullsMemosAndTextInANumberColumn) {
     for (const auto& t : TextsOf(pages_[0]))
         if (t.y >= 126 && t.y < 300) cells.push_back(t.s);
     const std::string money = Format("%m", 12.5);
-    EXPECT_EQ(cells, (std::vector<std::string>{"1,234", money, "0.25", "(Memo)", "(Graphic)", "a",
-                                               // the NULL row prints blank cells but the blobs'
-                                               "(Memo)", "(Graphic)",
-                                               // text in a number column stands as it is
-                                               "abc", Format("%m", 1), "2", "(Memo)", "(Graphic)",
-                                               "b"}))
+    EXPECT_EQ(cells,
+              (std::vector<std::string>{"1,234", money, "0.25", "(Memo)", "(Graphic)", "a",
+                                        // the NULL row prints blank cells but the blobs'
+                                        "(Memo)", "(Graphic)",
+                                        // text in a number column stands as it is
+                                        "abc", Format("%m", 1), "2", "(Memo)", "(Graphic)", "b"}))
         << Dump(pages_[0]);
     // Neither the NULL nor the text added to the column's total.
     bool found = false;
@@ -417,8 +421,9 @@ TEST_F(GridPrintTest, PrintingLeavesTheTitleFontAsItWasOnEveryPage) {
             return l.rfind("TextOut 99,102 \"id\"", 0) == 0;
         });
         ASSERT_NE(title, page.end());
-        const auto colour = std::find_if(std::make_reverse_iterator(title), page.rend(),
-                                         [](const std::string& l) { return l.rfind("SetTextColor", 0) == 0; });
+        const auto colour =
+            std::find_if(std::make_reverse_iterator(title), page.rend(),
+                         [](const std::string& l) { return l.rfind("SetTextColor", 0) == 0; });
         ASSERT_NE(colour, page.rend());
         EXPECT_EQ(*colour, "SetTextColor #FF0000");
     }
@@ -477,6 +482,58 @@ TEST_F(GridPrintTest, AbortBetweenPagesStopsTheTable) {
     EXPECT_TRUE(job_.Aborted);
 }
 
+TEST_F(GridPrintTest, AClosingTotalsRowShowsEachColumnsAccumulatedTotal) {
+    Fill(4);  // amounts 10, 17, 24, 31
+    TTable table(nullptr);
+    TDataSource source(nullptr);
+    TDBGrid* grid = Grid(table, source, "items", 0, 0, 320, 200);
+    table.FindField("amount")->SetDisplayFormat("#,##0");
+    Start(k96);
+    job_.PrintDBGridTable(*grid, 96, 96, 416, 296, true);
+    // Four rows from 126, y = 126 + 4 x 18 = 198; the totals row at y + h + Round(h/2) + h.
+    const int y = 198 + kH;
+    const int yT = y + RoundToInt(kH / 2.0) + kH;
+    std::map<std::string, std::string> at;
+    for (const auto& t : TextsOf(Calls()))
+        at[t.s] = std::to_string(t.x) + "," + std::to_string(t.y);
+    const std::string sum = std::to_string(SqlInt(db_.Db(), "SELECT SUM(amount) FROM items"));
+    ASSERT_EQ(sum, "82");
+    // Right-aligned in the amount column (99 + 81 + 144, 81 wide); the name column shows no
+    // total; the id column its own.
+    EXPECT_EQ(at[sum], std::to_string(324 + 81 - WidthIn("Arial", kH, false, sum) - 6) + "," +
+                           std::to_string(yT))
+        << Dump(Calls());
+    EXPECT_EQ(at["10"], std::to_string(99 + 81 - WidthIn("Arial", kH, false, "10") - 6) + "," +
+                            std::to_string(yT));
+    // Two closing rules, 5 pixels apart, in pens of 2 and 3.
+    const int ly = y + 3 * kH;
+    const auto calls = Calls();
+    const auto rule = IndexOf(calls, "MoveTo 96," + std::to_string(ly));
+    ASSERT_LT(rule, calls.size()) << Dump(calls);
+    EXPECT_TRUE(Has(calls, "MoveTo 96," + std::to_string(ly + 5)));
+    EXPECT_TRUE(Has(calls, "SelectPen solid 3 #000000"));
+    // The dataset is back where it was.
+    EXPECT_EQ(table.RecNo(), 0);
+}
+
+TEST_F(GridPrintTest, EndJobPutsTheDatasetBackAndEnablesItsControls) {
+    Fill(30);
+    TTable table(nullptr);
+    TDataSource source(nullptr);
+    TDBGrid* grid = Grid(table, source, "items", 0, 0, 320, 200);
+    table.MoveTo(17);
+    Start(k96);
+    job_.PrintWindow(&panel_, 1.0, 1.0);
+    ASSERT_NE(job_.GridState(grid), nullptr);
+    EXPECT_TRUE(table.ControlsDisabled());  // while the job runs, the screen does not follow
+    EXPECT_EQ(job_.GridState(grid)->ResumePosition.position, 9);
+    EXPECT_EQ(table.RecNo(), 17);
+    job_.EndJob();
+    EXPECT_EQ(job_.GridState(grid), nullptr);
+    EXPECT_FALSE(table.ControlsDisabled());
+    EXPECT_EQ(table.RecNo(), 17);
+}
+
 TEST_F(GridPrintTest, DataAwareControlsPrintTheirFieldsOfTheCurrentRecord) {
     Fill(3);
     TTable table(nullptr);
@@ -511,7 +568,8 @@ TEST_F(GridPrintTest, DataAwareControlsPrintTheirFieldsOfTheCurrentRecord) {
     job_.PrintWindow(&panel_, 1.0, 1.0);
     const auto calls = Calls();
     std::map<std::string, std::string> at;
-    for (const auto& t : TextsOf(calls)) at[t.s] += std::to_string(t.x) + "," + std::to_string(t.y) + ";";
+    for (const auto& t : TextsOf(calls))
+        at[t.s] += std::to_string(t.x) + "," + std::to_string(t.y) + ";";
     // The edit in the field's right alignment: ending 10u (3 px) left of X2 = 196.
     const int w17 = WidthIn("Arial", kH, false, "17");
     EXPECT_EQ(at["17"], std::to_string(196 - w17 - 3) + ",99;") << Dump(calls);
