@@ -534,6 +534,20 @@ TEST_F(GridPrintTest, EndJobPutsTheDatasetBackAndEnablesItsControls) {
     EXPECT_EQ(table.RecNo(), 17);
 }
 
+TEST_F(GridPrintTest, OnATextOnlyPrinterRowsKeepTheirPitch) {
+    Fill(5);
+    TTable table(nullptr);
+    TDataSource source(nullptr);
+    Grid(table, source, "items", 0, 0, 320, 300);
+    Start(kGeneric);  // 120 x 144 ppi: the font is Round(13 x 120 / 96) = 16 pixels high
+    job_.PrintWindow(&panel_, 1.0, 1.0);
+    std::vector<int> ys;
+    for (const auto& t : TextsOf(Calls()))
+        if (t.s.rfind("N", 0) == 0 && t.s.size() == 2) ys.push_back(t.y);
+    ASSERT_EQ(ys.size(), 5u) << Dump(Calls());
+    for (std::size_t i = 1; i < ys.size(); ++i) EXPECT_EQ(ys[i] - ys[i - 1], 3 * 8) << i;
+}
+
 TEST_F(GridPrintTest, DataAwareControlsPrintTheirFieldsOfTheCurrentRecord) {
     Fill(3);
     TTable table(nullptr);
