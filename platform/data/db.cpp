@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <utility>
 
 #include "platform/data/db_format.h"
 #include "platform/vcl/form_file.h"
@@ -427,6 +428,9 @@ void TDataSet::Close() {
     if (!db_) return;
     sqlite3_finalize(cursor_);
     cursor_ = nullptr;
+    sqlite3_finalize(spare_);
+    spare_ = nullptr;
+    spareStepped_ = -1;
     ClearStatementCache();
     sqlite3_close_v2(db_);
     db_ = nullptr;
@@ -448,6 +452,16 @@ void TDataSet::Close() {
 // and reads its values; a jump rebinds the offset, a step forward just steps.
 bool TDataSet::MoveTo(std::int64_t target) {
     if (!db_ || target < 0 || target >= recordCount_) return false;
+    if (target != stepped_ && (target != stepped_ + 1 || stepped_ < 0)) {
+        // A far jump goes through the other cursor, and the one left behind keeps its record:
+        // a walk that goes back and forth between two places (a table printed page by page
+        // and put back on the user's record after every page) never skips the same rows again.
+        if (!spare_) sqlite3_prepare_v2(db_, windowSql_.c_str(), -1, &spare_, nullptr);
+        if (spare_) {
+            std::swap(cursor_, spare_);
+            std::swap(stepped_, spareStepped_);
+        }
+    }
     if (target != stepped_) {
         if (target != stepped_ + 1 || stepped_ < 0) {
             sqlite3_reset(cursor_);

@@ -304,6 +304,8 @@ class TDataSet : public TComponent {
     std::string windowSql_;
     std::int64_t position_ = -1;   // current record
     std::int64_t stepped_ = -1;    // record the cursor statement stands on
+    sqlite3_stmt* spare_ = nullptr;  // a second cursor, left where the last far jump found it
+    std::int64_t spareStepped_ = -1;
     std::int64_t recordCount_ = 0;
     std::uint64_t generation_ = 0;
     bool eof_ = true, bof_ = true;

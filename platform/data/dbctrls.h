@@ -181,6 +181,8 @@ class TDBGrid : public TCustomControl {
     bool HasOption(TDBGridOption o) const { return (options_ >> o) & 1u; }
     TFont& TitleFont() { return titleFont_; }
     const TFont& TitleFont() const { return titleFont_; }
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle s) { borderStyle_ = s; Invalidate(); }
     int DefaultRowHeight() const { return rowHeight_; }
     void SetDefaultRowHeight(int v) { rowHeight_ = v > 0 ? v : 1; DropWindow(); }
 
@@ -213,6 +215,7 @@ class TDBGrid : public TCustomControl {
     TFieldDataLink link_{[this] { DataChanged(); }};
     std::uint32_t options_;
     TFont titleFont_;
+    TBorderStyle borderStyle_ = bsSingle;
     int rowHeight_ = 18;
     std::int64_t topRow_ = 0, windowFirst_ = 0, fetched_ = 0;
     std::vector<TDBGridColumn> custom_;

@@ -92,6 +92,8 @@ const TClassInfo& TDBGrid::StaticClassInfo() {
                               (1 << dgColumnResize) | (1 << dgColLines) | (1 << dgRowLines) |
                               (1 << dgTabs) | (1 << dgConfirmDelete) | (1 << dgCancelOnExit)})
             .Object("TitleFont", FontClassInfo(), [](TDBGrid& g) -> TFont& { return g.TitleFont(); })
+            .Enum("BorderStyle", kBorderStyleNames, &TDBGrid::BorderStyle, &TDBGrid::SetBorderStyle,
+                  bsSingle)
             .Int("DefaultRowHeight", &TDBGrid::DefaultRowHeight, &TDBGrid::SetDefaultRowHeight, 18, 1, 10000)
             .Factory();
     return info;

@@ -1,6 +1,7 @@
 // The print job component and its page decoration.
 #include "printsuite/job/PrnWin.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -170,6 +171,35 @@ void TPrintWin::SetExecuteWinControl(TWinControl* control) {
 void TPrintWin::Notification(TComponent* component, TOperation operation) {
     TVexComponent::Notification(component, operation);
     if (operation == opRemove && component == executeWinControl_) executeWinControl_ = nullptr;
+    if (operation == opRemove) {
+        std::erase_if(stringGridNext_, [component](const auto& entry) {
+            return static_cast<const TComponent*>(entry.first) == component;
+        });
+        std::erase_if(tooSmallReported_, [component](const TControl* grid) {
+            return static_cast<const TComponent*>(grid) == component;
+        });
+    }
+}
+
+bool TPrintWin::AbortRequested() const {
+    return Aborted || (dialogShown_ && PrintDialog1 && PrintDialog1->Aborted());
+}
+
+int TPrintWin::StringGridNextRow(const TStringGrid& grid) const {
+    const auto it = stringGridNext_.find(&grid);
+    return it == stringGridNext_.end() ? 1 : it->second;
+}
+
+void TPrintWin::ReportGridTooSmall(TControl& grid) {
+    if (std::find(tooSmallReported_.begin(), tooSmallReported_.end(), &grid) !=
+        tooSmallReported_.end())
+        return;
+    tooSmallReported_.push_back(&grid);
+    grid.FreeNotification(this);
+    const std::string name = grid.Name().empty() ? grid.ClassName() : grid.Name();
+    Application().MessageBox("The grid " + name +
+                                 " is too small to print one row; its rows are not printed",
+                             "", MB_OK | MB_ICONINFORMATION);
 }
 
 std::string TPrintWin::GetComponentName() {
@@ -207,6 +237,7 @@ void TPrintWin::SelectPlainFont() {
 void TPrintWin::StartJob() {
     // Rich text prints from its beginning in every job, not from where the last one stopped.
     RewindSelfPrintingControls();
+    ForgetGrids();
     Aborted = false;
     LastPage = true;
     OpaqueBoxes = true;
@@ -330,6 +361,14 @@ void TPrintWin::EndJob() {
     gdi_->DeletePages();
     gdi_.reset();
     dialogShown_ = false;
+    ForgetGrids();
+}
+
+void TPrintWin::ForgetGrids() {
+    // The free notifications stay: they are shared with other references (ExecuteWinControl)
+    // and one that comes later finds nothing to drop.
+    stringGridNext_.clear();
+    tooSmallReported_.clear();
 }
 
 void TPrintWin::JobNotice(const std::string& line) {

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gdi/graphics.h"
 #include "platform/vcl/components.h"
@@ -219,8 +221,20 @@ class TPrintWin : public TVexComponent {
     int CaptionClipRight(const TCustomLabel& label, const TRect& rect) const;
     // Columns of a string grid measured from the data as well as from the screen widths.
     bool WidthFromData = false;
+    // The status dialog's Abort was pressed (or the job was given up): no further pass.
+    bool AbortRequested() const;
+    // The next row of a string grid that its table prints (1 before its first table).
+    int StringGridNextRow(const TStringGrid& grid) const;
 
   protected:
+    // Each pass of PrintWindowPages prints the window once between these two calls; only at
+    // EndPass is it known whether the pass is the last (LastPage).
+    virtual void BeginPass() {}
+    virtual void EndPass() {}
+    bool InPass = false;
+    // A table whose rectangle cannot hold a single row: it asks for no further pass (it would
+    // never print one) and the user is told, once per grid and job.
+    void ReportGridTooSmall(TControl& grid);
     void Notification(TComponent* component, TOperation operation) override;
     // The two steps of PrintWindow around the children: the window itself (returns whether it
     // was drawn and whether it wants its frame), and the dispatch of one child.
@@ -237,6 +251,8 @@ class TPrintWin : public TVexComponent {
 
   private:
     void DrawHeader();
+    // Drops what the job kept about string grids and reported grids.
+    void ForgetGrids();
 
     TFont headerFont_, font_, footerFont_;
     TBrush brush_;
@@ -245,6 +261,9 @@ class TPrintWin : public TVexComponent {
     std::unique_ptr<TGdi> gdi_;
     bool dialogShown_ = false;
     std::string jobDate_, jobTime_;
+    // Per string grid met in the job: the first row not printed yet.
+    std::map<const TStringGrid*, int> stringGridNext_;
+    std::vector<const TControl*> tooSmallReported_;
 };
 
 // Makes the print job known to form files by name (with the classes of the layers below).

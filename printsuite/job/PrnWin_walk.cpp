@@ -243,15 +243,26 @@ void TPrintWin::PrintWindowPages(TWinControl* control, double left, double top) 
     if (!gdi_) return;
     PageNumber = 1;
     for (;;) {
+        // Tables only ever clear LastPage: a pass goes on to another one while any of its
+        // tables has rows left, whichever of them was printed last.
         LastPage = true;
+        InPass = true;
+        BeginPass();
         Fire(OnPrintHeader);
         ProcessPendingMessages();
         PrintWindow(control, left, top);
-        if (!gdi_) return;
+        if (!gdi_) {
+            InPass = false;
+            return;
+        }
+        EndPass();
+        InPass = false;
         if (LastPage) {
             Fire(OnNewPage);
             return;
         }
+        // Abort (pressed while the pass let messages run) ends the pages here.
+        if (AbortRequested()) return;
         NewPage();
         ++PageNumber;
     }
@@ -584,10 +595,13 @@ void TPrintWin::PrintStringGridTable(TStringGrid& grid, int left, int top, int r
     const auto H = [&](int row) {
         return row < grid.RowCount() ? ScreenToPrinterY(grid.RowHeights(row)) : 0;
     };
-    long long q = y0 + H(1);
+    // The rows go on where the grid's previous table stopped; row 0 heads every page.
+    int first = StringGridNextRow(grid);
+    if (stringGridNext_.try_emplace(&grid, first).second) grid.FreeNotification(this);
+    long long q = y0 + H(first);
     long long textY = q;
-    LastPage = true;
-    for (int j = 1; j < grid.RowCount(); ++j) {
+    int j = first;
+    for (; j < grid.RowCount(); ++j) {
         if (q + 3LL * half > bottom) break;
         writeRow(j, static_cast<int>(textY));
         if (!gdi_) return;
@@ -596,6 +610,13 @@ void TPrintWin::PrintStringGridTable(TStringGrid& grid, int left, int top, int r
         textY = q + H(j - 1);
         q = q + H(j);
         if (textY >= q) textY = q;
+    }
+    stringGridNext_[&grid] = j;
+    if (j < grid.RowCount()) {
+        if (j == first)
+            ReportGridTooSmall(grid);
+        else
+            LastPage = false;
     }
     if (grid.Options().Contains(goVertLine)) {
         int x = left;

@@ -135,6 +135,36 @@ TEST_F(DataSetTest, BookmarksReturnToTheirRecordAndGoStaleOnReopen) {
     EXPECT_EQ(t->RecNo(), 2);
 }
 
+TEST_F(DataSetTest, JumpsBackAndForthReadTheRecordsJumpedTo) {
+    db.Exec("CREATE TABLE seq (N INTEGER)");
+    db.Exec("WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x < 199) "
+            "INSERT INTO seq SELECT x * 10 FROM c");
+    auto t = OpenTable(db, "seq");
+    TField* n = t->FindField("N");
+    // Two places visited in turn (a printed page and the user's record), each walked on a
+    // little from where it was left, and a third place in between.
+    std::vector<std::int64_t> got, want;
+    const std::int64_t path[] = {150, 3, 151, 152, 4, 153, 3, 77, 154, 199, 0, 198};
+    for (std::int64_t p : path) {
+        ASSERT_TRUE(t->MoveTo(p));
+        got.push_back(n->AsInteger());
+        want.push_back(p * 10);
+    }
+    EXPECT_EQ(got, want);
+    for (int i = 0; i < 3; ++i) t->Next();
+    EXPECT_EQ(n->AsInteger(), 1990);  // 198 then the end
+    EXPECT_TRUE(t->Eof());
+    TBookmark b = t->GetBookmark();
+    t->First();
+    EXPECT_EQ(n->AsInteger(), 0);
+    ASSERT_TRUE(t->GotoBookmark(b));
+    EXPECT_EQ(n->AsInteger(), 1990);
+    t->Close();
+    ASSERT_TRUE(t->Open());
+    ASSERT_TRUE(t->MoveTo(42));
+    EXPECT_EQ(t->FindField("N")->AsInteger(), 420);
+}
+
 TEST_F(DataSetTest, NullsInEveryColumnType) {
     db.Exec("INSERT INTO members VALUES (4,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL)");
     auto t = OpenTable(db, "members");

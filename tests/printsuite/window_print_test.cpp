@@ -19,84 +19,10 @@
 #include "printsuite/controls/Totals.h"
 #include "printsuite/controls/Vex_lab.h"
 #include "printsuite/forms/DBPrnWin.h"
-#include "tests/printsuite/gdi_fixture.h"
+#include "tests/printsuite/window_print_fixture.h"
 
 namespace quillon {
 namespace {
-
-class WindowPrintTest : public testing::GdiTest {
-  protected:
-    static constexpr int k96 = 3;
-
-    void SetUp() override {
-        GdiTest::SetUp();
-        dpi96_ = backend_.AddPrinter("Plain96", 96, 96, 816, 1056);
-        Printer().Refresh();
-        Headless().Reset();
-        job_.SetShowCancelDialog(false);
-        job_.SetOutputTo(poPrinter);
-        job_.SetCopies(0);
-    }
-    void TearDown() override {
-        if (job_.InJob()) job_.EndJob();
-        SetMetricUnits(0);
-        Headless().Reset();
-        GdiTest::TearDown();
-    }
-    void Start(int printer = kLaser) {
-        ASSERT_TRUE(Printer().SetPrinterIndex(printer));
-        job_.StartJob();
-        ASSERT_TRUE(job_.InJob());
-        mark_ = OpenCount();
-    }
-    // The calls since Start (or since the last Mark).
-    std::vector<std::string> Calls() const { return OpenLines(mark_); }
-    void Mark() { mark_ = OpenCount(); }
-    std::vector<std::string> Only(std::initializer_list<std::string> prefixes) const {
-        std::vector<std::string> out;
-        for (const auto& l : Calls())
-            for (const auto& p : prefixes)
-                if (l.rfind(p, 0) == 0) {
-                    out.push_back(l);
-                    break;
-                }
-        return out;
-    }
-    template <class T>
-    T* Add(TWinControl& parent, int l, int t, int w, int h) {
-        auto* c = new T(&parent);
-        if constexpr (std::is_base_of_v<TCustomLabel, T>) c->SetAutoSize(false);
-        c->SetParent(&parent);
-        c->SetBounds(l, t, w, h);
-        return c;
-    }
-    static std::string Dump(const std::vector<std::string>& v) {
-        std::string s;
-        for (const auto& l : v) s += l + "\n";
-        return s;
-    }
-
-    std::shared_ptr<testing::FakePrinter> dpi96_;
-    TDBPrintWin job_{nullptr};
-    std::size_t mark_ = 0;
-};
-
-
-// The width of a text on the printer canvas in that font (the recorded pages measure there).
-int WidthIn(const std::string& face, int height, bool bold, const std::string& text) {
-    TFont& f = Printer().Canvas().Font();
-    f.SetName(face);
-    f.SetHeight(height);
-    f.SetStyle(bold ? TFontStyles{fsBold} : TFontStyles{});
-    return Printer().Canvas().TextWidth(text);
-}
-
-bool Has(const std::vector<std::string>& calls, const std::string& line) {
-    return std::find(calls.begin(), calls.end(), line) != calls.end();
-}
-std::size_t IndexOf(const std::vector<std::string>& calls, const std::string& line) {
-    return static_cast<std::size_t>(std::find(calls.begin(), calls.end(), line) - calls.begin());
-}
 
 TEST_F(WindowPrintTest, LabelRectangleIsRoundedFromFourDoublesAndItsTextStartsTenUnitsIn) {
     Start();
