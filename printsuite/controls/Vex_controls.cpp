@@ -2,6 +2,7 @@
 
 #include "printsuite/controls/Totals.h"
 #include "printsuite/controls/VexPanel.h"
+#include "printsuite/controls/Vex_grid.h"
 #include "printsuite/controls/Vex_lab.h"
 
 namespace quillon {
@@ -11,6 +12,7 @@ void RegisterVexControlClasses() {
     (void)TVex_Label::StaticClassInfo();
     (void)TVexPanel::StaticClassInfo();
     (void)TShowTotal::StaticClassInfo();
+    (void)TVex_SortGrid::StaticClassInfo();
 }
 
 }  // namespace quillon
