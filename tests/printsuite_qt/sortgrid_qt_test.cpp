@@ -1,0 +1,126 @@
+// The sortable grid on its real widget: the table view shows the query's
+// rows, the pointer over a title takes the zone's cursor image, and a click on
+// the title sorts what the view shows.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QBitmap>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QTableView>
+
+#include "printsuite/controls/Vex_grid.h"
+#include "tests/platform_data/data_test_util.h"
+#include "tests/platform_qt/qt_host_support.h"
+#include "tests/printsuite_qt/suite_qt_host.h"
+
+namespace quillon {
+namespace {
+
+using qttest::Pump;
+using qttest::TestForm;
+using qttest::WidgetAs;
+
+void Send(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::NoButton) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton;
+    QMouseEvent e(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+QString Cell(QTableView* view, int row, int column) {
+    return view->model()->data(view->model()->index(row, column)).toString();
+}
+
+TEST(SortGridOnQt, TheViewShowsTheRowsAndFollowsATitleClick) {
+    SuiteHost();
+    test::TempDb db;
+    db.Exec("CREATE TABLE people (ID INTEGER PRIMARY KEY, NAME VARCHAR(20))");
+    // Names run against the ids: n0999 ... n0000 for ids 1 ... 1000, twice over.
+    db.Exec("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 2000) "
+            "INSERT INTO people SELECT x, printf('n%04d', (2000 - x) % 1000) FROM c");
+    TestForm form(400, 300);
+    auto* query = new TQuery(form.get());
+    query->SetDatabaseName(db.Path());
+    query->SQL().Add("SELECT ID, NAME FROM people");
+    auto* source = new TDataSource(form.get());
+    source->SetDataSet(query);
+    auto* grid = form.Add<TVex_SortGrid>("Grid1", 0, 0, 400, 250);
+    grid->SetDataSource(source);
+    grid->CustomColumns() = {{"ID", "", 80}, {"NAME", "", 120}};
+    ASSERT_TRUE(query->Open());
+    form->Show();
+    Pump();
+
+    auto* view = WidgetAs<QTableView>(grid);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->model()->rowCount(), 2000);
+    EXPECT_EQ(Cell(view, 0, 0), QStringLiteral("1"));
+    EXPECT_EQ(Cell(view, 0, 1), QStringLiteral("n0999"));
+    EXPECT_EQ(Cell(view, 1, 1), QStringLiteral("n0998"));
+    // The widget's title row and indicator are the model's, so points agree.
+    QHeaderView* header = view->horizontalHeader();
+    EXPECT_EQ(header->height(), grid->TitleRowHeight());
+    EXPECT_EQ(view->verticalHeader()->width(), TDBGrid::kIndicatorWidth);
+    EXPECT_EQ(view->verticalHeader()->defaultSectionSize(), 20);
+    QWidget* titles = header->viewport();
+
+    // Over NAME at 80 %: the descending cursor, the program's own image.
+    const QPoint descending(80 + 96, 5);
+    Send(titles, QEvent::MouseMove, descending);
+    EXPECT_EQ(grid->CursorName(), "ZTOA");
+    EXPECT_EQ(view->cursor().shape(), Qt::BitmapCursor);
+    const QBitmap shape = view->cursor().bitmap();
+    EXPECT_EQ(shape.size(), QSize(16, 16));
+    EXPECT_EQ(shape.toImage().pixelIndex(0, 0), 1);  // the arrow's tip is black
+    Send(titles, QEvent::MouseMove, QPoint(80 + 24, 5));
+    EXPECT_EQ(grid->CursorName(), "ATOZ");
+    // Over the cells the grid's own pointer comes back.
+    Send(view->viewport(), QEvent::MouseMove, QPoint(100, 40));
+    EXPECT_EQ(grid->CursorName(), "");
+    EXPECT_NE(view->cursor().shape(), Qt::BitmapCursor);
+
+    // A release two pixels away sorts nothing.
+    Send(titles, QEvent::MouseMove, descending);
+    Send(titles, QEvent::MouseButtonPress, descending, Qt::LeftButton);
+    Send(titles, QEvent::MouseButtonRelease, descending + QPoint(2, 0), Qt::LeftButton);
+    Pump();
+    EXPECT_EQ(query->SQL().Count(), 1);
+    EXPECT_EQ(Cell(view, 0, 1), QStringLiteral("n0999"));
+
+    // At the press point: sorted descending, and the view shows it.
+    Send(titles, QEvent::MouseButtonPress, descending, Qt::LeftButton);
+    Send(titles, QEvent::MouseButtonRelease, descending, Qt::LeftButton);
+    Pump();
+    EXPECT_EQ(query->SQL().Text(), "SELECT ID, NAME FROM people\nOrder by \"NAME\" DESC \n");
+    EXPECT_EQ(view->model()->rowCount(), 2000);
+    EXPECT_EQ(Cell(view, 0, 1), QStringLiteral("n0999"));
+    EXPECT_EQ(Cell(view, 2, 1), QStringLiteral("n0998"));
+    EXPECT_EQ(view->currentIndex().column(), 1);  // the sorted column is selected
+
+    // At 20 %: ascending.
+    const QPoint ascending(80 + 24, 5);
+    Send(titles, QEvent::MouseMove, ascending);
+    Send(titles, QEvent::MouseButtonPress, ascending, Qt::LeftButton);
+    Send(titles, QEvent::MouseButtonRelease, ascending, Qt::LeftButton);
+    Pump();
+    EXPECT_EQ(query->SQL().Text(), "SELECT ID, NAME FROM people\nOrder by \"NAME\" ASC \n");
+    EXPECT_EQ(Cell(view, 0, 1), QStringLiteral("n0000"));
+    EXPECT_EQ(Cell(view, 1, 1), QStringLiteral("n0000"));
+    EXPECT_EQ(Cell(view, 2, 1), QStringLiteral("n0001"));
+    // What the view shows is what SQLite sorts.
+    query->Last();
+    EXPECT_EQ(Cell(view, 1999, 1), QStringLiteral("n0999"));
+    EXPECT_LT(grid->RowsFetched(), 1000);  // windows of rows, never the whole result
+
+    // Dragging a row's height gives every row that height.
+    view->verticalHeader()->resizeSection(3, 31);
+    Pump();
+    EXPECT_EQ(grid->DefaultRowHeight(), 31);
+    EXPECT_EQ(view->verticalHeader()->defaultSectionSize(), 31);
+    EXPECT_EQ(view->verticalHeader()->sectionSize(3), 31);
+    EXPECT_EQ(view->verticalHeader()->sectionSize(10), 31);
+}
+
+}  // namespace
+}  // namespace quillon
