@@ -280,8 +280,9 @@ void TVex_SortGrid::MouseMove(TShiftState shift, int x, int y) {
         return;
     }
     TDBGrid::MouseMove(shift, x, y);
-    // Off the titles the pointer is the grid's own again.
-    if (IsSortCursor(Cursor())) SetCursor(crDefault);
+    // Off the titles the pointer is the grid's own again (also after the
+    // cross that ends a sort).
+    if (IsSortCursor(Cursor()) || Cursor() == crCross) SetCursor(crDefault);
     cursorName_.clear();
 }
 

@@ -268,6 +268,8 @@ TEST_F(SortGridTest, EventsComeInTheirOrder) {
     grid->OnDblClick = [&](TObject*) { events.push_back("grid dblclick"); };
     Click(120, 5);
     EXPECT_EQ(grid->Cursor(), crCross);
+    grid->InputMouseMove({}, 120, 60);
+    EXPECT_EQ(grid->Cursor(), crDefault);
     grid->InputDblClick();
     Click(120, 60);  // a double click on a data row is no title's
     grid->InputDblClick();

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QTableView>
+#include <cstdlib>
 
 #include "printsuite/controls/Vex_grid.h"
 #include "tests/platform_data/data_test_util.h"
@@ -120,6 +121,52 @@ TEST(SortGridOnQt, TheViewShowsTheRowsAndFollowsATitleClick) {
     EXPECT_EQ(view->verticalHeader()->defaultSectionSize(), 31);
     EXPECT_EQ(view->verticalHeader()->sectionSize(3), 31);
     EXPECT_EQ(view->verticalHeader()->sectionSize(10), 31);
+}
+
+TEST(SortGridOnQt, MemoCellsShowTheirTextWrapped) {
+    SuiteHost();
+    test::TempDb db;
+    db.Exec("CREATE TABLE notes (ID INTEGER, NOTES MEMO)");
+    db.Exec("INSERT INTO notes VALUES (1, 'alpha beta gamma delta epsilon zeta'), (2, NULL)");
+    TestForm form(300, 200);
+    auto* table = new TTable(form.get());
+    table->SetDatabaseName(db.Path());
+    table->SetTableName("notes");
+    auto* source = new TDataSource(form.get());
+    source->SetDataSet(table);
+    auto* grid = form.Add<TVex_SortGrid>("Grid1", 0, 0, 300, 200);
+    grid->SetDataSource(source);
+    grid->CustomColumns() = {{"ID", "", 40}, {"NOTES", "", 70}};
+    grid->SetDefaultRowHeight(40);
+    ASSERT_TRUE(table->Open());
+    form->Show();
+    Pump();
+    auto* view = WidgetAs<QTableView>(grid);
+    ASSERT_NE(view, nullptr);
+    // The memo cell of the second row (not selected), drawn by the grid and by the view.
+    auto cell = [&] { return view->viewport()->grab().toImage().copy(QRect(41, 41, 68, 38)); };
+    auto inkRows = [](const QImage& img) {
+        int rows = 0;
+        for (int y = 0; y < img.height(); ++y) {
+            bool ink = false;
+            for (int x = 0; x < img.width(); ++x) ink = ink || qGray(img.pixel(x, y)) < 128;
+            rows += ink;
+        }
+        return rows;
+    };
+    const QImage nullMemo = cell();
+    EXPECT_EQ(inkRows(nullMemo), 0);  // NULL: an empty cell
+    auto firstCell = [&] { return view->viewport()->grab().toImage().copy(QRect(41, 1, 68, 38)); };
+    table->Next();  // the first row unselected: its memo text shows, wrapped
+    Pump();
+    const QImage wrapped = firstCell();
+    if (const char* out = std::getenv("QUILLON_SHOT")) view->grab().save(QString::fromUtf8(out));
+    grid->SetDisplayDBMemo(false);
+    Pump();
+    const QImage plain = firstCell();
+    EXPECT_NE(wrapped, plain);
+    // Wrapped text inks more rows of pixels than the one line of "(Memo)".
+    EXPECT_GT(inkRows(wrapped), inkRows(plain));
 }
 
 }  // namespace
