@@ -8,6 +8,7 @@
 #include <QBitmap>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTableView>
 #include <cstdlib>
 
@@ -113,6 +114,37 @@ TEST(SortGridOnQt, TheViewShowsTheRowsAndFollowsATitleClick) {
     query->Last();
     EXPECT_EQ(Cell(view, 1999, 1), QStringLiteral("n0999"));
     EXPECT_LT(grid->RowsFetched(), 1000);  // windows of rows, never the whole result
+
+    // A title dragged wider: the model takes the width, and its zones follow.
+    header->resizeSection(1, 200);
+    Pump();
+    ASSERT_EQ(grid->Columns()[1].Width, 200);
+    const QPoint wideDescending(80 + 170, 5);  // 85 % of the wider title
+    Send(titles, QEvent::MouseMove, wideDescending);
+    Send(titles, QEvent::MouseButtonPress, wideDescending, Qt::LeftButton);
+    Send(titles, QEvent::MouseButtonRelease, wideDescending, Qt::LeftButton);
+    Pump();
+    EXPECT_EQ(query->SQL()[1], "Order by \"NAME\" DESC ");
+    EXPECT_EQ(Cell(view, 0, 1), QStringLiteral("n0999"));
+
+    // Scrolled right by one column, the first title shown is NAME: a click
+    // at 20 % of it sorts NAME ascending, and the scroll stays.
+    grid->SetBounds(0, 0, 150, 250);
+    Pump();
+    view->horizontalScrollBar()->setValue(1);
+    Pump();
+    ASSERT_EQ(header->logicalIndexAt(0), 1);
+    const QPoint scrolled(40, 5);
+    Send(titles, QEvent::MouseMove, scrolled);
+    EXPECT_EQ(grid->LeftCol(), 1);
+    Send(titles, QEvent::MouseButtonPress, scrolled, Qt::LeftButton);
+    Send(titles, QEvent::MouseButtonRelease, scrolled, Qt::LeftButton);
+    Pump();
+    EXPECT_EQ(query->SQL()[1], "Order by \"NAME\" ASC ");
+    EXPECT_EQ(Cell(view, 0, 1), QStringLiteral("n0000"));
+    EXPECT_EQ(header->logicalIndexAt(0), 1);
+    grid->SetBounds(0, 0, 400, 250);
+    Pump();
 
     // Dragging a row's height gives every row that height.
     view->verticalHeader()->resizeSection(3, 31);
