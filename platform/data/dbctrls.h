@@ -212,6 +212,9 @@ class TDBGrid : public TCustomControl {
     void SetLeftCol(int c);
     int SelectedIndex() const { return selectedIndex_; }
     void SetSelectedIndex(int c);
+    // The rectangle a title cell is drawn in (a grid may move it for a
+    // pressed look).
+    virtual TRect TitleCellRect(const TRect& rect) const { return rect; }
     // Draws a data cell onto `canvas` itself; false leaves it to the
     // widget's own text drawing.
     virtual bool DrawDataCell(TCanvas& canvas, const TRect& rect, std::int64_t row, int column,

@@ -114,6 +114,22 @@ class DBGridDelegate : public QStyledItemDelegate {
 // Hands the pointer over the titles and the cells to the grid's model, in
 // the grid's client pixels (the indicator column from 0), before the view
 // does its own work with it (resizing a column, picking a row).
+// Titles drawn where the grid puts them (moved in while the button is down).
+class DBGridHeader : public QHeaderView {
+  public:
+    DBGridHeader(TDBGrid& grid, QWidget* parent) : QHeaderView(Qt::Horizontal, parent), grid_(grid) {}
+
+  protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
+        const TRect r = grid_.TitleCellRect(TRect{rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1});
+        QHeaderView::paintSection(painter, QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)),
+                                  logicalIndex);
+    }
+
+  private:
+    TDBGrid& grid_;
+};
+
 class DBGridMouse : public QObject {
   public:
     DBGridMouse(TDBGrid& grid, QTableView* view) : QObject(view), grid_(grid), view_(view) {}
@@ -160,6 +176,7 @@ class DBGridPeer : public QtControlPeer {
   public:
     explicit DBGridPeer(TDBGrid& grid) : QtControlPeer(grid), grid_(grid), model_(grid) {
         view_ = new QTableView(ParentWidgetFor(grid));
+        view_->setHorizontalHeader(new DBGridHeader(grid, view_));
         view_->setModel(&model_);
         view_->setSelectionBehavior(QAbstractItemView::SelectRows);
         view_->setSelectionMode(QAbstractItemView::SingleSelection);

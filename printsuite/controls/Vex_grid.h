@@ -86,7 +86,7 @@ class TVex_SortGrid : public TDBGrid {
                       bool highlighted, bool focused) override;
     // The rectangle a title cell is drawn in: one pixel in at the left and
     // top while the button is down, for a pressed look.
-    TRect TitleCellRect(const TRect& rect) const;
+    TRect TitleCellRect(const TRect& rect) const override;
 
     void DblClick() override;
 

@@ -210,9 +210,14 @@ TEST_F(SortGridTest, AClickAtTheExactPressPointSortsTheQuery) {
 TEST_F(SortGridTest, APressWhileTheButtonIsDownSortsNothing) {
     ASSERT_TRUE(query.Open());
     grid->CustomColumns() = {{"ID", "", 100}, {"NAME", "", 100}};
+    const TRect title{100, 0, 200, 21};
+    EXPECT_EQ(grid->TitleCellRect(title), title);
     grid->InputMouseDown(mbLeft, {}, 120, 5);
+    // The pressed look: left and top one pixel in, right and bottom kept.
+    EXPECT_EQ(grid->TitleCellRect(title), (TRect{101, 1, 200, 21}));
     grid->InputMouseDown(mbLeft, {}, 120, 5);  // pressed again before a release
     grid->InputMouseUp(mbLeft, {}, 120, 5);
+    EXPECT_EQ(grid->TitleCellRect(title), title);
     EXPECT_EQ(query.SQL().Count(), 2);
     Click(120, 5);  // the next clean click sorts
     EXPECT_EQ(query.SQL().Text(), "SELECT * FROM people\nOrder by \"NAME\" ASC \n");
