@@ -347,10 +347,18 @@ Result<void> TDataSet::Open() {
         return Fail("the statement would change the database", *select);
     }
     int columns = sqlite3_column_count(probe.get());
-    // The first row decides the class of columns without a declared type.
-    rc = sqlite3_step(probe.get());
+    // The first row decides the class of columns without a declared type; it
+    // is read through a one-row window (an ordered query is not sorted whole
+    // for it).
+    const std::string sampleSql = "SELECT * FROM (" + *select + ") LIMIT 1";
+    raw = nullptr;
+    rc = sqlite3_prepare_v2(db, sampleSql.c_str(), -1, &raw, nullptr);
+    Stmt sample(raw);
+    if (rc == SQLITE_OK && sample) rc = sqlite3_step(sample.get());
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
         std::string why = sqlite3_errmsg(db);
+        sample.reset();
+        probe.reset();
         sqlite3_close_v2(db);
         return Fail(why, *select);
     }
@@ -371,8 +379,8 @@ Result<void> TDataSet::Open() {
             continue;
         }
         const char* decl = sqlite3_column_decltype(probe.get(), c);
-        int sample = hasRow ? sqlite3_column_type(probe.get(), c) : SQLITE_NULL;
-        TField* f = NewField(FieldTypeOfDecl(decl ? decl : "", sample), this);
+        int sampleType = hasRow ? sqlite3_column_type(sample.get(), c) : SQLITE_NULL;
+        TField* f = NewField(FieldTypeOfDecl(decl ? decl : "", sampleType), this);
         f->fieldName_ = n;
         f->size_ = SizeOfDecl(decl ? decl : "");
         f->column_ = c;
@@ -391,6 +399,7 @@ Result<void> TDataSet::Open() {
             }
     }
     probe.reset();
+    sample.reset();
     std::string countSql = "SELECT count(*) FROM (" + *select + ")";
     raw = nullptr;
     rc = sqlite3_prepare_v2(db, countSql.c_str(), -1, &raw, nullptr);
@@ -404,7 +413,10 @@ Result<void> TDataSet::Open() {
     }
     recordCount_ = sqlite3_column_int64(count.get(), 0);
     count.reset();
-    windowSql_ = "SELECT * FROM (" + *select + ") LIMIT -1 OFFSET ?1";
+    // Bounded windows (LIMIT ?2): SQLite then sorts only as far as the rows
+    // asked for, so the first rows of an ordered query come without sorting
+    // all of it.
+    windowSql_ = "SELECT * FROM (" + *select + ") LIMIT ?2 OFFSET ?1";
     raw = nullptr;
     rc = sqlite3_prepare_v2(db, windowSql_.c_str(), -1, &raw, nullptr);
     if (rc != SQLITE_OK) {
@@ -463,11 +475,22 @@ bool TDataSet::MoveTo(std::int64_t target) {
         }
     }
     if (target != stepped_) {
-        if (target != stepped_ + 1 || stepped_ < 0) {
+        // A jump opens a window from the target; it is as long as the offset
+        // (at least a few thousand rows), so that a walk to the end reopens only
+        // a few times as it goes.
+        auto stepFrom = [this](std::int64_t at) {
             sqlite3_reset(cursor_);
-            sqlite3_bind_int64(cursor_, 1, target);
+            sqlite3_bind_int64(cursor_, 1, at);
+            sqlite3_bind_int64(cursor_, 2, std::max<std::int64_t>(4096, at));
+            return sqlite3_step(cursor_);
+        };
+        int rc;
+        if (target == stepped_ + 1 && stepped_ >= 0) {
+            rc = sqlite3_step(cursor_);
+            if (rc == SQLITE_DONE) rc = stepFrom(target);  // the window ran out before the records
+        } else {
+            rc = stepFrom(target);
         }
-        int rc = sqlite3_step(cursor_);
         if (rc != SQLITE_ROW) {
             // The file changed under us or a lock stopped the read: no record here.
             lastError_ = rc == SQLITE_DONE ? std::string() : sqlite3_errmsg(db_);
@@ -612,6 +635,7 @@ Result<std::vector<std::vector<TCellValue>>> TDataSet::FetchRows(std::int64_t fi
         return Error{Fail(sqlite3_errmsg(db_), windowSql_).reason()};
     Stmt s(raw);
     sqlite3_bind_int64(s.get(), 1, first);
+    sqlite3_bind_int64(s.get(), 2, count);
     int n = sqlite3_column_count(s.get());
     int rc;
     while (static_cast<int>(rows.size()) < count && (rc = sqlite3_step(s.get())) == SQLITE_ROW) {

@@ -3,7 +3,7 @@
 // sources, read-only (printing and sorting never write to a database).
 //
 // Rows are not held in memory. A dataset keeps one prepared statement
-//   SELECT ... LIMIT -1 OFFSET ?
+//   SELECT ... LIMIT ? OFFSET ?
 // and the values of its current record only: Next steps the statement, a jump
 // to another record (First, a bookmark, a grid scrolled far away) binds a new
 // offset and steps once. A bookmark is the record's position in the order of

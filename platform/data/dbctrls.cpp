@@ -290,7 +290,7 @@ std::vector<TDBGrid::Column> TDBGrid::Columns() const {
 }
 
 int TDBGrid::VisibleRowCount() const {
-    int h = Height() - (HasOption(dgTitles) ? rowHeight_ : 0);
+    int h = Height() - (HasOption(dgTitles) ? TitleRowHeight() : 0);
     return std::max(0, h / rowHeight_);
 }
 
@@ -303,6 +303,50 @@ void TDBGrid::SetTopRow(std::int64_t row) {
     DropWindow();
 }
 
+void TDBGrid::SetLeftCol(int c) {
+    c = std::clamp(c, 0, std::max(0, static_cast<int>(Columns().size()) - 1));
+    if (c == leftCol_) return;
+    leftCol_ = c;
+    Invalidate();
+}
+
+void TDBGrid::SetSelectedIndex(int c) {
+    c = std::clamp(c, 0, std::max(0, static_cast<int>(Columns().size()) - 1));
+    if (c == selectedIndex_) return;
+    selectedIndex_ = c;
+    Invalidate();
+}
+
+bool TDBGrid::DrawDataCell(TCanvas&, const TRect&, std::int64_t, int, bool, bool) { return false; }
+
+const std::vector<TCellValue>* TDBGrid::WindowRow(std::int64_t row) {
+    TDataSet* ds = link_.Active() ? link_.DataSet() : nullptr;
+    if (!ds || row < 0 || row >= ds->RecordCount()) return nullptr;
+    int rows = std::max(1, VisibleRowCount());
+    if (window_.empty() || row < windowFirst_ || row >= windowFirst_ + static_cast<std::int64_t>(window_.size())) {
+        windowFirst_ = row < topRow_ || row >= topRow_ + rows ? row : topRow_;
+        auto got = ds->FetchRows(windowFirst_, rows);
+        window_ = got ? std::move(*got) : std::vector<std::vector<TCellValue>>{};
+        fetched_ += static_cast<std::int64_t>(window_.size());
+        if (window_.empty()) return nullptr;
+    }
+    if (row - windowFirst_ >= static_cast<std::int64_t>(window_.size())) return nullptr;
+    return &window_[static_cast<size_t>(row - windowFirst_)];
+}
+
+TCellValue TDBGrid::CellValue(std::int64_t row, int column) {
+    std::vector<Column> cols = Columns();
+    if (column < 0 || column >= static_cast<int>(cols.size()) || !cols[column].Field) return {};
+    TField* f = cols[column].Field;
+    TDataSet* ds = f->DataSet();
+    if (!ds || row < 0 || row >= ds->RecordCount()) return {};
+    if (f->Calculated() || row == ds->RecNo()) return f->Value();
+    const std::vector<TCellValue>* r = WindowRow(row);
+    int col = f->Column();
+    if (!r || col < 0 || col >= static_cast<int>(r->size())) return {};
+    return (*r)[static_cast<size_t>(col)];
+}
+
 std::string TDBGrid::CellText(std::int64_t row, int column) {
     std::vector<Column> cols = Columns();
     if (column < 0 || column >= static_cast<int>(cols.size()) || !cols[column].Field) return {};
@@ -311,15 +355,9 @@ std::string TDBGrid::CellText(std::int64_t row, int column) {
     if (!ds || row < 0 || row >= ds->RecordCount()) return {};
     if (f->Calculated() || row == ds->RecNo()) return f->IsBlob() ? (f->DataType() == ftMemo ? "(Memo)" : "(Graphic)") : f->DisplayText();
     if (f->IsBlob()) return f->DataType() == ftMemo ? "(Memo)" : "(Graphic)";
-    int rows = std::max(1, VisibleRowCount());
-    if (window_.empty() || row < windowFirst_ || row >= windowFirst_ + static_cast<std::int64_t>(window_.size())) {
-        windowFirst_ = row < topRow_ || row >= topRow_ + rows ? row : topRow_;
-        auto got = ds->FetchRows(windowFirst_, rows);
-        window_ = got ? std::move(*got) : std::vector<std::vector<TCellValue>>{};
-        fetched_ += static_cast<std::int64_t>(window_.size());
-        if (window_.empty()) return {};
-    }
-    const auto& r = window_[static_cast<size_t>(row - windowFirst_)];
+    const std::vector<TCellValue>* window = WindowRow(row);
+    if (!window) return {};
+    const auto& r = *window;
     // The window holds raw values: a scratch field of the same class formats
     // them, so that DisplayFormat, the currency and OnGetText apply.
     std::unique_ptr<TField> scratch(static_cast<TField*>(f->ClassInfo().create(nullptr)));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/data/db.h"
+#include "platform/gdi/canvas.h"
 #include "platform/vcl/ext_controls.h"
 #include "platform/vcl/std_controls.h"
 
@@ -197,6 +198,30 @@ class TDBGrid : public TCustomControl {
     };
     std::vector<Column> Columns() const;
 
+    // The indicator column's width (screen pixels) when dgIndicator is on.
+    static constexpr int kIndicatorWidth = 11;
+    // Height of the title row; the data rows' height unless a grid sizes it.
+    virtual int TitleRowHeight() const { return rowHeight_; }
+    // Whether the user may drag a data row's height.
+    bool RowSizing() const { return rowSizing_; }
+    void SetRowSizing(bool v) { rowSizing_ = v; Invalidate(); }
+    // The user dragged data row `row` (0-based) to `height` pixels; the plain
+    // grid keeps one height for all rows.
+    virtual void RowHeightChanged(int row, int height) { (void)row; (void)height; }
+    // The first column shown at the left (horizontal scrolling) and the
+    // column that has the focus, both as indexes of Columns().
+    int LeftCol() const { return leftCol_; }
+    void SetLeftCol(int c);
+    int SelectedIndex() const { return selectedIndex_; }
+    void SetSelectedIndex(int c);
+    // The rectangle a title cell is drawn in (a grid may move it for a
+    // pressed look).
+    virtual TRect TitleCellRect(const TRect& rect) const { return rect; }
+    // Draws a data cell onto `canvas` itself; false leaves it to the
+    // widget's own text drawing.
+    virtual bool DrawDataCell(TCanvas& canvas, const TRect& rect, std::int64_t row, int column,
+                              bool highlighted, bool focused);
+
     // Scrolling: the first shown data row, and how many rows fit.
     std::int64_t TopRow() const { return topRow_; }
     void SetTopRow(std::int64_t row);
@@ -204,6 +229,8 @@ class TDBGrid : public TCustomControl {
     // The display text of a cell of the shown window (row relative to the
     // dataset), "" outside it.
     std::string CellText(std::int64_t row, int column);
+    // The stored value of a cell (read through the same window of rows).
+    TCellValue CellValue(std::int64_t row, int column);
     // Rows read from the database so far (the window's cost, for checks).
     std::int64_t RowsFetched() const { return fetched_; }
 
@@ -212,11 +239,15 @@ class TDBGrid : public TCustomControl {
   private:
     void DataChanged();
     void DropWindow() { window_.clear(); Invalidate(); }
+    // The window's row `row` (fetched when outside it), nullptr when none.
+    const std::vector<TCellValue>* WindowRow(std::int64_t row);
     TFieldDataLink link_{[this] { DataChanged(); }};
     std::uint32_t options_;
     TFont titleFont_;
     TBorderStyle borderStyle_ = bsSingle;
     int rowHeight_ = 18;
+    int leftCol_ = 0, selectedIndex_ = 0;
+    bool rowSizing_ = false;
     std::int64_t topRow_ = 0, windowFirst_ = 0, fetched_ = 0;
     std::vector<TDBGridColumn> custom_;
     std::vector<std::vector<TCellValue>> window_;

@@ -1,8 +1,11 @@
 #include "platform/qt/qt_convert.h"
 
+#include <QBitmap>
+#include <QImage>
 #include <algorithm>
 
 #include "platform/qt/qt_fonts.h"
+#include "platform/sys/cursor_images.h"
 #include "platform/sys/rounding.h"
 
 namespace quillon {
@@ -66,6 +69,31 @@ Qt::CursorShape ToQtCursor(TCursor cursor) {
         default:
             return Qt::ArrowCursor;
     }
+}
+
+QCursor ToQCursor(TCursor cursor) {
+    const TCursorImage* image = CursorImageOf(cursor);
+    if (!image || image->Rows.empty() || image->Rows[0].empty()) return QCursor(ToQtCursor(cursor));
+    const int h = static_cast<int>(image->Rows.size());
+    const int w = static_cast<int>(image->Rows[0].size());
+    // 1 in the bitmap is black, 1 in the mask is drawn.
+    QImage bits(w, h, QImage::Format_MonoLSB), mask(w, h, QImage::Format_MonoLSB);
+    // Index 1 is black, which a bitmap takes as its set bits.
+    const QList<QRgb> table = {qRgb(255, 255, 255), qRgb(0, 0, 0)};
+    bits.setColorTable(table);
+    mask.setColorTable(table);
+    bits.fill(0);
+    mask.fill(0);
+    for (int y = 0; y < h; ++y) {
+        const std::string& row = image->Rows[static_cast<size_t>(y)];
+        for (int x = 0; x < w && x < static_cast<int>(row.size()); ++x) {
+            const char c = row[static_cast<size_t>(x)];
+            if (c == ' ') continue;
+            mask.setPixel(x, y, 1);
+            if (c == '#') bits.setPixel(x, y, 1);
+        }
+    }
+    return QCursor(QBitmap::fromImage(bits), QBitmap::fromImage(mask), image->HotX, image->HotY);
 }
 
 QString ToQString(std::string_view text) {

@@ -4,6 +4,7 @@
 // points, Qt counts UTF-16 units).
 
 #include <QColor>
+#include <QCursor>
 #include <QFont>
 #include <QKeyEvent>
 #include <QString>
@@ -24,6 +25,9 @@ QFont ToQFont(const TFont& font);
 // The pointer shape of a cursor; a cursor without a shape of its own (a name
 // registered for an image the program does not ship) gives the arrow.
 Qt::CursorShape ToQtCursor(TCursor cursor);
+// The pointer of a cursor: the program's own image for a registered one
+// (cursor_images.h), else the shape above.
+QCursor ToQCursor(TCursor cursor);
 
 QString ToQString(std::string_view text);
 std::string FromQString(const QString& text);

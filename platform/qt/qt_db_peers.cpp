@@ -6,13 +6,20 @@
 #include <QAbstractTableModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolButton>
 #include <QWidget>
+#include <algorithm>
 
 #include "platform/data/dbctrls.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_desktop.h"
+#include "platform/qt/qt_painter_dc.h"
+#include "platform/gdi/screen.h"
 #include "platform/qt/qt_peer.h"
 
 namespace quillon {
@@ -70,24 +77,160 @@ class DBGridModel : public QAbstractTableModel {
     TDBGrid& grid_;
 };
 
+// Cells that the grid draws itself (memo text, pictures), and the column and
+// row lines the grid's options ask for.
+class DBGridDelegate : public QStyledItemDelegate {
+  public:
+    DBGridDelegate(TDBGrid& grid, QObject* parent) : QStyledItemDelegate(parent), grid_(grid) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QRect q = option.rect;
+        bool drawn = false;
+        {
+            painter->save();
+            QtPainterDC dc(*painter, Screen().Caps());
+            TCanvas canvas(&dc);
+            const bool highlighted = (option.state & QStyle::State_Selected) != 0;
+            const bool focused = (option.state & QStyle::State_HasFocus) != 0;
+            drawn = grid_.DrawDataCell(canvas, TRect{q.left(), q.top(), q.right() + 1, q.bottom() + 1},
+                                       index.row(), index.column(), highlighted, focused);
+            canvas.SetHandle(nullptr);
+            painter->restore();
+        }
+        if (!drawn) QStyledItemDelegate::paint(painter, option, index);
+        const bool cols = grid_.HasOption(dgColLines), rows = grid_.HasOption(dgRowLines);
+        if (!cols && !rows) return;
+        painter->save();
+        painter->setPen(QColor(160, 160, 160));
+        if (cols) painter->drawLine(q.topRight(), q.bottomRight());
+        if (rows) painter->drawLine(q.bottomLeft(), q.bottomRight());
+        painter->restore();
+    }
+
+  private:
+    TDBGrid& grid_;
+};
+
+// Hands the pointer over the titles and the cells to the grid's model, in
+// the grid's client pixels (the indicator column from 0), before the view
+// does its own work with it (resizing a column, picking a row).
+// Titles drawn where the grid puts them (moved in while the button is down).
+class DBGridHeader : public QHeaderView {
+  public:
+    DBGridHeader(TDBGrid& grid, QWidget* parent) : QHeaderView(Qt::Horizontal, parent), grid_(grid) {}
+
+  protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
+        const TRect r = grid_.TitleCellRect(TRect{rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1});
+        QHeaderView::paintSection(painter, QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)),
+                                  logicalIndex);
+    }
+
+  private:
+    TDBGrid& grid_;
+};
+
+class DBGridMouse : public QObject {
+  public:
+    DBGridMouse(TDBGrid& grid, QTableView* view) : QObject(view), grid_(grid), view_(view) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type t = event->type();
+        if (t != QEvent::MouseButtonPress && t != QEvent::MouseButtonRelease &&
+            t != QEvent::MouseButtonDblClick && t != QEvent::MouseMove)
+            return false;
+        auto* m = static_cast<QMouseEvent*>(event);
+        QPoint pos = static_cast<QWidget*>(watched)->mapTo(view_, m->position().toPoint());
+        const int frame = view_->frameWidth();
+        const int x = pos.x() - frame, y = pos.y() - frame;
+        // The model counts columns from the left-most one shown.
+        const int left = view_->horizontalHeader()->logicalIndexAt(0);
+        if (left >= 0 && left != grid_.LeftCol()) grid_.SetLeftCol(left);
+        PeerEventScope scope;
+        const TShiftState shift = ShiftOf(m->modifiers(), m->buttons());
+        switch (t) {
+            case QEvent::MouseButtonPress:
+                grid_.InputMouseDown(MouseButtonOf(m->button()), shift, x, y);
+                break;
+            case QEvent::MouseButtonRelease:
+                grid_.InputMouseUp(MouseButtonOf(m->button()), shift, x, y);
+                break;
+            case QEvent::MouseButtonDblClick:
+                grid_.InputMouseDown(MouseButtonOf(m->button()), shift + ssDouble, x, y);
+                grid_.InputDblClick();
+                break;
+            default:
+                grid_.InputMouseMove(shift, x, y);
+                break;
+        }
+        return false;
+    }
+
+  private:
+    TDBGrid& grid_;
+    QTableView* view_;
+};
+
 class DBGridPeer : public QtControlPeer {
   public:
     explicit DBGridPeer(TDBGrid& grid) : QtControlPeer(grid), grid_(grid), model_(grid) {
         view_ = new QTableView(ParentWidgetFor(grid));
+        view_->setHorizontalHeader(new DBGridHeader(grid, view_));
         view_->setModel(&model_);
         view_->setSelectionBehavior(QAbstractItemView::SelectRows);
         view_->setSelectionMode(QAbstractItemView::SingleSelection);
         view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view_->setItemDelegate(new DBGridDelegate(grid, view_));
+        view_->setShowGrid(false);  // the delegate draws the lines the options ask for
+        view_->setWordWrap(false);
+        // Columns scroll whole, so the left-most shown one starts at the edge.
+        view_->setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
         // Uniform rows: the view never measures rows it does not show.
         view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        view_->verticalHeader()->setMinimumSectionSize(1);
+        view_->horizontalHeader()->setMinimumSectionSize(1);
+        view_->horizontalHeader()->setHighlightSections(false);
+        view_->horizontalHeader()->setSectionsClickable(true);  // a pressed look under the button
+        auto* mouse = new DBGridMouse(grid, view_);
+        for (QWidget* w : {view_->horizontalHeader()->viewport(), view_->viewport()}) {
+            w->setMouseTracking(true);
+            w->installEventFilter(mouse);
+        }
         Attach(view_, Input::Native);
-        QObject::connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, Context(),
+        QObject::connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, Context(),
                          [this](const QModelIndex& now, const QModelIndex&) {
                              if (Syncing() || !now.isValid()) return;
+                             PeerEventScope scope;
+                             grid_.SetSelectedIndex(now.column());
                              TDataSource* s = grid_.DataSource();
                              TDataSet* ds = s ? s->DataSet() : nullptr;
                              if (ds && ds->RecNo() != now.row()) ds->SetRecNo(now.row());
                          });
+        QObject::connect(view_->verticalHeader(), &QHeaderView::sectionResized, Context(),
+                         [this](int row, int, int height) {
+                             if (Syncing()) return;
+                             PeerEventScope scope;
+                             resizedRow_ = row;
+                             grid_.RowHeightChanged(row, height);
+                             Refresh();
+                         });
+        QObject::connect(view_->horizontalHeader(), &QHeaderView::sectionResized, Context(),
+                         [this](int column, int, int width) {
+                             if (Syncing()) return;
+                             // The model keeps the width, so that titles and cells keep matching it.
+                             auto columns = grid_.Columns();
+                             if (column >= static_cast<int>(columns.size())) return;
+                             if (!grid_.ColumnsCustomised())
+                                 for (const auto& c : columns)
+                                     grid_.CustomColumns().push_back({c.Field ? c.Field->FieldName() : std::string(), "", c.Width});
+                             grid_.CustomColumns()[static_cast<size_t>(column)].Width = width;
+                         });
+        QObject::connect(view_->horizontalScrollBar(), &QScrollBar::valueChanged, Context(), [this](int) {
+            if (Syncing()) return;
+            const int left = view_->horizontalHeader()->logicalIndexAt(0);
+            if (left >= 0) grid_.SetLeftCol(left);
+        });
     }
 
   protected:
@@ -104,35 +247,57 @@ class DBGridPeer : public QtControlPeer {
     void Refresh() {
         SyncScope sync(*this);
         const bool titles = grid_.HasOption(dgTitles);
-        view_->horizontalHeader()->setVisible(titles);
-        view_->verticalHeader()->setVisible(grid_.HasOption(dgIndicator));
-        view_->setShowGrid(grid_.HasOption(dgColLines) || grid_.HasOption(dgRowLines));
-        view_->verticalHeader()->setDefaultSectionSize(grid_.DefaultRowHeight());
-        view_->horizontalHeader()->setFont(ToQFont(grid_.TitleFont()));
+        QHeaderView* top = view_->horizontalHeader();
+        QHeaderView* side = view_->verticalHeader();
+        top->setVisible(titles);
+        top->setFont(ToQFont(grid_.TitleFont()));
+        // The title row and the indicator column take the model's sizes, so
+        // that a point on the widget is the same point of the model's grid.
+        if (titles && top->height() != grid_.TitleRowHeight()) top->setFixedHeight(grid_.TitleRowHeight());
+        side->setVisible(grid_.HasOption(dgIndicator));
+        if (side->width() != TDBGrid::kIndicatorWidth) side->setFixedWidth(TDBGrid::kIndicatorWidth);
+        side->setSectionResizeMode(grid_.RowSizing() ? QHeaderView::Interactive : QHeaderView::Fixed);
+        if (side->defaultSectionSize() != grid_.DefaultRowHeight()) side->setDefaultSectionSize(grid_.DefaultRowHeight());
         int cols = static_cast<int>(grid_.Columns().size());
-        if (cols != lastColumns_ || !sameSet_) {
+        TDataSource* s = grid_.DataSource();
+        TDataSet* ds = s ? s->DataSet() : nullptr;
+        const bool active = ds && ds->Active();
+        const std::uint64_t opening = active ? ds->GetBookmark().generation : 0;
+        if (cols != lastColumns_ || !sameSet_ || opening != lastOpening_ ||
+            model_.rowCount({}) != lastRows_) {
+            // A new opening (a sort reopens the query): every row anew.
             model_.Reset();
             lastColumns_ = cols;
         } else {
             emit model_.dataChanged(model_.index(0, 0), model_.index(std::max(0, model_.rowCount({}) - 1), std::max(0, cols - 1)));
             emit model_.headerDataChanged(Qt::Vertical, 0, std::max(0, model_.rowCount({}) - 1));
         }
+        lastOpening_ = opening;
+        lastRows_ = model_.rowCount({});
+        // A dragged row keeps no height of its own: all rows take the default.
+        if (resizedRow_ >= 0 && resizedRow_ < lastRows_) side->resizeSection(resizedRow_, grid_.DefaultRowHeight());
         auto columns = grid_.Columns();
-        for (int c = 0; c < cols; ++c) view_->setColumnWidth(c, columns[c].Width);
-        TDataSource* s = grid_.DataSource();
-        TDataSet* ds = s ? s->DataSet() : nullptr;
-        if (ds && ds->Active() && ds->RecNo() >= 0) {
-            QModelIndex at = model_.index(static_cast<int>(ds->RecNo()), 0);
-            view_->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        for (int c = 0; c < cols; ++c)
+            if (view_->columnWidth(c) != columns[c].Width) view_->setColumnWidth(c, columns[c].Width);
+        if (active && ds->RecNo() >= 0) {
+            const int column = std::clamp(grid_.SelectedIndex(), 0, std::max(0, cols - 1));
+            QModelIndex at = model_.index(static_cast<int>(ds->RecNo()), column);
+            if (view_->currentIndex() != at)
+                view_->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             view_->scrollTo(at);
         }
-        sameSet_ = ds && ds->Active();
+        if (cols > 0 && top->logicalIndexAt(0) != grid_.LeftCol())
+            view_->horizontalScrollBar()->setValue(grid_.LeftCol());
+        view_->viewport()->update();
+        top->viewport()->update();
+        sameSet_ = active;
     }
 
     TDBGrid& grid_;
     DBGridModel model_;
     QTableView* view_ = nullptr;
-    int lastColumns_ = -1;
+    int lastColumns_ = -1, lastRows_ = -1, resizedRow_ = -1;
+    std::uint64_t lastOpening_ = 0;
     bool sameSet_ = false;
 };
 

@@ -359,7 +359,7 @@ void QtDesktop::SetScreenCursor(TCursor cursor) {
         }
         return;
     }
-    const QCursor shape(ToQtCursor(cursor));
+    const QCursor shape = ToQCursor(cursor);
     if (overrideCursors_ > 0) {
         QGuiApplication::changeOverrideCursor(shape);
     } else {

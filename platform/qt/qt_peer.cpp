@@ -139,7 +139,7 @@ void QtControlPeer::Apply(TPeerChange what) {
             if (control_.Cursor() == crDefault)
                 w->unsetCursor();
             else
-                w->setCursor(ToQtCursor(control_.Cursor()));
+                w->setCursor(ToQCursor(control_.Cursor()));
             break;
         case TPeerChange::TabOrder:
             ApplyFocusPolicy();

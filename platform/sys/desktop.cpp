@@ -1,5 +1,7 @@
 #include "platform/sys/desktop.h"
 
+#include "platform/sys/cursor_images.h"
+
 #include <mutex>
 
 #include "platform/sys/sysutils.h"
@@ -231,6 +233,36 @@ TCursor CursorByName(std::string_view name, TCursor fallback) {
 void RegisterCursorName(std::string_view name, TCursor cursor) {
     std::lock_guard lock(cursorMutex);
     RegisteredCursors()[UpperCase(name)] = cursor;
+}
+
+namespace {
+std::map<TCursor, TCursorImage>& CursorImages() {
+    static std::map<TCursor, TCursorImage> images;
+    return images;
+}
+}  // namespace
+
+TCursor RegisterCursorImage(std::string_view name, TCursorImage image) {
+    std::lock_guard lock(cursorMutex);
+    const std::string key = UpperCase(name);
+    auto it = RegisteredCursors().find(key);
+    TCursor id;
+    if (it != RegisteredCursors().end() && CursorImages().count(it->second)) {
+        id = it->second;
+    } else {
+        // Numbers of their own, clear of the standard (negative) ones.
+        id = 1000 + static_cast<TCursor>(CursorImages().size());
+        RegisteredCursors()[key] = id;
+    }
+    CursorImages()[id] = std::move(image);
+    return id;
+}
+
+const TCursorImage* CursorImageOf(TCursor cursor) {
+    std::lock_guard lock(cursorMutex);
+    auto it = CursorImages().find(cursor);
+    // Entries are never removed, so the pointer stays good.
+    return it == CursorImages().end() ? nullptr : &it->second;
 }
 
 std::string CursorToIdent(TCursor cursor) {

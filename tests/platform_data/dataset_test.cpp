@@ -410,5 +410,35 @@ TEST(DataSetLarge, AMillionRowsWalkAndJumpWithoutLoadingThem) {
     EXPECT_EQ(sum, 500000500000);
 }
 
+TEST(DataSetLarge, AnOrderedQueryWalksAcrossItsReadWindowsInOrder) {
+    TempDb db;
+    db.Exec("CREATE TABLE t (ID INTEGER PRIMARY KEY, K INTEGER)");
+    db.Exec("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 20000) "
+            "INSERT INTO t SELECT x, (x * 7919) % 20000 FROM c");
+    TQuery q(nullptr);
+    q.SetDatabaseName(db.Path());
+    q.SQL().Add("SELECT K FROM t ORDER BY K DESC");
+    ASSERT_TRUE(q.Open());
+    TField* k = q.FindField("K");
+    std::int64_t expected = 19999, n = 0;
+    for (q.First(); !q.Eof(); q.Next()) {
+        ASSERT_EQ(k->AsInteger(), expected) << "record " << n;
+        --expected;
+        ++n;
+    }
+    EXPECT_EQ(n, 20000);
+    // A jump, then steps past the end of the window the jump read, and back.
+    ASSERT_TRUE(q.SetRecNo(4000));
+    for (int i = 0; i < 5000; ++i) q.Next();
+    EXPECT_EQ(q.RecNo(), 9000);
+    EXPECT_EQ(k->AsInteger(), 19999 - 9000);
+    q.Prior();
+    EXPECT_EQ(k->AsInteger(), 19999 - 8999);
+    auto rows = q.FetchRows(19998, 5);
+    ASSERT_TRUE(rows);
+    ASSERT_EQ(rows->size(), 2u);
+    EXPECT_EQ((*rows)[1][0].integer, 0);
+}
+
 }  // namespace
 }  // namespace quillon
