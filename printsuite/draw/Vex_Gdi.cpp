@@ -387,9 +387,9 @@ void TGdi::ClosePage() {
 
 bool TGdi::SavePage(const std::vector<std::uint8_t>& data) {
     if (pageFile_.empty()) {
-        std::string reason;
-        ProcessTempDir(&reason);
-        saveError_ = "Page " + std::to_string(pageNumber_) + " could not be stored: " + reason;
+        const Result<std::string> dir = ProcessTempDir();
+        saveError_ =
+            "Page " + std::to_string(pageNumber_) + " could not be stored: " + dir.reason();
         return false;
     }
     // Written atomically: a failure (a full disk) leaves no half page behind, and the page

@@ -59,7 +59,7 @@ TEST_F(PageStoreTest, PagesAreMetafilesNamedByNumber) {
     gdi.PutText(10, 10, "two");
     gdi.ClosePage();
     EXPECT_TRUE(gdi.SaveError().empty()) << gdi.SaveError();
-    const std::string dir = ProcessTempDir();
+    const std::string dir = ProcessTempDir().value();
     for (const char* name : {"PRN001.EMF", "PRN002.EMF"}) {
         Result<std::vector<std::uint8_t>> page = ReadPageFile(dir + "/" + name);
         ASSERT_TRUE(page) << name << ": " << page.reason();
@@ -176,7 +176,7 @@ TEST_F(PageStoreTest, AFailedPageWriteReachesTheJobAndKeepsTheEarlierPage) {
     EXPECT_NE(played.find("\"first version\""), std::string::npos) << played;
     EXPECT_EQ(played.find("second version"), std::string::npos) << played;
     EXPECT_EQ(StoredPageCount(poPrinter), 1);
-    for (const auto& e : fs::directory_iterator(ProcessTempDir()))
+    for (const auto& e : fs::directory_iterator(ProcessTempDir().value()))
         EXPECT_EQ(e.path().filename().string().rfind("PRN", 0), 0u) << e.path();
 }
 
@@ -221,7 +221,7 @@ TEST_F(PageStoreTest, TwoProcessesPrintingAtOnceKeepTheirOwnPages) {
             if (dc.Text().find(want) == std::string::npos)
                 report += "wrong " + std::to_string(page) + ";";
         }
-        report += "dir=" + ProcessTempDir();
+        report += "dir=" + ProcessTempDir().value_or(std::string());
         if (write(result[i][1], report.data(), report.size()) < 0) _exit(5);
         std::exit(0);  // a normal exit: the directory is removed on the way out
     }
