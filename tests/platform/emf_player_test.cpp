@@ -20,10 +20,9 @@ namespace fs = std::filesystem;
 const fs::path kData = fs::path(QUILLON_SOURCE_DIR) / "tests" / "data" / "emf";
 
 std::vector<std::uint8_t> Load(const fs::path& p) {
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    EXPECT_TRUE(ReadFileBytes(p.string(), bytes, &error)) << error;
-    return bytes;
+    Result<std::vector<std::uint8_t>> bytes = ReadFileBytes(p.string());
+    EXPECT_TRUE(bytes) << bytes.reason();
+    return bytes ? std::move(*bytes) : std::vector<std::uint8_t>();
 }
 
 std::vector<fs::path> Files(const fs::path& folder) {

@@ -336,12 +336,12 @@ TEST(EmfRoundTrip, SavedFileLoadsIntoAMetafileAndDrawsThroughACanvas) {
     {
         EmfRecorder rec;
         rec.Ellipse(1, 2, 3, 4);
-        std::string error;
-        ASSERT_TRUE(rec.SaveToFile(path.string(), &error)) << error;
+        const Result<void> saved = rec.SaveToFile(path.string());
+        ASSERT_TRUE(saved) << saved.reason();
     }
     TMetafile m;
-    std::string error;
-    ASSERT_TRUE(m.LoadFromFile(path.string(), &error)) << error;
+    const Result<void> loaded = m.LoadFromFile(path.string());
+    ASSERT_TRUE(loaded) << loaded.reason();
     EXPECT_EQ(m.Width(), 1024);
     EXPECT_EQ(m.Height(), 768);
     RecordingDeviceContext dc;

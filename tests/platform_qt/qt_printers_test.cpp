@@ -271,12 +271,10 @@ TEST(QtBackend, DecodesPngIntoExactPixels) {
     buffer.open(QIODevice::WriteOnly);
     ASSERT_TRUE(source.save(&buffer, "PNG"));
     TBitmap bitmap;
-    std::string error;
-    ASSERT_TRUE(
+    const Result<void> loaded =
         bitmap.LoadFromBytes(std::span(reinterpret_cast<const std::uint8_t*>(png.constData()),
-                                       static_cast<std::size_t>(png.size())),
-                             &error))
-        << error;
+                                       static_cast<std::size_t>(png.size())));
+    ASSERT_TRUE(loaded) << loaded.reason();
     EXPECT_EQ(bitmap.Width(), 3);
     EXPECT_EQ(bitmap.Height(), 2);
     EXPECT_EQ(bitmap.Pixel(0, 0), 0xFFFF0000u);
@@ -286,11 +284,9 @@ TEST(QtBackend, DecodesPngIntoExactPixels) {
 
 TEST(QtBackend, RefusesDataThatIsNoImage) {
     const std::uint8_t junk[] = {0x89, 'P', 'N', 'G', 1, 2, 3, 4, 5, 6, 7, 8};
-    TBitmap bitmap;
-    std::string error;
-    EXPECT_FALSE(Backend().DecodeImage(junk, bitmap, &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_TRUE(bitmap.Empty());
+    const Result<TBitmap> decoded = Backend().DecodeImage(junk);
+    EXPECT_FALSE(decoded);
+    EXPECT_FALSE(decoded.reason().empty());
 }
 
 TEST(QtBackend, PrinterCanvasMeasuresWithTheRealFaces) {

@@ -64,19 +64,9 @@ void FakePrinter::Abort() {
     context_.reset();
 }
 
-bool TestGraphicsBackend::DecodeImage(std::span<const std::uint8_t> data, TBitmap& out,
-                                      std::string* error) {
-    if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
-        Result<TBitmap> bmp = DecodeBmp(data);
-        if (!bmp) {
-            if (error) *error = bmp.reason();
-            return false;
-        }
-        out = std::move(*bmp);
-        return true;
-    }
-    if (error) *error = "test backend reads BMP only";
-    return false;
+Result<TBitmap> TestGraphicsBackend::DecodeImage(std::span<const std::uint8_t> data) {
+    if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') return DecodeBmp(data);
+    return Error{"test backend reads BMP only"};
 }
 
 std::vector<std::shared_ptr<PrinterDevice>> TestGraphicsBackend::Printers() {

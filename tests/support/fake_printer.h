@@ -54,7 +54,7 @@ class TestGraphicsBackend : public GraphicsBackend {
     TestGraphicsBackend() = default;
 
     TextMeasurer& Measurer() override { return measurer_; }
-    bool DecodeImage(std::span<const std::uint8_t> data, TBitmap& out, std::string* error) override;
+    Result<TBitmap> DecodeImage(std::span<const std::uint8_t> data) override;
     std::vector<std::shared_ptr<PrinterDevice>> Printers() override;
     int DefaultPrinterIndex() override { return defaultIndex_; }
     ScreenInfo Screen() override { return screen_; }
