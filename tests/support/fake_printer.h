@@ -27,10 +27,10 @@ class FakePrinter : public PrinterDevice {
 
     std::string Name() const override { return name_; }
     DeviceCaps Caps(TPrinterOrientation orientation) const override;
-    DeviceContext* BeginDoc(const std::string& title, TPrinterOrientation orientation,
-                            std::string* error) override;
-    bool NewPage(std::string* error) override;
-    bool EndDoc(std::string* error) override;
+    Result<DeviceContext*> BeginDoc(const std::string& title,
+                                    TPrinterOrientation orientation) override;
+    Result<void> NewPage() override;
+    Result<void> EndDoc() override;
     void Abort() override;
 
     const std::vector<Document>& Documents() const { return documents_; }
