@@ -81,7 +81,9 @@ bool PlayPage(std::span<const std::uint8_t> data, const PageArea& area, DeviceCo
     dc.SetMapMode(MM_ANISOTROPIC);
     dc.SetWindowExtEx(area.page.widthPixels, area.page.heightPixels);
     dc.SetViewportExtEx(width, height);
-    return dc.PlayEnhMetaFile(data, area.identity, &reason);
+    const Result<void> played = dc.PlayEnhMetaFile(data, area.identity);
+    if (!played) reason = played.reason();
+    return played.ok();
 }
 
 bool WritePng(std::span<const std::uint8_t> data, const PageArea& area, double scale,

@@ -20,8 +20,8 @@ const TRect kScreenRect{0, 0, 1024, 768};
 std::vector<std::string> Play(const std::vector<std::uint8_t>& emf,
                               const TRect& rect = kScreenRect) {
     RecordingDeviceContext out;
-    std::string error;
-    EXPECT_TRUE(PlayEmf(emf, out, rect, &error)) << error;
+    const Result<void> played = PlayEmf(emf, out, rect);
+    EXPECT_TRUE(played) << played.reason();
     return out.Lines();
 }
 
@@ -133,8 +133,8 @@ TEST(EmfRoundTrip, RecordingAPlaybackGivesTheSameCallsAgain) {
     const std::vector<std::uint8_t> bytes1 = first.Finish();
 
     EmfRecorder second;
-    std::string error;
-    ASSERT_TRUE(PlayEmf(bytes1, second, kScreenRect, &error)) << error;
+    const Result<void> played = PlayEmf(bytes1, second, kScreenRect);
+    ASSERT_TRUE(played) << played.reason();
     const std::vector<std::uint8_t> bytes2 = second.Finish();
     // The replay is the first recording inside one more save/restore pair, with the file's
     // mapping carried as world transforms.

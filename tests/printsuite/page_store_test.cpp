@@ -38,10 +38,10 @@ class PageStoreTest : public testing::GdiTest {
         Result<std::vector<std::uint8_t>> page = ReadPageFile(PageFileName(n, kind));
         EXPECT_TRUE(page) << page.reason();
         std::vector<std::uint8_t> data = page ? std::move(*page) : std::vector<std::uint8_t>{};
-        std::string error;
         testing::RecordingDeviceContext dc(Printer().Caps());
-        EXPECT_TRUE(PlayEmf(data, dc, TRect{0, 0, Screen().Width(), Screen().Height()}, &error))
-            << error;
+        const Result<void> played =
+            PlayEmf(data, dc, TRect{0, 0, Screen().Width(), Screen().Height()});
+        EXPECT_TRUE(played) << played.reason();
         return dc.Lines();
     }
 
@@ -216,7 +216,8 @@ TEST_F(PageStoreTest, TwoProcessesPrintingAtOnceKeepTheirOwnPages) {
             }
             const std::vector<std::uint8_t> data = std::move(*stored);
             testing::RecordingDeviceContext dc(Printer().Caps());
-            PlayEmf(data, dc, TRect{0, 0, Screen().Width(), Screen().Height()});
+            // A page played wrong shows in the text looked for next.
+            static_cast<void>(PlayEmf(data, dc, TRect{0, 0, Screen().Width(), Screen().Height()}));
             const std::string want = me + " job page " + std::to_string(page);
             if (dc.Text().find(want) == std::string::npos)
                 report += "wrong " + std::to_string(page) + ";";
