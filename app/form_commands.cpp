@@ -255,11 +255,9 @@ cli::RunOutcome RunPrintForm(const cli::ParsedArgs& args, cli::Streams& s,
     PrintJob print;
     print.title = std::filesystem::path(path).filename().string();
     print.load = [&]() -> Result<void> {
-        std::vector<std::uint8_t> bytes;
-        std::string reason;
-        if (!ReadFileBytes(path, bytes, &reason))
-            return Error{path + ":1: cannot read the file: " + reason};
-        text.assign(bytes.begin(), bytes.end());
+        const Result<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
+        if (!bytes) return Error{path + ":1: cannot read the file: " + bytes.reason()};
+        text.assign(bytes->begin(), bytes->end());
         return Ok();
     };
     // The job component and the form it prints live and go together, inside the printing

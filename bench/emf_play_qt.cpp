@@ -78,10 +78,9 @@ void BM_PlayDensePageIntoImage(benchmark::State& state) {
     dc.SetMapMode(MM_ANISOTROPIC);
     dc.SetWindowExtEx(kPageWidth, kPageHeight);
     dc.SetViewportExtEx(850, 1100);
-    std::string error;
     for (auto _ : state) {
-        if (!PlayEmf(page, dc, screen, &error)) {
-            state.SkipWithError(error.c_str());
+        if (const Result<void> played = PlayEmf(page, dc, screen); !played) {
+            state.SkipWithError(played.reason().c_str());
             break;
         }
         benchmark::ClobberMemory();

@@ -39,8 +39,8 @@ std::string Record(const std::string& dir, const std::string& name, EmfPageInfo 
     rec.SelectObject(brush);
     draw(rec);
     const std::string path = dir + "/" + name;
-    std::string error;
-    if (!rec.SaveToFile(path, &error)) std::fprintf(stderr, "%s: %s\n", name.c_str(), error.c_str());
+    if (const Result<void> saved = rec.SaveToFile(path); !saved)
+        std::fprintf(stderr, "%s: %s\n", name.c_str(), saved.reason().c_str());
     rec.SelectObject(GetStockObject(WHITE_BRUSH));
     DeleteObject(brush);
     return path;

@@ -12,10 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::span<const std::uint8_t> input(data, size);
     const quillon::Result<quillon::EmfParseStats> parsed = quillon::ParseEmf(input);
     quillon::EmfRecorder recorder;
-    std::string error;
-    const bool played = quillon::PlayEmf(input, recorder, quillon::TRect{0, 0, 1024, 768}, &error);
-    if (played != parsed.ok()) std::abort();  // both passes must judge a file alike
-    if (error != parsed.reason()) std::abort();  // with the same reason
+    const quillon::Result<void> played =
+        quillon::PlayEmf(input, recorder, quillon::TRect{0, 0, 1024, 768});
+    if (played.ok() != parsed.ok()) std::abort();          // both passes must judge a file alike
+    if (played.reason() != parsed.reason()) std::abort();  // with the same reason
     if (!quillon::ParseEmf(recorder.Finish())) std::abort();
     return 0;
 }

@@ -28,9 +28,8 @@ const quillon::TRect kTarget{0, 0, kSide, kSide};
 
 void PlayIntoImage(std::span<const std::uint8_t> input, const std::string& parseReason) {
     quillon::QtImageDC image(kSide, kSide);
-    std::string error;
-    const bool played = quillon::PlayEmf(input, image.DC(), kTarget, &error);
-    if (played != parseReason.empty() || error != parseReason) std::abort();
+    const quillon::Result<void> played = quillon::PlayEmf(input, image.DC(), kTarget);
+    if (played.ok() != parseReason.empty() || played.reason() != parseReason) std::abort();
     image.Finish();
 }
 
@@ -50,8 +49,7 @@ void PlayIntoPdf(std::span<const std::uint8_t> input) {
     caps.logPixelsX = caps.logPixelsY = 72;
     {
         quillon::QtPainterDC dc(painter, caps);
-        std::string error;
-        quillon::PlayEmf(input, dc, kTarget, &error);
+        static_cast<void>(quillon::PlayEmf(input, dc, kTarget));
     }
     painter.end();
 }

@@ -178,10 +178,12 @@ void TDBImage::DataChanged() {
         return;
     }
     const std::string& b = f->Value().bytes;
-    std::string why;
-    if (!Picture().LoadFromBytes(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(b.data()), b.size()), &why)) {
+    const Result<void> loaded = Picture().LoadFromBytes(
+        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(b.data()), b.size()));
+    if (!loaded) {
         Picture().Clear();
-        pictureError_ = f->FieldName() + ": " + (why.empty() ? "not a picture" : why);
+        pictureError_ =
+            f->FieldName() + ": " + (loaded.reason().empty() ? "not a picture" : loaded.reason());
     }
     Invalidate();
 }

@@ -163,18 +163,15 @@ std::optional<EmfPageComment> DecodePageComment(std::span<const std::uint8_t> d)
 }
 
 // A metafile picture is a graphics type, but reading one needs the format's header.
-bool TMetafile::LoadFromBytes(std::span<const std::uint8_t> data, std::string* error) {
+Result<void> TMetafile::LoadFromBytes(std::span<const std::uint8_t> data) {
     Result<EmfHeaderInfo> header = ReadEmfHeader(data);
-    if (!header) {
-        if (error) *error = header.reason();
-        return false;
-    }
+    if (!header) return header.error();
     const TSize size = header->PictureSizeOnScreen(Screen().PixelsPerInch());
     data_.assign(data.begin(), data.begin() + header->totalBytes);
     width_ = size.cx;
     height_ = size.cy;
     Changed();
-    return true;
+    return Ok();
 }
 
 }  // namespace quillon

@@ -1048,13 +1048,12 @@ std::span<const std::uint8_t> Aligned(std::span<const std::uint8_t> emf,
 
 }  // namespace
 
-bool PlayEmf(std::span<const std::uint8_t> emf, DeviceContext& dc, const TRect& rect,
-             std::string* error) {
+Result<void> PlayEmf(std::span<const std::uint8_t> emf, DeviceContext& dc, const TRect& rect) {
     std::vector<std::uint8_t> copy;
     Player player(Aligned(emf, copy), &dc);
     const Result<EmfParseStats> result = player.Run(&rect);
-    if (!result && error) *error = result.reason();
-    return result.ok();
+    if (!result) return result.error();
+    return Ok();
 }
 
 Result<EmfParseStats> ParseEmf(std::span<const std::uint8_t> emf) {
@@ -1080,9 +1079,8 @@ Result<EmfPageInfo> EmfPageSize(std::span<const std::uint8_t> emf) {
 }
 
 // Declared with the device context; defined here, where the player is.
-bool DeviceContext::PlayEnhMetaFile(std::span<const std::uint8_t> emf, const TRect& rect,
-                                    std::string* error) {
-    return PlayEmf(emf, *this, rect, error);
+Result<void> DeviceContext::PlayEnhMetaFile(std::span<const std::uint8_t> emf, const TRect& rect) {
+    return PlayEmf(emf, *this, rect);
 }
 
 }  // namespace quillon

@@ -29,9 +29,9 @@
 namespace quillon {
 
 // Plays `emf` onto `dc` with the picture frame mapped onto `rect` (logical units of dc).
-// False with a reason when the data is not a well-formed metafile.
-bool PlayEmf(std::span<const std::uint8_t> emf, DeviceContext& dc, const TRect& rect,
-             std::string* error = nullptr);
+// An error with the reason (naming the first malformed record; the playback stops there)
+// when the data is not a well-formed metafile.
+Result<void> PlayEmf(std::span<const std::uint8_t> emf, DeviceContext& dc, const TRect& rect);
 
 // What a parse of a whole file found.
 struct EmfParseStats {

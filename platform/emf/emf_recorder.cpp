@@ -166,8 +166,8 @@ const std::vector<std::uint8_t>& EmfRecorder::Finish() {
     return buffer_;
 }
 
-bool EmfRecorder::SaveToFile(const std::string& path, std::string* error) {
-    return WriteFileBytes(path, Finish(), error);
+Result<void> EmfRecorder::SaveToFile(const std::string& path) {
+    return WriteFileBytes(path, Finish());
 }
 
 int EmfRecorder::MeasuringPixelsPerInch() const {

@@ -45,8 +45,8 @@ class EmfRecorder : public DeviceContext {
     // Calls after this record nothing.
     const std::vector<std::uint8_t>& Finish();
     bool Finished() const { return finished_; }
-    // Finishes, then writes the file. False with a reason when it cannot be written.
-    bool SaveToFile(const std::string& path, std::string* error = nullptr);
+    // Finishes, then writes the file, or says why it cannot be written.
+    Result<void> SaveToFile(const std::string& path);
     std::uint32_t RecordCount() const { return records_; }
     std::size_t ByteCount() const { return buffer_.size(); }
 

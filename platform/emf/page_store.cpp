@@ -23,17 +23,16 @@ std::string PageFilePathIn(const std::string& dir, int n, PageKind kind) {
 }
 
 std::string PageFilePath(int n, PageKind kind) {
-    const std::string dir = ProcessTempDir();
-    if (dir.empty()) return {};
-    return PageFilePathIn(dir, n, kind);
+    const Result<std::string> dir = ProcessTempDir();
+    if (!dir) return {};
+    return PageFilePathIn(*dir, n, kind);
 }
 
 namespace {
 Result<std::string> StorePath(int n, PageKind kind) {
-    std::string reason;
-    const std::string dir = ProcessTempDir(&reason);
-    if (dir.empty()) return Error{reason.empty() ? "no directory for page files" : reason};
-    return PageFilePathIn(dir, n, kind);
+    const Result<std::string> dir = ProcessTempDir();
+    if (!dir) return dir.error();
+    return PageFilePathIn(*dir, n, kind);
 }
 }  // namespace
 

@@ -188,7 +188,9 @@ void TCanvas::StretchDraw(const TRect& rect, const TBitmap& bitmap) {
 
 void TCanvas::StretchDraw(const TRect& rect, const TMetafile& metafile) {
     if (!handle_ || metafile.Empty()) return;
-    handle_->PlayEnhMetaFile(metafile.Data(), rect);
+    // A picture whose records break off draws what it holds up to there; its header was
+    // checked when it was loaded, and drawing has no one to tell about the rest.
+    static_cast<void>(handle_->PlayEnhMetaFile(metafile.Data(), rect));
 }
 
 void TCanvas::StretchDraw(const TRect& rect, const TPicture& picture) {

@@ -25,6 +25,7 @@
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/graphics.h"
 #include "platform/gdi/text_measurer.h"
+#include "platform/sys/result.h"
 
 namespace quillon {
 
@@ -303,10 +304,9 @@ class DeviceContext {
     // --- metafiles -----------------------------------------------------------------------------
     // Plays an enhanced metafile with its picture frame mapped onto `rect` (logical units); a
     // page of the suite maps the screen it was recorded against (see emf_player.h).
-    // The context's state is the same afterwards. False with a reason (the playback stops
-    // there) when the data is not a well-formed metafile.
-    bool PlayEnhMetaFile(std::span<const std::uint8_t> emf, const TRect& rect,
-                         std::string* error = nullptr);
+    // The context's state is the same afterwards. An error with the reason (the playback
+    // stops there) when the data is not a well-formed metafile.
+    Result<void> PlayEnhMetaFile(std::span<const std::uint8_t> emf, const TRect& rect);
 
     // --- measurement and caps ------------------------------------------------------------------
     int GetDeviceCaps(int index) const { return caps_.Get(index); }

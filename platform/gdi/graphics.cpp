@@ -105,11 +105,6 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-bool SetError(std::string* error, const std::string& reason) {
-    if (error) *error = reason;
-    return false;
-}
-
 }  // namespace
 
 TColor ColorToRGB(TColor color) {
@@ -455,31 +450,22 @@ void TBitmap::SetPixel(int x, int y, std::uint32_t argb) {
             static_cast<std::size_t>(x)] = argb;
 }
 
-bool TBitmap::LoadFromBytes(std::span<const std::uint8_t> data, std::string* error) {
-    TBitmap decoded;
-    bool ok;
-    if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
-        Result<TBitmap> bmp = DecodeBmp(data);
-        ok = bmp.ok();
-        if (ok)
-            decoded = std::move(*bmp);
-        else if (error)
-            *error = bmp.reason();
-    } else {
-        ok = GetGraphicsBackend().DecodeImage(data, decoded, error);
-    }
-    if (!ok) return false;
-    width_ = decoded.width_;
-    height_ = decoded.height_;
-    pixels_ = std::move(decoded.pixels_);
+Result<void> TBitmap::LoadFromBytes(std::span<const std::uint8_t> data) {
+    Result<TBitmap> decoded = data.size() >= 2 && data[0] == 'B' && data[1] == 'M'
+                                  ? DecodeBmp(data)
+                                  : GetGraphicsBackend().DecodeImage(data);
+    if (!decoded) return decoded.error();
+    width_ = decoded->width_;
+    height_ = decoded->height_;
+    pixels_ = std::move(decoded->pixels_);
     Changed();
-    return true;
+    return Ok();
 }
 
-bool TBitmap::LoadFromFile(const std::string& path, std::string* error) {
-    std::vector<std::uint8_t> data;
-    if (!ReadFileBytes(path, data, error)) return false;
-    return LoadFromBytes(data, error);
+Result<void> TBitmap::LoadFromFile(const std::string& path) {
+    const Result<std::vector<std::uint8_t>> data = ReadFileBytes(path);
+    if (!data) return data.error();
+    return LoadFromBytes(*data);
 }
 
 std::vector<std::uint8_t> TBitmap::SaveToBmp() const {
@@ -507,14 +493,14 @@ TIcon& TIcon::operator=(const TIcon& other) {
     return *this;
 }
 
-bool TMetafile::LoadFromFile(const std::string& path, std::string* error) {
-    std::vector<std::uint8_t> data;
-    if (!ReadFileBytes(path, data, error)) return false;
-    return LoadFromBytes(data, error);
+Result<void> TMetafile::LoadFromFile(const std::string& path) {
+    const Result<std::vector<std::uint8_t>> data = ReadFileBytes(path);
+    if (!data) return data.error();
+    return LoadFromBytes(*data);
 }
 
-bool TMetafile::SaveToFile(const std::string& path, std::string* error) const {
-    return WriteFileBytes(path, data_, error);
+Result<void> TMetafile::SaveToFile(const std::string& path) const {
+    return WriteFileBytes(path, data_);
 }
 
 void TMetafile::Clear() {
@@ -523,18 +509,16 @@ void TMetafile::Clear() {
     Changed();
 }
 
-bool TIcon::LoadFromBytes(std::span<const std::uint8_t> data, std::string* error) {
+Result<void> TIcon::LoadFromBytes(std::span<const std::uint8_t> data) {
     if (data.size() < 6 || data[0] != 0 || data[1] != 0 || data[2] != 1 || data[3] != 0) {
-        return SetError(error, "not an icon file");
+        return Error{"not an icon file"};
     }
-    TBitmap image;
-    std::string ignored;
     // An icon the backend cannot decode is still kept (it is only ever shown, never printed).
-    GetGraphicsBackend().DecodeImage(data, image, &ignored);
+    Result<TBitmap> image = GetGraphicsBackend().DecodeImage(data);
     data_.assign(data.begin(), data.end());
-    image_ = std::move(image);
+    image_ = image ? std::move(*image) : TBitmap();
     Changed();
-    return true;
+    return Ok();
 }
 
 // --- TPicture ------------------------------------------------------------------------------------
@@ -623,36 +607,36 @@ int TPicture::Height() const {
     return 0;
 }
 
-bool TPicture::LoadFromBytes(std::span<const std::uint8_t> data, std::string* error) {
+Result<void> TPicture::LoadFromBytes(std::span<const std::uint8_t> data) {
     if (data.size() >= 44 && data[0] == 1 && data[1] == 0 && data[2] == 0 && data[3] == 0 &&
         data[40] == ' ' && data[41] == 'E' && data[42] == 'M' && data[43] == 'F') {
         TMetafile m;
-        if (!m.LoadFromBytes(data, error)) return false;
+        if (Result<void> loaded = m.LoadFromBytes(data); !loaded) return loaded;
         ClearGraphic();
         kind_ = Kind::Metafile;
         metafile_ = std::make_unique<TMetafile>(std::move(m));
     } else if (data.size() >= 4 && data[0] == 0 && data[1] == 0 && data[2] == 1 && data[3] == 0) {
         TIcon icon;
-        if (!icon.LoadFromBytes(data, error)) return false;
+        if (Result<void> loaded = icon.LoadFromBytes(data); !loaded) return loaded;
         ClearGraphic();
         kind_ = Kind::Icon;
         icon_ = std::make_unique<TIcon>(std::move(icon));
     } else {
         TBitmap b;
-        if (!b.LoadFromBytes(data, error)) return false;
+        if (Result<void> loaded = b.LoadFromBytes(data); !loaded) return loaded;
         ClearGraphic();
         kind_ = Kind::Bitmap;
         bitmap_ = std::make_unique<TBitmap>(std::move(b));
     }
     Adopt();
     Changed();
-    return true;
+    return Ok();
 }
 
-bool TPicture::LoadFromFile(const std::string& path, std::string* error) {
-    std::vector<std::uint8_t> data;
-    if (!ReadFileBytes(path, data, error)) return false;
-    return LoadFromBytes(data, error);
+Result<void> TPicture::LoadFromFile(const std::string& path) {
+    const Result<std::vector<std::uint8_t>> data = ReadFileBytes(path);
+    if (!data) return data.error();
+    return LoadFromBytes(*data);
 }
 
 std::vector<std::uint8_t> TPicture::SaveToBytes() const {
@@ -684,28 +668,27 @@ void TPicture::Clear() {
 
 // --- files ---------------------------------------------------------------------------------------
 
-bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& out, std::string* error) {
+Result<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return SetError(error, "cannot open " + path);
+    if (!in) return Error{"cannot open " + path};
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
-    if (size < 0) return SetError(error, "cannot read " + path);
+    if (size < 0) return Error{"cannot read " + path};
     in.seekg(0, std::ios::beg);
-    out.resize(static_cast<std::size_t>(size));
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(size));
     if (size > 0 && !in.read(reinterpret_cast<char*>(out.data()), size))
-        return SetError(error, "cannot read " + path);
-    return true;
+        return Error{"cannot read " + path};
+    return out;
 }
 
-bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> data,
-                    std::string* error) {
+Result<void> WriteFileBytes(const std::string& path, std::span<const std::uint8_t> data) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return SetError(error, "cannot create " + path);
+    if (!out) return Error{"cannot create " + path};
     out.write(reinterpret_cast<const char*>(data.data()),
               static_cast<std::streamsize>(data.size()));
     out.flush();
-    if (!out) return SetError(error, "cannot write " + path);
-    return true;
+    if (!out) return Error{"cannot write " + path};
+    return Ok();
 }
 
 }  // namespace quillon

@@ -11,8 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/sys/enum_set.h"
 #include "platform/gdi/gdi.h"
+#include "platform/sys/enum_set.h"
+#include "platform/sys/result.h"
 
 namespace quillon {
 
@@ -310,9 +311,9 @@ class TBitmap : public TGraphicsObject {
     BitmapView View() const { return BitmapView{width_, height_, pixels_}; }
 
     // BMP (own bounds-checked decoder) or, through the graphics backend, PNG and the other
-    // formats it reads. False with a reason when the data is not an image we can read.
-    bool LoadFromBytes(std::span<const std::uint8_t> data, std::string* error = nullptr);
-    bool LoadFromFile(const std::string& path, std::string* error = nullptr);
+    // formats it reads. An error with the reason when the data is not an image we can read.
+    Result<void> LoadFromBytes(std::span<const std::uint8_t> data);
+    Result<void> LoadFromFile(const std::string& path);
     // A 32-bit BMP file of the pixels.
     std::vector<std::uint8_t> SaveToBmp() const;
 
@@ -336,9 +337,9 @@ class TMetafile : public TGraphicsObject {
     bool Empty() const { return data_.empty(); }
     const std::vector<std::uint8_t>& Data() const { return data_; }
     // Keeps the bytes when their header is a valid enhanced-metafile header.
-    bool LoadFromBytes(std::span<const std::uint8_t> data, std::string* error = nullptr);
-    bool LoadFromFile(const std::string& path, std::string* error = nullptr);
-    bool SaveToFile(const std::string& path, std::string* error = nullptr) const;
+    Result<void> LoadFromBytes(std::span<const std::uint8_t> data);
+    Result<void> LoadFromFile(const std::string& path);
+    Result<void> SaveToFile(const std::string& path) const;
     void Clear();
     // Size on the screen (0 when empty): the picture frame at its real size in screen pixels;
     // for a page of the suite, the screen rectangle it plays one unit to one unit into.
@@ -362,7 +363,7 @@ class TIcon : public TGraphicsObject {
     bool Empty() const { return data_.empty(); }
     const std::vector<std::uint8_t>& Data() const { return data_; }
     const TBitmap& Image() const { return image_; }
-    bool LoadFromBytes(std::span<const std::uint8_t> data, std::string* error = nullptr);
+    Result<void> LoadFromBytes(std::span<const std::uint8_t> data);
     int Width() const { return image_.Width(); }
     int Height() const { return image_.Height(); }
 
@@ -399,9 +400,10 @@ class TPicture : public TGraphicsObject {
     int Height() const;
 
     // Detects the format by its signature (EMF, BMP, PNG and the backend's image formats,
-    // ICO). False with a reason when nothing could be read; the picture is then unchanged.
-    bool LoadFromBytes(std::span<const std::uint8_t> data, std::string* error = nullptr);
-    bool LoadFromFile(const std::string& path, std::string* error = nullptr);
+    // ICO). An error with the reason when nothing could be read; the picture is then
+    // unchanged.
+    Result<void> LoadFromBytes(std::span<const std::uint8_t> data);
+    Result<void> LoadFromFile(const std::string& path);
     // The graphic as file bytes: the metafile or icon as loaded, a bitmap as BMP.
     std::vector<std::uint8_t> SaveToBytes() const;
     void Assign(const TPicture& source) { *this = source; }
@@ -417,10 +419,8 @@ class TPicture : public TGraphicsObject {
     std::unique_ptr<TIcon> icon_;
 };
 
-// Reads a whole file; false with a reason on failure.
-bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& out,
-                   std::string* error = nullptr);
-bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> data,
-                    std::string* error = nullptr);
+// Reads a whole file, or says why it cannot.
+Result<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path);
+Result<void> WriteFileBytes(const std::string& path, std::span<const std::uint8_t> data);
 
 }  // namespace quillon

@@ -16,19 +16,9 @@ DefaultGraphicsBackend& BuiltIn() {
 
 }  // namespace
 
-bool DefaultGraphicsBackend::DecodeImage(std::span<const std::uint8_t> data, TBitmap& out,
-                                         std::string* error) {
-    if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
-        Result<TBitmap> bmp = DecodeBmp(data);
-        if (!bmp) {
-            if (error) *error = bmp.reason();
-            return false;
-        }
-        out = std::move(*bmp);
-        return true;
-    }
-    if (error) *error = "image format not supported without a graphics backend";
-    return false;
+Result<TBitmap> DefaultGraphicsBackend::DecodeImage(std::span<const std::uint8_t> data) {
+    if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') return DecodeBmp(data);
+    return Error{"image format not supported without a graphics backend"};
 }
 
 void SetGraphicsBackend(GraphicsBackend* backend) {

@@ -27,10 +27,9 @@ class GraphicsBackend {
     virtual ~GraphicsBackend() = default;
 
     virtual TextMeasurer& Measurer() = 0;
-    // Decodes an image file (PNG, JPEG, ICO ...) into 32-bit pixels. False with a reason
-    // when the data is not an image the backend reads.
-    virtual bool DecodeImage(std::span<const std::uint8_t> data, TBitmap& out,
-                             std::string* error) = 0;
+    // Decodes an image file (PNG, JPEG, ICO ...) into 32-bit pixels; an error with the
+    // reason when the data is not an image the backend reads.
+    virtual Result<TBitmap> DecodeImage(std::span<const std::uint8_t> data) = 0;
     // The printers, in the order the printer list shows them, and the default one's index
     // (-1 when there is none).
     virtual std::vector<std::shared_ptr<PrinterDevice>> Printers() = 0;
@@ -42,7 +41,7 @@ class GraphicsBackend {
 class DefaultGraphicsBackend : public GraphicsBackend {
   public:
     TextMeasurer& Measurer() override { return measurer_; }
-    bool DecodeImage(std::span<const std::uint8_t> data, TBitmap& out, std::string* error) override;
+    Result<TBitmap> DecodeImage(std::span<const std::uint8_t> data) override;
     std::vector<std::shared_ptr<PrinterDevice>> Printers() override { return {}; }
     int DefaultPrinterIndex() override { return -1; }
     ScreenInfo Screen() override { return ScreenInfo{}; }

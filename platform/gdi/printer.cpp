@@ -138,12 +138,13 @@ bool TPrinter::BeginDoc() {
         lastError_ = "There is no default printer currently selected";
         return false;
     }
-    std::string error;
-    DeviceContext* dc = device->BeginDoc(title_, orientation_, &error);
-    if (!dc) {
-        lastError_ = error.empty() ? "Printer could not start the document" : error;
+    const Result<DeviceContext*> begun = device->BeginDoc(title_, orientation_);
+    if (!begun || !*begun) {
+        lastError_ =
+            begun.reason().empty() ? "Printer could not start the document" : begun.reason();
         return false;
     }
+    DeviceContext* dc = *begun;
     docDevice_ = device;
     printing_ = true;
     aborted_ = false;
@@ -159,14 +160,13 @@ bool TPrinter::NewPage() {
         lastError_ = "Printer is not currently printing";
         return false;
     }
-    std::string error;
     // The page's objects are selected again on the next page.
     DeviceContext* dc = canvas_.Handle();
     canvas_.SetHandle(nullptr);
-    const bool ok = docDevice_->NewPage(&error);
+    const Result<void> next = docDevice_->NewPage();
     canvas_.SetHandle(dc);
-    if (!ok) {
-        lastError_ = error;
+    if (!next) {
+        lastError_ = next.reason();
         return false;
     }
     ++pageNumber_;
@@ -180,14 +180,13 @@ bool TPrinter::EndDoc() {
         return false;
     }
     canvas_.SetHandle(nullptr);
-    std::string error;
-    const bool ok = docDevice_->EndDoc(&error);
+    const Result<void> ended = docDevice_->EndDoc();
     printing_ = false;
     pageNumber_ = 0;
     docDevice_.reset();
     UpdateMeasuringContext();
-    if (!ok) lastError_ = error;
-    return ok;
+    if (!ended) lastError_ = ended.reason();
+    return ended.ok();
 }
 
 void TPrinter::Abort() {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/gdi/device_context.h"
+#include "platform/sys/result.h"
 
 namespace quillon {
 
@@ -18,13 +19,13 @@ class PrinterDevice {
     virtual DeviceCaps Caps(TPrinterOrientation orientation) const = 0;
 
     // Starts a document; the returned context draws on its first page and stays valid
-    // (the same object) until EndDoc or Abort. nullptr with a reason on failure.
-    virtual DeviceContext* BeginDoc(const std::string& title, TPrinterOrientation orientation,
-                                    std::string* error) = 0;
+    // (the same object, never nullptr) until EndDoc or Abort; or why it cannot start.
+    virtual Result<DeviceContext*> BeginDoc(const std::string& title,
+                                            TPrinterOrientation orientation) = 0;
     // Finishes the page drawn so far and starts the next one.
-    virtual bool NewPage(std::string* error) = 0;
+    virtual Result<void> NewPage() = 0;
     // Finishes the last page and the document (a PDF printer writes its file here).
-    virtual bool EndDoc(std::string* error) = 0;
+    virtual Result<void> EndDoc() = 0;
     // Drops the document.
     virtual void Abort() = 0;
     // A printer that writes files (the built-in PDF printer) sends the documents of the next

@@ -21,11 +21,9 @@ QtGraphicsBackend::QtGraphicsBackend(const Options& options)
 
 QtGraphicsBackend::~QtGraphicsBackend() = default;
 
-bool QtGraphicsBackend::DecodeImage(std::span<const std::uint8_t> data, TBitmap& out,
-                                    std::string* error) {
+Result<TBitmap> QtGraphicsBackend::DecodeImage(std::span<const std::uint8_t> data) {
     if (data.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-        if (error) *error = "image file too large";
-        return false;
+        return Error{"image file too large"};
     }
     QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()),
                                                static_cast<qsizetype>(data.size()));
@@ -35,25 +33,21 @@ bool QtGraphicsBackend::DecodeImage(std::span<const std::uint8_t> data, TBitmap&
     const QSize size = reader.size();
     if (size.isValid() &&
         static_cast<std::int64_t>(size.width()) * size.height() > TBitmap::kMaxBitmapPixels) {
-        if (error) *error = "image too large";
-        return false;
+        return Error{"image too large"};
     }
     QImage image;
     if (!reader.read(&image) || image.isNull()) {
-        if (error) *error = "not an image: " + reader.errorString().toStdString();
-        return false;
+        return Error{"not an image: " + reader.errorString().toStdString()};
     }
     image = image.convertToFormat(QImage::Format_ARGB32);
-    if (!out.SetSize(image.width(), image.height())) {
-        if (error) *error = "image too large";
-        return false;
-    }
+    TBitmap out;
+    if (!out.SetSize(image.width(), image.height())) return Error{"image too large"};
     const auto pixels = out.Pixels();
     for (int y = 0; y < image.height(); ++y) {
         std::memcpy(pixels.data() + static_cast<std::size_t>(y) * image.width(),
                     image.constScanLine(y), static_cast<std::size_t>(image.width()) * 4);
     }
-    return true;
+    return out;
 }
 
 std::vector<std::shared_ptr<PrinterDevice>> QtGraphicsBackend::Printers() {

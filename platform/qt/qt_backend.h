@@ -31,7 +31,7 @@ class QtGraphicsBackend final : public GraphicsBackend {
     ~QtGraphicsBackend() override;
 
     TextMeasurer& Measurer() override { return measurer_; }
-    bool DecodeImage(std::span<const std::uint8_t> data, TBitmap& out, std::string* error) override;
+    Result<TBitmap> DecodeImage(std::span<const std::uint8_t> data) override;
     // The system's printers in the order Qt lists them, then "Print to PDF".
     std::vector<std::shared_ptr<PrinterDevice>> Printers() override;
     // The system's default printer, else the PDF printer.

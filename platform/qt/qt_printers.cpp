@@ -20,10 +20,6 @@ QPageLayout::Orientation ToQOrientation(TPrinterOrientation o) {
     return o == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait;
 }
 
-void SetError(std::string* error, const std::string& text) {
-    if (error) *error = text;
-}
-
 // A title made safe as a file name: no directory separators or control characters.
 std::string FileNameFromTitle(const std::string& title) {
     std::string name;
@@ -122,12 +118,9 @@ std::string PdfPrinterDevice::NextFile(const std::string& title) const {
     return NumberedFile(base, done + 1);
 }
 
-DeviceContext* PdfPrinterDevice::BeginDoc(const std::string& title, TPrinterOrientation orientation,
-                                          std::string* error) {
-    if (dc_) {
-        SetError(error, "a document is already open on this printer");
-        return nullptr;
-    }
+Result<DeviceContext*> PdfPrinterDevice::BeginDoc(const std::string& title,
+                                                  TPrinterOrientation orientation) {
+    if (dc_) return Error{"a document is already open on this printer"};
     lastFile_.clear();
     const std::string base = JobBase(title);
     // The documents folder of a new account may not exist yet.
@@ -139,9 +132,9 @@ DeviceContext* PdfPrinterDevice::BeginDoc(const std::string& title, TPrinterOrie
     docFile_ = NumberedFile(base, documentsInJob_ + 1);
     file_ = std::make_unique<QSaveFile>(QString::fromStdString(docFile_));
     if (!file_->open(QIODevice::WriteOnly)) {
-        SetError(error, "cannot write '" + docFile_ + "': " + file_->errorString().toStdString());
+        Error error{"cannot write '" + docFile_ + "': " + file_->errorString().toStdString()};
         Discard();
-        return nullptr;
+        return error;
     }
     writer_ = std::make_unique<QPdfWriter>(file_.get());
     writer_->setResolution(kPixelsPerInch);
@@ -151,44 +144,34 @@ DeviceContext* PdfPrinterDevice::BeginDoc(const std::string& title, TPrinterOrie
     writer_->setCreator(QStringLiteral("Quillon"));
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(writer_.get())) {
-        SetError(error, "cannot start a PDF document in '" + docFile_ + "'");
         Discard();
-        return nullptr;
+        return Error{"cannot start a PDF document in '" + docFile_ + "'"};
     }
     dc_ = std::make_unique<QtPainterDC>(*painter_, Caps(orientation));
     return dc_.get();
 }
 
-bool PdfPrinterDevice::NewPage(std::string* error) {
-    if (!dc_) {
-        SetError(error, "no document is open");
-        return false;
-    }
-    if (!writer_->newPage()) {
-        SetError(error, "cannot start a new page in '" + docFile_ + "'");
-        return false;
-    }
-    return true;
+Result<void> PdfPrinterDevice::NewPage() {
+    if (!dc_) return Error{"no document is open"};
+    if (!writer_->newPage()) return Error{"cannot start a new page in '" + docFile_ + "'"};
+    return Ok();
 }
 
-bool PdfPrinterDevice::EndDoc(std::string* error) {
-    if (!dc_) {
-        SetError(error, "no document is open");
-        return false;
-    }
+Result<void> PdfPrinterDevice::EndDoc() {
+    if (!dc_) return Error{"no document is open"};
     dc_.reset();
     const bool ended = painter_->end();
     painter_.reset();
     writer_.reset();
     if (!ended || !file_->commit()) {
-        SetError(error, "cannot write '" + docFile_ + "': " + file_->errorString().toStdString());
+        Error error{"cannot write '" + docFile_ + "': " + file_->errorString().toStdString()};
         Discard();
-        return false;
+        return error;
     }
     file_.reset();
     ++documentsInJob_;
     lastFile_ = docFile_;
-    return true;
+    return Ok();
 }
 
 void PdfPrinterDevice::Abort() {
@@ -242,20 +225,16 @@ DeviceCaps SystemPrinterDevice::Caps(TPrinterOrientation orientation) const {
     return c;
 }
 
-DeviceContext* SystemPrinterDevice::BeginDoc(const std::string& title,
-                                             TPrinterOrientation orientation, std::string* error) {
-    if (dc_) {
-        SetError(error, "a document is already open on this printer");
-        return nullptr;
-    }
+Result<DeviceContext*> SystemPrinterDevice::BeginDoc(const std::string& title,
+                                                     TPrinterOrientation orientation) {
+    if (dc_) return Error{"a document is already open on this printer"};
     printer_ = std::make_unique<QPrinter>(info_, QPrinter::HighResolution);
     printer_->setDocName(QString::fromStdString(title));
     printer_->setPageOrientation(ToQOrientation(orientation));
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(printer_.get())) {
-        SetError(error, "the printer '" + Name() + "' cannot start a document");
         Discard();
-        return nullptr;
+        return Error{"the printer '" + Name() + "' cannot start a document"};
     }
     // The painter's origin is the corner of the printable area, as page coordinates expect.
     const int dpi = printer_->resolution();
@@ -270,29 +249,20 @@ DeviceContext* SystemPrinterDevice::BeginDoc(const std::string& title,
     return dc_.get();
 }
 
-bool SystemPrinterDevice::NewPage(std::string* error) {
-    if (!dc_) {
-        SetError(error, "no document is open");
-        return false;
-    }
-    if (!printer_->newPage()) {
-        SetError(error, "the printer '" + Name() + "' cannot start a new page");
-        return false;
-    }
-    return true;
+Result<void> SystemPrinterDevice::NewPage() {
+    if (!dc_) return Error{"no document is open"};
+    if (!printer_->newPage()) return Error{"the printer '" + Name() + "' cannot start a new page"};
+    return Ok();
 }
 
-bool SystemPrinterDevice::EndDoc(std::string* error) {
-    if (!dc_) {
-        SetError(error, "no document is open");
-        return false;
-    }
+Result<void> SystemPrinterDevice::EndDoc() {
+    if (!dc_) return Error{"no document is open"};
     dc_.reset();
     const bool ok = painter_->end();
     painter_.reset();
     printer_.reset();
-    if (!ok) SetError(error, "the printer '" + Name() + "' could not finish the document");
-    return ok;
+    if (!ok) return Error{"the printer '" + Name() + "' could not finish the document"};
+    return Ok();
 }
 
 void SystemPrinterDevice::Abort() {

@@ -49,10 +49,10 @@ class PdfPrinterDevice final : public PrinterDevice {
 
     std::string Name() const override { return kName; }
     DeviceCaps Caps(TPrinterOrientation orientation) const override;
-    DeviceContext* BeginDoc(const std::string& title, TPrinterOrientation orientation,
-                            std::string* error) override;
-    bool NewPage(std::string* error) override;
-    bool EndDoc(std::string* error) override;
+    Result<DeviceContext*> BeginDoc(const std::string& title,
+                                    TPrinterOrientation orientation) override;
+    Result<void> NewPage() override;
+    Result<void> EndDoc() override;
     void Abort() override;
 
     PaperKind Paper() const { return paper_; }
@@ -94,10 +94,10 @@ class SystemPrinterDevice final : public PrinterDevice {
 
     std::string Name() const override;
     DeviceCaps Caps(TPrinterOrientation orientation) const override;
-    DeviceContext* BeginDoc(const std::string& title, TPrinterOrientation orientation,
-                            std::string* error) override;
-    bool NewPage(std::string* error) override;
-    bool EndDoc(std::string* error) override;
+    Result<DeviceContext*> BeginDoc(const std::string& title,
+                                    TPrinterOrientation orientation) override;
+    Result<void> NewPage() override;
+    Result<void> EndDoc() override;
     void Abort() override;
 
   private:

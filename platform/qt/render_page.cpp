@@ -8,10 +8,9 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <cmath>
-#include <fstream>
 #include <exception>
+#include <fstream>
 #include <new>
-#include <optional>
 
 #include "platform/emf/emf_format.h"
 #include "platform/emf/emf_player.h"
@@ -30,24 +29,14 @@ struct PageArea {
     TRect identity;    // the destination rectangle that plays the file one unit to one unit
 };
 
-std::optional<PageArea> PageAreaOf(std::span<const std::uint8_t> data, std::string& reason) {
+Result<PageArea> PageAreaOf(std::span<const std::uint8_t> data) {
     const Result<EmfHeaderInfo> header = ReadEmfHeader(data);
-    if (!header) {
-        reason = header.reason();
-        return std::nullopt;
-    }
+    if (!header) return header.error();
     const Result<EmfPageInfo> page = EmfPageSize(data);
-    if (!page) {
-        reason = page.reason();
-        return std::nullopt;
-    }
-    if (page->widthPixels <= 0 || page->heightPixels <= 0) {
-        reason = "the page has no size";
-        return std::nullopt;
-    }
+    if (!page) return page.error();
+    if (page->widthPixels <= 0 || page->heightPixels <= 0) return Error{"the page has no size"};
     if (page->pixelsPerInchX <= 0 || page->pixelsPerInchY <= 0) {
-        reason = "the page has no resolution";
-        return std::nullopt;
+        return Error{"the page has no resolution"};
     }
     // The player maps the playback frame (or, without one, the bounds) onto the destination;
     // the same rectangle as destination keeps the recorded coordinates.
@@ -75,66 +64,62 @@ std::string MegaPixels(std::int64_t pixels) {
 }
 
 // Plays the page onto `dc` with the page's rectangle filling `width` x `height` device pixels.
-bool PlayPage(std::span<const std::uint8_t> data, const PageArea& area, DeviceContext& dc,
-              int width, int height, std::string& reason) {
+Result<void> PlayPage(std::span<const std::uint8_t> data, const PageArea& area, DeviceContext& dc,
+                      int width, int height) {
     ScopedDcSave saved(dc);
     dc.SetMapMode(MM_ANISOTROPIC);
     dc.SetWindowExtEx(area.page.widthPixels, area.page.heightPixels);
     dc.SetViewportExtEx(width, height);
-    return dc.PlayEnhMetaFile(data, area.identity, &reason);
+    return dc.PlayEnhMetaFile(data, area.identity);
 }
 
-bool WritePng(std::span<const std::uint8_t> data, const PageArea& area, double scale,
-              const std::string& out, std::string& reason) {
+Result<void> WritePng(std::span<const std::uint8_t> data, const PageArea& area, double scale,
+                      const std::string& out) {
     int width = 0, height = 0;
     if (!ScaledSize(area.page, scale, 1, 1, width, height)) {
-        reason = "the image would be larger than " + std::to_string(limits::kMaxRenderSide) +
-                 " pixels a side";
-        return false;
+        return Error{"the image would be larger than " + std::to_string(limits::kMaxRenderSide) +
+                     " pixels a side"};
     }
     // The side alone lets through 32,768 x 32,768 pixels, a 4 GB image.
     if (const std::int64_t pixels = std::int64_t{width} * height;
         pixels > limits::kMaxRenderPixels) {
-        reason = "the image would be " + std::to_string(width) + " x " + std::to_string(height) +
-                 " pixels, more than " + MegaPixels(limits::kMaxRenderPixels);
-        return false;
+        return Error{"the image would be " + std::to_string(width) + " x " +
+                     std::to_string(height) + " pixels, more than " +
+                     MegaPixels(limits::kMaxRenderPixels)};
     }
     const int ppi = std::max(1, RoundToInt(area.page.pixelsPerInchX * scale));
     QtImageDC image(width, height, ppi);
     if (!image.Ok()) {
-        reason = "not enough memory for an image of " + std::to_string(width) + " x " +
-                 std::to_string(height) + " pixels";
-        return false;
+        return Error{"not enough memory for an image of " + std::to_string(width) + " x " +
+                     std::to_string(height) + " pixels"};
     }
-    if (!PlayPage(data, area, image.DC(), width, height, reason)) return false;
+    if (Result<void> played = PlayPage(data, area, image.DC(), width, height); !played)
+        return played;
     const QImage result = image.Finish();
     QSaveFile file(QString::fromStdString(out));
     if (!file.open(QIODevice::WriteOnly) || !result.save(&file, "PNG") || !file.commit()) {
-        reason = "cannot write '" + out + "': " + file.errorString().toStdString();
-        return false;
+        return Error{"cannot write '" + out + "': " + file.errorString().toStdString()};
     }
-    return true;
+    return Ok();
 }
 
-bool WritePdf(std::span<const std::uint8_t> data, const PageArea& area, double scale,
-              const std::string& out, std::string& reason) {
+Result<void> WritePdf(std::span<const std::uint8_t> data, const PageArea& area, double scale,
+                      const std::string& out) {
     // The PDF page is the page's true size times the scale, drawn at its own resolution.
     const int resolution = area.page.pixelsPerInchX;
     const double devicePerPageY = static_cast<double>(resolution) / area.page.pixelsPerInchY;
     int width = 0, height = 0;
     if (!ScaledSize(area.page, scale, 1, devicePerPageY, width, height)) {
-        reason = "the page would be larger than " + std::to_string(limits::kMaxRenderSide) +
-                 " pixels a side";
-        return false;
+        return Error{"the page would be larger than " + std::to_string(limits::kMaxRenderSide) +
+                     " pixels a side"};
     }
     const QSizeF points(area.page.widthPixels * scale * 72.0 / area.page.pixelsPerInchX,
                         area.page.heightPixels * scale * 72.0 / area.page.pixelsPerInchY);
     QSaveFile file(QString::fromStdString(out));
     if (!file.open(QIODevice::WriteOnly)) {
-        reason = "cannot write '" + out + "': " + file.errorString().toStdString();
-        return false;
+        return Error{"cannot write '" + out + "': " + file.errorString().toStdString()};
     }
-    bool played = false;
+    Result<void> played = Ok();
     {
         QPdfWriter writer(&file);
         writer.setResolution(resolution);
@@ -143,10 +128,7 @@ bool WritePdf(std::span<const std::uint8_t> data, const PageArea& area, double s
             QPageLayout(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch),
                         QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         QPainter painter;
-        if (!painter.begin(&writer)) {
-            reason = "cannot start a PDF document in '" + out + "'";
-            return false;
-        }
+        if (!painter.begin(&writer)) return Error{"cannot start a PDF document in '" + out + "'"};
         DeviceCaps caps;
         caps.technology = DT_RASPRINTER;
         caps.widthPixels = width;
@@ -154,35 +136,32 @@ bool WritePdf(std::span<const std::uint8_t> data, const PageArea& area, double s
         caps.logPixelsX = caps.logPixelsY = resolution;
         {
             QtPainterDC dc(painter, caps);
-            played = PlayPage(data, area, dc, width, height, reason);
+            played = PlayPage(data, area, dc, width, height);
         }
         painter.end();
     }
-    if (!played) return false;  // the save file is dropped: nothing half-drawn is left
+    if (!played) return played;  // the save file is dropped: nothing half-drawn is left
     if (!file.commit()) {
-        reason = "cannot write '" + out + "': " + file.errorString().toStdString();
-        return false;
+        return Error{"cannot write '" + out + "': " + file.errorString().toStdString()};
     }
-    return true;
+    return Ok();
 }
 
 // Runs one output; whatever escapes the drawing (an allocation that fails) becomes its reason.
 template <typename Write>
-bool Guarded(Write write, std::string& reason) {
+Result<void> Guarded(Write write) {
     try {
         return write();
     } catch (const std::bad_alloc&) {
-        reason = "not enough memory to draw the page";
+        return Error{"not enough memory to draw the page"};
     } catch (const std::exception& e) {
-        reason = std::string("drawing the page failed: ") + e.what();
+        return Error{std::string("drawing the page failed: ") + e.what()};
     }
-    return false;
 }
 
 }  // namespace
 
 int RunRenderPage(const RenderPageOptions& opt, std::string& err) {
-    std::string reason;
     Result<std::vector<std::uint8_t>> file = ReadPageFile(opt.file, /*userFile=*/true);
     if (!file) {
         // The reason names the file already.
@@ -190,31 +169,32 @@ int RunRenderPage(const RenderPageOptions& opt, std::string& err) {
         return 1;
     }
     std::vector<std::uint8_t> data = std::move(*file);
-    std::optional<PageArea> area = PageAreaOf(data, reason);
-    if (area) {
-        // Every record is checked before anything is written, so a bad file leaves no
-        // half-drawn output behind.
-        const Result<EmfParseStats> parsed = ParseEmf(data);
-        if (!parsed) {
-            reason = parsed.reason();
-            area.reset();
+    const Result<PageArea> area = PageAreaOf(data);
+    // Every record is checked before anything is written, so a bad file leaves no
+    // half-drawn output behind.
+    Result<void> valid = area ? Ok() : Result<void>(area.error());
+    if (valid) {
+        if (const Result<EmfParseStats> parsed = ParseEmf(data); !parsed) valid = parsed.error();
+    }
+    if (!valid) {
+        err += "quillon: " + opt.file + ": not a valid page: " + valid.reason() + "\n";
+        return 1;
+    }
+    if (!opt.png.empty()) {
+        const Result<void> written =
+            Guarded([&] { return WritePng(data, *area, opt.scale.value_or(0.25), opt.png); });
+        if (!written) {
+            err += "quillon: " + opt.file + ": " + written.reason() + "\n";
+            return 1;
         }
     }
-    if (!area) {
-        err += "quillon: " + opt.file + ": not a valid page: " + reason + "\n";
-        return 1;
-    }
-    if (!opt.png.empty() &&
-        !Guarded([&] { return WritePng(data, *area, opt.scale.value_or(0.25), opt.png, reason); },
-                 reason)) {
-        err += "quillon: " + opt.file + ": " + reason + "\n";
-        return 1;
-    }
-    if (!opt.pdf.empty() &&
-        !Guarded([&] { return WritePdf(data, *area, opt.scale.value_or(1.0), opt.pdf, reason); },
-                 reason)) {
-        err += "quillon: " + opt.file + ": " + reason + "\n";
-        return 1;
+    if (!opt.pdf.empty()) {
+        const Result<void> written =
+            Guarded([&] { return WritePdf(data, *area, opt.scale.value_or(1.0), opt.pdf); });
+        if (!written) {
+            err += "quillon: " + opt.file + ": " + written.reason() + "\n";
+            return 1;
+        }
     }
     return 0;
 }

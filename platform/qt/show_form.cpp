@@ -27,13 +27,12 @@ int RunShowForm(const std::string& path, std::string& err) {
         err = path + ":1: the file is too large for a form file\n";
         return 1;
     }
-    std::vector<std::uint8_t> bytes;
-    std::string reason;
-    if (!ReadFileBytes(path, bytes, &reason)) {
-        err = path + ":1: cannot read the file: " + reason + "\n";
+    const Result<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
+    if (!bytes) {
+        err = path + ":1: cannot read the file: " + bytes.reason() + "\n";
         return 1;
     }
-    const std::string text(bytes.begin(), bytes.end());
+    const std::string text(bytes->begin(), bytes->end());
 
     QtHost host;
     TFormReadOptions options;

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <mutex>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace quillon {
@@ -73,7 +74,7 @@ void RemoveAtExit() {
     s.dir.clear();
 }
 
-std::string MakeDir(const std::string& base, std::string* error) {
+Result<std::string> MakeDir(const std::string& base) {
     std::string pattern = base;
     if (pattern.empty() || pattern.back() != '/') pattern += '/';
     pattern += "quillon-XXXXXX";
@@ -82,15 +83,10 @@ std::string MakeDir(const std::string& base, std::string* error) {
     // mkdtemp makes a new directory with mode 0700 under a name nobody could have guessed,
     // and fails rather than reuse anything that is already there.
     if (mkdtemp(buf.data()) == nullptr) {
-        if (error) *error = "cannot create a directory in " + base + ": " + std::strerror(errno);
-        return {};
+        return Error{"cannot create a directory in " + base + ": " + std::strerror(errno)};
     }
     std::string dir(buf.data());
-    std::string reason;
-    if (!CheckPrivateDir(dir, &reason)) {
-        if (error) *error = reason;
-        return {};
-    }
+    if (Result<void> checked = CheckPrivateDir(dir); !checked) return checked.error();
     return dir;
 }
 
@@ -127,32 +123,17 @@ std::string SystemTempDir() {
     return dir;
 }
 
-bool CheckPrivateDir(const std::string& path, std::string* reason) {
+Result<void> CheckPrivateDir(const std::string& path) {
     struct stat st {};
-    if (lstat(path.c_str(), &st) != 0) {
-        if (reason) *reason = path + ": " + std::strerror(errno);
-        return false;
-    }
-    if (S_ISLNK(st.st_mode)) {
-        if (reason) *reason = path + " is a link";
-        return false;
-    }
-    if (!S_ISDIR(st.st_mode)) {
-        if (reason) *reason = path + " is not a directory";
-        return false;
-    }
-    if (st.st_uid != geteuid()) {
-        if (reason) *reason = path + " belongs to another user";
-        return false;
-    }
-    if ((st.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-        if (reason) *reason = path + " is open to other users";
-        return false;
-    }
-    return true;
+    if (lstat(path.c_str(), &st) != 0) return Error{path + ": " + std::strerror(errno)};
+    if (S_ISLNK(st.st_mode)) return Error{path + " is a link"};
+    if (!S_ISDIR(st.st_mode)) return Error{path + " is not a directory"};
+    if (st.st_uid != geteuid()) return Error{path + " belongs to another user"};
+    if ((st.st_mode & (S_IRWXG | S_IRWXO)) != 0) return Error{path + " is open to other users"};
+    return Ok();
 }
 
-std::string ProcessTempDir(std::string* error) {
+Result<std::string> ProcessTempDir() {
     TempDirState& s = State();
     std::lock_guard lock(s.mutex);
     const pid_t self = getpid();
@@ -169,8 +150,9 @@ std::string ProcessTempDir(std::string* error) {
         s.swept = true;
         SweepIn(base, kStaleDirMinAgeSeconds, {});
     }
-    s.dir = MakeDir(base, error);
-    if (s.dir.empty()) return {};
+    Result<std::string> made = MakeDir(base);
+    if (!made) return made.error();
+    s.dir = std::move(*made);
     s.owner = self;
     s.lockFd = LockDir(s.dir);
     if (!s.exitHookInstalled) {

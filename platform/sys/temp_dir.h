@@ -23,13 +23,13 @@ namespace quillon {
 std::string SystemTempDir();
 
 // True when `path` (not followed if it is a link) is a directory owned by the effective user
-// that neither group nor others may enter. Otherwise false and, when asked, the reason.
-bool CheckPrivateDir(const std::string& path, std::string* reason = nullptr);
+// that neither group nor others may enter; otherwise the reason it is not.
+Result<void> CheckPrivateDir(const std::string& path);
 
 // The process's private directory, created on the first call (and again when the one made
 // earlier is gone or no longer passes CheckPrivateDir, or when the process is a fork of the
-// one that made it). Empty when no such directory can be made; `error` then says why.
-std::string ProcessTempDir(std::string* error = nullptr);
+// one that made it), or why no such directory can be made.
+Result<std::string> ProcessTempDir();
 
 // Removes the private directory and its files now (it is also removed at exit, by the process
 // that made it). The next ProcessTempDir call makes a new one.

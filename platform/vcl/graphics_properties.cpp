@@ -87,10 +87,12 @@ const TClassInfo& PictureClassInfo() {
                         p.Clear();
                         return;
                     }
-                    std::string error;
-                    if (!p.LoadFromBytes(std::span<const std::uint8_t>(data), &error))
-                        throw EConvertError(error.empty() ? "not a picture that can be read"
-                                                          : error);
+                    const Result<void> loaded =
+                        p.LoadFromBytes(std::span<const std::uint8_t>(data));
+                    if (!loaded)
+                        throw EConvertError(loaded.reason().empty()
+                                                ? "not a picture that can be read"
+                                                : loaded.reason());
                 })
             .Abstract();
     return info;
@@ -109,10 +111,12 @@ const TClassInfo& BitmapClassInfo() {
                         b.SetSize(0, 0);
                         return;
                     }
-                    std::string error;
-                    if (!b.LoadFromBytes(std::span<const std::uint8_t>(data), &error))
-                        throw EConvertError(error.empty() ? "not a bitmap that can be read"
-                                                          : error);
+                    const Result<void> loaded =
+                        b.LoadFromBytes(std::span<const std::uint8_t>(data));
+                    if (!loaded)
+                        throw EConvertError(loaded.reason().empty()
+                                                ? "not a bitmap that can be read"
+                                                : loaded.reason());
                 })
             .Abstract();
     return info;
@@ -125,9 +129,11 @@ const TClassInfo& IconClassInfo() {
                 "Data", [](const TIcon& i) { return i.Data(); },
                 [](TIcon& i, const std::vector<std::uint8_t>& data) {
                     if (data.empty()) return;  // an empty icon is never written
-                    std::string error;
-                    if (!i.LoadFromBytes(std::span<const std::uint8_t>(data), &error))
-                        throw EConvertError(error.empty() ? "not an icon that can be read" : error);
+                    const Result<void> loaded =
+                        i.LoadFromBytes(std::span<const std::uint8_t>(data));
+                    if (!loaded)
+                        throw EConvertError(loaded.reason().empty() ? "not an icon that can be read"
+                                                                    : loaded.reason());
                 })
             .Abstract();
     return info;

@@ -86,10 +86,11 @@ void PrintStoredPages(TSendTo kind, bool showStatus, const PageFilter& wanted) {
             ShowPrintError(printer.LastError());
             break;
         }
-        std::string error;
         DeviceContext* dc = printer.Canvas().Handle();
-        if (!dc || !PlayEmf(data, *dc, target, &error)) {
-            ShowPrintError("Page " + std::to_string(n) + " could not be printed: " + error);
+        const Result<void> played = dc ? PlayEmf(data, *dc, target) : Result<void>(Error{});
+        if (!played) {
+            ShowPrintError("Page " + std::to_string(n) +
+                           " could not be printed: " + played.reason());
             break;
         }
         // The status dialog's Abort is served here, between pages.

@@ -130,8 +130,8 @@ void TDrawIt::Paint() {
         dc->SetWindowExtEx(pageWidth_, pageHeight_);
         dc->SetViewportExtEx(w - 30, h - 30);
     }
-    std::string error;
-    PlayEmf(*page, *dc, TRect{0, 0, Screen().Width(), Screen().Height()}, &error);
+    // A page that breaks off shows what it holds up to there (printing it reports the fault).
+    static_cast<void>(PlayEmf(*page, *dc, TRect{0, 0, Screen().Width(), Screen().Height()}));
 }
 
 void TDrawIt::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -266,8 +266,10 @@ Result<void> TDrawIt::PrintPageRange(int selection, std::string_view list) {
             break;
         }
         DeviceContext* dc = printer.Canvas().Handle();
-        if (!dc || !PlayEmf(data, *dc, target, &error)) {
-            ShowPrintError("Page " + std::to_string(n) + " could not be printed: " + error);
+        const Result<void> played = dc ? PlayEmf(data, *dc, target) : Result<void>(Error{});
+        if (!played) {
+            ShowPrintError("Page " + std::to_string(n) +
+                           " could not be printed: " + played.reason());
             failed = true;
         }
         ProcessPendingMessages();

@@ -387,9 +387,9 @@ void TGdi::ClosePage() {
 
 bool TGdi::SavePage(const std::vector<std::uint8_t>& data) {
     if (pageFile_.empty()) {
-        std::string reason;
-        ProcessTempDir(&reason);
-        saveError_ = "Page " + std::to_string(pageNumber_) + " could not be stored: " + reason;
+        const Result<std::string> dir = ProcessTempDir();
+        saveError_ =
+            "Page " + std::to_string(pageNumber_) + " could not be stored: " + dir.reason();
         return false;
     }
     // Written atomically: a failure (a full disk) leaves no half page behind, and the page
@@ -665,7 +665,8 @@ void TGdi::DrawBitmap(const TBitmap& bitmap, int x, int y, int width, int height
 
 void TGdi::PlayMetafile(const TMetafile& metafile, const TRect& rect) {
     if (!dc_ || metafile.Empty()) return;
-    dc_->PlayEnhMetaFile(metafile.Data(), rect);
+    // As on the screen: a picture whose records break off prints what it holds up to there.
+    static_cast<void>(dc_->PlayEnhMetaFile(metafile.Data(), rect));
 }
 
 void TGdi::WrapText(int x, int y, int lineHeight, const TRect& rect, const std::string& text,

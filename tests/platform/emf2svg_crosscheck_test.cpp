@@ -57,8 +57,8 @@ TEST(Emf2SvgCrossCheck, RecordedPageConvertsWithTheSameTexts) {
         rec.SelectObject(GetStockObject(SYSTEM_FONT));
         DeleteObject(pen);
         DeleteObject(font);
-        std::string error;
-        ASSERT_TRUE(rec.SaveToFile(emf.string(), &error)) << error;
+        const Result<void> saved = rec.SaveToFile(emf.string());
+        ASSERT_TRUE(saved) << saved.reason();
     }
     const std::string command =
         "emf2svg-conv -i '" + emf.string() + "' -o '" + svg.string() + "' > /dev/null 2>&1";

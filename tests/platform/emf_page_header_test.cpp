@@ -40,8 +40,8 @@ std::vector<std::uint8_t> Load(const fs::path& path) {
 
 Lines Play(std::span<const std::uint8_t> emf, const TRect& rect = kScreenRect) {
     RecordingDeviceContext out;
-    std::string error;
-    EXPECT_TRUE(PlayEmf(emf, out, rect, &error)) << error;
+    const Result<void> played = PlayEmf(emf, out, rect);
+    EXPECT_TRUE(played) << played.reason();
     return out.Lines();
 }
 

@@ -20,10 +20,9 @@ namespace fs = std::filesystem;
 const fs::path kData = fs::path(QUILLON_SOURCE_DIR) / "tests" / "data" / "emf";
 
 std::vector<std::uint8_t> Load(const fs::path& p) {
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    EXPECT_TRUE(ReadFileBytes(p.string(), bytes, &error)) << error;
-    return bytes;
+    Result<std::vector<std::uint8_t>> bytes = ReadFileBytes(p.string());
+    EXPECT_TRUE(bytes) << bytes.reason();
+    return bytes ? std::move(*bytes) : std::vector<std::uint8_t>();
 }
 
 std::vector<fs::path> Files(const fs::path& folder) {
@@ -44,8 +43,8 @@ TEST(EmfPlayer, EachRecordKindPlaysAsItsDumpSays) {
         std::stringstream expected;
         expected << in.rdbuf();
         RecordingDeviceContext dc;
-        std::string error;
-        ASSERT_TRUE(PlayEmf(Load(file), dc, TRect{0, 0, 1024, 768}, &error)) << error;
+        const Result<void> played = PlayEmf(Load(file), dc, TRect{0, 0, 1024, 768});
+        ASSERT_TRUE(played) << played.reason();
         std::vector<std::string> lines = dc.Lines();
         ASSERT_GE(lines.size(), 2u);
         EXPECT_EQ(lines.front(), "SaveDC");
@@ -85,8 +84,9 @@ TEST(EmfPlayer, EveryMalformedFileEndsWithAnErrorAndNothingLeaks) {
         SCOPED_TRACE(file.filename().string());
         const std::vector<std::uint8_t> bytes = Load(file);
         RecordingDeviceContext dc;
-        std::string error;
-        EXPECT_FALSE(PlayEmf(bytes, dc, TRect{0, 0, 1024, 768}, &error));
+        const Result<void> played = PlayEmf(bytes, dc, TRect{0, 0, 1024, 768});
+        EXPECT_FALSE(played);
+        const std::string& error = played.reason();
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(dc.SaveDepth(), 0);  // whatever was played, the state is back
         const Result<EmfParseStats> parsed = ParseEmf(bytes);
@@ -98,11 +98,10 @@ TEST(EmfPlayer, EveryMalformedFileEndsWithAnErrorAndNothingLeaks) {
 
 TEST(EmfPlayer, ErrorsNameTheRecordAndTheFault) {
     auto errorOf = [](const char* name) {
-        std::string error;
         RecordingDeviceContext dc;
-        PlayEmf(Load(kData / "malformed" / (std::string(name) + ".emf")), dc,
-                TRect{0, 0, 1024, 768}, &error);
-        return error;
+        return PlayEmf(Load(kData / "malformed" / (std::string(name) + ".emf")), dc,
+                       TRect{0, 0, 1024, 768})
+            .reason();
     };
     EXPECT_EQ(errorOf("wrong_signature"), "metafile signature is missing");
     EXPECT_EQ(errorOf("byte_count_larger_than_file"), "metafile is truncated");
@@ -121,10 +120,9 @@ TEST(EmfPlayer, ErrorsNameTheRecordAndTheFault) {
 
 TEST(EmfPlayer, RecordsBeforeAFaultAreDrawn) {
     RecordingDeviceContext dc;
-    std::string error;
     // Pen, selection and rectangle are whole; the text record runs off the end.
     std::vector<std::uint8_t> bytes = Load(kData / "malformed" / "record_runs_past_the_end.emf");
-    EXPECT_FALSE(PlayEmf(bytes, dc, TRect{0, 0, 1024, 768}, &error));
+    EXPECT_FALSE(PlayEmf(bytes, dc, TRect{0, 0, 1024, 768}));
     EXPECT_EQ(dc.LinesStartingWith({"SelectPen", "Rectangle"}),
               (std::vector<std::string>{"SelectPen solid 1 #000000", "Rectangle 1,2,3,4"}));
 }
@@ -134,7 +132,6 @@ TEST(EmfPlayer, PageSizeOfForeignFilesComesFromTheBounds) {
     const auto page = EmfPageSize(Load(kData / "records" / "polyline16_and_polygon16.emf"));
     ASSERT_TRUE(page);
     EXPECT_EQ(*page, (EmfPageInfo{100, 100, 96, 96}));
-    std::string error;
     const Result<EmfPageInfo> wrong = EmfPageSize(Load(kData / "malformed" / "wrong_version.emf"));
     EXPECT_FALSE(wrong);
     EXPECT_EQ(wrong.reason(), "unsupported metafile version");
@@ -147,11 +144,10 @@ namespace quillon {
 namespace {
 
 std::string PlayError(const char* name) {
-    std::string error;
     RecordingDeviceContext dc;
-    PlayEmf(Load(kData / "malformed" / (std::string(name) + ".emf")), dc, TRect{0, 0, 1024, 768},
-            &error);
-    return error;
+    return PlayEmf(Load(kData / "malformed" / (std::string(name) + ".emf")), dc,
+                   TRect{0, 0, 1024, 768})
+        .reason();
 }
 
 TEST(EmfPlayer, ARecordCutShortInsideAFieldIsRefusedByItsName) {
@@ -175,9 +171,8 @@ TEST(EmfPlayer, ARecordCutShortInsideAFieldIsRefusedByItsName) {
 TEST(EmfPlayer, SavedStatesDeeperThanTheLimitAreRefused) {
     // 10,001 saves in a row: the last one is refused, the destination is back where it was.
     RecordingDeviceContext dc;
-    std::string error;
     EXPECT_FALSE(PlayEmf(Load(kData / "malformed" / "saved_states_too_deep.emf"), dc,
-                         TRect{0, 0, 1024, 768}, &error));
+                         TRect{0, 0, 1024, 768}));
     EXPECT_EQ(dc.SaveDepth(), 0);
     EXPECT_EQ(PlayError("saved_states_too_deep"),
               "malformed record 10001 (type 33): saved states nest deeper than 10000");

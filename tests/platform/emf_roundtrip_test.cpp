@@ -20,8 +20,8 @@ const TRect kScreenRect{0, 0, 1024, 768};
 std::vector<std::string> Play(const std::vector<std::uint8_t>& emf,
                               const TRect& rect = kScreenRect) {
     RecordingDeviceContext out;
-    std::string error;
-    EXPECT_TRUE(PlayEmf(emf, out, rect, &error)) << error;
+    const Result<void> played = PlayEmf(emf, out, rect);
+    EXPECT_TRUE(played) << played.reason();
     return out.Lines();
 }
 
@@ -133,8 +133,8 @@ TEST(EmfRoundTrip, RecordingAPlaybackGivesTheSameCallsAgain) {
     const std::vector<std::uint8_t> bytes1 = first.Finish();
 
     EmfRecorder second;
-    std::string error;
-    ASSERT_TRUE(PlayEmf(bytes1, second, kScreenRect, &error)) << error;
+    const Result<void> played = PlayEmf(bytes1, second, kScreenRect);
+    ASSERT_TRUE(played) << played.reason();
     const std::vector<std::uint8_t> bytes2 = second.Finish();
     // The replay is the first recording inside one more save/restore pair, with the file's
     // mapping carried as world transforms.
@@ -336,12 +336,12 @@ TEST(EmfRoundTrip, SavedFileLoadsIntoAMetafileAndDrawsThroughACanvas) {
     {
         EmfRecorder rec;
         rec.Ellipse(1, 2, 3, 4);
-        std::string error;
-        ASSERT_TRUE(rec.SaveToFile(path.string(), &error)) << error;
+        const Result<void> saved = rec.SaveToFile(path.string());
+        ASSERT_TRUE(saved) << saved.reason();
     }
     TMetafile m;
-    std::string error;
-    ASSERT_TRUE(m.LoadFromFile(path.string(), &error)) << error;
+    const Result<void> loaded = m.LoadFromFile(path.string());
+    ASSERT_TRUE(loaded) << loaded.reason();
     EXPECT_EQ(m.Width(), 1024);
     EXPECT_EQ(m.Height(), 768);
     RecordingDeviceContext dc;

@@ -127,8 +127,8 @@ TEST(Bitmap, BmpRoundTripKeepsEveryPixel) {
     b.SetPixel(1, 1, 0xFF123456u);
     std::vector<std::uint8_t> bmp = b.SaveToBmp();
     TBitmap c;
-    std::string error;
-    ASSERT_TRUE(c.LoadFromBytes(bmp, &error)) << error;
+    const Result<void> loaded = c.LoadFromBytes(bmp);
+    ASSERT_TRUE(loaded) << loaded.reason();
     ASSERT_EQ(c.Width(), 3);
     ASSERT_EQ(c.Height(), 2);
     for (int y = 0; y < 2; ++y)
@@ -198,26 +198,28 @@ TEST(Bitmap, EightBitPaletteImageDecodes) {
 TEST(Bitmap, MalformedBmpIsRefusedWithAReason) {
     TBitmap b(1, 1);
     std::vector<std::uint8_t> good = b.SaveToBmp();
-    std::string error;
     TBitmap out;
     // Pixel data cut short.
     std::vector<std::uint8_t> cut(good.begin(), good.end() - 2);
-    EXPECT_FALSE(out.LoadFromBytes(cut, &error));
-    EXPECT_EQ(error, "bitmap pixel data is truncated");
+    Result<void> loaded = out.LoadFromBytes(cut);
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(loaded.reason(), "bitmap pixel data is truncated");
     // Absurd size in the header.
     std::vector<std::uint8_t> huge = good;
     huge[14 + 4] = 0xFF;
     huge[14 + 5] = 0xFF;
     huge[14 + 6] = 0xFF;
     huge[14 + 7] = 0x7F;
-    EXPECT_FALSE(out.LoadFromBytes(huge, &error));
-    EXPECT_EQ(error, "bitmap is too large");
+    loaded = out.LoadFromBytes(huge);
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(loaded.reason(), "bitmap is too large");
     // Pixel offset beyond the file.
     std::vector<std::uint8_t> off = good;
     off[10] = 0xFF;
     off[11] = 0xFF;
-    EXPECT_FALSE(out.LoadFromBytes(off, &error));
-    EXPECT_EQ(error, "BMP pixel offset is out of range");
+    loaded = out.LoadFromBytes(off);
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(loaded.reason(), "BMP pixel offset is out of range");
     EXPECT_TRUE(out.Empty());
 }
 
@@ -233,13 +235,13 @@ TEST(Picture, ReadingAnotherKindReplacesTheGraphic) {
     EXPECT_EQ(p.GraphicKind(), TPicture::Kind::Metafile);
     EXPECT_EQ(p.Width(), 0);
     EXPECT_EQ(copy.GraphicKind(), TPicture::Kind::Bitmap);
-    std::string error;
     TPicture q;
-    ASSERT_TRUE(q.LoadFromBytes(copy.SaveToBytes(), &error)) << error;
+    const Result<void> loaded = q.LoadFromBytes(copy.SaveToBytes());
+    ASSERT_TRUE(loaded) << loaded.reason();
     EXPECT_EQ(q.GraphicKind(), TPicture::Kind::Bitmap);
     EXPECT_EQ(q.Width(), 4);
     const std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', 13, 10, 26, 10};
-    EXPECT_FALSE(q.LoadFromBytes(png, &error));
+    EXPECT_FALSE(q.LoadFromBytes(png));
     EXPECT_EQ(q.GraphicKind(), TPicture::Kind::Bitmap);  // unchanged on failure
 }
 

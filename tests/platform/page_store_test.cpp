@@ -51,7 +51,7 @@ TEST_F(PageStore, NamesArePaddedToThreeDigitsAndNeverCut) {
     EXPECT_EQ(PageFileBaseName(1000, PageKind::Metafile), "PRN1000.EMF");
     EXPECT_EQ(PageFileBaseName(12, PageKind::Html), "PRN012.HTM");
     EXPECT_EQ(PageFilePathIn("/d/", 7, PageKind::Metafile), "/d/PRN007.EMF");
-    EXPECT_EQ(PageFilePath(2, PageKind::Html), ProcessTempDir() + "/PRN002.HTM");
+    EXPECT_EQ(PageFilePath(2, PageKind::Html), ProcessTempDir().value() + "/PRN002.HTM");
 }
 
 TEST_F(PageStore, AWrittenPageReadsBackWithMode0600) {
@@ -63,7 +63,7 @@ TEST_F(PageStore, AWrittenPageReadsBackWithMode0600) {
     struct stat st {};
     ASSERT_EQ(lstat(PageFilePath(1, PageKind::Metafile).c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    EXPECT_TRUE(Others(ProcessTempDir()).empty());
+    EXPECT_TRUE(Others(ProcessTempDir().value()).empty());
 }
 
 TEST_F(PageStore, AWriteThatFailsHalfWayLeavesTheEarlierPageAndNoTemporaryFile) {
@@ -77,7 +77,7 @@ TEST_F(PageStore, AWriteThatFailsHalfWayLeavesTheEarlierPageAndNoTemporaryFile) 
     const auto back = ReadPage(2, PageKind::Metafile);
     ASSERT_TRUE(back) << back.reason();
     EXPECT_EQ(*back, good);
-    EXPECT_TRUE(Others(ProcessTempDir()).empty());
+    EXPECT_TRUE(Others(ProcessTempDir().value()).empty());
     // A page that was never there stays missing: a failed first write stores nothing.
     FailPrivateWritesAfterForTesting(0);
     EXPECT_FALSE(WritePage(3, PageKind::Metafile, Pattern(10, 0)));
@@ -98,7 +98,7 @@ TEST_F(PageStore, AFullFileSystemLeavesTheEarlierPageIntact) {
     EXPECT_NE(failed.reason().find("No space left on device"), std::string::npos)
         << failed.reason();
     const auto back = ReadPage(1, PageKind::Metafile);
-    const std::string dir = ProcessTempDir();
+    const std::string dir = ProcessTempDir().value();
     const std::vector<std::string> others = Others(dir);
     SetTempDirBaseForTesting(base_);
     umount(mnt.c_str());

@@ -27,8 +27,9 @@ class PrivateTempDir : public ::testing::Test {
 };
 
 TEST_F(PrivateTempDir, MadeOnceInsideTheBaseWithMode0700) {
-    const std::string dir = ProcessTempDir();
-    ASSERT_FALSE(dir.empty());
+    const Result<std::string> made = ProcessTempDir();
+    ASSERT_TRUE(made) << made.reason();
+    const std::string dir = *made;
     EXPECT_EQ(fs::path(dir).parent_path().string(), base_);
     EXPECT_EQ(fs::path(dir).filename().string().rfind("quillon-", 0), 0u);
     struct stat st {};
@@ -36,74 +37,77 @@ TEST_F(PrivateTempDir, MadeOnceInsideTheBaseWithMode0700) {
     EXPECT_TRUE(S_ISDIR(st.st_mode));
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     EXPECT_EQ(st.st_uid, geteuid());
-    EXPECT_EQ(ProcessTempDir(), dir);
+    EXPECT_EQ(ProcessTempDir().value(), dir);
 }
 
 TEST_F(PrivateTempDir, CheckRejectsLinksOpenDirectoriesAndFiles) {
-    const std::string dir = ProcessTempDir();
-    std::string reason;
-    EXPECT_TRUE(CheckPrivateDir(dir, &reason)) << reason;
+    const std::string dir = ProcessTempDir().value();
+    Result<void> checked = CheckPrivateDir(dir);
+    EXPECT_TRUE(checked) << checked.reason();
 
     const std::string link = base_ + "/link";
     ASSERT_EQ(symlink(dir.c_str(), link.c_str()), 0);
-    EXPECT_FALSE(CheckPrivateDir(link, &reason));
-    EXPECT_NE(reason.find("is a link"), std::string::npos) << reason;
+    checked = CheckPrivateDir(link);
+    EXPECT_FALSE(checked);
+    EXPECT_NE(checked.reason().find("is a link"), std::string::npos) << checked.reason();
 
     const std::string open = base_ + "/open";
     ASSERT_EQ(mkdir(open.c_str(), 0700), 0);
     ASSERT_EQ(chmod(open.c_str(), 0755), 0);
-    EXPECT_FALSE(CheckPrivateDir(open, &reason));
-    EXPECT_NE(reason.find("open to other users"), std::string::npos) << reason;
+    checked = CheckPrivateDir(open);
+    EXPECT_FALSE(checked);
+    EXPECT_NE(checked.reason().find("open to other users"), std::string::npos) << checked.reason();
 
     const std::string file = base_ + "/file";
     std::ofstream(file) << "x";
-    EXPECT_FALSE(CheckPrivateDir(file, &reason));
-    EXPECT_NE(reason.find("not a directory"), std::string::npos) << reason;
+    checked = CheckPrivateDir(file);
+    EXPECT_FALSE(checked);
+    EXPECT_NE(checked.reason().find("not a directory"), std::string::npos) << checked.reason();
 
-    EXPECT_FALSE(CheckPrivateDir(base_ + "/missing", &reason));
+    EXPECT_FALSE(CheckPrivateDir(base_ + "/missing"));
 }
 
 TEST_F(PrivateTempDir, ReplacedWhenGoneOrTamperedWith) {
-    const std::string first = ProcessTempDir();
+    const std::string first = ProcessTempDir().value();
     fs::remove_all(first);
-    const std::string second = ProcessTempDir();
+    const std::string second = ProcessTempDir().value();
     ASSERT_FALSE(second.empty());
     EXPECT_NE(second, first);
     EXPECT_TRUE(CheckPrivateDir(second));
 
     // Opened up to others: no longer trusted; a new one is made and the old one left alone.
     ASSERT_EQ(chmod(second.c_str(), 0777), 0);
-    const std::string third = ProcessTempDir();
+    const std::string third = ProcessTempDir().value();
     EXPECT_NE(third, second);
     EXPECT_TRUE(fs::exists(second));
 }
 
 TEST_F(PrivateTempDir, RemovedWithItsFiles) {
-    const std::string dir = ProcessTempDir();
+    const std::string dir = ProcessTempDir().value();
     std::ofstream(dir + "/PRN001.EMF") << "page";
     RemoveProcessTempDir();
     EXPECT_FALSE(fs::exists(dir));
-    const std::string again = ProcessTempDir();
+    const std::string again = ProcessTempDir().value();
     EXPECT_NE(again, dir);
     EXPECT_TRUE(CheckPrivateDir(again));
 }
 
 TEST_F(PrivateTempDir, UnusableBaseGivesNoDirectoryAndAReason) {
     SetTempDirBaseForTesting(base_ + "/does-not-exist");
-    std::string error;
-    EXPECT_EQ(ProcessTempDir(&error), "");
-    EXPECT_NE(error.find("cannot create a directory"), std::string::npos) << error;
+    const Result<std::string> made = ProcessTempDir();
+    ASSERT_FALSE(made);
+    EXPECT_NE(made.reason().find("cannot create a directory"), std::string::npos) << made.reason();
 }
 
 TEST_F(PrivateTempDir, ForkedProcessMakesItsOwnAndRemovesItAtExit) {
-    const std::string parentDir = ProcessTempDir();
+    const std::string parentDir = ProcessTempDir().value();
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
         close(fds[0]);
-        const std::string dir = ProcessTempDir();
+        const std::string dir = ProcessTempDir().value();
         std::ofstream(dir + "/PRN001.EMF") << "child page";
         const ssize_t n = write(fds[1], dir.data(), dir.size());
         close(fds[1]);
@@ -124,7 +128,7 @@ TEST_F(PrivateTempDir, ForkedProcessMakesItsOwnAndRemovesItAtExit) {
     EXPECT_NE(childDir, parentDir);
     EXPECT_FALSE(fs::exists(childDir)) << "the child's directory outlived the child";
     EXPECT_TRUE(CheckPrivateDir(parentDir)) << "the child removed its parent's directory";
-    EXPECT_EQ(ProcessTempDir(), parentDir);
+    EXPECT_EQ(ProcessTempDir().value(), parentDir);
 }
 
 // Runs `body` in a child that makes its private directory, writes a page, reports the
@@ -142,7 +146,7 @@ Child StartChild(bool exitWithoutCleanUp) {
     if (pid == 0) {
         close(report[0]);
         close(hold[1]);
-        const std::string dir = ProcessTempDir();
+        const std::string dir = ProcessTempDir().value();
         std::ofstream(dir + "/PRN001.EMF") << "page";
         if (write(report[1], dir.data(), dir.size()) != static_cast<ssize_t>(dir.size())) _exit(1);
         close(report[1]);
@@ -172,7 +176,7 @@ void EndChild(Child& child) {
 }
 
 TEST_F(PrivateTempDir, DirectoriesOfEndedProcessesAreSweptThoseInUseKept) {
-    const std::string own = ProcessTempDir();
+    const std::string own = ProcessTempDir().value();
     Child running = StartChild(true);
     Child crashed = StartChild(true);
     ASSERT_FALSE(running.dir.empty());
@@ -203,7 +207,7 @@ TEST_F(PrivateTempDir, DirectoriesOfEndedProcessesAreSweptThoseInUseKept) {
     EXPECT_EQ(SweepStaleTempDirs(base_ + "/missing", 0), 0);
     EXPECT_EQ(SweepStaleTempDirs(base_, 0), 1);
     EXPECT_FALSE(fs::exists(running.dir));
-    EXPECT_EQ(ProcessTempDir(), own);
+    EXPECT_EQ(ProcessTempDir().value(), own);
 }
 
 TEST_F(PrivateTempDir, TheFirstDirectoryOfAProcessSweepsOldLeftovers) {
@@ -217,7 +221,7 @@ TEST_F(PrivateTempDir, TheFirstDirectoryOfAProcessSweepsOldLeftovers) {
     const std::time_t then = std::time(nullptr) - 7200;
     const struct timespec times[2] = {{then, 0}, {then, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, old.c_str(), times, 0), 0);
-    ASSERT_FALSE(ProcessTempDir().empty());
+    ASSERT_TRUE(ProcessTempDir());
     EXPECT_FALSE(fs::exists(old));
     EXPECT_TRUE(fs::exists(recent));
 }

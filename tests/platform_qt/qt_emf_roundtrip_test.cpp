@@ -75,9 +75,9 @@ QImage Played(const Scene& scene, Mapping mapping, std::vector<std::uint8_t>* by
     }
     QtImageDC image(kWidth, kHeight);
     SetUp(image.DC(), mapping);
-    std::string error;
-    EXPECT_TRUE(PlayEmf(emf, image.DC(), Rect(0, 0, Screen().Width(), Screen().Height()), &error))
-        << error;
+    const Result<void> played =
+        PlayEmf(emf, image.DC(), Rect(0, 0, Screen().Width(), Screen().Height()));
+    EXPECT_TRUE(played) << played.reason();
     if (bytes) *bytes = emf;
     return image.Finish();
 }

@@ -217,13 +217,15 @@ TEST(PdfPrinter, WithoutAnOutputFileTheTitleNamesTheFileInTheDocumentsFolder) {
     const std::string oldConfig = config ? config : "";
     ::setenv("HOME", dir.Path().c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (dir.Path() + "/config").c_str(), 1);
-    std::string error;
-    DeviceContext* dc = pdf.BeginDoc("Tax/Report 2024", poLandscape, &error);
-    ASSERT_NE(dc, nullptr) << error;
-    EXPECT_EQ(dc->GetDeviceCaps(HORZRES), 7017);
-    EXPECT_TRUE(pdf.EndDoc(&error)) << error;
-    ASSERT_NE(pdf.BeginDoc("Tax/Report 2024", poPortrait, &error), nullptr);
-    EXPECT_TRUE(pdf.EndDoc(&error));
+    const Result<DeviceContext*> dc = pdf.BeginDoc("Tax/Report 2024", poLandscape);
+    ASSERT_TRUE(dc) << dc.reason();
+    ASSERT_NE(*dc, nullptr);
+    EXPECT_EQ((*dc)->GetDeviceCaps(HORZRES), 7017);
+    Result<void> ended = pdf.EndDoc();
+    EXPECT_TRUE(ended) << ended.reason();
+    ASSERT_TRUE(pdf.BeginDoc("Tax/Report 2024", poPortrait));
+    ended = pdf.EndDoc();
+    EXPECT_TRUE(ended) << ended.reason();
     EXPECT_EQ(pdf.LastDocumentFile(), dir.File("Documents/Tax_Report 2024-2.pdf"));
     ::setenv("HOME", home.c_str(), 1);
     if (config) ::setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1); else ::unsetenv("XDG_CONFIG_HOME");
@@ -235,12 +237,16 @@ TEST(PdfPrinter, WithoutAnOutputFileTheTitleNamesTheFileInTheDocumentsFolder) {
 TEST(PdfPrinter, UnwritableFileFailsWithAReason) {
     PdfPrinterDevice pdf(PaperKind::Letter);
     pdf.SetOutputFile("/nonexistent-directory-for-quillon/out.pdf");
-    std::string error;
-    EXPECT_EQ(pdf.BeginDoc("x", poPortrait, &error), nullptr);
-    EXPECT_NE(error.find("/nonexistent-directory-for-quillon/out.pdf"), std::string::npos) << error;
-    EXPECT_FALSE(pdf.NewPage(&error));
-    EXPECT_FALSE(pdf.EndDoc(&error));
-    EXPECT_EQ(error, "no document is open");
+    const Result<DeviceContext*> begun = pdf.BeginDoc("x", poPortrait);
+    EXPECT_FALSE(begun);
+    EXPECT_NE(begun.reason().find("/nonexistent-directory-for-quillon/out.pdf"), std::string::npos)
+        << begun.reason();
+    const Result<void> next = pdf.NewPage();
+    EXPECT_FALSE(next);
+    EXPECT_EQ(next.reason(), "no document is open");
+    const Result<void> ended = pdf.EndDoc();
+    EXPECT_FALSE(ended);
+    EXPECT_EQ(ended.reason(), "no document is open");
 }
 
 TEST(QtBackend, PrinterListEndsWithThePdfPrinter) {
@@ -271,12 +277,10 @@ TEST(QtBackend, DecodesPngIntoExactPixels) {
     buffer.open(QIODevice::WriteOnly);
     ASSERT_TRUE(source.save(&buffer, "PNG"));
     TBitmap bitmap;
-    std::string error;
-    ASSERT_TRUE(
+    const Result<void> loaded =
         bitmap.LoadFromBytes(std::span(reinterpret_cast<const std::uint8_t*>(png.constData()),
-                                       static_cast<std::size_t>(png.size())),
-                             &error))
-        << error;
+                                       static_cast<std::size_t>(png.size())));
+    ASSERT_TRUE(loaded) << loaded.reason();
     EXPECT_EQ(bitmap.Width(), 3);
     EXPECT_EQ(bitmap.Height(), 2);
     EXPECT_EQ(bitmap.Pixel(0, 0), 0xFFFF0000u);
@@ -286,11 +290,9 @@ TEST(QtBackend, DecodesPngIntoExactPixels) {
 
 TEST(QtBackend, RefusesDataThatIsNoImage) {
     const std::uint8_t junk[] = {0x89, 'P', 'N', 'G', 1, 2, 3, 4, 5, 6, 7, 8};
-    TBitmap bitmap;
-    std::string error;
-    EXPECT_FALSE(Backend().DecodeImage(junk, bitmap, &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_TRUE(bitmap.Empty());
+    const Result<TBitmap> decoded = Backend().DecodeImage(junk);
+    EXPECT_FALSE(decoded);
+    EXPECT_FALSE(decoded.reason().empty());
 }
 
 TEST(QtBackend, PrinterCanvasMeasuresWithTheRealFaces) {

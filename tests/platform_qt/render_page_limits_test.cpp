@@ -83,8 +83,8 @@ std::string Page(const TempDir& dir, const std::string& name, int width, int hei
     rec.SelectObject(brush);
     draw(rec);
     const std::string path = dir.File(name);
-    std::string error;
-    EXPECT_TRUE(rec.SaveToFile(path, &error)) << error;
+    const Result<void> saved = rec.SaveToFile(path);
+    EXPECT_TRUE(saved) << saved.reason();
     rec.SelectObject(GetStockObject(WHITE_BRUSH));
     DeleteObject(brush);
     return path;

@@ -19,8 +19,8 @@ std::string RecordPage(const TempDir& dir) {
     EmfRecorder rec(EmfRecorderOptions{std::nullopt, EmfPageInfo{400, 300, 200, 200}});
     rec.FillRect(Rect(100, 100, 300, 200), LogBrush{BS_SOLID, 0, 0});
     const std::string path = dir.File("page.emf");
-    std::string error;
-    EXPECT_TRUE(rec.SaveToFile(path, &error)) << error;
+    const Result<void> saved = rec.SaveToFile(path);
+    EXPECT_TRUE(saved) << saved.reason();
     return path;
 }
 

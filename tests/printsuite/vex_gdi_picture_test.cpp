@@ -50,8 +50,8 @@ TEST_F(GdiTest, AForeignPicturePrintsAtItsFramesSizeWithItsDrawingBeyondTheFrame
     const fs::path file = fs::path(base_) / "foreign.emf";
     ASSERT_TRUE(WriteForeignPicture(file));
     TPicture picture;
-    std::string error;
-    ASSERT_TRUE(picture.Metafile().LoadFromFile(file.string(), &error)) << error;
+    const Result<void> loaded = picture.Metafile().LoadFromFile(file.string());
+    ASSERT_TRUE(loaded) << loaded.reason();
     // 40 x 20 mm on a 96 ppi screen (151.2 x 75.6 pixels; the frame's 473 x 237 reference
     // pixels are 151.4 x 75.8).
     ASSERT_EQ(Screen().PixelsPerInch(), 96);

@@ -25,7 +25,7 @@ TEST_F(GdiTest, StartDocumentOpensPageOneWithTheLayersDefaults) {
     gdi.StartDocument(clBtnFace, "Heading", 100);
     EXPECT_EQ(gdi.GetPageNumber(), 1);
     ASSERT_NE(gdi.PageHandle(), nullptr);
-    EXPECT_EQ(gdi.PageFile(), ProcessTempDir() + "/PRN001.EMF");
+    EXPECT_EQ(gdi.PageFile(), ProcessTempDir().value() + "/PRN001.EMF");
     EXPECT_EQ(OpenLines(), (Lines{"SetBkMode transparent", "SetBkColor #C0C0C0",
                                   "SelectFont \"Arial\" -50 w400"}));
     EXPECT_EQ(gdi.FaceName(), "Arial");
@@ -37,7 +37,7 @@ TEST_F(GdiTest, StartDocumentOpensPageOneWithTheLayersDefaults) {
     gdi.ClosePage();
     EXPECT_EQ(gdi.PageHandle(), nullptr);
     ASSERT_EQ(pages_.size(), 1u);
-    EXPECT_TRUE(std::filesystem::exists(ProcessTempDir() + "/PRN001.EMF"));
+    EXPECT_TRUE(std::filesystem::exists(ProcessTempDir().value() + "/PRN001.EMF"));
 }
 
 TEST_F(GdiTest, EveryObjectChangeMakesANewObjectAndDeletesTheOldOne) {
@@ -473,7 +473,7 @@ TEST_F(GdiTest, NewPageStartsWithTheDefaultPenAndTheCurrentFont) {
     gdi.SetBrush(0, clRed, 0);
     gdi.NewPage();
     EXPECT_EQ(gdi.GetPageNumber(), 2);
-    EXPECT_EQ(gdi.PageFile(), ProcessTempDir() + "/PRN002.EMF");
+    EXPECT_EQ(gdi.PageFile(), ProcessTempDir().value() + "/PRN002.EMF");
     // Page 2: the printer canvas font's (positive) height, current face and style.
     EXPECT_EQ(OpenLines(), (Lines{"SetBkMode transparent", "SetBkColor #C0C0C0",
                                   "SetTextColor #000000", "SelectFont \"Courier New\" 30 w700"}));
@@ -481,7 +481,7 @@ TEST_F(GdiTest, NewPageStartsWithTheDefaultPenAndTheCurrentFont) {
     EXPECT_EQ(gdi.CurrentBrush(), GetStockObject(WHITE_BRUSH));
     gdi.ClosePage();
     ASSERT_EQ(pages_.size(), 2u);
-    EXPECT_TRUE(std::filesystem::exists(ProcessTempDir() + "/PRN002.EMF"));
+    EXPECT_TRUE(std::filesystem::exists(ProcessTempDir().value() + "/PRN002.EMF"));
 }
 
 TEST_F(GdiTest, NothingIsDrawnWithoutAnOpenPage) {

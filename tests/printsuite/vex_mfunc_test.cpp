@@ -106,7 +106,7 @@ class PageFiles : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_FALSE(base_.empty());
-        dir_ = ProcessTempDir();
+        dir_ = ProcessTempDir().value();
         ASSERT_FALSE(dir_.empty());
     }
     void Touch(int n, TSendTo kind = poViewer) {

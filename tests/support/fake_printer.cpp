@@ -16,19 +16,19 @@ DeviceCaps FakePrinter::Caps(TPrinterOrientation orientation) const {
     return PrinterCaps(dpiX_, dpiY_, width_, height_, orientation);
 }
 
-DeviceContext* FakePrinter::BeginDoc(const std::string& title, TPrinterOrientation orientation,
-                                     std::string* error) {
+Result<DeviceContext*> FakePrinter::BeginDoc(const std::string& title,
+                                             TPrinterOrientation orientation) {
     if (!failBegin_.empty()) {
-        if (error) *error = failBegin_;
+        Error error{std::move(failBegin_)};
         failBegin_.clear();
-        return nullptr;
+        return error;
     }
     Document doc;
     doc.title = title;
     doc.orientation = orientation;
     documents_.push_back(std::move(doc));
     context_ = std::make_unique<RecordingDeviceContext>(Caps(orientation));
-    return context_.get();
+    return static_cast<DeviceContext*>(context_.get());
 }
 
 void FakePrinter::TakePage() {
@@ -37,24 +37,18 @@ void FakePrinter::TakePage() {
     context_->Clear();
 }
 
-bool FakePrinter::NewPage(std::string* error) {
-    if (!context_) {
-        if (error) *error = "no document";
-        return false;
-    }
+Result<void> FakePrinter::NewPage() {
+    if (!context_) return Error{"no document"};
     TakePage();
-    return true;
+    return Ok();
 }
 
-bool FakePrinter::EndDoc(std::string* error) {
-    if (!context_) {
-        if (error) *error = "no document";
-        return false;
-    }
+Result<void> FakePrinter::EndDoc() {
+    if (!context_) return Error{"no document"};
     TakePage();
     documents_.back().ended = true;
     context_.reset();
-    return true;
+    return Ok();
 }
 
 void FakePrinter::Abort() {
@@ -64,19 +58,9 @@ void FakePrinter::Abort() {
     context_.reset();
 }
 
-bool TestGraphicsBackend::DecodeImage(std::span<const std::uint8_t> data, TBitmap& out,
-                                      std::string* error) {
-    if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
-        Result<TBitmap> bmp = DecodeBmp(data);
-        if (!bmp) {
-            if (error) *error = bmp.reason();
-            return false;
-        }
-        out = std::move(*bmp);
-        return true;
-    }
-    if (error) *error = "test backend reads BMP only";
-    return false;
+Result<TBitmap> TestGraphicsBackend::DecodeImage(std::span<const std::uint8_t> data) {
+    if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') return DecodeBmp(data);
+    return Error{"test backend reads BMP only"};
 }
 
 std::vector<std::shared_ptr<PrinterDevice>> TestGraphicsBackend::Printers() {

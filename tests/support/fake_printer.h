@@ -27,10 +27,10 @@ class FakePrinter : public PrinterDevice {
 
     std::string Name() const override { return name_; }
     DeviceCaps Caps(TPrinterOrientation orientation) const override;
-    DeviceContext* BeginDoc(const std::string& title, TPrinterOrientation orientation,
-                            std::string* error) override;
-    bool NewPage(std::string* error) override;
-    bool EndDoc(std::string* error) override;
+    Result<DeviceContext*> BeginDoc(const std::string& title,
+                                    TPrinterOrientation orientation) override;
+    Result<void> NewPage() override;
+    Result<void> EndDoc() override;
     void Abort() override;
 
     const std::vector<Document>& Documents() const { return documents_; }
@@ -54,7 +54,7 @@ class TestGraphicsBackend : public GraphicsBackend {
     TestGraphicsBackend() = default;
 
     TextMeasurer& Measurer() override { return measurer_; }
-    bool DecodeImage(std::span<const std::uint8_t> data, TBitmap& out, std::string* error) override;
+    Result<TBitmap> DecodeImage(std::span<const std::uint8_t> data) override;
     std::vector<std::shared_ptr<PrinterDevice>> Printers() override;
     int DefaultPrinterIndex() override { return defaultIndex_; }
     ScreenInfo Screen() override { return screen_; }
