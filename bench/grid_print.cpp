@@ -30,12 +30,12 @@ class SilentPrinter : public PrinterDevice {
     DeviceCaps Caps(TPrinterOrientation o) const override {
         return PrinterCaps(600, 600, 4800, 6324, o);
     }
-    DeviceContext* BeginDoc(const std::string&, TPrinterOrientation o, std::string*) override {
+    Result<DeviceContext*> BeginDoc(const std::string&, TPrinterOrientation o) override {
         dc_ = std::make_unique<NullDeviceContext>(Caps(o));
         return dc_.get();
     }
-    bool NewPage(std::string*) override { return true; }
-    bool EndDoc(std::string*) override { return true; }
+    Result<void> NewPage() override { return Ok(); }
+    Result<void> EndDoc() override { return Ok(); }
     void Abort() override {}
 
   private:
