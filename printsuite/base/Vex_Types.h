@@ -150,6 +150,14 @@ class TVexGraphicControl : public TGraphicControl {
 // What the window printers know of the suite's screen controls, which are built on them in a
 // later layer (the printers recognise them by these interfaces, never by name).
 
+// A control with its own place on paper (the sortable grid's PrintIt values, job units);
+// false when it has none and prints where the window puts it.
+class TVexPrintPlace {
+  public:
+    virtual ~TVexPrintPlace() = default;
+    virtual bool PrintPlace(double& left, double& top, double& width, double& height) const = 0;
+};
+
 // The image panel: it prints as a plain panel.
 class TVexPanelPrinting {
   public:

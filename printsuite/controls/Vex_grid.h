@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/data/dbctrls.h"
+#include "printsuite/base/Vex_Types.h"
 
 namespace quillon {
 
@@ -34,7 +35,7 @@ std::vector<std::string> SortedSqlLines(const std::vector<std::string>& lines,
 // (registered with the desktop on first use); crNone for another name.
 TCursor LoadSortCursor(const std::string& name);
 
-class TVex_SortGrid : public TDBGrid {
+class TVex_SortGrid : public TDBGrid, public TVexPrintPlace {
     QUILLON_CLASS_INFO()
   public:
     explicit TVex_SortGrid(TComponent* owner);
@@ -60,6 +61,14 @@ class TVex_SortGrid : public TDBGrid {
     // The place on paper (job units) is used only when all four are given.
     bool HasPrintPlace() const {
         return printIt_[0] != 0 && printIt_[1] != 0 && printIt_[2] != 0 && printIt_[3] != 0;
+    }
+    bool PrintPlace(double& left, double& top, double& width, double& height) const override {
+        if (!HasPrintPlace()) return false;
+        left = printIt_[0];
+        top = printIt_[1];
+        width = printIt_[2];
+        height = printIt_[3];
+        return true;
     }
 
     TNotifyEvent OnTitleDblClicked, OnBeforeSort, OnAfterSort;

@@ -63,8 +63,17 @@ TRect TPrintWin::PageRectOf(const TControl& control, double left, double top,
         x1 = x0 + control.Left() * HorizontalScale;
         y1 = y0 + control.Top() * LineSpacing();
     }
-    const double x2 = x1 + control.Width() * HorizontalScale;
-    const double y2 = y1 + control.Height() * LineSpacing();
+    double x2 = x1 + control.Width() * HorizontalScale;
+    double y2 = y1 + control.Height() * LineSpacing();
+    // A control with a place of its own on paper (all four values given) prints there.
+    double pl = 0, pt = 0, pw = 0, ph = 0;
+    if (auto* place = dynamic_cast<const TVexPrintPlace*>(&control);
+        place && place->PrintPlace(pl, pt, pw, ph)) {
+        x1 = UnitsToPixelsExact(false, pl);
+        y1 = UnitsToPixelsExact(true, pt);
+        x2 = x1 + UnitsToPixelsExact(false, pw);
+        y2 = y1 + UnitsToPixelsExact(true, ph);
+    }
     return TRect{ClampPixels(x1), ClampPixels(y1), ClampPixels(x2), ClampPixels(y2)};
 }
 

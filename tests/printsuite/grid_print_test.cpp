@@ -16,6 +16,7 @@
 #include "platform/sys/rounding.h"
 #include "printsuite/base/Tallet.h"
 #include "printsuite/controls/Totals.h"
+#include "printsuite/controls/Vex_grid.h"
 #include "tests/platform_data/data_test_util.h"
 #include "tests/printsuite/window_print_fixture.h"
 
@@ -591,6 +592,51 @@ TEST_F(GridPrintTest, DataAwareControlsPrintTheirFieldsOfTheCurrentRecord) {
     EXPECT_EQ(at["N2"], "96,139;99,179;99,259;");
     EXPECT_EQ(at.count("stale"), 0u);
     EXPECT_TRUE(Has(calls, "FillRect 96,176,196,236 solid #FFFF00")) << Dump(calls);
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// The sortable grid's own place on paper: all four PrintIt values, or none of them.
+TEST_F(GridPrintTest, ASortableGridWithAllFourPrintItValuesPrintsAtThatPlace) {
+    Fill(3);
+    for (const bool allFour : {true, false}) {
+        SCOPED_TRACE(allFour ? "all four" : "three of four");
+        TTable table(nullptr);
+        TDataSource source(nullptr);
+        table.SetDatabaseName(db_.Path());
+        table.SetTableName("items");
+        ASSERT_TRUE(table.Open()) << table.LastError();
+        source.SetDataSet(&table);
+        auto* grid = Add<TVex_SortGrid>(panel_, 0, 0, 320, 200);
+        grid->SetDataSource(&source);
+        grid->Font().SetName("Arial");
+        grid->Font().SetHeight(-kH);
+        grid->TitleFont().SetName("Arial");
+        grid->SetPrintItLeft(2.0);
+        grid->SetPrintItTop(3.0);
+        grid->SetPrintItWidth(allFour ? 3.0 : 0.0);
+        grid->SetPrintItHeight(1.0);
+        pages_.clear();
+        Start(k96);
+        job_.PrintWindowPages(&panel_, 1.0, 1.0);
+        job_.EndJob();
+        ASSERT_FALSE(pages_.empty());
+        // The title "id" sits 3 pixels right of the table's left edge, 6 below its top: at
+        // (2 in, 3 in) = (192, 288) on the 96 ppi printer, or at the screen place (96, 96).
+        bool found = false;
+        for (const auto& t : TextsOf(pages_[0]))
+            if (t.s == "id") {
+                found = true;
+                EXPECT_EQ(std::to_string(t.x) + "," + std::to_string(t.y),
+                          allFour ? "195,294" : "99,102");
+            }
+        EXPECT_TRUE(found) << Dump(pages_[0]);
+        delete grid;
+    }
 }
 
 }  // namespace
