@@ -3,12 +3,6 @@
 // or is refused with a reason; none may crash, hang, run out of memory or hit undefined
 // behaviour (the fuzz build makes the undefined-behaviour checks fatal).
 
-#include <QBuffer>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
-
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -34,24 +28,10 @@ void PlayIntoImage(std::span<const std::uint8_t> input, const std::string& parse
 }
 
 void PlayIntoPdf(std::span<const std::uint8_t> input) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter writer(&buffer);
-    writer.setResolution(72);
-    writer.setPageLayout(QPageLayout(QPageSize(QSizeF(kSide, kSide), QPageSize::Point, QString(),
-                                               QPageSize::ExactMatch),
-                                     QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    QPainter painter;
-    if (!painter.begin(&writer)) std::abort();
-    quillon::DeviceCaps caps;
-    caps.technology = quillon::DT_RASPRINTER;
-    caps.widthPixels = caps.heightPixels = kSide;
-    caps.logPixelsX = caps.logPixelsY = 72;
-    {
-        quillon::QtPainterDC dc(painter, caps);
-        static_cast<void>(quillon::PlayEmf(input, dc, kTarget));
-    }
-    painter.end();
+    quillon::QtPdfPageDC pdf(kSide);
+    if (!pdf.Ok()) std::abort();
+    static_cast<void>(quillon::PlayEmf(input, pdf.DC(), kTarget));
+    pdf.Finish();
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 #include "platform/qt/qt_painter_dc.h"
 
+#include <QBuffer>
 #include <QGlyphRun>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainterPath>
+#include <QPdfWriter>
 #include <QPolygon>
 #include <algorithm>
 #include <cmath>
@@ -889,6 +893,41 @@ QImage QtImageDC::Finish() {
         painter_.reset();
     }
     return image_;
+}
+
+struct QtPdfPageDC::Writer {
+    QBuffer buffer;
+    std::unique_ptr<QPdfWriter> pdf;
+};
+
+QtPdfPageDC::QtPdfPageDC(int side) : writer_(std::make_unique<Writer>()) {
+    const int s = std::max(side, 1);
+    DeviceCaps caps;
+    caps.technology = DT_RASPRINTER;
+    caps.widthPixels = caps.heightPixels = s;
+    caps.logPixelsX = caps.logPixelsY = 72;
+    fallback_ = std::make_unique<NullDeviceContext>(caps);
+    writer_->buffer.open(QIODevice::WriteOnly);
+    writer_->pdf = std::make_unique<QPdfWriter>(&writer_->buffer);
+    writer_->pdf->setResolution(72);
+    writer_->pdf->setPageLayout(QPageLayout(
+        QPageSize(QSizeF(s, s), QPageSize::Point, QString(), QPageSize::ExactMatch),
+        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    painter_ = std::make_unique<QPainter>();
+    if (painter_->begin(writer_->pdf.get())) dc_ = std::make_unique<QtPainterDC>(*painter_, caps);
+}
+
+QtPdfPageDC::~QtPdfPageDC() {
+    Finish();
+}
+
+QByteArray QtPdfPageDC::Finish() {
+    dc_.reset();
+    if (painter_) {
+        if (painter_->isActive()) painter_->end();
+        painter_.reset();
+    }
+    return writer_ ? writer_->buffer.data() : QByteArray();
 }
 
 }  // namespace quillon

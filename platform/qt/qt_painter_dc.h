@@ -20,6 +20,7 @@
 // Device coordinates are 64-bit where sizes are taken: a mapped coordinate saturates at the
 // int range, and a figure from INT_MIN to INT_MAX is still a figure.
 
+#include <QByteArray>
 #include <QImage>
 #include <QPainter>
 #include <QPen>
@@ -161,6 +162,29 @@ class QtImageDC {
     QImage image_;
     std::unique_ptr<QPainter> painter_;
     std::unique_ptr<QtPainterDC> dc_;
+};
+
+// A one-page PDF document in memory of `side` points a side, at 72 pixels per inch, drawn
+// through a painter context (for checking that pages play into a PDF writer).
+class QtPdfPageDC {
+  public:
+    explicit QtPdfPageDC(int side);
+    ~QtPdfPageDC();
+    QtPdfPageDC(const QtPdfPageDC&) = delete;
+    QtPdfPageDC& operator=(const QtPdfPageDC&) = delete;
+
+    // False when the writer could not start painting (drawing then goes nowhere).
+    bool Ok() const { return dc_ != nullptr; }
+    DeviceContext& DC() { return dc_ ? static_cast<DeviceContext&>(*dc_) : *fallback_; }
+    // Ends the page and answers the document's bytes.
+    QByteArray Finish();
+
+  private:
+    struct Writer;
+    std::unique_ptr<Writer> writer_;
+    std::unique_ptr<QPainter> painter_;
+    std::unique_ptr<QtPainterDC> dc_;
+    std::unique_ptr<NullDeviceContext> fallback_;
 };
 
 }  // namespace quillon
