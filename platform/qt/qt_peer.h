@@ -21,6 +21,8 @@
 #include <QPoint>
 #include <QPointer>
 #include <QWidget>
+
+class QAbstractScrollArea;
 #include <memory>
 
 #include "platform/vcl/controls.h"
@@ -155,6 +157,11 @@ class QtControlPeer : public ControlPeer {
     bool syncing_ = false;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
+
+// The frame and scroll bars of a text widget (the memo's and the rich edit's): a sunken panel
+// for a single border, and each bar always shown when the style asks for it, else `otherwise`.
+void ApplyTextFrame(QAbstractScrollArea& widget, TBorderStyle border, TScrollStyle bars,
+                    Qt::ScrollBarPolicy otherwise);
 
 // Creates the peer of a control for the Qt host (nullptr for none).
 std::unique_ptr<ControlPeer> CreateQtPeer(TControl& control);

@@ -465,19 +465,11 @@ class MemoPeer : public QtControlPeer {
                 edit_->setReadOnly(memo_.ReadOnly());
                 break;
             case TPeerChange::Appearance: {
-                edit_->setFrameStyle(memo_.BorderStyle() == bsSingle
-                                         ? QFrame::StyledPanel | QFrame::Sunken
-                                         : QFrame::NoFrame);
                 edit_->setLineWrapMode(memo_.WordWrap() ? QPlainTextEdit::WidgetWidth
                                                         : QPlainTextEdit::NoWrap);
                 ApplyWrapMode(edit_->toPlainText());
-                const TScrollStyle s = memo_.ScrollBars();
-                edit_->setHorizontalScrollBarPolicy(s == ssHorizontal || s == ssBoth
-                                                        ? Qt::ScrollBarAlwaysOn
-                                                        : Qt::ScrollBarAlwaysOff);
-                edit_->setVerticalScrollBarPolicy(s == ssVertical || s == ssBoth
-                                                      ? Qt::ScrollBarAlwaysOn
-                                                      : Qt::ScrollBarAlwaysOff);
+                ApplyTextFrame(*edit_, memo_.BorderStyle(), memo_.ScrollBars(),
+                               Qt::ScrollBarAlwaysOff);
                 break;
             }
             default:
@@ -1238,6 +1230,17 @@ class GridPeer : public QtControlPeer {
 };
 
 }  // namespace
+
+void ApplyTextFrame(QAbstractScrollArea& widget, TBorderStyle border, TScrollStyle bars,
+                    Qt::ScrollBarPolicy otherwise) {
+    widget.setFrameStyle(border == bsSingle ? QFrame::StyledPanel | QFrame::Sunken
+                                            : QFrame::NoFrame);
+    widget.setHorizontalScrollBarPolicy(bars == ssHorizontal || bars == ssBoth
+                                            ? Qt::ScrollBarAlwaysOn
+                                            : otherwise);
+    widget.setVerticalScrollBarPolicy(bars == ssVertical || bars == ssBoth ? Qt::ScrollBarAlwaysOn
+                                                                          : otherwise);
+}
 
 // Refreshes a grid's widget at once (for code that reads the widget right
 // after changing the model).

@@ -36,18 +36,10 @@ class RichEditPeer : public QtControlPeer {
                 widget_->setReadOnly(edit_.ReadOnly());
                 break;
             case TPeerChange::Appearance: {
-                widget_->setFrameStyle(edit_.BorderStyle() == bsSingle
-                                           ? QFrame::StyledPanel | QFrame::Sunken
-                                           : QFrame::NoFrame);
                 widget_->setLineWrapMode(edit_.WordWrap() ? QTextEdit::WidgetWidth
                                                           : QTextEdit::NoWrap);
-                const TScrollStyle s = edit_.ScrollBars();
-                widget_->setHorizontalScrollBarPolicy(s == ssHorizontal || s == ssBoth
-                                                          ? Qt::ScrollBarAlwaysOn
-                                                          : Qt::ScrollBarAsNeeded);
-                widget_->setVerticalScrollBarPolicy(s == ssVertical || s == ssBoth
-                                                        ? Qt::ScrollBarAlwaysOn
-                                                        : Qt::ScrollBarAsNeeded);
+                ApplyTextFrame(*widget_, edit_.BorderStyle(), edit_.ScrollBars(),
+                               Qt::ScrollBarAsNeeded);
                 break;
             }
             default:
