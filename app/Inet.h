@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // TInternetFrm: the links window. Each link is a label drawn as a hyperlink;
 // a click opens its address in the desktop's browser through URL1.

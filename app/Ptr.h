@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // TPrintFrm "Print Format": the one-page report of the current analysis, laid out as a
 // hidden form whose white panel is printed. Everything happens while it is created.

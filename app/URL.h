@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // TURL: a non-visual component that opens an address with the desktop's
 // default handler, putting its scheme's prefix in front of it.

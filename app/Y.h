@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // TYFrm: the question whether a typed Y counts as a vowel, shown modally by
 // the calculator while the key waits.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // TCalcFrm: the calculator, the program's main window. The user types a name;
 // after every change of it, and after every switch of the letter-value

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // `quillon analyse`: the analysis of names given as arguments or read from
 // standard input, written as text, JSON Lines or CSV.

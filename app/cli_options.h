@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The one command-line layer: every command is a row of a table (name, usage text, the options
 // it takes, the function that does the work), parsed by one option parser. The dispatcher

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The table of the program's commands. To add a command: write its usage text and run
 // function, list its options (OutputOptionSpecs()/JobOptionSpecs() for the shared groups) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The program's own form files, compiled into the binary (app/forms/*.form).
 

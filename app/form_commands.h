@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The printing commands of the report and of form files: `quillon report` prints the report
 // of each name, one page per name in one job; `quillon print-form` prints a form file's window

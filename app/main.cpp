@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // quillon: the numerology calculator and its command-line tools.
 
 #include <signal.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The numerology of a name: letter values under the two systems, the vowel and
 // consonant lines, the three sums with their reductions and the 9 x 3 grid.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The printing commands of the print job and the preview:
 //   quillon print-text [OPTIONS] FILE...   text files, word-wrapped, with header and footer

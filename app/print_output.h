@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Where the job of a printing command goes, decided in one place for every such command
 // (`print-text`, `view`, `report`, `print-form`) from the shared output options:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Program start: the application's title and help file, the three windows in
 // their order (the calculator first, so it is the main window), the loop.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The analyse command's JSON output against the yardstick: a hand-written C formatter that
 // produces the same bytes (plain ASCII names, the batch case) from the same analysis, both over
 // one million 30-character names written to /dev/null. The benchmark first checks the bytes are

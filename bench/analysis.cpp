@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Name analysis: one 30-character name, and the analyse command over a large
 // file of names written as JSON to /dev/null.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The calculator window on the model: one keystroke in the name field until
 // every field shows the new analysis (the key handler, the insertion or
 // deletion, the analysis, the lines, the nine sums and reductions with their

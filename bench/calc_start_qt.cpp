@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Start of `quillon` to the calculator shown: the process is started, creates
 // its three windows, shows the calculator and ends right after (the
 // screenshot hook's QUILLON_SCREENSHOT_QUIT=1, nothing saved). The time

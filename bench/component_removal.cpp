@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Destroying a form of N named controls (the model only), and loading then
 // destroying one from its file: the cost should grow with N, not N * N.
 

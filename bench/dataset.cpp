@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Walking and scrolling a table of a million rows: a whole walk, jumps to
 // random records, and the row window a grid reads when it scrolls.
 

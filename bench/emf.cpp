@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Page files: recording and saving a dense page, and reading a large one without drawing.
 // Run by hand: build/bench/emf
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Playing a dense page into an 850 x 1100 image with the Qt painter context: the preview's
 // and render-page's work for one page.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Loading a form of 200 controls from its file (the model only: the widgets
 // of a backend are not made here), and writing it back.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Qt host: loading a form of 200 controls and realising it as widgets, and
 // the start of `quillon show-form` until its window is shown.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A DB grid of 20,000 and of 100,000 rows printed by the form printer page by page into the
 // page store (real page files, saved and deleted) on a 600 ppi printer that draws nothing.
 // Reports pages per second and the resident memory after each job, which must not grow with

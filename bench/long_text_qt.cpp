@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Showing a memo whose one line is very long (with and without spaces), and an
 // edit holding such a text: the text goes in, the window is shown and painted.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The page store: a 1,000-page job with 60 lines of text and a frame per page, recorded as
 // page files, saved and deleted, on a 600 ppi printer that draws nothing. Reports pages per
 // second and the resident memory after the first 100 and after all 1,000 pages.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Playing 100 stored pages (60 lines of text and a frame each) to the built-in "Print to PDF"
 // printer: the printing half of a job, with the real fonts and the real PDF writer.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The preview opened on a job of 1 and of 1,000 stored pages (60 lines of text and a frame
 // each), on real widgets (offscreen): the time from creating the window to its first page
 // painted, and the time to paint the page at "Whole Page" and at 250 % (the whole page

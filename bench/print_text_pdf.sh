@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Benchmark, run by hand: `bench/print_text_pdf.sh build/app/quillon`. Prints a job of plain
 # text (60 lines a page) of 100 and of 1,000 pages with `print-text --pdf` and reports pages
 # per second, bytes per PDF page and the peak memory of the whole run (which should not grow

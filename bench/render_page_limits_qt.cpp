@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // `quillon render-page --png` and `--pdf` of hostile pages, each in a process of its own:
 // wall time, peak resident memory, exit status and output size. Also the dense sample page
 // and a page of 50 circles, whose PDF sizes show what vector figures save.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Printing on the built-in PDF printer: `report` of 1,000 names (pages per second, PDF bytes
 // per page, and peak memory against 100 names) and `print-form` of the 200-control form (time
 // per page). Run by hand: QT_QPA_PLATFORM=offscreen ./report_print_qt

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Rich text through the form printer to the built-in PDF printer: 50 pages of formatted text
 // (headings, bold and italic runs, colours, lists, a table every few pages) flowing through a
 // page-sized rich edit, one window print per page; pages per second and PDF bytes per page.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The page the print benchmarks record: a thin frame and 60 lines of text on a Letter page at
 // 600 pixels per inch.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The data grids on real widgets (offscreen unless QT_QPA_PLATFORM says
 // otherwise): a title click on a 100,000-row query until the view has painted
 // the sorted rows, and page scrolls through a 1,000,000-row table with the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # cmake -DOUTPUT=file.cpp -DINPUTS="a.form|b.form" -P EmbedForms.cmake
 # Writes the form files as string constants with a look-up by file name.
 string(REPLACE "|" ";" INPUTS "${INPUTS}")

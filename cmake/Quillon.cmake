@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Shared helpers for the project's targets.
 
 # Warnings are on in our own code, and errors where QUILLON_WERROR asks for it (tools/check, CI

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Makes an SQLite database from an SQL script, for the examples: make_db SCRIPT.sql OUT.db.
 // The database is written beside OUT under a temporary name and renamed when complete, so a
 // failed script never leaves half a database behind.

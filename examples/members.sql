@@ -1,3 +1,4 @@
+-- SPDX-License-Identifier: GPL-2.0-or-later
 -- The example member list: 3,000 members of a numerology circle, made at build time into
 -- members.db beside members.form. The rows come from a recursive query, so that the same
 -- database is made on every machine.

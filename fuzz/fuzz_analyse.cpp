@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Names read from standard input: any bytes, every output format.
 #include <cstddef>
 #include <cstdint>

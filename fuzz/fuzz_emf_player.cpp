@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Hostile metafiles: playing or parsing never reads out of bounds, never hangs and never
 // crashes; whatever is played into the page recorder comes out as a file that parses.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Form files from outside: any bytes give a form or an error, never a crash;
 // a form that was read writes out as a file that reads again.
 

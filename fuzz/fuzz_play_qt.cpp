@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Hostile pages played into the Qt painter context, where the geometry meets real pixels and
 // a PDF writer: onto a small image and a small PDF page, offscreen. Every file either plays
 // or is refused with a reason; none may crash, hang, run out of memory or hit undefined

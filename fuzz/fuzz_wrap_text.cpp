@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The drawing layer's text helpers on any bytes (text pasted into a memo or read from a data
 // field): word-wrapping always moves on and hands out pieces of the text, and the tab and
 // length helpers stay within their bounds. Widths come from a stand-in measure that may be

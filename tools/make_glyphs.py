@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-2.0-or-later
 """Writes the calculator's two button pictures as 16-colour BMP strips.
 
 Each strip holds two 16 x 16 images side by side: the normal picture and its

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Shared set-up for tools/run and tools/check: installs the Debian packages the
 # build needs (only those missing), then configures and builds into build/.
 # Safe to run again: nothing is installed or reconfigured when nothing changed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Datasets over SQLite: tables, queries, their fields, bookmarks and data
 // sources, read-only (printing and sorting never write to a database).

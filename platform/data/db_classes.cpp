@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Streaming information of the data classes, so that form files can hold them.
 
 #include <mutex>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Number formatting of fields and totals: picture formats ("#,##0.00") and the
 // currency format, with the separators and currency of the user's locale.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Data-aware controls: the standard controls kept in step with a field of the
 // current record of their data source's dataset (read-only: nothing is written

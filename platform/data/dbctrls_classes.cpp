@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Streaming information of the data-aware controls.
 
 #include "platform/data/dbctrls.h"

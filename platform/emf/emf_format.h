@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The enhanced-metafile file format as page files use it: header validation and the
 // private comment that carries a page's size and resolution.

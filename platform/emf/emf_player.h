@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Playback of enhanced metafiles onto any device context, and a parse-only pass.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The page recorder: a device context that records every call as an enhanced-metafile
 // record and produces a standard .EMF file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The page store: every page of a job is one file in the process's private temporary
 // directory, "PRN001.EMF", "PRN002.EMF", ... ("PRN001.HTM", ... for pages kept as HTML), no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // TCanvas: a device context with its own pen, brush and font objects, selected lazily
 // before each operation that needs them (and re-created only when they changed).

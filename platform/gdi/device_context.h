@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The drawing surface every page, printer, screen and image is painted on. It keeps the
 // classic device-context state (selected pen, brush and font; text colour, background mode

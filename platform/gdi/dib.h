@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Device-independent bitmaps: the BITMAPINFO header and pixel rows that BMP files and
 // metafile bitmap records carry. Decoding is bounds-checked throughout: every size comes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Drawing objects in the classic style: pens, brushes and fonts are created from small
 // description records, named by handles, selected into device contexts and deleted by

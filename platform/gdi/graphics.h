@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Graphics types of the component library: colours, points and rectangles, fonts, pens,
 // brushes, bitmaps and pictures.

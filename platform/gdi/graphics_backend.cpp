@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/gdi/graphics_backend.h"
 
 #include "platform/gdi/dib.h"

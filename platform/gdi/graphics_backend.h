@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What a windowing backend gives the drawing layer: real text measurement, image decoding,
 // the printers and the screen. The Qt backend installs itself at start-up; without one

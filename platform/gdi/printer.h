@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The process-wide printer: the list of printers the backend offers, the current one, its
 // orientation, page size and resolution, a canvas (for measuring while no document is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // One printer as the graphics backend offers it: its caps and a document to draw into.
 

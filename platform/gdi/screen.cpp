@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/gdi/screen.h"
 
 #include "platform/gdi/graphics_backend.h"

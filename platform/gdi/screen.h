@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The screen as the component library reports it. Forms are laid out at 96 pixels per inch
 // and never scaled.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Text measurement as a service: every device context asks the installed measurer for the
 // advances of a text in a font, so that what the page recorder measures and what callers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The Qt graphics backend: real fonts, image decoding, the system's printers plus the
 // built-in PDF printer, and the screen. QtGraphicsSession starts Qt (if it is not running)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Conversions between the control model and Qt: colours, fonts, cursors, keys,
 // mouse buttons and the two ways of counting characters (the model counts code

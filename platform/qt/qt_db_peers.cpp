@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Widgets of the data-aware controls that have no standard widget: the grid
 // (a table view over the dataset's row window) and the navigator's buttons.
 // The field controls (DB edit, memo, check box ...) are standard controls and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The desktop services of the Qt host: the event loop and modal windows,
 // message boxes, the beep, the clipboard, opening documents and help, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Fonts on the Qt side: which installed family a face name means, the size a font record
 // asks for, text measurement with QFontMetricsF, and the raw fonts the painter context

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The Qt host: starts Qt for windows (a QApplication) with the settings that
 // keep the forms' pixel sizes, and installs the Qt graphics backend, the Qt

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The device context that draws with QPainter: screen painting, the preview, printers,
 // PDF files and images.

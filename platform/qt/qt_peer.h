@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The widget side of a control. A peer owns one Qt widget, copies the model's
 // state into it when the model reports a change, and brings what the user does

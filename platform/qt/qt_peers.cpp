@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The peers of the control kinds: which Qt widget shows which control, and how
 // each keeps its widget and its control in step.
 

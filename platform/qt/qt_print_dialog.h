@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The print dialog of the Qt host: Qt's own dialog, with the system's
 // printers and printing to a PDF file, which stands for the built-in "Print to

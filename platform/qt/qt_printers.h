@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Printers of the Qt backend: the system's printers (through Qt PrintSupport, which asks
 // CUPS) and the built-in "Print to PDF" printer, which is always there so printing works on

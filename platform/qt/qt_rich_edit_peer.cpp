@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The rich edit's widget: a text edit showing the control's text in its format (rich text,
 // Markdown or plain), the user's editing written back to the control in that same format.
 

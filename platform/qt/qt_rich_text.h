@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Rich text formatting on Qt's text layout: a document is laid out at the target context's
 // resolution and each band is emitted as text runs with their fonts and colours (list marks

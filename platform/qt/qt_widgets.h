@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The few Qt widget classes the host needs of its own: each overrides one thing
 // and hands it to its peer through a callback (cleared when the peer goes, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // `quillon render-page FILE [--png OUT] [--pdf OUT] [--scale S]`: draws one page file on
 // white, at the page size it was recorded for times S, into a PNG image (S defaults to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/qt/show_form.h"
 
 #include <filesystem>

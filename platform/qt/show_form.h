@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // `quillon show-form FILE`: shows the form a form file describes in a real
 // window, for designing forms and for checking how they look. Handlers the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Little-endian fields of one binary record (a metafile record, a bitmap header), each read
 // checked against the record's size. A read past the end answers 0 and marks the reader as

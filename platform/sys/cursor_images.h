@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Cursor images of the program's own, registered by name beside the standard
 // cursors (CursorByName finds them); the backend turns them into pointers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The desktop as the control model sees it. Everything that needs a real
 // display goes through one hook interface, DesktopBackend: message boxes, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A small set of enumeration values (font styles and the like), stored as bits.
 

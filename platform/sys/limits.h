@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Every limit the program puts on outside input (page files, form files, images, texts,
 // databases, command lines) in one place, with the reason it is there. Input past a limit is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The one way a reader of outside input (page files and their records, bitmaps, form files,
 // settings values, page lists, command-line values) answers: a value, or an error with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The application's string table: texts by number, as the classic resource table holds
 // them. The program registers the texts it ships (this one ships none of the print suite's,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Exceptions of the platform layer and the conversions that raise them.
 // The application's default exception handler shows Message() in a box.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Temporary files of the process. Page files have fixed, predictable names ("PRN001.EMF"), so
 // they never go straight into the shared temporary directory, where another program, or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/sys/utf8.h"
 
 namespace quillon::utf8 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // UTF-8 decoding shared by everything that reads text from outside: a name
 // typed or piped in, form files, page files. A byte that does not start a

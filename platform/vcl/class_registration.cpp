@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The classes of the platform layer that form files may name. Their class
 // information registers itself when first built; FindClass builds all of them
 // before its first look-up, so no registration depends on static

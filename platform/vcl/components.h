@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Components: named objects with an owner that destroys them, notification
 // when one of them goes away, events, and published properties that form

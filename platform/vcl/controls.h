@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The control model: controls are components with a position inside their
 // parent, visibility, colour, font, text, events and (for window controls)

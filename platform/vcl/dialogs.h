@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The platform's print dialog: the user picks one of the printers of
 // Printer() (with the Qt backend the system's printers and "Print to PDF"),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Formatted text output into a rectangle, as labels and the suite's controls draw their
 // captions: alignment, word breaks, tab expansion and accelerator marks.

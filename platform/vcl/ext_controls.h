@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The other controls: picture buttons, shapes, bevels, images, scroll boxes,
 // radio groups, string grids and rich edits.

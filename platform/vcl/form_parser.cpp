@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Syntax of form files: a lexer over the bytes and a recursive reader of
 // objects, bounded in nesting, that never reads past the text.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Reading form files into components and writing components as form files,
 // through the class registry and the property tables.
 

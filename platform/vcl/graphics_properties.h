@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Property tables of the graphics objects that controls own (fonts, pens,
 // brushes, pictures), so that form files write them as sub-properties

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Class information: a class's name, its base, a factory, and its table of
 // published properties (accessor pairs with their stored defaults). Form files

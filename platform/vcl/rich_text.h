@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Rich text formatting as a service: a rich edit's document (an HTML subset or Markdown, else
 // plain text) formatted into a rectangle of any device context, band by band, as printing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The standard controls: labels, edits, memos, buttons, check boxes, radio
 // buttons, combo boxes, group boxes and panels.

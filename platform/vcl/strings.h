@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Lists of text lines: the lines of a memo, the items of a list or combo box
 // and of a radio group, the SQL text of a query.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The editing rules of a text field, shared by edits, memos, rich edits and
 // combo boxes: a UTF-8 text with a caret and a selection counted in

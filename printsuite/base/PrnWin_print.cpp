@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Playback of the page store onto the printer.
 #include <string>
 #include <utility>

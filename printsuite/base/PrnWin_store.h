@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The page store and the settings store of print jobs. Every page of a job is one enhanced
 // metafile, page file n (PageFileName), in the process's private temporary directory; there

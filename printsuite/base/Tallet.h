@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The print status dialog "Print Status": a small modeless window that names the printer a
 // job is formatted for, the page being worked on and what is happening, with an Abort button.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Free functions the print components share: conversions between the job's units, screen
 // pixels and printer pixels; small printer offsets; the page files' names and clean-up; the

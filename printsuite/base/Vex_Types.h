@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The declarations every print component shares: the enumerations they publish as property
 // types (ordinal values fixed, as form files store them by name and the code compares them by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A small box that shows a text, the date or the time on the form, and that the form
 // printer fills with page totals, accumulated totals or the page number when it prints.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "printsuite/controls/VexPanel.h"
 
 #include "platform/gdi/device_context.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A panel that can tile a picture (taken from an image control of the same form) over its
 // face, with gaps between the tiles.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The suite's screen controls: the shadow label, the image panel and the totals box.
 

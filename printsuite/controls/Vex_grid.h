@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The suite's data grid for the screen: a click on a column title sorts its
 // dataset (a table by switching to an index of the field, a query by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "printsuite/controls/Vex_lab.h"
 
 #include "platform/gdi/device_context.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The suite's label with a three-dimensional look: a plain caption, a drop shadow, a raised
 // or sunken caption, a box with a block shadow, or a flat button face.

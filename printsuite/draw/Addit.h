@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The "Print Options" dialog (TAddition) of the preview, and the page-list syntax it takes:
 // elements separated by commas, each a page n or a range a-b ("1,2,5,7-14,21").

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The preview's page control TDrawIt: paints one stored page of the preview target at a zoom
 // by playing its metafile into the control, steps the zoom on mouse clicks, moves between the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The drawing layer: every page of a print job is drawn through one TGdi, which records it as
 // an enhanced metafile (a page file) while keeping the printer canvas in step with what is

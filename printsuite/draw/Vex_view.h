@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The print preview window (TVex_Prev) and its page control (TDrawIt).
 

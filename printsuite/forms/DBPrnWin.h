@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The form printer TDBPrintWin: the print job of TPrintWin with a window walk that also knows
 // the suite's own controls (the shadow label, the totals box, the image panel), the data-aware

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A continuation panel: a plain panel standing for a further area of the page into which the
 // text of a printing rich edit carries on. On screen it paints as a panel; when printed it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The rich edit that prints itself: asked by the window printers for a page rectangle, it
 // formats the next portion of its text there and remembers where the following request goes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The print job component and its page decoration.
 #include "printsuite/job/PrnWin.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The print job component TPrintWin: it opens a job on the current printer, decorates every
 // page with a header band, a footer band and two footer texts (and optionally a ruler frame),

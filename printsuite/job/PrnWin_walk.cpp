@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Window printing: the walk through a window's control tree and the drawing routine of each
 // control kind. Every rectangle here is in printer pixels of the current page; u stands for
 // 1/300 inch (Offset300), which is 0 on a text-only printer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The program's three windows created as at start-up, on the headless
 // desktop: modal windows and the print dialog answer from scripts.

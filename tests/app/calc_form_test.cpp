@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The calculator window on the model: typing, the Y question, pastes, the
 // system button, colours, Clear, Exit, Help, Print and the links button.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The one option parser, the shared option groups and the command table.
 #include "app/cli_options.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The three windows as their form files lay them out: every control's kind,
 // place, size, text, hint, font and tab order.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The output of the printing commands on the printer double: the printer by name, copies as
 // whole documents, the page choice, the usage errors found before anything is printed, and
 // print-text's layout (exact positions with the fixed-advance measurer).

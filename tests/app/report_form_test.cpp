@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The report form copies what the calculator shows into its labels, in its own layout.
 
 #include <gtest/gtest.h>

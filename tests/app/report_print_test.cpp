@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The printed report: every text and shape of the page as the printer receives it (the page
 // recorded as a metafile and played onto a 600 ppi printer double), for a name and for none,
 // and the calculator's Print button with the printer remembered between prints.

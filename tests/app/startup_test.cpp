@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Program start: title, help file, the windows in their order, the loop.
 
 #include <gtest/gtest.h>

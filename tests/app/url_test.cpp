@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // TURL: the prefix of every scheme, the empty address, long addresses, failed
 // launches, and its stored properties.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The calculator in real Qt windows: "golden river 7" typed key by key into
 // the name field's widget, every field read back from what the window shows;
 // the Y question answered in its own window; red for equal digits; the links

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # End-to-end checks of `quillon analyse` as a shell user runs it.
 . "$(dirname "${BASH_SOURCE[0]}")/common.bash"
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # End-to-end checks of starting the calculator: the command line, the window
 # shown and saved by the screenshot hook, and `analyse` never starting Qt.
 . "$(dirname "${BASH_SOURCE[0]}")/common.bash"

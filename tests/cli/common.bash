@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Sourced by the end-to-end scripts (run as SCRIPT QUILLON): the program in $q, a scratch
 # directory in $tmp removed at the end, `check NAME EXPECTED ACTUAL`, and `finish` for the
 # summary and the status.

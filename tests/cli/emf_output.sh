@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # End-to-end checks of --emf, --emf-name and --force, the output options that keep a job's
 # pages as EMF files: names, the page choice, nothing replaced without --force, the pages
 # read back by `view` printing as the job printed them, and the usage errors.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Every command answers `quillon help COMMAND` and `quillon COMMAND --help` with its usage on
 # standard output and status 0; unknown options and bad values are usage errors (status 2).
 . "$(dirname "${BASH_SOURCE[0]}")/common.bash"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # End-to-end check of the member-list example the build makes: its form printed to PDF holds
 # every member's number exactly once across its pages, each page's dues total is the sum of
 # the dues printed on it, and the last page's running total is the sum of them all.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # End-to-end check of a form with a data grid on an SQLite table printed by `quillon
 # print-form` to PDF: the table goes on page by page, every row is printed exactly once, and
 # the totals boxes show the page total and the running total of the money column.

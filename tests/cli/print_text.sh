@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # End-to-end checks of `quillon print-text`, `quillon view` and `quillon printers`: the PDF
 # that print-text writes (pages, texts and their positions through pdftotext -bbox), the
 # output options, usage errors and bad input.

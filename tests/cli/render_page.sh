@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # End-to-end checks of `quillon render-page`: sizes of the PNG and PDF outputs, what the
 # PDF shows (through the poppler tools), files made by another program, and bad input.
 . "$(dirname "${BASH_SOURCE[0]}")/common.bash"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # End-to-end checks of `quillon report` and `quillon print-form` on the built-in PDF printer:
 # one page per name in one job, the refusals, the texts where the page puts them (pdftotext
 # -bbox, 600 pixels per inch are 72 points), a form file's window, and bad input.

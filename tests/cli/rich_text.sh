@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # End-to-end checks of rich text printed from a form: the example letter's text begins in its
 # rich edit and flows on into two continuation panels, every word printed once and in order as
 # real text in its fonts; text left over after the last panel is told on standard error; bad

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # End-to-end checks of `quillon show-form`: a form file opens in a window of its client size
 # (saved through the screenshot hook, which also ends the program), a control file is shown
 # inside a form, and bad files fail with "file:line: reason" and exit status 1.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Prints a three-page print-text job with --printer through Qt's CUPS support to a printer
 # server of the test's own: a cupsd with its own configuration, spool, cache, state and logs
 # in a temporary folder, listening on a free loopback port only (no local socket, so the

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-2.0-or-later
 """Writes one small page file for each class of hostile input into the seed corpora of the
 page fuzz targets (fuzz_play_qt, fuzz_emf_player).
 

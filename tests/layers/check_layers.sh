@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Fails when an include crosses a layer the wrong way. Each folder may include its own headers
 # and those of the folders listed for it; the project's layers are, bottom up,
 #   platform: sys -> gdi -> emf -> vcl -> data, and qt over all of them;

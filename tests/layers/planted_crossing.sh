@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The layer check must notice a crossing: a tree with one planted upward include fails it,
 # the same tree without it passes.
 set -u

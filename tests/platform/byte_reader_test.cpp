@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The bounded reader of binary records: reads past the end fail and name the field.
 
 #include "platform/sys/byte_reader.h"

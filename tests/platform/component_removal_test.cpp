@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Removing components: a big form goes in one pass, and whoever refers to a
 // component that goes is still told and forgets it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Controls that paint themselves do it through a canvas on any device
 // context: the same calls land on a recording context as on the screen.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The control model without a backend: typing, clicking, focus, modal windows
 // answered from scripts, and what a widget peer is told.
 

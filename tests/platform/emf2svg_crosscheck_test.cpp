@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // An independent reader accepts our page files: emf2svg-conv turns a recorded page into SVG
 // that holds the same texts and shapes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What a page file's header says, and how playback tells a page of ours from a picture made
 // elsewhere: a page's header describes the printed page (frame at paper size, reference device
 // in the page's pixels), while the suite still plays it one recorded unit to one destination

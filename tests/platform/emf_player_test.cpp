@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The player on files other programs write, and on files nobody should write.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Recorder and player as a pair: what is recorded comes back call for call.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Form files of real controls: a window read from its file, its handlers
 // bound, written back with only what differs from the defaults; pictures.
 

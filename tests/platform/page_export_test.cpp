@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A job's stored pages written to a directory of the user's: names, the chosen pages, whole
 // files only, and nothing replaced unless asked.
 

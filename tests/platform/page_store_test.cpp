@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The page store and the private files under it: names, atomic replacement of a page, a
 // write that fails half-way (a test hook, and a real full file system when we may mount one),
 // links, and counting and deleting without a limit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The rich edit's files and the plain-text formatter used without a backend.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Application services without a desktop: message boxes, settings, shell
 // launch, help, clipboard, cursors and the application object.
 

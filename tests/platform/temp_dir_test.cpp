@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/sys/temp_dir.h"
 #include "tests/support/page_dir_base.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Real SQLite databases for the data tests: a temporary folder removed at the
 // end, and a writable connection to fill a database before the tested code

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Tables and queries over real SQLite files: walking, field classes, bookmarks,
 // orders and indexes, the messages of every failure, and bad data.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Data-aware controls in step with their dataset, and forms that hold them.
 
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Picture formats and the currency format with given separators and currency.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The data-aware controls on real widgets: the grid's table view over a
 // million rows, picking a row, the navigator's buttons, a DB edit's line edit.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The application services on the Qt host: message boxes, the settings store,
 // opening documents, help, the clipboard, the pointer and the loop.
 

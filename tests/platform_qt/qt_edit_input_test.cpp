@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Typing into the real widgets: keys reach OnKeyPress before the widget takes
 // them, pastes through the widget's own means do not, and model and widget
 // stay in step both ways.

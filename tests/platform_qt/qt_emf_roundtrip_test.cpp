@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A page played from its enhanced metafile looks exactly like the same calls drawn
 // directly: every scene below is drawn twice on small images, once straight onto the Qt
 // painter context and once through the page recorder, the file bytes and the player, and

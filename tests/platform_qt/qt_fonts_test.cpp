@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Face mapping and text measurement of the Qt backend, against the published metrics of the
 // Liberation faces (units per em 2048: Liberation Sans "H" 1479, "e" 1139, "l" 455,
 // "o" 1139, space 569; ascent 1854, descent 434; every Liberation Mono glyph 1229).

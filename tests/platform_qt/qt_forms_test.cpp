@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Forms and controls as real windows: geometry in pixels, fonts, colours,
 // hints, cursors, focus and tab order, modal showing, closing, mouse.
 

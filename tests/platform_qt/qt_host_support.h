@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Helpers of the Qt host's tests: a form built in code and shown, and the
 // widgets of its controls.

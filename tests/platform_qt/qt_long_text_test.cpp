@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Text of any length in a memo or an edit: kept whole in the model and in the
 // widget, with over-long memo lines wrapped at any character on screen.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Controls the model paints (shapes, panels with their bevels, labels, picture
 // buttons' glyphs) drawn through the Qt painter device context: the pixels of
 // the shown window.

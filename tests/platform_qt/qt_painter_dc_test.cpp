@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Qt painter context at pixel level: figures cover exactly the pixels the classic rules
 // give, on small images drawn at one device pixel per logical unit unless a mapping says
 // otherwise.

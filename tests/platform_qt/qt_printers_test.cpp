@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The built-in PDF printer and the Qt backend behind Printer() and Screen(), checked with
 // the poppler tools on the files written.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Rich text on Qt's layout reaches a device context as text runs with their fonts and
 // colours, band after band, each word once.
 

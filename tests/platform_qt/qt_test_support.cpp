@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tests/platform_qt/qt_test_support.h"
 
 #include <gtest/gtest.h>

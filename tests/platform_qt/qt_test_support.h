@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Helpers of the Qt backend's tests: pictures of small images as text, and running the
 // poppler tools on PDF files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // render-page on hostile pages: figures near the 32-bit limits, mappings that blow small
 // figures up, a very wide ellipse and a page too large to rasterise. Each page is played to
 // a PNG and to a PDF in a child process whose address space is limited, and each must end

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // render-page on pages recorded here: where the page lands in the PNG, and its messages.
 
 #include "platform/qt/render_page.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A print-job setting for drawing-layer tests: a test backend with three printers (a 600 ppi
 // laser, a 300 ppi printer and a text-only "Generic" one), page files in a private directory

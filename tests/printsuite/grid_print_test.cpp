@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Grid and dataset printing on real SQLite data: the DB grid table page by page, its cells,
 // widths and totals, the totals boxes, the data-aware controls, string grids that go on to
 // the next page, and the faults of tables that lost rows or never ended.

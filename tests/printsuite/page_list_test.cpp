@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The page-list syntax of the print options: the integers it takes, the elements and ranges,
 // the conversion error's text, and hostile lists.
 #include <gtest/gtest.h>

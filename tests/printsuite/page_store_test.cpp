@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Page files as the real metafile recorder writes them: names, contents, the identity rule
 // of playback, and the private directory they live in.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The preview window and its page control through the headless desktop: the window's opening
 // state and texts, the zoom sizes and ladder, page movement and the page number field, the
 // print requests as printer documents, the print options dialog's loop, and bad settings and

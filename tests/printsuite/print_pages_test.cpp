@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Playback of stored pages onto the printer double: one document, one printer page per
 // stored page, the status dialog and its Abort, the page limit and the failures.
 #include <gtest/gtest.h>

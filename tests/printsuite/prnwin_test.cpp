@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The print job: its stored properties, the exact places of header and footer at two
 // resolutions and in both units, the macros, the ruler, the events of a multi-pass job, the
 // copies and the failures.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The printing rich edit and its continuation panels: portions into page rectangles, the
 // answers, NextChar across requests and jobs, the panel's link to its rich edit, what a job
 // leaves unprinted, and form files.

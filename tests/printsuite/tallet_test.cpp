@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The print status dialog as a model (no display): its form, texts, scaling and Abort.
 #include "printsuite/base/Tallet.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The suite's screen controls paint through their canvas onto any device context; the
 // recording context shows every text, fill and line they ask for. Text advances are the
 // fixed ones of the headless measurer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A metafile made by another program, placed on a page: its picture frame, not its drawing
 // and not its reference device's pixels, is what lands on the rectangle; its size on the
 // screen (what a form's image is laid out by) is the frame's size, so that scaled to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Conversions and printer checks against the printer doubles.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The sortable grid: title zones and the cursors over them, the exact-point
 // click, index switching on tables, refusals on queries, the ORDER BY
 // rewriting, the events in their order, a failed reopen, row heights and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Component bases: the enumerations' ordinals, TVexComponent, TVexCustom's client area,
 // painting and form-file form.
 #include "printsuite/base/Vex_Types.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Painting windows into a page: PaintWindowTo, the window borders, the self-printing
 // requests; and NoPrinterAvailable.
 #include <gtest/gtest.h>

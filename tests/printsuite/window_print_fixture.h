@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The window-printing setting shared by the form-printer tests: a form printer on the
 // recording pages of GdiTest, a 96 ppi printer beside the fixture's three (so that screen

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Window printing through the recording double: page rectangles, the label, shape, panel and
 // total rules, the other controls' rules, the events of the walk, the passes of
 // PrintWindowPages, and hostile windows.

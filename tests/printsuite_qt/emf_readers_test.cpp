@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A page recorded by the drawing layer, read by another program: emf2svg-conv turns the page
 // file into an SVG of the page's size, with the first line, the frame's corners and the last
 // line where the suite's own PDF of the page (render-page --pdf) puts them, relative to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A stored job played onto the built-in "Print to PDF" printer, checked with the poppler
 // tools: one PDF page per stored page, with the texts recorded on it.
 

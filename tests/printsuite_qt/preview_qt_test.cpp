@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The preview window with real widgets: its bars, zoom list and page fields as the user sees
 // them, and the page control showing the stored page; a picture of the window is saved for
 // looking at (QUILLON_PREVIEW_PNG names the file).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The sortable grid on its real widget: the table view shows the query's
 // rows, the pointer over a title takes the zone's cursor image, and a click on
 // the title sorts what the view shows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tests/printsuite_qt/suite_qt_host.h"
 
 #include <gtest/gtest.h>

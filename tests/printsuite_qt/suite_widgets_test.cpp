@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The print suite with real widgets: the status dialog shown by the Qt host and its Abort
 // button, and window printing drawing a widget the host renders at the page's resolution.
 

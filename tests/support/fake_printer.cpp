@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tests/support/fake_printer.h"
 
 #include "platform/gdi/dib.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Printer and backend doubles: a printer with a chosen name, resolution and page size that
 // keeps what was drawn onto it (the call log of every page of every document), and a

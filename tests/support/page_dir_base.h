@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A fresh directory for one test in which the process makes its private page directory;
 // the default place is restored, and the directory removed with everything in it, at the end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A device context that writes one readable line per call, for exact assertions on what
 // a piece of drawing code (or a metafile playback) asked for. Colours are written #RRGGBB.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tests/support/run_command.h"
 
 #include <sys/wait.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Runs a shell command for a test (a converter, pdftotext, ...).
 

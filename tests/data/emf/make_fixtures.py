@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-2.0-or-later
 """Writes the small metafile fixtures of the player tests.
 
 records/NAME.emf  one kind of record as other programs write it; NAME.txt holds the calls a

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Writes foreign.emf: a page file as another program makes it, without our page comment.
 # Header bounds (10,10)-(199,99) on a 1024 x 768-pixel, 320 x 240-mm reference device; a
 # rectangle (10,10)-(110,60) with the default white brush, then a black-brushed ellipse
