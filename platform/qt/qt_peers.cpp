@@ -153,7 +153,8 @@ class FormPeer : public QtControlPeer {
         }
         SyncScope sync(*this);
         QWidget* w = Widget();
-        const QSize client(form_.ClientWidth(), form_.ClientHeight());
+        const QSize client(std::clamp(form_.ClientWidth(), 0, limits::kMaxWindowSide),
+                           std::clamp(form_.ClientHeight(), 0, limits::kMaxWindowSide));
         const bool sizeable =
             form_.BorderStyle() == bsSizeable || form_.BorderStyle() == bsSizeToolWin;
         if (sizeable) {

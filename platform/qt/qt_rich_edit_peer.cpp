@@ -8,6 +8,7 @@
 
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_peer.h"
+#include "platform/qt/qt_rich_text.h"
 #include "platform/vcl/ext_controls.h"
 #include "platform/vcl/forms.h"
 
@@ -15,10 +16,23 @@ namespace quillon {
 
 namespace {
 
+// A text edit whose document's pictures and style sheets come only through
+// RichTextResources (the document asks its text edit first).
+class BoundedTextEdit final : public QTextEdit {
+  public:
+    using QTextEdit::QTextEdit;
+    QVariant loadResource(int type, const QUrl& name) override {
+        return resources_.Load(type, name);
+    }
+
+  private:
+    RichTextResources resources_;
+};
+
 class RichEditPeer : public QtControlPeer {
   public:
     explicit RichEditPeer(TCustomRichEdit& edit) : QtControlPeer(edit), edit_(edit) {
-        widget_ = new QTextEdit(ParentWidgetFor(edit));
+        widget_ = new BoundedTextEdit(ParentWidgetFor(edit));
         widget_->setAcceptRichText(true);
         widget_->document()->setDocumentMargin(2);
         Attach(widget_, Input::Native);
@@ -59,7 +73,8 @@ class RichEditPeer : public QtControlPeer {
         SyncScope sync(*this);
         shown_ = text;
         shownFormat_ = Format();
-        const QString q = ToQString(text);
+        // The document as bounded for the layout, as printing lays it out.
+        const QString q = ToQString(edit_.Document().text);
         switch (shownFormat_) {
             case rfHtml: widget_->setHtml(q); break;
             case rfMarkdown: widget_->setMarkdown(q); break;

@@ -2,6 +2,9 @@
 #include "platform/qt/qt_rich_text.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QImageReader>
+#include <QUrl>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QTextBlock>
@@ -10,6 +13,10 @@
 #include <QTextCursor>
 #include <QTextList>
 #include <QTextTable>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -20,6 +27,7 @@
 
 #include "platform/qt/qt_fonts.h"
 #include "platform/sys/limits.h"
+#include "platform/sys/notice.h"
 
 namespace quillon {
 
@@ -33,6 +41,17 @@ struct LineInfo {
     double top = 0;     // logical units, from the document's top
     double height = 0;
     QRectF blockRect;
+};
+
+// A document whose pictures and style sheets come only through RichTextResources.
+class BoundedTextDocument final : public QTextDocument {
+  protected:
+    QVariant loadResource(int type, const QUrl& name) override {
+        return resources_.Load(type, name);
+    }
+
+  private:
+    RichTextResources resources_;
 };
 
 // One laid-out document; the last one is kept, as printing asks for band after band.
@@ -50,6 +69,106 @@ struct Laidout {
     int length = 0;
 };
 
+// The bytes of a regular file of at most `max` bytes; opened without waiting, so that a pipe
+// or a device in a picture's place is refused rather than waited on.
+Result<QByteArray> ReadRegularFile(const std::string& path, std::int64_t max) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return Error{"cannot be opened"};
+    struct stat st {};
+    QByteArray bytes;
+    std::string reason;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        reason = "not a regular file";
+    } else if (st.st_size > max) {
+        reason = "larger than " + std::to_string(max >> 20) + " MB";
+    } else {
+        // Read up to one byte past the size it had, in case it grows meanwhile.
+        bytes.resize(static_cast<qsizetype>(st.st_size) + 1);
+        qsizetype got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, static_cast<std::size_t>(bytes.size() - got));
+            if (n < 0) {
+                reason = "cannot be read";
+                break;
+            }
+            if (n == 0) break;
+            got += n;
+        }
+        if (reason.empty() && got > st.st_size) reason = "changed while it was read";
+        bytes.resize(got);
+    }
+    ::close(fd);
+    if (!reason.empty()) return Error{reason};
+    return bytes;
+}
+
+// A picture decoded within `budget` pixels (what is left of the document's), its size read
+// from its header before a pixel is decoded.
+Result<QImage> DecodePicture(QByteArray bytes, std::int64_t& budget) {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (!size.isValid()) return Error{"not a picture the program reads"};
+    const std::int64_t pixels = std::int64_t{size.width()} * size.height();
+    if (pixels > limits::kMaxRichTextImagePixels)
+        return Error{std::to_string(size.width()) + " x " + std::to_string(size.height()) +
+                     " pixels, more than " + std::to_string(limits::kMaxRichTextImagePixels >> 20) +
+                     " M"};
+    if (pixels > budget) return Error{"past the document's budget of pixels"};
+    reader.setAllocationLimit(static_cast<int>((limits::kMaxRichTextImagePixels * 4) >> 20) + 1);
+    QImage image;
+    if (!reader.read(&image) || image.isNull()) return Error{"not a picture the program reads"};
+    budget -= pixels;
+    return image;
+}
+
+}  // namespace
+
+QVariant RichTextResources::Load(int type, const QUrl& url) {
+    if (type == QTextDocument::StyleSheetResource) {
+        InputNotice("rich text style sheet '" + url.toString().toStdString() + "' not read");
+        return QByteArray(" ");
+    }
+    if (type != QTextDocument::ImageResource) return QByteArray(" ");
+    const QString key = url.toString();
+    if (const auto it = images_.find(key); it != images_.end()) return it->second;
+    Result<QByteArray> bytes = Error{""};
+    std::string shown;
+    if (url.scheme().compare(QLatin1String("data"), Qt::CaseInsensitive) == 0) {
+        // data:[type][;base64],payload; already within the text's own limits.
+        const QString all = url.toString(QUrl::FullyEncoded);
+        const qsizetype comma = all.indexOf(QLatin1Char(','));
+        const QByteArray payload =
+            comma < 0 ? QByteArray() : QByteArray::fromPercentEncoding(all.mid(comma + 1).toLatin1());
+        bytes = all.left(std::max<qsizetype>(comma, 0))
+                        .endsWith(QLatin1String(";base64"), Qt::CaseInsensitive)
+                    ? QByteArray::fromBase64(payload)
+                    : payload;
+        shown = "data address";
+    } else if (url.scheme().isEmpty() || url.isLocalFile()) {
+        const QString path = url.isLocalFile() ? url.toLocalFile() : url.path();
+        shown = path.toStdString();
+        bytes = ReadRegularFile(shown, limits::kMaxRichTextImageBytes);
+    } else {
+        bytes = Error{"not a file"};  // nothing is fetched from elsewhere
+        shown = key.toStdString();
+    }
+    Result<QImage> image =
+        bytes ? DecodePicture(*bytes, budget_) : Result<QImage>(bytes.error());
+    if (!image) {
+        InputNotice("rich text picture '" + shown + "' left out: " + image.reason());
+        // An empty picture rather than none: the layout would read the file itself.
+        QImage empty(1, 1, QImage::Format_ARGB32);
+        empty.fill(Qt::transparent);
+        image = empty;
+    }
+    images_[key] = *image;
+    return *image;
+}
+
+namespace {
+
 TColorRef ToColorRef(const QColor& c) {
     return static_cast<TColorRef>(c.red() | (c.green() << 8) | (c.blue() << 16));
 }
@@ -61,7 +180,7 @@ class QtRichTextEngine final : public RichTextEngine {
         // else the document read without laying it out.
         if (cache_.doc && cache_.text == doc.text && cache_.format == doc.format)
             return cache_.length;
-        QTextDocument d;
+        BoundedTextDocument d;
         SetContent(d, doc);
         return std::max(0, d.characterCount() - 1);
     }
@@ -128,7 +247,7 @@ class QtRichTextEngine final : public RichTextEngine {
         const int dpm = static_cast<int>(std::lround(ppi / 0.0254));
         l.device.setDotsPerMeterX(dpm);
         l.device.setDotsPerMeterY(dpm);
-        l.doc = std::make_unique<QTextDocument>();
+        l.doc = std::make_unique<BoundedTextDocument>();
         l.doc->documentLayout()->setPaintDevice(&l.device);
         const ResolvedFont r = ResolveFont(doc.font);
         l.doc->setDefaultFont(MakeQFont(r, r.em * ppi / 96.0, ppi));
