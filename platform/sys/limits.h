@@ -47,4 +47,8 @@ inline constexpr int kMaxWordWrappedLine = 10000;
 inline constexpr int kMaxRenderSide = 32768;
 inline constexpr std::int64_t kMaxRenderPixels = std::int64_t{256} << 20;
 
+// Standard input read as a file (a `-` for a file operand): kept in a private file first,
+// up to the largest of the file limits above.
+inline constexpr std::int64_t kMaxStdinBytes = std::int64_t{64} << 20;
+
 }  // namespace quillon::limits
