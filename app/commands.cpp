@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "app/analyse_command.h"
+#include "app/desktop_commands.h"
 #include "app/form_commands.h"
 #include "app/print_commands.h"
 
@@ -125,8 +126,9 @@ cli::Command HelpCommand(const QtCommands& qt) {
 // The program's commands, one row each, in the order the usage lists them.
 using CommandRow = cli::Command (*)(const QtCommands&);
 constexpr CommandRow kCommands[] = {
-    AnalyseCommand,  ReportCommand,     PrintTextCommand, PrintFormCommand, ViewCommand,
-    ShowFormCommand, RenderPageCommand, PrintersCommand,  HelpCommand,
+    AnalyseCommand,   ReportCommand,   PrintTextCommand, PrintFormCommand,
+    ViewCommand,      ShowFormCommand, OpenCommand,      RenderPageCommand,
+    ThumbnailCommand, PrintersCommand, HelpCommand,
 };
 
 }  // namespace

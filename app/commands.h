@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/cli_options.h"
@@ -21,6 +22,7 @@ struct RenderPageArgs {
     std::string png;
     std::string pdf;
     std::optional<double> scale;
+    int fitSide = 0;  // > 0: the PNG fitted into a square of this many pixels (thumbnails)
 };
 
 // The work of the commands that need the Qt backend; main.cpp supplies them in the build
@@ -31,6 +33,8 @@ struct QtCommands {
     // Runs `work` with the Qt backend installed: with windows (the preview) or for drawing
     // and printing only; answers work's status.
     std::function<int(bool windows, const std::function<int()>& work)> withQt;
+    // The calculator window, with `typed` typed into its name field; answers the exit status.
+    std::function<int(std::string_view typed)> calculator;
 };
 
 // Every command, in the order `quillon --help` lists them (`help` last).

@@ -45,7 +45,7 @@ int RenderPage(const quillon::RenderPageArgs& args, std::string& err) {
     if (!::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     quillon::QuietQtMessages();
     quillon::QtGraphicsSession qt;
-    return quillon::RunRenderPage({args.file, args.png, args.pdf, args.scale}, err);
+    return quillon::RunRenderPage({args.file, args.png, args.pdf, args.scale, args.fitSide}, err);
 }
 
 int ShowForm(const std::string& file, std::string& err) {
@@ -74,12 +74,29 @@ int WithQt(bool windows, const std::function<int()>& work) {
 }
 #endif
 
+#ifdef QUILLON_HAVE_QT
+// The calculator window, with `typed` typed into its name field.
+int OpenCalculator(std::string_view typed) {
+    // Qt would abort without a display; say what is missing instead.
+    if (NoDisplay()) {
+        WriteAll(STDERR_FILENO,
+                 "quillon: no display to open the calculator on (DISPLAY is not set); "
+                 "'quillon analyse' works without one\n");
+        return 1;
+    }
+    quillon::QuietQtMessages();
+    quillon::QtHost host;
+    return quillon::RunQuillon(typed);
+}
+#endif
+
 std::vector<quillon::cli::Command> Table() {
     quillon::QtCommands qt;
 #ifdef QUILLON_HAVE_QT
     qt.renderPage = RenderPage;
     qt.showForm = ShowForm;
     qt.withQt = WithQt;
+    qt.calculator = OpenCalculator;
 #endif
     return quillon::Commands(qt);
 }
@@ -98,16 +115,7 @@ int Calculator(int argc, char** argv, const std::string& usage) {
         return 2;
     }
 #ifdef QUILLON_HAVE_QT
-    // Qt would abort without a display; say what is missing instead.
-    if (NoDisplay()) {
-        WriteAll(STDERR_FILENO,
-                 "quillon: no display to open the calculator on (DISPLAY is not set); "
-                 "'quillon analyse' works without one\n");
-        return 1;
-    }
-    quillon::QuietQtMessages();
-    quillon::QtHost host;
-    return quillon::RunQuillon(typed);
+    return OpenCalculator(typed);
 #else
     (void)typed;
     WriteAll(STDERR_FILENO,

@@ -160,6 +160,13 @@ Result<void> Guarded(Write write) {
     }
 }
 
+// The PNG's scale: the one asked for, or the one that fits the page into the square.
+double PngScale(const RenderPageOptions& opt, const EmfPageInfo& page) {
+    if (opt.fitSide <= 0) return opt.scale.value_or(0.25);
+    return std::min(static_cast<double>(opt.fitSide) / page.widthPixels,
+                    static_cast<double>(opt.fitSide) / page.heightPixels);
+}
+
 }  // namespace
 
 int RunRenderPage(const RenderPageOptions& opt, std::string& err) {
@@ -183,7 +190,7 @@ int RunRenderPage(const RenderPageOptions& opt, std::string& err) {
     }
     if (!opt.png.empty()) {
         const Result<void> written =
-            Guarded([&] { return WritePng(data, *area, opt.scale.value_or(0.25), opt.png); });
+            Guarded([&] { return WritePng(data, *area, PngScale(opt, area->page), opt.png); });
         if (!written) {
             err += "quillon: " + opt.file + ": " + written.reason() + "\n";
             return 1;

@@ -51,4 +51,12 @@ inline constexpr std::int64_t kMaxRenderPixels = std::int64_t{256} << 20;
 // up to the largest of the file limits above.
 inline constexpr std::int64_t kMaxStdinBytes = std::int64_t{64} << 20;
 
+// Thumbnails (file managers run the program on every page file they list, also on hostile
+// ones): a larger file gets none, a side is at most this long, and the work is ended after
+// this many seconds or when it needs more address space than this.
+inline constexpr std::int64_t kMaxThumbnailInputBytes = std::int64_t{32} << 20;
+inline constexpr int kMaxThumbnailSide = 2048;
+inline constexpr unsigned kThumbnailSeconds = 10;
+inline constexpr std::int64_t kThumbnailAddressSpace = std::int64_t{2} << 30;
+
 }  // namespace quillon::limits
