@@ -10,6 +10,7 @@
 
 #include "app/cli_options.h"
 #include "app/name_analysis.h"
+#include "platform/sys/interrupt.h"
 #include "platform/sys/utf8.h"
 
 namespace quillon {
@@ -18,7 +19,8 @@ long FdSource::Read(char* buffer, std::size_t size) {
     for (;;) {
         const ssize_t n = ::read(fd_, buffer, size);
         if (n >= 0) return static_cast<long>(n);
-        if (errno != EINTR) return -1;
+        // A signal that asks the job to stop ends the wait for input.
+        if (errno != EINTR || InterruptRequested()) return -1;
     }
 }
 
