@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "app/Ptr.h"
-#include "app/print_output.h"
+#include "app/analyse_command.h"
 #include "app/name_analysis.h"
+#include "app/print_output.h"
 #include "app/startup.h"
 #include "platform/data/db.h"
 #include "platform/gdi/graphics.h"
@@ -30,8 +31,8 @@ const char kReportUsageHead[] =
 const char kReportUsageTail[] =
     "\n\nPrints the one-page report of each NAME (at most 30 characters), one page per\n"
     "name in one job; without NAME arguments, reads one name per line from standard\n"
-    "input. Letters are upper-cased as the name field upper-cases typed ones; a\n"
-    "lower-case y stays a Y taken as a vowel.\n";
+    "input, and a NAME '-' reads them there. Letters are upper-cased as the name\n"
+    "field upper-cases typed ones; a lower-case y stays a Y taken as a vowel.\n";
 
 const char kPrintFormUsageHead[] =
     "Usage: quillon print-form FORM [--at X,Y] [--units in|cm]\n       ";
@@ -195,15 +196,21 @@ cli::RunOutcome RunReport(const cli::ParsedArgs& args, cli::Streams& s, const Qt
     run.names = args.operands;
     ReportPrinter printer(run, s);
     PrintJob job;
-    job.title = run.names.size() == 1 ? std::string(run.names[0]) : std::string("Quillon report");
-    if (run.names.size() != 1) job.fileName = "report";
+    const bool oneName = run.names.size() == 1 && run.names[0] != cli::kStdinOperand;
+    job.title = oneName ? std::string(run.names[0]) : std::string("Quillon report");
+    if (!oneName) job.fileName = "report";
     job.make = [&printer] { return printer.MakeJob(); };
     job.draw = [&](TPrintWin&) -> Result<void> {
         if (run.names.empty()) {
             if (Result<void> r = ReadNames(printer, s); !r) return r;
         } else {
-            for (std::size_t i = 0; i < run.names.size(); ++i)
-                if (!printer.Name(run.names[i], "argument", i + 1)) break;
+            for (std::size_t i = 0; i < run.names.size() && !InterruptRequested(); ++i) {
+                if (run.names[i] != cli::kStdinOperand) {
+                    printer.Name(run.names[i], "argument", i + 1);
+                } else if (Result<void> r = ReadNames(printer, s); !r) {
+                    return r;
+                }
+            }
         }
         if (printer.Pages() == 0) return Error{"no name to print"};
         return Ok();
@@ -324,16 +331,18 @@ cli::RunOutcome RunPrintForm(const cli::ParsedArgs& args, cli::Streams& s,
 }  // namespace
 
 cli::Command ReportCommand(const QtCommands& qt) {
-    return {"report", Usage(kReportUsageHead, false, kReportUsageTail),
-            Specs({{"--system", true}}, false),
+    return {"report", "prints the one-page report of names",
+            Usage(kReportUsageHead, false, kReportUsageTail), Specs({{"--system", true}}, false),
             [qt](const cli::ParsedArgs& args, cli::Streams& s) { return RunReport(args, s, qt); }};
 }
 
 cli::Command PrintFormCommand(const QtCommands& qt) {
-    return {"print-form", Usage(kPrintFormUsageHead, true, kPrintFormUsageTail),
-            Specs({{"--at", true}}, true), [qt](const cli::ParsedArgs& args, cli::Streams& s) {
-                return RunPrintForm(args, s, qt);
-            }};
+    cli::Command c{
+        "print-form", "prints the window of a form file",
+        Usage(kPrintFormUsageHead, true, kPrintFormUsageTail), Specs({{"--at", true}}, true),
+        [qt](const cli::ParsedArgs& args, cli::Streams& s) { return RunPrintForm(args, s, qt); }};
+    c.fileOperands = true;
+    return c;
 }
 
 }  // namespace quillon
