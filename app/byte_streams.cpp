@@ -5,13 +5,16 @@
 
 #include <cerrno>
 
+#include "platform/sys/interrupt.h"
+
 namespace quillon {
 
 long FdSource::Read(char* buffer, std::size_t size) {
     for (;;) {
         const ssize_t n = ::read(fd_, buffer, size);
         if (n >= 0) return static_cast<long>(n);
-        if (errno != EINTR) return -1;
+        // A signal that asks the job to stop ends the wait for input.
+        if (errno != EINTR || InterruptRequested()) return -1;
     }
 }
 

@@ -14,6 +14,7 @@
 #include "app/startup.h"
 #include "platform/data/db.h"
 #include "platform/gdi/graphics.h"
+#include "platform/sys/interrupt.h"
 #include "platform/sys/utf8.h"
 #include "platform/vcl/form_file.h"
 #include "platform/vcl/forms.h"
@@ -89,6 +90,7 @@ class ReportPrinter {
     // Prints the page of one name into the running job; a name that is too long is refused
     // with where it came from, and the others still print. Always goes on.
     bool Name(std::string_view name, const char* origin, std::size_t number) {
+        if (InterruptRequested()) return false;
         if (utf8::Length(name) > kMaxReportName) {
             Say(s_, std::string(origin) + ' ' + std::to_string(number) +
                         ": name longer than 30 characters");
@@ -145,7 +147,10 @@ Result<void> ReadNames(ReportPrinter& printer, cli::Streams& s) {
     bool any = false;
     for (;;) {
         const long n = s.in.Read(block.data(), block.size());
-        if (n < 0) return Error{"cannot read standard input"};
+        if (n < 0) {
+            if (InterruptRequested()) return Ok();
+            return Error{"cannot read standard input"};
+        }
         if (n == 0) break;
         any = true;
         std::string_view chunk(block.data(), static_cast<std::size_t>(n));
@@ -199,7 +204,7 @@ cli::RunOutcome RunReport(const cli::ParsedArgs& args, cli::Streams& s, const Qt
         if (run.names.empty()) {
             if (Result<void> r = ReadNames(printer, s); !r) return r;
         } else {
-            for (std::size_t i = 0; i < run.names.size(); ++i) {
+            for (std::size_t i = 0; i < run.names.size() && !InterruptRequested(); ++i) {
                 if (run.names[i] != cli::kStdinOperand) {
                     printer.Name(run.names[i], "argument", i + 1);
                 } else if (Result<void> r = ReadNames(printer, s); !r) {

@@ -16,10 +16,9 @@
 #include "app/commands.h"
 #include "app/startup.h"
 #ifdef QUILLON_HAVE_QT
-#include "platform/qt/qt_backend.h"
-#include "platform/qt/qt_host.h"
-#include "platform/qt/render_page.h"
-#include "platform/qt/show_form.h"
+#include <dlfcn.h>
+
+#include "platform/qt/qt_module.h"
 #endif
 
 namespace {
@@ -31,6 +30,35 @@ void WriteAll(int fd, const std::string& text) {
 }
 
 #ifdef QUILLON_HAVE_QT
+// The Qt backend, loaded by the first command that needs it: the others start without Qt's
+// libraries. It lies at QUILLON_QT_MODULE, relative to the executable (the same way in the
+// build tree and installed); null after one line on standard error when it cannot be loaded.
+const quillon::QtModule* Qt() {
+    static const quillon::QtModule* module = [] {
+        std::string path = "/proc/self/exe";
+        char exe[4096];
+        const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+        if (n > 0) {
+            path.assign(exe, static_cast<std::size_t>(n));
+            path.erase(path.find_last_of('/') + 1);
+        }
+        path += QUILLON_QT_MODULE;
+        void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        auto* entry = handle ? reinterpret_cast<decltype(&quillon_qt_module)>(
+                                   ::dlsym(handle, kQtModuleEntry))
+                             : nullptr;
+        const quillon::QtModule* m = entry ? entry() : nullptr;
+        if (!m || m->version != quillon::QtModule::kVersion) {
+            const char* why = ::dlerror();
+            WriteAll(STDERR_FILENO, "quillon: cannot load the Qt backend " + path + ": " +
+                                        (why ? why : "not a module of this version") + "\n");
+            return static_cast<const quillon::QtModule*>(nullptr);
+        }
+        return m;
+    }();
+    return module;
+}
+
 // No window system to open a window on: nothing in the environment names one.
 bool NoDisplay() {
     auto unset = [](const char* name) {
@@ -41,11 +69,8 @@ bool NoDisplay() {
 }
 
 int RenderPage(const quillon::RenderPageArgs& args, std::string& err) {
-    // Rendering needs the fonts, not a display.
-    if (!::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    quillon::QuietQtMessages();
-    quillon::QtGraphicsSession qt;
-    return quillon::RunRenderPage({args.file, args.png, args.pdf, args.scale, args.fitSide}, err);
+    if (!Qt()) return 1;
+    return Qt()->renderPage({args.file, args.png, args.pdf, args.scale, args.fitSide}, err);
 }
 
 int ShowForm(const std::string& file, std::string& err) {
@@ -54,23 +79,14 @@ int ShowForm(const std::string& file, std::string& err) {
         err = "quillon: show-form: no display (DISPLAY is not set)\n";
         return 1;
     }
-    quillon::QuietQtMessages();
+    if (!Qt()) return 1;
     // The program's own form files name its non-visual components too.
-    quillon::RegisterAppClasses();
-    return quillon::RunShowForm(file, err);
+    return Qt()->showForm(file, quillon::RegisterAppClasses, err);
 }
 
-
 int WithQt(bool windows, const std::function<int()>& work) {
-    quillon::QuietQtMessages();
-    if (windows) {
-        quillon::QtHost host;
-        return work();
-    }
-    // Printing needs the fonts and the printers, not a display.
-    if (!::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    quillon::QtGraphicsSession qt;
-    return work();
+    if (!Qt()) return 1;
+    return windows ? Qt()->withWindows(work) : Qt()->withGraphics(work);
 }
 #endif
 
@@ -84,9 +100,7 @@ int OpenCalculator(std::string_view typed) {
                  "'quillon analyse' works without one\n");
         return 1;
     }
-    quillon::QuietQtMessages();
-    quillon::QtHost host;
-    return quillon::RunQuillon(typed);
+    return WithQt(true, [typed] { return quillon::RunQuillon(typed); });
 }
 #endif
 

@@ -16,6 +16,7 @@
 #include "platform/emf/emf_player.h"
 #include "platform/emf/page_store.h"
 #include "platform/gdi/printer.h"
+#include "platform/sys/interrupt.h"
 #include "platform/sys/limits.h"
 #include "platform/sys/rounding.h"
 #include "platform/sys/utf8.h"
@@ -344,6 +345,8 @@ Result<void> DrawTextFiles(TPrintWin& job, const std::vector<std::string>& files
         if (!in) return Error{"cannot read " + Quoted(file) + ": " + std::strerror(errno)};
         std::string raw;
         while (std::getline(in, raw)) {
+            // Ctrl+C: the job stops at this line; the runner says so and cleans up.
+            if (InterruptRequested()) return {};
             if (!raw.empty() && raw.back() == '\r') raw.pop_back();
             // A form feed ends the page; the text after it starts the next one.
             std::size_t start = 0;
