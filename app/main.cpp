@@ -44,9 +44,9 @@ const quillon::QtModule* Qt() {
         }
         path += QUILLON_QT_MODULE;
         void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        auto* entry = handle ? reinterpret_cast<decltype(&quillon_qt_module)>(
-                                   ::dlsym(handle, kQtModuleEntry))
-                             : nullptr;
+        auto* entry =
+            handle ? reinterpret_cast<decltype(&quillon_qt_module)>(::dlsym(handle, kQtModuleEntry))
+                   : nullptr;
         const quillon::QtModule* m = entry ? entry() : nullptr;
         if (!m || m->version != quillon::QtModule::kVersion) {
             const char* why = ::dlerror();

@@ -785,7 +785,9 @@ TextMeasurer& DeviceContext::Measurer() const {
 }
 
 void DeviceContext::MeasureAdvances(std::u16string_view text, std::vector<int>& out) const {
-    std::vector<double> advances;
+    // Measured for every text run and every width asked: one buffer serves them all.
+    thread_local std::vector<double> advances;
+    advances.clear();
     Measurer().Advances(state_.font, MeasuringPixelsPerInch(), text, advances);
     advances.resize(text.size(), 0.0);  // a measurer that returned too few counts as 0 width
     RoundAdvances(advances, out);
