@@ -86,7 +86,8 @@ class ReportPrinter {
     }
 
     // Prints the page of one name into the running job; a name that is too long is refused
-    // with where it came from, and the others still print. Always goes on.
+    // with where it came from, and the others still print. Goes on unless the job ended (a
+    // page that could not be stored).
     bool Name(std::string_view name, const char* origin, std::size_t number) {
         if (utf8::Length(name) > kMaxReportName) {
             Say(s_, std::string(origin) + ' ' + std::to_string(number) +
@@ -110,7 +111,7 @@ class ReportPrinter {
         form_->FillFrom(analysis_);
         job.PrintWindow(form_->Panel1, 0.5, 0.5);
         ++pages_;
-        return true;
+        return !job.AbortRequested();
     }
 
     int Pages() const { return pages_; }
@@ -198,7 +199,7 @@ cli::RunOutcome RunReport(const cli::ParsedArgs& args, cli::Streams& s, const Qt
             if (Result<void> r = ReadNames(printer, s); !r) return r;
         } else {
             for (std::size_t i = 0; i < run.names.size(); ++i)
-                printer.Name(run.names[i], "argument", i + 1);
+                if (!printer.Name(run.names[i], "argument", i + 1)) break;
         }
         if (printer.Pages() == 0) return Error{"no name to print"};
         return Ok();

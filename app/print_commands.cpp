@@ -344,6 +344,7 @@ Result<void> DrawTextFiles(TPrintWin& job, const std::vector<std::string>& files
         if (!in) return Error{"cannot read " + Quoted(file) + ": " + std::strerror(errno)};
         std::string raw;
         while (std::getline(in, raw)) {
+            if (job.AbortRequested()) return {};  // a page was lost: the job said why
             if (!raw.empty() && raw.back() == '\r') raw.pop_back();
             // A form feed ends the page; the text after it starts the next one.
             std::size_t start = 0;
@@ -356,6 +357,7 @@ Result<void> DrawTextFiles(TPrintWin& job, const std::vector<std::string>& files
                     printer.Line(part);
                 }
                 if (ff == std::string::npos) break;
+                if (job.AbortRequested()) return {};
                 printer.FormFeed();
                 start = ff + 1;
             }
