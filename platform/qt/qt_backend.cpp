@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/qt/print_server.h"
@@ -163,6 +164,12 @@ void QuietQtMessages() {
         // Qt's complaints about its own runtime folder (a temporary folder that cannot be
         // used, which the job itself reports in its words) are not the user's business.
         if (message.startsWith(QLatin1String("QStandardPaths: "))) return;
+        // Qt ends the program when it cannot reach the window system; say so in our words
+        // and fail as any other command does instead of aborting.
+        if (type == QtFatalMsg && message.contains(QLatin1String("platform plugin"))) {
+            std::fputs("quillon: no display (the window system cannot be reached)\n", stderr);
+            std::_Exit(1);
+        }
         const QByteArray text = message.toLocal8Bit();
         std::fprintf(stderr, "%s\n", text.constData());
     });

@@ -50,6 +50,10 @@ inline constexpr int kMaxWordWrappedLine = 10000;
 inline constexpr int kMaxRenderSide = 32768;
 inline constexpr std::int64_t kMaxRenderPixels = std::int64_t{256} << 20;
 
+// Standard input read as a file (a `-` for a file operand): kept in a private file first,
+// up to the largest of the file limits above.
+inline constexpr std::int64_t kMaxStdinBytes = std::int64_t{64} << 20;
+
 // Image files named by rich text: larger ones are left out before they are read.
 inline constexpr std::size_t kMaxImageFileBytes = std::size_t{64} << 20;
 
