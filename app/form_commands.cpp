@@ -88,7 +88,8 @@ class ReportPrinter {
     }
 
     // Prints the page of one name into the running job; a name that is too long is refused
-    // with where it came from, and the others still print. Always goes on.
+    // with where it came from, and the others still print. Goes on unless the job ended (a
+    // page that could not be stored).
     bool Name(std::string_view name, const char* origin, std::size_t number) {
         if (InterruptRequested()) return false;
         if (utf8::Length(name) > kMaxReportName) {
@@ -113,7 +114,7 @@ class ReportPrinter {
         form_->FillFrom(analysis_);
         job.PrintWindow(form_->Panel1, 0.5, 0.5);
         ++pages_;
-        return true;
+        return !job.AbortRequested();
     }
 
     int Pages() const { return pages_; }
@@ -206,7 +207,7 @@ cli::RunOutcome RunReport(const cli::ParsedArgs& args, cli::Streams& s, const Qt
         } else {
             for (std::size_t i = 0; i < run.names.size() && !InterruptRequested(); ++i) {
                 if (run.names[i] != cli::kStdinOperand) {
-                    printer.Name(run.names[i], "argument", i + 1);
+                    if (!printer.Name(run.names[i], "argument", i + 1)) break;
                 } else if (Result<void> r = ReadNames(printer, s); !r) {
                     return r;
                 }

@@ -347,6 +347,7 @@ Result<void> DrawTextFiles(TPrintWin& job, const std::vector<std::string>& files
         while (std::getline(in, raw)) {
             // Ctrl+C: the job stops at this line; the runner says so and cleans up.
             if (InterruptRequested()) return {};
+            if (job.AbortRequested()) return {};  // a page was lost: the job said why
             if (!raw.empty() && raw.back() == '\r') raw.pop_back();
             // A form feed ends the page; the text after it starts the next one.
             std::size_t start = 0;
@@ -359,6 +360,7 @@ Result<void> DrawTextFiles(TPrintWin& job, const std::vector<std::string>& files
                     printer.Line(part);
                 }
                 if (ff == std::string::npos) break;
+                if (job.AbortRequested()) return {};
                 printer.FormFeed();
                 start = ff + 1;
             }

@@ -10,8 +10,10 @@
 #include <QPdfWriter>
 #include <QStandardPaths>
 #include <QPrinter>
-#include <QSaveFile>
 #include <cstdint>
+
+#include "platform/qt/print_server.h"
+#include "platform/qt/qt_output_file.h"
 
 namespace quillon {
 
@@ -131,13 +133,15 @@ Result<DeviceContext*> PdfPrinterDevice::BeginDoc(const std::string& title,
         documentsInJob_ = 0;
     }
     docFile_ = NumberedFile(base, documentsInJob_ + 1);
-    file_ = std::make_unique<QSaveFile>(QString::fromStdString(docFile_));
-    if (!file_->open(QIODevice::WriteOnly)) {
-        Error error{"cannot write '" + docFile_ + "': " + file_->errorString().toStdString()};
+    // Written beside its name and renamed into place when whole: an aborted or failed document
+    // leaves what had the name before, and a link there is replaced, never written through.
+    Result<std::unique_ptr<QtOutputFile>> output = QtOutputFile::Open(docFile_);
+    if (!output) {
         Discard();
-        return error;
+        return output.error();
     }
-    writer_ = std::make_unique<QPdfWriter>(file_.get());
+    file_ = std::move(*output);
+    writer_ = std::make_unique<QPdfWriter>(file_->Device());
     writer_->setResolution(kPixelsPerInch);
     writer_->setPageLayout(
         QPageLayout(ToQPageSize(paper_), ToQOrientation(orientation), QMarginsF(0, 0, 0, 0)));
@@ -164,12 +168,13 @@ Result<void> PdfPrinterDevice::EndDoc() {
     const bool ended = painter_->end();
     painter_.reset();
     writer_.reset();
-    if (!ended || !file_->commit()) {
-        Error error{"cannot write '" + docFile_ + "': " + file_->errorString().toStdString()};
+    if (!ended) {
         Discard();
-        return error;
+        return Error{"cannot finish the PDF document '" + docFile_ + "'"};
     }
+    const Result<void> committed = file_->Commit();
     file_.reset();
+    if (!committed) return committed.error();
     ++documentsInJob_;
     lastFile_ = docFile_;
     return Ok();
@@ -184,8 +189,7 @@ void PdfPrinterDevice::Discard() {
     if (painter_ && painter_->isActive()) painter_->end();
     painter_.reset();
     writer_.reset();
-    if (file_) file_->cancelWriting();
-    file_.reset();  // an uncommitted save file leaves the target untouched
+    file_.reset();  // an uncommitted output leaves the name as it was
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -229,6 +233,12 @@ DeviceCaps SystemPrinterDevice::Caps(TPrinterOrientation orientation) const {
 Result<DeviceContext*> SystemPrinterDevice::BeginDoc(const std::string& title,
                                                      TPrinterOrientation orientation) {
     if (dc_) return Error{"a document is already open on this printer"};
+    // The toolkit hands the job over without saying whether the queue took it: a queue that
+    // refuses jobs is found out here, before anything is drawn.
+    const Result<QueueState> queue = AskQueueState(PrintServerFromEnvironment(), Name());
+    if (!queue) return Error{"the printer '" + Name() + "' cannot print: " + queue.reason()};
+    if (queue->known && !queue->acceptingJobs)
+        return Error{"the printer '" + Name() + "' does not accept jobs"};
     printer_ = std::make_unique<QPrinter>(info_, QPrinter::HighResolution);
     printer_->setDocName(QString::fromStdString(title));
     printer_->setPageOrientation(ToQOrientation(orientation));

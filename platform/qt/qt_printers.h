@@ -16,9 +16,10 @@
 
 class QPdfWriter;
 class QPrinter;
-class QSaveFile;
 
 namespace quillon {
+
+class QtOutputFile;
 
 enum class PaperKind { Letter, A4 };
 
@@ -81,7 +82,7 @@ class PdfPrinterDevice final : public PrinterDevice {
 
     // The open document.
     std::string docFile_;
-    std::unique_ptr<QSaveFile> file_;
+    std::unique_ptr<QtOutputFile> file_;
     std::unique_ptr<QPdfWriter> writer_;
     std::unique_ptr<QPainter> painter_;
     std::unique_ptr<QtPainterDC> dc_;

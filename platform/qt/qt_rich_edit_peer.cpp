@@ -8,6 +8,7 @@
 
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_peer.h"
+#include "platform/qt/qt_rich_text.h"
 #include "platform/vcl/ext_controls.h"
 #include "platform/vcl/forms.h"
 
@@ -15,10 +16,22 @@ namespace quillon {
 
 namespace {
 
+// The edit's images come from regular files only, as in print.
+class RichTextEdit : public QTextEdit {
+  public:
+    using QTextEdit::QTextEdit;
+
+  protected:
+    QVariant loadResource(int type, const QUrl& name) override {
+        if (std::optional<QVariant> file = LoadRichTextFile(name)) return *file;
+        return QTextEdit::loadResource(type, name);
+    }
+};
+
 class RichEditPeer : public QtControlPeer {
   public:
     explicit RichEditPeer(TCustomRichEdit& edit) : QtControlPeer(edit), edit_(edit) {
-        widget_ = new QTextEdit(ParentWidgetFor(edit));
+        widget_ = new RichTextEdit(ParentWidgetFor(edit));
         widget_->setAcceptRichText(true);
         widget_->document()->setDocumentMargin(2);
         Attach(widget_, Input::Native);

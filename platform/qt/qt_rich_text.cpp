@@ -13,12 +13,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <sys/stat.h>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "platform/qt/qt_fonts.h"
+#include "platform/sys/files.h"
 #include "platform/sys/limits.h"
 
 namespace quillon {
@@ -61,7 +64,7 @@ class QtRichTextEngine final : public RichTextEngine {
         // else the document read without laying it out.
         if (cache_.doc && cache_.text == doc.text && cache_.format == doc.format)
             return cache_.length;
-        QTextDocument d;
+        QtRichTextDocument d;
         SetContent(d, doc);
         return std::max(0, d.characterCount() - 1);
     }
@@ -128,7 +131,7 @@ class QtRichTextEngine final : public RichTextEngine {
         const int dpm = static_cast<int>(std::lround(ppi / 0.0254));
         l.device.setDotsPerMeterX(dpm);
         l.device.setDotsPerMeterY(dpm);
-        l.doc = std::make_unique<QTextDocument>();
+        l.doc = std::make_unique<QtRichTextDocument>();
         l.doc->documentLayout()->setPaintDevice(&l.device);
         const ResolvedFont r = ResolveFont(doc.font);
         l.doc->setDefaultFont(MakeQFont(r, r.em * ppi / 96.0, ppi));
@@ -370,6 +373,39 @@ class QtRichTextEngine final : public RichTextEngine {
 };
 
 }  // namespace
+
+std::optional<QVariant> LoadRichTextFile(const QUrl& name) {
+    QString path;
+    if (name.isLocalFile())
+        path = name.toLocalFile();
+    else if (name.scheme().isEmpty())
+        path = name.path();
+    else
+        return std::nullopt;
+    const std::string file = path.toStdString();
+    Result<std::vector<std::uint8_t>> data = ReadRegularFile(file, limits::kMaxImageFileBytes);
+    if (!data) {
+        // A missing picture is left out quietly, as the toolkit does. One that is there but
+        // refused is said once per file, however often the layout asks, and stands as an empty
+        // image: given nothing, the toolkit would open the file itself.
+        struct stat st {};
+        if (stat(file.c_str(), &st) != 0) return QVariant();
+        static std::set<std::string> told;
+        if (told.insert(file).second)
+            std::fprintf(stderr, "quillon: rich text image %s; it is left out\n",
+                         data.reason().c_str());
+        QImage empty(1, 1, QImage::Format_ARGB32);
+        empty.fill(Qt::transparent);
+        return QVariant(empty);
+    }
+    return QVariant(QByteArray(reinterpret_cast<const char*>(data->data()),
+                               static_cast<qsizetype>(data->size())));
+}
+
+QVariant QtRichTextDocument::loadResource(int type, const QUrl& name) {
+    if (std::optional<QVariant> file = LoadRichTextFile(name)) return *file;
+    return QTextDocument::loadResource(type, name);
+}
 
 std::unique_ptr<RichTextEngine> MakeQtRichTextEngine() {
     return std::make_unique<QtRichTextEngine>();

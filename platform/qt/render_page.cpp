@@ -7,7 +7,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <cmath>
 #include <exception>
 #include <fstream>
@@ -16,6 +15,7 @@
 #include "platform/emf/emf_format.h"
 #include "platform/emf/emf_player.h"
 #include "platform/emf/page_store.h"
+#include "platform/qt/qt_output_file.h"
 #include "platform/qt/qt_painter_dc.h"
 #include "platform/sys/limits.h"
 #include "platform/sys/rounding.h"
@@ -97,11 +97,10 @@ Result<void> WritePng(std::span<const std::uint8_t> data, const PageArea& area, 
     if (Result<void> played = PlayPage(data, area, image.DC(), width, height); !played)
         return played;
     const QImage result = image.Finish();
-    QSaveFile file(QString::fromStdString(out));
-    if (!file.open(QIODevice::WriteOnly) || !result.save(&file, "PNG") || !file.commit()) {
-        return Error{"cannot write '" + out + "': " + file.errorString().toStdString()};
-    }
-    return Ok();
+    Result<std::unique_ptr<QtOutputFile>> file = QtOutputFile::Open(out);
+    if (!file) return file.error();
+    if (!result.save((*file)->Device(), "PNG")) return Error{"cannot write '" + out + "'"};
+    return (*file)->Commit();
 }
 
 Result<void> WritePdf(std::span<const std::uint8_t> data, const PageArea& area, double scale,
@@ -116,13 +115,11 @@ Result<void> WritePdf(std::span<const std::uint8_t> data, const PageArea& area, 
     }
     const QSizeF points(area.page.widthPixels * scale * 72.0 / area.page.pixelsPerInchX,
                         area.page.heightPixels * scale * 72.0 / area.page.pixelsPerInchY);
-    QSaveFile file(QString::fromStdString(out));
-    if (!file.open(QIODevice::WriteOnly)) {
-        return Error{"cannot write '" + out + "': " + file.errorString().toStdString()};
-    }
+    Result<std::unique_ptr<QtOutputFile>> file = QtOutputFile::Open(out);
+    if (!file) return file.error();
     Result<void> played = Ok();
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer((*file)->Device());
         writer.setResolution(resolution);
         writer.setCreator(QStringLiteral("Quillon"));
         writer.setPageLayout(
@@ -141,11 +138,8 @@ Result<void> WritePdf(std::span<const std::uint8_t> data, const PageArea& area, 
         }
         painter.end();
     }
-    if (!played) return played;  // the save file is dropped: nothing half-drawn is left
-    if (!file.commit()) {
-        return Error{"cannot write '" + out + "': " + file.errorString().toStdString()};
-    }
-    return Ok();
+    if (!played) return played;  // the new file is dropped: nothing half-drawn is left
+    return (*file)->Commit();
 }
 
 // Runs one output; whatever escapes the drawing (an allocation that fails) becomes its reason.

@@ -395,6 +395,9 @@ void TGdi::ClosePage() {
 }
 
 bool TGdi::SavePage(const std::vector<std::uint8_t>& data) {
+    // After a lost page the job is over: no page after it is stored (the job would have a hole),
+    // and the first reason is the one kept.
+    if (!saveError_.empty()) return false;
     if (pageFile_.empty()) {
         const Result<std::string> dir = ProcessTempDir();
         saveError_ =

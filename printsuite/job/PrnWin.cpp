@@ -241,6 +241,7 @@ void TPrintWin::StartJob() {
     RewindSelfPrintingControls();
     ForgetGrids();
     Aborted = false;
+    pageLost_ = false;
     LastPage = true;
     OpaqueBoxes = true;
     dialogShown_ = ShowCancelDialog();
@@ -325,6 +326,7 @@ void TPrintWin::NewPage() {
     PrintFooter();
     SelectPlainFont();
     gdi_->NewPage();
+    CheckPageStored();
     ++PageCount;
     ProgressPages(PageCount - 1);
     if (dialogShown_ && PrintDialog1) PrintDialog1->Page->SetText(std::to_string(PageCount));
@@ -347,6 +349,7 @@ void TPrintWin::EndJob() {
     gdi_->SetBrush(0, brush_.Color(), 0);
     PrintFooter();
     gdi_->ClosePage();
+    CheckPageStored();
     for (const std::string& line : UnprintedTextReports()) JobNotice(line);
     if (dialogShown_) {
         if (PrintDialog1 && PrintDialog1->Aborted()) Aborted = true;
@@ -368,6 +371,14 @@ void TPrintWin::EndJob() {
     gdi_.reset();
     dialogShown_ = false;
     ForgetGrids();
+}
+
+void TPrintWin::CheckPageStored() {
+    if (pageLost_ || !gdi_ || gdi_->SaveError().empty()) return;
+    // A job with a page missing is not printed: the user is told, and the drawing stops.
+    pageLost_ = true;
+    Aborted = true;
+    ShowPrintError(gdi_->SaveError());
 }
 
 void TPrintWin::ForgetGrids() {

@@ -262,6 +262,9 @@ class TPrintWin : public TVexComponent {
     TWinControl* executeWinControl_ = nullptr;
     std::unique_ptr<TGdi> gdi_;
     bool dialogShown_ = false;
+    // A page of the job could not be stored (said once; the job then ends with nothing sent).
+    bool pageLost_ = false;
+    void CheckPageStored();
     std::string jobDate_, jobTime_;
     // Per string grid met in the job: the first row not printed yet.
     std::map<const TStringGrid*, int> stringGridNext_;

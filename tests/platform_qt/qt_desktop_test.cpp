@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -15,8 +16,14 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
+#include "platform/sys/ini_file.h"
 #include "platform/vcl/dialogs.h"
 #include "platform/gdi/printer.h"
 #include "platform/qt/qt_host.h"
@@ -123,6 +130,46 @@ TEST(SettingsStore, KeepsStringsUnderKeySubkeyAndNameInAnIniFile) {
     QSettings oddFile(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("QuillonTests"),
                       QStringLiteral("_.._escape"));
     EXPECT_EQ(oddFile.value(QStringLiteral("a_b/c_d")).toString(), QStringLiteral("v"));
+}
+
+std::vector<std::string> gSettingsNotices;
+
+TEST(SettingsStore, ALinkIsReplacedNotWrittenThroughAndAFifoIsLeftAlone) {
+    const QString folder =
+        QFileInfo(QSettings(QSettings::IniFormat, QSettings::UserScope,
+                            QStringLiteral("QuillonTests"), QStringLiteral("Tallet"))
+                      .fileName())
+            .absolutePath();
+    QDir().mkpath(folder);
+    const std::string dir = folder.toStdString();
+    const std::string victim = dir + "/victim.txt";
+    std::ofstream(victim) << "[Printer]\nZoom=3\n";
+    ASSERT_EQ(symlink(victim.c_str(), (dir + "/Linked.ini").c_str()), 0);
+    TRegIniFile linked("Linked");
+    EXPECT_EQ(linked.ReadString("Printer", "Zoom", ""), "3");
+    linked.WriteString("Printer", "Orientation", "Landscape");
+    std::ifstream in(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "[Printer]\nZoom=3\n");
+    EXPECT_FALSE(QFileInfo(QString::fromStdString(dir + "/Linked.ini")).isSymLink());
+    EXPECT_EQ(linked.ReadString("Printer", "Orientation", ""), "Landscape");
+    EXPECT_EQ(linked.ReadString("Printer", "Zoom", ""), "3");
+
+    gSettingsNotices.clear();
+    SetSettingsNotice([](const std::string& line) { gSettingsNotices.push_back(line); });
+    const std::string fifo = dir + "/Piped.ini";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    TRegIniFile piped("Piped");
+    EXPECT_EQ(piped.ReadString("Printer", "Zoom", "fallback"), "fallback");  // not waited on
+    piped.WriteString("Printer", "Zoom", "4");
+    SetSettingsNotice(nullptr);
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(fifo)).exists());
+    struct stat st {};
+    ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(gSettingsNotices,
+              std::vector<std::string>{
+                  fifo + ": not a regular file; the settings in it are neither read nor written"});
+    std::remove(fifo.c_str());
 }
 
 TEST(ShellLaunch, ExecuteFileHandsTheAddressToTheDesktopAndReportsAboveThirtyTwo) {

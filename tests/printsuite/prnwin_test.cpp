@@ -13,6 +13,7 @@
 #include "platform/gdi/printer.h"
 #include "platform/sys/desktop.h"
 #include "platform/sys/interrupt.h"
+#include "platform/sys/temp_dir.h"
 #include "platform/vcl/form_file.h"
 #include "printsuite/base/PrnWin_store.h"
 #include "printsuite/base/Vex_MFunc.h"
@@ -350,6 +351,25 @@ TEST(PrnWinNoPrinterTest, NoJobOpensWithoutAPrinter) {
     job.EndJob();
     EXPECT_EQ(job.PageCount, 0);
     Headless().Reset();
+}
+
+TEST_F(PrnWinTest, APageThatCannotBeStoredEndsTheJobOnceWithNothingPrinted) {
+    // No page directory can be made: page 1 is lost when the second one begins.
+    SetTempDirBaseForTesting(base_ + "/missing");
+    SetPageRecorderFactory(nullptr);
+    job_.StartJob();
+    ASSERT_TRUE(job_.InJob());
+    EXPECT_FALSE(job_.AbortRequested());
+    job_.NewPage();
+    EXPECT_TRUE(job_.AbortRequested());  // the drawing loops stop here
+    job_.NewPage();
+    job_.EndJob();
+    ASSERT_EQ(Headless().boxes.size(), 1u);
+    EXPECT_EQ(Headless().boxes[0].text,
+              "Page 1 could not be stored: cannot create a directory in " + base_ +
+                  "/missing: No such file or directory");
+    EXPECT_TRUE(laser_->Documents().empty());
+    SetTempDirBaseForTesting(base_);
 }
 
 }  // namespace
