@@ -16,7 +16,7 @@
 #include <utility>
 
 #include "platform/data/db_format.h"
-#include "platform/sys/regular_file.h"
+#include "platform/sys/files.h"
 #include "platform/vcl/form_file.h"
 #include "platform/vcl/properties.h"
 
@@ -411,7 +411,12 @@ Result<sqlite3*> TDataSet::OpenDatabase() const {
     if (path.empty()) return Error{Fail("no database named").reason()};
     // Checked without blocking before SQLite opens it: a FIFO would hang SQLite's open.
     Result<UniqueFd> file = OpenRegularFile(path);
-    if (!file) return Error{Fail("'" + databaseName_ + "': " + file.reason()).reason()};
+    if (!file) {
+        // The reason begins with the path as resolved; the form's own name for it is said.
+        std::string why = file.reason();
+        if (why.rfind(path + ": ", 0) == 0) why.erase(0, path.size() + 2);
+        return Error{Fail("'" + databaseName_ + "': " + why).reason()};
+    }
     // A database in write-ahead-log mode makes even a reader create its -wal and -shm files
     // beside it. Without a log beside it no writer is at work and nothing waits in a log:
     // the file is read as immutable, which creates nothing. With a log and its index a
