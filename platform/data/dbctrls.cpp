@@ -29,6 +29,11 @@ TField* TFieldDataLink::Field() const {
     return Active() && !fieldName_.empty() ? DataSet()->FindField(fieldName_) : nullptr;
 }
 
+std::string TFieldDataLink::Problem(const TComponent& control) const {
+    if (!Active() || fieldName_.empty() || DataSet()->FindField(fieldName_)) return {};
+    return control.Name() + ": field '" + fieldName_ + "' not found in " + DataSet()->Name();
+}
+
 void TFieldDataLink::DataEvent(TDataEvent) {
     if (alive_ && changed_) changed_();
 }
@@ -290,6 +295,15 @@ std::vector<TDBGrid::Column> TDBGrid::Columns() const {
             if (f->Visible()) out.push_back(Column{f, f->DisplayLabel(), widthOf(f, 0)});
         }
     return out;
+}
+
+std::string TDBGrid::LoadProblem() const {
+    TDataSet* ds = link_.Active() ? link_.DataSet() : nullptr;
+    if (!ds) return {};
+    for (const TDBGridColumn& c : custom_)
+        if (!c.FieldName.empty() && !ds->FindField(c.FieldName))
+            return Name() + ": column field '" + c.FieldName + "' not found in " + ds->Name();
+    return {};
 }
 
 int TDBGrid::VisibleRowCount() const {

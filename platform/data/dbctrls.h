@@ -26,6 +26,8 @@ class TFieldDataLink : public TDataLink {
     void SetFieldName(std::string_view v);
     // The field of the open dataset, nullptr when closed or unknown.
     TField* Field() const;
+    // Why `control` cannot show its field: the open dataset has no field of that name.
+    std::string Problem(const TComponent& control) const;
     void DataEvent(TDataEvent) override;
 
   private:
@@ -35,17 +37,28 @@ class TFieldDataLink : public TDataLink {
 };
 
 // Shared by the field controls: the data source reference with its removal notice.
-#define QUILLON_DB_CONTROL()                                                    \
-  public:                                                                       \
-    TDataSource* DataSource() const { return link_.DataSource(); }              \
-    void SetDataSource(TDataSource* s);                                         \
-    const std::string& DataField() const { return link_.FieldName(); }          \
-    void SetDataField(std::string_view v) { link_.SetFieldName(v); }            \
-    TField* Field() const { return link_.Field(); }                             \
-    void Notification(TComponent* component, TOperation operation) override;    \
-                                                                                \
-  private:                                                                      \
-    void DataChanged();                                                         \
+#define QUILLON_DB_CONTROL()                                                 \
+  public:                                                                    \
+    TDataSource* DataSource() const {                                        \
+        return link_.DataSource();                                           \
+    }                                                                        \
+    void SetDataSource(TDataSource* s);                                      \
+    const std::string& DataField() const {                                   \
+        return link_.FieldName();                                            \
+    }                                                                        \
+    void SetDataField(std::string_view v) {                                  \
+        link_.SetFieldName(v);                                               \
+    }                                                                        \
+    TField* Field() const {                                                  \
+        return link_.Field();                                                \
+    }                                                                        \
+    void Notification(TComponent* component, TOperation operation) override; \
+    std::string LoadProblem() const {                                        \
+        return link_.Problem(*this);                                         \
+    }                                                                        \
+                                                                             \
+  private:                                                                   \
+    void DataChanged();                                                      \
     TFieldDataLink link_{[this] { DataChanged(); }};
 
 class TDBEdit : public TEdit {
@@ -198,6 +211,8 @@ class TDBGrid : public TCustomControl {
         int Width;
     };
     std::vector<Column> Columns() const;
+    // A column of the form naming a field the open dataset does not have.
+    std::string LoadProblem() const;
 
     // The indicator column's width (screen pixels) when dgIndicator is on.
     static constexpr int kIndicatorWidth = 11;

@@ -2,6 +2,7 @@
 // Streaming information of the data-aware controls.
 
 #include "platform/data/dbctrls.h"
+#include "platform/vcl/form_file.h"
 #include "platform/vcl/graphics_properties.h"
 #include "platform/vcl/properties.h"
 
@@ -100,7 +101,31 @@ const TClassInfo& TDBGrid::StaticClassInfo() {
     return info;
 }
 
+namespace {
+
+template <class C>
+bool Check(const TComponent& component, std::string& why) {
+    const auto* c = dynamic_cast<const C*>(&component);
+    if (c) why = c->LoadProblem();
+    return c != nullptr;
+}
+
+// What a form file's data components cannot do as the file set them up: a dataset that does
+// not open, a control or a grid column naming a field its open dataset does not have.
+std::string DataLoadProblem(const TComponent& component) {
+    std::string why;
+    (void)(Check<TDataSet>(component, why) || Check<TDBGrid>(component, why) ||
+           Check<TDBEdit>(component, why) || Check<TDBText>(component, why) ||
+           Check<TDBMemo>(component, why) || Check<TDBCheckBox>(component, why) ||
+           Check<TDBRadioGroup>(component, why) || Check<TDBComboBox>(component, why) ||
+           Check<TDBLookupCombo>(component, why) || Check<TDBImage>(component, why));
+    return why;
+}
+
+}  // namespace
+
 void RegisterDataControlClasses() {
+    AddLoadCheck(&DataLoadProblem);
     const TClassInfo* all[] = {
         &TDBEdit::StaticClassInfo(),       &TDBText::StaticClassInfo(),
         &TDBMemo::StaticClassInfo(),       &TDBCheckBox::StaticClassInfo(),

@@ -74,4 +74,21 @@ inline constexpr std::size_t kMaxSettingsFileBytes = std::size_t{4} << 20;
 // other program. A twentieth of the file system when that is less (a small RAM disk).
 inline constexpr std::int64_t kTempReserveBytes = std::int64_t{64} << 20;
 
+// Databases (SQLite) that forms name.
+// A value SQLite makes or reads is refused beyond this size ("string or blob too big"): SQLite
+// holds a value whole in memory while a row is read, and randomblob() or a 900 MB cell would
+// otherwise take that much.
+inline constexpr int kMaxDatabaseValueBytes = 64 << 20;
+// What the program copies of one value: a text beyond this is cut (at a character boundary);
+// nothing prints or shows more of one cell. A blob (a picture) is kept whole up to
+// kMaxCellBlobBytes, a larger one is dropped. A grid keeps a window of rows of such values.
+inline constexpr int kMaxCellTextBytes = 64 << 10;
+inline constexpr int kMaxCellBlobBytes = 4 << 20;
+// Work SQLite may do for one request of the program (opening a dataset, a step to a record,
+// a window of rows), in virtual-machine instructions counted by its progress handler: about
+// a second on a slow machine. A query that never ends is stopped there.
+inline constexpr std::int64_t kMaxQueryInstructions = 100'000'000;
+// Waiting for a writer that holds the database locked.
+inline constexpr int kDatabaseBusyMilliseconds = 1000;
+
 }  // namespace quillon::limits

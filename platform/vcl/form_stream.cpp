@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -74,6 +75,25 @@ std::vector<std::string> SplitPath(const std::string& path) {
     }
 }
 
+thread_local int lineBeingLoaded = 0;
+
+struct LineScope {
+    int saved;
+    explicit LineScope(int line) : saved(lineBeingLoaded) { lineBeingLoaded = line; }
+    ~LineScope() { lineBeingLoaded = saved; }
+};
+
+std::mutex checksMutex;
+std::vector<TLoadCheck>& Checks() {
+    static std::vector<TLoadCheck> checks;
+    return checks;
+}
+
+std::vector<TLoadCheck> LoadChecks() {
+    std::lock_guard<std::mutex> lock(checksMutex);
+    return Checks();
+}
+
 class Reader {
   public:
     Reader(TComponent& root, const TFormReadOptions& options) : root_(root), options_(options) {}
@@ -83,6 +103,7 @@ class Reader {
             throw Fault{tree.line,
                         "the file holds a " + tree.className + ", not a " + root_.ClassName()};
         loaded_.push_back(&root_);
+        lines_.push_back(tree.line);
         root_.BeginLoading();
         SetName(root_, tree);
         ReadBody(root_, tree);
@@ -91,7 +112,21 @@ class Reader {
 
     // Ends loading of everything read so far (also after a fault).
     void Finish() {
-        for (TComponent* c : loaded_) c->Loaded();
+        for (std::size_t i = 0; i < loaded_.size(); ++i) {
+            LineScope line(lines_[i]);
+            loaded_[i]->Loaded();
+        }
+    }
+
+    // The first component, in the order of the file, that cannot work as the file set it up.
+    std::optional<Fault> Problem() const {
+        const std::vector<TLoadCheck> checks = LoadChecks();
+        for (std::size_t i = 0; i < loaded_.size(); ++i)
+            for (TLoadCheck check : checks) {
+                std::string why = check(*loaded_[i]);
+                if (!why.empty()) return Fault{lines_[i], std::move(why)};
+            }
+        return std::nullopt;
     }
 
   private:
@@ -115,6 +150,7 @@ class Reader {
         if (!cls->create) throw Fault{obj.line, "class '" + obj.className + "' cannot be created"};
         TComponent* c = cls->create(&root_);
         loaded_.push_back(c);
+        lines_.push_back(obj.line);
         c->BeginLoading();
         SetName(*c, obj);
         if (!obj.name.empty() && !root_.BindField(obj.name, c))
@@ -338,6 +374,7 @@ class Reader {
     TComponent& root_;
     const TFormReadOptions& options_;
     std::vector<TComponent*> loaded_;
+    std::vector<int> lines_;  // the object line of each of loaded_
     std::vector<FixUp> fixups_;
 };
 
@@ -560,6 +597,9 @@ Result<void> Read(const TFormObject& tree, TComponent& root, const TFormReadOpti
         error = TFormError{options.fileName, f.line, f.reason};
     }
     reader.Finish();
+    if (!error)
+        if (std::optional<Fault> problem = reader.Problem())
+            error = TFormError{options.fileName, problem->line, problem->reason};
     if (error) return error->ToError();
     return Ok();
 }
@@ -607,6 +647,16 @@ Result<std::unique_ptr<TComponent>> CreateComponent(std::string_view text, TComp
 }
 
 const std::string& FormFileBeingRead() { return fileBeingRead; }
+
+int FormLineBeingLoaded() {
+    return lineBeingLoaded;
+}
+
+void AddLoadCheck(TLoadCheck check) {
+    std::lock_guard<std::mutex> lock(checksMutex);
+    std::vector<TLoadCheck>& checks = Checks();
+    if (std::find(checks.begin(), checks.end(), check) == checks.end()) checks.push_back(check);
+}
 
 std::string WriteComponent(const TComponent& root) {
     return Writer(root).Run();

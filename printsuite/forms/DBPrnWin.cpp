@@ -10,6 +10,7 @@
 #include "platform/sys/rounding.h"
 #include "platform/sys/sysutils.h"
 #include "platform/vcl/properties.h"
+#include "printsuite/base/PrnWin_store.h"
 #include "printsuite/base/Vex_MFunc.h"
 #include "printsuite/forms/VexRich.h"
 
@@ -178,12 +179,19 @@ void TDBPrintWin::InitState(TGridState& st) {
         // Disabled until EndJob: nothing on screen follows the walk through the records.
         ds->DisableControls();
         ds->First();
+        if (!ds->LastError().empty()) DataFailed(*ds);
         st.ResumePosition = ds->GetBookmark();
         st.Finished = ds->Eof() || !st.ResumePosition.Valid();
         if (st.SavedPosition.Valid()) ds->GotoBookmark(st.SavedPosition);
     } else if (auto* sg = dynamic_cast<TStringGrid*>(st.Grid)) {
         st.Columns.resize(static_cast<std::size_t>(std::max(sg->ColCount(), 0)));
     }
+}
+
+void TDBPrintWin::DataFailed(const TDataSet& dataSet) {
+    if (Aborted) return;
+    Aborted = true;
+    ShowPrintError(dataSet.Where() + dataSet.LastError());
 }
 
 TGridState& TDBPrintWin::StateOf(TWinControl& grid) {
@@ -426,7 +434,10 @@ void TDBPrintWin::PrintDBGridTable(TDBGrid& grid, int left, int top, int right, 
     g->SetFontColor(grid.Font().Color());
 
     ds->DisableControls();
-    if (!st.Finished && !ds->GotoBookmark(st.ResumePosition)) st.Finished = true;
+    if (!st.Finished && !ds->GotoBookmark(st.ResumePosition)) {
+        st.Finished = true;
+        if (!ds->LastError().empty()) DataFailed(*ds);
+    }
     const int half = RoundToInt(h * 0.5);
     const int pitch = 3 * half;
     const bool rowLines = grid.HasOption(dgRowLines);
@@ -453,6 +464,10 @@ void TDBPrintWin::PrintDBGridTable(TDBGrid& grid, int left, int top, int right, 
             x += c.Width;
         }
         ds->Next();
+        if (ds->Eof() && !ds->LastError().empty()) {
+            DataFailed(*ds);
+            break;
+        }
         if (rowLines) {
             if (!firstRow) {
                 const int ly = ClampToPage(y - RoundToInt(h / 4.0));

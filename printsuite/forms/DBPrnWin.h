@@ -122,6 +122,9 @@ class TDBPrintWin : public TPrintWin {
     // Puts the dataset back where the user had it and frees the bookmarks.
     void ReleaseState(TGridState& state);
     void FreeGridStates();
+    // A dataset that stopped reading in the middle of the job (locked by a writer, its file
+    // gone bad, its work budget spent): the job is given up, and the print path says why.
+    void DataFailed(const TDataSet& dataSet);
     double ColumnTotal(TWinControl* grid, const std::string& fieldLabel, bool page) const;
 
     std::vector<std::unique_ptr<TGridState>> gridStates_;

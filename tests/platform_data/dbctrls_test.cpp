@@ -260,14 +260,76 @@ TEST(DataForms, AFormFileHoldsTablesSourcesAndControls) {
     EXPECT_NE(written.find("Options = [dgTitles, dgColLines]"), std::string::npos) << written;
     EXPECT_NE(written.find("DataField = 'NAME'"), std::string::npos) << written;
 
-    // A database that is missing leaves the table closed with the reason.
+    // A database that is missing refuses the file at the table's line, the table closed.
     TForm other(nullptr);
     options.fileName = db.Folder() + "/sub/people.form";
     err = ReadComponent(text, other, options);
-    ASSERT_TRUE(err) << err.reason();
+    ASSERT_FALSE(err);
+    EXPECT_EQ(err.reason(), db.Folder() + "/sub/people.form:2: Table1: 'test.db': no such file");
     auto* t2 = dynamic_cast<TTable*>(other.FindComponent("Table1"));
     EXPECT_FALSE(t2->Active());
-    EXPECT_NE(t2->LastError().find("/sub/test.db': cannot open"), std::string::npos) << t2->LastError();
+    EXPECT_EQ(t2->Where(), db.Folder() + "/sub/people.form:2: ");
+}
+
+TEST(DataForms, FieldsAControlNamesMustExistInItsOpenDataset) {
+    RegisterDataClasses();
+    TempDb db;
+    db.Exec("CREATE TABLE people (ID INTEGER, NAME TEXT)");
+    const auto read = [&](const std::string& control, const std::string& field) {
+        const std::string text =
+            "object Frm: TForm\n"
+            "  object Source1: TDataSource\n"
+            "    DataSet = Table1\n"
+            "  end\n"
+            "  object Ctl: " +
+            control +
+            "\n"
+            "    DataSource = Source1\n"
+            "    DataField = '" +
+            field +
+            "'\n"
+            "  end\n"
+            "  object Table1: TTable\n"
+            "    DatabaseName = 'test.db'\n"
+            "    TableName = 'people'\n"
+            "    Active = True\n"
+            "  end\n"
+            "end\n";
+        TForm form(nullptr);
+        TFormReadOptions options;
+        options.fileName = db.Folder() + "/f.form";
+        Result<void> r = ReadComponent(text, form, options);
+        return r ? std::string("ok") : r.reason();
+    };
+    // The control comes before its table in the file: checked once everything is loaded.
+    for (const char* cls : {"TDBEdit", "TDBText", "TDBMemo", "TDBCheckBox", "TDBRadioGroup",
+                            "TDBComboBox", "TDBImage"}) {
+        EXPECT_EQ(read(cls, "NAME"), "ok") << cls;
+        EXPECT_EQ(read(cls, "name"), "ok") << cls;  // names compare without case
+        EXPECT_EQ(read(cls, "NAMEX"),
+                  db.Folder() + "/f.form:5: Ctl: field 'NAMEX' not found in Table1")
+            << cls;
+    }
+    EXPECT_EQ(read("TDBEdit", ""), "ok");  // no field named: nothing to find
+
+    // A grid's own columns name their fields too.
+    TForm form(nullptr);
+    TTable table(&form);
+    table.SetName("Table1");
+    table.SetDatabaseName(db.Path());
+    table.SetTableName("people");
+    TDataSource source(&form);
+    source.SetDataSet(&table);
+    auto* grid = new TDBGrid(&form);
+    grid->SetName("Grid1");
+    grid->SetDataSource(&source);
+    grid->CustomColumns().push_back(TDBGridColumn{"NAME", "Name", 0});
+    grid->CustomColumns().push_back(TDBGridColumn{"AGE", "Age", 0});
+    EXPECT_EQ(grid->LoadProblem(), "");  // closed: nothing to say yet
+    ASSERT_TRUE(table.Open());
+    EXPECT_EQ(grid->LoadProblem(), "Grid1: column field 'AGE' not found in Table1");
+    grid->CustomColumns().pop_back();
+    EXPECT_EQ(grid->LoadProblem(), "");
 }
 
 }  // namespace
