@@ -46,7 +46,6 @@ int ShowForm(const std::string& file, std::string& err) {
     return quillon::RunShowForm(file, err);
 }
 
-
 int WithQt(bool windows, const std::function<int()>& work) {
     quillon::QuietQtMessages();
     if (windows) {
@@ -56,6 +55,12 @@ int WithQt(bool windows, const std::function<int()>& work) {
     // Printing needs the fonts and the printers, not a display.
     if (!::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     quillon::QtGraphicsSession qt;
+    // Every job records its settings in the user's store, with or without windows.
+    quillon::QtDesktop store;
+    quillon::Headless().settingsStore = &store;
+    struct Detach {
+        ~Detach() { quillon::Headless().settingsStore = nullptr; }
+    } detach;
     return work();
 }
 #endif
@@ -128,8 +133,8 @@ int main(int argc, char** argv) {
         }
         const quillon::cli::Command* c = argc == 3 ? quillon::cli::Find(table, argv[2]) : nullptr;
         if (!c) {
-            WriteAll(STDERR_FILENO, "quillon: help takes one command name\n" +
-                                        quillon::UsageText());
+            WriteAll(STDERR_FILENO,
+                     "quillon: help takes one command name\n" + quillon::UsageText());
             return 2;
         }
         WriteAll(STDOUT_FILENO, c->usage);

@@ -15,6 +15,7 @@ QUILLON_PACKAGES=(
   fonts-liberation2 emf2svg poppler-utils xvfb xauth
   clang libclang-rt-14-dev
   cups printer-driver-cups-pdf qpdf ccache
+  openbox xdotool x11-utils x11-apps python3
 )
 
 quillon_install_packages() {

@@ -8,9 +8,9 @@
 #include "platform/emf/page_store.h"
 #include "platform/gdi/printer.h"
 #include "platform/gdi/screen.h"
-#include "printsuite/base/Vex_MFunc.h"
 #include "printsuite/base/PrnWin_store.h"
 #include "printsuite/base/Tallet.h"
+#include "printsuite/base/Vex_MFunc.h"
 
 namespace quillon {
 namespace {
@@ -20,7 +20,8 @@ class StatusDialog {
   public:
     explicit StatusDialog(bool show) : shown_(show) {
         if (!show) return;
-        CreatePrintDialog();
+        // The job's formatting window goes on telling the printing, rather than a second one.
+        if (!PrintDialog1) CreatePrintDialog();
         PrintDialog1->Show();
         PrintDialog1->BringToFront();
         PrintDialog1->Status->SetText("Printing...");
