@@ -28,7 +28,7 @@ def fitted_page_painted(d, scale):
     if not ids:
         return False
     x, y, w, h = d.geometry(ids[0])
-    if w < 1000 * scale:  # not maximised yet
+    if w < 1100 * scale:  # not maximised yet
         return False
     img = d.screenshot()
     box = img.bounds_of((255, 255, 255), (x, y + TOP_BARS * scale, x + w, y + h - BOTTOM_BAR * scale))
@@ -37,7 +37,7 @@ def fitted_page_painted(d, scale):
 
 
 def start_to_page(quillon, text, scale):
-    with Desktop(quillon, scale=scale) as d:
+    with Desktop(quillon, width=1200 * scale, height=800 * scale, scale=scale) as d:
         t0 = time.monotonic()
         d.start("print-text", "--preview", text)
         d.wait(lambda: fitted_page_painted(d, scale), "no fitted page", timeout=60)
