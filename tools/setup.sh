@@ -23,6 +23,7 @@ QUILLON_TEST_PACKAGES=(
   clang libclang-rt-14-dev
   cups printer-driver-cups-pdf
   dpkg-dev lintian appstream desktop-file-utils librsvg2-bin libxml2-utils
+  openbox xdotool x11-utils x11-apps python3
 )
 
 # quillon_install_packages [--tests]: the program's packages, with --tests the test list too.

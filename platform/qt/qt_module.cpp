@@ -21,6 +21,12 @@ int WithGraphics(const std::function<int()>& work) {
     // Printing and rendering need the fonts and the printers, not a display.
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QtGraphicsSession qt;
+    // Every job records its settings in the user's store, with or without windows.
+    QtDesktop store;
+    Headless().settingsStore = &store;
+    struct Detach {
+        ~Detach() { Headless().settingsStore = nullptr; }
+    } detach;
     return work();
 }
 

@@ -21,15 +21,15 @@
 #include <exception>
 
 #include "platform/gdi/canvas.h"
-#include "platform/sys/limits.h"
-#include "platform/vcl/ext_controls.h"
-#include "platform/vcl/forms.h"
+#include "platform/gdi/screen.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_painter_dc.h"
 #include "platform/qt/qt_peer.h"
 #include "platform/qt/qt_widgets.h"
-#include "platform/gdi/screen.h"
+#include "platform/sys/limits.h"
+#include "platform/vcl/ext_controls.h"
+#include "platform/vcl/forms.h"
 #include "platform/vcl/std_controls.h"
 
 namespace quillon {
@@ -151,6 +151,8 @@ class FormPeer : public QtControlPeer {
             QtControlPeer::ApplyBounds();
             return;
         }
+        // Taking the window manager's size or state into the model: nothing to give back.
+        if (Syncing()) return;
         SyncScope sync(*this);
         QWidget* w = Widget();
         const QSize client(form_.ClientWidth(), form_.ClientHeight());
@@ -227,6 +229,11 @@ class FormPeer : public QtControlPeer {
         QWidget* w = Widget();
         if (!form_.Visible()) {
             if (w->isVisible()) w->hide();
+            if (overModal_) {
+                // Back to a window of its own, for the next showing.
+                overModal_ = false;
+                w->setParent(nullptr, w->windowFlags());
+            }
             return;
         }
         if (w->isVisible()) return;
@@ -236,6 +243,19 @@ class FormPeer : public QtControlPeer {
         if (form_.Modal()) {
             QtControlPeer* active = Of(Application().ActiveForm());
             owner = active ? active->Widget() : QApplication::activeWindow();
+        } else if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != w) {
+            // A window shown from a modal one (the print status with its Abort button over the
+            // preview) would be blocked by it and stacked below it: it becomes a window of the
+            // modal one, above it and taking input.
+            if (w->parentWidget() != modal) {
+                w->setParent(modal, w->windowFlags());
+                overModal_ = true;
+                QObject::connect(modal, &QObject::destroyed, w, [this, w] {
+                    overModal_ = false;
+                    w->setParent(nullptr, w->windowFlags());
+                });
+            }
+            owner = modal;
         }
         if (owner == w) owner = nullptr;
         w->winId();
@@ -286,6 +306,20 @@ class FormPeer : public QtControlPeer {
                     });
                 }
                 return false;
+            case QEvent::WindowStateChange:
+                // Maximised or restored by the window manager: the model follows, or the
+                // next change of its size would put the old state back.
+                if (!Syncing() && Widget()->isVisible()) {
+                    const Qt::WindowStates shown = Widget()->windowState();
+                    const TWindowState state = shown & Qt::WindowMinimized   ? wsMinimized
+                                               : shown & Qt::WindowMaximized ? wsMaximized
+                                                                             : wsNormal;
+                    if (state != form_.WindowState()) {
+                        SyncScope sync(*this);
+                        FromWidget([&] { form_.SetWindowState(state); });
+                    }
+                }
+                return false;
             case QEvent::Move:
                 if (!Syncing() && event->spontaneous() && Widget()->isVisible()) {
                     const QPoint p = Widget()->pos();
@@ -301,6 +335,7 @@ class FormPeer : public QtControlPeer {
 
   private:
     TCustomForm& form_;
+    bool overModal_ = false;  // made a window of the modal window it was shown over
 };
 
 // ---------------------------------------------------------------- single-line edits
@@ -310,7 +345,9 @@ class LineEditPeer : public QtControlPeer {
     explicit LineEditPeer(TCustomEdit& edit) : QtControlPeer(edit), edit_(edit) {
         line_ = new QLineEdit(ParentWidgetFor(edit));
         masked_ = IsMasked();
-        Attach(line_, masked_ ? Input::Model : Input::Native);
+        // The desktop's editor edits the text (undo, word moves, selection keys); a masked
+        // field is edited by the model.
+        Attach(line_, masked_ ? Input::Model : Input::Editor);
         QObject::connect(line_, &QLineEdit::textChanged, Context(), [this] { TextFromWidget(); });
         QObject::connect(line_, &QLineEdit::selectionChanged, Context(),
                          [this] { SelectionFromWidget(); });
@@ -585,8 +622,8 @@ class ButtonPeer : public QtControlPeer {
         }
     }
     void ShowDefault(QWidget* focused) {
-        const bool buttonFocused = focused && qobject_cast<QPushButton*>(focused) &&
-                                   focused->window() == push_->window();
+        const bool buttonFocused =
+            focused && qobject_cast<QPushButton*>(focused) && focused->window() == push_->window();
         const bool wear = focused == push_ || (!buttonFocused && button_.Default());
         if (push_->isDefault() != wear) push_->setDefault(wear);
     }
@@ -717,12 +754,15 @@ class TogglePeer : public QtControlPeer {
                 break;
             }
             case TPeerChange::Appearance:
-                button_->setLayoutDirection(control_.Alignment() == taLeftJustify ? Qt::RightToLeft
-                                                                                  : Qt::LeftToRight);
+                button_->setLayoutDirection(
+                    control_.Alignment() == taLeftJustify ? Qt::RightToLeft : Qt::LeftToRight);
                 ApplyState();
                 break;
-            case TPeerChange::ItemIndex: ApplyState(); break;
-            default: QtControlPeer::Apply(what);
+            case TPeerChange::ItemIndex:
+                ApplyState();
+                break;
+            default:
+                QtControlPeer::Apply(what);
         }
     }
     void ApplyPalette() override {
@@ -793,8 +833,10 @@ class ComboPeer : public QtControlPeer {
             WatchInner(line);
             QObject::connect(line, &QLineEdit::textEdited, Context(), [this] { TextFromWidget(); });
             // The caret the mouse puts is where typing goes on.
-            QObject::connect(line, &QLineEdit::cursorPositionChanged, Context(), [this] { TextFromWidget(); });
-            QObject::connect(line, &QLineEdit::selectionChanged, Context(), [this] { TextFromWidget(); });
+            QObject::connect(line, &QLineEdit::cursorPositionChanged, Context(),
+                             [this] { TextFromWidget(); });
+            QObject::connect(line, &QLineEdit::selectionChanged, Context(),
+                             [this] { TextFromWidget(); });
         }
     }
 
@@ -845,7 +887,8 @@ class ComboPeer : public QtControlPeer {
         if (line->text() != text) line->setText(text);
         const int start = Utf16Index(text, combo_.SelStart());
         const int length = Utf16Index(text, combo_.SelStart() + combo_.SelLength()) - start;
-        const int shownStart = line->hasSelectedText() ? line->selectionStart() : line->cursorPosition();
+        const int shownStart =
+            line->hasSelectedText() ? line->selectionStart() : line->cursorPosition();
         const int shownLength = line->hasSelectedText() ? line->selectionLength() : 0;
         if (shownStart == start && shownLength == length) return;
         if (length > 0)
@@ -1236,11 +1279,10 @@ void ApplyTextFrame(QAbstractScrollArea& widget, TBorderStyle border, TScrollSty
                     Qt::ScrollBarPolicy otherwise) {
     widget.setFrameStyle(border == bsSingle ? QFrame::StyledPanel | QFrame::Sunken
                                             : QFrame::NoFrame);
-    widget.setHorizontalScrollBarPolicy(bars == ssHorizontal || bars == ssBoth
-                                            ? Qt::ScrollBarAlwaysOn
-                                            : otherwise);
+    widget.setHorizontalScrollBarPolicy(
+        bars == ssHorizontal || bars == ssBoth ? Qt::ScrollBarAlwaysOn : otherwise);
     widget.setVerticalScrollBarPolicy(bars == ssVertical || bars == ssBoth ? Qt::ScrollBarAlwaysOn
-                                                                          : otherwise);
+                                                                           : otherwise);
 }
 
 // Refreshes a grid's widget at once (for code that reads the widget right

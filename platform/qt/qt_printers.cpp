@@ -8,8 +8,8 @@
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPdfWriter>
-#include <QStandardPaths>
 #include <QPrinter>
+#include <QStandardPaths>
 #include <cstdint>
 
 #include "platform/qt/print_server.h"
@@ -93,15 +93,27 @@ bool PdfPrinterDevice::SetOutputFile(const std::string& path) {
     return true;
 }
 
-std::string PdfPrinterDevice::JobBase(const std::string& title) const {
-    if (!outputFile_.empty()) return outputFile_;
-    // Without a chosen file the document goes to the user's documents folder (XDG), named
-    // after its title; the folder the program was started from may be anywhere.
+std::string PdfPrinterDevice::OutputFolder() {
+    // The user's documents folder (XDG), made when a new account has none; where it cannot
+    // be made, the home folder. The folder the program was started from may be anywhere.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
-    return QDir(folder)
-        .filePath(QString::fromStdString(FileNameFromTitle(title) + ".pdf"))
-        .toStdString();
+    const QString home = QDir::homePath();
+    if (folder.isEmpty() || !QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
+        folder = home;
+    return folder.toStdString();
+}
+
+std::string PdfPrinterDevice::FreeFileFor(const std::string& title) {
+    const std::string base =
+        QDir(QString::fromStdString(OutputFolder()))
+            .filePath(QString::fromStdString(FileNameFromTitle(title) + ".pdf"))
+            .toStdString();
+    // A file of an earlier document or run is never replaced without the user's choice.
+    for (int n = 1; n < 10000; ++n) {
+        const std::string candidate = NumberedFile(base, n);
+        if (!QFileInfo::exists(QString::fromStdString(candidate))) return candidate;
+    }
+    return base;
 }
 
 std::string PdfPrinterDevice::NumberedFile(const std::string& path, int n) {
@@ -116,23 +128,24 @@ std::string PdfPrinterDevice::NumberedFile(const std::string& path, int n) {
 }
 
 std::string PdfPrinterDevice::NextFile(const std::string& title) const {
-    const std::string base = JobBase(title);
-    const int done = base == jobBase_ ? documentsInJob_ : 0;
-    return NumberedFile(base, done + 1);
+    if (outputFile_.empty()) return FreeFileFor(title);
+    return NumberedFile(outputFile_, (outputFile_ == jobBase_ ? documentsInJob_ : 0) + 1);
 }
 
 Result<DeviceContext*> PdfPrinterDevice::BeginDoc(const std::string& title,
                                                   TPrinterOrientation orientation) {
     if (dc_) return Error{"a document is already open on this printer"};
     lastFile_.clear();
-    const std::string base = JobBase(title);
-    // The documents folder of a new account may not exist yet.
-    if (outputFile_.empty()) QDir().mkpath(QFileInfo(QString::fromStdString(base)).absolutePath());
-    if (base != jobBase_) {
-        jobBase_ = base;
-        documentsInJob_ = 0;
+    if (outputFile_.empty()) {
+        // Named after its title, beside no file it would replace.
+        docFile_ = FreeFileFor(title);
+    } else {
+        if (outputFile_ != jobBase_) {
+            jobBase_ = outputFile_;
+            documentsInJob_ = 0;
+        }
+        docFile_ = NumberedFile(outputFile_, documentsInJob_ + 1);
     }
-    docFile_ = NumberedFile(base, documentsInJob_ + 1);
     // Written beside its name and renamed into place when whole: an aborted or failed document
     // leaves what had the name before, and a link there is replaced, never written through.
     Result<std::unique_ptr<QtOutputFile>> output = QtOutputFile::Open(docFile_);

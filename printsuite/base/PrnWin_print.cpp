@@ -9,9 +9,9 @@
 #include "platform/gdi/printer.h"
 #include "platform/gdi/screen.h"
 #include "platform/sys/interrupt.h"
-#include "printsuite/base/Vex_MFunc.h"
 #include "printsuite/base/PrnWin_store.h"
 #include "printsuite/base/Tallet.h"
+#include "printsuite/base/Vex_MFunc.h"
 
 namespace quillon {
 namespace {
@@ -21,7 +21,8 @@ class StatusDialog {
   public:
     explicit StatusDialog(bool show) : shown_(show) {
         if (!show) return;
-        CreatePrintDialog();
+        // The job's formatting window goes on telling the printing, rather than a second one.
+        if (!PrintDialog1) CreatePrintDialog();
         PrintDialog1->Show();
         PrintDialog1->BringToFront();
         PrintDialog1->Status->SetText("Printing...");

@@ -26,8 +26,9 @@
 #include "platform/sys/ini_file.h"
 #include "platform/vcl/dialogs.h"
 #include "platform/gdi/printer.h"
-#include "platform/qt/qt_host.h"
 #include "platform/gdi/screen.h"
+#include "platform/qt/qt_host.h"
+#include "platform/vcl/dialogs.h"
 #include "tests/platform_qt/qt_host_support.h"
 #include "tests/platform_qt/qt_test_support.h"
 
@@ -242,8 +243,10 @@ TEST(HelpSystem, AMissingHelpFileIsReportedNotACrash) {
     EXPECT_TRUE(a.text.startsWith(
         QStringLiteral("Cannot find the help file \"no-such-help.html\". Looked in:\n")))
         << a.text.toStdString();
-    EXPECT_TRUE(a.text.contains(QStringLiteral("\n/usr/share/quillon/help\n"))) << a.text.toStdString();
-    EXPECT_TRUE(a.text.contains(QStringLiteral("\n") + QDir::currentPath())) << a.text.toStdString();
+    EXPECT_TRUE(a.text.contains(QStringLiteral("\n/usr/share/quillon/help\n")))
+        << a.text.toStdString();
+    EXPECT_TRUE(a.text.contains(QStringLiteral("\n") + QDir::currentPath()))
+        << a.text.toStdString();
     EXPECT_EQ(a.title, QStringLiteral("Quillon"));
 }
 
@@ -297,23 +300,45 @@ TEST(EventLoop, AFormReleasedFromItsOwnHandlerIsDestroyedAfterTheEvent) {
     EXPECT_TRUE(destroyed);
 }
 
-TEST(PrintDialog, QtsDialogPicksThePrinterAndItsFileGoesToThePdfPrinter) {
+TEST(PrintDialog, QtsDialogProposesAFreeFileNamedAfterTheDocument) {
+    // A new account without a documents folder: the folder is made and proposed, the name
+    // is the document's own (not the file chosen for the last one), and a file that exists
+    // is never proposed again.
     TempDir dir;
-    Printer().SetTitle("dialog test");
-    Host().Graphics().PdfPrinter().SetOutputFile(dir.File("chosen.pdf"));
+    const std::string home = getenv("HOME") ? getenv("HOME") : "";
+    const char* config = getenv("XDG_CONFIG_HOME");
+    const std::string oldConfig = config ? config : "";
+    ::setenv("HOME", dir.Path().c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (dir.Path() + "/config").c_str(), 1);
+    Host().Graphics().PdfPrinter().SetOutputFile(dir.File("last report.pdf"));
+    Printer().SetTitle("ANN LEE");
+    std::vector<std::string> shown;
+    const auto accept = [&] {
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            shown.push_back(d->printer()->outputFileName().toStdString());
+            d->accept();
+        });
+    };
     TPrintDialog dialog(nullptr);
-    QString shownFile;
-    QTimer::singleShot(0, [&] {
-        auto* d = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
-        shownFile = d->printer()->outputFileName();
-        d->accept();
-    });
+    accept();
     EXPECT_TRUE(dialog.Execute());
-    EXPECT_EQ(shownFile.toStdString(), dir.File("chosen.pdf"));
     EXPECT_EQ(Printer().PrinterName(), "Print to PDF");
-    EXPECT_EQ(Host().Graphics().PdfPrinter().NextFile("dialog test"), dir.File("chosen.pdf"));
+    EXPECT_EQ(Host().Graphics().PdfPrinter().NextFile("ANN LEE"),
+              dir.File("Documents/ANN LEE.pdf"));
     EXPECT_EQ(dialog.Copies(), 1);
+    std::ofstream(dir.File("Documents/ANN LEE.pdf")) << "an earlier run's report";
+    accept();
+    EXPECT_TRUE(dialog.Execute());
+    ::setenv("HOME", home.c_str(), 1);
+    if (config)
+        ::setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(shown, (std::vector<std::string>{dir.File("Documents/ANN LEE.pdf"),
+                                               dir.File("Documents/ANN LEE-2.pdf")}));
+    Host().Graphics().PdfPrinter().SetOutputFile("");
 }
 
 TEST(PrintDialog, ACancelledQtDialogReportsFalse) {

@@ -11,10 +11,11 @@
 
 #include "platform/sys/desktop.h"
 #include "platform/sys/interrupt.h"
-#include "printsuite/base/Vex_MFunc.h"
-#include "printsuite/draw/Vex_Gdi.h"
 #include "printsuite/base/PrnWin_store.h"
 #include "printsuite/base/Tallet.h"
+#include "printsuite/base/Vex_MFunc.h"
+#include "printsuite/draw/Vex_Gdi.h"
+#include "printsuite/job/PrnWin.h"
 #include "tests/printsuite/gdi_fixture.h"
 
 namespace quillon {
@@ -126,6 +127,30 @@ TEST_F(PrintPagesTest, AbortDuringTheThirdOfFivePagesEndsThePrinting) {
     EXPECT_EQ(statusField, (std::vector<std::string>{"Printing...", "Printing...", "Printing..."}));
     EXPECT_EQ(PrintDialog1, nullptr);  // released at the end
     EXPECT_FALSE(Printer().Printing());
+}
+
+TEST_F(PrintPagesTest, AJobFormatsAndPrintsUnderOneStatusWindow) {
+    // The window that told the formatting goes on with "Printing...": no second window.
+    TPrintWin job(nullptr);
+    job.SetOutputTo(poPrinter);
+    job.SetShowCancelDialog(true);
+    std::vector<std::string> seen;
+    EveryMessageLoop([&] {
+        if (!PrintDialog1) return false;
+        if (PrintDialog1->Tag() == 0) PrintDialog1->SetTag(static_cast<int>(seen.size()) + 1);
+        seen.push_back(std::to_string(PrintDialog1->Tag()) + " " + PrintDialog1->Status->Text());
+        return false;
+    });
+    job.StartJob();
+    ASSERT_TRUE(job.InJob());
+    job.NewPage();
+    job.EndJob();
+    ASSERT_FALSE(seen.empty());
+    for (const std::string& s : seen) EXPECT_EQ(s.substr(0, 2), "1 ") << s;
+    EXPECT_EQ(seen.back(), "1 Printing...");
+    ASSERT_EQ(laser_->Documents().size(), 1u);
+    EXPECT_EQ(laser_->Documents()[0].pages.size(), 2u);
+    EXPECT_EQ(PrintDialog1, nullptr);
 }
 
 TEST_F(PrintPagesTest, AnInterruptDuringTheSecondPageDropsTheWholeDocument) {
