@@ -47,6 +47,7 @@ std::string UsageText() {
            "       quillon view [OPTIONS] FILE.emf...\n"
            "       quillon printers\n"
            "       quillon help COMMAND | COMMAND --help\n"
+           "       quillon help forms | help classes [CLASS]\n"
            "       quillon --help | --version\n"
            "\n"
            "Analyses each NAME (at most 30 characters) under the chosen letter-value\n"

@@ -14,6 +14,7 @@
 #include "app/cli.h"
 #include "app/cli_options.h"
 #include "app/commands.h"
+#include "app/form_help.h"
 #include "app/startup.h"
 #ifdef QUILLON_HAVE_QT
 #include "platform/qt/qt_backend.h"
@@ -126,9 +127,24 @@ int main(int argc, char** argv) {
             WriteAll(STDOUT_FILENO, quillon::UsageText());
             return 0;
         }
+        const std::string_view topic = argv[2];
+        if (topic == "forms" && argc == 3) {
+            WriteAll(STDOUT_FILENO, quillon::FormsHelpText());
+            return 0;
+        }
+        if (topic == "classes" && argc <= 4) {
+            const quillon::Result<std::string> text =
+                quillon::ClassesHelpText(argc == 4 ? argv[3] : "");
+            if (!text) {
+                WriteAll(STDERR_FILENO, "quillon: help classes: " + text.reason() + "\n");
+                return 2;
+            }
+            WriteAll(STDOUT_FILENO, *text);
+            return 0;
+        }
         const quillon::cli::Command* c = argc == 3 ? quillon::cli::Find(table, argv[2]) : nullptr;
         if (!c) {
-            WriteAll(STDERR_FILENO, "quillon: help takes one command name\n" +
+            WriteAll(STDERR_FILENO, "quillon: help takes one command name, 'forms' or 'classes'\n" +
                                         quillon::UsageText());
             return 2;
         }

@@ -156,6 +156,73 @@ TEST(SortGridOnQt, TheViewShowsTheRowsAndFollowsATitleClick) {
     EXPECT_EQ(view->verticalHeader()->sectionSize(10), 31);
 }
 
+// Presses and releases the left button at `at` of the title row's widget.
+void ClickTitle(QHeaderView* header, QPoint at) {
+    QWidget* titles = header->viewport();
+    Send(titles, QEvent::MouseMove, at);
+    Send(titles, QEvent::MouseButtonPress, at, Qt::LeftButton);
+    Send(titles, QEvent::MouseButtonRelease, at, Qt::LeftButton);
+    Pump();
+}
+
+// The point at `fraction` of column `c`'s title as the view shows it.
+QPoint TitlePoint(QHeaderView* header, int c, double fraction) {
+    return QPoint(header->sectionViewportPosition(c) +
+                      static_cast<int>(header->sectionSize(c) * fraction),
+                  5);
+}
+
+TEST(SortGridOnQt, ATitleClickSortsTheColumnUnderThePointerWhereverTheViewIsScrolled) {
+    SuiteHost();
+    test::TempDb db;
+    db.Exec("CREATE TABLE people (ID INTEGER PRIMARY KEY, NAME VARCHAR(20), CITY VARCHAR(20))");
+    db.Exec("INSERT INTO people VALUES (1, 'b', 'Zug'), (2, 'c', 'Aarau'), (3, 'a', 'Bern')");
+    TestForm form(400, 300);
+    auto* query = new TQuery(form.get());
+    query->SetDatabaseName(db.Path());
+    query->SQL().Add("SELECT ID, NAME, CITY FROM people");
+    auto* source = new TDataSource(form.get());
+    source->SetDataSet(query);
+    auto* grid = form.Add<TVex_SortGrid>("Grid1", 0, 0, 230, 200);
+    grid->SetDataSource(source);
+    grid->CustomColumns() = {{"ID", "", 70}, {"NAME", "", 120}, {"CITY", "", 100}};
+    ASSERT_TRUE(query->Open());
+    form->Show();
+    Pump();
+    auto* view = WidgetAs<QTableView>(grid);
+    ASSERT_NE(view, nullptr);
+    QHeaderView* header = view->horizontalHeader();
+
+    // Scrolled to the right end: the view shows CITY whole at its right edge and NAME cut.
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+    Pump();
+    const int left = header->logicalIndexAt(0);
+    ASSERT_EQ(left, 1);
+    ASSERT_LT(header->sectionViewportPosition(left), 0);
+    ClickTitle(header, TitlePoint(header, 2, 0.8));
+    EXPECT_EQ(query->SQL().Text(), "SELECT ID, NAME, CITY FROM people\nOrder by \"CITY\" DESC \n");
+    EXPECT_EQ(Cell(view, 0, 2), QStringLiteral("Zug"));
+    ClickTitle(header, TitlePoint(header, 2, 0.2));
+    EXPECT_EQ(query->SQL()[1], "Order by \"CITY\" ASC ");
+    EXPECT_EQ(Cell(view, 0, 2), QStringLiteral("Aarau"));
+    // The cut NAME title: its zones are counted from where its hidden part begins.
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+    Pump();
+    ASSERT_LT(header->sectionViewportPosition(1), 0);
+    ClickTitle(header, TitlePoint(header, 1, 0.8));
+    EXPECT_EQ(query->SQL()[1], "Order by \"NAME\" DESC ");
+    EXPECT_EQ(Cell(view, 0, 1), QStringLiteral("c"));
+
+    // A grid wider than its window: the columns it shows keep their zones.
+    view->horizontalScrollBar()->setValue(0);
+    grid->SetBounds(0, 0, 600, 200);
+    form->SetClientWidth(250);
+    Pump();
+    ClickTitle(header, TitlePoint(header, 1, 0.2));
+    EXPECT_EQ(query->SQL()[1], "Order by \"NAME\" ASC ");
+    EXPECT_EQ(Cell(view, 0, 1), QStringLiteral("a"));
+}
+
 TEST(SortGridOnQt, MemoCellsShowTheirTextWrapped) {
     SuiteHost();
     test::TempDb db;
