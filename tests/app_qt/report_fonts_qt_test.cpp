@@ -40,7 +40,8 @@ TEST(ReportOnRealFonts, AThirtyCharacterNameStaysOnOneLineAt300And600Ppi) {
     const auto laser = backend.AddPrinter("Laser", 600, 600, 4800, 6600);
     ScopedGraphicsBackend scope(&backend);
     Printer().Refresh();
-    for (const std::string name : {"MAXIMILIANA WORTHINGTON SMYTHE", std::string(30, 'W')}) {
+    for (const std::string& name :
+         {std::string("MAXIMILIANA WORTHINGTON SMYTHE"), std::string(30, 'W')}) {
         ASSERT_EQ(name.size(), 30u);
         for (int index : {0, 1}) {
             SCOPED_TRACE(name + (index ? " at 600 ppi" : " at 300 ppi"));
