@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/commands.h"
 
+#include "app/form_help.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -28,9 +30,13 @@ const char kShowFormUsage[] =
 
 const char kHelpUsage[] =
     "Usage: quillon help [COMMAND]\n"
+    "       quillon help forms | quillon help classes [CLASS]\n"
     "\n"
     "Tells what COMMAND does and which arguments and options it takes (as\n"
-    "'quillon COMMAND --help' does); without COMMAND, lists the commands.\n";
+    "'quillon COMMAND --help' does); without COMMAND, lists the commands.\n"
+    "'forms' describes the form files print-form and show-form read; 'classes' lists\n"
+    "every class a form file may name (or CLASS alone) with its properties, their types\n"
+    "and their defaults.\n";
 
 cli::RunOutcome NeedsQt(cli::Streams& s, const char* name) {
     cli::WriteText(s.err, std::string("quillon: ") + name + " needs the build with Qt\n");
@@ -113,6 +119,20 @@ cli::Command HelpCommand(const QtCommands& qt) {
                 const std::vector<cli::Command> table = Commands(qt);
                 if (args.operands.empty()) {
                     cli::WriteText(s.out, UsageText(table));
+                    return {0, {}};
+                }
+                if (args.operands.size() == 1 && args.operands[0] == "forms") {
+                    cli::WriteText(s.out, FormsHelpText());
+                    return {0, {}};
+                }
+                if (args.operands.size() <= 2 && args.operands[0] == "classes") {
+                    const Result<std::string> text = ClassesHelpText(
+                        args.operands.size() == 2 ? args.operands[1] : std::string_view());
+                    if (!text) {
+                        cli::WriteText(s.err, "quillon: help classes: " + text.reason() + "\n");
+                        return {2, {}};
+                    }
+                    cli::WriteText(s.out, *text);
                     return {0, {}};
                 }
                 const cli::Command* c =

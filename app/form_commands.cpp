@@ -101,7 +101,7 @@ class ReportPrinter {
         TDBPrintWin& job = *form_->DBPrintWin1;
         if (pages_ == 0) {
             job.SetFooterStringLeft(kReportFooterLeft);
-            job.SetFooterStringRight(kReportWebAddress);
+            job.SetFooterStringRight(std::string(kReportWebAddress));
         } else {
             job.NewPage();
         }
@@ -217,9 +217,11 @@ cli::RunOutcome RunReport(const cli::ParsedArgs& args, cli::Streams& s, const Qt
         return Ok();
     };
     cli::RunOutcome outcome = RunPrintJob("report", run.output, job, qt, s);
-    if (outcome.status == 0 && !run.output.pdf.empty())
-        Say(s, std::to_string(printer.Pages()) + (printer.Pages() == 1 ? " page" : " pages") +
-                   " written to " + run.output.pdf);
+    if (outcome.status == 0 && !run.output.pdf.empty()) {
+        const int sent = PagesChosen(run.output, printer.Pages());
+        Say(s, std::to_string(sent) + (sent == 1 ? " page" : " pages") + " written to " +
+                   run.output.pdf);
+    }
     if (outcome.status == 0 && printer.Refused()) outcome.status = 1;
     return outcome;
 }
@@ -323,9 +325,11 @@ cli::RunOutcome RunPrintForm(const cli::ParsedArgs& args, cli::Streams& s,
         return Ok();
     };
     cli::RunOutcome outcome = RunPrintJob("print-form", output, print, qt, s);
-    if (outcome.status == 0 && !output.pdf.empty())
-        Say(s, std::to_string(pages) + (pages == 1 ? " page" : " pages") + " written to " +
+    if (outcome.status == 0 && !output.pdf.empty()) {
+        const int sent = PagesChosen(output, pages);
+        Say(s, std::to_string(sent) + (sent == 1 ? " page" : " pages") + " written to " +
                    output.pdf);
+    }
     return outcome;
 }
 

@@ -276,6 +276,13 @@ bool PageChosen(const cli::OutputOptions& out, int n) {
     return in && *in;
 }
 
+int PagesChosen(const cli::OutputOptions& out, int total) {
+    int chosen = 0;
+    for (int n = 1; n <= total; ++n)
+        if (PageChosen(out, n)) ++chosen;
+    return chosen;
+}
+
 cli::RunOutcome RunPrintJob(std::string_view name, const cli::OutputOptions& out,
                             const PrintJob& job, const QtCommands& qt, cli::Streams& s) {
     if (Result<void> r = CheckOutputOptions(out); !r) return {2, r.reason()};

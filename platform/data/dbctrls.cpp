@@ -283,16 +283,19 @@ std::vector<TDBGrid::Column> TDBGrid::Columns() const {
     auto widthOf = [](TField* f, int w) { return w > 0 ? w : (f ? f->DisplayWidth() * 7 + 4 : 64); };
     if (!custom_.empty()) {
         for (const TDBGridColumn& c : custom_) {
+            if (!c.Visible) continue;
             TField* f = ds ? ds->FindField(c.FieldName) : nullptr;
+            const TAlignment a = c.AlignmentSet ? c.Alignment : f ? f->Alignment() : taLeftJustify;
             out.push_back(Column{f, !c.Title.empty() ? c.Title : f ? f->DisplayLabel() : c.FieldName,
-                                 widthOf(f, c.Width)});
+                                 widthOf(f, c.Width), a, c.FieldName});
         }
         return out;
     }
     if (ds)
         for (int i = 0; i < ds->FieldCount(); ++i) {
             TField* f = ds->Fields(i);
-            if (f->Visible()) out.push_back(Column{f, f->DisplayLabel(), widthOf(f, 0)});
+            if (f->Visible())
+                out.push_back(Column{f, f->DisplayLabel(), widthOf(f, 0), f->Alignment(), f->FieldName()});
         }
     return out;
 }

@@ -4,6 +4,7 @@
 // current record of their data source's dataset (read-only: nothing is written
 // back), the navigator, and the grid that shows a window of the dataset's rows.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -179,6 +180,9 @@ struct TDBGridColumn {
     std::string FieldName;
     std::string Title;  // the field's DisplayLabel when empty
     int Width = 0;      // screen pixels; from the field's DisplayWidth when 0
+    bool Visible = true;
+    TAlignment Alignment = taLeftJustify;  // used when AlignmentSet; else the field's
+    bool AlignmentSet = false;
 };
 
 // The grid shows rows [TopRow, TopRow + VisibleRowCount) read through the
@@ -209,6 +213,8 @@ class TDBGrid : public TCustomControl {
         TField* Field;
         std::string Title;
         int Width;
+        TAlignment Alignment = taLeftJustify;  // the column's, else its field's
+        std::string FieldName;                 // also of a column whose field is missing
     };
     std::vector<Column> Columns() const;
     // A column of the form naming a field the open dataset does not have.
@@ -228,6 +234,10 @@ class TDBGrid : public TCustomControl {
     // column that has the focus, both as indexes of Columns().
     int LeftCol() const { return leftCol_; }
     void SetLeftCol(int c);
+    // Pixels of the left-most shown column hidden left of the data area (a view scrolled to
+    // its right end shows the last column whole and the first one cut); set by the widget.
+    int LeftColHidden() const { return leftColHidden_; }
+    void SetLeftColHidden(int pixels) { leftColHidden_ = std::max(0, pixels); }
     int SelectedIndex() const { return selectedIndex_; }
     void SetSelectedIndex(int c);
     // The rectangle a title cell is drawn in (a grid may move it for a
@@ -263,6 +273,7 @@ class TDBGrid : public TCustomControl {
     TBorderStyle borderStyle_ = bsSingle;
     int rowHeight_ = 18;
     int leftCol_ = 0, selectedIndex_ = 0;
+    int leftColHidden_ = 0;
     bool rowSizing_ = false;
     std::int64_t topRow_ = 0, windowFirst_ = 0, fetched_ = 0;
     std::vector<TDBGridColumn> custom_;

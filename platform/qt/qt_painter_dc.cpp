@@ -659,6 +659,9 @@ void QtPainterDC::OnStretchDIBits(const TRect& dest, const TRect& src, const Bit
     const bool mirrorY = (b.y() < a.y()) != (src.Height() < 0);
     QRectF target = QRectF(a, b).normalized();
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, State().stretchBltMode == 4);
+    // A PDF would otherwise keep a colour picture as JPEG, which changes its colours: the
+    // page keeps the exact pixels.
+    painter_.setRenderHint(QPainter::LosslessImageRendering, true);
     if (mirrorX || mirrorY) {
         const QImage part = view.copy(source).mirrored(mirrorX, mirrorY);
         painter_.drawImage(target, part, QRectF(part.rect()));

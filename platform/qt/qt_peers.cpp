@@ -1293,6 +1293,17 @@ void RefreshGridWidget(TStringGrid& grid) {
 
 // The data-aware grid and navigator (qt_db_peers.cpp); nullptr for other controls.
 std::unique_ptr<QtControlPeer> CreateDataPeer(TControl& control);
+
+namespace {
+
+// The peer P of a control of class C, or none.
+template <class C, class P>
+std::unique_ptr<QtControlPeer> PeerIf(TControl& control) {
+    auto* c = dynamic_cast<C*>(&control);
+    return c ? std::make_unique<P>(*c) : nullptr;
+}
+
+}  // namespace
 // The rich edit (qt_rich_edit_peer.cpp); nullptr for other controls.
 std::unique_ptr<QtControlPeer> CreateRichEditPeer(TControl& control);
 
@@ -1300,37 +1311,30 @@ std::unique_ptr<ControlPeer> CreateQtPeer(TControl& control) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
     // A control is shown only inside a parent that is shown.
     if (control.Parent() && !QtControlPeer::Of(control.Parent())) return nullptr;
+    // The widget of each kind of control, tried in order: the first that takes the control
+    // shows it (a class before the classes it derives from); a control of any other kind
+    // paints itself.
+    using Make = std::unique_ptr<QtControlPeer> (*)(TControl&);
+    static const Make makers[] = {
+        PeerIf<TCustomForm, FormPeer>,
+        CreateDataPeer,
+        CreateRichEditPeer,
+        PeerIf<TBitBtn, BitBtnPeer>,
+        PeerIf<TButton, ButtonPeer>,
+        PeerIf<TCustomCheckBox, CheckBoxPeer>,
+        PeerIf<TRadioButton, RadioButtonPeer>,
+        PeerIf<TCustomMemo, MemoPeer>,
+        PeerIf<TCustomEdit, LineEditPeer>,
+        PeerIf<TCustomComboBox, ComboPeer>,
+        PeerIf<TStringGrid, GridPeer>,
+        PeerIf<TCustomRadioGroup, RadioGroupPeer>,
+        PeerIf<TCustomGroupBox, GroupBoxPeer>,
+        PeerIf<TScrollBox, ScrollBoxPeer>,
+    };
     std::unique_ptr<QtControlPeer> peer;
-    if (auto* form = dynamic_cast<TCustomForm*>(&control))
-        peer = std::make_unique<FormPeer>(*form);
-    else if (auto data = CreateDataPeer(control))
-        peer = std::move(data);
-    else if (auto rich = CreateRichEditPeer(control))
-        peer = std::move(rich);
-    else if (auto* bit = dynamic_cast<TBitBtn*>(&control))
-        peer = std::make_unique<BitBtnPeer>(*bit);
-    else if (auto* button = dynamic_cast<TButton*>(&control))
-        peer = std::make_unique<ButtonPeer>(*button);
-    else if (auto* check = dynamic_cast<TCustomCheckBox*>(&control))
-        peer = std::make_unique<CheckBoxPeer>(*check);
-    else if (auto* radio = dynamic_cast<TRadioButton*>(&control))
-        peer = std::make_unique<RadioButtonPeer>(*radio);
-    else if (auto* memo = dynamic_cast<TCustomMemo*>(&control))
-        peer = std::make_unique<MemoPeer>(*memo);
-    else if (auto* edit = dynamic_cast<TCustomEdit*>(&control))
-        peer = std::make_unique<LineEditPeer>(*edit);
-    else if (auto* combo = dynamic_cast<TCustomComboBox*>(&control))
-        peer = std::make_unique<ComboPeer>(*combo);
-    else if (auto* grid = dynamic_cast<TStringGrid*>(&control))
-        peer = std::make_unique<GridPeer>(*grid);
-    else if (auto* radios = dynamic_cast<TCustomRadioGroup*>(&control))
-        peer = std::make_unique<RadioGroupPeer>(*radios);
-    else if (auto* group = dynamic_cast<TCustomGroupBox*>(&control))
-        peer = std::make_unique<GroupBoxPeer>(*group);
-    else if (auto* scroll = dynamic_cast<TScrollBox*>(&control))
-        peer = std::make_unique<ScrollBoxPeer>(*scroll);
-    else
-        peer = std::make_unique<PaintedPeer>(control);
+    for (Make make : makers)
+        if ((peer = make(control))) break;
+    if (!peer) peer = std::make_unique<PaintedPeer>(control);
     peer->ApplyAll();
     if (QtControlPeer* parent = QtControlPeer::Of(control.Parent()))
         if (parent->Widget() && parent->Widget()->isVisible()) parent->Restack();

@@ -49,15 +49,18 @@ struct TFormError {
     Error ToError() const { return Error{Text()}; }
 };
 
+struct TFormProperty;
+
 struct TFormValue {
-    enum Kind { Integer, Float, String, Ident, Set, List, Binary };
+    enum Kind { Integer, Float, String, Ident, Set, List, Binary, Collection };
     Kind kind = Integer;
     int line = 0;
     std::int64_t integer = 0;
     double real = 0;
     std::string text;                 // String, Ident (dotted: "Form1.Edit1")
     std::vector<std::string> idents;  // Set
-    std::vector<TFormValue> items;    // List (simple values only)
+    std::vector<TFormValue> items;    // List (simple values, or lists of simple values)
+    std::vector<std::vector<TFormProperty>> collection;  // Collection: each item's properties
     std::vector<std::uint8_t> bytes;  // Binary
 };
 

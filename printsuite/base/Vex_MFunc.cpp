@@ -17,6 +17,7 @@
 #include "platform/sys/desktop.h"
 #include "platform/sys/rounding.h"
 #include "platform/sys/string_table.h"
+#include "platform/gdi/text_only_context.h"
 #include "platform/vcl/ext_controls.h"
 #include "platform/vcl/forms.h"
 #include "platform/vcl/std_controls.h"
@@ -261,7 +262,9 @@ namespace {
 // page's resolution), else its paint code.
 void PaintFace(TWinControl& control, DeviceContext& dc) {
     const bool ownPaint = dynamic_cast<TCustomControl*>(&control) != nullptr;
-    if (!ownPaint && control.Peer() && control.Width() > 0 && control.Height() > 0) {
+    // A widget's picture has no words in it for a context that takes only text.
+    const bool textOnly = dynamic_cast<TextOnlyContext*>(&dc) != nullptr;
+    if (!ownPaint && !textOnly && control.Peer() && control.Width() > 0 && control.Height() > 0) {
         const XForm m = dc.LogicalToDevice();
         const double sx = std::fabs(m.m11) > 0 ? std::fabs(m.m11) : 1.0;
         const double sy = std::fabs(m.m22) > 0 ? std::fabs(m.m22) : 1.0;

@@ -96,7 +96,7 @@ class TDBPrintWin : public TPrintWin {
     void EndPass() override;
     // The data-aware controls other than the edit, the check box, the radio group and the
     // image (those print by their plain class's rule).
-    virtual void PrintDataAware(TControl& control, const TRect& rect);
+
     void PrintDBText(TDBText& text, const TRect& rect);
     void PrintDBMemo(TDBMemo& memo, const TRect& rect);
     void PrintDBComboBox(TDBComboBox& combo, const TRect& rect);

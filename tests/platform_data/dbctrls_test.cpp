@@ -332,5 +332,116 @@ TEST(DataForms, FieldsAControlNamesMustExistInItsOpenDataset) {
     EXPECT_EQ(grid->LoadProblem(), "");
 }
 
+
+// The grid's columns as a form file gives them: titles, widths, fields, visibility and
+// alignment; a column of a missing field keeps its name; written back as they were read.
+TEST(DataForms, AGridTakesItsColumnsFromTheFormFile) {
+    RegisterDataClasses();
+    TempDb db;
+    db.Exec("CREATE TABLE people (ID INTEGER, NAME TEXT, FEE MONEY)");
+    db.Exec("INSERT INTO people VALUES (7,'Zed',12.5)");
+    const std::string columns =
+        "    Columns = <\n"
+        "      item\n"
+        "        Width = 120\n"
+        "        FieldName = 'NAME'\n"
+        "        Title.Caption = 'Member'\n"
+        "      end\n"
+        "      item\n"
+        "        Alignment = taCenter\n"
+        "        FieldName = 'FEE'\n"
+        "      end\n"
+        "      item\n"
+        "        FieldName = 'ID'\n"
+        "        Visible = False\n"
+        "      end\n"
+        "      item\n"
+        "        FieldName = 'NMAE'\n"
+        "      end>\n";
+    const std::string text = "object Frm: TForm\n"
+                             "  object Table1: TTable\n"
+                             "    DatabaseName = 'test.db'\n"
+                             "    TableName = 'people'\n"
+                             "    Active = True\n"
+                             "  end\n"
+                             "  object Source1: TDataSource\n"
+                             "    DataSet = Table1\n"
+                             "  end\n"
+                             "  object Grid1: TDBGrid\n"
+                             "    DataSource = Source1\n" +
+                             columns + "  end\nend\n";
+    TForm form(nullptr);
+    TFormReadOptions options;
+    options.fileName = db.Folder() + "/people.form";
+    Result<void> err = ReadComponent(text, form, options);
+    ASSERT_TRUE(err) << err.reason();
+    auto* grid = dynamic_cast<TDBGrid*>(form.FindComponent("Grid1"));
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(grid->CustomColumns().size(), 4u);
+    const auto cols = grid->Columns();  // the hidden ID column is not shown
+    ASSERT_EQ(cols.size(), 3u);
+    EXPECT_EQ(cols[0].Title, "Member");
+    EXPECT_EQ(cols[0].Width, 120);
+    EXPECT_EQ(cols[0].Alignment, taLeftJustify);
+    ASSERT_NE(cols[1].Field, nullptr);
+    EXPECT_EQ(cols[1].Field->FieldName(), "FEE");
+    EXPECT_EQ(cols[1].Title, "FEE");  // the field's own label
+    EXPECT_EQ(cols[1].Alignment, taCenter);
+    // A column of a field the table does not have: no field, its name kept for the message.
+    EXPECT_EQ(cols[2].Field, nullptr);
+    EXPECT_EQ(cols[2].FieldName, "NMAE");
+    EXPECT_EQ(grid->CellText(0, 0), "Zed");
+    const std::string written = WriteComponent(form);
+    EXPECT_NE(written.find(columns), std::string::npos) << written;
+}
+
+TEST(DataForms, BadColumnsAndTenThousandColumns) {
+    RegisterDataClasses();
+    struct Case {
+        std::string columns, error;
+    };
+    const Case cases[] = {
+        {"Columns = 3", "g.form:3: wrong value type for 'Columns': a collection of items expected"},
+        {"Columns = < FieldName = 'A' >",
+         "g.form:3: 'item' or '>' expected for the collection begun on line 3 but 'FieldName' found"},
+        {"Columns = < item\n Colour = 1\n end >",
+         "g.form:4: unknown property 'Colour' of an item of 'Columns'"},
+        {"Columns = < item\n Width = -1\n end >", "g.form:4: value out of range for 'Width'"},
+        {"Columns = < item\n Columns = < >\n end >",
+         "g.form:4: a collection cannot be a value of an item"},
+        // Without its '>', the collection runs into the end of the grid.
+        {"Columns = < item\n FieldName = 'A'\n end",
+         "g.form:6: 'item' or '>' expected for the collection begun on line 3 but 'end' found"},
+    };
+    for (const Case& c : cases) {
+        TForm form(nullptr);
+        TFormReadOptions options;
+        options.fileName = "g.form";
+        const Result<void> err =
+            ReadComponent("object F: TForm\n  object G: TDBGrid\n" + c.columns + "\n  end\nend\n",
+                          form, options);
+        ASSERT_FALSE(err) << c.columns;
+        EXPECT_EQ(err.reason(), c.error);
+    }
+    std::string many = "object F: TForm\n  object G: TDBGrid\n    Columns = <";
+    for (int i = 0; i < 10000; ++i) many += " item FieldName = 'F" + std::to_string(i) + "' end";
+    many += ">\n  end\nend\n";
+    TForm form(nullptr);
+    ASSERT_TRUE(ReadComponent(many, form));
+    auto* grid = dynamic_cast<TDBGrid*>(form.FindComponent("G"));
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(grid->CustomColumns().size(), 10000u);
+    EXPECT_EQ(grid->CustomColumns()[9999].FieldName, "F9999");
+    EXPECT_EQ(grid->Columns().size(), 10000u);
+    // More items than a form file may hold objects is refused, as objects are.
+    std::string tooMany = "object F: TForm\n  object G: TDBGrid\n    Columns = <";
+    for (int i = 0; i < kMaxFormObjects; ++i) tooMany += " item end";
+    tooMany += ">\n  end\nend\n";
+    TForm other(nullptr);
+    const Result<void> refused = ReadComponent(tooMany, other);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.reason().find("objects in one form file"), std::string::npos) << refused.reason();
+}
+
 }  // namespace
 }  // namespace quillon
