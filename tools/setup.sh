@@ -12,7 +12,7 @@ QUILLON_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libuemf-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-liberation2 emf2svg poppler-utils xvfb xauth
+  fonts-liberation2 emf2svg librsvg2-bin poppler-utils xvfb xauth
   clang libclang-rt-14-dev
   cups printer-driver-cups-pdf qpdf ccache
 )
