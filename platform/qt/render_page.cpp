@@ -26,8 +26,9 @@ namespace {
 
 // What the page shows and how large it is.
 struct PageArea {
-    EmfPageInfo page;  // page size in recorded units and the resolution they are at
-    TRect identity;    // the destination rectangle that plays the file one unit to one unit
+    EmfPageInfo page;      // page size in recorded units and the resolution they are at
+    TRect identity;        // the destination rectangle that plays the file one unit to one unit
+    bool picture = false;  // made elsewhere: sized by its frame, not a page of the suite
 };
 
 Result<PageArea> PageAreaOf(std::span<const std::uint8_t> data) {
@@ -41,9 +42,9 @@ Result<PageArea> PageAreaOf(std::span<const std::uint8_t> data) {
     }
     // The player maps the playback frame (or, without one, the bounds) onto the destination;
     // the same rectangle as destination keeps the recorded coordinates.
-    TRect frame = header->PlaybackFrame();
-    if (frame.Right < frame.Left || frame.Bottom < frame.Top) frame = header->bounds;
+    const TRect frame = header->PictureFrame();
     PageArea area;
+    area.picture = !header->page;
     area.page = *page;
     area.identity = TRect{frame.Left, frame.Top, frame.Right + 1, frame.Bottom + 1};
     return area;
@@ -148,6 +149,13 @@ Result<void> WritePdf(std::span<const std::uint8_t> data, const PageArea& area, 
     return Ok();
 }
 
+// A page of the suite is shown at a quarter of its printer resolution; a picture made
+// elsewhere at its true size on a 96 pixels-per-inch screen.
+double DefaultPngScale(const PageArea& area) {
+    if (!area.picture) return 0.25;
+    return 96.0 / area.page.pixelsPerInchX;
+}
+
 // Runs one output; whatever escapes the drawing (an allocation that fails) becomes its reason.
 template <typename Write>
 Result<void> Guarded(Write write) {
@@ -182,8 +190,9 @@ int RunRenderPage(const RenderPageOptions& opt, std::string& err) {
         return 1;
     }
     if (!opt.png.empty()) {
-        const Result<void> written =
-            Guarded([&] { return WritePng(data, *area, opt.scale.value_or(0.25), opt.png); });
+        const Result<void> written = Guarded([&] {
+            return WritePng(data, *area, opt.scale.value_or(DefaultPngScale(*area)), opt.png);
+        });
         if (!written) {
             err += "quillon: " + opt.file + ": " + written.reason() + "\n";
             return 1;
