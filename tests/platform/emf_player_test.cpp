@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -296,6 +297,33 @@ TEST(EmfPicture, TextOnAnUpwardYAxisKeepsItsAlignment) {
                                 : std::string(align) == "baseline" ? dc.referenceY
                                                                    : dc.referenceY - dc.descent;
         EXPECT_NEAR(dc.originY, expected, 0.01);
+    }
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// Pictures other programs wrote (QUILLON_EMF_CORPUS, or the shared corpus when it is there):
+// none is refused, and each has a size to be drawn at.
+TEST(EmfCorpus, NoPictureIsRefused) {
+    const char* env = std::getenv("QUILLON_EMF_CORPUS");
+    const fs::path dir = env && *env ? fs::path(env) : fs::path("/work/shared/emf-corpus");
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) GTEST_SKIP() << dir << " is not there";
+    const std::vector<fs::path> files = Files(dir);
+    ASSERT_FALSE(files.empty());
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        const std::vector<std::uint8_t> bytes = Load(file);
+        const Result<EmfParseStats> parsed = ParseEmf(bytes);
+        EXPECT_TRUE(parsed) << parsed.reason();
+        const Result<EmfPageInfo> size = EmfPageSize(bytes);
+        ASSERT_TRUE(size) << size.reason();
+        EXPECT_GT(size->widthPixels, 0);
+        EXPECT_GT(size->heightPixels, 0);
     }
 }
 
