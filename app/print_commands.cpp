@@ -19,6 +19,7 @@
 #include "platform/emf/emf_recorder.h"
 #include "platform/emf/page_store.h"
 #include "platform/gdi/printer.h"
+#include "platform/sys/interrupt.h"
 #include "platform/sys/limits.h"
 #include "platform/sys/rounding.h"
 #include "platform/sys/utf8.h"
@@ -417,6 +418,8 @@ Result<void> DrawTextFiles(TPrintWin& job, const std::vector<std::string>& files
         if (!in) return Error{"cannot read " + Quoted(file) + ": " + std::strerror(errno)};
         std::string raw;
         while (std::getline(in, raw)) {
+            // Ctrl+C: the job stops at this line; the runner says so and cleans up.
+            if (InterruptRequested()) return {};
             if (!raw.empty() && raw.back() == '\r') raw.pop_back();
             // A form feed ends the page; the text after it starts the next one.
             std::size_t start = 0;
@@ -438,80 +441,92 @@ Result<void> DrawTextFiles(TPrintWin& job, const std::vector<std::string>& files
     return {};
 }
 
-void AddPrintCommands(std::vector<cli::Command>& table, const QtCommands& qt) {
-    table.push_back(
-        {"print-text", PrintTextUsage(), Specs(true),
-         [qt](const cli::ParsedArgs& args, cli::Streams& s) -> cli::RunOutcome {
-             cli::OutputOptions out;
-             cli::JobOptions opts;
-             std::vector<std::string_view> given;
-             if (Result<void> r = TakeOptions(args, out, &opts, &given); !r) return {2, r.reason()};
-             if (args.operands.empty()) return {2, "no text file given"};
-             std::vector<std::string> files(args.operands.begin(), args.operands.end());
-             PrintJob job;
-             job.title = FileTitle(files[0]);
-             job.load = [&files]() -> Result<void> {
-                 for (const std::string& f : files)
-                     if (Result<void> r = CheckTextFile(f); !r) return r;
-                 return {};
-             };
-             job.prepare = [&](TPrintWin& p) -> Result<void> {
-                 const auto text = [&](std::string_view option, const std::string& value,
-                                       const std::string& fallback) {
-                     return Given(given, option) ? value : fallback;
-                 };
-                 p.SetHeaderStringLeft(text("--header-left", opts.headerLeft, FileTitle(files[0])));
-                 p.SetHeaderStringCenter(text("--header-center", opts.headerCenter, ""));
-                 p.SetHeaderStringRight(text("--header-right", opts.headerRight, ""));
-                 p.SetFooterString(text("--footer", opts.footer, ""));
-                 p.SetFooterStringLeft(
-                     text("--footer-left", opts.footerLeft, "Printed on @Date at @Time"));
-                 p.SetFooterStringRight(text("--footer-right", opts.footerRight, "Page @Page"));
-                 const TUnits units =
-                     opts.units == cli::Units::Centimetres ? poCentimetres : poInches;
-                 p.SetUnits(units);
-                 p.SetGridBackDropUnits(units);
-                 p.SetGridBackDrop(opts.ruler);
-                 p.SetOrientation(opts.landscape ? poLandscape : poPortrait);
-                 return {};
-             };
-             job.draw = [&](TPrintWin& p) {
-                 return DrawTextFiles(p, files,
-                                      opts.fontSize > 0 ? opts.fontSize : kDefaultTextPoints,
-                                      Given(given, "--header-left"));
-             };
-             return RunPrintJob("print-text", out, job, qt, s);
-         }});
-    table.push_back({"view", ViewUsage(), Specs(false),
-                     [qt](const cli::ParsedArgs& args, cli::Streams& s) -> cli::RunOutcome {
-                         cli::OutputOptions out;
-                         if (Result<void> r = TakeOptions(args, out, nullptr, nullptr); !r)
-                             return {2, r.reason()};
-                         if (args.operands.empty()) return {2, "no page file given"};
-                         std::vector<std::string> files(args.operands.begin(), args.operands.end());
-                         auto pages = std::make_shared<EmfPages>();
-                         PrintJob job;
-                         job.title = FileTitle(files[0]);
-                         job.load = [&files, pages]() -> Result<void> {
-                             Result<EmfPages> r = ReadEmfPages(files);
-                             if (!r) return r.error();
-                             *pages = std::move(*r);
-                             return {};
-                         };
-                         job.storePages = [pages]() { return StorePages(*pages); };
-                         return RunPrintJob("view", out, job, qt, s);
-                     }});
-    table.push_back({"printers",
-                     kPrintersUsage,
-                     {},
-                     [qt](const cli::ParsedArgs& args, cli::Streams& s) -> cli::RunOutcome {
-                         if (!args.operands.empty()) return {2, "printers takes no operands"};
-                         if (!qt.withQt) {
-                             cli::WriteText(s.err, "quillon: printers needs the build with Qt\n");
-                             return {1, {}};
-                         }
-                         return {qt.withQt(false, [&s] { return ListPrinters(s); }), {}};
-                     }});
+cli::Command PrintTextCommand(const QtCommands& qt) {
+    cli::Command c{
+        "print-text", "prints text files, word-wrapped, with header and footer", PrintTextUsage(),
+        Specs(true), [qt](const cli::ParsedArgs& args, cli::Streams& s) -> cli::RunOutcome {
+            cli::OutputOptions out;
+            cli::JobOptions opts;
+            std::vector<std::string_view> given;
+            if (Result<void> r = TakeOptions(args, out, &opts, &given); !r) return {2, r.reason()};
+            if (args.operands.empty()) return {2, "no text file given"};
+            std::vector<std::string> files(args.operands.begin(), args.operands.end());
+            PrintJob job;
+            job.title = FileTitle(files[0]);
+            job.load = [&files]() -> Result<void> {
+                for (const std::string& f : files)
+                    if (Result<void> r = CheckTextFile(f); !r) return r;
+                return {};
+            };
+            job.prepare = [&](TPrintWin& p) -> Result<void> {
+                const auto text = [&](std::string_view option, const std::string& value,
+                                      const std::string& fallback) {
+                    return Given(given, option) ? value : fallback;
+                };
+                p.SetHeaderStringLeft(text("--header-left", opts.headerLeft, FileTitle(files[0])));
+                p.SetHeaderStringCenter(text("--header-center", opts.headerCenter, ""));
+                p.SetHeaderStringRight(text("--header-right", opts.headerRight, ""));
+                p.SetFooterString(text("--footer", opts.footer, ""));
+                p.SetFooterStringLeft(
+                    text("--footer-left", opts.footerLeft, "Printed on @Date at @Time"));
+                p.SetFooterStringRight(text("--footer-right", opts.footerRight, "Page @Page"));
+                const TUnits units =
+                    opts.units == cli::Units::Centimetres ? poCentimetres : poInches;
+                p.SetUnits(units);
+                p.SetGridBackDropUnits(units);
+                p.SetGridBackDrop(opts.ruler);
+                p.SetOrientation(opts.landscape ? poLandscape : poPortrait);
+                return {};
+            };
+            job.draw = [&](TPrintWin& p) {
+                return DrawTextFiles(p, files,
+                                     opts.fontSize > 0 ? opts.fontSize : kDefaultTextPoints,
+                                     Given(given, "--header-left"));
+            };
+            return RunPrintJob("print-text", out, job, qt, s);
+        }};
+    c.fileOperands = true;
+    return c;
+}
+
+cli::Command ViewCommand(const QtCommands& qt) {
+    cli::Command c{"view", "shows page files (EMF) in the preview, or prints them", ViewUsage(),
+                   Specs(false),
+                   [qt](const cli::ParsedArgs& args, cli::Streams& s) -> cli::RunOutcome {
+                       cli::OutputOptions out;
+                       if (Result<void> r = TakeOptions(args, out, nullptr, nullptr); !r)
+                           return {2, r.reason()};
+                       if (args.operands.empty()) return {2, "no page file given"};
+                       std::vector<std::string> files(args.operands.begin(), args.operands.end());
+                       auto pages = std::make_shared<EmfPages>();
+                       PrintJob job;
+                       job.title = FileTitle(files[0]);
+                       job.load = [&files, pages]() -> Result<void> {
+                           Result<EmfPages> r = ReadEmfPages(files);
+                           if (!r) return r.error();
+                           *pages = std::move(*r);
+                           return {};
+                       };
+                       job.storePages = [pages]() { return StorePages(*pages); };
+                       return RunPrintJob("view", out, job, qt, s);
+                   }};
+    c.fileOperands = true;
+    return c;
+}
+
+cli::Command PrintersCommand(const QtCommands& qt) {
+    return {"printers",
+            "lists the printers",
+            kPrintersUsage,
+            {},
+            [qt](const cli::ParsedArgs& args, cli::Streams& s) -> cli::RunOutcome {
+                if (!args.operands.empty()) return {2, "printers takes no operands"};
+                if (!qt.withQt) {
+                    cli::WriteText(s.err, "quillon: printers needs the build with Qt\n");
+                    return {1, {}};
+                }
+                return {qt.withQt(false, [&s] { return ListPrinters(s); }), {}};
+            }};
 }
 
 }  // namespace quillon

@@ -17,8 +17,9 @@ namespace quillon {
 
 class TPrintWin;
 
-// Adds the three commands to the table.
-void AddPrintCommands(std::vector<cli::Command>& table, const QtCommands& qt);
+cli::Command PrintTextCommand(const QtCommands& qt);
+cli::Command ViewCommand(const QtCommands& qt);
+cli::Command PrintersCommand(const QtCommands& qt);
 
 // Checks that `path` is a text file print-text can print: readable, a regular file, not
 // empty, no larger than limits::kMaxPrintTextBytes and without NUL bytes.

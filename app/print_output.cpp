@@ -3,12 +3,14 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 
 #include "platform/emf/page_store.h"
 #include "platform/gdi/printer.h"
 #include "platform/sys/desktop.h"
+#include "platform/sys/interrupt.h"
 #include "printsuite/base/PrnWin_store.h"
 #include "printsuite/base/Vex_MFunc.h"
 #include "printsuite/draw/Addit.h"
@@ -120,6 +122,10 @@ Result<void> KeepPages(std::string_view name, const cli::OutputOptions& out,
     if (what.pages.empty()) return Error{"no page to write to " + out.emfDir};
     Result<std::vector<std::string>> written = ExportPages(what);
     if (!written) return written.error();
+    if (InterruptRequested()) {
+        // An interrupted job leaves none of its outputs, these files included.
+        for (const std::string& path : *written) std::remove(path.c_str());
+    }
     return Ok();
 }
 
@@ -150,7 +156,9 @@ int RunJob(std::string_view name, const cli::OutputOptions& out, const PrintJob&
     if (!component->InJob()) return 1;  // the job said why in a message box
     Result<void> drawn = job.draw ? job.draw(*component) : Result<void>{};
     int status = 0;
-    if (!drawn) {
+    if (InterruptRequested()) {
+        component->Aborted = true;  // said once the job is closed
+    } else if (!drawn) {
         status = Fail(name, drawn.reason(), s);
         component->Aborted = true;
     } else if (ChoosesPages(out)) {
@@ -166,6 +174,7 @@ int RunJob(std::string_view name, const cli::OutputOptions& out, const PrintJob&
     }
     component->EndJob();
     component->PagesRecorded = nullptr;
+    if (InterruptRequested()) return Fail(name, "interrupted", s);
     return status != 0 ? status : kept;
 }
 
@@ -278,6 +287,12 @@ cli::RunOutcome RunPrintJob(std::string_view name, const cli::OutputOptions& out
         cli::WriteText(s.err, line);
         return {1, {}};
     }
+    if (!preview) {
+        // The preview's window has its own ways to stop; a job without one stops on Ctrl+C
+        // between pages and leaves nothing behind.
+        CatchInterrupts();
+        BeginProgress(std::string(name).c_str());
+    }
     const int status = qt.withQt(preview, [&]() -> int {
         const BoxCollector boxes(!preview);
         if (Result<void> r = ChoosePrinter(out); !r) return Fail(name, r.reason(), s);
@@ -286,6 +301,8 @@ cli::RunOutcome RunPrintJob(std::string_view name, const cli::OutputOptions& out
         if (boxes.Report(name, s) != 0) done = 1;
         return done;
     });
+    EndProgress();
+    EndIfInterrupted();
     return {status, {}};
 }
 

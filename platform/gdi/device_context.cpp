@@ -364,7 +364,7 @@ TPointF DeviceContext::LPtoDP(TPointF p) const {
 int DeviceContext::SaveDC() {
     // Each level is a copy of the whole state: past the limit a save is refused (0, as the
     // classic call answers a failure) rather than growing without bound.
-    if (stack_.size() >= limits::kMaxSavedStates) return 0;
+    if (stack_.size() >= limits::kMaxContextSavedStates) return 0;
     stack_.push_back(state_);
     OnSaveDC();
     return static_cast<int>(stack_.size());

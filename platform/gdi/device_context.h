@@ -255,7 +255,7 @@ class DeviceContext {
     TPointF LPtoDP(TPointF p) const;
 
     // --- state stack and clipping ------------------------------------------------------------
-    // The new depth (1 for the first save); 0 (nothing saved) past limits::kMaxSavedStates.
+    // The new depth (1 for the first save); 0 (nothing saved) past limits::kMaxContextSavedStates.
     int SaveDC();
     // A positive level restores the state saved at that depth, a negative one counts back
     // from the top (-1: the last save). False (no change) for a level that was not saved.

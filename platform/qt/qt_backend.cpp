@@ -11,6 +11,7 @@
 #include <QPrinterInfo>
 #include <QScreen>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace quillon {
@@ -100,6 +101,12 @@ ScreenInfo QtGraphicsBackend::Screen() {
 void QuietQtMessages() {
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
         if (type != QtCriticalMsg && type != QtFatalMsg) return;
+        // Qt ends the program when it cannot reach the window system; say so in our words
+        // and fail as any other command does instead of aborting.
+        if (type == QtFatalMsg && message.contains(QLatin1String("platform plugin"))) {
+            std::fputs("quillon: no display (the window system cannot be reached)\n", stderr);
+            std::_Exit(1);
+        }
         const QByteArray text = message.toLocal8Bit();
         std::fprintf(stderr, "%s\n", text.constData());
     });

@@ -21,6 +21,9 @@ inline constexpr std::size_t kMaxListUpperBound = 20;
 // Drawing state saved and not yet restored (SaveDC). Each level holds a copy of the whole
 // state, so a page file of nothing but saves would otherwise grow without bound.
 inline constexpr std::size_t kMaxSavedStates = 10'000;
+// A device context takes that many and a few more: the program saves around what it plays (a
+// page into a preview, an image, a printer), so a page within the limit plays on every one.
+inline constexpr std::size_t kMaxContextSavedStates = kMaxSavedStates + 64;
 
 // Rich text documents read from a file: larger ones are refused before they are read (the
 // text layout holds several copies of a document).
@@ -46,5 +49,21 @@ inline constexpr int kMaxWordWrappedLine = 10000;
 // pixel), which the side alone does not bound: 32,768 x 32,768 would be 4 GB.
 inline constexpr int kMaxRenderSide = 32768;
 inline constexpr std::int64_t kMaxRenderPixels = std::int64_t{256} << 20;
+
+// Standard input read as a file (a `-` for a file operand): kept in a private file first,
+// up to the largest of the file limits above.
+inline constexpr std::int64_t kMaxStdinBytes = std::int64_t{64} << 20;
+
+// Image files named by rich text: larger ones are left out before they are read.
+inline constexpr std::size_t kMaxImageFileBytes = std::size_t{64} << 20;
+
+// Settings files: a larger one is neither read nor rewritten (the store's own values take a
+// few hundred bytes; a file of this size holds some 100,000 lines of other programs' keys).
+inline constexpr std::size_t kMaxSettingsFileBytes = std::size_t{4} << 20;
+
+// The page store keeps this much of the temporary folder's file system free: a job that would
+// use more ends with a message and its pages removed, rather than filling the disk for every
+// other program. A twentieth of the file system when that is less (a small RAM disk).
+inline constexpr std::int64_t kTempReserveBytes = std::int64_t{64} << 20;
 
 }  // namespace quillon::limits

@@ -8,6 +8,7 @@
 #include "platform/emf/page_store.h"
 #include "platform/gdi/printer.h"
 #include "platform/gdi/screen.h"
+#include "platform/sys/interrupt.h"
 #include "printsuite/base/Vex_MFunc.h"
 #include "printsuite/base/PrnWin_store.h"
 #include "printsuite/base/Tallet.h"
@@ -93,6 +94,12 @@ void PrintStoredPages(TSendTo kind, bool showStatus, const PageFilter& wanted) {
             ShowPrintError("Page " + std::to_string(n) +
                            " could not be printed: " + played.reason());
             break;
+        }
+        ProgressPages(n);
+        // Ctrl+C leaves no document behind, not even a part of one.
+        if (InterruptRequested()) {
+            printer.Abort();
+            return;
         }
         // The status dialog's Abort is served here, between pages.
         ProcessPendingMessages();

@@ -10,6 +10,7 @@
 
 #include "platform/gdi/printer.h"
 #include "platform/gdi/screen.h"
+#include "platform/sys/interrupt.h"
 #include "platform/vcl/forms.h"
 #include "platform/vcl/graphics_properties.h"
 #include "printsuite/base/PrnWin_store.h"
@@ -183,7 +184,7 @@ void TPrintWin::Notification(TComponent* component, TOperation operation) {
 }
 
 bool TPrintWin::AbortRequested() const {
-    return Aborted || (dialogShown_ && PrintDialog1 && PrintDialog1->Aborted());
+    return Aborted || InterruptRequested() || (dialogShown_ && PrintDialog1 && PrintDialog1->Aborted());
 }
 
 int TPrintWin::StringGridNextRow(const TStringGrid& grid) const {
@@ -325,6 +326,7 @@ void TPrintWin::NewPage() {
     SelectPlainFont();
     gdi_->NewPage();
     ++PageCount;
+    ProgressPages(PageCount - 1);
     if (dialogShown_ && PrintDialog1) PrintDialog1->Page->SetText(std::to_string(PageCount));
     if (GridBackDrop()) PrintGridBackDrop();
     gdi_->SetBrush(0, brush_.Color(), 0);
@@ -351,12 +353,15 @@ void TPrintWin::EndJob() {
         ReleasePrintDialog();
     }
     Fire(OnAfterPrint);
+    if (InterruptRequested()) Aborted = true;
     if (!Aborted && (!PagesRecorded || PagesRecorded())) {
         if (OutputTo() == poViewer) {
             ShowPreview();
         } else {
             // Each copy is one printer document holding every page in order.
-            for (int copy = 0; copy < Copies(); ++copy) gdi_->PrintPages(dialogShown_, PrintFilter);
+            ProgressPhase("printing", PageCount);
+            for (int copy = 0; copy < Copies() && !InterruptRequested(); ++copy)
+                gdi_->PrintPages(dialogShown_, PrintFilter);
         }
     }
     gdi_->DeletePages();

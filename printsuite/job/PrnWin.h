@@ -222,7 +222,8 @@ class TPrintWin : public TVexComponent {
     int CaptionClipRight(const TCustomLabel& label, const TRect& rect) const;
     // Columns of a string grid measured from the data as well as from the screen widths.
     bool WidthFromData = false;
-    // The status dialog's Abort was pressed (or the job was given up): no further pass.
+    // The status dialog's Abort was pressed, the job was given up, or the process was asked
+    // to stop (Ctrl+C): no further pass.
     bool AbortRequested() const;
     // The next row of a string grid that its table prints (1 before its first table).
     int StringGridNextRow(const TStringGrid& grid) const;

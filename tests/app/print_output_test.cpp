@@ -416,15 +416,12 @@ TEST_F(PrintOutputTest, ViewPrintsAForeignPictureAtItsTrueSizeCentredAndOurPages
     fs::create_directory(dir);
     const fs::path picture = fs::path(QUILLON_SOURCE_DIR) / "tests" / "data" / "emf" / "pictures" /
                              "frame_far_from_the_origin.emf";
-    std::vector<cli::Command> table;
-    AddPrintCommands(table, qt_);
-    const cli::Command* view = cli::Find(table, "view");
-    ASSERT_NE(view, nullptr);
+    const cli::Command view = ViewCommand(qt_);
     NoInput in;
     const std::string file = picture.string(), emfDir = dir.string();
     const std::vector<std::string_view> args = {file,   "--printer",  "Laser", "--emf",
                                                 emfDir, "--emf-name", "pic"};
-    const int status = cli::RunCommand(*view, args, {in, out_, err_, false});
+    const int status = cli::RunCommand(view, args, {in, out_, err_, false});
     ASSERT_EQ(status, 0) << err_.text;
     // The picture is a page of the printer, 4800 x 6600 pixels at 600 per inch.
     Result<std::vector<std::uint8_t>> kept = ReadFileBytes((dir / "pic-001.emf").string());

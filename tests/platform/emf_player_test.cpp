@@ -173,6 +173,25 @@ TEST(EmfPlayer, ARecordCutShortInsideAFieldIsRefusedByItsName) {
               "malformed record 2 (type 43): EMR_RECTANGLE record is too short for its type");
 }
 
+// The page with its last save record taken out, the header's byte and record counts to match.
+std::vector<std::uint8_t> WithoutLastSave(std::vector<std::uint8_t> page) {
+    const auto u32 = [&](std::size_t at) {
+        return std::uint32_t{page[at]} | std::uint32_t{page[at + 1]} << 8 |
+               std::uint32_t{page[at + 2]} << 16 | std::uint32_t{page[at + 3]} << 24;
+    };
+    const auto put = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) page[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    std::size_t lastSave = 0;
+    for (std::size_t pos = 0; pos + 8 <= page.size() && u32(pos + 4) >= 8; pos += u32(pos + 4))
+        if (u32(pos) == 33) lastSave = pos;
+    page.erase(page.begin() + static_cast<std::ptrdiff_t>(lastSave),
+               page.begin() + static_cast<std::ptrdiff_t>(lastSave + 8));
+    put(48, u32(48) - 8);  // nBytes
+    put(52, u32(52) - 1);  // nRecords
+    return page;
+}
+
 TEST(EmfPlayer, SavedStatesDeeperThanTheLimitAreRefused) {
     // 10,001 saves in a row: the last one is refused, the destination is back where it was.
     RecordingDeviceContext dc;
@@ -180,7 +199,13 @@ TEST(EmfPlayer, SavedStatesDeeperThanTheLimitAreRefused) {
                          TRect{0, 0, 1024, 768}));
     EXPECT_EQ(dc.SaveDepth(), 0);
     EXPECT_EQ(PlayError("saved_states_too_deep"),
-              "malformed record 10001 (type 33): saved states nest deeper than 10000");
+              "malformed record 10002 (type 33): saved states nest deeper than 10000");
+    // Exactly at the limit the page plays, also into a context that saved around it already.
+    std::vector<std::uint8_t> page = Load(kData / "malformed" / "saved_states_too_deep.emf");
+    RecordingDeviceContext outer;
+    ASSERT_EQ(outer.SaveDC(), 1);
+    EXPECT_TRUE(PlayEmf(WithoutLastSave(page), outer, TRect{0, 0, 1024, 768}));
+    EXPECT_EQ(outer.SaveDepth(), 1);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // resolutions and in both units, the macros, the ruler, the events of a multi-pass job, the
 // copies and the failures.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <cmath>
@@ -11,6 +12,7 @@
 
 #include "platform/gdi/printer.h"
 #include "platform/sys/desktop.h"
+#include "platform/sys/interrupt.h"
 #include "platform/vcl/form_file.h"
 #include "printsuite/base/PrnWin_store.h"
 #include "printsuite/base/Vex_MFunc.h"
@@ -298,6 +300,23 @@ TEST_F(PrnWinTest, ThreeCopiesAreThreeDocumentsOfAllPages) {
         EXPECT_EQ(doc.pages.size(), 2u);
     }
     EXPECT_FALSE(PageFileExists(1, poPrinter));  // deleted after the job
+}
+
+TEST_F(PrnWinTest, AnInterruptedJobSendsNothingAndDeletesItsPages) {
+    SetPageRecorderFactory(nullptr);
+    job_.StartJob();
+    job_.NewPage();
+    EXPECT_FALSE(job_.AbortRequested());
+    SetInterruptForTesting(SIGTERM);
+    // The walks over tables stop where they ask whether to go on.
+    EXPECT_TRUE(job_.AbortRequested());
+    job_.NewPage();
+    job_.EndJob();
+    SetInterruptForTesting(0);
+    EXPECT_TRUE(job_.Aborted);
+    EXPECT_TRUE(laser_->Documents().empty());
+    EXPECT_FALSE(PageFileExists(1, poPrinter));
+    EXPECT_FALSE(PageFileExists(3, poPrinter));
 }
 
 TEST_F(PrnWinTest, ZeroCopiesPrintsNothing) {
