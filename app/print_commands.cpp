@@ -11,9 +11,12 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <span>
+#include <utility>
 
 #include "app/print_output.h"
 #include "platform/emf/emf_player.h"
+#include "platform/emf/emf_recorder.h"
 #include "platform/emf/page_store.h"
 #include "platform/gdi/printer.h"
 #include "platform/sys/interrupt.h"
@@ -93,8 +96,8 @@ std::vector<cli::OptionSpec> Specs(bool jobOptions) {
 }
 
 // The output and job options of `args`; a usage error as its reason.
-Result<void> TakeOptions(const cli::ParsedArgs& args, cli::OutputOptions& out,
-                         cli::JobOptions* job, std::vector<std::string_view>* given) {
+Result<void> TakeOptions(const cli::ParsedArgs& args, cli::OutputOptions& out, cli::JobOptions* job,
+                         std::vector<std::string_view>* given) {
     for (const cli::ParsedOption& o : args.options) {
         Result<bool> r = cli::ApplyOutputOption(o, out);
         if (!r) return r.error();
@@ -223,7 +226,7 @@ std::string FileTitle(const std::string& path) {
 
 struct EmfPages {
     std::vector<std::vector<std::uint8_t>> pages;
-    EmfPageInfo size;
+    std::vector<EmfHeaderInfo> headers;
 };
 
 Result<EmfPages> ReadEmfPages(const std::vector<std::string>& files) {
@@ -233,27 +236,77 @@ Result<EmfPages> ReadEmfPages(const std::vector<std::string>& files) {
         if (!data) return Error{Quoted(file) + ": " + data.reason()};
         const Result<EmfParseStats> parsed = ParseEmf(*data);
         if (!parsed) return Error{Quoted(file) + ": " + parsed.reason()};
-        if (out.pages.empty()) {
-            Result<EmfPageInfo> size = EmfPageSize(*data);
-            if (!size) return Error{Quoted(file) + ": " + size.reason()};
-            out.size = *size;
-        }
+        out.headers.push_back(parsed->header);
         out.pages.push_back(std::move(*data));
     }
     return out;
 }
 
+// The picture's true size in printer pixels.
+TSize PictureOnPrinter(const EmfHeaderInfo& header, const DeviceCaps& caps) {
+    return TSize{header.PictureSizeOnScreen(caps.logPixelsX).cx,
+                 header.PictureSizeOnScreen(caps.logPixelsY).cy};
+}
+
+// A picture made elsewhere as a page of the suite for the printer's page `caps`, played
+// into `rect`: the preview and the printer then show it as they show any page.
+Result<std::vector<std::uint8_t>> PictureAsPage(std::span<const std::uint8_t> picture,
+                                                const DeviceCaps& caps, const TRect& rect) {
+    EmfRecorder rec(EmfRecorderOptions{
+        std::nullopt,
+        EmfPageInfo{caps.widthPixels, caps.heightPixels, caps.logPixelsX, caps.logPixelsY}});
+    if (Result<void> played = rec.PlayEnhMetaFile(picture, rect); !played) return played.error();
+    return rec.Finish();
+}
+
 Result<void> StorePages(const EmfPages& pages) {
+    if (pages.pages.empty()) return {};
+    // The printable area in either orientation (without a printer, the measuring caps).
+    const std::shared_ptr<PrinterDevice> device = Printer().Device();
+    const DeviceCaps portrait = device ? device->Caps(poPortrait) : Printer().Caps();
+    DeviceCaps landscape = portrait;
+    if (device) {
+        landscape = device->Caps(poLandscape);
+    } else {
+        std::swap(landscape.widthPixels, landscape.heightPixels);
+        std::swap(landscape.logPixelsX, landscape.logPixelsY);
+    }
+    // The first file chooses the job's orientation: a page of the suite by its size, a
+    // picture by the orientation that shows it largest.
+    const EmfHeaderInfo& first = pages.headers.front();
+    TSize pageSize;
+    bool isLandscape = false;
+    if (first.page) {
+        pageSize =
+            TSize{std::max(1, first.page->widthPixels), std::max(1, first.page->heightPixels)};
+        isLandscape = pageSize.cx > pageSize.cy;
+    } else {
+        isLandscape = PlacePicture(PictureOnPrinter(first, portrait),
+                                   TSize{portrait.widthPixels, portrait.heightPixels},
+                                   TSize{landscape.widthPixels, landscape.heightPixels})
+                          .landscape;
+        const DeviceCaps& caps = isLandscape ? landscape : portrait;
+        pageSize = TSize{std::max(1, caps.widthPixels), std::max(1, caps.heightPixels)};
+    }
+    const DeviceCaps& caps = isLandscape ? landscape : portrait;
     for (std::size_t i = 0; i < pages.pages.size(); ++i) {
         const int n = static_cast<int>(i) + 1;
-        Result<void> w = WritePageFile(PageFileName(n, poViewer), pages.pages[i]);
+        Result<void> w = Ok();
+        if (pages.headers[i].page) {
+            w = WritePageFile(PageFileName(n, poViewer), pages.pages[i]);
+        } else {
+            const TRect rect = PlacePictureIn(PictureOnPrinter(pages.headers[i], caps),
+                                              TSize{caps.widthPixels, caps.heightPixels});
+            Result<std::vector<std::uint8_t>> page = PictureAsPage(pages.pages[i], caps, rect);
+            w = page ? WritePageFile(PageFileName(n, poViewer), *page) : Result<void>(page.error());
+        }
         if (!w) return Error{"page " + std::to_string(n) + " cannot be stored: " + w.reason()};
     }
     // What a job records at its start, so that the preview shows the pages at their size.
     JobSettings settings;
-    settings.pageWidth = std::max(1, pages.size.widthPixels);
-    settings.pageHeight = std::max(1, pages.size.heightPixels);
-    settings.landscape = settings.pageWidth > settings.pageHeight;
+    settings.pageWidth = pageSize.cx;
+    settings.pageHeight = pageSize.cy;
+    settings.landscape = isLandscape;
     settings.viewBackground = ColorToRGB(11234567);
     settings.heading = "Quillon View";
     settings.printerName = Printer().PrinterName();
@@ -305,6 +358,25 @@ int ListPrinters(cli::Streams& s) {
 
 }  // namespace
 
+TRect PlacePictureIn(TSize picture, TSize area) {
+    const double w = std::max(1, picture.cx), h = std::max(1, picture.cy);
+    const double scale = std::min({1.0, area.cx / w, area.cy / h});
+    const int width = std::max(1, static_cast<int>(std::floor(w * scale)));
+    const int height = std::max(1, static_cast<int>(std::floor(h * scale)));
+    const int left = std::max(0, (area.cx - width) / 2), top = std::max(0, (area.cy - height) / 2);
+    return TRect{left, top, left + width, top + height};
+}
+
+PicturePlacement PlacePicture(TSize picture, TSize portrait, TSize landscape) {
+    const TRect p = PlacePictureIn(picture, portrait);
+    const TRect l = PlacePictureIn(picture, landscape);
+    const std::int64_t pArea = std::int64_t{p.Width()} * p.Height();
+    const std::int64_t lArea = std::int64_t{l.Width()} * l.Height();
+    // Shown equally large (it fits both at its true size): the orientation of its own shape.
+    const bool useLandscape = lArea != pArea ? lArea > pArea : picture.cx > picture.cy;
+    return PicturePlacement{useLandscape, useLandscape ? l : p};
+}
+
 Result<void> CheckTextFile(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
@@ -332,8 +404,9 @@ Result<void> DrawTextFiles(TPrintWin& job, const std::vector<std::string>& files
     if (!job.Gdi()) return Error{"no print job is open"};
     TextPrinter printer(job, fontSizePoints);
     if (!printer.Fits())
-        return Error{"a line of text at this font size does not fit between the header and "
-                     "the footer"};
+        return Error{
+            "a line of text at this font size does not fit between the header and "
+            "the footer"};
     bool first = true;
     for (const std::string& file : files) {
         if (!first) {

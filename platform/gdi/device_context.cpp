@@ -654,10 +654,16 @@ void DeviceContext::EmitText(TextRun& run, int x, int y, std::span<const int> dx
             down = run.ascent;
             break;
     }
-    // Baseline direction for the escapement (counter-clockwise on a y-down surface).
+    // Baseline direction for the escapement, and the side the glyphs hang towards: on a
+    // mapping that mirrors the logical plane (y growing upward on the device) that side is
+    // the other one in logical units.
+    const XForm toDevice = LogicalToDevice();
+    const bool mirrored = toDevice.m11 * toDevice.m22 - toDevice.m12 * toDevice.m21 < 0;
     const double angle = state_.font.escapement / 10.0 * std::numbers::pi / 180.0;
     const double ux = std::cos(angle), uy = -std::sin(angle);
-    const double vx = -uy, vy = ux;  // "down", perpendicular to the baseline
+    const double vx = mirrored ? uy : -uy, vy = mirrored ? -ux : ux;  // "down"
+    run.baseline = TPointF{ux, uy};
+    run.down = TPointF{vx, vy};
     run.origin =
         TPointF{run.reference.X + ux * along + vx * down, run.reference.Y + uy * along + vy * down};
 

@@ -142,6 +142,11 @@ struct TextRun {
     int width = 0;   // sum of dx
     double ascent = 0;
     double descent = 0;
+    // Unit vectors in logical units: along the baseline (the escapement, counter-clockwise as
+    // seen on the device) and across it towards the glyphs' feet. On a mapping whose y axis
+    // runs upward on the device, "down" is towards smaller y.
+    TPointF baseline{1, 0};
+    TPointF down{0, 1};
 };
 
 enum class ArcKind : std::uint8_t { Arc, ArcTo, Chord, Pie };

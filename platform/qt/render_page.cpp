@@ -26,8 +26,9 @@ namespace {
 
 // What the page shows and how large it is.
 struct PageArea {
-    EmfPageInfo page;  // page size in recorded units and the resolution they are at
-    TRect identity;    // the destination rectangle that plays the file one unit to one unit
+    EmfPageInfo page;      // page size in recorded units and the resolution they are at
+    TRect identity;        // the destination rectangle that plays the file one unit to one unit
+    bool picture = false;  // made elsewhere: sized by its frame, not a page of the suite
 };
 
 Result<PageArea> PageAreaOf(std::span<const std::uint8_t> data) {
@@ -41,9 +42,9 @@ Result<PageArea> PageAreaOf(std::span<const std::uint8_t> data) {
     }
     // The player maps the playback frame (or, without one, the bounds) onto the destination;
     // the same rectangle as destination keeps the recorded coordinates.
-    TRect frame = header->PlaybackFrame();
-    if (frame.Right < frame.Left || frame.Bottom < frame.Top) frame = header->bounds;
+    const TRect frame = header->PictureFrame();
     PageArea area;
+    area.picture = !header->page;
     area.page = *page;
     area.identity = TRect{frame.Left, frame.Top, frame.Right + 1, frame.Bottom + 1};
     return area;
@@ -142,6 +143,13 @@ Result<void> WritePdf(std::span<const std::uint8_t> data, const PageArea& area, 
     return (*file)->Commit();
 }
 
+// A page of the suite is shown at a quarter of its printer resolution; a picture made
+// elsewhere at its true size on a 96 pixels-per-inch screen.
+double DefaultPngScale(const PageArea& area) {
+    if (!area.picture) return 0.25;
+    return 96.0 / area.page.pixelsPerInchX;
+}
+
 // Runs one output; whatever escapes the drawing (an allocation that fails) becomes its reason.
 template <typename Write>
 Result<void> Guarded(Write write) {
@@ -155,8 +163,9 @@ Result<void> Guarded(Write write) {
 }
 
 // The PNG's scale: the one asked for, or the one that fits the page into the square.
-double PngScale(const RenderPageOptions& opt, const EmfPageInfo& page) {
-    if (opt.fitSide <= 0) return opt.scale.value_or(0.25);
+double PngScale(const RenderPageOptions& opt, const PageArea& area) {
+    const EmfPageInfo& page = area.page;
+    if (opt.fitSide <= 0) return opt.scale.value_or(DefaultPngScale(area));
     return std::min(static_cast<double>(opt.fitSide) / page.widthPixels,
                     static_cast<double>(opt.fitSide) / page.heightPixels);
 }
@@ -184,7 +193,7 @@ int RunRenderPage(const RenderPageOptions& opt, std::string& err) {
     }
     if (!opt.png.empty()) {
         const Result<void> written =
-            Guarded([&] { return WritePng(data, *area, PngScale(opt, area->page), opt.png); });
+            Guarded([&] { return WritePng(data, *area, PngScale(opt, *area), opt.png); });
         if (!written) {
             err += "quillon: " + opt.file + ": " + written.reason() + "\n";
             return 1;

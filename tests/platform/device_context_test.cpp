@@ -198,7 +198,7 @@ TEST(Canvas, SelectsObjectsLazilyAndOnlyAfterChanges) {
               "Rectangle 0,0,10,5\n"
               "Rectangle 0,0,20,5\n"
               "SelectBrush null\n"
-              "SetBkColor #3F3F3F\n"
+              "SetBkColor #FFFFFF\n"  // a clear brush: the paper behind it
               "SetBkMode transparent\n"
               "Ellipse 1,2,3,4\n"
               "SelectFont \"Arial\" -20 w400\n"
