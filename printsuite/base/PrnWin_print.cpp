@@ -97,13 +97,14 @@ void PrintStoredPages(TSendTo kind, bool showStatus, const PageFilter& wanted) {
             break;
         }
         ProgressPages(n);
-        // Ctrl+C leaves no document behind, not even a part of one.
+        // The status dialog's Abort is served here, between pages.
+        ProcessPendingMessages();
+        // Ctrl+C (checked after the messages, which may be where it arrived) leaves no
+        // document behind, not even a part of one.
         if (InterruptRequested()) {
             printer.Abort();
             return;
         }
-        // The status dialog's Abort is served here, between pages.
-        ProcessPendingMessages();
         if (status.Aborted() || !printer.Printing()) break;
     }
     if (begun && printer.Printing() && !printer.EndDoc()) ShowPrintError(printer.LastError());
