@@ -3,7 +3,7 @@
 """The preview's "Print Options" dialog on a real desktop: scaled as a whole (its Print and
 Close buttons inside the window), closed by a click on Close, by Alt+C and by Escape, and
 printing a typed page list to "Print to PDF" by Alt+P, saying where the file went. Then
-Abort in the status dialog, which stands above the preview, stops a 1,000-page print."""
+Abort in the status dialog, which stands above the preview, stops a 5,000-page print."""
 
 import glob
 import os
@@ -38,7 +38,7 @@ def pdfs(d):
 def main(quillon):
     text = os.path.join(tempfile.mkdtemp(prefix="quillon-options-"), "pages.txt")
     with open(text, "w") as f:
-        f.write("\f".join("Page %d\n" % n for n in range(1, 1001)))
+        f.write("\f".join("Page %d\n" % n for n in range(1, 5001)))
     with Desktop(quillon, scale=SCALE) as d:
         d.start("print-text", "--preview", text)
         preview = d.window("Fenwy Viewer")
@@ -85,7 +85,8 @@ def main(quillon):
         d.wait(lambda: not d.windows("Print Options"), "Escape left the dialog open")
         os.remove(files[0])
 
-        # Abort: all 1,000 pages to the PDF printer; the status dialog is above the preview
+        # Abort: all 5,000 pages to the PDF printer (enough to be still printing on a fast
+        # machine when the click comes); the status dialog is above the preview
         # and takes the click.
         d.click(px + (6 + 37) * SCALE, py + 17 * SCALE)  # "All"
         status = d.window("Print Status", timeout=30)
@@ -100,7 +101,7 @@ def main(quillon):
         time.sleep(1.0)
         written = pdfs(d)
         # An aborted document is not written (or holds fewer pages than the job).
-        check(not written or all(pdf_pages(f) < 1000 for f in written),
+        check(not written or all(pdf_pages(f) < 5000 for f in written),
               "Abort did not stop the print: %r" % written)
         check(not d.windows("Quillon"), "a message says the aborted pages were saved")
         check(d.windows("Fenwy Viewer"), "the preview went with the print")

@@ -216,7 +216,6 @@ TEST_F(PreviewTest, EscapeClosesAndPageKeysStayWithThePageArea) {
     Open(3);
     // Page Down in the zoom list scrolls the page area and leaves the list's entry alone:
     // the key is used up before it reaches the list.
-    P().PrintPreview->SetFocus();
     EXPECT_FALSE(P().PrintPreview->InputKeyDown(VK_NEXT));
     EXPECT_EQ(P().PrintPreview->ItemIndex(), kWholePageEntry);
     EXPECT_FALSE(P().PrintPreview->InputKeyDown(VK_PRIOR));
