@@ -7,6 +7,7 @@
 
 #include "app/cli_options.h"
 #include "app/name_analysis.h"
+#include "platform/sys/sysutils.h"
 #include "platform/sys/utf8.h"
 
 namespace quillon {
@@ -335,34 +336,23 @@ void TypedName(std::string_view name, bool yVowel, std::string& out) {
     }
 }
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 // Takes the parsed options into `opt`; on a bad value returns a one-line reason.
 std::optional<std::string> TakeOptions(const cli::ParsedArgs& args, Options& opt) {
     for (const cli::ParsedOption& o : args.options) {
         const std::string_view value = o.value;
         if (o.name == "--system") {
-            if (EqualsIgnoreCase(value, "pythagorean"))
+            if (SameText(value, "pythagorean"))
                 opt.system = NumberSystem::Pythagorean;
-            else if (EqualsIgnoreCase(value, "chaldean"))
+            else if (SameText(value, "chaldean"))
                 opt.system = NumberSystem::Chaldean;
             else
                 return "unknown system '" + std::string(value) + "'";
         } else if (o.name == "--format") {
-            if (EqualsIgnoreCase(value, "text"))
+            if (SameText(value, "text"))
                 opt.format = Format::Text;
-            else if (EqualsIgnoreCase(value, "json"))
+            else if (SameText(value, "json"))
                 opt.format = Format::Json;
-            else if (EqualsIgnoreCase(value, "csv"))
+            else if (SameText(value, "csv"))
                 opt.format = Format::Csv;
             else
                 return "unknown format '" + std::string(value) + "'";
