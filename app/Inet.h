@@ -6,6 +6,7 @@
 #include <array>
 #include <string_view>
 
+#include "app/site.h"
 #include "platform/vcl/forms.h"
 
 namespace quillon {
@@ -13,9 +14,6 @@ namespace quillon {
 class TLabel;
 class TButton;
 class TURL;
-
-// The address of the program's own site (without its scheme).
-inline constexpr std::string_view kQuillonSite = "quillon.sourceforge.io";
 
 // One link of the window: the label that shows it and its address without
 // the scheme.

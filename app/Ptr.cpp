@@ -127,7 +127,7 @@ void TPrintFrm::PrintPanel() {
     job.SetOutputTo(poPrinter);
     job.StartJob();
     job.SetFooterStringLeft(kReportFooterLeft);
-    job.SetFooterStringRight(kReportWebAddress);
+    job.SetFooterStringRight(std::string(kReportWebAddress));
     job.PrintWindow(Panel1, 0.5, 0.5);
     job.EndJob();
     job.SetOutputTo(poViewer);

@@ -4,7 +4,9 @@
 // hidden form whose white panel is printed. Everything happens while it is created.
 
 #include <array>
+#include <string_view>
 
+#include "app/site.h"
 #include "platform/vcl/forms.h"
 
 namespace quillon {
@@ -14,7 +16,7 @@ class TPanel;
 class TDBPrintWin;
 
 // The right footer of the report: the program's own web address.
-inline constexpr const char* kReportWebAddress = "https://quillon.example.org";
+inline constexpr std::string_view kReportWebAddress = kQuillonSiteAddress;
 // The left footer: the date and time of printing, eight spaces in.
 inline constexpr const char* kReportFooterLeft = "        Printed on @Date at @Time";
 

@@ -11,12 +11,12 @@
 #include "app/Y.h"
 #include "app/embedded_forms.h"
 #include "platform/gdi/printer.h"
+#include "platform/sys/sysutils.h"
 #include "platform/vcl/dialogs.h"
-#include "platform/vcl/forms.h"
 #include "platform/vcl/ext_controls.h"
+#include "platform/vcl/forms.h"
 #include "platform/vcl/properties.h"
 #include "platform/vcl/std_controls.h"
-#include "platform/sys/sysutils.h"
 #include "printsuite/base/PrnWin_store.h"
 
 namespace quillon {
@@ -249,6 +249,8 @@ void TCalcFrm::PrintBtnClick(TObject*) {
     delete report;
     const std::shared_ptr<PrinterDevice> device = printer.Device();
     const std::string file = device ? device->LastDocumentFile() : std::string();
+    // The file chosen in the dialog was for this report; the next one proposes its own.
+    if (device) device->SetOutputFile("");
     if (!file.empty()) {
         Application().MessageBox("The report was saved as " + file, "Quillon",
                                  MB_OK | MB_ICONINFORMATION);

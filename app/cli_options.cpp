@@ -6,11 +6,20 @@
 #include <exception>
 #include <new>
 
+#include "platform/sys/limits.h"
+#include "platform/sys/temp_dir.h"
+
 namespace quillon::cli {
 
 void WriteText(ByteSink& sink, std::string_view text) {
     bool closed = false;
     sink.Write(text, closed);
+}
+
+bool ColourWanted(bool isTerminal, const char* noColor, const char* term) {
+    if (!isTerminal) return false;
+    if (noColor && *noColor) return false;
+    return !(term && std::string_view(term) == "dumb");
 }
 
 Result<ParsedArgs> ParseArgs(std::span<const std::string_view> args,
@@ -164,6 +173,30 @@ Result<bool> ApplyJobOption(const ParsedOption& o, JobOptions& out) {
     return true;
 }
 
+namespace {
+
+// Standard input as a file in the process's private directory, for a `-` file operand.
+Result<std::string> StdinToFile(ByteSource& in) {
+    std::vector<std::uint8_t> data;
+    std::vector<char> block(1 << 16);
+    for (;;) {
+        const long n = in.Read(block.data(), block.size());
+        if (n < 0) return Error{"cannot read standard input"};
+        if (n == 0) break;
+        if (static_cast<std::int64_t>(data.size()) + n > limits::kMaxStdinBytes)
+            return Error{"standard input: more than " +
+                         std::to_string(limits::kMaxStdinBytes >> 20) + " MB"};
+        data.insert(data.end(), block.data(), block.data() + n);
+    }
+    Result<std::string> dir = ProcessTempDir();
+    if (!dir) return dir.error();
+    std::string path = *dir + "/stdin";
+    if (Result<void> w = WritePrivateFile(path, data); !w) return w.error();
+    return path;
+}
+
+}  // namespace
+
 const Command* Find(std::span<const Command> table, std::string_view name) {
     for (const Command& c : table)
         if (c.name == name) return &c;
@@ -182,7 +215,22 @@ int RunCommand(const Command& command, std::span<const std::string_view> args, S
     }
     // Nothing thrown by the work leaves the command: it becomes the one line of a failure.
     try {
-        const RunOutcome outcome = command.run(*parsed, streams);
+        ParsedArgs args = *parsed;
+        std::string stdinPath;  // standard input as a file, once
+        for (std::string_view& operand : args.operands) {
+            if (!command.fileOperands || operand != kStdinOperand) continue;
+            if (stdinPath.empty()) {
+                Result<std::string> path = StdinToFile(streams.in);
+                if (!path) {
+                    WriteText(streams.err, "quillon: " + std::string(command.name) + ": " +
+                                               path.reason() + "\n");
+                    return 1;
+                }
+                stdinPath = *path;
+            }
+            operand = stdinPath;
+        }
+        const RunOutcome outcome = command.run(args, streams);
         if (!outcome.usageError.empty()) {
             WriteText(streams.err, "quillon: " + outcome.usageError + "\n" + command.usage);
             return 2;

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/cli.h"
+#include "app/byte_streams.h"
 #include "platform/sys/result.h"
 
 namespace quillon::cli {
@@ -113,9 +113,13 @@ struct RunOutcome {
 
 struct Command {
     std::string_view name;
+    std::string_view summary;  // what it does in a few words, for `quillon --help`
     std::string usage;  // "Usage: quillon NAME ..." and what it does, ending in a newline
     std::vector<OptionSpec> options;
     std::function<RunOutcome(const ParsedArgs&, Streams&)> run;
+    // The operands are files: a `-` among them is standard input, copied into a private file
+    // (at most limits::kMaxStdinBytes) whose path the command gets instead.
+    bool fileOperands = false;
 };
 
 // Runs `command` on its arguments (those after its name); returns the exit status.
@@ -125,5 +129,12 @@ int RunCommand(const Command& command, std::span<const std::string_view> args, S
 const Command* Find(std::span<const Command> table, std::string_view name);
 
 void WriteText(ByteSink& sink, std::string_view text);
+
+// Whether text output may be coloured: only on a terminal, and neither NO_COLOR (set and not
+// empty) nor TERM=dumb says otherwise. `noColor` and `term` are the variables' values or null.
+bool ColourWanted(bool isTerminal, const char* noColor, const char* term);
+
+// `-` as a file or name operand means standard input.
+inline constexpr std::string_view kStdinOperand = "-";
 
 }  // namespace quillon::cli

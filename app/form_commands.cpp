@@ -8,11 +8,13 @@
 #include <vector>
 
 #include "app/Ptr.h"
-#include "app/print_output.h"
+#include "app/analyse_command.h"
 #include "app/name_analysis.h"
+#include "app/print_output.h"
 #include "app/startup.h"
 #include "platform/data/db.h"
 #include "platform/gdi/graphics.h"
+#include "platform/sys/interrupt.h"
 #include "platform/sys/utf8.h"
 #include "platform/vcl/form_file.h"
 #include "platform/vcl/forms.h"
@@ -29,8 +31,8 @@ const char kReportUsageHead[] =
 const char kReportUsageTail[] =
     "\n\nPrints the one-page report of each NAME (at most 30 characters), one page per\n"
     "name in one job; without NAME arguments, reads one name per line from standard\n"
-    "input. Letters are upper-cased as the name field upper-cases typed ones; a\n"
-    "lower-case y stays a Y taken as a vowel.\n";
+    "input, and a NAME '-' reads them there. Letters are upper-cased as the name\n"
+    "field upper-cases typed ones; a lower-case y stays a Y taken as a vowel.\n";
 
 const char kPrintFormUsageHead[] =
     "Usage: quillon print-form FORM [--at X,Y] [--units in|cm]\n       ";
@@ -86,8 +88,10 @@ class ReportPrinter {
     }
 
     // Prints the page of one name into the running job; a name that is too long is refused
-    // with where it came from, and the others still print. Always goes on.
+    // with where it came from, and the others still print. Goes on unless the job ended (a
+    // page that could not be stored).
     bool Name(std::string_view name, const char* origin, std::size_t number) {
+        if (InterruptRequested()) return false;
         if (utf8::Length(name) > kMaxReportName) {
             Say(s_, std::string(origin) + ' ' + std::to_string(number) +
                         ": name longer than 30 characters");
@@ -97,7 +101,7 @@ class ReportPrinter {
         TDBPrintWin& job = *form_->DBPrintWin1;
         if (pages_ == 0) {
             job.SetFooterStringLeft(kReportFooterLeft);
-            job.SetFooterStringRight(kReportWebAddress);
+            job.SetFooterStringRight(std::string(kReportWebAddress));
         } else {
             job.NewPage();
         }
@@ -110,7 +114,7 @@ class ReportPrinter {
         form_->FillFrom(analysis_);
         job.PrintWindow(form_->Panel1, 0.5, 0.5);
         ++pages_;
-        return true;
+        return !job.AbortRequested();
     }
 
     int Pages() const { return pages_; }
@@ -144,7 +148,10 @@ Result<void> ReadNames(ReportPrinter& printer, cli::Streams& s) {
     bool any = false;
     for (;;) {
         const long n = s.in.Read(block.data(), block.size());
-        if (n < 0) return Error{"cannot read standard input"};
+        if (n < 0) {
+            if (InterruptRequested()) return Ok();
+            return Error{"cannot read standard input"};
+        }
         if (n == 0) break;
         any = true;
         std::string_view chunk(block.data(), static_cast<std::size_t>(n));
@@ -190,23 +197,31 @@ cli::RunOutcome RunReport(const cli::ParsedArgs& args, cli::Streams& s, const Qt
     run.names = args.operands;
     ReportPrinter printer(run, s);
     PrintJob job;
-    job.title = run.names.size() == 1 ? std::string(run.names[0]) : std::string("Quillon report");
-    if (run.names.size() != 1) job.fileName = "report";
+    const bool oneName = run.names.size() == 1 && run.names[0] != cli::kStdinOperand;
+    job.title = oneName ? std::string(run.names[0]) : std::string("Quillon report");
+    if (!oneName) job.fileName = "report";
     job.make = [&printer] { return printer.MakeJob(); };
     job.draw = [&](TPrintWin&) -> Result<void> {
         if (run.names.empty()) {
             if (Result<void> r = ReadNames(printer, s); !r) return r;
         } else {
-            for (std::size_t i = 0; i < run.names.size(); ++i)
-                printer.Name(run.names[i], "argument", i + 1);
+            for (std::size_t i = 0; i < run.names.size() && !InterruptRequested(); ++i) {
+                if (run.names[i] != cli::kStdinOperand) {
+                    if (!printer.Name(run.names[i], "argument", i + 1)) break;
+                } else if (Result<void> r = ReadNames(printer, s); !r) {
+                    return r;
+                }
+            }
         }
         if (printer.Pages() == 0) return Error{"no name to print"};
         return Ok();
     };
     cli::RunOutcome outcome = RunPrintJob("report", run.output, job, qt, s);
-    if (outcome.status == 0 && !run.output.pdf.empty())
-        Say(s, std::to_string(printer.Pages()) + (printer.Pages() == 1 ? " page" : " pages") +
-                   " written to " + run.output.pdf);
+    if (outcome.status == 0 && !run.output.pdf.empty()) {
+        const int sent = PagesChosen(run.output, printer.Pages());
+        Say(s, std::to_string(sent) + (sent == 1 ? " page" : " pages") + " written to " +
+                   run.output.pdf);
+    }
     if (outcome.status == 0 && printer.Refused()) outcome.status = 1;
     return outcome;
 }
@@ -310,25 +325,29 @@ cli::RunOutcome RunPrintForm(const cli::ParsedArgs& args, cli::Streams& s,
         return Ok();
     };
     cli::RunOutcome outcome = RunPrintJob("print-form", output, print, qt, s);
-    if (outcome.status == 0 && !output.pdf.empty())
-        Say(s, std::to_string(pages) + (pages == 1 ? " page" : " pages") + " written to " +
+    if (outcome.status == 0 && !output.pdf.empty()) {
+        const int sent = PagesChosen(output, pages);
+        Say(s, std::to_string(sent) + (sent == 1 ? " page" : " pages") + " written to " +
                    output.pdf);
+    }
     return outcome;
 }
 
 }  // namespace
 
 cli::Command ReportCommand(const QtCommands& qt) {
-    return {"report", Usage(kReportUsageHead, false, kReportUsageTail),
-            Specs({{"--system", true}}, false),
+    return {"report", "prints the one-page report of names",
+            Usage(kReportUsageHead, false, kReportUsageTail), Specs({{"--system", true}}, false),
             [qt](const cli::ParsedArgs& args, cli::Streams& s) { return RunReport(args, s, qt); }};
 }
 
 cli::Command PrintFormCommand(const QtCommands& qt) {
-    return {"print-form", Usage(kPrintFormUsageHead, true, kPrintFormUsageTail),
-            Specs({{"--at", true}}, true), [qt](const cli::ParsedArgs& args, cli::Streams& s) {
-                return RunPrintForm(args, s, qt);
-            }};
+    cli::Command c{
+        "print-form", "prints the window of a form file",
+        Usage(kPrintFormUsageHead, true, kPrintFormUsageTail), Specs({{"--at", true}}, true),
+        [qt](const cli::ParsedArgs& args, cli::Streams& s) { return RunPrintForm(args, s, qt); }};
+    c.fileOperands = true;
+    return c;
 }
 
 }  // namespace quillon

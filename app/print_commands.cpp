@@ -11,11 +11,15 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <span>
+#include <utility>
 
 #include "app/print_output.h"
 #include "platform/emf/emf_player.h"
+#include "platform/emf/emf_recorder.h"
 #include "platform/emf/page_store.h"
 #include "platform/gdi/printer.h"
+#include "platform/sys/interrupt.h"
 #include "platform/sys/limits.h"
 #include "platform/sys/rounding.h"
 #include "platform/sys/utf8.h"
@@ -92,8 +96,8 @@ std::vector<cli::OptionSpec> Specs(bool jobOptions) {
 }
 
 // The output and job options of `args`; a usage error as its reason.
-Result<void> TakeOptions(const cli::ParsedArgs& args, cli::OutputOptions& out,
-                         cli::JobOptions* job, std::vector<std::string_view>* given) {
+Result<void> TakeOptions(const cli::ParsedArgs& args, cli::OutputOptions& out, cli::JobOptions* job,
+                         std::vector<std::string_view>* given) {
     for (const cli::ParsedOption& o : args.options) {
         Result<bool> r = cli::ApplyOutputOption(o, out);
         if (!r) return r.error();
@@ -222,7 +226,7 @@ std::string FileTitle(const std::string& path) {
 
 struct EmfPages {
     std::vector<std::vector<std::uint8_t>> pages;
-    EmfPageInfo size;
+    std::vector<EmfHeaderInfo> headers;
 };
 
 Result<EmfPages> ReadEmfPages(const std::vector<std::string>& files) {
@@ -232,27 +236,77 @@ Result<EmfPages> ReadEmfPages(const std::vector<std::string>& files) {
         if (!data) return Error{Quoted(file) + ": " + data.reason()};
         const Result<EmfParseStats> parsed = ParseEmf(*data);
         if (!parsed) return Error{Quoted(file) + ": " + parsed.reason()};
-        if (out.pages.empty()) {
-            Result<EmfPageInfo> size = EmfPageSize(*data);
-            if (!size) return Error{Quoted(file) + ": " + size.reason()};
-            out.size = *size;
-        }
+        out.headers.push_back(parsed->header);
         out.pages.push_back(std::move(*data));
     }
     return out;
 }
 
+// The picture's true size in printer pixels.
+TSize PictureOnPrinter(const EmfHeaderInfo& header, const DeviceCaps& caps) {
+    return TSize{header.PictureSizeOnScreen(caps.logPixelsX).cx,
+                 header.PictureSizeOnScreen(caps.logPixelsY).cy};
+}
+
+// A picture made elsewhere as a page of the suite for the printer's page `caps`, played
+// into `rect`: the preview and the printer then show it as they show any page.
+Result<std::vector<std::uint8_t>> PictureAsPage(std::span<const std::uint8_t> picture,
+                                                const DeviceCaps& caps, const TRect& rect) {
+    EmfRecorder rec(EmfRecorderOptions{
+        std::nullopt,
+        EmfPageInfo{caps.widthPixels, caps.heightPixels, caps.logPixelsX, caps.logPixelsY}});
+    if (Result<void> played = rec.PlayEnhMetaFile(picture, rect); !played) return played.error();
+    return rec.Finish();
+}
+
 Result<void> StorePages(const EmfPages& pages) {
+    if (pages.pages.empty()) return {};
+    // The printable area in either orientation (without a printer, the measuring caps).
+    const std::shared_ptr<PrinterDevice> device = Printer().Device();
+    const DeviceCaps portrait = device ? device->Caps(poPortrait) : Printer().Caps();
+    DeviceCaps landscape = portrait;
+    if (device) {
+        landscape = device->Caps(poLandscape);
+    } else {
+        std::swap(landscape.widthPixels, landscape.heightPixels);
+        std::swap(landscape.logPixelsX, landscape.logPixelsY);
+    }
+    // The first file chooses the job's orientation: a page of the suite by its size, a
+    // picture by the orientation that shows it largest.
+    const EmfHeaderInfo& first = pages.headers.front();
+    TSize pageSize;
+    bool isLandscape = false;
+    if (first.page) {
+        pageSize =
+            TSize{std::max(1, first.page->widthPixels), std::max(1, first.page->heightPixels)};
+        isLandscape = pageSize.cx > pageSize.cy;
+    } else {
+        isLandscape = PlacePicture(PictureOnPrinter(first, portrait),
+                                   TSize{portrait.widthPixels, portrait.heightPixels},
+                                   TSize{landscape.widthPixels, landscape.heightPixels})
+                          .landscape;
+        const DeviceCaps& caps = isLandscape ? landscape : portrait;
+        pageSize = TSize{std::max(1, caps.widthPixels), std::max(1, caps.heightPixels)};
+    }
+    const DeviceCaps& caps = isLandscape ? landscape : portrait;
     for (std::size_t i = 0; i < pages.pages.size(); ++i) {
         const int n = static_cast<int>(i) + 1;
-        Result<void> w = WritePageFile(PageFileName(n, poViewer), pages.pages[i]);
+        Result<void> w = Ok();
+        if (pages.headers[i].page) {
+            w = WritePageFile(PageFileName(n, poViewer), pages.pages[i]);
+        } else {
+            const TRect rect = PlacePictureIn(PictureOnPrinter(pages.headers[i], caps),
+                                              TSize{caps.widthPixels, caps.heightPixels});
+            Result<std::vector<std::uint8_t>> page = PictureAsPage(pages.pages[i], caps, rect);
+            w = page ? WritePageFile(PageFileName(n, poViewer), *page) : Result<void>(page.error());
+        }
         if (!w) return Error{"page " + std::to_string(n) + " cannot be stored: " + w.reason()};
     }
     // What a job records at its start, so that the preview shows the pages at their size.
     JobSettings settings;
-    settings.pageWidth = std::max(1, pages.size.widthPixels);
-    settings.pageHeight = std::max(1, pages.size.heightPixels);
-    settings.landscape = settings.pageWidth > settings.pageHeight;
+    settings.pageWidth = pageSize.cx;
+    settings.pageHeight = pageSize.cy;
+    settings.landscape = isLandscape;
     settings.viewBackground = ColorToRGB(11234567);
     settings.heading = "Quillon View";
     settings.printerName = Printer().PrinterName();
@@ -304,6 +358,25 @@ int ListPrinters(cli::Streams& s) {
 
 }  // namespace
 
+TRect PlacePictureIn(TSize picture, TSize area) {
+    const double w = std::max(1, picture.cx), h = std::max(1, picture.cy);
+    const double scale = std::min({1.0, area.cx / w, area.cy / h});
+    const int width = std::max(1, static_cast<int>(std::floor(w * scale)));
+    const int height = std::max(1, static_cast<int>(std::floor(h * scale)));
+    const int left = std::max(0, (area.cx - width) / 2), top = std::max(0, (area.cy - height) / 2);
+    return TRect{left, top, left + width, top + height};
+}
+
+PicturePlacement PlacePicture(TSize picture, TSize portrait, TSize landscape) {
+    const TRect p = PlacePictureIn(picture, portrait);
+    const TRect l = PlacePictureIn(picture, landscape);
+    const std::int64_t pArea = std::int64_t{p.Width()} * p.Height();
+    const std::int64_t lArea = std::int64_t{l.Width()} * l.Height();
+    // Shown equally large (it fits both at its true size): the orientation of its own shape.
+    const bool useLandscape = lArea != pArea ? lArea > pArea : picture.cx > picture.cy;
+    return PicturePlacement{useLandscape, useLandscape ? l : p};
+}
+
 Result<void> CheckTextFile(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
@@ -331,8 +404,9 @@ Result<void> DrawTextFiles(TPrintWin& job, const std::vector<std::string>& files
     if (!job.Gdi()) return Error{"no print job is open"};
     TextPrinter printer(job, fontSizePoints);
     if (!printer.Fits())
-        return Error{"a line of text at this font size does not fit between the header and "
-                     "the footer"};
+        return Error{
+            "a line of text at this font size does not fit between the header and "
+            "the footer"};
     bool first = true;
     for (const std::string& file : files) {
         if (!first) {
@@ -344,6 +418,9 @@ Result<void> DrawTextFiles(TPrintWin& job, const std::vector<std::string>& files
         if (!in) return Error{"cannot read " + Quoted(file) + ": " + std::strerror(errno)};
         std::string raw;
         while (std::getline(in, raw)) {
+            // Ctrl+C: the job stops at this line; the runner says so and cleans up.
+            if (InterruptRequested()) return {};
+            if (job.AbortRequested()) return {};  // a page was lost: the job said why
             if (!raw.empty() && raw.back() == '\r') raw.pop_back();
             // A form feed ends the page; the text after it starts the next one.
             std::size_t start = 0;
@@ -356,6 +433,7 @@ Result<void> DrawTextFiles(TPrintWin& job, const std::vector<std::string>& files
                     printer.Line(part);
                 }
                 if (ff == std::string::npos) break;
+                if (job.AbortRequested()) return {};
                 printer.FormFeed();
                 start = ff + 1;
             }
@@ -365,80 +443,92 @@ Result<void> DrawTextFiles(TPrintWin& job, const std::vector<std::string>& files
     return {};
 }
 
-void AddPrintCommands(std::vector<cli::Command>& table, const QtCommands& qt) {
-    table.push_back(
-        {"print-text", PrintTextUsage(), Specs(true),
-         [qt](const cli::ParsedArgs& args, cli::Streams& s) -> cli::RunOutcome {
-             cli::OutputOptions out;
-             cli::JobOptions opts;
-             std::vector<std::string_view> given;
-             if (Result<void> r = TakeOptions(args, out, &opts, &given); !r)
-                 return {2, r.reason()};
-             if (args.operands.empty()) return {2, "no text file given"};
-             std::vector<std::string> files(args.operands.begin(), args.operands.end());
-             PrintJob job;
-             job.title = FileTitle(files[0]);
-             job.load = [&files]() -> Result<void> {
-                 for (const std::string& f : files)
-                     if (Result<void> r = CheckTextFile(f); !r) return r;
-                 return {};
-             };
-             job.prepare = [&](TPrintWin& p) -> Result<void> {
-                 const auto text = [&](std::string_view option, const std::string& value,
-                                       const std::string& fallback) {
-                     return Given(given, option) ? value : fallback;
-                 };
-                 p.SetHeaderStringLeft(text("--header-left", opts.headerLeft, FileTitle(files[0])));
-                 p.SetHeaderStringCenter(text("--header-center", opts.headerCenter, ""));
-                 p.SetHeaderStringRight(text("--header-right", opts.headerRight, ""));
-                 p.SetFooterString(text("--footer", opts.footer, ""));
-                 p.SetFooterStringLeft(
-                     text("--footer-left", opts.footerLeft, "Printed on @Date at @Time"));
-                 p.SetFooterStringRight(text("--footer-right", opts.footerRight, "Page @Page"));
-                 const TUnits units = opts.units == cli::Units::Centimetres ? poCentimetres : poInches;
-                 p.SetUnits(units);
-                 p.SetGridBackDropUnits(units);
-                 p.SetGridBackDrop(opts.ruler);
-                 p.SetOrientation(opts.landscape ? poLandscape : poPortrait);
-                 return {};
-             };
-             job.draw = [&](TPrintWin& p) {
-                 return DrawTextFiles(p, files,
-                                      opts.fontSize > 0 ? opts.fontSize : kDefaultTextPoints,
-                                      Given(given, "--header-left"));
-             };
-             return RunPrintJob("print-text", out, job, qt, s);
-         }});
-    table.push_back({"view", ViewUsage(), Specs(false),
-                     [qt](const cli::ParsedArgs& args, cli::Streams& s) -> cli::RunOutcome {
-                         cli::OutputOptions out;
-                         if (Result<void> r = TakeOptions(args, out, nullptr, nullptr); !r)
-                             return {2, r.reason()};
-                         if (args.operands.empty()) return {2, "no page file given"};
-                         std::vector<std::string> files(args.operands.begin(),
-                                                        args.operands.end());
-                         auto pages = std::make_shared<EmfPages>();
-                         PrintJob job;
-                         job.title = FileTitle(files[0]);
-                         job.load = [&files, pages]() -> Result<void> {
-                             Result<EmfPages> r = ReadEmfPages(files);
-                             if (!r) return r.error();
-                             *pages = std::move(*r);
-                             return {};
-                         };
-                         job.storePages = [pages]() { return StorePages(*pages); };
-                         return RunPrintJob("view", out, job, qt, s);
-                     }});
-    table.push_back({"printers", kPrintersUsage, {},
-                     [qt](const cli::ParsedArgs& args, cli::Streams& s) -> cli::RunOutcome {
-                         if (!args.operands.empty())
-                             return {2, "printers takes no operands"};
-                         if (!qt.withQt) {
-                             cli::WriteText(s.err, "quillon: printers needs the build with Qt\n");
-                             return {1, {}};
-                         }
-                         return {qt.withQt(false, [&s] { return ListPrinters(s); }), {}};
-                     }});
+cli::Command PrintTextCommand(const QtCommands& qt) {
+    cli::Command c{
+        "print-text", "prints text files, word-wrapped, with header and footer", PrintTextUsage(),
+        Specs(true), [qt](const cli::ParsedArgs& args, cli::Streams& s) -> cli::RunOutcome {
+            cli::OutputOptions out;
+            cli::JobOptions opts;
+            std::vector<std::string_view> given;
+            if (Result<void> r = TakeOptions(args, out, &opts, &given); !r) return {2, r.reason()};
+            if (args.operands.empty()) return {2, "no text file given"};
+            std::vector<std::string> files(args.operands.begin(), args.operands.end());
+            PrintJob job;
+            job.title = FileTitle(files[0]);
+            job.load = [&files]() -> Result<void> {
+                for (const std::string& f : files)
+                    if (Result<void> r = CheckTextFile(f); !r) return r;
+                return {};
+            };
+            job.prepare = [&](TPrintWin& p) -> Result<void> {
+                const auto text = [&](std::string_view option, const std::string& value,
+                                      const std::string& fallback) {
+                    return Given(given, option) ? value : fallback;
+                };
+                p.SetHeaderStringLeft(text("--header-left", opts.headerLeft, FileTitle(files[0])));
+                p.SetHeaderStringCenter(text("--header-center", opts.headerCenter, ""));
+                p.SetHeaderStringRight(text("--header-right", opts.headerRight, ""));
+                p.SetFooterString(text("--footer", opts.footer, ""));
+                p.SetFooterStringLeft(
+                    text("--footer-left", opts.footerLeft, "Printed on @Date at @Time"));
+                p.SetFooterStringRight(text("--footer-right", opts.footerRight, "Page @Page"));
+                const TUnits units =
+                    opts.units == cli::Units::Centimetres ? poCentimetres : poInches;
+                p.SetUnits(units);
+                p.SetGridBackDropUnits(units);
+                p.SetGridBackDrop(opts.ruler);
+                p.SetOrientation(opts.landscape ? poLandscape : poPortrait);
+                return {};
+            };
+            job.draw = [&](TPrintWin& p) {
+                return DrawTextFiles(p, files,
+                                     opts.fontSize > 0 ? opts.fontSize : kDefaultTextPoints,
+                                     Given(given, "--header-left"));
+            };
+            return RunPrintJob("print-text", out, job, qt, s);
+        }};
+    c.fileOperands = true;
+    return c;
+}
+
+cli::Command ViewCommand(const QtCommands& qt) {
+    cli::Command c{"view", "shows page files (EMF) in the preview, or prints them", ViewUsage(),
+                   Specs(false),
+                   [qt](const cli::ParsedArgs& args, cli::Streams& s) -> cli::RunOutcome {
+                       cli::OutputOptions out;
+                       if (Result<void> r = TakeOptions(args, out, nullptr, nullptr); !r)
+                           return {2, r.reason()};
+                       if (args.operands.empty()) return {2, "no page file given"};
+                       std::vector<std::string> files(args.operands.begin(), args.operands.end());
+                       auto pages = std::make_shared<EmfPages>();
+                       PrintJob job;
+                       job.title = FileTitle(files[0]);
+                       job.load = [&files, pages]() -> Result<void> {
+                           Result<EmfPages> r = ReadEmfPages(files);
+                           if (!r) return r.error();
+                           *pages = std::move(*r);
+                           return {};
+                       };
+                       job.storePages = [pages]() { return StorePages(*pages); };
+                       return RunPrintJob("view", out, job, qt, s);
+                   }};
+    c.fileOperands = true;
+    return c;
+}
+
+cli::Command PrintersCommand(const QtCommands& qt) {
+    return {"printers",
+            "lists the printers",
+            kPrintersUsage,
+            {},
+            [qt](const cli::ParsedArgs& args, cli::Streams& s) -> cli::RunOutcome {
+                if (!args.operands.empty()) return {2, "printers takes no operands"};
+                if (!qt.withQt) {
+                    cli::WriteText(s.err, "quillon: printers needs the build with Qt\n");
+                    return {1, {}};
+                }
+                return {qt.withQt(false, [&s] { return ListPrinters(s); }), {}};
+            }};
 }
 
 }  // namespace quillon

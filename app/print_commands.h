@@ -10,14 +10,16 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "platform/gdi/graphics.h"
 #include "platform/sys/result.h"
 
 namespace quillon {
 
 class TPrintWin;
 
-// Adds the three commands to the table.
-void AddPrintCommands(std::vector<cli::Command>& table, const QtCommands& qt);
+cli::Command PrintTextCommand(const QtCommands& qt);
+cli::Command ViewCommand(const QtCommands& qt);
+cli::Command PrintersCommand(const QtCommands& qt);
 
 // Checks that `path` is a text file print-text can print: readable, a regular file, not
 // empty, no larger than limits::kMaxPrintTextBytes and without NUL bytes.
@@ -29,6 +31,17 @@ Result<void> CheckTextFile(const std::string& path);
 // face at `fontSizePoints`.
 Result<void> DrawTextFiles(TPrintWin& job, const std::vector<std::string>& files,
                            double fontSizePoints, bool keepHeaderLeft);
+
+// Where `view` puts a picture made elsewhere on a printer page: at its true size (`picture`,
+// printer pixels), on the orientation whose printable area (`portrait`, `landscape`) shows it
+// largest (the one of its own shape when it fits both), centred, shrunk to fit when larger.
+struct PicturePlacement {
+    bool landscape = false;
+    TRect rect;  // printer pixels within the printable area, right and bottom exclusive
+};
+PicturePlacement PlacePicture(TSize picture, TSize portrait, TSize landscape);
+// The same on a page whose orientation is already chosen.
+TRect PlacePictureIn(TSize picture, TSize area);
 
 // The body font of print-text and its size when --font-size is not given.
 inline constexpr const char* kTextFace = "Courier New";

@@ -2,13 +2,18 @@
 #include "app/print_output.h"
 
 #include <sys/stat.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 
 #include "platform/emf/page_store.h"
 #include "platform/gdi/printer.h"
 #include "platform/sys/desktop.h"
+#include "platform/sys/interrupt.h"
 #include "printsuite/base/PrnWin_store.h"
 #include "printsuite/base/Vex_MFunc.h"
 #include "printsuite/draw/Addit.h"
@@ -98,6 +103,16 @@ class BoxCollector {
     std::size_t first_;
 };
 
+// A job makes and drops the same few large buffers for every page (the page's metafile, the
+// PDF writer's page stream): the heap keeps what it grew to instead of giving it back to the
+// system and growing again a page later, which cost more than the drawing itself.
+void KeepHeapForTheJob() {
+#ifdef __GLIBC__
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
+}
+
 int Fail(std::string_view name, const std::string& reason, cli::Streams& s) {
     std::string line = "quillon: ";
     line += name;
@@ -120,6 +135,10 @@ Result<void> KeepPages(std::string_view name, const cli::OutputOptions& out,
     if (what.pages.empty()) return Error{"no page to write to " + out.emfDir};
     Result<std::vector<std::string>> written = ExportPages(what);
     if (!written) return written.error();
+    if (InterruptRequested()) {
+        // An interrupted job leaves none of its outputs, these files included.
+        for (const std::string& path : *written) std::remove(path.c_str());
+    }
     return Ok();
 }
 
@@ -150,7 +169,9 @@ int RunJob(std::string_view name, const cli::OutputOptions& out, const PrintJob&
     if (!component->InJob()) return 1;  // the job said why in a message box
     Result<void> drawn = job.draw ? job.draw(*component) : Result<void>{};
     int status = 0;
-    if (!drawn) {
+    if (InterruptRequested()) {
+        component->Aborted = true;  // said once the job is closed
+    } else if (!drawn) {
         status = Fail(name, drawn.reason(), s);
         component->Aborted = true;
     } else if (ChoosesPages(out)) {
@@ -166,6 +187,7 @@ int RunJob(std::string_view name, const cli::OutputOptions& out, const PrintJob&
     }
     component->EndJob();
     component->PagesRecorded = nullptr;
+    if (InterruptRequested()) return Fail(name, "interrupted", s);
     return status != 0 ? status : kept;
 }
 
@@ -254,6 +276,13 @@ bool PageChosen(const cli::OutputOptions& out, int n) {
     return in && *in;
 }
 
+int PagesChosen(const cli::OutputOptions& out, int total) {
+    int chosen = 0;
+    for (int n = 1; n <= total; ++n)
+        if (PageChosen(out, n)) ++chosen;
+    return chosen;
+}
+
 cli::RunOutcome RunPrintJob(std::string_view name, const cli::OutputOptions& out,
                             const PrintJob& job, const QtCommands& qt, cli::Streams& s) {
     if (Result<void> r = CheckOutputOptions(out); !r) return {2, r.reason()};
@@ -278,6 +307,13 @@ cli::RunOutcome RunPrintJob(std::string_view name, const cli::OutputOptions& out
         cli::WriteText(s.err, line);
         return {1, {}};
     }
+    KeepHeapForTheJob();
+    if (!preview) {
+        // The preview's window has its own ways to stop; a job without one stops on Ctrl+C
+        // between pages and leaves nothing behind.
+        CatchInterrupts();
+        BeginProgress(std::string(name).c_str());
+    }
     const int status = qt.withQt(preview, [&]() -> int {
         const BoxCollector boxes(!preview);
         if (Result<void> r = ChoosePrinter(out); !r) return Fail(name, r.reason(), s);
@@ -286,6 +322,8 @@ cli::RunOutcome RunPrintJob(std::string_view name, const cli::OutputOptions& out
         if (boxes.Report(name, s) != 0) done = 1;
         return done;
     });
+    EndProgress();
+    EndIfInterrupted();
     return {status, {}};
 }
 

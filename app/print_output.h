@@ -76,6 +76,10 @@ bool HaveDisplay();
 // Whether the chosen pages of the output options take page n (for a list already checked).
 bool PageChosen(const cli::OutputOptions& out, int n);
 
+// How many of a job's `total` pages the page choice takes (what a PDF file receives: its
+// copies are a setting of the document, not more pages).
+int PagesChosen(const cli::OutputOptions& out, int total);
+
 // The name the --emf files of `job` start with for command `name`.
 std::string KeptPagesName(std::string_view name, const cli::OutputOptions& out,
                           const PrintJob& job);

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/cli.h"
+#include "app/analyse_command.h"
 #include "app/name_analysis.h"
 
 namespace {

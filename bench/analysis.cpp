@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/cli.h"
+#include "app/analyse_command.h"
 #include "app/name_analysis.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cli.h"
+#include "app/byte_streams.h"
 #include "app/commands.h"
 #include "app/form_commands.h"
 #include "bench/big_form.h"

@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <string>
 
-#include "app/cli.h"
+#include "app/byte_streams.h"
 #include "app/commands.h"
-#include "platform/gdi/device_context.h"
 #include "app/print_output.h"
+#include "platform/gdi/device_context.h"
 #include "platform/gdi/printer.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/vcl/forms.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/cli.h"
+#include "app/analyse_command.h"
 
 namespace {
 class BytesSource final : public quillon::ByteSource {

@@ -2,6 +2,8 @@
 #include "platform/data/db.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -9,10 +11,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <utility>
 
 #include "platform/data/db_format.h"
+#include "platform/sys/files.h"
 #include "platform/vcl/form_file.h"
 #include "platform/vcl/properties.h"
 
@@ -80,6 +84,113 @@ int SizeOfDecl(std::string_view decl) {
     int n = 0;
     auto r = std::from_chars(decl.data() + open + 1, decl.data() + decl.size(), n);
     return r.ec == std::errc() && n > 0 && n < 100000 ? n : 0;
+}
+
+// The progress handler runs every this many instructions.
+constexpr int kProgressPeriod = 1000;
+
+int Progress(void* arg) {
+    auto* g = static_cast<TDbGuard*>(arg);
+    g->used += kProgressPeriod;
+    if (g->used <= g->budget) return 0;
+    g->stopped = true;
+    return 1;
+}
+
+// Reading only: every statement part that would change a database, attach another file or
+// run a pragma is refused while the statement is prepared (the connection is read-only as
+// well, and a statement SQLite does not call read-only is refused before it runs).
+int Authorize(void* arg, int action, const char* a, const char*, const char*, const char*) {
+    switch (action) {
+        case SQLITE_SELECT:
+        case SQLITE_READ:
+        case SQLITE_FUNCTION:
+        case SQLITE_RECURSIVE:
+            return SQLITE_OK;
+        case SQLITE_PRAGMA:
+            // The pragma functions that describe tables and indexes ask for their pragma when
+            // they run; they only read.
+            if (a)
+                for (const char* known : {"index_list", "index_info", "index_xinfo", "table_info",
+                                          "table_xinfo", "foreign_key_list"})
+                    if (std::string_view(a) == known) return SQLITE_OK;
+            break;
+        case SQLITE_UPDATE:
+            // SQLite asks this about its own schema table when a pragma function is read.
+            if (a &&
+                (std::string_view(a) == "sqlite_master" || std::string_view(a) == "sqlite_schema"))
+                return SQLITE_OK;
+            break;
+        default:
+            break;
+    }
+    auto* g = static_cast<TDbGuard*>(arg);
+    if (g->refused.empty()) {
+        if (action == SQLITE_ATTACH || action == SQLITE_DETACH)
+            g->refused = "another database cannot be attached";
+        else if (action == SQLITE_PRAGMA)
+            g->refused = std::string("PRAGMA ") + (a ? a : "") + " cannot be run";
+        else
+            g->refused = "the statement would change the database";
+    }
+    return SQLITE_DENY;
+}
+
+// The first `max` bytes of a text, not cutting a character in two.
+std::size_t TextCut(const char* text, std::size_t size, std::size_t max) {
+    if (size <= max) return size;
+    // A character is at most four bytes: bytes that are no text go no further back.
+    std::size_t n = max;
+    while (n > 0 && n + 3 > max && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    return n;
+}
+
+// One line, of a length a message can hold.
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    constexpr std::size_t kMax = 300;
+    if (text.size() > kMax) {
+        text.resize(TextCut(text.data(), text.size(), kMax));
+        text += "...";
+    }
+    return text;
+}
+
+// The value of column c of the row `s` stands on, cut as the limits say before it is copied.
+void CopyCell(sqlite3_stmt* s, int c, TCellValue& v) {
+    v.bytes.clear();
+    switch (sqlite3_column_type(s, c)) {
+        case SQLITE_INTEGER:
+            v.kind = TCellValue::Integer;
+            v.integer = sqlite3_column_int64(s, c);
+            break;
+        case SQLITE_FLOAT:
+            v.kind = TCellValue::Float;
+            v.real = sqlite3_column_double(s, c);
+            break;
+        case SQLITE_TEXT: {
+            v.kind = TCellValue::Text;
+            const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
+            const int len = sqlite3_column_bytes(s, c);
+            if (t && len > 0)
+                v.bytes.assign(t, TextCut(t, static_cast<std::size_t>(len),
+                                          static_cast<std::size_t>(limits::kMaxCellTextBytes)));
+            break;
+        }
+        case SQLITE_BLOB: {
+            v.kind = TCellValue::Blob;
+            const int len = sqlite3_column_bytes(s, c);
+            const void* b = sqlite3_column_blob(s, c);
+            // A picture cut short is no picture: one too large is left out whole.
+            if (b && len > 0 && len <= limits::kMaxCellBlobBytes)
+                v.bytes.assign(static_cast<const char*>(b), static_cast<std::size_t>(len));
+            break;
+        }
+        default:
+            v.kind = TCellValue::Null;
+            break;
+    }
 }
 
 }  // namespace
@@ -242,18 +353,127 @@ void TDataSet::SetDatabaseName(std::string_view v) {
 }
 
 std::string TDataSet::DatabasePath() const {
-    if (databaseName_.empty() || databaseName_[0] == '/' || baseFolder_.empty() ||
-        databaseName_.rfind("file:", 0) == 0)
+    // A name is a file name, never a URI (whose parameters could ask for writing).
+    if (databaseName_.empty() || databaseName_[0] == '/' || baseFolder_.empty())
         return databaseName_;
     std::string base = baseFolder_;
     if (base.back() != '/') base += '/';
     return base + databaseName_;
 }
 
-Result<void> TDataSet::Fail(std::string_view what, std::string_view statement) const {
-    std::string msg = "database '" + DatabasePath() + "': " + std::string(what);
-    if (!statement.empty()) msg += " (statement: " + std::string(statement) + ")";
-    return Error{msg};
+Result<void> TDataSet::Fail(std::string_view what) const {
+    std::string who = Name().empty() ? std::string(ClassName()) : Name();
+    return Error{who + ": " + OneLine(std::string(what))};
+}
+
+Result<void> TDataSet::Fail(sqlite3* db, int rc) const {
+    if (guard_.stopped) {
+        std::string steps = std::to_string(guard_.budget);
+        for (int at = static_cast<int>(steps.size()) - 3; at > 0; at -= 3)
+            steps.insert(static_cast<std::size_t>(at), ",");
+        return Fail("the query was stopped after " + steps + " steps of work (it may never end)");
+    }
+    if (!guard_.refused.empty()) return Fail(guard_.refused);
+    const std::string why = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    const int code = db ? sqlite3_extended_errcode(db) : rc;
+    // A writer that stopped in the middle of a change left it to be undone, which a reader
+    // may not do.
+    if (code == SQLITE_READONLY_ROLLBACK || code == SQLITE_READONLY_RECOVERY)
+        return Fail("'" + databaseName_ +
+                    "': a change left unfinished by a writer must be undone first, by a program "
+                    "that may write to it");
+    switch (code & 0xFF) {
+        // Faults of the file rather than of the statement name the file.
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+        case SQLITE_CANTOPEN:
+        case SQLITE_IOERR:
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+        case SQLITE_PROTOCOL:
+            return Fail("'" + databaseName_ + "': " + why);
+        default:
+            return Fail(why);
+    }
+}
+
+void TDataSet::Arm(sqlite3*) const {
+    guard_.budget = queryBudget_;
+    guard_.used = 0;
+    guard_.stopped = false;
+    guard_.refused.clear();
+}
+
+Result<sqlite3*> TDataSet::OpenDatabase() const {
+    const std::string path = DatabasePath();
+    if (path.empty()) return Error{Fail("no database named").reason()};
+    // Checked without blocking before SQLite opens it: a FIFO would hang SQLite's open.
+    Result<UniqueFd> file = OpenRegularFile(path);
+    if (!file) {
+        // The reason begins with the path as resolved; the form's own name for it is said.
+        std::string why = file.reason();
+        if (why.rfind(path + ": ", 0) == 0) why.erase(0, path.size() + 2);
+        return Error{Fail("'" + databaseName_ + "': " + why).reason()};
+    }
+    // A database in write-ahead-log mode makes even a reader create its -wal and -shm files
+    // beside it. Without a log beside it no writer is at work and nothing waits in a log:
+    // the file is read as immutable, which creates nothing. With a log and its index a
+    // writer's files are there already and are read as they are; a log without its index
+    // cannot be read without making one.
+    unsigned char header[20] = {};
+    const bool wal =
+        pread(file->Get(), header, sizeof header, 0) == static_cast<ssize_t>(sizeof header) &&
+        std::memcmp(header, "SQLite format 3", 16) == 0 && header[18] == 2 && header[19] == 2;
+    std::string name = path;
+    int flags = SQLITE_OPEN_READONLY;
+    if (wal) {
+        struct stat st {};
+        const bool log = lstat((path + "-wal").c_str(), &st) == 0;
+        const bool index = lstat((path + "-shm").c_str(), &st) == 0;
+        if (log && !index)
+            return Error{Fail("'" + databaseName_ +
+                              "': its write-ahead log has no index file beside it; it cannot be "
+                              "read without writing one")
+                             .reason()};
+        if (!log) {
+            name = "file:";
+            static const char hex[] = "0123456789ABCDEF";
+            for (unsigned char c : path) {
+                if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_') {
+                    name += static_cast<char>(c);
+                } else {
+                    name += '%';
+                    name += hex[c >> 4];
+                    name += hex[c & 15];
+                }
+            }
+            name += "?immutable=1";
+            flags |= SQLITE_OPEN_URI;
+        }
+    }
+    file->Reset();
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(name.c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        Result<void> why = Fail(db, rc);
+        sqlite3_close_v2(db);
+        return Error{why.reason()};
+    }
+    sqlite3_busy_timeout(db, busyTimeout_);
+    // A double-quoted name that matches no column must be an error, not a string.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
+    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, limits::kMaxDatabaseValueBytes);
+    sqlite3_limit(db, SQLITE_LIMIT_SQL_LENGTH, limits::kMaxDatabaseValueBytes);
+    sqlite3_set_authorizer(db, Authorize, &guard_);
+    sqlite3_progress_handler(db, kProgressPeriod, Progress, &guard_);
+    return db;
 }
 
 void TDataSet::AddField(TField* f) {
@@ -277,8 +497,12 @@ TField* TDataSet::FindField(std::string_view name) const {
 
 Result<TField*> TDataSet::FieldByName(std::string_view name) const {
     if (TField* f = FindField(name)) return f;
-    return Error{"database '" + DatabasePath() + "': " + Name() + ": field '" + std::string(name) +
-                 "' not found"};
+    return Error{Fail("field '" + std::string(name) + "' not found").reason()};
+}
+
+std::string TDataSet::Where() const {
+    if (formFile_.empty() || formLine_ <= 0) return {};
+    return formFile_ + ":" + std::to_string(formLine_) + ": ";
 }
 
 void TDataSet::SetActive(bool v) {
@@ -298,6 +522,8 @@ void TDataSet::Loaded() {
     TComponent::Loaded();
     // A database named in a form file lies beside the form file.
     const std::string& form = FormFileBeingRead();
+    formFile_ = form;
+    formLine_ = FormLineBeingLoaded();
     size_t slash = form.rfind('/');
     if (baseFolder_.empty() && slash != std::string::npos) baseFolder_ = form.substr(0, slash + 1);
     if (openWhenLoaded_) {
@@ -309,65 +535,65 @@ void TDataSet::Loaded() {
 
 Result<void> TDataSet::Open() {
     if (Active()) return Ok();
+    lastError_.clear();
     Result<std::string> select = SelectText();
-    if (!select) return Fail(select.reason(), "");
-    std::string path = DatabasePath();
-    if (path.empty()) return Error{Name() + ": no database named"};
-    int flags = SQLITE_OPEN_READONLY;
-    if (path.rfind("file:", 0) == 0) flags |= SQLITE_OPEN_URI;
+    if (!select) return Fail(select.reason());
+    Arm(nullptr);
+    Result<sqlite3*> opened = OpenDatabase();
+    if (!opened) return opened.error();
+    sqlite3* db = *opened;
     // Every failure below closes with sqlite3_close_v2: a statement may still be alive at that
     // moment (it is finalized when its holder goes out of scope), and a plain close would then
     // refuse and leave the connection open for good.
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
-    if (rc != SQLITE_OK) {
-        std::string why = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-        sqlite3_close_v2(db);
-        return Fail("cannot open: " + why, "");
-    }
-    sqlite3_busy_timeout(db, busyTimeout_);
-    // A double-quoted name that matches no column must be an error, not a string.
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    struct Closer {
+        sqlite3* db;
+        ~Closer() {
+            if (db) sqlite3_close_v2(db);
+        }
+    } closer{db};
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
-    rc = sqlite3_prepare_v2(db, select->c_str(), -1, &raw, &tail);
+    int rc = sqlite3_prepare_v2(db, select->c_str(), -1, &raw, &tail);
     Stmt probe(raw);
-    if (rc != SQLITE_OK || !probe) {
-        std::string why = rc != SQLITE_OK ? sqlite3_errmsg(db) : "no statement";
-        sqlite3_close_v2(db);
-        return Fail(why, *select);
+    if (rc != SQLITE_OK) return Fail(db, rc);
+    if (!probe) return Fail("the query has no statement");
+    // The first statement without its closing semicolon goes inside the statements below.
+    std::string body(select->c_str(),
+                     tail ? static_cast<std::size_t>(tail - select->c_str()) : select->size());
+    while (!body.empty() &&
+           (std::isspace(static_cast<unsigned char>(body.back())) || body.back() == ';'))
+        body.pop_back();
+    // Only one statement: what follows the first may be blanks, semicolons and comments.
+    while (tail && *tail) {
+        sqlite3_stmt* next = nullptr;
+        const char* after = nullptr;
+        rc = sqlite3_prepare_v2(db, tail, -1, &next, &after);
+        sqlite3_finalize(next);
+        if (rc != SQLITE_OK || next) return Fail("only one statement can be opened");
+        if (after == tail) break;
+        tail = after;
     }
-    while (tail && *tail && (std::isspace(static_cast<unsigned char>(*tail)) || *tail == ';')) ++tail;
-    if (tail && *tail) {
-        sqlite3_close_v2(db);
-        return Fail("only one statement can be opened", *select);
-    }
-    if (!sqlite3_stmt_readonly(probe.get())) {
-        sqlite3_close_v2(db);
-        return Fail("the statement would change the database", *select);
-    }
+    if (!sqlite3_stmt_readonly(probe.get())) return Fail("the statement would change the database");
     int columns = sqlite3_column_count(probe.get());
+    if (columns == 0) return Fail("the statement reads no columns");
+    // The text of the query goes inside the statements below on its own lines, so that a
+    // comment at its end cannot take their closing parts.
+    const std::string inner = "(\n" + body + "\n)";
     // The first row decides the class of columns without a declared type; it
     // is read through a one-row window (an ordered query is not sorted whole
     // for it).
-    const std::string sampleSql = "SELECT * FROM (" + *select + ") LIMIT 1";
+    const std::string sampleSql = "SELECT * FROM " + inner + " LIMIT 1";
     raw = nullptr;
     rc = sqlite3_prepare_v2(db, sampleSql.c_str(), -1, &raw, nullptr);
     Stmt sample(raw);
     if (rc == SQLITE_OK && sample) rc = sqlite3_step(sample.get());
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-        std::string why = sqlite3_errmsg(db);
-        sample.reset();
-        probe.reset();
-        sqlite3_close_v2(db);
-        return Fail(why, *select);
-    }
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return Fail(db, rc);
     bool hasRow = rc == SQLITE_ROW;
     bool persistent = false;
     for (TField* f : fields_)
         if (!f->Calculated()) persistent = true;
     std::vector<TField*> bound;
+    std::vector<TField*> made;
     for (int c = 0; c < columns; ++c) {
         const char* name = sqlite3_column_name(probe.get(), c);
         std::string n = name ? name : "";
@@ -385,47 +611,52 @@ Result<void> TDataSet::Open() {
         f->fieldName_ = n;
         f->size_ = SizeOfDecl(decl ? decl : "");
         f->column_ = c;
-        // Dynamic fields go before the calculated ones the form gave.
-        f->dataSet_ = this;
-        fields_.insert(fields_.begin() + static_cast<long>(dynamic_.size()), f);
-        dynamic_.push_back(f);
+        made.push_back(f);
     }
+    const auto unbind = [&] {
+        for (TField* f : made) delete f;
+        for (TField* g : fields_) g->column_ = -1;
+    };
     if (persistent) {
         for (TField* f : fields_)
             if (!f->Calculated() && std::find(bound.begin(), bound.end(), f) == bound.end()) {
                 std::string missing = f->FieldName();
-                for (TField* g : fields_) g->column_ = -1;
-                sqlite3_close_v2(db);
-                return Fail(Name() + ": field '" + missing + "' not found", *select);
+                unbind();
+                return Fail("field '" + missing + "' not found");
             }
     }
     probe.reset();
     sample.reset();
-    std::string countSql = "SELECT count(*) FROM (" + *select + ")";
+    std::string countSql = "SELECT count(*) FROM " + inner;
     raw = nullptr;
     rc = sqlite3_prepare_v2(db, countSql.c_str(), -1, &raw, nullptr);
     Stmt count(raw);
-    if (rc != SQLITE_OK || sqlite3_step(count.get()) != SQLITE_ROW) {
-        std::string why = sqlite3_errmsg(db);
-        count.reset();
-        for (TField* f : std::vector<TField*>(dynamic_)) delete f;
-        sqlite3_close_v2(db);
-        return Fail(why, countSql);
+    if (rc == SQLITE_OK) rc = sqlite3_step(count.get());
+    if (rc != SQLITE_ROW) {
+        Result<void> why = Fail(db, rc);
+        unbind();
+        return why;
     }
     recordCount_ = sqlite3_column_int64(count.get(), 0);
     count.reset();
     // Bounded windows (LIMIT ?2): SQLite then sorts only as far as the rows
     // asked for, so the first rows of an ordered query come without sorting
     // all of it.
-    windowSql_ = "SELECT * FROM (" + *select + ") LIMIT ?2 OFFSET ?1";
+    windowSql_ = "SELECT * FROM " + inner + " LIMIT ?2 OFFSET ?1";
     raw = nullptr;
     rc = sqlite3_prepare_v2(db, windowSql_.c_str(), -1, &raw, nullptr);
     if (rc != SQLITE_OK) {
-        std::string why = sqlite3_errmsg(db);
-        for (TField* f : std::vector<TField*>(dynamic_)) delete f;
-        sqlite3_close_v2(db);
-        return Fail(why, windowSql_);
+        Result<void> why = Fail(db, rc);
+        unbind();
+        return why;
     }
+    // Dynamic fields go before the calculated ones the form gave.
+    for (TField* f : made) {
+        f->dataSet_ = this;
+        fields_.insert(fields_.begin() + static_cast<long>(dynamic_.size()), f);
+        dynamic_.push_back(f);
+    }
+    closer.db = nullptr;
     db_ = db;
     cursor_ = raw;
     ++generation_;
@@ -465,6 +696,8 @@ void TDataSet::Close() {
 // and reads its values; a jump rebinds the offset, a step forward just steps.
 bool TDataSet::MoveTo(std::int64_t target) {
     if (!db_ || target < 0 || target >= recordCount_) return false;
+    Arm(db_);
+    lastError_.clear();
     if (target != stepped_ && (target != stepped_ + 1 || stepped_ < 0)) {
         // A far jump goes through the other cursor, and the one left behind keeps its record:
         // a walk that goes back and forth between two places (a table printed page by page
@@ -493,8 +726,9 @@ bool TDataSet::MoveTo(std::int64_t target) {
             rc = stepFrom(target);
         }
         if (rc != SQLITE_ROW) {
-            // The file changed under us or a lock stopped the read: no record here.
-            lastError_ = rc == SQLITE_DONE ? std::string() : sqlite3_errmsg(db_);
+            // The file changed under us, a lock or the work budget stopped the read: no record
+            // here, and the reason is kept for whoever walks the records.
+            lastError_ = rc == SQLITE_DONE ? std::string() : Fail(db_, rc).reason();
             sqlite3_reset(cursor_);
             stepped_ = -1;
             return false;
@@ -509,34 +743,7 @@ bool TDataSet::MoveTo(std::int64_t target) {
 void TDataSet::ReadRow() {
     int n = sqlite3_column_count(cursor_);
     row_.resize(static_cast<size_t>(n));
-    for (int c = 0; c < n; ++c) {
-        TCellValue& v = row_[static_cast<size_t>(c)];
-        v.bytes.clear();
-        switch (sqlite3_column_type(cursor_, c)) {
-            case SQLITE_INTEGER:
-                v.kind = TCellValue::Integer;
-                v.integer = sqlite3_column_int64(cursor_, c);
-                break;
-            case SQLITE_FLOAT:
-                v.kind = TCellValue::Float;
-                v.real = sqlite3_column_double(cursor_, c);
-                break;
-            case SQLITE_TEXT: {
-                v.kind = TCellValue::Text;
-                const unsigned char* t = sqlite3_column_text(cursor_, c);
-                v.bytes.assign(reinterpret_cast<const char*>(t), static_cast<size_t>(sqlite3_column_bytes(cursor_, c)));
-                break;
-            }
-            case SQLITE_BLOB: {
-                v.kind = TCellValue::Blob;
-                const void* b = sqlite3_column_blob(cursor_, c);
-                int len = sqlite3_column_bytes(cursor_, c);
-                if (b && len > 0) v.bytes.assign(static_cast<const char*>(b), static_cast<size_t>(len));
-                break;
-            }
-            default: v.kind = TCellValue::Null; break;
-        }
-    }
+    for (int c = 0; c < n; ++c) CopyCell(cursor_, c, row_[static_cast<size_t>(c)]);
     for (TField* f : fields_)
         if (f->Calculated()) f->calcValue_ = TCellValue{};
     if (OnCalcFields) OnCalcFields(this);
@@ -631,35 +838,20 @@ void TDataSet::Changed(TDataEvent e) {
 Result<std::vector<std::vector<TCellValue>>> TDataSet::FetchRows(std::int64_t first, int count) const {
     std::vector<std::vector<TCellValue>> rows;
     if (!db_ || count <= 0 || first < 0) return rows;
+    Arm(db_);
     sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db_, windowSql_.c_str(), -1, &raw, nullptr) != SQLITE_OK)
-        return Error{Fail(sqlite3_errmsg(db_), windowSql_).reason()};
+    int rc = sqlite3_prepare_v2(db_, windowSql_.c_str(), -1, &raw, nullptr);
+    if (rc != SQLITE_OK) return Error{Fail(db_, rc).reason()};
     Stmt s(raw);
     sqlite3_bind_int64(s.get(), 1, first);
     sqlite3_bind_int64(s.get(), 2, count);
     int n = sqlite3_column_count(s.get());
-    int rc;
     while (static_cast<int>(rows.size()) < count && (rc = sqlite3_step(s.get())) == SQLITE_ROW) {
         std::vector<TCellValue> row(static_cast<size_t>(n));
-        for (int c = 0; c < n; ++c) {
-            TCellValue& v = row[static_cast<size_t>(c)];
-            switch (sqlite3_column_type(s.get(), c)) {
-                case SQLITE_INTEGER: v.kind = TCellValue::Integer; v.integer = sqlite3_column_int64(s.get(), c); break;
-                case SQLITE_FLOAT: v.kind = TCellValue::Float; v.real = sqlite3_column_double(s.get(), c); break;
-                case SQLITE_TEXT:
-                case SQLITE_BLOB: {
-                    v.kind = sqlite3_column_type(s.get(), c) == SQLITE_TEXT ? TCellValue::Text : TCellValue::Blob;
-                    const void* b = sqlite3_column_blob(s.get(), c);
-                    int len = sqlite3_column_bytes(s.get(), c);
-                    if (b && len > 0) v.bytes.assign(static_cast<const char*>(b), static_cast<size_t>(len));
-                    break;
-                }
-                default: break;
-            }
-        }
+        for (int c = 0; c < n; ++c) CopyCell(s.get(), c, row[static_cast<size_t>(c)]);
         rows.push_back(std::move(row));
-        if (static_cast<int>(rows.size()) >= count) break;
     }
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return Error{Fail(db_, rc).reason()};
     return rows;
 }
 
@@ -674,7 +866,7 @@ void TDataSet::Notification(TComponent* component, TOperation operation) {
 TTable::TTable(TComponent* owner) : TDataSet(owner) {}
 
 Result<std::string> TTable::SelectText() const {
-    if (tableName_.empty()) return Error{Name() + ": no table named"};
+    if (tableName_.empty()) return Error{"no table named"};
     std::string sql = "SELECT * FROM " + QuoteIdent(tableName_);
     std::vector<std::string> order = SplitFieldNames(indexFieldNames_);
     for (size_t i = 0; i < order.size(); ++i) sql += (i ? ", " : " ORDER BY ") + QuoteIdent(order[i]);
@@ -699,49 +891,74 @@ Result<void> TTable::SetIndexFieldNames(std::string_view v) {
 
 Result<void> TTable::UpdateIndexDefs() {
     indexDefs_.clear();
-    bool opened = Active();
     sqlite3* db = Db();
     sqlite3* own = nullptr;
-    if (!opened) {
-        if (sqlite3_open_v2(DatabasePath().c_str(), &own, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-            std::string why = own ? sqlite3_errmsg(own) : "out of memory";
-            sqlite3_close_v2(own);
-            return Fail("cannot open: " + why, "");
-        }
-        db = own;
+    if (!Active()) {
+        Result<sqlite3*> opened = OpenDatabase();
+        if (!opened) return opened.error();
+        own = db = *opened;
     }
-    std::string listSql = "SELECT name FROM pragma_index_list(?1) ORDER BY seq DESC";
+    Arm(db);
+    struct Closer {
+        sqlite3* db;
+        ~Closer() {
+            if (db) sqlite3_close_v2(db);
+        }
+    } closer{own};
     sqlite3_stmt* raw = nullptr;
-    Result<void> result = Ok();
-    if (sqlite3_prepare_v2(db, listSql.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
-        result = Fail(sqlite3_errmsg(db), listSql);
-    } else {
-        Stmt list(raw);
-        sqlite3_bind_text(list.get(), 1, tableName_.c_str(), -1, SQLITE_TRANSIENT);
-        while (sqlite3_step(list.get()) == SQLITE_ROW) {
-            TIndexDef def;
-            def.Name = reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 0));
-            sqlite3_stmt* info = nullptr;
-            std::string infoSql = "SELECT cid, name FROM pragma_index_info(?1) ORDER BY seqno";
-            if (sqlite3_prepare_v2(db, infoSql.c_str(), -1, &info, nullptr) == SQLITE_OK) {
-                Stmt in(info);
-                sqlite3_bind_text(in.get(), 1, def.Name.c_str(), -1, SQLITE_TRANSIENT);
-                std::string fields;
-                bool expression = false;
-                while (sqlite3_step(in.get()) == SQLITE_ROW) {
-                    // cid -2 is an expression: the index then has no field list.
-                    if (sqlite3_column_int(in.get(), 0) < 0) expression = true;
-                    const unsigned char* n = sqlite3_column_text(in.get(), 1);
-                    if (!fields.empty()) fields += ';';
-                    fields += n ? reinterpret_cast<const char*>(n) : "";
-                }
-                def.Fields = expression ? std::string() : fields;
+    int rc = sqlite3_prepare_v2(
+        db, "SELECT name, origin FROM pragma_index_list(?1) ORDER BY seq DESC", -1, &raw, nullptr);
+    if (rc != SQLITE_OK) return Fail(db, rc);
+    Stmt list(raw);
+    sqlite3_bind_text(list.get(), 1, tableName_.c_str(), -1, SQLITE_TRANSIENT);
+    bool primaryIndex = false;
+    while ((rc = sqlite3_step(list.get())) == SQLITE_ROW) {
+        TIndexDef def;
+        const unsigned char* name = sqlite3_column_text(list.get(), 0);
+        const unsigned char* origin = sqlite3_column_text(list.get(), 1);
+        def.Name = name ? reinterpret_cast<const char*>(name) : "";
+        if (origin && std::string_view(reinterpret_cast<const char*>(origin)) == "pk")
+            primaryIndex = true;
+        sqlite3_stmt* info = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT cid, name FROM pragma_index_info(?1) ORDER BY seqno", -1,
+                               &info, nullptr) == SQLITE_OK) {
+            Stmt in(info);
+            sqlite3_bind_text(in.get(), 1, def.Name.c_str(), -1, SQLITE_TRANSIENT);
+            std::string fields;
+            bool expression = false;
+            while (sqlite3_step(in.get()) == SQLITE_ROW) {
+                // cid -2 is an expression: the index then has no field list.
+                if (sqlite3_column_int(in.get(), 0) < 0) expression = true;
+                const unsigned char* n = sqlite3_column_text(in.get(), 1);
+                if (!fields.empty()) fields += ';';
+                fields += n ? reinterpret_cast<const char*>(n) : "";
             }
-            indexDefs_.push_back(std::move(def));
+            def.Fields = expression ? std::string() : fields;
         }
+        indexDefs_.push_back(std::move(def));
     }
-    if (own) sqlite3_close_v2(own);
-    return result;
+    if (rc != SQLITE_DONE) return Fail(db, rc);
+    // An INTEGER PRIMARY KEY is the table's row number itself, its primary index, which
+    // SQLite lists nowhere: it comes first, with no name of its own.
+    if (!primaryIndex) {
+        raw = nullptr;
+        rc = sqlite3_prepare_v2(db, "SELECT name, type FROM pragma_table_info(?1) WHERE pk > 0", -1,
+                                &raw, nullptr);
+        if (rc != SQLITE_OK) return Fail(db, rc);
+        Stmt keys(raw);
+        sqlite3_bind_text(keys.get(), 1, tableName_.c_str(), -1, SQLITE_TRANSIENT);
+        std::vector<std::pair<std::string, std::string>> found;
+        while ((rc = sqlite3_step(keys.get())) == SQLITE_ROW) {
+            const unsigned char* n = sqlite3_column_text(keys.get(), 0);
+            const unsigned char* t = sqlite3_column_text(keys.get(), 1);
+            found.emplace_back(n ? reinterpret_cast<const char*>(n) : "",
+                               t ? reinterpret_cast<const char*>(t) : "");
+        }
+        if (rc != SQLITE_DONE) return Fail(db, rc);
+        if (found.size() == 1 && Upper(found[0].second) == "INTEGER")
+            indexDefs_.insert(indexDefs_.begin(), TIndexDef{"", found[0].first});
+    }
+    return Ok();
 }
 
 TQuery::TQuery(TComponent* owner) : TDataSet(owner) {}
@@ -755,7 +972,7 @@ Result<std::string> TQuery::SelectText() const {
     // A closing semicolon would end the statement inside our window clause.
     while (!text.empty() && (std::isspace(static_cast<unsigned char>(text.back())) || text.back() == ';'))
         text.pop_back();
-    if (text.empty()) return Error{Name() + ": the query has no SQL text"};
+    if (text.empty()) return Error{"the query has no SQL text"};
     return text;
 }
 

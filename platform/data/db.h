@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/sys/limits.h"
 #include "platform/sys/result.h"
 #include "platform/vcl/components.h"
 #include "platform/vcl/controls.h"
@@ -29,6 +30,14 @@ namespace quillon {
 
 class TDataSet;
 class TDataSource;
+
+// What the guards of a dataset's connections saw: the work done for the current request of
+// the program, and what the authorizer refused.
+struct TDbGuard {
+    std::int64_t budget = 0, used = 0;
+    bool stopped = false;
+    std::string refused;
+};
 
 enum TFieldType : std::uint8_t {
     ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftFloat, ftCurrency, ftMemo, ftGraphic,
@@ -224,14 +233,20 @@ class TDataSet : public TComponent {
     explicit TDataSet(TComponent* owner);
     ~TDataSet() override;
 
-    // Opens read-only; the error names the database and the statement.
+    // Opens read-only, writing nothing to the database or beside it. The error is one line
+    // that begins with the dataset's name: "Table1: no such table: membrs".
     Result<void> Open();
     void Close();
     bool Active() const { return db_ != nullptr; }
     // Form files: Active = True opens once loading ends (a failure leaves it closed,
-    // LastError says why).
+    // LastError says why, and so does LoadProblem: the form file is refused).
     void SetActive(bool v);
+    // Why the last open, step or read failed ("" when it did not).
     const std::string& LastError() const { return lastError_; }
+    // "file:line: " of the form object that made the dataset ("" for one made otherwise).
+    std::string Where() const;
+    // Why the form file that made the dataset cannot be used ("" when it can).
+    std::string LoadProblem() const { return lastError_; }
 
     void First();
     void Next();
@@ -268,6 +283,8 @@ class TDataSet : public TComponent {
 
     // Milliseconds to wait for a writer's lock before giving up.
     void SetBusyTimeout(int ms) { busyTimeout_ = ms; }
+    // The work SQLite may do for one request (limits::kMaxQueryInstructions by default).
+    void SetQueryBudget(std::int64_t instructions) { queryBudget_ = instructions; }
 
     TNotifyEvent OnCalcFields;
     TNotifyEvent AfterOpen, AfterScroll;
@@ -288,7 +305,13 @@ class TDataSet : public TComponent {
 
   protected:
     sqlite3* Db() const { return db_; }
-    Result<void> Fail(std::string_view what, std::string_view statement) const;
+    // The reason of the failed call `rc` on `db` as the user reads it, after the dataset's name.
+    Result<void> Fail(sqlite3* db, int rc) const;
+    Result<void> Fail(std::string_view what) const;
+    // Starts the work budget of one request of the program on `db`.
+    void Arm(sqlite3* db) const;
+    // Opens the database file read-only with every guard set.
+    Result<sqlite3*> OpenDatabase() const;
     virtual void ClearStatementCache() {}
 
   private:
@@ -313,8 +336,11 @@ class TDataSet : public TComponent {
     bool openWhenLoaded_ = false;
     int disableCount_ = 0;
     bool pending_ = false;
-    int busyTimeout_ = 2000;
-    std::string databaseName_, baseFolder_, lastError_;
+    int busyTimeout_ = limits::kDatabaseBusyMilliseconds;
+    std::int64_t queryBudget_ = limits::kMaxQueryInstructions;
+    mutable TDbGuard guard_;
+    std::string databaseName_, baseFolder_, lastError_, formFile_;
+    int formLine_ = 0;
     std::vector<TCellValue> row_;
     std::vector<TField*> fields_;
     std::vector<TField*> dynamic_;  // created by Open, destroyed by Close

@@ -29,6 +29,11 @@ TField* TFieldDataLink::Field() const {
     return Active() && !fieldName_.empty() ? DataSet()->FindField(fieldName_) : nullptr;
 }
 
+std::string TFieldDataLink::Problem(const TComponent& control) const {
+    if (!Active() || fieldName_.empty() || DataSet()->FindField(fieldName_)) return {};
+    return control.Name() + ": field '" + fieldName_ + "' not found in " + DataSet()->Name();
+}
+
 void TFieldDataLink::DataEvent(TDataEvent) {
     if (alive_ && changed_) changed_();
 }
@@ -278,18 +283,30 @@ std::vector<TDBGrid::Column> TDBGrid::Columns() const {
     auto widthOf = [](TField* f, int w) { return w > 0 ? w : (f ? f->DisplayWidth() * 7 + 4 : 64); };
     if (!custom_.empty()) {
         for (const TDBGridColumn& c : custom_) {
+            if (!c.Visible) continue;
             TField* f = ds ? ds->FindField(c.FieldName) : nullptr;
+            const TAlignment a = c.AlignmentSet ? c.Alignment : f ? f->Alignment() : taLeftJustify;
             out.push_back(Column{f, !c.Title.empty() ? c.Title : f ? f->DisplayLabel() : c.FieldName,
-                                 widthOf(f, c.Width)});
+                                 widthOf(f, c.Width), a, c.FieldName});
         }
         return out;
     }
     if (ds)
         for (int i = 0; i < ds->FieldCount(); ++i) {
             TField* f = ds->Fields(i);
-            if (f->Visible()) out.push_back(Column{f, f->DisplayLabel(), widthOf(f, 0)});
+            if (f->Visible())
+                out.push_back(Column{f, f->DisplayLabel(), widthOf(f, 0), f->Alignment(), f->FieldName()});
         }
     return out;
+}
+
+std::string TDBGrid::LoadProblem() const {
+    TDataSet* ds = link_.Active() ? link_.DataSet() : nullptr;
+    if (!ds) return {};
+    for (const TDBGridColumn& c : custom_)
+        if (!c.FieldName.empty() && !ds->FindField(c.FieldName))
+            return Name() + ": column field '" + c.FieldName + "' not found in " + ds->Name();
+    return {};
 }
 
 int TDBGrid::VisibleRowCount() const {

@@ -4,6 +4,7 @@
 // current record of their data source's dataset (read-only: nothing is written
 // back), the navigator, and the grid that shows a window of the dataset's rows.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -26,6 +27,8 @@ class TFieldDataLink : public TDataLink {
     void SetFieldName(std::string_view v);
     // The field of the open dataset, nullptr when closed or unknown.
     TField* Field() const;
+    // Why `control` cannot show its field: the open dataset has no field of that name.
+    std::string Problem(const TComponent& control) const;
     void DataEvent(TDataEvent) override;
 
   private:
@@ -35,17 +38,28 @@ class TFieldDataLink : public TDataLink {
 };
 
 // Shared by the field controls: the data source reference with its removal notice.
-#define QUILLON_DB_CONTROL()                                                    \
-  public:                                                                       \
-    TDataSource* DataSource() const { return link_.DataSource(); }              \
-    void SetDataSource(TDataSource* s);                                         \
-    const std::string& DataField() const { return link_.FieldName(); }          \
-    void SetDataField(std::string_view v) { link_.SetFieldName(v); }            \
-    TField* Field() const { return link_.Field(); }                             \
-    void Notification(TComponent* component, TOperation operation) override;    \
-                                                                                \
-  private:                                                                      \
-    void DataChanged();                                                         \
+#define QUILLON_DB_CONTROL()                                                 \
+  public:                                                                    \
+    TDataSource* DataSource() const {                                        \
+        return link_.DataSource();                                           \
+    }                                                                        \
+    void SetDataSource(TDataSource* s);                                      \
+    const std::string& DataField() const {                                   \
+        return link_.FieldName();                                            \
+    }                                                                        \
+    void SetDataField(std::string_view v) {                                  \
+        link_.SetFieldName(v);                                               \
+    }                                                                        \
+    TField* Field() const {                                                  \
+        return link_.Field();                                                \
+    }                                                                        \
+    void Notification(TComponent* component, TOperation operation) override; \
+    std::string LoadProblem() const {                                        \
+        return link_.Problem(*this);                                         \
+    }                                                                        \
+                                                                             \
+  private:                                                                   \
+    void DataChanged();                                                      \
     TFieldDataLink link_{[this] { DataChanged(); }};
 
 class TDBEdit : public TEdit {
@@ -166,6 +180,9 @@ struct TDBGridColumn {
     std::string FieldName;
     std::string Title;  // the field's DisplayLabel when empty
     int Width = 0;      // screen pixels; from the field's DisplayWidth when 0
+    bool Visible = true;
+    TAlignment Alignment = taLeftJustify;  // used when AlignmentSet; else the field's
+    bool AlignmentSet = false;
 };
 
 // The grid shows rows [TopRow, TopRow + VisibleRowCount) read through the
@@ -196,8 +213,12 @@ class TDBGrid : public TCustomControl {
         TField* Field;
         std::string Title;
         int Width;
+        TAlignment Alignment = taLeftJustify;  // the column's, else its field's
+        std::string FieldName;                 // also of a column whose field is missing
     };
     std::vector<Column> Columns() const;
+    // A column of the form naming a field the open dataset does not have.
+    std::string LoadProblem() const;
 
     // The indicator column's width (screen pixels) when dgIndicator is on.
     static constexpr int kIndicatorWidth = 11;
@@ -213,6 +234,10 @@ class TDBGrid : public TCustomControl {
     // column that has the focus, both as indexes of Columns().
     int LeftCol() const { return leftCol_; }
     void SetLeftCol(int c);
+    // Pixels of the left-most shown column hidden left of the data area (a view scrolled to
+    // its right end shows the last column whole and the first one cut); set by the widget.
+    int LeftColHidden() const { return leftColHidden_; }
+    void SetLeftColHidden(int pixels) { leftColHidden_ = std::max(0, pixels); }
     int SelectedIndex() const { return selectedIndex_; }
     void SetSelectedIndex(int c);
     // The rectangle a title cell is drawn in (a grid may move it for a
@@ -248,6 +273,7 @@ class TDBGrid : public TCustomControl {
     TBorderStyle borderStyle_ = bsSingle;
     int rowHeight_ = 18;
     int leftCol_ = 0, selectedIndex_ = 0;
+    int leftColHidden_ = 0;
     bool rowSizing_ = false;
     std::int64_t topRow_ = 0, windowFirst_ = 0, fetched_ = 0;
     std::vector<TDBGridColumn> custom_;

@@ -2,6 +2,8 @@
 // Streaming information of the data-aware controls.
 
 #include "platform/data/dbctrls.h"
+#include "platform/vcl/form_file.h"
+#include "platform/vcl/form_lists.h"
 #include "platform/vcl/graphics_properties.h"
 #include "platform/vcl/properties.h"
 
@@ -84,6 +86,48 @@ const TClassInfo& TDBNavigator::StaticClassInfo() {
     return info;
 }
 
+namespace {
+
+// A column of a data grid as a form file gives it (an item of the grid's Columns), and its
+// title as the sub-object Title.
+const TClassInfo& ColumnTitleClassInfo() {
+    using C = TDBGridColumn;
+    static const TClassInfo& info =
+        TClassBuilder<C, C>("TColumnTitle", nullptr)
+            .Str("Caption", [](const C& c) { return c.Title; },
+                 [](C& c, const std::string& v) { c.Title = v; })
+            .Abstract();
+    return info;
+}
+
+const TClassInfo& ColumnClassInfo() {
+    using C = TDBGridColumn;
+    static const TClassInfo& info =
+        TClassBuilder<C, C>("TColumn", nullptr)
+            .Enum("Alignment", kAlignmentNames, [](const C& c) { return c.Alignment; },
+                  [](C& c, TAlignment a) {
+                      c.Alignment = a;
+                      c.AlignmentSet = true;
+                  },
+                  std::nullopt)
+            .StoredIf([](const C& c) { return c.AlignmentSet; })
+            .Str("FieldName", [](const C& c) { return c.FieldName; },
+                 [](C& c, const std::string& v) { c.FieldName = v; })
+            .Object("Title", ColumnTitleClassInfo(), [](C& c) -> C& { return c; })
+            .Bool("Visible", [](const C& c) { return c.Visible; }, [](C& c, bool v) { c.Visible = v; },
+                  true)
+            .Int("Width", [](const C& c) { return c.Width; }, [](C& c, int v) { c.Width = v; }, 0, 0,
+                 100000)
+            .Abstract();
+    return info;
+}
+
+std::vector<TDBGridColumn>& GridColumns(TDBGrid& g) {
+    return g.CustomColumns();
+}
+
+}  // namespace
+
 const TClassInfo& TDBGrid::StaticClassInfo() {
     static const TClassInfo& info =
         TClassBuilder<TDBGrid>("TDBGrid", &TCustomControl::StaticClassInfo())
@@ -97,10 +141,38 @@ const TClassInfo& TDBGrid::StaticClassInfo() {
                   bsSingle)
             .Int("DefaultRowHeight", &TDBGrid::DefaultRowHeight, &TDBGrid::SetDefaultRowHeight, 18, 1, 10000)
             .Factory();
+    static const bool columns =
+        (RegisterListProperty(info, CollectionOf<TDBGrid>("Columns", ColumnClassInfo(), &GridColumns)),
+         true);
+    (void)columns;
     return info;
 }
 
+namespace {
+
+template <class C>
+bool Check(const TComponent& component, std::string& why) {
+    const auto* c = dynamic_cast<const C*>(&component);
+    if (c) why = c->LoadProblem();
+    return c != nullptr;
+}
+
+// What a form file's data components cannot do as the file set them up: a dataset that does
+// not open, a control or a grid column naming a field its open dataset does not have.
+std::string DataLoadProblem(const TComponent& component) {
+    std::string why;
+    (void)(Check<TDataSet>(component, why) || Check<TDBGrid>(component, why) ||
+           Check<TDBEdit>(component, why) || Check<TDBText>(component, why) ||
+           Check<TDBMemo>(component, why) || Check<TDBCheckBox>(component, why) ||
+           Check<TDBRadioGroup>(component, why) || Check<TDBComboBox>(component, why) ||
+           Check<TDBLookupCombo>(component, why) || Check<TDBImage>(component, why));
+    return why;
+}
+
+}  // namespace
+
 void RegisterDataControlClasses() {
+    AddLoadCheck(&DataLoadProblem);
     const TClassInfo* all[] = {
         &TDBEdit::StaticClassInfo(),       &TDBText::StaticClassInfo(),
         &TDBMemo::StaticClassInfo(),       &TDBCheckBox::StaticClassInfo(),

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/emf/emf_format.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/gdi/screen.h"
@@ -49,6 +51,22 @@ TRect EmfHeaderInfo::PlaybackFrame() const {
     if (IsDescribedPage())
         return TRect{0, 0, pageReference->widthPixels - 1, pageReference->heightPixels - 1};
     return FramePixels();
+}
+
+TRect EmfHeaderInfo::PictureFrame() const {
+    const auto empty = [](const TRect& r) { return r.Right < r.Left || r.Bottom < r.Top; };
+    TRect frame = PlaybackFrame();
+    if (empty(frame)) frame = bounds;
+    if (empty(frame)) frame = TRect{0, 0, deviceSizePixels.cx - 1, deviceSizePixels.cy - 1};
+    return frame;
+}
+
+TSize EmfHeaderInfo::PictureFrameSize() const {
+    const TRect f = PictureFrame();
+    const auto side = [](std::int64_t from, std::int64_t to) {
+        return static_cast<int>(std::clamp<std::int64_t>(to - from + 1, 1, INT32_MAX));
+    };
+    return TSize{side(f.Left, f.Right), side(f.Top, f.Bottom)};
 }
 
 TSize EmfHeaderInfo::PictureSizeOnScreen(int screenPixelsPerInch) const {
@@ -143,8 +161,8 @@ std::optional<EmfPageComment> DecodePageComment(std::span<const std::uint8_t> d)
     if (r.U32(0, "tag") != kPageCommentTag) return std::nullopt;
     if (version != kPageCommentVersion1 && version != kPageCommentVersion) return std::nullopt;
     EmfPageComment comment;
-    comment.page = EmfPageInfo{r.I32(8, "width"), r.I32(12, "height"), r.I32(16, "ppiX"),
-                               r.I32(20, "ppiY")};
+    comment.page =
+        EmfPageInfo{r.I32(8, "width"), r.I32(12, "height"), r.I32(16, "ppiX"), r.I32(20, "ppiY")};
     const EmfPageInfo& page = comment.page;
     if (page.widthPixels <= 0 || page.heightPixels <= 0 || page.pixelsPerInchX <= 0 ||
         page.pixelsPerInchY <= 0) {

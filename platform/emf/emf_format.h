@@ -81,6 +81,12 @@ struct EmfHeaderInfo {
     // other file (pages recorded before the header described the page included, whose frame
     // is that surface) the picture frame. Empty (right < left) when the frame is.
     TRect PlaybackFrame() const;
+    // The rectangle playback maps onto its destination: the playback frame; when that is
+    // empty, the drawing's bounds; when those are empty too, the reference device's surface.
+    // Never empty; wherever it lies (negative, far from the origin).
+    TRect PictureFrame() const;
+    // The size of the picture frame in reference pixels (at least 1 x 1, clamped).
+    TSize PictureFrameSize() const;
     // The size a picture of this file has on the screen (`screenPixelsPerInch`): the picture
     // frame at its real size (its reference pixels at the reference's resolution); for a
     // described page the reference surface (the size at which it plays one unit to one unit,

@@ -2,6 +2,7 @@
 #include "platform/emf/emf_player.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -40,115 +41,6 @@ class RecordReader : public ByteReader {
     }
 };
 
-// "EMR_EXTTEXTOUTW" for a known record type, "type N" otherwise.
-std::string RecordName(std::uint32_t type) {
-    if (type >= U_EMR_MIN && type <= U_EMR_MAX) {
-        const char* name = U_emr_names(type);
-        if (name && std::strncmp(name, "U_", 2) == 0) return name + 2;
-        if (name) return name;
-    }
-    return "type " + std::to_string(type);
-}
-
-// Minimum sizes of the fixed parts, by record type (0: no fixed part beyond type and size).
-std::uint32_t MinimumSize(std::uint32_t type) {
-    switch (type) {
-        case U_EMR_POLYBEZIER:
-        case U_EMR_POLYGON:
-        case U_EMR_POLYLINE:
-        case U_EMR_POLYBEZIERTO:
-        case U_EMR_POLYLINETO:
-        case U_EMR_POLYBEZIER16:
-        case U_EMR_POLYGON16:
-        case U_EMR_POLYLINE16:
-        case U_EMR_POLYBEZIERTO16:
-        case U_EMR_POLYLINETO16:
-            return 28;
-        case U_EMR_POLYPOLYLINE:
-        case U_EMR_POLYPOLYGON:
-        case U_EMR_POLYPOLYLINE16:
-        case U_EMR_POLYPOLYGON16:
-            return 32;
-        case U_EMR_SETWINDOWEXTEX:
-        case U_EMR_SETWINDOWORGEX:
-        case U_EMR_SETVIEWPORTEXTEX:
-        case U_EMR_SETVIEWPORTORGEX:
-        case U_EMR_MOVETOEX:
-        case U_EMR_LINETO:
-            return 16;
-        case U_EMR_SETPIXELV:
-            return 20;
-        case U_EMR_SETMAPMODE:
-        case U_EMR_SETBKMODE:
-        case U_EMR_SETPOLYFILLMODE:
-        case U_EMR_SETSTRETCHBLTMODE:
-        case U_EMR_SETTEXTALIGN:
-        case U_EMR_SETTEXTCOLOR:
-        case U_EMR_SETBKCOLOR:
-        case U_EMR_RESTOREDC:
-        case U_EMR_SELECTOBJECT:
-        case U_EMR_DELETEOBJECT:
-        case U_EMR_CREATEPALETTE:
-        case U_EMR_CREATECOLORSPACE:
-        case U_EMR_CREATECOLORSPACEW:
-            return 12;
-        case U_EMR_INTERSECTCLIPRECT:
-        case U_EMR_ELLIPSE:
-        case U_EMR_RECTANGLE:
-        case U_EMR_FILLPATH:
-        case U_EMR_STROKEANDFILLPATH:
-        case U_EMR_STROKEPATH:
-            return 24;
-        case U_EMR_SCALEVIEWPORTEXTEX:
-        case U_EMR_SCALEWINDOWEXTEX:
-            return 24;
-        case U_EMR_SETWORLDTRANSFORM:
-            return 32;
-        case U_EMR_MODIFYWORLDTRANSFORM:
-            return 36;
-        case U_EMR_CREATEPEN:
-            return 28;
-        case U_EMR_CREATEBRUSHINDIRECT:
-            return 24;
-        case U_EMR_ROUNDRECT:
-            return 32;
-        case U_EMR_ARC:
-        case U_EMR_CHORD:
-        case U_EMR_PIE:
-        case U_EMR_ARCTO:
-            return 40;
-        case U_EMR_COMMENT:
-            return 12;
-        case U_EMR_FILLRGN:
-            return 32;
-        case U_EMR_PAINTRGN:
-            return 28;
-        case U_EMR_EXTSELECTCLIPRGN:
-            return 16;
-        case U_EMR_BITBLT:
-            return 100;
-        case U_EMR_STRETCHBLT:
-        case U_EMR_ALPHABLEND:
-            return 108;
-        case U_EMR_SETDIBITSTODEVICE:
-            return 76;
-        case U_EMR_STRETCHDIBITS:
-            return 80;
-        case U_EMR_EXTCREATEFONTINDIRECTW:
-            return 104;
-        case U_EMR_EXTTEXTOUTA:
-        case U_EMR_EXTTEXTOUTW:
-            return 60;
-        case U_EMR_CREATEMONOBRUSH:
-        case U_EMR_CREATEDIBPATTERNBRUSHPT:
-            return 32;
-        case U_EMR_EXTCREATEPEN:
-            return 52;
-        default:
-            return 8;
-    }
-}
-
 // Windows-1252 for the 0x80..0x9F range of single-byte text; the rest is Latin-1.
 constexpr char16_t kCp1252High[32] = {
     0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -161,6 +53,11 @@ constexpr std::uint32_t kRgnAnd = 1;
 constexpr std::uint32_t kRgnCopy = 5;
 constexpr std::uint32_t kBlackness = 0x00000042;
 constexpr std::uint32_t kWhiteness = 0x00FF0062;
+
+constexpr std::uint32_t kAcSrcAlpha = 0x01;
+
+bool TakeSourceAlpha(const ByteReader& bmi, std::span<const std::uint8_t> bits, TBitmap& image,
+                     bool topDown);
 
 struct Slot {
     enum class Kind : std::uint8_t { Empty, Pen, Brush, Font, Other };
@@ -180,7 +77,18 @@ class Player {
 
   private:
     using Handler = bool (Player::*)(std::uint32_t type, const RecordReader& r);
-    static Handler HandlerFor(std::uint32_t type);
+    // Every record the player knows: its name, the size of its fixed part (type and size
+    // included) and its handler. A record type missing here is skipped by its size.
+    struct Row {
+        std::uint32_t type;
+        const char* name;
+        std::uint32_t minimumSize;
+        Handler handler;
+    };
+    static const Row kRows[];
+    static const Row* RowFor(std::uint32_t type);
+    // "EMR_EXTTEXTOUTW" for a known record type, "type N" otherwise.
+    static std::string RecordName(std::uint32_t type);
 
     bool Fail(const std::string& reason);
     bool Record(std::uint32_t type, const RecordReader& r);
@@ -255,11 +163,9 @@ Result<EmfParseStats> Player::Run(const TRect* dest) {
 
     // The playback frame (the picture frame, or for a page of the suite the surface it was
     // recorded against; without a usable one, the drawing's bounds) is what gets mapped.
-    TRect frame = header->PlaybackFrame();
-    if (frame.Right < frame.Left || frame.Bottom < frame.Top) frame = header->bounds;
+    const TRect frame = header->PictureFrame();
     const double frameW = static_cast<double>(frame.Right) - frame.Left + 1;
     const double frameH = static_cast<double>(frame.Bottom) - frame.Top + 1;
-    if (frameW <= 0 || frameH <= 0) return Error{"metafile has no picture frame"};
     // Without a destination (parsing), or onto one without area, nothing is drawn: the file is
     // still played through, onto a context that draws nothing.
     TRect target = frame;
@@ -301,7 +207,8 @@ Result<EmfParseStats> Player::Run(const TRect* dest) {
             ok = Fail("record extends beyond the end of the file");
             break;
         }
-        if (size < MinimumSize(recordType_)) {
+        const Row* row = RowFor(recordType_);
+        if (size < (row ? row->minimumSize : 8)) {
             ok = Fail(RecordName(recordType_) + " record is too short for its type");
             break;
         }
@@ -472,93 +379,109 @@ bool Player::RegionRects(const RecordReader& r, std::uint32_t offset, std::uint3
     return true;
 }
 
-Player::Handler Player::HandlerFor(std::uint32_t type) {
-    switch (type) {
-        case U_EMR_SETBKMODE:
-        case U_EMR_SETPOLYFILLMODE:
-        case U_EMR_SETSTRETCHBLTMODE:
-        case U_EMR_SETTEXTALIGN:
-        case U_EMR_SETTEXTCOLOR:
-        case U_EMR_SETBKCOLOR:
-        case U_EMR_SAVEDC:
-        case U_EMR_RESTOREDC:
-            return &Player::StateRecord;
-        case U_EMR_SETWINDOWEXTEX:
-        case U_EMR_SETVIEWPORTEXTEX:
-        case U_EMR_SETWINDOWORGEX:
-        case U_EMR_SETVIEWPORTORGEX:
-        case U_EMR_SETMAPMODE:
-        case U_EMR_SCALEWINDOWEXTEX:
-        case U_EMR_SCALEVIEWPORTEXTEX:
-        case U_EMR_SETWORLDTRANSFORM:
-        case U_EMR_MODIFYWORLDTRANSFORM:
-            return &Player::MappingRecord;
-        case U_EMR_SELECTOBJECT:
-        case U_EMR_DELETEOBJECT:
-        case U_EMR_CREATEPEN:
-        case U_EMR_EXTCREATEPEN:
-        case U_EMR_CREATEBRUSHINDIRECT:
-        case U_EMR_CREATEMONOBRUSH:
-        case U_EMR_CREATEDIBPATTERNBRUSHPT:
-        case U_EMR_EXTCREATEFONTINDIRECTW:
-        case U_EMR_CREATEPALETTE:
-        case U_EMR_CREATECOLORSPACE:
-        case U_EMR_CREATECOLORSPACEW:
-            return &Player::ObjectRecord;
-        case U_EMR_MOVETOEX:
-        case U_EMR_LINETO:
-        case U_EMR_RECTANGLE:
-        case U_EMR_ELLIPSE:
-        case U_EMR_ROUNDRECT:
-        case U_EMR_ARC:
-        case U_EMR_ARCTO:
-        case U_EMR_CHORD:
-        case U_EMR_PIE:
-        case U_EMR_SETPIXELV:
-        case U_EMR_POLYBEZIER:
-        case U_EMR_POLYGON:
-        case U_EMR_POLYLINE:
-        case U_EMR_POLYBEZIERTO:
-        case U_EMR_POLYLINETO:
-        case U_EMR_POLYBEZIER16:
-        case U_EMR_POLYGON16:
-        case U_EMR_POLYLINE16:
-        case U_EMR_POLYBEZIERTO16:
-        case U_EMR_POLYLINETO16:
-        case U_EMR_POLYPOLYLINE:
-        case U_EMR_POLYPOLYGON:
-        case U_EMR_POLYPOLYLINE16:
-        case U_EMR_POLYPOLYGON16:
-        case U_EMR_FILLRGN:
-        case U_EMR_PAINTRGN:
-            return &Player::DrawingRecord;
-        case U_EMR_BEGINPATH:
-        case U_EMR_ENDPATH:
-        case U_EMR_CLOSEFIGURE:
-        case U_EMR_ABORTPATH:
-        case U_EMR_FILLPATH:
-        case U_EMR_STROKEPATH:
-        case U_EMR_STROKEANDFILLPATH:
-            return &Player::PathRecord;
-        case U_EMR_EXTTEXTOUTW:
-        case U_EMR_EXTTEXTOUTA:
-            return &Player::TextRecord;
-        case U_EMR_BITBLT:
-        case U_EMR_STRETCHBLT:
-        case U_EMR_ALPHABLEND:
-        case U_EMR_STRETCHDIBITS:
-        case U_EMR_SETDIBITSTODEVICE:
-            return &Player::BitmapRecord;
-        case U_EMR_INTERSECTCLIPRECT:
-        case U_EMR_EXTSELECTCLIPRGN:
-            return &Player::ClipRecord;
-        default:
-            return &Player::OtherRecord;
+#define QL_ROW(type, size, handler) \
+    { U_EMR_##type, "EMR_" #type, size, &Player::handler }
+const Player::Row Player::kRows[] = {
+    QL_ROW(HEADER, 8, OtherRecord),
+    QL_ROW(POLYBEZIER, 28, DrawingRecord),
+    QL_ROW(POLYGON, 28, DrawingRecord),
+    QL_ROW(POLYLINE, 28, DrawingRecord),
+    QL_ROW(POLYBEZIERTO, 28, DrawingRecord),
+    QL_ROW(POLYLINETO, 28, DrawingRecord),
+    QL_ROW(POLYPOLYLINE, 32, DrawingRecord),
+    QL_ROW(POLYPOLYGON, 32, DrawingRecord),
+    QL_ROW(SETWINDOWEXTEX, 16, MappingRecord),
+    QL_ROW(SETWINDOWORGEX, 16, MappingRecord),
+    QL_ROW(SETVIEWPORTEXTEX, 16, MappingRecord),
+    QL_ROW(SETVIEWPORTORGEX, 16, MappingRecord),
+    QL_ROW(EOF, 8, OtherRecord),
+    QL_ROW(SETPIXELV, 20, DrawingRecord),
+    QL_ROW(SETMAPMODE, 12, MappingRecord),
+    QL_ROW(SETBKMODE, 12, StateRecord),
+    QL_ROW(SETPOLYFILLMODE, 12, StateRecord),
+    QL_ROW(SETSTRETCHBLTMODE, 12, StateRecord),
+    QL_ROW(SETTEXTALIGN, 12, StateRecord),
+    QL_ROW(SETTEXTCOLOR, 12, StateRecord),
+    QL_ROW(SETBKCOLOR, 12, StateRecord),
+    QL_ROW(MOVETOEX, 16, DrawingRecord),
+    QL_ROW(INTERSECTCLIPRECT, 24, ClipRecord),
+    QL_ROW(SCALEVIEWPORTEXTEX, 24, MappingRecord),
+    QL_ROW(SCALEWINDOWEXTEX, 24, MappingRecord),
+    QL_ROW(SAVEDC, 8, StateRecord),
+    QL_ROW(RESTOREDC, 12, StateRecord),
+    QL_ROW(SETWORLDTRANSFORM, 32, MappingRecord),
+    QL_ROW(MODIFYWORLDTRANSFORM, 36, MappingRecord),
+    QL_ROW(SELECTOBJECT, 12, ObjectRecord),
+    QL_ROW(CREATEPEN, 28, ObjectRecord),
+    QL_ROW(CREATEBRUSHINDIRECT, 24, ObjectRecord),
+    QL_ROW(DELETEOBJECT, 12, ObjectRecord),
+    QL_ROW(ELLIPSE, 24, DrawingRecord),
+    QL_ROW(RECTANGLE, 24, DrawingRecord),
+    QL_ROW(ROUNDRECT, 32, DrawingRecord),
+    QL_ROW(ARC, 40, DrawingRecord),
+    QL_ROW(CHORD, 40, DrawingRecord),
+    QL_ROW(PIE, 40, DrawingRecord),
+    QL_ROW(CREATEPALETTE, 12, ObjectRecord),
+    QL_ROW(LINETO, 16, DrawingRecord),
+    QL_ROW(ARCTO, 40, DrawingRecord),
+    QL_ROW(BEGINPATH, 8, PathRecord),
+    QL_ROW(ENDPATH, 8, PathRecord),
+    QL_ROW(CLOSEFIGURE, 8, PathRecord),
+    QL_ROW(FILLPATH, 24, PathRecord),
+    QL_ROW(STROKEANDFILLPATH, 24, PathRecord),
+    QL_ROW(STROKEPATH, 24, PathRecord),
+    QL_ROW(ABORTPATH, 8, PathRecord),
+    QL_ROW(COMMENT, 12, OtherRecord),
+    QL_ROW(FILLRGN, 32, DrawingRecord),
+    QL_ROW(PAINTRGN, 28, DrawingRecord),
+    QL_ROW(EXTSELECTCLIPRGN, 16, ClipRecord),
+    QL_ROW(BITBLT, 100, BitmapRecord),
+    QL_ROW(STRETCHBLT, 108, BitmapRecord),
+    QL_ROW(SETDIBITSTODEVICE, 76, BitmapRecord),
+    QL_ROW(STRETCHDIBITS, 80, BitmapRecord),
+    QL_ROW(EXTCREATEFONTINDIRECTW, 104, ObjectRecord),
+    QL_ROW(EXTTEXTOUTA, 60, TextRecord),
+    QL_ROW(EXTTEXTOUTW, 60, TextRecord),
+    QL_ROW(POLYBEZIER16, 28, DrawingRecord),
+    QL_ROW(POLYGON16, 28, DrawingRecord),
+    QL_ROW(POLYLINE16, 28, DrawingRecord),
+    QL_ROW(POLYBEZIERTO16, 28, DrawingRecord),
+    QL_ROW(POLYLINETO16, 28, DrawingRecord),
+    QL_ROW(POLYPOLYLINE16, 32, DrawingRecord),
+    QL_ROW(POLYPOLYGON16, 32, DrawingRecord),
+    QL_ROW(CREATEMONOBRUSH, 32, ObjectRecord),
+    QL_ROW(CREATEDIBPATTERNBRUSHPT, 32, ObjectRecord),
+    QL_ROW(EXTCREATEPEN, 52, ObjectRecord),
+    QL_ROW(CREATECOLORSPACE, 12, ObjectRecord),
+    QL_ROW(ALPHABLEND, 108, BitmapRecord),
+    QL_ROW(CREATECOLORSPACEW, 12, ObjectRecord),
+};
+#undef QL_ROW
+
+const Player::Row* Player::RowFor(std::uint32_t type) {
+    // Rows by type, built once from the list above.
+    static const std::array<const Row*, U_EMR_MAX + 1> byType = [] {
+        std::array<const Row*, U_EMR_MAX + 1> t{};
+        for (const Row& row : kRows) t[row.type] = &row;
+        return t;
+    }();
+    return type <= U_EMR_MAX ? byType[type] : nullptr;
+}
+
+std::string Player::RecordName(std::uint32_t type) {
+    const Row* row = RowFor(type);
+    if (row) return row->name;
+    if (type >= U_EMR_MIN && type <= U_EMR_MAX) {
+        const char* name = U_emr_names(type);
+        if (name && std::strncmp(name, "U_", 2) == 0) return name + 2;
+        if (name) return name;
     }
+    return "type " + std::to_string(type);
 }
 
 bool Player::Record(std::uint32_t type, const RecordReader& r) {
-    if (!(this->*HandlerFor(type))(type, r)) return false;
+    const Row* row = RowFor(type);
+    if (!(this->*(row ? row->handler : &Player::OtherRecord))(type, r)) return false;
     if (r.Failed()) {
         return Fail(RecordName(type) + " field " + r.FailedField() + " lies past the record's end");
     }
@@ -598,7 +521,8 @@ bool Player::StateRecord(std::uint32_t type, const RecordReader& r) {
             // Only the file's own saves can be restored, never the destination's.
             const int level = r.I32(8, "iRelative");
             const int depth = static_cast<int>(savedMappings_.size());
-            const std::int64_t index = level > 0 ? std::int64_t{level} - 1 : std::int64_t{depth} + level;
+            const std::int64_t index =
+                level > 0 ? std::int64_t{level} - 1 : std::int64_t{depth} + level;
             if (level == 0 || index < 0 || index >= depth) {
                 ++skipped_;
                 return true;
@@ -620,8 +544,7 @@ bool Player::MappingRecord(std::uint32_t type, const RecordReader& r) {
             changed = mapping_.SetWindowExt(TSize{r.I32(8, "szlExtent"), r.I32(12, "szlExtent")});
             break;
         case U_EMR_SETVIEWPORTEXTEX:
-            changed =
-                mapping_.SetViewportExt(TSize{r.I32(8, "szlExtent"), r.I32(12, "szlExtent")});
+            changed = mapping_.SetViewportExt(TSize{r.I32(8, "szlExtent"), r.I32(12, "szlExtent")});
             break;
         case U_EMR_SETWINDOWORGEX:
             mapping_.windowOrg = r.Point(8, "ptlOrigin");
@@ -668,18 +591,18 @@ bool Player::ObjectRecord(std::uint32_t type, const RecordReader& r) {
         case U_EMR_DELETEOBJECT:
             return Delete(r.U32(8, "ihObject"));
         case U_EMR_CREATEPEN:
-            return Create(r.U32(8, "ihPen"), Slot::Kind::Pen,
-                          LogPen{r.U32(12, "lopn.lopnStyle") & PS_STYLE_MASK,
-                                 r.I32(16, "lopn.lopnWidth"),
-                                 r.U32(24, "lopn.lopnColor") & 0xFFFFFF});
+            return Create(
+                r.U32(8, "ihPen"), Slot::Kind::Pen,
+                LogPen{r.U32(12, "lopn.lopnStyle") & PS_STYLE_MASK, r.I32(16, "lopn.lopnWidth"),
+                       r.U32(24, "lopn.lopnColor") & 0xFFFFFF});
         case U_EMR_EXTCREATEPEN: {
             const std::uint32_t brushStyle = r.U32(36, "elp.elpBrushStyle");
             std::uint32_t style = r.U32(28, "elp.elpPenStyle") & PS_STYLE_MASK;
             if (brushStyle == BS_NULL || style > PS_INSIDEFRAME)
                 style = style > PS_INSIDEFRAME ? PS_SOLID : PS_NULL;
-            return Create(r.U32(8, "ihPen"), Slot::Kind::Pen,
-                          LogPen{style, r.I32(32, "elp.elpWidth"),
-                                 r.U32(40, "elp.elpColor") & 0xFFFFFF});
+            return Create(
+                r.U32(8, "ihPen"), Slot::Kind::Pen,
+                LogPen{style, r.I32(32, "elp.elpWidth"), r.U32(40, "elp.elpColor") & 0xFFFFFF});
         }
         case U_EMR_CREATEBRUSHINDIRECT: {
             std::uint32_t style = r.U32(12, "lb.lbStyle");
@@ -887,7 +810,13 @@ bool Player::TextRecord(std::uint32_t type, const RecordReader& r) {
     const bool hasDx = offDx != 0 && chars > 0;
     if (hasDx && !r.HasArray(offDx, chars, 4 * dxPerChar))
         return Fail("character advances extend beyond the record");
-    if (chars == 0) return true;
+    const std::uint32_t drawOptions = options & (ETO_OPAQUE | ETO_CLIPPED);
+    if (chars == 0) {
+        // No text, only the rectangle: the usual way to fill an area with the background colour.
+        if ((options & ETO_OPAQUE) && hasRect)
+            dc_->ExtTextOut(reference.X, reference.Y, ETO_OPAQUE, &rect, u"", {});
+        return true;
+    }
     if (options & kEtoGlyphIndex) {
         ++skipped_;  // glyph numbers of a font we do not have: nothing sensible to draw
         return true;
@@ -907,14 +836,13 @@ bool Player::TextRecord(std::uint32_t type, const RecordReader& r) {
         for (std::uint32_t i = 0; i < chars; ++i)
             dx[i] = r.I32(offDx + std::uint64_t{i} * 4 * dxPerChar, "dx");
     }
-    const std::uint32_t drawOptions = options & (ETO_OPAQUE | ETO_CLIPPED);
     dc_->ExtTextOut(reference.X, reference.Y, drawOptions, drawOptions ? &rect : nullptr, text, dx);
     return true;
 }
 
 bool Player::BitmapRecord(std::uint32_t type, const RecordReader& r) {
     TPoint dest, destSize, src, srcSize;
-    std::uint32_t rop = SRCCOPY, offBmi = 0, cbBmi = 0, offBits = 0, cbBits = 0;
+    std::uint32_t rop = SRCCOPY, offBmi = 0, cbBmi = 0, offBits = 0, cbBits = 0, blend = 0;
     bool dibCoordinates = false;  // source y counted from the bottom of a bottom-up image
     switch (type) {
         case U_EMR_BITBLT:
@@ -922,7 +850,9 @@ bool Player::BitmapRecord(std::uint32_t type, const RecordReader& r) {
         case U_EMR_ALPHABLEND:
             dest = r.Point(24, "Dest");
             destSize = r.Point(32, "cDest");
+            // An alpha blend has its blend function where the others have their operation.
             rop = type == U_EMR_ALPHABLEND ? SRCCOPY : r.U32(40, "dwRop");
+            if (type == U_EMR_ALPHABLEND) blend = r.U32(40, "Blend");
             src = r.Point(44, "Src");
             offBmi = r.U32(84, "offBmiSrc");
             cbBmi = r.U32(88, "cbBmiSrc");
@@ -974,8 +904,8 @@ bool Player::BitmapRecord(std::uint32_t type, const RecordReader& r) {
     if (!r.Has(offBmi, cbBmi) || !r.Has(offBits, cbBits))
         return Fail("bitmap extends beyond its record");
     const ByteReader bmi(r.Bytes(offBmi, cbBmi, "bmiSrc"));
-    Result<TBitmap> image = DecodeDib(bmi.Bytes(0, bmi.Size(), "bmiSrc"),
-                                      r.Bytes(offBits, cbBits, "bitsSrc"));
+    Result<TBitmap> image =
+        DecodeDib(bmi.Bytes(0, bmi.Size(), "bmiSrc"), r.Bytes(offBits, cbBits, "bitsSrc"));
     if (!image) {
         // The record itself is sound (sizes were checked above); its image is in a form we do
         // not decode (compressed, unusual depth): leave it out, in both passes alike.
@@ -983,12 +913,43 @@ bool Player::BitmapRecord(std::uint32_t type, const RecordReader& r) {
         return true;
     }
     // A core header (12 bytes) is always bottom-up; an info header says so by its height.
-    const bool topDown = bmi.U32(0, "bmiHeader.biSize") != 12 && bmi.I32(8, "bmiHeader.biHeight") < 0;
+    const bool topDown =
+        bmi.U32(0, "bmiHeader.biSize") != 12 && bmi.I32(8, "bmiHeader.biHeight") < 0;
     int srcTop = src.Y;
     if (dibCoordinates && !topDown)
         srcTop = ClampToInt(std::int64_t{image->Height()} - src.Y - srcSize.Y);
+    const bool alpha = type == U_EMR_ALPHABLEND && ((blend >> 24) & kAcSrcAlpha) != 0 &&
+                       TakeSourceAlpha(bmi, r.Bytes(offBits, cbBits, "bitsSrc"), *image, topDown);
+    BitmapView view = image->View();
+    view.premultipliedAlpha = alpha;
+    if (type == U_EMR_ALPHABLEND) view.opacity = static_cast<std::uint8_t>((blend >> 16) & 0xFF);
     dc_->StretchDIBits(dest.X, dest.Y, destSize.X, destSize.Y, src.X, srcTop, srcSize.X, srcSize.Y,
-                       image->View(), rop);
+                       view, rop);
+    return true;
+}
+
+// The decoder keeps colours only; an alpha blend of a 32-bit image takes each pixel's alpha
+// from its fourth byte, its colour premultiplied by it (clamped, so that a file whose colour
+// exceeds its alpha cannot brighten what lies below). False for other depths.
+bool TakeSourceAlpha(const ByteReader& bmi, std::span<const std::uint8_t> bits, TBitmap& image,
+                     bool topDown) {
+    if (bmi.U32(0, "bmiHeader.biSize") < 40 || bmi.U16(14, "bmiHeader.biBitCount") != 32)
+        return false;
+    const auto width = static_cast<std::size_t>(image.Width());
+    const auto height = static_cast<std::size_t>(image.Height());
+    if (bits.size() / 4 / std::max<std::size_t>(width, 1) < height) return false;
+    std::span<std::uint32_t> px = image.Pixels();
+    for (std::size_t row = 0; row < height; ++row) {
+        const std::size_t y = topDown ? row : height - 1 - row;
+        for (std::size_t x = 0; x < width; ++x) {
+            const std::uint32_t a = bits[(row * width + x) * 4 + 3];
+            const std::uint32_t c = px[y * width + x];
+            const std::uint32_t red = std::min((c >> 16) & 0xFF, a);
+            const std::uint32_t green = std::min((c >> 8) & 0xFF, a);
+            const std::uint32_t blue = std::min(c & 0xFF, a);
+            px[y * width + x] = (a << 24) | (red << 16) | (green << 8) | blue;
+        }
+    }
     return true;
 }
 
@@ -1067,11 +1028,11 @@ Result<EmfPageInfo> EmfPageSize(std::span<const std::uint8_t> emf) {
     Result<EmfHeaderInfo> header = ReadEmfHeader(emf);
     if (!header) return header.error();
     if (header->page) return *header->page;
-    if (header->bounds.Right < 0 || header->bounds.Bottom < 0)
-        return Error{"metafile has no drawing bounds"};
+    // A picture made elsewhere: its frame, wherever it lies.
+    const TSize size = header->PictureFrameSize();
     EmfPageInfo page;
-    page.widthPixels = AddClamped(header->bounds.Right, 1);
-    page.heightPixels = AddClamped(header->bounds.Bottom, 1);
+    page.widthPixels = size.cx;
+    page.heightPixels = size.cy;
     page.pixelsPerInchX = std::max(
         1, RoundToInt(header->deviceSizePixels.cx * 25.4 / header->deviceSizeMillimeters.cx));
     page.pixelsPerInchY = std::max(

@@ -45,8 +45,8 @@ struct EmfParseStats {
 // nothing); the reason names the first malformed record.
 Result<EmfParseStats> ParseEmf(std::span<const std::uint8_t> emf);
 
-// Page size the file was recorded for: from its page comment, else the header bounds
-// from (0, 0) to their bottom-right corner (files made elsewhere).
+// Page size the file was recorded for: from its page comment, else (a picture made
+// elsewhere) the size of its picture frame (EmfHeaderInfo::PictureFrame).
 Result<EmfPageInfo> EmfPageSize(std::span<const std::uint8_t> emf);
 
 }  // namespace quillon

@@ -12,8 +12,8 @@ extern "C" {
 
 #include "platform/gdi/dib.h"
 #include "platform/gdi/graphics.h"
-#include "platform/sys/rounding.h"
 #include "platform/gdi/screen.h"
+#include "platform/sys/rounding.h"
 #include "platform/sys/utf8.h"
 
 namespace quillon {
@@ -85,10 +85,9 @@ EmfRecorder::EmfRecorder(const EmfRecorderOptions& options)
     else
         WriteHeader(ref.widthPixels, ref.heightPixels, ref.logPixelsX, ref.logPixelsY);
     if (page_) {
-        const EmfPageReference reference{std::max(ref.widthPixels, 1),
-                                         std::max(ref.heightPixels, 1),
-                                         ref.logPixelsX > 0 ? ref.logPixelsX : 96,
-                                         ref.logPixelsY > 0 ? ref.logPixelsY : 96};
+        const EmfPageReference reference{
+            std::max(ref.widthPixels, 1), std::max(ref.heightPixels, 1),
+            ref.logPixelsX > 0 ? ref.logPixelsX : 96, ref.logPixelsY > 0 ? ref.logPixelsY : 96};
         const std::string data = EncodePageComment(*page_, reference);
         Append(U_EMRCOMMENT_set(static_cast<U_CBDATA>(data.size()), data.data()));
     }
@@ -152,10 +151,15 @@ const std::vector<std::uint8_t>& EmfRecorder::Finish() {
     header->nRecords = records_;
     header->nHandles = static_cast<uint16_t>(maxSlot_ + 1);
     if (page_) {
-        // A page's picture is the whole printable area, blank parts included, and whatever was
-        // drawn beyond it: readers that show the bounds then show the page with its margins.
-        IncludeDevice(0, 0, std::max(page_->widthPixels, 1) - 1.0,
-                      std::max(page_->heightPixels, 1) - 1.0);
+        // A page's picture is the whole printable area, blank parts included; what was drawn
+        // beyond it is not on the page, so the bounds end at its edges.
+        const double right = std::max(page_->widthPixels, 1) - 1.0;
+        const double bottom = std::max(page_->heightPixels, 1) - 1.0;
+        IncludeDevice(0, 0, right, bottom);
+        boundsLeft_ = std::max(boundsLeft_, 0.0);
+        boundsTop_ = std::max(boundsTop_, 0.0);
+        boundsRight_ = std::min(boundsRight_, right);
+        boundsBottom_ = std::min(boundsBottom_, bottom);
     }
     if (haveBounds_) {
         auto clampInt = [](double v) {
@@ -385,10 +389,11 @@ void EmfRecorder::OnSaveDC() {
 
 void EmfRecorder::OnRestoreDC(int level) {
     if (finished_) return;
-    Append(U_EMRRESTOREDC_set(level));
     const int depth = static_cast<int>(saved_.size());
     const int index = level > 0 ? level - 1 : depth + level;
     if (index < 0 || index >= depth) return;
+    // The format knows only relative restores (negative), whatever level the caller named.
+    Append(U_EMRRESTOREDC_set(index - depth));
     current_ = saved_[static_cast<std::size_t>(index)];
     saved_.resize(static_cast<std::size_t>(index));
     DeleteUnusedObjects();
@@ -542,8 +547,7 @@ void EmfRecorder::OnFillRect(const TRect& r, const LogBrush& brush) {
 void EmfRecorder::OnText(const TextRun& run) {
     if (finished_ || run.text.empty()) return;
     // Bounds of the text box along its baseline.
-    const double angle = State().font.escapement / 10.0 * 3.14159265358979323846 / 180.0;
-    const double ux = std::cos(angle), uy = -std::sin(angle), vx = -uy, vy = ux;
+    const double ux = run.baseline.X, uy = run.baseline.Y, vx = run.down.X, vy = run.down.Y;
     const TPointF o = run.origin;
     const double xs[4] = {o.X - vx * run.ascent, o.X + ux * run.width - vx * run.ascent,
                           o.X + vx * run.descent, o.X + ux * run.width + vx * run.descent};
@@ -604,6 +608,25 @@ void EmfRecorder::OnStretchDIBits(const TRect& dest, const TRect& src, const Bit
     const U_RECTL b{lastBounds_[0], lastBounds_[1], lastBounds_[2], lastBounds_[3]};
     std::vector<std::uint8_t> header = EncodeDibHeader32(part.Width(), part.Height());
     std::vector<std::uint8_t> bits = EncodeDibBits32(part.View());
+    if (image.premultipliedAlpha || image.opacity != 255) {
+        // Blended: an alpha blend keeps each pixel's alpha in its fourth byte (rows bottom-up).
+        if (image.premultipliedAlpha) {
+            const std::span<const std::uint32_t> from = part.Pixels();
+            for (std::size_t row = 0; row < height; ++row)
+                for (std::size_t x = 0; x < width; ++x)
+                    bits[(row * width + x) * 4 + 3] =
+                        static_cast<std::uint8_t>(from[(height - 1 - row) * width + x] >> 24);
+        }
+        const U_BLEND blend{0, 0, image.opacity,
+                            static_cast<uint8_t>(image.premultipliedAlpha ? U_AC_SRC_ALPHA : 0)};
+        Append(U_EMRALPHABLEND_set(
+            b, U_POINTL{x1, y1}, U_POINTL{SubClamped(x2, x1), SubClamped(y2, y1)}, U_POINTL{0, 0},
+            U_POINTL{part.Width(), part.Height()}, U_XFORM{1, 0, 0, 1, 0, 0},
+            U_COLORREF{0, 0, 0, 0}, U_DIB_RGB_COLORS, blend,
+            reinterpret_cast<PU_BITMAPINFO>(header.data()), static_cast<uint32_t>(bits.size()),
+            reinterpret_cast<char*>(bits.data())));
+        return;
+    }
     Append(U_EMRSTRETCHDIBITS_set(
         b, U_POINTL{x1, y1}, U_POINTL{SubClamped(x2, x1), SubClamped(y2, y1)}, U_POINTL{0, 0},
         U_POINTL{part.Width(), part.Height()}, U_DIB_RGB_COLORS, rop,

@@ -2,11 +2,14 @@
 #include "platform/emf/page_store.h"
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <limits>
 
+#include "platform/sys/files.h"
+#include "platform/sys/limits.h"
 #include "platform/sys/temp_dir.h"
 
 namespace quillon {
@@ -30,6 +33,24 @@ std::string PageFilePath(int n, PageKind kind) {
 }
 
 namespace {
+
+// Refuses a page that would leave less than the reserve free in the file system of `path`'s
+// folder, so that a huge job stops with a reason instead of filling the disk.
+Result<void> CheckRoom(const std::string& path, std::size_t bytes) {
+    const std::size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    struct statvfs fs {};
+    if (statvfs(dir.c_str(), &fs) != 0) return Ok();  // the write itself will say what is wrong
+    const auto unit = static_cast<std::int64_t>(fs.f_frsize);
+    const std::int64_t total = static_cast<std::int64_t>(fs.f_blocks) * unit;
+    const std::int64_t free = static_cast<std::int64_t>(fs.f_bavail) * unit;
+    const std::int64_t reserve = std::min(limits::kTempReserveBytes, total / 20);
+    if (free - static_cast<std::int64_t>(bytes) >= reserve) return Ok();
+    const std::string base = slash == std::string::npos ? "." : path.substr(0, slash);
+    return Error{"only " + std::to_string(std::max<std::int64_t>(free, 0) >> 20) + " MB free in " +
+                 base + ": the job stops before the disk is full"};
+}
+
 Result<std::string> StorePath(int n, PageKind kind) {
     const Result<std::string> dir = ProcessTempDir();
     if (!dir) return dir.error();
@@ -40,6 +61,7 @@ Result<std::string> StorePath(int n, PageKind kind) {
 Result<void> WritePage(int n, PageKind kind, std::span<const std::uint8_t> data) {
     const Result<std::string> path = StorePath(n, kind);
     if (!path) return path.error();
+    if (Result<void> room = CheckRoom(*path, data.size()); !room) return room;
     return WritePrivateFile(*path, data);
 }
 
@@ -72,6 +94,7 @@ int DeletePages(PageKind kind) {
 
 Result<void> WritePageFile(const std::string& path, std::span<const std::uint8_t> data) {
     if (path.empty()) return Error{"no directory for page files"};
+    if (Result<void> room = CheckRoom(path, data.size()); !room) return room;
     return WritePrivateFile(path, data);
 }
 
@@ -116,12 +139,28 @@ Result<std::vector<std::string>> ExportPages(const PageExport& what) {
             if (PrivateFileExists(path)) return Error{path + ": the file exists"};
         }
     }
-    const Replace replace = what.force ? Replace::Yes : Replace::No;
+    // All or nothing: every page is written beside its name first, and only when all are whole
+    // do they take their names. A failure on the way (a full disk, a file that is not ours to
+    // replace) removes the new files and leaves the folder as it was.
+    const WriteOptions options{what.force ? Replace::FileOrLink : Replace::No, 0600, false};
+    std::vector<AtomicFile> files;
+    files.reserve(pages.size());
     for (std::size_t i = 0; i < pages.size(); ++i) {
         const Result<std::vector<std::uint8_t>> data = ReadPage(pages[i], PageKind::Metafile);
         if (!data) return data.error();
-        if (Result<void> written = WritePrivateFile(paths[i], *data, replace); !written)
-            return written.error();
+        Result<AtomicFile> file = AtomicFile::Create(paths[i], options);
+        if (!file) return file.error();
+        if (Result<void> written = file->Write(*data); !written) return written.error();
+        if (Result<void> closed = file->Close(); !closed) return closed.error();
+        files.push_back(std::move(*file));
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (Result<void> committed = files[i].Commit(); !committed) {
+            // Without --force the names taken so far were free before: give them back.
+            if (!what.force)
+                for (std::size_t j = 0; j < i; ++j) RemovePrivateFile(paths[j]);
+            return committed.error();
+        }
     }
     return paths;
 }

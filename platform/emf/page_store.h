@@ -61,12 +61,13 @@ struct PageExport {
     bool force = false;      // replace files of those names; without it nothing is replaced
 };
 
-// Writes the chosen stored pages as dir/NAME-nnn.emf, each one atomically (a file is there
-// whole or not at all). Pages the job does not have are left out, a page named twice is
-// written once. Without `force` nothing is written when any of the files exists, and a file
-// that appears meanwhile is not replaced either. Returns the paths written, in order; fails
-// when there is no page to write or a page cannot be read or written (the pages written before
-// stay).
+// Writes the chosen stored pages as dir/NAME-nnn.emf, all or nothing: each goes to a new file
+// beside its name, and the files take their names only when every one is whole. Pages the job
+// does not have are left out, a page named twice is written once. Without `force` nothing is
+// written when any of the files exists, and a file that appears meanwhile is not replaced
+// either; with it, files and links of those names are replaced (a link, never its target).
+// Returns the paths written, in order; fails when there is no page to write or a page cannot
+// be read or written, and then no file of the export is left.
 Result<std::vector<std::string>> ExportPages(const PageExport& what);
 
 }  // namespace quillon

@@ -70,9 +70,11 @@ void TCanvas::RequireObjects(bool pen, bool brush, bool font) {
             dc.SetBkColor(c);
             dc.SetBkMode(OPAQUE);
         } else {
-            // Nothing uses the background colour in transparent mode; its inverse keeps
-            // hatches visible on platforms that skip a hatch equal to the background.
-            dc.SetBkColor(~c & 0xFFFFFFu);
+            // Drawing ignores the background colour in transparent mode, but readers of a
+            // recorded page may paint it behind text: a clear brush means the paper's white.
+            // A hatch gets the inverse of its colour, which keeps it visible on readers that
+            // skip a hatch equal to the background.
+            dc.SetBkColor(brush_.Style() == bsClear ? 0xFFFFFFu : (~c & 0xFFFFFFu));
             dc.SetBkMode(TRANSPARENT);
         }
         brushValid_ = true;

@@ -364,7 +364,7 @@ TPointF DeviceContext::LPtoDP(TPointF p) const {
 int DeviceContext::SaveDC() {
     // Each level is a copy of the whole state: past the limit a save is refused (0, as the
     // classic call answers a failure) rather than growing without bound.
-    if (stack_.size() >= limits::kMaxSavedStates) return 0;
+    if (stack_.size() >= limits::kMaxContextSavedStates) return 0;
     stack_.push_back(state_);
     OnSaveDC();
     return static_cast<int>(stack_.size());
@@ -654,10 +654,16 @@ void DeviceContext::EmitText(TextRun& run, int x, int y, std::span<const int> dx
             down = run.ascent;
             break;
     }
-    // Baseline direction for the escapement (counter-clockwise on a y-down surface).
+    // Baseline direction for the escapement, and the side the glyphs hang towards: on a
+    // mapping that mirrors the logical plane (y growing upward on the device) that side is
+    // the other one in logical units.
+    const XForm toDevice = LogicalToDevice();
+    const bool mirrored = toDevice.m11 * toDevice.m22 - toDevice.m12 * toDevice.m21 < 0;
     const double angle = state_.font.escapement / 10.0 * std::numbers::pi / 180.0;
     const double ux = std::cos(angle), uy = -std::sin(angle);
-    const double vx = -uy, vy = ux;  // "down", perpendicular to the baseline
+    const double vx = mirrored ? uy : -uy, vy = mirrored ? -ux : ux;  // "down"
+    run.baseline = TPointF{ux, uy};
+    run.down = TPointF{vx, vy};
     run.origin =
         TPointF{run.reference.X + ux * along + vx * down, run.reference.Y + uy * along + vy * down};
 
@@ -785,7 +791,9 @@ TextMeasurer& DeviceContext::Measurer() const {
 }
 
 void DeviceContext::MeasureAdvances(std::u16string_view text, std::vector<int>& out) const {
-    std::vector<double> advances;
+    // Measured for every text run and every width asked: one buffer serves them all.
+    thread_local std::vector<double> advances;
+    advances.clear();
     Measurer().Advances(state_.font, MeasuringPixelsPerInch(), text, advances);
     advances.resize(text.size(), 0.0);  // a measurer that returned too few counts as 0 width
     RoundAdvances(advances, out);

@@ -142,6 +142,11 @@ struct TextRun {
     int width = 0;   // sum of dx
     double ascent = 0;
     double descent = 0;
+    // Unit vectors in logical units: along the baseline (the escapement, counter-clockwise as
+    // seen on the device) and across it towards the glyphs' feet. On a mapping whose y axis
+    // runs upward on the device, "down" is towards smaller y.
+    TPointF baseline{1, 0};
+    TPointF down{0, 1};
 };
 
 enum class ArcKind : std::uint8_t { Arc, ArcTo, Chord, Pie };
@@ -250,7 +255,7 @@ class DeviceContext {
     TPointF LPtoDP(TPointF p) const;
 
     // --- state stack and clipping ------------------------------------------------------------
-    // The new depth (1 for the first save); 0 (nothing saved) past limits::kMaxSavedStates.
+    // The new depth (1 for the first save); 0 (nothing saved) past limits::kMaxContextSavedStates.
     int SaveDC();
     // A positive level restores the state saved at that depth, a negative one counts back
     // from the top (-1: the last save). False (no change) for a level that was not saved.

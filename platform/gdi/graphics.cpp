@@ -10,6 +10,7 @@
 
 #include "platform/gdi/dib.h"
 #include "platform/gdi/graphics_backend.h"
+#include "platform/sys/files.h"
 
 namespace quillon {
 
@@ -670,26 +671,12 @@ void TPicture::Clear() {
 // --- files ---------------------------------------------------------------------------------------
 
 Result<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Error{"cannot open " + path};
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0) return Error{"cannot read " + path};
-    in.seekg(0, std::ios::beg);
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(out.data()), size))
-        return Error{"cannot read " + path};
-    return out;
+    // A FIFO or a device in a file's place is refused rather than waited on or read for ever.
+    return ReadRegularFile(path, std::numeric_limits<std::size_t>::max());
 }
 
 Result<void> WriteFileBytes(const std::string& path, std::span<const std::uint8_t> data) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return Error{"cannot create " + path};
-    out.write(reinterpret_cast<const char*>(data.data()),
-              static_cast<std::streamsize>(data.size()));
-    out.flush();
-    if (!out) return Error{"cannot write " + path};
-    return Ok();
+    return WriteFileAtomically(path, data, OutputFileOptions());
 }
 
 }  // namespace quillon

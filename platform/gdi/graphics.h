@@ -289,6 +289,10 @@ struct BitmapView {
     int width = 0;
     int height = 0;
     std::span<const std::uint32_t> pixels;  // width * height entries
+    // Blending, as an alpha blend asks: each pixel's alpha (its colour premultiplied by it),
+    // and an opacity for the whole image. Otherwise the pixels are opaque.
+    bool premultipliedAlpha = false;
+    std::uint8_t opacity = 255;
 };
 
 class TBitmap : public TGraphicsObject {

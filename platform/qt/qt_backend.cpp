@@ -10,8 +10,15 @@
 #include <QImageReader>
 #include <QPrinterInfo>
 #include <QScreen>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+#include "platform/qt/print_server.h"
+#include "platform/sys/temp_dir.h"
 
 namespace quillon {
 
@@ -22,7 +29,44 @@ QtGraphicsBackend::QtGraphicsBackend(const Options& options)
 
 QtGraphicsBackend::~QtGraphicsBackend() = default;
 
+namespace {
+
+// While an image is decoded, the image libraries' own complaints are held back: a broken image
+// is reported once, in our words, by the caller. Qt's go through its message handler; the PNG
+// library writes its errors straight to the standard error, which points at nothing meanwhile.
+class QuietImageLibrary {
+  public:
+    QuietImageLibrary()
+        : previous_(qInstallMessageHandler([](QtMsgType, const QMessageLogContext&,
+                                              const QString&) {})) {
+        std::fflush(stderr);
+        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null >= 0) {
+            saved_ = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+            if (saved_ >= 0) dup2(null, STDERR_FILENO);
+            close(null);
+        }
+    }
+    ~QuietImageLibrary() {
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            dup2(saved_, STDERR_FILENO);
+            close(saved_);
+        }
+        qInstallMessageHandler(previous_);
+    }
+    QuietImageLibrary(const QuietImageLibrary&) = delete;
+    QuietImageLibrary& operator=(const QuietImageLibrary&) = delete;
+
+  private:
+    QtMessageHandler previous_;
+    int saved_ = -1;
+};
+
+}  // namespace
+
 Result<TBitmap> QtGraphicsBackend::DecodeImage(std::span<const std::uint8_t> data) {
+    const QuietImageLibrary quiet;
     if (data.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
         return Error{"image file too large"};
     }
@@ -53,9 +97,26 @@ Result<TBitmap> QtGraphicsBackend::DecodeImage(std::span<const std::uint8_t> dat
     return out;
 }
 
+namespace {
+
+// Whether the system's printers can be asked for; a server that holds connections without
+// answering would hold the program with them, so its printers are left out (said once).
+bool PrintServerUsable() {
+    const std::optional<std::string> silent = SilentPrintServer();
+    if (!silent) return true;
+    static const bool told = [&] {
+        std::fprintf(stderr, "quillon: %s; its printers are left out\n", silent->c_str());
+        return true;
+    }();
+    (void)told;
+    return false;
+}
+
+}  // namespace
+
 std::vector<std::shared_ptr<PrinterDevice>> QtGraphicsBackend::Printers() {
     std::vector<std::shared_ptr<PrinterDevice>> list;
-    if (options_.systemPrinters) {
+    if (options_.systemPrinters && PrintServerUsable()) {
         std::map<std::string, std::shared_ptr<SystemPrinterDevice>> seen;
         for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) {
             const std::string name = info.printerName().toStdString();
@@ -74,7 +135,7 @@ std::vector<std::shared_ptr<PrinterDevice>> QtGraphicsBackend::Printers() {
 
 int QtGraphicsBackend::DefaultPrinterIndex() {
     const auto list = Printers();
-    if (options_.systemPrinters) {
+    if (options_.systemPrinters && PrintServerUsable()) {
         const std::string name = QPrinterInfo::defaultPrinterName().toStdString();
         for (std::size_t i = 0; !name.empty() && i < list.size(); ++i)
             if (list[i]->Name() == name) return static_cast<int>(i);
@@ -102,6 +163,15 @@ ScreenInfo QtGraphicsBackend::Screen() {
 void QuietQtMessages() {
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
         if (type != QtCriticalMsg && type != QtFatalMsg) return;
+        // Qt's complaints about its own runtime folder (a temporary folder that cannot be
+        // used, which the job itself reports in its words) are not the user's business.
+        if (message.startsWith(QLatin1String("QStandardPaths: "))) return;
+        // Qt ends the program when it cannot reach the window system; say so in our words
+        // and fail as any other command does instead of aborting.
+        if (type == QtFatalMsg && message.contains(QLatin1String("platform plugin"))) {
+            std::fputs("quillon: no display (the window system cannot be reached)\n", stderr);
+            std::_Exit(1);
+        }
         const QByteArray text = message.toLocal8Bit();
         std::fprintf(stderr, "%s\n", text.constData());
     });
@@ -109,6 +179,12 @@ void QuietQtMessages() {
 
 QtGraphicsSession::QtGraphicsSession(bool widgets, const QtGraphicsBackend::Options& options) {
     if (!QCoreApplication::instance()) {
+        // Without a runtime folder Qt makes "runtime-<user>" in the temporary folder and leaves
+        // it there; the process's private folder serves instead and goes when the program ends.
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+            if (const Result<std::string> dir = ProcessTempDir(); dir)
+                qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(*dir));
+        }
         // Qt keeps references to these for the application's lifetime.
         static int argc = 1;
         static char name[] = "quillon";

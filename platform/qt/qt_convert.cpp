@@ -196,6 +196,8 @@ char32_t CharacterOf(const QKeyEvent& event) {
             return static_cast<char32_t>(1 + (key - Qt::Key_A));
         return 0;
     }
+    // Alt with a key is a mnemonic or a command, never a typed character.
+    if (mods & Qt::AltModifier) return 0;
     const QString text = event.text();
     if (text.isEmpty()) return 0;
     const char32_t c = text.toUcs4().value(0);

@@ -46,11 +46,11 @@ class DBGridModel : public QAbstractTableModel {
         if (role == Qt::DisplayRole) return ToQString(grid_.CellText(index.row(), index.column()));
         if (role == Qt::TextAlignmentRole) {
             auto cols = grid_.Columns();
-            TField* f = index.column() < static_cast<int>(cols.size()) ? cols[index.column()].Field : nullptr;
-            if (!f) return {};
-            int h = f->Alignment() == taRightJustify ? Qt::AlignRight
-                    : f->Alignment() == taCenter     ? Qt::AlignHCenter
-                                                     : Qt::AlignLeft;
+            if (index.column() >= static_cast<int>(cols.size())) return {};
+            const TAlignment a = cols[static_cast<std::size_t>(index.column())].Alignment;
+            int h = a == taRightJustify ? Qt::AlignRight
+                    : a == taCenter     ? Qt::AlignHCenter
+                                        : Qt::AlignLeft;
             return QVariant(h | Qt::AlignVCenter);
         }
         return {};
@@ -131,6 +131,17 @@ class DBGridHeader : public QHeaderView {
     TDBGrid& grid_;
 };
 
+// Tells the grid which column the view shows at its left and how much of it is cut off: at
+// the right end of its scroll range the view shows the last column whole, so the left-most
+// one may start left of the data area.
+void SyncLeftColumn(TDBGrid& grid, QTableView& view) {
+    const QHeaderView* top = view.horizontalHeader();
+    const int left = top->logicalIndexAt(0);
+    if (left < 0) return;
+    if (left != grid.LeftCol()) grid.SetLeftCol(left);
+    grid.SetLeftColHidden(-top->sectionViewportPosition(left));
+}
+
 class DBGridMouse : public QObject {
   public:
     DBGridMouse(TDBGrid& grid, QTableView* view) : QObject(view), grid_(grid), view_(view) {}
@@ -145,9 +156,8 @@ class DBGridMouse : public QObject {
         QPoint pos = static_cast<QWidget*>(watched)->mapTo(view_, m->position().toPoint());
         const int frame = view_->frameWidth();
         const int x = pos.x() - frame, y = pos.y() - frame;
-        // The model counts columns from the left-most one shown.
-        const int left = view_->horizontalHeader()->logicalIndexAt(0);
-        if (left >= 0 && left != grid_.LeftCol()) grid_.SetLeftCol(left);
+        // The model counts columns from the left-most one shown, from where it starts.
+        SyncLeftColumn(grid_, *view_);
         PeerEventScope scope;
         const TShiftState shift = ShiftOf(m->modifiers(), m->buttons());
         switch (t) {
@@ -225,12 +235,17 @@ class DBGridPeer : public QtControlPeer {
                              if (!grid_.ColumnsCustomised())
                                  for (const auto& c : columns)
                                      grid_.CustomColumns().push_back({c.Field ? c.Field->FieldName() : std::string(), "", c.Width});
-                             grid_.CustomColumns()[static_cast<size_t>(column)].Width = width;
+                             // The view shows the visible columns only.
+                             int shown = -1;
+                             for (TDBGridColumn& c : grid_.CustomColumns())
+                                 if (c.Visible && ++shown == column) {
+                                     c.Width = width;
+                                     break;
+                                 }
                          });
         QObject::connect(view_->horizontalScrollBar(), &QScrollBar::valueChanged, Context(), [this](int) {
             if (Syncing()) return;
-            const int left = view_->horizontalHeader()->logicalIndexAt(0);
-            if (left >= 0) grid_.SetLeftCol(left);
+            SyncLeftColumn(grid_, *view_);
         });
     }
 

@@ -13,7 +13,7 @@
 #include <QPainter>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSettings>
+#include <QStandardPaths>
 #include <QTextBrowser>
 #include <QTimer>
 #include <algorithm>
@@ -25,6 +25,7 @@
 #include "platform/gdi/graphics.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_peer.h"
+#include "platform/sys/ini_file.h"
 #include "platform/sys/sysutils.h"
 
 namespace quillon {
@@ -126,12 +127,12 @@ QString SettingsName(const std::string& key) {
     return name;
 }
 
-QString SettingsPath(const std::string& subkey, const std::string& name) {
-    QString group = ToQString(subkey);
-    group.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
-    QString value = ToQString(name);
-    value.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
-    return group.isEmpty() ? value : group + QLatin1Char('/') + value;
+// A section or value name: no '/' or '\\', which would nest groups.
+std::string SettingsPart(const std::string& part) {
+    std::string out = part;
+    for (char& c : out)
+        if (c == '/' || c == '\\') c = '_';
+    return out;
 }
 
 }  // namespace
@@ -371,27 +372,28 @@ void QtDesktop::SetScreenCursor(TCursor cursor) {
 
 // ---------------------------------------------------------------- settings store
 
+std::string QtDesktop::SettingsFile(const std::string& key) const {
+    QString folder = options_.settingsDirectory;
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return FromQString(QDir(folder).filePath(options_.settingsOrganization + QLatin1Char('/') +
+                                             SettingsName(key) + QStringLiteral(".ini")));
+}
+
 std::optional<std::string> QtDesktop::ReadSetting(const std::string& key, const std::string& subkey,
                                                   const std::string& name) {
-    QSettings s(QSettings::IniFormat, QSettings::UserScope, options_.settingsOrganization,
-                SettingsName(key));
-    const QVariant v = s.value(SettingsPath(subkey, name));
-    if (!v.isValid()) return std::nullopt;
-    return FromQString(v.toString());
+    return ReadIniValue(SettingsFile(key), SettingsPart(subkey), SettingsPart(name));
 }
 
 void QtDesktop::WriteSetting(const std::string& key, const std::string& subkey,
                              const std::string& name, const std::string& value) {
-    QSettings s(QSettings::IniFormat, QSettings::UserScope, options_.settingsOrganization,
-                SettingsName(key));
-    s.setValue(SettingsPath(subkey, name), ToQString(value));
+    // A failure (a full disk) keeps the file as it was; the setting is not worth a message box.
+    (void)WriteIniValue(SettingsFile(key), SettingsPart(subkey), SettingsPart(name), value);
 }
 
 void QtDesktop::DeleteSetting(const std::string& key, const std::string& subkey,
                               const std::string& name) {
-    QSettings s(QSettings::IniFormat, QSettings::UserScope, options_.settingsOrganization,
-                SettingsName(key));
-    s.remove(SettingsPath(subkey, name));
+    (void)WriteIniValue(SettingsFile(key), SettingsPart(subkey), SettingsPart(name), std::nullopt);
 }
 
 // ---------------------------------------------------------------- the loop

@@ -52,6 +52,9 @@ class QtDesktop final : public DesktopBackend {
         std::function<bool(const QUrl&)> openUrl;
         // Organisation under which the settings store keeps its files.
         QString settingsOrganization = QStringLiteral("Quillon");
+        // The folder of that organisation's folder (empty: the user's configuration folder,
+        // $XDG_CONFIG_HOME or ~/.config).
+        QString settingsDirectory;
 
         // Screenshots from the environment, QUILLON_HELP_VIEWER=window, the
         // directories of QUILLON_HELP_DIR (separated by ':').
@@ -75,6 +78,8 @@ class QtDesktop final : public DesktopBackend {
                       const std::string& value) override;
     void DeleteSetting(const std::string& key, const std::string& subkey,
                        const std::string& name) override;
+    // The INI file of a settings key ("Tallet.Ini": .../Quillon/Tallet.ini).
+    std::string SettingsFile(const std::string& key) const;
     void ProcessMessages() override;
     void Run(TApplication& app) override;
     void RunModal(TCustomForm& form) override;

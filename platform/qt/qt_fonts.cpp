@@ -83,7 +83,8 @@ QString FamilyForFace(std::string_view face) {
     return it->second ? family : QStringLiteral("Liberation Sans");
 }
 
-ResolvedFont ResolveFont(const LogFont& font) {
+namespace {
+ResolvedFont ResolveFontUncached(const LogFont& font) {
     ResolvedFont r;
     r.family = FamilyForFace(font.faceName);
     r.weight = font.weight <= 0 ? 400 : std::clamp(font.weight, 1, 1000);
@@ -100,6 +101,26 @@ ResolvedFont ResolveFont(const LogFont& font) {
         if (natural > 0) r.stretch = std::abs(static_cast<double>(font.width)) / natural;
     }
     return r;
+}
+}  // namespace
+
+ResolvedFont ResolveFont(const LogFont& font) {
+    // Every measurement and every text run asks, mostly for the same few fonts: each is
+    // resolved once (the face's family and proportions depend only on the record).
+    struct Known {
+        LogFont font;
+        ResolvedFont resolved;
+    };
+    static std::vector<Known> known;  // most recently used last
+    constexpr std::size_t kKeep = 16;
+    for (auto it = known.rbegin(); it != known.rend(); ++it) {
+        if (!(it->font == font)) continue;
+        if (it != known.rbegin()) std::swap(*it, known.back());
+        return known.back().resolved;
+    }
+    if (known.size() >= kKeep) known.erase(known.begin());
+    known.push_back({font, ResolveFontUncached(font)});
+    return known.back().resolved;
 }
 
 QFont MakeQFont(const ResolvedFont& r, double emPixels, int pixelsPerInch) {

@@ -2,25 +2,73 @@
 #include "platform/qt/qt_host.h"
 
 #include <QApplication>
+#include <QFont>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <QStyleFactory>
+#include <cstdio>
 #include <stdexcept>
 
 #include "platform/vcl/forms.h"
 
 namespace quillon {
 
-void PrepareQtForFixedPixels() {
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    qunsetenv("QT_SCALE_FACTOR");
-    qunsetenv("QT_SCREEN_SCALE_FACTORS");
-    qunsetenv("QT_AUTO_SCREEN_SCALE_FACTOR");
-    qunsetenv("QT_DEVICE_PIXEL_RATIO");
+void PrepareQtForDesktopScaling() {
+    // Qt follows the desktop's scale (QT_SCALE_FACTOR, the screen's dots per inch): forms keep
+    // their sizes in logical pixels and are drawn at device pixels. A factor Qt would take
+    // apart (zero, negative, not a number, absurdly large) is dropped with a word.
+    const QByteArray factor = qgetenv("QT_SCALE_FACTOR");
+    if (factor.isEmpty()) return;
+    bool ok = false;
+    const double value = factor.toDouble(&ok);
+    if (!ok || !(value >= kMinScaleFactor && value <= kMaxScaleFactor)) {
+        std::fprintf(stderr,
+                     "quillon: QT_SCALE_FACTOR '%s' is not a scale from %g to %g; using 1\n",
+                     factor.constData(), kMinScaleFactor, kMaxScaleFactor);
+        qunsetenv("QT_SCALE_FACTOR");
+    }
+}
+
+QIcon ProgramIcon() {
+    // The program's icon (the installed SVG's drawing), painted here so that windows show it
+    // without an image plugin: a navy-framed sheet with numbers over letters.
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(size / 64.0, size / 64.0);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x00, 0x00, 0x80));
+        p.drawRoundedRect(QRectF(2, 2, 60, 60), 9, 9);
+        p.setBrush(Qt::white);
+        p.drawRoundedRect(QRectF(6, 6, 52, 52), 6, 6);
+        p.setPen(QPen(QColor(0x80, 0x80, 0x80), 1.5));
+        p.drawLine(QPointF(10, 28), QPointF(54, 28));
+        QFont font(QStringLiteral("Liberation Mono"));
+        font.setBold(true);
+        const auto text = [&](double y, double px, QColor colour, const char* s) {
+            font.setPixelSize(static_cast<int>(px));
+            p.setFont(font);
+            p.setPen(colour);
+            p.drawText(QRectF(0, y - px, 64, px + 4), Qt::AlignHCenter | Qt::AlignBottom,
+                       QString::fromLatin1(s));
+        };
+        text(23, 13, QColor(0x00, 0x00, 0x80), "1 5 9");
+        text(41, 17, Qt::black, "ABC");
+        text(55, 13, QColor(0xc0, 0x00, 0x00), "11");
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 QtHost::QtHost() : QtHost(Options{}) {}
 
 QtHost::QtHost(Options options) {
-    if (!QCoreApplication::instance()) PrepareQtForFixedPixels();
+    if (!QCoreApplication::instance()) PrepareQtForDesktopScaling();
     graphics_ = std::make_unique<QtGraphicsSession>(true, options.graphics);
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         throw std::runtime_error(
@@ -28,6 +76,7 @@ QtHost::QtHost(Options options) {
     // The same look on every desktop; the palette comes from the controls.
     if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(style);
+    QApplication::setWindowIcon(ProgramIcon());
     printDialog_ = std::make_unique<QtPrintDialog>(options.desktop.screenshots);
     desktop_ = std::make_unique<QtDesktop>(std::move(options.desktop));
     SetDesktopBackend(desktop_.get());

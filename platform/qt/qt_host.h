@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
-// The Qt host: starts Qt for windows (a QApplication) with the settings that
-// keep the forms' pixel sizes, and installs the Qt graphics backend, the Qt
-// desktop and the Qt print dialog for its lifetime. The windowed program, `quillon show-form` and the
-// Qt tests each run inside one.
+// The Qt host: starts Qt for windows (a QApplication) at the desktop's scale, and installs the Qt
+// graphics backend, the Qt desktop and the Qt print dialog for its lifetime. The windowed program,
+// `quillon show-form` and the Qt tests each run inside one.
 
+#include <QIcon>
 #include <memory>
 
 #include "platform/qt/qt_backend.h"
@@ -13,10 +13,18 @@
 
 namespace quillon {
 
-// Sets what Qt reads when it starts so that one pixel of a form is one pixel
-// on the display: no scaling for high-resolution screens. Called by QtHost
-// before it creates the application object.
-void PrepareQtForFixedPixels();
+// The range of display scale factors taken from the environment.
+inline constexpr double kMinScaleFactor = 0.25;
+inline constexpr double kMaxScaleFactor = 8.0;
+
+// Checks what Qt reads about the display's scale when it starts. Forms keep their
+// sizes in logical pixels (the screen stays at 96 pixels per inch for printing) and
+// Qt draws them at the desktop's scale. Called by QtHost before it creates the
+// application object.
+void PrepareQtForDesktopScaling();
+
+// The program's icon at the usual sizes, which every window of the program shows.
+QIcon ProgramIcon();
 
 class QtHost {
   public:

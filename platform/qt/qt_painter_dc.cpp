@@ -81,8 +81,7 @@ constexpr double kPi = std::numbers::pi;
 bool IsVectorTarget(QPainter& painter) {
     if (QPaintDevice* device = painter.device()) {
         const int type = device->devType();
-        if (type == QInternal::Printer || type == QInternal::Picture)
-            return true;
+        if (type == QInternal::Printer || type == QInternal::Picture) return true;
     }
     const QPaintEngine* engine = painter.paintEngine();
     return engine && (engine->type() == QPaintEngine::Pdf || engine->type() == QPaintEngine::SVG ||
@@ -142,8 +141,8 @@ QPointF QtPainterDC::DevF(double x, double y) const {
 }
 
 QRectF QtPainterDC::DevBox::ToRectF() const {
-    return QRectF(static_cast<double>(left), static_cast<double>(top),
-                  static_cast<double>(Width()), static_cast<double>(Height()));
+    return QRectF(static_cast<double>(left), static_cast<double>(top), static_cast<double>(Width()),
+                  static_cast<double>(Height()));
 }
 
 QtPainterDC::DevBox QtPainterDC::DevBounds(const TRect& r) const {
@@ -391,8 +390,7 @@ void QtPainterDC::OnEllipse(const TRect& r) {
     painter_.drawEllipse(FigureRect(d.ToRectF()));
 }
 
-bool QtPainterDC::SpanFigure(DevBox bounds, std::int64_t cornerWidth,
-                             std::int64_t cornerHeight) {
+bool QtPainterDC::SpanFigure(DevBox bounds, std::int64_t cornerWidth, std::int64_t cornerHeight) {
     // Qt's own ellipse outline may step one pixel outside its rectangle or miss the last
     // row; the rows are worked out here instead, so that the figure keeps the classic
     // bounds exactly. Only for solid one-pixel and null pens (wide and dashed outlines go
@@ -443,9 +441,9 @@ bool QtPainterDC::SpanFigure(DevBox bounds, std::int64_t cornerWidth,
         l = std::max(l, visLeft);
         r = std::min(r, visRight);
         if (l > r) return;
-        painter_.fillRect(QRect(static_cast<int>(l), static_cast<int>(top + row),
-                                static_cast<int>(r - l + 1), 1),
-                          brush);
+        painter_.fillRect(
+            QRect(static_cast<int>(l), static_cast<int>(top + row), static_cast<int>(r - l + 1), 1),
+            brush);
     };
     struct Span {
         std::int64_t l, r;
@@ -668,15 +666,26 @@ void QtPainterDC::OnStretchDIBits(const TRect& dest, const TRect& src, const Bit
         return;
     }
     // The pixels are 0xAARRGGBB top-down rows: a view of them as an RGB32 image, no copy.
-    const QImage view(reinterpret_cast<const uchar*>(image.pixels.data()), image.width,
-                      image.height, image.width * 4, QImage::Format_RGB32);
+    const QImage view(
+        reinterpret_cast<const uchar*>(image.pixels.data()), image.width, image.height,
+        image.width * 4,
+        image.premultipliedAlpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    if (image.opacity == 0) return;
+    const double opacity = painter_.opacity();
+    painter_.setOpacity(opacity * image.opacity / 255.0);
     QRect source(QPoint(src.Left, src.Top), QSize(src.Width(), src.Height()));
     source = source.normalized() & view.rect();
-    if (source.isEmpty()) return;
+    if (source.isEmpty()) {
+        painter_.setOpacity(opacity);
+        return;
+    }
     const bool mirrorX = (b.x() < a.x()) != (src.Width() < 0);
     const bool mirrorY = (b.y() < a.y()) != (src.Height() < 0);
     QRectF target = QRectF(a, b).normalized();
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, State().stretchBltMode == 4);
+    // A PDF would otherwise keep a colour picture as JPEG, which changes its colours: the
+    // page keeps the exact pixels.
+    painter_.setRenderHint(QPainter::LosslessImageRendering, true);
     if (mirrorX || mirrorY) {
         const QImage part = view.copy(source).mirrored(mirrorX, mirrorY);
         painter_.drawImage(target, part, QRectF(part.rect()));
@@ -684,6 +693,7 @@ void QtPainterDC::OnStretchDIBits(const TRect& dest, const TRect& src, const Bit
         painter_.drawImage(target, view, QRectF(source));
     }
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter_.setOpacity(opacity);
 }
 
 QPainterPath QtPainterDC::PathOf(const DcPath& path) const {
@@ -744,10 +754,9 @@ void QtPainterDC::OnText(const TextRun& run) {
     const DcState& s = State();
     Prepare(true);
     const XForm m = xf_;
-    const double escapement = s.font.escapement * kPi / 1800.0;
     // Baseline direction and the downward normal, in logical units.
-    const double ux = std::cos(escapement), uy = -std::sin(escapement);
-    const double nx = -uy, ny = ux;
+    const double ux = run.baseline.X, uy = run.baseline.Y;
+    const double nx = run.down.X, ny = run.down.Y;
     auto at = [&](double along, double down) {
         const double x = run.origin.X + along * ux + down * nx;
         const double y = run.origin.Y + along * uy + down * ny;
@@ -929,9 +938,9 @@ QtPdfPageDC::QtPdfPageDC(int side) : writer_(std::make_unique<Writer>()) {
     writer_->buffer.open(QIODevice::WriteOnly);
     writer_->pdf = std::make_unique<QPdfWriter>(&writer_->buffer);
     writer_->pdf->setResolution(72);
-    writer_->pdf->setPageLayout(QPageLayout(
-        QPageSize(QSizeF(s, s), QPageSize::Point, QString(), QPageSize::ExactMatch),
-        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    writer_->pdf->setPageLayout(
+        QPageLayout(QPageSize(QSizeF(s, s), QPageSize::Point, QString(), QPageSize::ExactMatch),
+                    QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     painter_ = std::make_unique<QPainter>();
     if (painter_->begin(writer_->pdf.get())) dc_ = std::make_unique<QtPainterDC>(*painter_, caps);
 }

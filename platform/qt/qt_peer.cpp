@@ -4,15 +4,15 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QWheelEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <exception>
 #include <string>
 
-#include "platform/vcl/forms.h"
+#include "platform/gdi/screen.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_painter_dc.h"
-#include "platform/gdi/screen.h"
+#include "platform/vcl/forms.h"
 
 namespace quillon {
 
@@ -179,7 +179,7 @@ void QtControlPeer::ApplyPalette() {
 void QtControlPeer::ApplyFocusPolicy() {
     Qt::FocusPolicy policy = Qt::NoFocus;
     if (const auto* win = dynamic_cast<const TWinControl*>(&control_)) {
-        if (input_ == Input::Native)
+        if (input_ == Input::Native || input_ == Input::Editor)
             policy = win->TabStop() ? Qt::StrongFocus : Qt::ClickFocus;
         else if (input_ == Input::Model && win->TabStop())
             policy = Qt::StrongFocus;
@@ -215,7 +215,7 @@ bool QtControlPeer::Filter(QObject* watched, QEvent* event) {
             return true;
         }
         case QEvent::MouseMove: {
-            if (!control_.OnMouseMove) return input_ != Input::Native;
+            if (!control_.OnMouseMove) return input_ == Input::Model || input_ == Input::None;
             PeerEventScope scope;
             auto* m = static_cast<QMouseEvent*>(event);
             QPoint pos = m->position().toPoint();
@@ -223,7 +223,7 @@ bool QtControlPeer::Filter(QObject* watched, QEvent* event) {
             const TPoint offset = control_.ClientOffset();
             control_.InputMouseMove(ShiftOf(m->modifiers(), m->buttons()), pos.x() - offset.X,
                                     pos.y() - offset.Y);
-            return input_ != Input::Native;
+            return input_ == Input::Model || input_ == Input::None;
         }
         case QEvent::FocusIn: {
             auto* win = dynamic_cast<TWinControl*>(&control_);
@@ -252,9 +252,34 @@ bool QtControlPeer::ForwardKey(QObject* watched, QKeyEvent* event) {
     return true;
 }
 
+bool QtControlPeer::HandleEditorKey(QObject* watched, QKeyEvent* event) {
+    auto* win = dynamic_cast<TWinControl*>(&control_);
+    PeerEventScope scope;
+    const std::shared_ptr<bool> alive = alive_;
+    const std::uint16_t vk = VirtualKeyOf(*event);
+    const char32_t ch = CharacterOf(*event);
+    event->accept();
+    if (vk != 0 && win->InputKeyDownHandlers(vk, ShiftOf(event->modifiers())) == 0) return true;
+    if (!*alive) return true;
+    if (ch == 0) {
+        // Alt with a letter is a mnemonic that matched no button: it types nothing.
+        if ((event->modifiers() & Qt::AltModifier) && !event->text().isEmpty()) return true;
+        return ForwardKey(watched, event);
+    }
+    const char32_t taken = win->InputKeyPressHandlers(ch);
+    if (!*alive || taken == 0) return true;
+    // Enter and Escape that no dialog button took are not the editor's.
+    if (taken == 13 || taken == 27) return true;
+    if (taken == ch) return ForwardKey(watched, event);
+    // A handler changed the character (capitals, the vowel marker): the editor types that one.
+    const std::unique_ptr<QKeyEvent> changed = KeyEventFor(taken, *event);
+    return ForwardKey(watched, changed.get());
+}
+
 bool QtControlPeer::HandleKey(QObject* watched, QKeyEvent* event) {
     auto* win = dynamic_cast<TWinControl*>(&control_);
     if (!win || input_ == Input::None) return false;
+    if (input_ == Input::Editor) return HandleEditorKey(watched, event);
     PeerEventScope scope;
     const std::shared_ptr<bool> alive = alive_;
     const std::uint16_t vk = VirtualKeyOf(*event);

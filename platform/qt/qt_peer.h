@@ -26,8 +26,8 @@
 class QAbstractScrollArea;
 #include <memory>
 
-#include "platform/vcl/controls.h"
 #include "platform/sys/desktop.h"
+#include "platform/vcl/controls.h"
 
 class QKeyEvent;
 class QMouseEvent;
@@ -70,6 +70,8 @@ class QtControlPeer : public ControlPeer {
         Native,  // keys the model leaves alone go on to the widget
         Model,   // the widget only shows: no key goes on to it
         None,    // the control takes no keys (graphic controls)
+        Editor,  // the model's handlers see every key first, then the widget edits its
+                 // text itself (undo, word moves, selection keys) and reports the change
     };
 
     explicit QtControlPeer(TControl& control);
@@ -147,6 +149,7 @@ class QtControlPeer : public ControlPeer {
 
   private:
     bool HandleKey(QObject* watched, QKeyEvent* event);
+    bool HandleEditorKey(QObject* watched, QKeyEvent* event);
     bool HandleKeyRelease(QObject* watched, QKeyEvent* event);
     bool ForwardKey(QObject* watched, QKeyEvent* event);
 

@@ -21,15 +21,15 @@
 #include <exception>
 
 #include "platform/gdi/canvas.h"
-#include "platform/sys/limits.h"
-#include "platform/vcl/ext_controls.h"
-#include "platform/vcl/forms.h"
+#include "platform/gdi/screen.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_painter_dc.h"
 #include "platform/qt/qt_peer.h"
 #include "platform/qt/qt_widgets.h"
-#include "platform/gdi/screen.h"
+#include "platform/sys/limits.h"
+#include "platform/vcl/ext_controls.h"
+#include "platform/vcl/forms.h"
 #include "platform/vcl/std_controls.h"
 
 namespace quillon {
@@ -151,6 +151,8 @@ class FormPeer : public QtControlPeer {
             QtControlPeer::ApplyBounds();
             return;
         }
+        // Taking the window manager's size or state into the model: nothing to give back.
+        if (Syncing()) return;
         SyncScope sync(*this);
         QWidget* w = Widget();
         const QSize client(std::clamp(form_.ClientWidth(), 0, limits::kMaxWindowSide),
@@ -228,6 +230,11 @@ class FormPeer : public QtControlPeer {
         QWidget* w = Widget();
         if (!form_.Visible()) {
             if (w->isVisible()) w->hide();
+            if (overModal_) {
+                // Back to a window of its own, for the next showing.
+                overModal_ = false;
+                w->setParent(nullptr, w->windowFlags());
+            }
             return;
         }
         if (w->isVisible()) return;
@@ -237,6 +244,19 @@ class FormPeer : public QtControlPeer {
         if (form_.Modal()) {
             QtControlPeer* active = Of(Application().ActiveForm());
             owner = active ? active->Widget() : QApplication::activeWindow();
+        } else if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != w) {
+            // A window shown from a modal one (the print status with its Abort button over the
+            // preview) would be blocked by it and stacked below it: it becomes a window of the
+            // modal one, above it and taking input.
+            if (w->parentWidget() != modal) {
+                w->setParent(modal, w->windowFlags());
+                overModal_ = true;
+                QObject::connect(modal, &QObject::destroyed, w, [this, w] {
+                    overModal_ = false;
+                    w->setParent(nullptr, w->windowFlags());
+                });
+            }
+            owner = modal;
         }
         if (owner == w) owner = nullptr;
         w->winId();
@@ -287,6 +307,20 @@ class FormPeer : public QtControlPeer {
                     });
                 }
                 return false;
+            case QEvent::WindowStateChange:
+                // Maximised or restored by the window manager: the model follows, or the
+                // next change of its size would put the old state back.
+                if (!Syncing() && Widget()->isVisible()) {
+                    const Qt::WindowStates shown = Widget()->windowState();
+                    const TWindowState state = shown & Qt::WindowMinimized   ? wsMinimized
+                                               : shown & Qt::WindowMaximized ? wsMaximized
+                                                                             : wsNormal;
+                    if (state != form_.WindowState()) {
+                        SyncScope sync(*this);
+                        FromWidget([&] { form_.SetWindowState(state); });
+                    }
+                }
+                return false;
             case QEvent::Move:
                 if (!Syncing() && event->spontaneous() && Widget()->isVisible()) {
                     const QPoint p = Widget()->pos();
@@ -302,6 +336,7 @@ class FormPeer : public QtControlPeer {
 
   private:
     TCustomForm& form_;
+    bool overModal_ = false;  // made a window of the modal window it was shown over
 };
 
 // ---------------------------------------------------------------- single-line edits
@@ -311,7 +346,9 @@ class LineEditPeer : public QtControlPeer {
     explicit LineEditPeer(TCustomEdit& edit) : QtControlPeer(edit), edit_(edit) {
         line_ = new QLineEdit(ParentWidgetFor(edit));
         masked_ = IsMasked();
-        Attach(line_, masked_ ? Input::Model : Input::Native);
+        // The desktop's editor edits the text (undo, word moves, selection keys); a masked
+        // field is edited by the model.
+        Attach(line_, masked_ ? Input::Model : Input::Editor);
         QObject::connect(line_, &QLineEdit::textChanged, Context(), [this] { TextFromWidget(); });
         QObject::connect(line_, &QLineEdit::selectionChanged, Context(),
                          [this] { SelectionFromWidget(); });
@@ -586,8 +623,8 @@ class ButtonPeer : public QtControlPeer {
         }
     }
     void ShowDefault(QWidget* focused) {
-        const bool buttonFocused = focused && qobject_cast<QPushButton*>(focused) &&
-                                   focused->window() == push_->window();
+        const bool buttonFocused =
+            focused && qobject_cast<QPushButton*>(focused) && focused->window() == push_->window();
         const bool wear = focused == push_ || (!buttonFocused && button_.Default());
         if (push_->isDefault() != wear) push_->setDefault(wear);
     }
@@ -718,12 +755,15 @@ class TogglePeer : public QtControlPeer {
                 break;
             }
             case TPeerChange::Appearance:
-                button_->setLayoutDirection(control_.Alignment() == taLeftJustify ? Qt::RightToLeft
-                                                                                  : Qt::LeftToRight);
+                button_->setLayoutDirection(
+                    control_.Alignment() == taLeftJustify ? Qt::RightToLeft : Qt::LeftToRight);
                 ApplyState();
                 break;
-            case TPeerChange::ItemIndex: ApplyState(); break;
-            default: QtControlPeer::Apply(what);
+            case TPeerChange::ItemIndex:
+                ApplyState();
+                break;
+            default:
+                QtControlPeer::Apply(what);
         }
     }
     void ApplyPalette() override {
@@ -794,8 +834,10 @@ class ComboPeer : public QtControlPeer {
             WatchInner(line);
             QObject::connect(line, &QLineEdit::textEdited, Context(), [this] { TextFromWidget(); });
             // The caret the mouse puts is where typing goes on.
-            QObject::connect(line, &QLineEdit::cursorPositionChanged, Context(), [this] { TextFromWidget(); });
-            QObject::connect(line, &QLineEdit::selectionChanged, Context(), [this] { TextFromWidget(); });
+            QObject::connect(line, &QLineEdit::cursorPositionChanged, Context(),
+                             [this] { TextFromWidget(); });
+            QObject::connect(line, &QLineEdit::selectionChanged, Context(),
+                             [this] { TextFromWidget(); });
         }
     }
 
@@ -846,7 +888,8 @@ class ComboPeer : public QtControlPeer {
         if (line->text() != text) line->setText(text);
         const int start = Utf16Index(text, combo_.SelStart());
         const int length = Utf16Index(text, combo_.SelStart() + combo_.SelLength()) - start;
-        const int shownStart = line->hasSelectedText() ? line->selectionStart() : line->cursorPosition();
+        const int shownStart =
+            line->hasSelectedText() ? line->selectionStart() : line->cursorPosition();
         const int shownLength = line->hasSelectedText() ? line->selectionLength() : 0;
         if (shownStart == start && shownLength == length) return;
         if (length > 0)
@@ -1237,11 +1280,10 @@ void ApplyTextFrame(QAbstractScrollArea& widget, TBorderStyle border, TScrollSty
                     Qt::ScrollBarPolicy otherwise) {
     widget.setFrameStyle(border == bsSingle ? QFrame::StyledPanel | QFrame::Sunken
                                             : QFrame::NoFrame);
-    widget.setHorizontalScrollBarPolicy(bars == ssHorizontal || bars == ssBoth
-                                            ? Qt::ScrollBarAlwaysOn
-                                            : otherwise);
+    widget.setHorizontalScrollBarPolicy(
+        bars == ssHorizontal || bars == ssBoth ? Qt::ScrollBarAlwaysOn : otherwise);
     widget.setVerticalScrollBarPolicy(bars == ssVertical || bars == ssBoth ? Qt::ScrollBarAlwaysOn
-                                                                          : otherwise);
+                                                                           : otherwise);
 }
 
 // Refreshes a grid's widget at once (for code that reads the widget right
@@ -1252,6 +1294,17 @@ void RefreshGridWidget(TStringGrid& grid) {
 
 // The data-aware grid and navigator (qt_db_peers.cpp); nullptr for other controls.
 std::unique_ptr<QtControlPeer> CreateDataPeer(TControl& control);
+
+namespace {
+
+// The peer P of a control of class C, or none.
+template <class C, class P>
+std::unique_ptr<QtControlPeer> PeerIf(TControl& control) {
+    auto* c = dynamic_cast<C*>(&control);
+    return c ? std::make_unique<P>(*c) : nullptr;
+}
+
+}  // namespace
 // The rich edit (qt_rich_edit_peer.cpp); nullptr for other controls.
 std::unique_ptr<QtControlPeer> CreateRichEditPeer(TControl& control);
 
@@ -1259,37 +1312,30 @@ std::unique_ptr<ControlPeer> CreateQtPeer(TControl& control) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
     // A control is shown only inside a parent that is shown.
     if (control.Parent() && !QtControlPeer::Of(control.Parent())) return nullptr;
+    // The widget of each kind of control, tried in order: the first that takes the control
+    // shows it (a class before the classes it derives from); a control of any other kind
+    // paints itself.
+    using Make = std::unique_ptr<QtControlPeer> (*)(TControl&);
+    static const Make makers[] = {
+        PeerIf<TCustomForm, FormPeer>,
+        CreateDataPeer,
+        CreateRichEditPeer,
+        PeerIf<TBitBtn, BitBtnPeer>,
+        PeerIf<TButton, ButtonPeer>,
+        PeerIf<TCustomCheckBox, CheckBoxPeer>,
+        PeerIf<TRadioButton, RadioButtonPeer>,
+        PeerIf<TCustomMemo, MemoPeer>,
+        PeerIf<TCustomEdit, LineEditPeer>,
+        PeerIf<TCustomComboBox, ComboPeer>,
+        PeerIf<TStringGrid, GridPeer>,
+        PeerIf<TCustomRadioGroup, RadioGroupPeer>,
+        PeerIf<TCustomGroupBox, GroupBoxPeer>,
+        PeerIf<TScrollBox, ScrollBoxPeer>,
+    };
     std::unique_ptr<QtControlPeer> peer;
-    if (auto* form = dynamic_cast<TCustomForm*>(&control))
-        peer = std::make_unique<FormPeer>(*form);
-    else if (auto data = CreateDataPeer(control))
-        peer = std::move(data);
-    else if (auto rich = CreateRichEditPeer(control))
-        peer = std::move(rich);
-    else if (auto* bit = dynamic_cast<TBitBtn*>(&control))
-        peer = std::make_unique<BitBtnPeer>(*bit);
-    else if (auto* button = dynamic_cast<TButton*>(&control))
-        peer = std::make_unique<ButtonPeer>(*button);
-    else if (auto* check = dynamic_cast<TCustomCheckBox*>(&control))
-        peer = std::make_unique<CheckBoxPeer>(*check);
-    else if (auto* radio = dynamic_cast<TRadioButton*>(&control))
-        peer = std::make_unique<RadioButtonPeer>(*radio);
-    else if (auto* memo = dynamic_cast<TCustomMemo*>(&control))
-        peer = std::make_unique<MemoPeer>(*memo);
-    else if (auto* edit = dynamic_cast<TCustomEdit*>(&control))
-        peer = std::make_unique<LineEditPeer>(*edit);
-    else if (auto* combo = dynamic_cast<TCustomComboBox*>(&control))
-        peer = std::make_unique<ComboPeer>(*combo);
-    else if (auto* grid = dynamic_cast<TStringGrid*>(&control))
-        peer = std::make_unique<GridPeer>(*grid);
-    else if (auto* radios = dynamic_cast<TCustomRadioGroup*>(&control))
-        peer = std::make_unique<RadioGroupPeer>(*radios);
-    else if (auto* group = dynamic_cast<TCustomGroupBox*>(&control))
-        peer = std::make_unique<GroupBoxPeer>(*group);
-    else if (auto* scroll = dynamic_cast<TScrollBox*>(&control))
-        peer = std::make_unique<ScrollBoxPeer>(*scroll);
-    else
-        peer = std::make_unique<PaintedPeer>(control);
+    for (Make make : makers)
+        if ((peer = make(control))) break;
+    if (!peer) peer = std::make_unique<PaintedPeer>(control);
     peer->ApplyAll();
     if (QtControlPeer* parent = QtControlPeer::Of(control.Parent()))
         if (parent->Widget() && parent->Widget()->isVisible()) parent->Restack();

@@ -3,20 +3,20 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTimer>
 #include <algorithm>
 
-#include "platform/vcl/forms.h"
 #include "platform/gdi/graphics_backend.h"
 #include "platform/gdi/printer.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_convert.h"
+#include "platform/vcl/forms.h"
 
 namespace quillon {
 
@@ -62,9 +62,9 @@ std::optional<PrintDialogChoice> QtPrintDialog::Run(const std::vector<std::strin
     QPrinter printer;
     if (current.empty() || current == PdfPrinterDevice::kName) {
         printer.setOutputFormat(QPrinter::PdfFormat);
-        if (graphics)
-            printer.setOutputFileName(
-                ToQString(graphics->PdfPrinter().NextFile(Printer().Title())));
+        // Each document is proposed under its own title, in a folder that can be written,
+        // beside no file it would replace (not under the file chosen for the last one).
+        printer.setOutputFileName(ToQString(PdfPrinterDevice::FreeFileFor(Printer().Title())));
     } else {
         printer.setPrinterName(ToQString(current));
     }

@@ -8,10 +8,12 @@
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPdfWriter>
-#include <QStandardPaths>
 #include <QPrinter>
-#include <QSaveFile>
+#include <QStandardPaths>
 #include <cstdint>
+
+#include "platform/qt/print_server.h"
+#include "platform/qt/qt_output_file.h"
 
 namespace quillon {
 
@@ -91,15 +93,27 @@ bool PdfPrinterDevice::SetOutputFile(const std::string& path) {
     return true;
 }
 
-std::string PdfPrinterDevice::JobBase(const std::string& title) const {
-    if (!outputFile_.empty()) return outputFile_;
-    // Without a chosen file the document goes to the user's documents folder (XDG), named
-    // after its title; the folder the program was started from may be anywhere.
+std::string PdfPrinterDevice::OutputFolder() {
+    // The user's documents folder (XDG), made when a new account has none; where it cannot
+    // be made, the home folder. The folder the program was started from may be anywhere.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
-    return QDir(folder)
-        .filePath(QString::fromStdString(FileNameFromTitle(title) + ".pdf"))
-        .toStdString();
+    const QString home = QDir::homePath();
+    if (folder.isEmpty() || !QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
+        folder = home;
+    return folder.toStdString();
+}
+
+std::string PdfPrinterDevice::FreeFileFor(const std::string& title) {
+    const std::string base =
+        QDir(QString::fromStdString(OutputFolder()))
+            .filePath(QString::fromStdString(FileNameFromTitle(title) + ".pdf"))
+            .toStdString();
+    // A file of an earlier document or run is never replaced without the user's choice.
+    for (int n = 1; n < 10000; ++n) {
+        const std::string candidate = NumberedFile(base, n);
+        if (!QFileInfo::exists(QString::fromStdString(candidate))) return candidate;
+    }
+    return base;
 }
 
 std::string PdfPrinterDevice::NumberedFile(const std::string& path, int n) {
@@ -114,30 +128,33 @@ std::string PdfPrinterDevice::NumberedFile(const std::string& path, int n) {
 }
 
 std::string PdfPrinterDevice::NextFile(const std::string& title) const {
-    const std::string base = JobBase(title);
-    const int done = base == jobBase_ ? documentsInJob_ : 0;
-    return NumberedFile(base, done + 1);
+    if (outputFile_.empty()) return FreeFileFor(title);
+    return NumberedFile(outputFile_, (outputFile_ == jobBase_ ? documentsInJob_ : 0) + 1);
 }
 
 Result<DeviceContext*> PdfPrinterDevice::BeginDoc(const std::string& title,
                                                   TPrinterOrientation orientation) {
     if (dc_) return Error{"a document is already open on this printer"};
     lastFile_.clear();
-    const std::string base = JobBase(title);
-    // The documents folder of a new account may not exist yet.
-    if (outputFile_.empty()) QDir().mkpath(QFileInfo(QString::fromStdString(base)).absolutePath());
-    if (base != jobBase_) {
-        jobBase_ = base;
-        documentsInJob_ = 0;
+    if (outputFile_.empty()) {
+        // Named after its title, beside no file it would replace.
+        docFile_ = FreeFileFor(title);
+    } else {
+        if (outputFile_ != jobBase_) {
+            jobBase_ = outputFile_;
+            documentsInJob_ = 0;
+        }
+        docFile_ = NumberedFile(outputFile_, documentsInJob_ + 1);
     }
-    docFile_ = NumberedFile(base, documentsInJob_ + 1);
-    file_ = std::make_unique<QSaveFile>(QString::fromStdString(docFile_));
-    if (!file_->open(QIODevice::WriteOnly)) {
-        Error error{"cannot write '" + docFile_ + "': " + file_->errorString().toStdString()};
+    // Written beside its name and renamed into place when whole: an aborted or failed document
+    // leaves what had the name before, and a link there is replaced, never written through.
+    Result<std::unique_ptr<QtOutputFile>> output = QtOutputFile::Open(docFile_);
+    if (!output) {
         Discard();
-        return error;
+        return output.error();
     }
-    writer_ = std::make_unique<QPdfWriter>(file_.get());
+    file_ = std::move(*output);
+    writer_ = std::make_unique<QPdfWriter>(file_->Device());
     writer_->setResolution(kPixelsPerInch);
     writer_->setPageLayout(
         QPageLayout(ToQPageSize(paper_), ToQOrientation(orientation), QMarginsF(0, 0, 0, 0)));
@@ -164,12 +181,13 @@ Result<void> PdfPrinterDevice::EndDoc() {
     const bool ended = painter_->end();
     painter_.reset();
     writer_.reset();
-    if (!ended || !file_->commit()) {
-        Error error{"cannot write '" + docFile_ + "': " + file_->errorString().toStdString()};
+    if (!ended) {
         Discard();
-        return error;
+        return Error{"cannot finish the PDF document '" + docFile_ + "'"};
     }
+    const Result<void> committed = file_->Commit();
     file_.reset();
+    if (!committed) return committed.error();
     ++documentsInJob_;
     lastFile_ = docFile_;
     return Ok();
@@ -184,8 +202,7 @@ void PdfPrinterDevice::Discard() {
     if (painter_ && painter_->isActive()) painter_->end();
     painter_.reset();
     writer_.reset();
-    if (file_) file_->cancelWriting();
-    file_.reset();  // an uncommitted save file leaves the target untouched
+    file_.reset();  // an uncommitted output leaves the name as it was
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -229,6 +246,12 @@ DeviceCaps SystemPrinterDevice::Caps(TPrinterOrientation orientation) const {
 Result<DeviceContext*> SystemPrinterDevice::BeginDoc(const std::string& title,
                                                      TPrinterOrientation orientation) {
     if (dc_) return Error{"a document is already open on this printer"};
+    // The toolkit hands the job over without saying whether the queue took it: a queue that
+    // refuses jobs is found out here, before anything is drawn.
+    const Result<QueueState> queue = AskQueueState(PrintServerFromEnvironment(), Name());
+    if (!queue) return Error{"the printer '" + Name() + "' cannot print: " + queue.reason()};
+    if (queue->known && !queue->acceptingJobs)
+        return Error{"the printer '" + Name() + "' does not accept jobs"};
     printer_ = std::make_unique<QPrinter>(info_, QPrinter::HighResolution);
     printer_->setDocName(QString::fromStdString(title));
     printer_->setPageOrientation(ToQOrientation(orientation));

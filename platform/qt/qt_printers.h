@@ -16,9 +16,10 @@
 
 class QPdfWriter;
 class QPrinter;
-class QSaveFile;
 
 namespace quillon {
+
+class QtOutputFile;
 
 enum class PaperKind { Letter, A4 };
 
@@ -37,9 +38,9 @@ QPageSize ToQPageSize(PaperKind paper);
 // and an existing file is only replaced once the new one is complete). The documents of one
 // job are numbered so that none overwrites another: the first goes to the output file
 // itself, the second to "<name>-2.pdf", the third to "<name>-3.pdf" and so on. A job starts
-// when the output file is set; without one, documents go to "<title>.pdf" ("document.pdf"
-// for an empty title) in the current directory, and documents with the same title count as
-// one job.
+// when the output file is set; without one, each document goes to "<title>.pdf" ("document.pdf"
+// for an empty title) in the documents folder, or to the first "<title>-<n>.pdf" there that
+// does not exist yet.
 class PdfPrinterDevice final : public PrinterDevice {
   public:
     static constexpr const char* kName = "Print to PDF";
@@ -69,8 +70,14 @@ class PdfPrinterDevice final : public PrinterDevice {
     // "<stem>-<n><ext>" for n > 1, `path` itself for n = 1.
     static std::string NumberedFile(const std::string& path, int n);
 
+    // Where documents without a chosen file go: the documents folder (made when missing),
+    // else the home folder.
+    static std::string OutputFolder();
+    // "<folder>/<title>.pdf", or the first of "<title>-2.pdf", "<title>-3.pdf" ... that does
+    // not exist yet.
+    static std::string FreeFileFor(const std::string& title);
+
   private:
-    std::string JobBase(const std::string& title) const;
     void Discard();
 
     PaperKind paper_;
@@ -81,7 +88,7 @@ class PdfPrinterDevice final : public PrinterDevice {
 
     // The open document.
     std::string docFile_;
-    std::unique_ptr<QSaveFile> file_;
+    std::unique_ptr<QtOutputFile> file_;
     std::unique_ptr<QPdfWriter> writer_;
     std::unique_ptr<QPainter> painter_;
     std::unique_ptr<QtPainterDC> dc_;

@@ -16,8 +16,8 @@ namespace quillon {
 
 namespace {
 
-// A text edit whose document's pictures and style sheets come only through
-// RichTextResources (the document asks its text edit first).
+// The edit's pictures come from regular files only, as in print, and its style sheets not at
+// all: the document asks its text edit for them.
 class BoundedTextEdit final : public QTextEdit {
   public:
     using QTextEdit::QTextEdit;

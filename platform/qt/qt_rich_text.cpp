@@ -14,18 +14,19 @@
 #include <QTextList>
 #include <QTextTable>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "platform/qt/qt_fonts.h"
+#include "platform/sys/files.h"
 #include "platform/sys/limits.h"
 #include "platform/sys/notice.h"
 
@@ -43,17 +44,6 @@ struct LineInfo {
     QRectF blockRect;
 };
 
-// A document whose pictures and style sheets come only through RichTextResources.
-class BoundedTextDocument final : public QTextDocument {
-  protected:
-    QVariant loadResource(int type, const QUrl& name) override {
-        return resources_.Load(type, name);
-    }
-
-  private:
-    RichTextResources resources_;
-};
-
 // One laid-out document; the last one is kept, as printing asks for band after band.
 struct Laidout {
     std::string text;
@@ -68,39 +58,6 @@ struct Laidout {
     std::vector<bool> breakable;  // per line: a band may start there
     int length = 0;
 };
-
-// The bytes of a regular file of at most `max` bytes; opened without waiting, so that a pipe
-// or a device in a picture's place is refused rather than waited on.
-Result<QByteArray> ReadRegularFile(const std::string& path, std::int64_t max) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return Error{"cannot be opened"};
-    struct stat st {};
-    QByteArray bytes;
-    std::string reason;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        reason = "not a regular file";
-    } else if (st.st_size > max) {
-        reason = "larger than " + std::to_string(max >> 20) + " MB";
-    } else {
-        // Read up to one byte past the size it had, in case it grows meanwhile.
-        bytes.resize(static_cast<qsizetype>(st.st_size) + 1);
-        qsizetype got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, static_cast<std::size_t>(bytes.size() - got));
-            if (n < 0) {
-                reason = "cannot be read";
-                break;
-            }
-            if (n == 0) break;
-            got += n;
-        }
-        if (reason.empty() && got > st.st_size) reason = "changed while it was read";
-        bytes.resize(got);
-    }
-    ::close(fd);
-    if (!reason.empty()) return Error{reason};
-    return bytes;
-}
 
 // A picture decoded within `budget` pixels (what is left of the document's), its size read
 // from its header before a pixel is decoded.
@@ -127,38 +84,49 @@ Result<QImage> DecodePicture(QByteArray bytes, std::int64_t& budget) {
 
 QVariant RichTextResources::Load(int type, const QUrl& url) {
     if (type == QTextDocument::StyleSheetResource) {
-        InputNotice("rich text style sheet '" + url.toString().toStdString() + "' not read");
+        InputNotice("rich text style sheet " + url.toString().toStdString() + " is not read");
         return QByteArray(" ");
     }
     if (type != QTextDocument::ImageResource) return QByteArray(" ");
     const QString key = url.toString();
     if (const auto it = images_.find(key); it != images_.end()) return it->second;
-    Result<QByteArray> bytes = Error{""};
-    std::string shown;
+    Result<QImage> image = Error{""};
     if (url.scheme().compare(QLatin1String("data"), Qt::CaseInsensitive) == 0) {
         // data:[type][;base64],payload; already within the text's own limits.
         const QString all = url.toString(QUrl::FullyEncoded);
         const qsizetype comma = all.indexOf(QLatin1Char(','));
         const QByteArray payload =
             comma < 0 ? QByteArray() : QByteArray::fromPercentEncoding(all.mid(comma + 1).toLatin1());
-        bytes = all.left(std::max<qsizetype>(comma, 0))
-                        .endsWith(QLatin1String(";base64"), Qt::CaseInsensitive)
-                    ? QByteArray::fromBase64(payload)
-                    : payload;
-        shown = "data address";
+        image = DecodePicture(all.left(std::max<qsizetype>(comma, 0))
+                                      .endsWith(QLatin1String(";base64"), Qt::CaseInsensitive)
+                                  ? QByteArray::fromBase64(payload)
+                                  : payload,
+                              budget_);
+        if (!image) image = Error{"in a data address: " + image.reason()};
     } else if (url.scheme().isEmpty() || url.isLocalFile()) {
-        const QString path = url.isLocalFile() ? url.toLocalFile() : url.path();
-        shown = path.toStdString();
-        bytes = ReadRegularFile(shown, limits::kMaxRichTextImageBytes);
+        const std::string path = (url.isLocalFile() ? url.toLocalFile() : url.path()).toStdString();
+        struct stat st {};
+        if (stat(path.c_str(), &st) == 0) {
+            Result<std::vector<std::uint8_t>> bytes = ReadRegularFile(
+                path, static_cast<std::size_t>(limits::kMaxRichTextImageBytes));
+            if (!bytes) {
+                image = bytes.error();
+            } else {
+                image = DecodePicture(QByteArray(reinterpret_cast<const char*>(bytes->data()),
+                                                 static_cast<qsizetype>(bytes->size())),
+                                      budget_);
+                if (!image) image = Error{path + ": " + image.reason()};
+            }
+        }
+        // A missing picture is left out quietly, as the toolkit does.
     } else {
-        bytes = Error{"not a file"};  // nothing is fetched from elsewhere
-        shown = key.toStdString();
+        image = Error{key.toStdString() + ": not a file"};  // nothing is fetched from elsewhere
     }
-    Result<QImage> image =
-        bytes ? DecodePicture(*bytes, budget_) : Result<QImage>(bytes.error());
     if (!image) {
-        InputNotice("rich text picture '" + shown + "' left out: " + image.reason());
-        // An empty picture rather than none: the layout would read the file itself.
+        if (!image.reason().empty())
+            InputNotice("rich text image " + image.reason() + "; it is left out");
+        // An empty picture rather than none: given nothing, the toolkit would open the file
+        // itself.
         QImage empty(1, 1, QImage::Format_ARGB32);
         empty.fill(Qt::transparent);
         image = empty;
@@ -180,7 +148,7 @@ class QtRichTextEngine final : public RichTextEngine {
         // else the document read without laying it out.
         if (cache_.doc && cache_.text == doc.text && cache_.format == doc.format)
             return cache_.length;
-        BoundedTextDocument d;
+        QtRichTextDocument d;
         SetContent(d, doc);
         return std::max(0, d.characterCount() - 1);
     }
@@ -247,7 +215,7 @@ class QtRichTextEngine final : public RichTextEngine {
         const int dpm = static_cast<int>(std::lround(ppi / 0.0254));
         l.device.setDotsPerMeterX(dpm);
         l.device.setDotsPerMeterY(dpm);
-        l.doc = std::make_unique<BoundedTextDocument>();
+        l.doc = std::make_unique<QtRichTextDocument>();
         l.doc->documentLayout()->setPaintDevice(&l.device);
         const ResolvedFont r = ResolveFont(doc.font);
         l.doc->setDefaultFont(MakeQFont(r, r.em * ppi / 96.0, ppi));

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QTextDocument>
 #include <QUrl>
 #include <QVariant>
 
@@ -33,6 +34,20 @@ class RichTextResources {
   private:
     std::map<QString, QImage> images_;
     std::int64_t budget_ = limits::kMaxRichTextImagePixels;
+};
+
+// A text document whose pictures come through RichTextResources.
+class QtRichTextDocument : public QTextDocument {
+  public:
+    using QTextDocument::QTextDocument;
+
+  protected:
+    QVariant loadResource(int type, const QUrl& name) override {
+        return resources_.Load(type, name);
+    }
+
+  private:
+    RichTextResources resources_;
 };
 
 }  // namespace quillon

@@ -7,7 +7,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <cmath>
 #include <exception>
 #include <fstream>
@@ -16,6 +15,7 @@
 #include "platform/emf/emf_format.h"
 #include "platform/emf/emf_player.h"
 #include "platform/emf/page_store.h"
+#include "platform/qt/qt_output_file.h"
 #include "platform/qt/qt_painter_dc.h"
 #include "platform/sys/limits.h"
 #include "platform/sys/rounding.h"
@@ -26,8 +26,9 @@ namespace {
 
 // What the page shows and how large it is.
 struct PageArea {
-    EmfPageInfo page;  // page size in recorded units and the resolution they are at
-    TRect identity;    // the destination rectangle that plays the file one unit to one unit
+    EmfPageInfo page;      // page size in recorded units and the resolution they are at
+    TRect identity;        // the destination rectangle that plays the file one unit to one unit
+    bool picture = false;  // made elsewhere: sized by its frame, not a page of the suite
 };
 
 Result<PageArea> PageAreaOf(std::span<const std::uint8_t> data) {
@@ -41,9 +42,9 @@ Result<PageArea> PageAreaOf(std::span<const std::uint8_t> data) {
     }
     // The player maps the playback frame (or, without one, the bounds) onto the destination;
     // the same rectangle as destination keeps the recorded coordinates.
-    TRect frame = header->PlaybackFrame();
-    if (frame.Right < frame.Left || frame.Bottom < frame.Top) frame = header->bounds;
+    const TRect frame = header->PictureFrame();
     PageArea area;
+    area.picture = !header->page;
     area.page = *page;
     area.identity = TRect{frame.Left, frame.Top, frame.Right + 1, frame.Bottom + 1};
     return area;
@@ -97,11 +98,10 @@ Result<void> WritePng(std::span<const std::uint8_t> data, const PageArea& area, 
     if (Result<void> played = PlayPage(data, area, image.DC(), width, height); !played)
         return played;
     const QImage result = image.Finish();
-    QSaveFile file(QString::fromStdString(out));
-    if (!file.open(QIODevice::WriteOnly) || !result.save(&file, "PNG") || !file.commit()) {
-        return Error{"cannot write '" + out + "': " + file.errorString().toStdString()};
-    }
-    return Ok();
+    Result<std::unique_ptr<QtOutputFile>> file = QtOutputFile::Open(out);
+    if (!file) return file.error();
+    if (!result.save((*file)->Device(), "PNG")) return Error{"cannot write '" + out + "'"};
+    return (*file)->Commit();
 }
 
 Result<void> WritePdf(std::span<const std::uint8_t> data, const PageArea& area, double scale,
@@ -116,13 +116,11 @@ Result<void> WritePdf(std::span<const std::uint8_t> data, const PageArea& area, 
     }
     const QSizeF points(area.page.widthPixels * scale * 72.0 / area.page.pixelsPerInchX,
                         area.page.heightPixels * scale * 72.0 / area.page.pixelsPerInchY);
-    QSaveFile file(QString::fromStdString(out));
-    if (!file.open(QIODevice::WriteOnly)) {
-        return Error{"cannot write '" + out + "': " + file.errorString().toStdString()};
-    }
+    Result<std::unique_ptr<QtOutputFile>> file = QtOutputFile::Open(out);
+    if (!file) return file.error();
     Result<void> played = Ok();
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer((*file)->Device());
         writer.setResolution(resolution);
         writer.setCreator(QStringLiteral("Quillon"));
         writer.setPageLayout(
@@ -141,11 +139,15 @@ Result<void> WritePdf(std::span<const std::uint8_t> data, const PageArea& area, 
         }
         painter.end();
     }
-    if (!played) return played;  // the save file is dropped: nothing half-drawn is left
-    if (!file.commit()) {
-        return Error{"cannot write '" + out + "': " + file.errorString().toStdString()};
-    }
-    return Ok();
+    if (!played) return played;  // the new file is dropped: nothing half-drawn is left
+    return (*file)->Commit();
+}
+
+// A page of the suite is shown at a quarter of its printer resolution; a picture made
+// elsewhere at its true size on a 96 pixels-per-inch screen.
+double DefaultPngScale(const PageArea& area) {
+    if (!area.picture) return 0.25;
+    return 96.0 / area.page.pixelsPerInchX;
 }
 
 // Runs one output; whatever escapes the drawing (an allocation that fails) becomes its reason.
@@ -158,6 +160,14 @@ Result<void> Guarded(Write write) {
     } catch (const std::exception& e) {
         return Error{std::string("drawing the page failed: ") + e.what()};
     }
+}
+
+// The PNG's scale: the one asked for, or the one that fits the page into the square.
+double PngScale(const RenderPageOptions& opt, const PageArea& area) {
+    const EmfPageInfo& page = area.page;
+    if (opt.fitSide <= 0) return opt.scale.value_or(DefaultPngScale(area));
+    return std::min(static_cast<double>(opt.fitSide) / page.widthPixels,
+                    static_cast<double>(opt.fitSide) / page.heightPixels);
 }
 
 }  // namespace
@@ -183,7 +193,7 @@ int RunRenderPage(const RenderPageOptions& opt, std::string& err) {
     }
     if (!opt.png.empty()) {
         const Result<void> written =
-            Guarded([&] { return WritePng(data, *area, opt.scale.value_or(0.25), opt.png); });
+            Guarded([&] { return WritePng(data, *area, PngScale(opt, *area), opt.png); });
         if (!written) {
             err += "quillon: " + opt.file + ": " + written.reason() + "\n";
             return 1;

@@ -22,6 +22,7 @@ struct RenderPageOptions {
     std::string png;  // empty: no image
     std::string pdf;  // empty: no PDF
     std::optional<double> scale;
+    int fitSide = 0;  // > 0: the PNG fitted into fitSide x fitSide pixels, whatever the scale
 };
 
 // Exit status: 0 when every requested output was written, 1 when the file is not a valid

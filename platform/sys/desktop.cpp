@@ -58,6 +58,7 @@ bool HeadlessDesktop::ShowHelp(const std::string& helpFile, const std::string& t
 std::optional<std::string> HeadlessDesktop::ReadSetting(const std::string& key,
                                                         const std::string& subkey,
                                                         const std::string& name) {
+    if (settingsStore) return settingsStore->ReadSetting(key, subkey, name);
     auto it = settings.find({key, subkey, name});
     if (it == settings.end()) return std::nullopt;
     return it->second;
@@ -65,11 +66,13 @@ std::optional<std::string> HeadlessDesktop::ReadSetting(const std::string& key,
 
 void HeadlessDesktop::WriteSetting(const std::string& key, const std::string& subkey,
                                    const std::string& name, const std::string& value) {
+    if (settingsStore) return settingsStore->WriteSetting(key, subkey, name, value);
     settings[{key, subkey, name}] = value;
 }
 
 void HeadlessDesktop::DeleteSetting(const std::string& key, const std::string& subkey,
                                     const std::string& name) {
+    if (settingsStore) return settingsStore->DeleteSetting(key, subkey, name);
     settings.erase({key, subkey, name});
 }
 
@@ -178,8 +181,7 @@ Result<int> TRegIniFile::ReadIntegerValue(const std::string& section,
     if (!text) return text.error();
     int value = 0;
     if (!TryStrToInt(*text, value))
-        return Error{key_ + "\\" + section + "\\" + name + ": '" + *text +
-                     "' is not an integer"};
+        return Error{key_ + "\\" + section + "\\" + name + ": '" + *text + "' is not an integer"};
     return value;
 }
 

@@ -251,6 +251,9 @@ class HeadlessDesktop : public DesktopBackend {
     std::vector<std::string> modalForms;  // names of the forms shown modally
     int processMessagesCalls = 0;
     std::map<std::tuple<std::string, std::string, std::string>, std::string> settings;
+    // When set, settings are read from and written to this backend's store instead (a job
+    // printed without windows still records its settings in the user's store). Not owned.
+    DesktopBackend* settingsStore = nullptr;
 
     // Back to the state of a new instance.
     void Reset();

@@ -21,6 +21,9 @@ inline constexpr std::size_t kMaxListUpperBound = 20;
 // Drawing state saved and not yet restored (SaveDC). Each level holds a copy of the whole
 // state, so a page file of nothing but saves would otherwise grow without bound.
 inline constexpr std::size_t kMaxSavedStates = 10'000;
+// A device context takes that many and a few more: the program saves around what it plays (a
+// page into a preview, an image, a printer), so a page within the limit plays on every one.
+inline constexpr std::size_t kMaxContextSavedStates = kMaxSavedStates + 64;
 
 // Rich text documents read from a file: larger ones are refused before they are read (the
 // text layout holds several copies of a document).
@@ -99,5 +102,43 @@ inline constexpr int kMaxMarkdownMarks = 2000;
 // regular file), and pictures of more pixels are not decoded (64 MB at four bytes a pixel).
 inline constexpr std::int64_t kMaxRichTextImageBytes = std::int64_t{16} << 20;
 inline constexpr std::int64_t kMaxRichTextImagePixels = std::int64_t{16} << 20;
+
+// Standard input read as a file (a `-` for a file operand): kept in a private file first,
+// up to the largest of the file limits above.
+inline constexpr std::int64_t kMaxStdinBytes = std::int64_t{64} << 20;
+
+// Thumbnails (file managers run the program on every page file they list, also on hostile
+// ones): a larger file gets none, a side is at most this long, and the work is ended after
+// this many seconds or when it needs more address space than this.
+inline constexpr std::int64_t kMaxThumbnailInputBytes = std::int64_t{32} << 20;
+inline constexpr int kMaxThumbnailSide = 2048;
+inline constexpr unsigned kThumbnailSeconds = 10;
+inline constexpr std::int64_t kThumbnailAddressSpace = std::int64_t{2} << 30;
+
+// Settings files: a larger one is neither read nor rewritten (the store's own values take a
+// few hundred bytes; a file of this size holds some 100,000 lines of other programs' keys).
+inline constexpr std::size_t kMaxSettingsFileBytes = std::size_t{4} << 20;
+
+// The page store keeps this much of the temporary folder's file system free: a job that would
+// use more ends with a message and its pages removed, rather than filling the disk for every
+// other program. A twentieth of the file system when that is less (a small RAM disk).
+inline constexpr std::int64_t kTempReserveBytes = std::int64_t{64} << 20;
+
+// Databases (SQLite) that forms name.
+// A value SQLite makes or reads is refused beyond this size ("string or blob too big"): SQLite
+// holds a value whole in memory while a row is read, and randomblob() or a 900 MB cell would
+// otherwise take that much.
+inline constexpr int kMaxDatabaseValueBytes = 64 << 20;
+// What the program copies of one value: a text beyond this is cut (at a character boundary);
+// nothing prints or shows more of one cell. A blob (a picture) is kept whole up to
+// kMaxCellBlobBytes, a larger one is dropped. A grid keeps a window of rows of such values.
+inline constexpr int kMaxCellTextBytes = 64 << 10;
+inline constexpr int kMaxCellBlobBytes = 4 << 20;
+// Work SQLite may do for one request of the program (opening a dataset, a step to a record,
+// a window of rows), in virtual-machine instructions counted by its progress handler: about
+// a second on a slow machine. A query that never ends is stopped there.
+inline constexpr std::int64_t kMaxQueryInstructions = 100'000'000;
+// Waiting for a writer that holds the database locked.
+inline constexpr int kDatabaseBusyMilliseconds = 1000;
 
 }  // namespace quillon::limits

@@ -3,9 +3,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <stdio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -187,128 +187,18 @@ void SetTempDirBaseForTesting(const std::string& base) {
 // ---------------------------------------------------------------------------------------------
 // Private files
 
-namespace {
-std::atomic<long long> gFailWritesAfter{-1};
-
-std::string Reason(const std::string& path, int err) { return path + ": " + std::strerror(err); }
-}  // namespace
-
-void UniqueFd::Reset() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-}
-
-Result<void> UniqueFd::Close(const std::string& path) {
-    const int fd = Release();
-    if (fd >= 0 && close(fd) != 0) return Error{Reason(path, errno)};
-    return Ok();
-}
-
-namespace {
-
-// Gives `temp` the name `path` unless something has that name already.
-int LinkWithoutReplacing(const std::string& temp, const std::string& path) {
-    if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS) return errno;
-    // A file system without the flag: a hard link fails just as surely on an existing name.
-    if (link(temp.c_str(), path.c_str()) != 0) return errno;
-    unlink(temp.c_str());
-    return 0;
-}
-
-}  // namespace
-
 Result<void> WritePrivateFile(const std::string& path, std::span<const std::uint8_t> data,
                               Replace replace) {
-    if (path.empty()) return Error{"no file name"};
     // Something other than a file of ours in the page's place (a link planted there) is
     // refused rather than replaced: rename would not follow it, but it is not ours to drop.
-    struct stat existing {};
-    if (lstat(path.c_str(), &existing) == 0) {
-        if (replace == Replace::No) return Error{path + ": the file exists"};
-        if (!S_ISREG(existing.st_mode))
-            return Error{path + (S_ISLNK(existing.st_mode) ? " is a link" : " is not a regular file")};
-    }
-    const std::size_t slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    // A leading dot and the random tail keep the temporary name out of any page's name.
-    std::string pattern = dir + "." + base + ".XXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    // mkostemp creates the file exclusively (never through a link) with mode 0600.
-    UniqueFd fd(mkostemp(buf.data(), O_CLOEXEC));
-    if (!fd) return Error{Reason(path, errno)};
-    const std::string temp(buf.data());
-    const auto fail = [&](int err) -> Result<void> {
-        fd.Reset();
-        unlink(temp.c_str());
-        return Error{Reason(path, err)};
-    };
-    const long long failAfter = gFailWritesAfter.load();
-    std::size_t done = 0;
-    while (done < data.size()) {
-        std::size_t chunk = data.size() - done;
-        if (failAfter >= 0) {
-            if (static_cast<long long>(done) >= failAfter) return fail(ENOSPC);
-            chunk = std::min<std::size_t>(chunk, static_cast<std::size_t>(failAfter) - done);
-        }
-        const ssize_t n = write(fd.Get(), data.data() + done, chunk);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail(errno);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (const Result<void> closed = fd.Close(path); !closed) {
-        unlink(temp.c_str());
-        return closed;
-    }
-    if (replace == Replace::No) {
-        if (const int err = LinkWithoutReplacing(temp, path); err != 0) {
-            unlink(temp.c_str());
-            if (err == EEXIST) return Error{path + ": the file exists"};
-            return Error{Reason(path, err)};
-        }
-        return Ok();
-    }
-    if (rename(temp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        unlink(temp.c_str());
-        return Error{Reason(path, err)};
-    }
-    return Ok();
+    return WriteFileAtomically(
+        path, data, WriteOptions{replace == Replace::No ? Replace::No : Replace::Yes, 0600, false});
 }
 
 Result<std::vector<std::uint8_t>> ReadPrivateFile(const std::string& path, std::size_t maxBytes,
                                                   const char* what, FollowLinks follow) {
     if (path.empty()) return Error{std::string("no ") + what + " file"};
-    const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | (follow == FollowLinks::No ? O_NOFOLLOW : 0);
-    UniqueFd fd(open(path.c_str(), flags));
-    if (!fd) {
-        if (errno == ENOENT) return Error{path + ": cannot open the file"};
-        return Error{Reason(path, errno)};
-    }
-    const Error tooLarge{path + ": file too large for a " + what};
-    struct stat st {};
-    if (fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return Error{path + ": not a " + what + " file"};
-    if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) return tooLarge;
-    std::vector<std::uint8_t> data;
-    data.reserve(static_cast<std::size_t>(st.st_size));
-    std::uint8_t buf[65536];
-    for (;;) {
-        const ssize_t n = read(fd.Get(), buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return Error{Reason(path, errno)};
-        }
-        if (n == 0) break;
-        // The file may grow while it is read.
-        if (data.size() + static_cast<std::size_t>(n) > maxBytes) return tooLarge;
-        data.insert(data.end(), buf, buf + n);
-    }
-    return data;
+    return ReadRegularFile(path, maxBytes, follow, what);
 }
 
 bool PrivateFileExists(const std::string& path) {
@@ -318,10 +208,6 @@ bool PrivateFileExists(const std::string& path) {
 
 bool RemovePrivateFile(const std::string& path) {
     return !path.empty() && unlink(path.c_str()) == 0;
-}
-
-void FailPrivateWritesAfterForTesting(long long bytes) {
-    gFailWritesAfter.store(bytes);
 }
 
 }  // namespace quillon

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sys/files.h"
 #include "platform/sys/result.h"
 
 namespace quillon {
@@ -51,38 +52,6 @@ void SetTempDirBaseForTesting(const std::string& base);
 // Private files: the one way the program opens the files it keeps in its private directory.
 // Never through a link (O_NOFOLLOW), regular files only, created with mode 0600.
 
-// An open descriptor, closed when the object goes.
-class UniqueFd {
-  public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    ~UniqueFd() { Reset(); }
-    UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            fd_ = other.Release();
-        }
-        return *this;
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-
-    int Get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-    int Release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-    void Reset();
-    // Closes now and reports what close said (a write may fail only here, on some file systems).
-    Result<void> Close(const std::string& path);
-
-  private:
-    int fd_ = -1;
-};
-
 // Writes `data` as the file `path`, atomically: the bytes go to a new file of a fresh name
 // in the same directory, which then takes the place of `path` in one rename. When anything
 // fails (a full disk) the new file is removed and whatever `path` held before is left as it
@@ -90,14 +59,12 @@ class UniqueFd {
 // through. With Replace::No a file already at `path` is refused too ("PATH: the file exists"),
 // also when it appears while the new one is written: the new file takes the name only if
 // nothing has it.
-enum class Replace { Yes, No };
 Result<void> WritePrivateFile(const std::string& path, std::span<const std::uint8_t> data,
                               Replace replace = Replace::Yes);
 
 // Reads the regular file `path` (not through a link, unless asked: a file a user names may
 // be one), refusing one over `maxBytes`. `what` names the kind of file in the reasons
 // ("PATH: not a page file", "PATH: file too large for a page", "PATH: cannot open the file").
-enum class FollowLinks { No, Yes };
 Result<std::vector<std::uint8_t>> ReadPrivateFile(const std::string& path, std::size_t maxBytes,
                                                   const char* what,
                                                   FollowLinks follow = FollowLinks::No);
@@ -110,6 +77,8 @@ bool RemovePrivateFile(const std::string& path);
 
 // Tests: every private-file write fails with "No space left on device" once this many bytes
 // of one file have been written; a negative number turns the failure off.
-void FailPrivateWritesAfterForTesting(long long bytes);
+inline void FailPrivateWritesAfterForTesting(long long bytes) {
+    FailFileWritesAfterForTesting(bytes);
+}
 
 }  // namespace quillon

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <unordered_set>
 
+#include "platform/vcl/class_list.h"
 #include "platform/vcl/properties.h"
 
 namespace quillon {
@@ -107,6 +108,15 @@ const TClassInfo* FindClass(std::string_view name) {
     std::lock_guard lock(r.mutex);
     auto it = r.byName.find(LowerCase(name));
     return it == r.byName.end() ? nullptr : it->second;
+}
+
+std::vector<const TClassInfo*> RegisteredClasses() {
+    RegisterPlatformClasses();
+    Registry& r = TheRegistry();
+    std::lock_guard lock(r.mutex);
+    std::vector<const TClassInfo*> all;
+    for (const auto& [name, info] : r.byName) all.push_back(info);
+    return all;
 }
 
 // ---------------------------------------------------------------- TObject

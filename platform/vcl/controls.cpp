@@ -5,10 +5,10 @@
 
 #include "platform/gdi/canvas.h"
 #include "platform/gdi/device_context.h"
+#include "platform/sys/utf8.h"
 #include "platform/vcl/forms.h"
 #include "platform/vcl/graphics_properties.h"
 #include "platform/vcl/properties.h"
-#include "platform/sys/utf8.h"
 
 namespace quillon {
 
@@ -747,22 +747,34 @@ bool TWinControl::InputKeyUp(std::uint16_t key, TShiftState shift) {
 
 char32_t TWinControl::InputKeyPress(char32_t key) {
     char32_t result = 0;
-    Dispatch([&] {
-        TWinControl* target = KeyTarget(this);
-        TCustomForm* form = target->ParentForm();
-        if (form && form != target && form->KeyPreview() && form->OnKeyPress &&
-            form->EventsEnabled()) {
-            form->OnKeyPress(form, key);
-            if (key == 0) return;
-        }
-        if (target->OnKeyPress && target->EventsEnabled()) {
-            target->OnKeyPress(target, key);
-            if (key == 0) return;
-        }
-        target->KeyPress(key);
-        result = key;
-    });
+    Dispatch([&] { result = KeyPressPath(KeyTarget(this), key, true); });
     return result;
+}
+
+char32_t TWinControl::InputKeyPressHandlers(char32_t key) {
+    char32_t result = 0;
+    Dispatch([&] { result = KeyPressPath(KeyTarget(this), key, false); });
+    return result;
+}
+
+std::uint16_t TWinControl::InputKeyDownHandlers(std::uint16_t key, TShiftState shift) {
+    std::uint16_t result = 0;
+    Dispatch([&] { result = KeyDownHandlers(KeyTarget(this), key, shift); });
+    return result;
+}
+
+char32_t TWinControl::KeyPressPath(TWinControl* target, char32_t key, bool control) {
+    TCustomForm* form = target->ParentForm();
+    if (form && form != target && form->KeyPreview() && form->OnKeyPress && form->EventsEnabled()) {
+        form->OnKeyPress(form, key);
+        if (key == 0) return 0;
+    }
+    if (target->OnKeyPress && target->EventsEnabled()) {
+        target->OnKeyPress(target, key);
+        if (key == 0) return 0;
+    }
+    if (control) target->KeyPress(key);
+    return key;
 }
 
 void TWinControl::InputKey(std::uint16_t key, TShiftState shift, char32_t character) {
@@ -784,20 +796,32 @@ void TWinControl::InputText(std::string_view text) {
 }
 
 bool TWinControl::KeyDownPath(TWinControl* target, std::uint16_t key, TShiftState shift) {
+    key = KeyDownHandlers(target, key, shift);
+    if (key == 0) return false;
+    target->KeyDown(key, shift);
+    return key != 0;
+}
+
+std::uint16_t TWinControl::KeyDownHandlers(TWinControl* target, std::uint16_t key,
+                                           TShiftState shift) {
     TCustomForm* form = target->ParentForm();
     if (form && form != target && form->KeyPreview() && form->OnKeyDown && form->EventsEnabled()) {
         form->OnKeyDown(form, key, shift);
-        if (key == 0) return false;
+        if (key == 0) return 0;
     }
     if (target->OnKeyDown && target->EventsEnabled()) {
         target->OnKeyDown(target, key, shift);
-        if (key == 0) return false;
+        if (key == 0) return 0;
     }
     if (form && (key == VK_RETURN || key == VK_ESCAPE || key == VK_TAB) && !target->WantsKey(key) &&
         form->DialogKey(key, shift))
-        return false;
-    target->KeyDown(key, shift);
-    return key != 0;
+        return 0;
+    // F1 opens the program's help at its contents, where the program has one.
+    if (key == VK_F1 && shift.Empty() && !Application().HelpFile().empty()) {
+        Application().HelpJump("IDH_CONTENTS");
+        return 0;
+    }
+    return key;
 }
 
 // ---------------------------------------------------------------- painted controls

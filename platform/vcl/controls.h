@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "platform/gdi/canvas.h"
-#include "platform/vcl/components.h"
+#include "platform/gdi/graphics.h"
 #include "platform/sys/desktop.h"
 #include "platform/sys/enum_set.h"
-#include "platform/gdi/graphics.h"
+#include "platform/vcl/components.h"
 
 namespace quillon {
 
@@ -363,6 +363,12 @@ class TWinControl : public TControl {
     bool InputKeyDown(std::uint16_t key, TShiftState shift = {});
     bool InputKeyUp(std::uint16_t key, TShiftState shift = {});
     char32_t InputKeyPress(char32_t key);
+    // The same for a widget that edits its text itself (the desktop's editor, with its undo,
+    // word moves and selection keys): the handlers and the dialog keys run as above, the
+    // control's own editing does not. Each returns the key as the handlers left it (0 when
+    // used up); the widget then acts on that key.
+    std::uint16_t InputKeyDownHandlers(std::uint16_t key, TShiftState shift = {});
+    char32_t InputKeyPressHandlers(char32_t key);
     // A whole keystroke: key down, the character (if any), key up.
     void InputKey(std::uint16_t key, TShiftState shift = {}, char32_t character = 0);
     // Every character of a UTF-8 text as key presses.
@@ -410,6 +416,9 @@ class TWinControl : public TControl {
     // Key down through the form's preview, the handler, dialog keys and the
     // control; false when the key was used up on the way.
     static bool KeyDownPath(TWinControl* target, std::uint16_t key, TShiftState shift);
+    // The handlers and dialog keys of KeyDownPath; the key left, 0 when used up.
+    static std::uint16_t KeyDownHandlers(TWinControl* target, std::uint16_t key, TShiftState shift);
+    static char32_t KeyPressPath(TWinControl* target, char32_t key, bool control);
 
     std::vector<TControl*> controls_;
     int tabOrder_ = -1;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/vcl/ext_controls.h"
 
+#include "platform/vcl/form_lists.h"
+
 #include <algorithm>
 
 #include "platform/gdi/canvas.h"
@@ -665,6 +667,40 @@ const TClassInfo& TStringGrid::StaticClassInfo() {
             .StoredIf([](const TStringGrid& g) { return g.CustomRowHeights(); })
             .Event("OnSelectCell", &TStringGrid::OnSelectCell)
             .Factory();
+    // The cells, row by row: up to the last row with text, each up to its last cell with text.
+    static const bool cells = [] {
+        TFormListProperty p;
+        p.name = "Cells";
+        p.rows = [](const void* o) {
+            const auto& g = static_cast<const TStringGrid&>(*static_cast<const TObject*>(o));
+            std::vector<std::vector<std::string>> rows;
+            for (int r = 0; r < g.RowCount(); ++r)
+                for (int c = 0; c < g.ColCount(); ++c) {
+                    std::string text = g.Cells(c, r);
+                    if (text.empty()) continue;
+                    if (rows.size() <= static_cast<std::size_t>(r)) rows.resize(static_cast<std::size_t>(r) + 1);
+                    auto& row = rows[static_cast<std::size_t>(r)];
+                    if (row.size() <= static_cast<std::size_t>(c)) row.resize(static_cast<std::size_t>(c) + 1);
+                    row[static_cast<std::size_t>(c)] = std::move(text);
+                }
+            return rows;
+        };
+        // The grid grows to hold the rows and the widest of them, within what its counts take.
+        p.setRows = [](void* o, const std::vector<std::vector<std::string>>& rows) {
+            auto& g = static_cast<TStringGrid&>(*static_cast<TObject*>(o));
+            std::size_t widest = 0;
+            for (const auto& r : rows) widest = std::max(widest, r.size());
+            if (rows.size() > 1000000 || widest > 100000) throw EListError("Grid index out of range");
+            if (static_cast<int>(rows.size()) > g.RowCount()) g.SetRowCount(static_cast<int>(rows.size()));
+            if (static_cast<int>(widest) > g.ColCount()) g.SetColCount(static_cast<int>(widest));
+            for (std::size_t r = 0; r < rows.size(); ++r)
+                for (std::size_t c = 0; c < rows[r].size(); ++c)
+                    g.SetCells(static_cast<int>(c), static_cast<int>(r), rows[r][c]);
+        };
+        RegisterListProperty(info, std::move(p));
+        return true;
+    }();
+    (void)cells;
     return info;
 }
 

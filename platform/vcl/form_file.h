@@ -49,15 +49,18 @@ struct TFormError {
     Error ToError() const { return Error{Text()}; }
 };
 
+struct TFormProperty;
+
 struct TFormValue {
-    enum Kind { Integer, Float, String, Ident, Set, List, Binary };
+    enum Kind { Integer, Float, String, Ident, Set, List, Binary, Collection };
     Kind kind = Integer;
     int line = 0;
     std::int64_t integer = 0;
     double real = 0;
     std::string text;                 // String, Ident (dotted: "Form1.Edit1")
     std::vector<std::string> idents;  // Set
-    std::vector<TFormValue> items;    // List (simple values only)
+    std::vector<TFormValue> items;    // List (simple values, or lists of simple values)
+    std::vector<std::vector<TFormProperty>> collection;  // Collection: each item's properties
     std::vector<std::uint8_t> bytes;  // Binary
 };
 
@@ -118,6 +121,19 @@ std::string WriteComponent(const TComponent& root);
 // none is: components that name files relative to their form (a table's
 // database) resolve them against its folder in Loaded.
 const std::string& FormFileBeingRead();
+
+// The line of the object whose component the reader is loading (inside its Loaded), 0 at any
+// other time: a component that may fail later (a dataset that stops reading while printing)
+// keeps it to say where it came from.
+int FormLineBeingLoaded();
+
+// Checks the reader runs once every component of a file is loaded. The first component, in the
+// order of the file, for which a check answers a reason refuses the file with that reason at
+// the line of its object. A layer that knows such faults (a dataset that does not open, a
+// control naming a field its dataset does not have) adds its check when it registers its
+// classes; adding the same check again changes nothing.
+using TLoadCheck = std::string (*)(const TComponent& component);
+void AddLoadCheck(TLoadCheck check);
 
 // Quoting of one text value as the writer puts it ('it''s'#13#10).
 std::string QuoteFormString(std::string_view text);

@@ -96,6 +96,8 @@ class Lexer {
             case ']':
             case '(':
             case ')':
+            case '<':
+            case '>':
             case '+':
                 ++pos_;
                 t.kind = Tok::Symbol;
@@ -362,7 +364,7 @@ class Parser {
                                             " values in one form file"};
     }
 
-    TFormProperty Property() {
+    TFormProperty Property(bool allowCollection = true) {
         CountValue();
         TFormProperty p;
         p.line = tok_.line;
@@ -378,6 +380,8 @@ class Parser {
             throw ParseFault{tok_.line,
                              "'=' expected after '" + p.path + "' but " + Describe() + " found"};
         Advance();
+        if (!allowCollection && IsSymbol('<'))
+            throw ParseFault{tok_.line, "a collection cannot be a value of an item"};
         p.value = Value(true);
         return p;
     }
@@ -433,7 +437,8 @@ class Parser {
                 return v;
             case Tok::Symbol:
                 if (allowCompound && IsSymbol('[')) return SetValue();
-                if (allowCompound && IsSymbol('(')) return ListValue();
+                if (allowCompound && IsSymbol('(')) return ListValue(true);
+                if (allowCompound && IsSymbol('<')) return CollectionValue();
                 break;
             case Tok::End:
                 break;
@@ -463,7 +468,8 @@ class Parser {
         }
     }
 
-    TFormValue ListValue() {
+    // A list of simple values; at the top, also of lists of them (the rows of a table).
+    TFormValue ListValue(bool top) {
         TFormValue v;
         v.kind = TFormValue::List;
         v.line = tok_.line;
@@ -477,7 +483,47 @@ class Parser {
                 throw ParseFault{
                     tok_.line, "')' expected for the list begun on line " + std::to_string(v.line)};
             CountValue();
+            if (top && IsSymbol('(')) {
+                v.items.push_back(ListValue(false));
+                continue;
+            }
             v.items.push_back(Value(false));
+        }
+    }
+
+    // < item Name = value ... end item ... end >: each item counts as an object, which
+    // bounds their number; an item's values are not collections themselves.
+    TFormValue CollectionValue() {
+        TFormValue v;
+        v.kind = TFormValue::Collection;
+        v.line = tok_.line;
+        Advance();
+        for (;;) {
+            if (IsSymbol('>')) {
+                Advance();
+                return v;
+            }
+            if (!IsKeyword("item"))
+                throw ParseFault{tok_.line, "'item' or '>' expected for the collection begun on line " +
+                                                std::to_string(v.line) + " but " + Describe() +
+                                                " found"};
+            if (++objects_ > kMaxFormObjects)
+                throw ParseFault{tok_.line, "more than " + std::to_string(kMaxFormObjects) +
+                                                " objects in one form file"};
+            const int itemLine = tok_.line;
+            Advance();
+            std::vector<TFormProperty> props;
+            for (;;) {
+                if (tok_.kind == Tok::End)
+                    throw ParseFault{tok_.line, "'end' expected for the item begun on line " +
+                                                    std::to_string(itemLine)};
+                if (IsKeyword("end")) {
+                    Advance();
+                    break;
+                }
+                props.push_back(Property(false));
+            }
+            v.collection.push_back(std::move(props));
         }
     }
 

@@ -8,12 +8,15 @@
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/vcl/class_list.h"
 #include "platform/vcl/components.h"
 #include "platform/vcl/form_file.h"
+#include "platform/vcl/form_lists.h"
 #include "platform/vcl/properties.h"
 #include "platform/vcl/strings.h"
 
@@ -74,6 +77,25 @@ std::vector<std::string> SplitPath(const std::string& path) {
     }
 }
 
+thread_local int lineBeingLoaded = 0;
+
+struct LineScope {
+    int saved;
+    explicit LineScope(int line) : saved(lineBeingLoaded) { lineBeingLoaded = line; }
+    ~LineScope() { lineBeingLoaded = saved; }
+};
+
+std::mutex checksMutex;
+std::vector<TLoadCheck>& Checks() {
+    static std::vector<TLoadCheck> checks;
+    return checks;
+}
+
+std::vector<TLoadCheck> LoadChecks() {
+    std::lock_guard<std::mutex> lock(checksMutex);
+    return Checks();
+}
+
 class Reader {
   public:
     Reader(TComponent& root, const TFormReadOptions& options) : root_(root), options_(options) {}
@@ -83,6 +105,7 @@ class Reader {
             throw Fault{tree.line,
                         "the file holds a " + tree.className + ", not a " + root_.ClassName()};
         loaded_.push_back(&root_);
+        lines_.push_back(tree.line);
         root_.BeginLoading();
         SetName(root_, tree);
         ReadBody(root_, tree);
@@ -91,7 +114,21 @@ class Reader {
 
     // Ends loading of everything read so far (also after a fault).
     void Finish() {
-        for (TComponent* c : loaded_) c->Loaded();
+        for (std::size_t i = 0; i < loaded_.size(); ++i) {
+            LineScope line(lines_[i]);
+            loaded_[i]->Loaded();
+        }
+    }
+
+    // The first component, in the order of the file, that cannot work as the file set it up.
+    std::optional<Fault> Problem() const {
+        const std::vector<TLoadCheck> checks = LoadChecks();
+        for (std::size_t i = 0; i < loaded_.size(); ++i)
+            for (TLoadCheck check : checks) {
+                std::string why = check(*loaded_[i]);
+                if (!why.empty()) return Fault{lines_[i], std::move(why)};
+            }
+        return std::nullopt;
     }
 
   private:
@@ -115,6 +152,7 @@ class Reader {
         if (!cls->create) throw Fault{obj.line, "class '" + obj.className + "' cannot be created"};
         TComponent* c = cls->create(&root_);
         loaded_.push_back(c);
+        lines_.push_back(obj.line);
         c->BeginLoading();
         SetName(*c, obj);
         if (!obj.name.empty() && !root_.BindField(obj.name, c))
@@ -128,9 +166,15 @@ class Reader {
     }
 
     void Property(TComponent& c, const TFormProperty& p) {
+        if (const TFormListProperty* list = FindListProperty(c.ClassInfo(), p.path))
+            return ListProperty(c, AsTarget(c), *list, p);
+        PropertyOf(c, AsTarget(c), &c.ClassInfo(), p);
+    }
+
+    // A plain property of `target` (the component itself or an item of one of its
+    // collections, whose table is `cls`).
+    void PropertyOf(TComponent& c, void* target, const TClassInfo* cls, const TFormProperty& p) {
         const std::vector<std::string> parts = SplitPath(p.path);
-        void* target = AsTarget(c);
-        const TClassInfo* cls = &c.ClassInfo();
         for (std::size_t i = 0; i < parts.size(); ++i) {
             const TPropInfo* prop = cls->FindProperty(parts[i]);
             if (!prop) throw Fault{p.line, "unknown property '" + p.path + "' of " + c.ClassName()};
@@ -151,6 +195,50 @@ class Reader {
                 throw Fault{p.line, "unknown property '" + p.path + "' of " + c.ClassName()};
             }
             Assign(c, *prop, target, p);
+        }
+    }
+
+    void ListProperty(TComponent& c, void* target, const TFormListProperty& list,
+                      const TFormProperty& p) {
+        const TFormValue& v = p.value;
+        if (list.kind == TFormListProperty::Rows) {
+            if (v.kind != TFormValue::List)
+                throw Fault{v.line, "wrong value type for '" + p.path +
+                                        "': a list of rows of strings expected"};
+            std::vector<std::vector<std::string>> rows;
+            for (const TFormValue& row : v.items) {
+                if (row.kind != TFormValue::List)
+                    throw Fault{row.line, "wrong value type in '" + p.path +
+                                              "': each row is a list of strings"};
+                std::vector<std::string>& cells = rows.emplace_back();
+                for (const TFormValue& cell : row.items) {
+                    if (cell.kind != TFormValue::String)
+                        throw Fault{cell.line, "wrong value type in '" + p.path +
+                                                   "': only strings may be listed"};
+                    cells.push_back(cell.text);
+                }
+            }
+            Guard(p, [&] { list.setRows(target, rows); });
+            return;
+        }
+        if (v.kind != TFormValue::Collection)
+            throw Fault{v.line,
+                        "wrong value type for '" + p.path + "': a collection of items expected"};
+        Guard(p, [&] { list.clear(target); });
+        for (std::size_t i = 0; i < v.collection.size(); ++i) {
+            void* item = nullptr;
+            Guard(p, [&] { item = list.item(target, i); });
+            if (!item) throw Fault{p.line, "cannot add an item to '" + p.path + "'"};
+            for (const TFormProperty& ip : v.collection[i]) {
+                try {
+                    PropertyOf(c, item, list.itemClass, ip);
+                } catch (Fault& f) {
+                    if (f.reason.rfind("unknown property '", 0) == 0)
+                        f.reason =
+                            "unknown property '" + ip.path + "' of an item of '" + p.path + "'";
+                    throw;
+                }
+            }
         }
     }
 
@@ -338,6 +426,7 @@ class Reader {
     TComponent& root_;
     const TFormReadOptions& options_;
     std::vector<TComponent*> loaded_;
+    std::vector<int> lines_;  // the object line of each of loaded_
     std::vector<FixUp> fixups_;
 };
 
@@ -392,6 +481,8 @@ class Writer {
         out_ += c.ClassName();
         out_ += '\n';
         Properties(AsTarget(c), c.ClassInfo(), "", depth + 1);
+        for (const TFormListProperty* list : ListProperties(c.ClassInfo()))
+            ListProperty(AsTarget(c), *list, depth + 1);
         c.GetChildren([&](TComponent* child) { Object(*child, depth + 1); }, &root_);
         Indent(depth);
         out_ += "end\n";
@@ -457,6 +548,38 @@ class Writer {
         }
     }
 
+    void ListProperty(void* target, const TFormListProperty& list, int depth) {
+        if (list.kind == TFormListProperty::Rows) {
+            const auto rows = list.rows(target);
+            if (rows.empty()) return;
+            Indent(depth);
+            out_ += list.name + " = (";
+            for (const auto& row : rows) {
+                out_ += '\n';
+                Indent(depth + 1);
+                out_ += '(';
+                for (std::size_t i = 0; i < row.size(); ++i)
+                    out_ += (i ? " " : "") + QuoteFormString(row[i]);
+                out_ += ')';
+            }
+            out_ += ")\n";
+            return;
+        }
+        const std::size_t n = list.count(target);
+        if (n == 0) return;
+        Indent(depth);
+        out_ += list.name + " = <";
+        for (std::size_t i = 0; i < n; ++i) {
+            out_ += '\n';
+            Indent(depth + 1);
+            out_ += "item\n";
+            if (void* item = list.item(target, i)) Properties(item, *list.itemClass, "", depth + 2);
+            Indent(depth + 1);
+            out_ += "end";
+        }
+        out_ += ">\n";
+    }
+
     std::string ReferenceName(TComponent* c) const {
         if (!c || c->Name().empty()) return "";
         if (c == &root_ || c->Owner() == &root_) return c->Name();
@@ -473,76 +596,84 @@ class Writer {
     }
 
     std::string Format(const TPropInfo& p, const TPropValue& v, int depth) {
-        switch (p.kind) {
-            case TPropKind::Integer:
-                return std::to_string(std::get<std::int64_t>(v));
-            case TPropKind::Float: {
-                double d = std::get<double>(v);
-                if (!std::isfinite(d)) d = 0;
-                char buf[64];
-                auto r = std::to_chars(buf, buf + sizeof buf, d);
-                return std::string(buf, r.ptr);
-            }
-            case TPropKind::String:
-                return QuoteFormString(std::get<std::string>(v));
-            case TPropKind::Boolean:
-                return std::get<bool>(v) ? "True" : "False";
-            case TPropKind::Enum: {
-                const auto e = std::get<std::int64_t>(v);
-                const std::string_view* name = p.enumInfo->NameOf(static_cast<int>(e));
-                return name ? std::string(*name) : std::to_string(e);
-            }
-            case TPropKind::Set: {
-                const auto mask = static_cast<std::uint64_t>(std::get<std::int64_t>(v));
-                std::string s = "[";
-                for (int bit = 0; bit < 32; ++bit) {
-                    if (!(mask & (std::uint64_t{1} << bit))) continue;
-                    const std::string_view* name = p.enumInfo->NameOf(bit);
-                    if (!name) continue;
-                    if (s.size() > 1) s += ", ";
-                    s += *name;
-                }
-                return s + "]";
-            }
-            case TPropKind::Color: {
-                const auto c = std::get<std::int64_t>(v);
-                std::string ident;
-                if (ColorValueToIdent(c, ident)) return ident;
-                char buf[16];
-                std::snprintf(buf, sizeof buf, "$%08X",
-                              static_cast<unsigned>(static_cast<std::uint32_t>(c)));
-                return buf;
-            }
-            case TPropKind::Binary: {
-                const auto& bytes = std::get<std::vector<std::uint8_t>>(v);
-                static const char* hex = "0123456789ABCDEF";
-                std::string s = "{";
-                for (std::size_t i = 0; i < bytes.size(); ++i) {
-                    if (i % 32 == 0) {
-                        s += '\n';
-                        s.append(static_cast<std::size_t>(depth + 1) * 2, ' ');
-                    }
-                    s += hex[bytes[i] >> 4];
-                    s += hex[bytes[i] & 15];
-                }
-                return s + "}";
-            }
-            case TPropKind::IntList: {
-                std::string s = "(";
-                for (const auto n : std::get<std::vector<std::int64_t>>(v)) {
-                    if (s.size() > 1) s += ' ';
-                    s += std::to_string(n);
-                }
-                return s + ")";
-            }
-            default:
-                return "";
-        }
+        return FormatFormValue(p, v, depth);
     }
 
     TComponent& root_;
     std::string out_;
 };
+
+}  // namespace
+
+std::string FormatFormValue(const TPropInfo& p, const TPropValue& v, int depth) {
+    switch (p.kind) {
+        case TPropKind::Integer:
+            return std::to_string(std::get<std::int64_t>(v));
+        case TPropKind::Float: {
+            double d = std::get<double>(v);
+            if (!std::isfinite(d)) d = 0;
+            char buf[64];
+            auto r = std::to_chars(buf, buf + sizeof buf, d);
+            return std::string(buf, r.ptr);
+        }
+        case TPropKind::String:
+            return QuoteFormString(std::get<std::string>(v));
+        case TPropKind::Boolean:
+            return std::get<bool>(v) ? "True" : "False";
+        case TPropKind::Enum: {
+            const auto e = std::get<std::int64_t>(v);
+            const std::string_view* name = p.enumInfo->NameOf(static_cast<int>(e));
+            return name ? std::string(*name) : std::to_string(e);
+        }
+        case TPropKind::Set: {
+            const auto mask = static_cast<std::uint64_t>(std::get<std::int64_t>(v));
+            std::string s = "[";
+            for (int bit = 0; bit < 32; ++bit) {
+                if (!(mask & (std::uint64_t{1} << bit))) continue;
+                const std::string_view* name = p.enumInfo->NameOf(bit);
+                if (!name) continue;
+                if (s.size() > 1) s += ", ";
+                s += *name;
+            }
+            return s + "]";
+        }
+        case TPropKind::Color: {
+            const auto c = std::get<std::int64_t>(v);
+            std::string ident;
+            if (ColorValueToIdent(c, ident)) return ident;
+            char buf[16];
+            std::snprintf(buf, sizeof buf, "$%08X",
+                          static_cast<unsigned>(static_cast<std::uint32_t>(c)));
+            return buf;
+        }
+        case TPropKind::Binary: {
+            const auto& bytes = std::get<std::vector<std::uint8_t>>(v);
+            static const char* hex = "0123456789ABCDEF";
+            std::string s = "{";
+            for (std::size_t i = 0; i < bytes.size(); ++i) {
+                if (i % 32 == 0) {
+                    s += '\n';
+                    s.append(static_cast<std::size_t>(depth + 1) * 2, ' ');
+                }
+                s += hex[bytes[i] >> 4];
+                s += hex[bytes[i] & 15];
+            }
+            return s + "}";
+        }
+        case TPropKind::IntList: {
+            std::string s = "(";
+            for (const auto n : std::get<std::vector<std::int64_t>>(v)) {
+                if (s.size() > 1) s += ' ';
+                s += std::to_string(n);
+            }
+            return s + ")";
+        }
+        default:
+            return "";
+    }
+}
+
+namespace {
 
 thread_local std::string fileBeingRead;
 
@@ -560,6 +691,9 @@ Result<void> Read(const TFormObject& tree, TComponent& root, const TFormReadOpti
         error = TFormError{options.fileName, f.line, f.reason};
     }
     reader.Finish();
+    if (!error)
+        if (std::optional<Fault> problem = reader.Problem())
+            error = TFormError{options.fileName, problem->line, problem->reason};
     if (error) return error->ToError();
     return Ok();
 }
@@ -607,6 +741,16 @@ Result<std::unique_ptr<TComponent>> CreateComponent(std::string_view text, TComp
 }
 
 const std::string& FormFileBeingRead() { return fileBeingRead; }
+
+int FormLineBeingLoaded() {
+    return lineBeingLoaded;
+}
+
+void AddLoadCheck(TLoadCheck check) {
+    std::lock_guard<std::mutex> lock(checksMutex);
+    std::vector<TLoadCheck>& checks = Checks();
+    if (std::find(checks.begin(), checks.end(), check) == checks.end()) checks.push_back(check);
+}
 
 std::string WriteComponent(const TComponent& root) {
     return Writer(root).Run();

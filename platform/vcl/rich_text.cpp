@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/sys/files.h"
 #include "platform/sys/limits.h"
 #include "platform/sys/notice.h"
 #include "platform/sys/sysutils.h"
@@ -143,16 +144,15 @@ Result<TRichTextFormat> FormatOfPath(const std::string& path) {
 Result<void> TCustomRichEdit::LoadFromFile(const std::string& path) {
     const Result<TRichTextFormat> format = FormatOfPath(path);
     if (!format) return format.error();
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return Error{path + ": cannot be opened"};
-    const std::streamoff size = in.tellg();
-    if (size < 0) return Error{path + ": cannot be read"};
-    if (size > limits::kMaxRichTextBytes)
-        return Error{path + ": larger than " + IntToStr(limits::kMaxRichTextBytes >> 20) +
-                     " MB, the most a rich edit reads"};
-    std::string text(static_cast<std::size_t>(size), '\0');
-    in.seekg(0);
-    if (!in.read(text.data(), size)) return Error{path + ": cannot be read"};
+    Result<std::vector<std::uint8_t>> data =
+        ReadRegularFile(path, static_cast<std::size_t>(limits::kMaxRichTextBytes));
+    if (!data) {
+        if (data.reason().find(": larger than ") != std::string::npos)
+            return Error{path + ": larger than " + IntToStr(limits::kMaxRichTextBytes >> 20) +
+                         " MB, the most a rich edit reads"};
+        return data.error();
+    }
+    std::string text(data->begin(), data->end());
     // Invalid UTF-8 becomes replacement characters rather than being refused whole.
     text = utf8::FromUtf16(utf8::ToUtf16(text));
     format_ = *format;
@@ -163,10 +163,11 @@ Result<void> TCustomRichEdit::LoadFromFile(const std::string& path) {
 Result<void> TCustomRichEdit::SaveToFile(const std::string& path) const {
     const Result<TRichTextFormat> format = FormatOfPath(path);
     if (!format) return format.error();
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
     const std::string text = Text();
-    if (!out || !out.write(text.data(), static_cast<std::streamsize>(text.size())) || !out.flush())
-        return Error{path + ": cannot be written"};
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                              text.size());
+    if (Result<void> written = WriteFileAtomically(path, bytes, OutputFileOptions()); !written)
+        return Error{path + ": cannot be written: " + written.reason()};
     return Ok();
 }
 

@@ -8,9 +8,10 @@
 #include "platform/emf/page_store.h"
 #include "platform/gdi/printer.h"
 #include "platform/gdi/screen.h"
-#include "printsuite/base/Vex_MFunc.h"
+#include "platform/sys/interrupt.h"
 #include "printsuite/base/PrnWin_store.h"
 #include "printsuite/base/Tallet.h"
+#include "printsuite/base/Vex_MFunc.h"
 
 namespace quillon {
 namespace {
@@ -20,7 +21,8 @@ class StatusDialog {
   public:
     explicit StatusDialog(bool show) : shown_(show) {
         if (!show) return;
-        CreatePrintDialog();
+        // The job's formatting window goes on telling the printing, rather than a second one.
+        if (!PrintDialog1) CreatePrintDialog();
         PrintDialog1->Show();
         PrintDialog1->BringToFront();
         PrintDialog1->Status->SetText("Printing...");
@@ -94,8 +96,15 @@ void PrintStoredPages(TSendTo kind, bool showStatus, const PageFilter& wanted) {
                            " could not be printed: " + played.reason());
             break;
         }
+        ProgressPages(n);
         // The status dialog's Abort is served here, between pages.
         ProcessPendingMessages();
+        // Ctrl+C (checked after the messages, which may be where it arrived) leaves no
+        // document behind, not even a part of one.
+        if (InterruptRequested()) {
+            printer.Abort();
+            return;
+        }
         if (status.Aborted() || !printer.Printing()) break;
     }
     if (begun && printer.Printing() && !printer.EndDoc()) ShowPrintError(printer.LastError());

@@ -2,9 +2,9 @@
 #include "printsuite/base/Tallet.h"
 
 #include "platform/gdi/printer.h"
-#include "platform/vcl/properties.h"
-#include "platform/sys/rounding.h"
 #include "platform/gdi/screen.h"
+#include "platform/sys/rounding.h"
+#include "platform/vcl/properties.h"
 #include "printsuite/base/Vex_MFunc.h"
 
 namespace quillon {
@@ -161,22 +161,9 @@ void TPrintDialog1::FormCreate(TObject*) {
 }
 
 void TPrintDialog1::ScaleToScreen() {
-    // The form is laid out at 120 pixels per inch. Scaling the window alone would cut off
-    // its lower part and the Abort button; the whole dialog is scaled instead.
-    const int ppi = Screen().PixelsPerInch();
-    if (ppi == kDesignPixelsPerInch) return;
-    const auto scale = [ppi](int v) {
-        return RoundToInt(static_cast<double>(v) * ppi / kDesignPixelsPerInch);
-    };
-    for (int i = 0; i < ControlCount(); ++i) {
-        TControl* c = Controls(i);
-        c->SetBounds(scale(c->Left()), scale(c->Top()), scale(c->Width()), scale(c->Height()));
-        if (!c->ParentFont()) c->Font().SetHeight(scale(c->Font().Height()));
-    }
-    Font().SetHeight(scale(Font().Height()));
-    if (Height() > 0) SetHeight(scale(Height()));
-    if (Width() > 0) SetWidth(scale(Width()));
-    SetPixelsPerInch(ppi);
+    // Laid out at 120 pixels per inch. Scaling the window alone would cut off its lower part
+    // and the Abort button; the whole dialog is scaled instead.
+    ScaleDialogToScreen(*this, kDesignPixelsPerInch);
 }
 
 void TPrintDialog1::FormActivate(TObject*) {

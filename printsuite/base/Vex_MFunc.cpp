@@ -7,18 +7,20 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <limits>
 
-#include "platform/sys/desktop.h"
+#include "platform/emf/page_store.h"
 #include "platform/gdi/device_context.h"
+#include "platform/gdi/printer.h"
+#include "platform/gdi/screen.h"
+#include "platform/sys/desktop.h"
+#include "platform/sys/rounding.h"
+#include "platform/sys/string_table.h"
+#include "platform/gdi/text_only_context.h"
 #include "platform/vcl/ext_controls.h"
 #include "platform/vcl/forms.h"
-#include "platform/gdi/printer.h"
-#include "platform/sys/rounding.h"
-#include "platform/gdi/screen.h"
 #include "platform/vcl/std_controls.h"
-#include "platform/sys/string_table.h"
-#include "platform/emf/page_store.h"
 
 namespace quillon {
 namespace {
@@ -260,7 +262,9 @@ namespace {
 // page's resolution), else its paint code.
 void PaintFace(TWinControl& control, DeviceContext& dc) {
     const bool ownPaint = dynamic_cast<TCustomControl*>(&control) != nullptr;
-    if (!ownPaint && control.Peer() && control.Width() > 0 && control.Height() > 0) {
+    // A widget's picture has no words in it for a context that takes only text.
+    const bool textOnly = dynamic_cast<TextOnlyContext*>(&dc) != nullptr;
+    if (!ownPaint && !textOnly && control.Peer() && control.Width() > 0 && control.Height() > 0) {
         const XForm m = dc.LogicalToDevice();
         const double sx = std::fabs(m.m11) > 0 ? std::fabs(m.m11) : 1.0;
         const double sy = std::fabs(m.m22) > 0 ? std::fabs(m.m22) : 1.0;
@@ -349,6 +353,32 @@ void PaintWindowTo(TWinControl& control, DeviceContext& dc, int left, int top, i
         if (gWindowPaintDC) ResetClipRegion(*gWindowPaintDC);
         DrawWindowBorder(control, width, height);
     }
+}
+
+namespace {
+
+void ScaleChildren(TWinControl& parent, const std::function<int(int)>& scale) {
+    for (int i = 0; i < parent.ControlCount(); ++i) {
+        TControl* c = parent.Controls(i);
+        c->SetBounds(scale(c->Left()), scale(c->Top()), scale(c->Width()), scale(c->Height()));
+        if (!c->ParentFont()) c->Font().SetHeight(scale(c->Font().Height()));
+        if (auto* w = dynamic_cast<TWinControl*>(c)) ScaleChildren(*w, scale);
+    }
+}
+
+}  // namespace
+
+void ScaleDialogToScreen(TForm& form, int designPixelsPerInch) {
+    const int ppi = Screen().PixelsPerInch();
+    if (ppi == designPixelsPerInch || designPixelsPerInch <= 0) return;
+    const std::function<int(int)> scale = [ppi, designPixelsPerInch](int v) {
+        return RoundToInt(static_cast<double>(v) * ppi / designPixelsPerInch);
+    };
+    ScaleChildren(form, scale);
+    form.Font().SetHeight(scale(form.Font().Height()));
+    if (form.Height() > 0) form.SetHeight(scale(form.Height()));
+    if (form.Width() > 0) form.SetWidth(scale(form.Width()));
+    form.SetPixelsPerInch(ppi);
 }
 
 }  // namespace quillon

@@ -12,6 +12,7 @@
 namespace quillon {
 
 class DeviceContext;
+class TForm;
 class TWinControl;
 
 // ---------------------------------------------------------------------------------------------
@@ -123,6 +124,10 @@ void DrawWindowBorder(const TWinControl& window, int width, int height);
 // TVexCustom leaves its 20-pixel title strip out.
 void PaintWindowTo(TWinControl& control, DeviceContext& dc, int left, int top, int width,
                    int height);
+
+// Scales a dialog laid out at `designPixelsPerInch` to the screen's pixels per inch: the
+// window, every control inside it (at any depth) and their fonts, so that nothing is cut off.
+void ScaleDialogToScreen(TForm& form, int designPixelsPerInch);
 
 // The most pixels of the picture a widget is rendered into for printing (16 MB of colour).
 inline constexpr double kMaxControlPicturePixels = 4194304.0;

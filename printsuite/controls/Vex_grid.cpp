@@ -230,7 +230,7 @@ std::string TVex_SortGrid::CursorName() const {
 }
 
 int TVex_SortGrid::DrawnWidth() const {
-    int w = HasOption(dgIndicator) ? kIndicatorWidth : 0;
+    int w = (HasOption(dgIndicator) ? kIndicatorWidth : 0) - LeftColHidden();
     std::vector<Column> cols = Columns();
     for (size_t c = static_cast<size_t>(std::max(0, LeftCol())); c < cols.size(); ++c) w += cols[c].Width;
     return std::min(w, ClientWidth());
@@ -243,7 +243,9 @@ bool TVex_SortGrid::InTitleRow(int x, int y) const {
 int TVex_SortGrid::SortColumnAt(int x) {
     zone_ = szAscending;
     std::vector<Column> cols = Columns();
-    int e = HasOption(dgIndicator) ? kIndicatorWidth : 0;
+    // The left-most shown column starts where the view shows it, which is left of the data
+    // area when the view is scrolled to its right end and the column is partly hidden.
+    int e = (HasOption(dgIndicator) ? kIndicatorWidth : 0) - LeftColHidden();
     for (size_t c = static_cast<size_t>(std::max(0, LeftCol())); c < cols.size(); ++c) {
         const int w = cols[c].Width;
         e += w;

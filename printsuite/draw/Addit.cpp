@@ -268,12 +268,9 @@ void TAddition::FormCreate(TObject*) {
     ComboBox1->SetItemIndex(0);
     Copies->SetText("1");
 
-    const int ppi = Screen().PixelsPerInch();
-    const auto scale = [ppi](int v) {
-        return RoundToInt(static_cast<double>(v) * ppi / kDesignPixelsPerInch);
-    };
-    if (Height() > 0) SetHeight(scale(Height()));
-    if (Width() > 0) SetWidth(scale(Width()));
+    // Laid out at 120 pixels per inch: the controls are scaled with the window, or Print and
+    // Close would fall below its bottom edge.
+    ScaleDialogToScreen(*this, kDesignPixelsPerInch);
 }
 
 void TAddition::RangeClick(TObject*) {

@@ -10,6 +10,7 @@
 #include "platform/gdi/canvas.h"
 #include "platform/gdi/device_context.h"
 #include "platform/gdi/printer.h"
+#include "platform/gdi/printer_device.h"
 #include "platform/gdi/screen.h"
 #include "platform/sys/rounding.h"
 #include "platform/sys/sysutils.h"
@@ -30,15 +31,19 @@ Result<int> ReadJobSettingInt(const std::string& name, const std::string& fallba
 
 namespace {
 
+// Larger than any sheet a printer takes (a 4-metre page at 600 pixels per inch): a settings
+// value beyond it would make controls wider than the toolkit draws.
+constexpr int kMaxPageDimension = 100000;
+
 // A page dimension from the settings; a text that is not an integer is reported and the
-// default taken, and a size that is not positive (which would divide by zero) as well.
+// default taken, and a size that is not positive (which would divide by zero) or too large.
 int PageDimension(const char* name, const char* fallback) {
     Result<int> r = ReadJobSettingInt(name, fallback);
     if (!r) {
         Application().ShowException(EConvertError(r.error().reason));
         return StrToInt(fallback);
     }
-    return *r > 0 ? *r : StrToInt(fallback);
+    return *r > 0 && *r <= kMaxPageDimension ? *r : StrToInt(fallback);
 }
 
 // The status dialog of one print request, closed however the request ends.
@@ -56,6 +61,7 @@ class RequestStatus {
         if (PrintDialog1) PrintDialog1->Page->SetText(std::to_string(n));
     }
     bool Aborted() const { return PrintDialog1 && PrintDialog1->Aborted(); }
+    void Release() { ReleasePrintDialog(); }
 };
 
 }  // namespace
@@ -191,7 +197,11 @@ int TDrawIt::CountPages() {
 }
 
 void TDrawIt::SetZoom(int containerWidth, double percent) {
-    const int width = RoundToInt(pageWidth_ * (0.01 * percent) * 17.0 / 48.0);
+    // 17/48 shows a 300-pixels-per-inch page at its real size on a 96-pixels-per-inch screen
+    // at 100 %; pages of other printers are scaled by their own resolution.
+    const int ppi = Printer().Caps().logPixelsX;
+    const double resolution = ppi > 0 ? 300.0 / ppi : 1.0;
+    const int width = RoundToInt(pageWidth_ * (0.01 * percent) * 17.0 / 48.0 * resolution);
     const int left = containerWidth - 10 > width ? (containerWidth - 10 - width) / 2 : 35;
     SetBounds(left, Top(), width, RoundToInt(width * aspect_) + 20);
     Invalidate();
@@ -280,6 +290,15 @@ Result<void> TDrawIt::PrintPageRange(int selection, std::string_view list) {
         }
     }
     end();
+    status.Release();
+    // A printer that writes files says where this one went.
+    const std::shared_ptr<PrinterDevice> device = printer.Device();
+    const std::string file = begun && !aborted_ && device ? device->LastDocumentFile() : "";
+    if (!file.empty()) {
+        const std::string& title = Application().Title();
+        Application().MessageBox("The pages were saved as " + file,
+                                 title.empty() ? "Quillon" : title, MB_OK | MB_ICONINFORMATION);
+    }
     return {};
 }
 

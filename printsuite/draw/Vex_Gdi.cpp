@@ -108,6 +108,14 @@ std::string_view TakeNextLine(std::string_view text, std::size_t& pos, int width
     const int wordLimit = width - 10;
     const std::size_t start = pos;
     std::size_t lineEnd = pos;  // the words taken so far are text[start, lineEnd)
+    // Most texts end in a line that fits whole: then no word of it is too wide and every
+    // prefix fits (a part of a text is never wider than all of it), so the words are taken
+    // without measuring each. A long rest is not measured whole: it would be, for every line.
+    constexpr std::size_t kWholeTry = 1024;
+    static const TextWidthFn kFits = [](std::string_view) { return 0; };
+    const TextWidthFn& measure =
+        text.size() - pos <= kWholeTry && textWidth(text.substr(pos)) <= wordLimit ? kFits
+                                                                                   : textWidth;
     for (;;) {
         const std::string_view rest = text.substr(pos);
         // The next word; a leading space belongs to it (a second space between two words).
@@ -115,13 +123,13 @@ std::string_view TakeNextLine(std::string_view text, std::size_t& pos, int width
         if (end == std::string_view::npos) end = rest.size();
         const std::string_view word = rest.substr(0, end);
 
-        if (WiderThan(word, wordLimit, textWidth)) {
+        if (WiderThan(word, wordLimit, measure)) {
             if (pos == start) {
                 // A word too wide for any line: as many characters as fit.
                 std::size_t fit = 0;
                 while (fit < word.size()) {
                     const std::size_t next = fit + utf8::DecodeOne(word.substr(fit)).length;
-                    if (textWidth(word.substr(0, next)) > wordLimit) break;
+                    if (measure(word.substr(0, next)) > wordLimit) break;
                     fit = next;
                 }
                 pos += fit;
@@ -131,7 +139,7 @@ std::string_view TakeNextLine(std::string_view text, std::size_t& pos, int width
         }
         // The line with this word: the words so far, the one space taken after the last of
         // them, and the word.
-        if (textWidth(text.substr(start, pos + end - start)) > width) break;
+        if (measure(text.substr(start, pos + end - start)) > width) break;
         lineEnd = pos + end;
         pos += end < rest.size() ? end + 1 : end;
         if (pos >= text.size()) break;
@@ -387,6 +395,9 @@ void TGdi::ClosePage() {
 }
 
 bool TGdi::SavePage(const std::vector<std::uint8_t>& data) {
+    // After a lost page the job is over: no page after it is stored (the job would have a hole),
+    // and the first reason is the one kept.
+    if (!saveError_.empty()) return false;
     if (pageFile_.empty()) {
         const Result<std::string> dir = ProcessTempDir();
         saveError_ =

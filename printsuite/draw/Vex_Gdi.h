@@ -107,7 +107,8 @@ class TGdi {
     // Plays the stored pages (those `wanted`, all when empty) to the current printer as one
     // document.
     void PrintPages(bool showStatus, const std::function<bool(int page)>& wanted = {});
-    // Why the last page could not be saved (empty when every page was saved).
+    // Why a page could not be saved (empty when every page was saved). Once a page is lost no
+    // later page of the document is stored.
     const std::string& SaveError() const { return saveError_; }
 
     // The page recorder (nullptr while no page is open). Window printing sets mapping modes

@@ -28,6 +28,7 @@ const char* const kPreviewForm = R"(object Vex_Prev: TVex_Prev
   OnActivate = FormActivate
   OnCreate = FormCreate
   OnKeyDown = FormKeyDown
+  OnResize = FormResize
   object TopBar1: TPanel
     Left = 0
     Top = 0
@@ -240,6 +241,7 @@ TVex_Prev::TVex_Prev(TComponent* owner) : TForm(owner) {
 #define QUILLON_NOTIFY(name) DefineMethod<Notify>(#name, [this](TObject* s) { name(s); })
     QUILLON_NOTIFY(FormCreate);
     QUILLON_NOTIFY(FormActivate);
+    QUILLON_NOTIFY(FormResize);
     QUILLON_NOTIFY(ZoomInClick);
     QUILLON_NOTIFY(ZoomOutClick);
     QUILLON_NOTIFY(PageWidthButtonClick);
@@ -312,7 +314,8 @@ void TVex_Prev::FormCreate(TObject*) {
         ReportError(r.error().reason);
         return StrToInt(fallback);
     };
-    ScrollBox1->SetColor(static_cast<TColor>(setting(kViewBackgroundValue, kViewBackgroundDefault)));
+    ScrollBox1->SetColor(
+        static_cast<TColor>(setting(kViewBackgroundValue, kViewBackgroundDefault)));
     SetCaption(ReadJobSetting(kPreviewHeadingValue, kPreviewHeadingDefault));
     if (!Printer().Printing()) {
         Printer().SetPrinterIndex(setting(kPrinterIndexValue, kPrinterIndexDefault));
@@ -349,6 +352,13 @@ void TVex_Prev::FormActivate(TObject*) {
     const int width = RoundToInt(static_cast<double>(height) * Printer().PageWidth() /
                                  std::max(1, Printer().PageHeight()));
     DrawIt1->SetBounds((ScrollBox1->Width() - width) / 2, DrawIt1->Top(), width, height);
+}
+
+void TVex_Prev::FormResize(TObject*) {
+    // The window manager maximises the window after it is shown, and the user resizes it:
+    // the zoom in the list is applied again to the area that is there now.
+    if (!DrawIt1 || !ScrollBox1 || !PrintPreview) return;  // while the form file is being read
+    Zoomfinish();
 }
 
 void TVex_Prev::Zoomfinish() {
@@ -398,7 +408,9 @@ void TVex_Prev::WholePageButtonClick(TObject*) {
     Zoomfinish();
 }
 
-void TVex_Prev::PrintPreviewClick(TObject*) { Zoomfinish(); }
+void TVex_Prev::PrintPreviewClick(TObject*) {
+    Zoomfinish();
+}
 
 void TVex_Prev::PrintPreviewKeyPress(TObject*, char32_t& key) {
     if (key == 13 && Visible()) Zoomfinish();
@@ -438,6 +450,12 @@ void TVex_Prev::FormKeyDown(TObject*, std::uint16_t& key, TShiftState shift) {
         if (position < 0) position = 0;
         bar.SetPosition(position);
         Zoomfinish();
+        key = 0;  // the page area's keys: the zoom list keeps its entry
+        return;
+    }
+    if (key == VK_ESCAPE) {
+        key = 0;
+        Close();
         return;
     }
     // Home and End go to the first and last page, unless the page number is being edited.
@@ -466,9 +484,15 @@ void TVex_Prev::Request(int selection, const std::string& list) {
     if (CallAfter) CallAfter(this);
 }
 
-void TVex_Prev::PrintClick(TObject*) { Request(0, ""); }
-void TVex_Prev::OddClick(TObject*) { Request(1, ""); }
-void TVex_Prev::EvenClick(TObject*) { Request(2, ""); }
+void TVex_Prev::PrintClick(TObject*) {
+    Request(0, "");
+}
+void TVex_Prev::OddClick(TObject*) {
+    Request(1, "");
+}
+void TVex_Prev::EvenClick(TObject*) {
+    Request(2, "");
+}
 
 void TVex_Prev::CurrentClick(TObject*) {
     const int height = DrawIt1->Height(), width = DrawIt1->Width();
@@ -516,8 +540,12 @@ void TVex_Prev::AdditionalClick(TObject*) {
     }
 }
 
-void TVex_Prev::CloseButtonClick(TObject*) { Close(); }
-void TVex_Prev::Close1Click(TObject*) { Close(); }
+void TVex_Prev::CloseButtonClick(TObject*) {
+    Close();
+}
+void TVex_Prev::Close1Click(TObject*) {
+    Close();
+}
 
 void ShowPreview() {
     auto preview = std::make_unique<TVex_Prev>(&Application());

@@ -58,6 +58,7 @@ class TVex_Prev : public TForm {
 
     void FormCreate(TObject* sender);
     void FormActivate(TObject* sender);
+    void FormResize(TObject* sender);
     void FormKeyDown(TObject* sender, std::uint16_t& key, TShiftState shift);
     void Zoomfinish();
     void SetScrollBars();

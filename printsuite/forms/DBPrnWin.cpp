@@ -10,6 +10,7 @@
 #include "platform/sys/rounding.h"
 #include "platform/sys/sysutils.h"
 #include "platform/vcl/properties.h"
+#include "printsuite/base/PrnWin_store.h"
 #include "printsuite/base/Vex_MFunc.h"
 #include "printsuite/forms/VexRich.h"
 
@@ -178,12 +179,19 @@ void TDBPrintWin::InitState(TGridState& st) {
         // Disabled until EndJob: nothing on screen follows the walk through the records.
         ds->DisableControls();
         ds->First();
+        if (!ds->LastError().empty()) DataFailed(*ds);
         st.ResumePosition = ds->GetBookmark();
         st.Finished = ds->Eof() || !st.ResumePosition.Valid();
         if (st.SavedPosition.Valid()) ds->GotoBookmark(st.SavedPosition);
     } else if (auto* sg = dynamic_cast<TStringGrid*>(st.Grid)) {
         st.Columns.resize(static_cast<std::size_t>(std::max(sg->ColCount(), 0)));
     }
+}
+
+void TDBPrintWin::DataFailed(const TDataSet& dataSet) {
+    if (Aborted) return;
+    Aborted = true;
+    ShowPrintError(dataSet.Where() + dataSet.LastError());
 }
 
 TGridState& TDBPrintWin::StateOf(TWinControl& grid) {
@@ -426,7 +434,10 @@ void TDBPrintWin::PrintDBGridTable(TDBGrid& grid, int left, int top, int right, 
     g->SetFontColor(grid.Font().Color());
 
     ds->DisableControls();
-    if (!st.Finished && !ds->GotoBookmark(st.ResumePosition)) st.Finished = true;
+    if (!st.Finished && !ds->GotoBookmark(st.ResumePosition)) {
+        st.Finished = true;
+        if (!ds->LastError().empty()) DataFailed(*ds);
+    }
     const int half = RoundToInt(h * 0.5);
     const int pitch = 3 * half;
     const bool rowLines = grid.HasOption(dgRowLines);
@@ -448,11 +459,15 @@ void TDBPrintWin::PrintDBGridTable(TDBGrid& grid, int left, int top, int right, 
             std::string text = CellText(f, &c);
             if (f.OnGetText) f.OnGetText(&f, text, false);
             text = Printable(std::move(text));
-            const int at = AlignedStart(f.Alignment(), ClampToPage(x), c.Width, text);
+            const int at = AlignedStart(cols[i].Alignment, ClampToPage(x), c.Width, text);
             g->PutText(at, ClampToPage(y), text);
             x += c.Width;
         }
         ds->Next();
+        if (ds->Eof() && !ds->LastError().empty()) {
+            DataFailed(*ds);
+            break;
+        }
         if (rowLines) {
             if (!firstRow) {
                 const int ly = ClampToPage(y - RoundToInt(h / 4.0));
@@ -505,7 +520,7 @@ void TDBPrintWin::PrintDBGridTable(TDBGrid& grid, int left, int top, int right, 
                 else if (f.IsBlob())
                     text = "(Graphic)";
                 text = Printable(std::move(text));
-                const int at = AlignedStart(f.Alignment(), ClampToPage(x), c.Width, text);
+                const int at = AlignedStart(cols[i].Alignment, ClampToPage(x), c.Width, text);
                 g->PutText(at, ClampToPage(yT), text);
             }
             x += c.Width;
@@ -545,30 +560,44 @@ void TDBPrintWin::PrintWindowItself(TWinControl& w, const TRect& rect, bool& dra
 }
 
 void TDBPrintWin::PrintChild(TControl& c, const TRect& rect) {
-    if (dynamic_cast<TDBNavigator*>(&c)) return;  // its before-event has fired; nothing else
-    if (auto* look = dynamic_cast<TVexShadowLabelPrinting*>(&c)) {
-        if (auto* label = dynamic_cast<TCustomLabel*>(&c))
-            return PrintShadowLabel(*label, *look, rect);
-    }
-    if (auto* total = dynamic_cast<TVexTotalPrinting*>(&c)) return PrintTotal(c, *total, rect);
-    // The DB edit, check box, radio group and image print by their plain class's rule (the
-    // edit through PrintEditControl); the others by their own, before the plain class's.
-    if (dynamic_cast<TDBText*>(&c) || dynamic_cast<TDBMemo*>(&c) ||
-        dynamic_cast<TDBComboBox*>(&c) || dynamic_cast<TDBLookupCombo*>(&c) ||
-        dynamic_cast<TDBGrid*>(&c)) {
-        return PrintDataAware(c, rect);
-    }
-    if (auto* grid = dynamic_cast<TStringGrid*>(&c)) return PrintStringGrid(*grid, rect);
-    TPrintWin::PrintChild(c, rect);
-}
-
-void TDBPrintWin::PrintDataAware(TControl& c, const TRect& rect) {
-    if (auto* text = dynamic_cast<TDBText*>(&c)) return PrintDBText(*text, rect);
-    if (auto* memo = dynamic_cast<TDBMemo*>(&c)) return PrintDBMemo(*memo, rect);
-    if (auto* lookup = dynamic_cast<TDBLookupCombo*>(&c)) return PrintDBLookupCombo(*lookup, rect);
-    if (auto* combo = dynamic_cast<TDBComboBox*>(&c)) return PrintDBComboBox(*combo, rect);
-    if (auto* grid = dynamic_cast<TDBGrid*>(&c)) return PrintDBGrid(*grid, rect, true);
-    TPrintWin::PrintChild(c, rect);
+    // The data-aware controls' and the suite's rules, before the plain controls' table of
+    // TPrintWin::PrintChild, which takes whatever none of them matches. The DB edit, check box,
+    // radio group and image print by their plain class's rule (the edit through the virtual
+    // PrintEditControl); the others by their own, before the plain class they derive from.
+    using Rule = TChildRule<TDBPrintWin>;
+    static const Rule rules[] = {
+        // Its before-event has fired; nothing else.
+        {IsA<TDBNavigator>, [](TDBPrintWin&, TControl&, const TRect&) {}},
+        {[](const TControl& c) {
+             return IsA<TVexShadowLabelPrinting>(c) && IsA<TCustomLabel>(c);
+         },
+         [](TDBPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintShadowLabel(dynamic_cast<TCustomLabel&>(c),
+                                dynamic_cast<TVexShadowLabelPrinting&>(c), r);
+         }},
+        {IsA<TVexTotalPrinting>, [](TDBPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintTotal(c, dynamic_cast<TVexTotalPrinting&>(c), r);
+         }},
+        {IsA<TDBText>, [](TDBPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintDBText(static_cast<TDBText&>(c), r);
+         }},
+        {IsA<TDBMemo>, [](TDBPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintDBMemo(static_cast<TDBMemo&>(c), r);
+         }},
+        {IsA<TDBLookupCombo>, [](TDBPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintDBLookupCombo(static_cast<TDBLookupCombo&>(c), r);
+         }},
+        {IsA<TDBComboBox>, [](TDBPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintDBComboBox(static_cast<TDBComboBox&>(c), r);
+         }},
+        {IsA<TDBGrid>, [](TDBPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintDBGrid(static_cast<TDBGrid&>(c), r, true);
+         }},
+        {IsA<TStringGrid>, [](TDBPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintStringGrid(static_cast<TStringGrid&>(c), r);
+         }},
+    };
+    if (!DispatchChild(rules, *this, c, rect)) TPrintWin::PrintChild(c, rect);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -648,7 +677,7 @@ void TDBPrintWin::PrintShadowLabel(TCustomLabel& label, const TVexShadowLabelPri
     TGdi* g = Gdi();
     if (!g) return;
     const TColor background = TGdi::MapColor(label.Color());
-    g->ClipRect(r.Left, r.Top, CaptionClipRight(label, r), r.Bottom);
+    g->ClipRect(r.Left, r.Top, r.Right + 50, r.Bottom);
     if (label.Transparent()) OpaqueBoxes = false;
     ControlBox(background, &label.Font(), look.ShadowColor(), label.Alignment(), "", false, r);
     OpaqueBoxes = true;
@@ -657,7 +686,7 @@ void TDBPrintWin::PrintShadowLabel(TCustomLabel& label, const TVexShadowLabelPri
     const auto pass = [&](TColor c, int n) {
         g->SetFontColor(c);
         WriteCaption(caption, Offset300(Axis::Horizontal, r.Left, n),
-                     Offset300(Axis::Vertical, r.Top, n), r, label.Alignment(), !label.WordWrap());
+                     Offset300(Axis::Vertical, r.Top, n), r, label.Alignment());
     };
     const int s = look.ShadowOffset();
     constexpr int kRaise = 2;

@@ -96,7 +96,7 @@ class TDBPrintWin : public TPrintWin {
     void EndPass() override;
     // The data-aware controls other than the edit, the check box, the radio group and the
     // image (those print by their plain class's rule).
-    virtual void PrintDataAware(TControl& control, const TRect& rect);
+
     void PrintDBText(TDBText& text, const TRect& rect);
     void PrintDBMemo(TDBMemo& memo, const TRect& rect);
     void PrintDBComboBox(TDBComboBox& combo, const TRect& rect);
@@ -122,6 +122,9 @@ class TDBPrintWin : public TPrintWin {
     // Puts the dataset back where the user had it and frees the bookmarks.
     void ReleaseState(TGridState& state);
     void FreeGridStates();
+    // A dataset that stopped reading in the middle of the job (locked by a writer, its file
+    // gone bad, its work budget spent): the job is given up, and the print path says why.
+    void DataFailed(const TDataSet& dataSet);
     double ColumnTotal(TWinControl* grid, const std::string& fieldLabel, bool page) const;
 
     std::vector<std::unique_ptr<TGridState>> gridStates_;

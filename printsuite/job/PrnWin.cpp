@@ -10,6 +10,7 @@
 
 #include "platform/gdi/printer.h"
 #include "platform/gdi/screen.h"
+#include "platform/sys/interrupt.h"
 #include "platform/vcl/forms.h"
 #include "platform/vcl/graphics_properties.h"
 #include "printsuite/base/PrnWin_store.h"
@@ -20,8 +21,8 @@
 namespace quillon {
 
 const TEnumInfo kOutputNames{"TOutput", {{"poPrinter", poPrinter}, {"poViewer", poViewer}}};
-const TEnumInfo kPrinterOrientationNames{"TPrinterOrientation",
-                                         {{"poPortrait", poPortrait}, {"poLandscape", poLandscape}}};
+const TEnumInfo kPrinterOrientationNames{
+    "TPrinterOrientation", {{"poPortrait", poPortrait}, {"poLandscape", poLandscape}}};
 const TEnumInfo kUnitsNames{"TUnits", {{"poInches", poInches}, {"poCentimetres", poCentimetres}}};
 const TEnumInfo kVexFrameStyleNames{"TVexFrameStyle",
                                     {{"frThin", frThin},
@@ -110,8 +111,8 @@ const TClassInfo& TPrintWin::StaticClassInfo() {
             .Int("LineWidth", &P::LineWidth, &P::SetLineWidth, 1)
             .Int("Copies", &P::Copies, &P::SetCopies, 1)
             .Bool("GridBackDrop", &P::GridBackDrop, &P::SetGridBackDrop, false)
-            .Enum("GridBackDropUnits", kUnitsNames, &P::GridBackDropUnits,
-                  &P::SetGridBackDropUnits, poInches)
+            .Enum("GridBackDropUnits", kUnitsNames, &P::GridBackDropUnits, &P::SetGridBackDropUnits,
+                  poInches)
             .Float("ZoomPercentage", &P::ZoomPercentage, &P::SetZoomPercentage, std::nullopt)
             .Float("HeaderTop", &P::HeaderTop, &P::SetHeaderTop, std::nullopt)
             .Float("HeaderLeft", &P::HeaderLeft, &P::SetHeaderLeft, std::nullopt)
@@ -140,8 +141,7 @@ const TClassInfo& TPrintWin::StaticClassInfo() {
             .Float("BorderLeft", &P::BorderLeft, &P::SetBorderLeft, std::nullopt)
             .Float("BorderRight", &P::BorderRight, &P::SetBorderRight, std::nullopt)
             .Float("LineSpacing", &P::LineSpacing, &P::SetLineSpacing, std::nullopt)
-            .Ref<TWinControl>("ExecuteWinControl", &P::ExecuteWinControl,
-                              &P::SetExecuteWinControl)
+            .Ref<TWinControl>("ExecuteWinControl", &P::ExecuteWinControl, &P::SetExecuteWinControl)
             .Factory();
     return info;
 }
@@ -183,7 +183,7 @@ void TPrintWin::Notification(TComponent* component, TOperation operation) {
 }
 
 bool TPrintWin::AbortRequested() const {
-    return Aborted || (dialogShown_ && PrintDialog1 && PrintDialog1->Aborted());
+    return Aborted || InterruptRequested() || (dialogShown_ && PrintDialog1 && PrintDialog1->Aborted());
 }
 
 int TPrintWin::StringGridNextRow(const TStringGrid& grid) const {
@@ -198,9 +198,9 @@ void TPrintWin::ReportGridTooSmall(TControl& grid) {
     tooSmallReported_.push_back(&grid);
     grid.FreeNotification(this);
     const std::string name = grid.Name().empty() ? grid.ClassName() : grid.Name();
-    Application().MessageBox("The grid " + name +
-                                 " is too small to print one row; its rows are not printed",
-                             "", MB_OK | MB_ICONINFORMATION);
+    Application().MessageBox(
+        "The grid " + name + " is too small to print one row; its rows are not printed", "",
+        MB_OK | MB_ICONINFORMATION);
 }
 
 std::string TPrintWin::GetComponentName() {
@@ -240,6 +240,7 @@ void TPrintWin::StartJob() {
     RewindSelfPrintingControls();
     ForgetGrids();
     Aborted = false;
+    pageLost_ = false;
     LastPage = true;
     OpaqueBoxes = true;
     dialogShown_ = ShowCancelDialog();
@@ -324,7 +325,9 @@ void TPrintWin::NewPage() {
     PrintFooter();
     SelectPlainFont();
     gdi_->NewPage();
+    CheckPageStored();
     ++PageCount;
+    ProgressPages(PageCount - 1);
     if (dialogShown_ && PrintDialog1) PrintDialog1->Page->SetText(std::to_string(PageCount));
     if (GridBackDrop()) PrintGridBackDrop();
     gdi_->SetBrush(0, brush_.Color(), 0);
@@ -345,24 +348,38 @@ void TPrintWin::EndJob() {
     gdi_->SetBrush(0, brush_.Color(), 0);
     PrintFooter();
     gdi_->ClosePage();
+    CheckPageStored();
     for (const std::string& line : UnprintedTextReports()) JobNotice(line);
     if (dialogShown_) {
         if (PrintDialog1 && PrintDialog1->Aborted()) Aborted = true;
-        ReleasePrintDialog();
+        // Printing goes on in the same status window: one window for the whole job.
+        if (Aborted || OutputTo() == poViewer) ReleasePrintDialog();
     }
     Fire(OnAfterPrint);
+    if (InterruptRequested()) Aborted = true;
     if (!Aborted && (!PagesRecorded || PagesRecorded())) {
         if (OutputTo() == poViewer) {
             ShowPreview();
         } else {
             // Each copy is one printer document holding every page in order.
-            for (int copy = 0; copy < Copies(); ++copy) gdi_->PrintPages(dialogShown_, PrintFilter);
+            ProgressPhase("printing", PageCount);
+            for (int copy = 0; copy < Copies() && !InterruptRequested(); ++copy)
+                gdi_->PrintPages(dialogShown_, PrintFilter);
         }
     }
+    if (dialogShown_) ReleasePrintDialog();
     gdi_->DeletePages();
     gdi_.reset();
     dialogShown_ = false;
     ForgetGrids();
+}
+
+void TPrintWin::CheckPageStored() {
+    if (pageLost_ || !gdi_ || gdi_->SaveError().empty()) return;
+    // A job with a page missing is not printed: the user is told, and the drawing stops.
+    pageLost_ = true;
+    Aborted = true;
+    ShowPrintError(gdi_->SaveError());
 }
 
 void TPrintWin::ForgetGrids() {
@@ -398,8 +415,8 @@ void TPrintWin::ExpandMacros(std::string& text) const {
 }
 
 void TPrintWin::DrawHeaderBox(bool enabled, const TFont& font, int left, int rightMargin,
-                              std::string leftText, std::string centerText,
-                              std::string rightText, int top, bool filled, bool outlined) {
+                              std::string leftText, std::string centerText, std::string rightText,
+                              int top, bool filled, bool outlined) {
     if (!gdi_) return;
     gdi_->SetFontColor(font.Color());
     if (!enabled) return;
@@ -454,7 +471,8 @@ void TPrintWin::DrawFooterText(int xMargin, int top, int alignment, std::string 
     if (!gdi_) return;
     TCanvas& canvas = Printer().Canvas();
     const int previous = canvas.Font().Height();
-    const int hp = gdi_->SetPrinterFont("Arial", RoundEven(12 * VerticalScale), false, false, false);
+    const int hp =
+        gdi_->SetPrinterFont("Arial", RoundEven(12 * VerticalScale), false, false, false);
     const int inset = RoundEven(5 * VerticalScale);
     if (!text.empty()) {
         ExpandMacros(text);

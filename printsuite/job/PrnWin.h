@@ -5,6 +5,7 @@
 // keeps the pages in the page store through one drawing layer per job, and at the end shows
 // them in the preview or plays them to the printer once per copy.
 
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -32,6 +33,32 @@ void ExpandMacros(std::string& text, int page, const std::string& date, const st
 // The date and the time of day as the job prints them (the locale's short date and long time).
 std::string ShortDateText(std::time_t when);
 std::string LongTimeText(std::time_t when);
+
+// One rule of a printer's dispatch table: whether a control is of the rule's classes, and
+// how the printer draws it.
+template <class Printer>
+struct TChildRule {
+    bool (*matches)(const TControl&);
+    void (*print)(Printer&, TControl&, const TRect&);
+};
+
+// Whether the control belongs to one of the classes.
+template <class... C>
+bool IsA(const TControl& c) {
+    return ((dynamic_cast<const C*>(&c) != nullptr) || ...);
+}
+
+// Draws `c` by the first rule of `rules` that matches it; false when none does.
+template <class Printer, std::size_t N>
+bool DispatchChild(const TChildRule<Printer> (&rules)[N], Printer& printer, TControl& c,
+                   const TRect& rect) {
+    for (const TChildRule<Printer>& rule : rules)
+        if (rule.matches(c)) {
+            rule.print(printer, c, rect);
+            return true;
+        }
+    return false;
+}
 
 class TPrintWin : public TVexComponent {
     QUILLON_CLASS_INFO()
@@ -212,17 +239,15 @@ class TPrintWin : public TVexComponent {
                     const std::string& text, bool frame, const TRect& rect);
     // A one-pixel box along the rectangle's four sides.
     void BoxOn(const TRect& rect);
-    // Writes a caption word-wrapped into the rect from (x, y) in the alignment; `oneLine`
-    // (a label that does not word-wrap) gives the lines at least the caption's printed width.
+    // Writes a caption word-wrapped into the rect from (x, y) in the alignment (every label,
+    // whatever its WordWrap: a label sized to its caption holds it on one line).
     void WriteCaption(const std::string& caption, int x, int y, const TRect& rect,
-                      TAlignment alignment, bool oneLine = false);
+                      TAlignment alignment);
     void ResetClip();
-    // The right edge of a label's clip: 50 pixels past the label, or the end of a caption
-    // written on one line when that is further.
-    int CaptionClipRight(const TCustomLabel& label, const TRect& rect) const;
     // Columns of a string grid measured from the data as well as from the screen widths.
     bool WidthFromData = false;
-    // The status dialog's Abort was pressed (or the job was given up): no further pass.
+    // The status dialog's Abort was pressed, the job was given up, or the process was asked
+    // to stop (Ctrl+C): no further pass.
     bool AbortRequested() const;
     // The next row of a string grid that its table prints (1 before its first table).
     int StringGridNextRow(const TStringGrid& grid) const;
@@ -241,6 +266,13 @@ class TPrintWin : public TVexComponent {
     // was drawn and whether it wants its frame), and the dispatch of one child.
     virtual void PrintWindowItself(TWinControl& window, const TRect& rect, bool& drawn,
                                    bool& frame);
+    // A control's print rule goes into the ordered table of PrintChild of the printer class
+    // that knows the control (TPrintWin::PrintChild in PrnWin_walk.cpp for the platform's
+    // plain controls, TDBPrintWin::PrintChild in DBPrnWin.cpp for data-aware controls and the
+    // suite's own), before the rule of any class the control derives from, since the first
+    // rule that matches draws it; a control that is its own window also needs its case in
+    // PrintWindowItself, and its screen widget a row in the Qt peer table (CreateQtPeer in
+    // platform/qt/qt_peers.cpp).
     virtual void PrintChild(TControl& child, const TRect& rect);
     // The corner of the current PrintWindow call, in job units (a shape that starts left of
     // the page clips from there).
@@ -261,6 +293,9 @@ class TPrintWin : public TVexComponent {
     TWinControl* executeWinControl_ = nullptr;
     std::unique_ptr<TGdi> gdi_;
     bool dialogShown_ = false;
+    // A page of the job could not be stored (said once; the job then ends with nothing sent).
+    bool pageLost_ = false;
+    void CheckPageStored();
     std::string jobDate_, jobTime_;
     // Per string grid met in the job: the first row not printed yet.
     std::map<const TStringGrid*, int> stringGridNext_;

@@ -13,6 +13,7 @@
 
 #include "platform/gdi/printer.h"
 #include "platform/gdi/screen.h"
+#include "platform/gdi/text_only_context.h"
 #include "platform/sys/rounding.h"
 #include "platform/vcl/forms.h"
 #include "printsuite/base/Vex_MFunc.h"
@@ -97,32 +98,10 @@ void TPrintWin::ResetClip() {
 }
 
 void TPrintWin::WriteCaption(const std::string& caption, int x, int y, const TRect& rect,
-                             TAlignment alignment, bool oneLine) {
+                             TAlignment alignment) {
     if (!gdi_) return;
     gdi_->SetTextArea(rect.Left, rect.Top, rect.Right, rect.Bottom);
-    TRect area = rect;
-    if (oneLine) {
-        // A label that does not word-wrap shows its caption on one line. At the printer's
-        // resolution the text may come out wider than the scaled label, which would break
-        // its last word onto a second line (or cut it): the lines get the room the text
-        // needs, taken where the alignment keeps the text's anchor in place.
-        const long long need = static_cast<long long>(Printer().Canvas().TextWidth(caption)) + 10;
-        const long long have = static_cast<long long>(rect.Right) - rect.Left;
-        if (need > have) {
-            const int extra = static_cast<int>(std::min<long long>(need - have, 1000000));
-            if (alignment == taRightJustify) {
-                area.Left -= extra;
-                x -= extra;
-            } else if (alignment == taCenter) {
-                area.Left -= extra / 2;
-                area.Right += extra - extra / 2;
-                x -= extra / 2;
-            } else {
-                area.Right += extra;
-            }
-        }
-    }
-    gdi_->WrapText(x, y, gdi_->FontHeight(), area, caption, AlignmentCode(alignment), false);
+    gdi_->WrapText(x, y, gdi_->FontHeight(), rect, caption, AlignmentCode(alignment), false);
 }
 
 void TPrintWin::PreparePrintFont(const TFont& font) {
@@ -219,34 +198,64 @@ void TPrintWin::PrintWindowItself(TWinControl& w, const TRect& rect, bool& drawn
 }
 
 void TPrintWin::PrintChild(TControl& c, const TRect& rect) {
-    if (auto* bevel = dynamic_cast<TBevel*>(&c)) return PrintBevel(*bevel, rect);
-    if (dynamic_cast<TEdit*>(&c) || dynamic_cast<TMaskEdit*>(&c)) {
-        return PrintEditControl(static_cast<TCustomEdit&>(c), rect.Left, rect.Top, rect.Right,
-                                rect.Bottom, rect);
-    }
-    // Every label, the suite's shadow label too, prints as a plain label here.
-    if (auto* label = dynamic_cast<TCustomLabel*>(&c)) return PrintLabel(*label, rect);
-    if (auto* g = dynamic_cast<TVexGraphicControl*>(&c)) return PrintGraphicControl(*g, rect);
-    if (auto* group = dynamic_cast<TGroupBox*>(&c)) return PrintGroupBox(*group, rect, true);
-    if (auto* group = dynamic_cast<TRadioGroup*>(&c)) return PrintRadioGroup(*group, rect);
-    if (auto* radio = dynamic_cast<TRadioButton*>(&c)) return PrintRadioButton(*radio, rect);
-    if (auto* check = dynamic_cast<TCheckBox*>(&c)) return PrintCheckBox(*check, rect);
-    if (auto* memo = dynamic_cast<TMemo*>(&c)) return PrintMemo(*memo, rect);
-    if (auto* combo = dynamic_cast<TComboBox*>(&c)) return PrintComboBox(*combo, rect);
-    if (auto* image = dynamic_cast<TImage*>(&c)) return PrintImage(*image, rect);
-    if (dynamic_cast<TPanel*>(&c) || dynamic_cast<TVexPanelPrinting*>(&c)) {
-        return PrintPanel(static_cast<TCustomPanel&>(c), rect, true);
-    }
-    if (auto* box = dynamic_cast<TScrollBox*>(&c)) return PrintScrollBox(*box, rect);
-    if (auto* shape = dynamic_cast<TShape*>(&c)) return PrintShape(*shape, rect);
-    if (auto* win = dynamic_cast<TWinControl*>(&c)) {
-        if (win->ControlCount() > 0) {
-            PrintWindow(win, PixelsToUnits(rect.Left, false), PixelsToUnits(rect.Top, true));
-        } else {
-            PrintControlImage(*win, rect);
-        }
-    }
+    // The plain controls' rules, tried in order: the first whose class the child belongs to
+    // draws it (a class before the classes it derives from).
+    using Rule = TChildRule<TPrintWin>;
+    static const Rule rules[] = {
+        {IsA<TBevel>, [](TPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintBevel(static_cast<TBevel&>(c), r);
+         }},
+        {IsA<TEdit, TMaskEdit>, [](TPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintEditControl(static_cast<TCustomEdit&>(c), r.Left, r.Top, r.Right, r.Bottom, r);
+         }},
+        // Every label, the suite's shadow label too, prints as a plain label here.
+        {IsA<TCustomLabel>, [](TPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintLabel(static_cast<TCustomLabel&>(c), r);
+         }},
+        {IsA<TVexGraphicControl>, [](TPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintGraphicControl(dynamic_cast<TVexGraphicControl&>(c), r);
+         }},
+        {IsA<TGroupBox>, [](TPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintGroupBox(static_cast<TGroupBox&>(c), r, true);
+         }},
+        {IsA<TRadioGroup>, [](TPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintRadioGroup(static_cast<TRadioGroup&>(c), r);
+         }},
+        {IsA<TRadioButton>, [](TPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintRadioButton(static_cast<TRadioButton&>(c), r);
+         }},
+        {IsA<TCheckBox>, [](TPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintCheckBox(static_cast<TCheckBox&>(c), r);
+         }},
+        {IsA<TMemo>, [](TPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintMemo(static_cast<TMemo&>(c), r);
+         }},
+        {IsA<TComboBox>, [](TPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintComboBox(static_cast<TComboBox&>(c), r);
+         }},
+        {IsA<TImage>, [](TPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintImage(static_cast<TImage&>(c), r);
+         }},
+        {IsA<TPanel, TVexPanelPrinting>, [](TPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintPanel(dynamic_cast<TCustomPanel&>(c), r, true);
+         }},
+        {IsA<TScrollBox>, [](TPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintScrollBox(static_cast<TScrollBox&>(c), r);
+         }},
+        {IsA<TShape>, [](TPrintWin& p, TControl& c, const TRect& r) {
+             p.PrintShape(static_cast<TShape&>(c), r);
+         }},
+        // Any other windowed control: a container is walked, anything else paints itself.
+        {IsA<TWinControl>, [](TPrintWin& p, TControl& c, const TRect& r) {
+             auto& win = static_cast<TWinControl&>(c);
+             if (win.ControlCount() > 0)
+                 p.PrintWindow(&win, PixelsToUnits(r.Left, false), PixelsToUnits(r.Top, true));
+             else
+                 p.PrintControlImage(win, r);
+         }},
+    };
     // A non-windowed control of another kind prints nothing.
+    DispatchChild(rules, *this, c, rect);
 }
 
 void TPrintWin::PrintWindowPages(TWinControl* control, double left, double top) {
@@ -281,37 +290,15 @@ void TPrintWin::PrintWindowPages(TWinControl* control, double left, double top) 
 // ---------------------------------------------------------------------------------------------
 // Labels, shapes, panels
 
-int TPrintWin::CaptionClipRight(const TCustomLabel& label, const TRect& r) const {
-    int right = r.Right + 50;
-    if (label.WordWrap()) return right;
-    // A caption on one line is not cut at the label's edge either: measured in the font it
-    // is about to be written in.
-    TFont& pf = Printer().Canvas().Font();
-    const TFont saved(pf);
-    const int h = std::abs(label.Font().Height());
-    pf.SetName(label.Font().Name());
-    pf.SetHeight(RoundToInt(static_cast<double>(h) * Printer().Caps().logPixelsX /
-                            Screen().PixelsPerInch()));
-    pf.SetStyle(label.Font().Style());
-    const long long end = static_cast<long long>(U(kX, r.Left, 10)) +
-                          Printer().Canvas().TextWidth(FirstChars(label.Caption(), kMaxTextOut)) + 10;
-    pf.Assign(saved);
-    pf.SetHeight(saved.Height());
-    if (end > right) right = static_cast<int>(std::min<long long>(end, 1000000000));
-    return right;
-}
-
 void TPrintWin::PrintLabel(TCustomLabel& label, const TRect& r) {
     if (!gdi_) return;
     const TColor background = TGdi::MapColor(label.Color());
-    // The text may run 50 printer pixels past the right edge (a one-line caption as far as
-    // it reaches), never below the label.
-    gdi_->ClipRect(r.Left, r.Top, CaptionClipRight(label, r), r.Bottom);
+    // The text may run 50 printer pixels past the right edge, never below the label.
+    gdi_->ClipRect(r.Left, r.Top, r.Right + 50, r.Bottom);
     if (label.Transparent()) OpaqueBoxes = false;
     ControlBox(background, &label.Font(), label.Font().Color(), label.Alignment(), "", false, r);
     OpaqueBoxes = true;
-    WriteCaption(label.Caption(), U(kX, r.Left, 10), U(kY, r.Top, 10), r, label.Alignment(),
-                 !label.WordWrap());
+    WriteCaption(label.Caption(), U(kX, r.Left, 10), U(kY, r.Top, 10), r, label.Alignment());
     ResetClip();
 }
 
@@ -662,7 +649,7 @@ void TPrintWin::PrintScrollBox(TScrollBox& box, const TRect& r) {
 }
 
 void TPrintWin::PrintControlImage(TWinControl& control, const TRect& r) {
-    if (!gdi_ || IsGenericPrinter()) return;
+    if (!gdi_) return;
     DeviceContext* dc = gdi_->PageHandle();
     if (!dc) return;
     const int w = r.Right - r.Left;
@@ -675,8 +662,16 @@ void TPrintWin::PrintControlImage(TWinControl& control, const TRect& r) {
     dc->SetWindowExtEx(w, h);
     dc->SetViewportExtEx(RoundToInt(w * caps.logPixelsX / screen),
                          RoundToInt(h * caps.logPixelsY / screen));
-    SetWindowPaintDC(dc);
-    PaintWindowTo(control, *dc, 0, 0, control.Width(), control.Height());
+    if (IsGenericPrinter()) {
+        // A text-only printer gets the words the control paints (a button its caption, rich
+        // text its lines) and nothing else.
+        TextOnlyContext text(*dc);
+        SetWindowPaintDC(&text);
+        PaintWindowTo(control, text, 0, 0, control.Width(), control.Height());
+    } else {
+        SetWindowPaintDC(dc);
+        PaintWindowTo(control, *dc, 0, 0, control.Width(), control.Height());
+    }
     SetWindowPaintDC(nullptr);
     ProcessPendingMessages();
     ProcessPendingMessages();

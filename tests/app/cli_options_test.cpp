@@ -96,15 +96,68 @@ TEST(JobOptions, UnitsFontSizeAndTexts) {
 
 TEST(CommandTable, EveryCommandAnswersHelpOnStandardOutput) {
     const std::vector<cli::Command> table = Commands({});
-    for (const char* name : {"analyse", "render-page", "show-form"}) {
-        const cli::Command* c = cli::Find(table, name);
-        ASSERT_NE(c, nullptr) << name;
+    for (const char* name : {"analyse", "report", "print-text", "print-form", "view", "show-form",
+                             "render-page", "printers", "help"})
+        EXPECT_NE(cli::Find(table, name), nullptr) << name;
+    for (const cli::Command& command : table) {
+        const std::string name(command.name);
+        const cli::Command* c = &command;
         const Outcome r = RunIt(*c, {"--help"});
         EXPECT_EQ(r.status, 0) << name;
         EXPECT_EQ(r.err, "") << name;
-        EXPECT_EQ(r.out.rfind(std::string("Usage: quillon ") + name + ' ', 0), 0u) << r.out;
+        const std::string head = "Usage: quillon " + name;
+        EXPECT_EQ(r.out.rfind(head, 0), 0u) << r.out;
+        EXPECT_TRUE(r.out[head.size()] == ' ' || r.out[head.size()] == '\n') << r.out;
         EXPECT_EQ(r.out, c->usage);
     }
+}
+
+TEST(CommandTable, TheProgramsUsageListsEveryCommandOnceWithItsSummary) {
+    const std::vector<cli::Command> table = Commands({});
+    const std::string usage = UsageText(table);
+    EXPECT_EQ(usage.rfind("Usage: quillon [--name TEXT]\n", 0), 0u) << usage;
+    const std::string list = usage.substr(usage.find("Commands:\n"));
+    for (const cli::Command& c : table) {
+        EXPECT_FALSE(c.summary.empty()) << c.name;
+        EXPECT_EQ(c.summary.find('\n'), std::string_view::npos) << c.name;
+        // "  NAME" padded to the longest name (render-page, 11) plus two spaces.
+        std::string row = "\n  " + std::string(c.name);
+        row.append(13 - c.name.size(), ' ');
+        row += std::string(c.summary) + "\n";
+        EXPECT_NE(list.find(row), std::string::npos) << row << "\nin\n" << list;
+        EXPECT_EQ(&c, cli::Find(table, c.name)) << "two commands called " << c.name;
+    }
+    EXPECT_LT(list.find("\n  analyse "), list.find("\n  help "));
+    EXPECT_TRUE(list.ends_with("\n  help         tells what a command does\n")) << list;
+}
+
+TEST(CommandTable, HelpTellsOfACommandOfItselfAndOfThemAll) {
+    const std::vector<cli::Command> table = Commands({});
+    const cli::Command& help = *cli::Find(table, "help");
+    Outcome r = RunIt(help, {"report"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, cli::Find(table, "report")->usage);
+    r = RunIt(help, {"help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, help.usage);
+    EXPECT_NE(r.out.find("Tells what COMMAND does"), std::string::npos) << r.out;
+    r = RunIt(help, {});
+    EXPECT_EQ(r.out, UsageText(table));
+    r = RunIt(help, {"frobnicate"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "quillon: help takes one command name\n" + help.usage);
+    EXPECT_EQ(RunIt(help, {"analyse", "report"}).status, 2);
+}
+
+TEST(Colour, OnlyOnATerminalThatIsNotDumbAndWithoutNoColor) {
+    EXPECT_TRUE(cli::ColourWanted(true, nullptr, "xterm-256color"));
+    EXPECT_TRUE(cli::ColourWanted(true, nullptr, nullptr));
+    EXPECT_TRUE(cli::ColourWanted(true, "", "xterm"));  // set but empty: no request
+    EXPECT_FALSE(cli::ColourWanted(false, nullptr, "xterm"));
+    EXPECT_FALSE(cli::ColourWanted(true, "1", "xterm"));
+    EXPECT_FALSE(cli::ColourWanted(true, "0", "xterm"));  // any value at all
+    EXPECT_FALSE(cli::ColourWanted(true, nullptr, "dumb"));
 }
 
 TEST(CommandTable, UnknownOptionsAndBadValuesAreUsageErrors) {
@@ -160,12 +213,20 @@ TEST(CommandTable, TheWorkOfACommandGetsItsCheckedArguments) {
 }
 
 TEST(CommandTable, AnExceptionFromTheWorkIsOneLineAndStatus1) {
-    cli::Command c{"explode", "Usage: quillon explode\n", {}, [](const cli::ParsedArgs&, cli::Streams&)
-                   -> cli::RunOutcome { throw std::runtime_error("the disk caught fire"); }};
+    cli::Command c{"explode",
+                   {},
+                   "Usage: quillon explode\n",
+                   {},
+                   [](const cli::ParsedArgs&, cli::Streams&) -> cli::RunOutcome {
+                       throw std::runtime_error("the disk caught fire");
+                   }};
     const Outcome r = RunIt(c, {});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "quillon: explode: the disk caught fire\n");
-    cli::Command odd{"odd", "Usage: quillon odd\n", {},
+    cli::Command odd{"odd",
+                     {},
+                     "Usage: quillon odd\n",
+                     {},
                      [](const cli::ParsedArgs&, cli::Streams&) -> cli::RunOutcome { throw 42; }};
     EXPECT_EQ(RunIt(odd, {}).err, "quillon: odd: failed for an unknown reason\n");
 }

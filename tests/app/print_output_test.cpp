@@ -13,8 +13,11 @@
 
 #include "app/print_commands.h"
 #include "app/print_output.h"
+#include "platform/emf/emf_format.h"
+#include "platform/emf/emf_player.h"
 #include "platform/gdi/printer.h"
 #include "platform/sys/desktop.h"
+#include "platform/sys/rounding.h"
 #include "printsuite/base/PrnWin_store.h"
 #include "printsuite/base/Vex_MFunc.h"
 #include "printsuite/draw/Vex_Gdi.h"
@@ -184,7 +187,8 @@ TEST_F(PrintOutputTest, UsageErrorsComeBeforeAnythingIsDrawn) {
     cli::OutputOptions filesOnly;
     filesOnly.emfDir = "/tmp";
     filesOnly.copies = 2;
-    EXPECT_EQ(usage(filesOnly), "--copies goes with --pdf or --printer; --emf keeps each page once");
+    EXPECT_EQ(usage(filesOnly),
+              "--copies goes with --pdf or --printer; --emf keeps each page once");
     EXPECT_FALSE(drawn);
     EXPECT_TRUE(laser_->Documents().empty());
     EXPECT_TRUE(withQtCalls.empty());
@@ -218,7 +222,8 @@ TEST_F(PrintOutputTest, PagesKeptAsFilesWithAndWithoutAPrinter) {
 
     // The same again: the file is there, so it is not replaced, and the page still prints.
     EXPECT_EQ(Run(both, Pages(3)).status, 1);
-    EXPECT_EQ(err_.text, "quillon: test: " + (dir / "laser-002.emf").string() + ": the file exists\n");
+    EXPECT_EQ(err_.text,
+              "quillon: test: " + (dir / "laser-002.emf").string() + ": the file exists\n");
     EXPECT_EQ(Printed(), (std::vector<std::vector<int>>{{2}, {2}}));
 }
 
@@ -339,7 +344,8 @@ TEST_F(PrintOutputTest, TextFilesAreWrappedAndPagedBetweenHeaderAndFooter) {
     };
     // Body: left 300 + round(5 x 6.25) = 331; top 300 + 2 x 100 + 100 / 2 = 550; lines 100
     // apart (10 points at 600 ppi is 83 pixels, times 1.2).
-    EXPECT_TRUE(has(pages[0], "331,550 opts 0 \"first line\"")) << ::testing::PrintToString(pages[0]);
+    EXPECT_TRUE(has(pages[0], "331,550 opts 0 \"first line\""))
+        << ::testing::PrintToString(pages[0]);
     EXPECT_TRUE(has(pages[0], "331,650 opts 0 \"        indented\""));
     // 200 words in lines of 20 (the printable width, 4138 pixels, holds 99 characters).
     std::string twenty;
@@ -370,6 +376,84 @@ TEST_F(PrintOutputTest, TextFilesThatCannotBePrintedAreRefused) {
     EXPECT_EQ(CheckTextFile(dir + "/binary.bin").reason(),
               "'" + dir + "/binary.bin' is not a text file (it holds NUL bytes)");
     EXPECT_EQ(CheckTextFile(dir).reason(), "'" + dir + "' is not a file");
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST(ViewPlacement, PicturesKeepTheirSizeCentredOrShrinkToFitOnTheBestOrientation) {
+    const TSize portrait{4800, 6600}, landscape{6600, 4800};
+    // Smaller than the page: true size, centred; its own shape picks the orientation.
+    PicturePlacement p = PlacePicture(TSize{1200, 600}, portrait, landscape);
+    EXPECT_TRUE(p.landscape);
+    EXPECT_EQ(p.rect, (TRect{2700, 2100, 3900, 2700}));
+    p = PlacePicture(TSize{600, 1200}, portrait, landscape);
+    EXPECT_FALSE(p.landscape);
+    EXPECT_EQ(p.rect, (TRect{2100, 2700, 2700, 3900}));
+    // Wider than the portrait page but not than the landscape one: landscape at true size.
+    p = PlacePicture(TSize{6000, 4000}, portrait, landscape);
+    EXPECT_TRUE(p.landscape);
+    EXPECT_EQ(p.rect, (TRect{300, 400, 6300, 4400}));
+    // Larger than either: shrunk to fit, keeping its shape, on the side that shows it larger.
+    p = PlacePicture(TSize{13200, 4800}, portrait, landscape);
+    EXPECT_TRUE(p.landscape);
+    EXPECT_EQ(p.rect, (TRect{0, 1200, 6600, 3600}));
+    p = PlacePicture(TSize{2000, 66000}, portrait, landscape);
+    EXPECT_FALSE(p.landscape);
+    EXPECT_EQ(p.rect, (TRect{2300, 0, 2500, 6600}));
+    // A square that fits both: portrait, the usual sheet.
+    EXPECT_FALSE(PlacePicture(TSize{100, 100}, portrait, landscape).landscape);
+    // Degenerate sizes still give a pixel.
+    EXPECT_EQ(PlacePictureIn(TSize{0, 0}, TSize{10, 10}), (TRect{4, 4, 5, 5}));
+}
+
+TEST_F(PrintOutputTest, ViewPrintsAForeignPictureAtItsTrueSizeCentredAndOurPagesAsTheyAre) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(pageDir_.Path()) / "view";
+    fs::create_directory(dir);
+    const fs::path picture = fs::path(QUILLON_SOURCE_DIR) / "tests" / "data" / "emf" / "pictures" /
+                             "frame_far_from_the_origin.emf";
+    const cli::Command view = ViewCommand(qt_);
+    NoInput in;
+    const std::string file = picture.string(), emfDir = dir.string();
+    const std::vector<std::string_view> args = {file,   "--printer",  "Laser", "--emf",
+                                                emfDir, "--emf-name", "pic"};
+    const int status = cli::RunCommand(view, args, {in, out_, err_, false});
+    ASSERT_EQ(status, 0) << err_.text;
+    // The picture is a page of the printer, 4800 x 6600 pixels at 600 per inch.
+    Result<std::vector<std::uint8_t>> kept = ReadFileBytes((dir / "pic-001.emf").string());
+    ASSERT_TRUE(kept) << kept.reason();
+    const Result<EmfHeaderInfo> header = ReadEmfHeader(*kept);
+    ASSERT_TRUE(header) << header.reason();
+    ASSERT_TRUE(header->page);
+    EXPECT_EQ(*header->page, (EmfPageInfo{4800, 6600, 600, 600}));
+    // Its 81 x 81 pixels at 96 per inch are 506 printer pixels, centred on the sheet.
+    class Corners : public DeviceContext {
+      public:
+        Corners() : DeviceContext(DeviceCaps{}) {}
+        TRect device;
+
+      protected:
+        void OnRectangle(const TRect& r) override {
+            const XForm m = LogicalToDevice();
+            device =
+                TRect{RoundToInt(m.MapX(r.Left, r.Top)), RoundToInt(m.MapY(r.Left, r.Top)),
+                      RoundToInt(m.MapX(r.Right, r.Bottom)), RoundToInt(m.MapY(r.Right, r.Bottom))};
+        }
+    } dc;
+    // Played as the printer plays it: into the surface it was recorded against.
+    ASSERT_TRUE(header->pageReference);
+    ASSERT_TRUE(PlayEmf(
+        *kept, dc,
+        TRect{0, 0, header->pageReference->widthPixels, header->pageReference->heightPixels}));
+    const int side = RoundToInt(81 * 600 / 96.0);
+    EXPECT_NEAR(dc.device.Left, (4800 - side) / 2, 2);
+    EXPECT_NEAR(dc.device.Top, (6600 - side) / 2, 2);
+    EXPECT_NEAR(dc.device.Right - dc.device.Left, side * 80 / 81, 2);
+    EXPECT_NEAR(dc.device.Bottom - dc.device.Top, side * 80 / 81, 2);
 }
 
 }  // namespace

@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "app/Inet.h"
 #include "app/Ptr.h"
 #include "platform/gdi/printer.h"
 #include "printsuite/base/PrnWin_store.h"
@@ -18,6 +20,28 @@
 
 namespace quillon::testing {
 namespace {
+
+// Fixed advances, but with fonts shaped as real ones are: a positive height is the whole
+// cell, of which the letters take 27/31 (Arial's share), so that a font whose cell height is
+// scaled from the screen's letter height prints a little narrower than the screen shows it,
+// as it does with real fonts. Line heights stay the cell heights.
+class CellFontMeasurer : public FixedAdvanceMeasurer {
+  public:
+    void Advances(const LogFont& font, int pixelsPerInch, std::u16string_view text,
+                  std::vector<double>& advances) override {
+        LogFont letters = font;
+        if (font.height > 0) letters.height = -static_cast<int>(font.height * 27.0 / 31.0 + 0.5);
+        FixedAdvanceMeasurer::Advances(letters, pixelsPerInch, text, advances);
+    }
+};
+
+class CellFontBackend : public TestGraphicsBackend {
+  public:
+    TextMeasurer& Measurer() override { return cells_; }
+
+  private:
+    CellFontMeasurer cells_;
+};
 
 class ReportPrintTest : public CalcWindowTest {
   protected:
@@ -64,7 +88,7 @@ class ReportPrintTest : public CalcWindowTest {
         return s;
     }
 
-    TestGraphicsBackend backend_;
+    CellFontBackend backend_;
     std::unique_ptr<ScopedGraphicsBackend> scope_;
     std::shared_ptr<FakePrinter> office_, laser_;
 };
@@ -99,15 +123,41 @@ TEST_F(ReportPrintTest, GoldenRiverPrintsEveryTextInItsPlace) {
     ASSERT_NE(footer, texts.end()) << Dump(texts);
     EXPECT_EQ(footer->rfind("TextOut 331,", 0), 0u) << *footer;
     EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& l) {
-        return l.find(std::string("\"") + kReportWebAddress + "\"") != std::string::npos;
+        return l.find("\"" + std::string(kReportWebAddress) + "\"") != std::string::npos;
     }));
 }
 
-TEST_F(ReportPrintTest, ALongNameOfTheWidestLetterStaysOnOneLine) {
-    data->InputText(std::string(30, 'W'));
+TEST_F(ReportPrintTest, ALongNameOfTheWidestLetterStaysOnOneLineAt300And600Ppi) {
+    // The name label takes the name's size on the screen; on paper the name, word-wrapped
+    // into the label, is one line at either resolution.
+    const std::string name(30, 'W');
+    data->InputText(name);
     const auto texts = Texts(PrintedPage());
-    EXPECT_TRUE(Has(texts, "TextOut 470,395 \"" + std::string(30, 'W') + "\"")) << Dump(texts);
-    EXPECT_TRUE(Has(texts, "TextOut 1095,1001 \":  " + std::string(30, 'W') + "\""));
+    EXPECT_TRUE(Has(texts, "TextOut 470,395 \"" + name + "\"")) << Dump(texts);
+    EXPECT_TRUE(Has(texts, "TextOut 1095,1001 \":  " + name + "\""));
+    ASSERT_TRUE(Printer().SetPrinterIndex(0));
+    auto report = std::make_unique<TPrintFrm>(nullptr);
+    ASSERT_EQ(office_->Documents().size(), 1u);
+    const auto at300 = Texts(office_->Documents()[0].pages[0]);
+    // (150 + 75, 150 + 37.5 -> 188) and (150 + 387.5 -> 538, 150 + 340.625 -> 491), 10 in.
+    EXPECT_TRUE(Has(at300, "TextOut 235,198 \"" + name + "\"")) << Dump(at300);
+    EXPECT_TRUE(Has(at300, "TextOut 548,501 \":  " + name + "\""));
+}
+
+TEST_F(ReportPrintTest, TheFooterCarriesTheAddressTheLinksWindowOpens) {
+    const auto texts = Texts(PrintedPage());
+    Headless().openResult = true;
+    InternetFrm->Show();
+    dynamic_cast<TControl*>(InternetFrm->FindComponent("Label10"))->InputClick();
+    ASSERT_EQ(Headless().openedDocuments.size(), 1u);
+    const std::string site = Headless().openedDocuments[0];
+    EXPECT_EQ(site, "http://quillon.sourceforge.io");
+    // The right footer is that address, as one text.
+    const std::string written = " \"" + site + "\"";
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const std::string& l) {
+        return l.size() > written.size() &&
+               l.compare(l.size() - written.size(), written.size(), written) == 0;
+    })) << Dump(texts);
 }
 
 TEST_F(ReportPrintTest, RulesAreFilledRectanglesOfTheScaledHeight) {

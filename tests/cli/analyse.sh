@@ -52,7 +52,26 @@ check pipe-quiet "" "$(cat "$tmp/err")"
 check pipe-lines 2 "$(wc -l < "$tmp/head")"
 
 check version "quillon 2.1.0" "$("$q" --version)"
-"$q" --help | grep -q '^Usage: quillon analyse'
-check help $? 0
+# The program's usage lists every command, the printing ones too.
+"$q" --help > "$tmp/usage"
+check help-status 0 $?
+for c in analyse report print-text print-form view show-form render-page printers help; do
+  check "help-lists-$c" yes "$(grep -q "^  $c  " "$tmp/usage" && echo yes)"
+done
+
+# The colour marks only on a terminal that is not dumb and without NO_COLOR; `script` gives
+# the program a terminal.
+if command -v script > /dev/null; then
+  on_tty() { env "$@" script -qec "'$q' analyse 'JOHN SMITH'" /dev/null < /dev/null | tr -d '\r'; }
+  check colour-on-terminal yes "$(on_tty TERM=xterm | grep -q $'\e\[31m' && echo yes)"
+  check no-color "" "$(on_tty TERM=xterm NO_COLOR=1 | grep $'\e')"
+  check term-dumb "" "$(on_tty TERM=dumb | grep $'\e')"
+fi
+check pipe-no-colour "" "$("$q" analyse 'JOHN SMITH' | grep $'\e')"
+
+# A dash reads the names from standard input at its place.
+check dash-stdin "AB
+CD
+EF" "$(printf 'CD\n' | "$q" analyse --format csv AB - EF | tail -n +2 | cut -d, -f1)"
 
 finish

@@ -18,7 +18,7 @@ check unknown-message "quillon: unknown command 'bogus'" "$(head -n 1 "$tmp/err"
 "$q" --name > /dev/null 2> "$tmp/err"
 check name-without-text-status 2 $?
 check name-without-text-message "quillon: option '--name' needs a value" "$(head -n 1 "$tmp/err")"
-"$q" --help | grep -q '^       quillon \[--name TEXT\]$'
+"$q" --help | grep -q '^Usage: quillon \[--name TEXT\]$'
 check usage-names-the-calculator 0 $?
 
 if ! "$q" show-form /dev/null 2>&1 | grep -q 'needs the build with Qt'; then

@@ -49,17 +49,17 @@ check one-taken-status 1 $?
 check one-taken-none "job-003.emf " "$(listing "$tmp/out")"
 check one-taken-kept "mine" "$(cat "$tmp/out/job-003.emf")"
 
-# A link in a page's place is refused even with --force (the file it points to stays); then
-# --force replaces the files.
+# Without --force a link in a page's place counts as a file that exists; with it, the link is
+# replaced by the page and the file it points to stays as it was.
 printf 'target\n' > "$tmp/target"
 ln -s "$tmp/target" "$tmp/out/job-001.emf"
-pt --emf "$tmp/out" --force "$tmp/job.txt" 2> "$tmp/err"
+pt --emf "$tmp/out" "$tmp/job.txt" 2> "$tmp/err"
 check link-status 1 $?
-check link-err "quillon: print-text: $tmp/out/job-001.emf is a link" "$(cat "$tmp/err")"
-check link-target-kept "target" "$(cat "$tmp/target")"
-rm "$tmp/out/job-001.emf"
+check link-err "quillon: print-text: $tmp/out/job-001.emf: the file exists" "$(cat "$tmp/err")"
 pt --emf "$tmp/out" --force "$tmp/job.txt" 2> "$tmp/err"
 check force-status 0 $?
+check link-target-kept "target" "$(cat "$tmp/target")"
+check link-replaced "no" "$([ -L "$tmp/out/job-001.emf" ] && echo yes || echo no)"
 check force-files "job-001.emf job-002.emf job-003.emf " "$(listing "$tmp/out")"
 check force-replaced "1" "$(od -An -tu4 -N4 "$tmp/out/job-003.emf" | tr -d ' ')"
 check force-same-page "$before" "$(md5sum "$tmp/out/job-002.emf")"

@@ -35,4 +35,26 @@ check help-unknown-message "quillon: help takes one command name" "$(head -n 1 "
 check help-alone-status 0 $?
 check help-alone-lists-help "yes" "$(grep -q 'quillon help COMMAND' "$tmp/out" && echo yes)"
 
+# The form file reference: the format, and the classes from the class registry.
+"$q" help forms > "$tmp/out" 2> "$tmp/err"
+check help-forms-status 0 $?
+check help-forms-object "yes" "$(grep -q '^  object Report: TForm$' "$tmp/out" && echo yes)"
+"$q" help classes TLabel > "$tmp/out" 2> "$tmp/err"
+check help-label-status 0 $?
+check help-label-head "TLabel < TCustomLabel < TGraphicControl < TControl < TComponent < TPersistent < TObject" "$(head -n 1 "$tmp/out")"
+check help-label-autosize "  AutoSize                Boolean = True" "$(grep '^  AutoSize ' "$tmp/out")"
+check help-label-alignment "  Alignment               TAlignment = taLeftJustify  (taLeftJustify taRightJustify taCenter)" "$(grep '^  Alignment ' "$tmp/out")"
+check help-label-font "yes" "$(grep -q '^  Font.Height  *Integer' "$tmp/out" && echo yes)"
+"$q" help classes tlabel > "$tmp/out2"
+check help-class-any-case "$(cat "$tmp/out")" "$(cat "$tmp/out2")"
+"$q" help classes > "$tmp/out" 2> "$tmp/err"
+check help-classes-status 0 $?
+for c in TForm TLabel TDBGrid TStringGrid TTable TQuery TRichEditE TVex_SortGrid TShowTotal TDBPrintWin; do
+  check "help-classes-lists-$c" "yes" "$(grep -q "^$c < " "$tmp/out" && echo yes)"
+done
+"$q" help classes NoSuchClass > "$tmp/out" 2> "$tmp/err"
+check help-no-class-status 2 $?
+check help-no-class-message "quillon: help classes: 'NoSuchClass' is no class of form files; 'quillon help classes' lists them" "$(cat "$tmp/err")"
+check help-no-class-out "" "$(cat "$tmp/out")"
+
 finish

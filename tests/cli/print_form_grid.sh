@@ -70,4 +70,13 @@ check "running total on the last page" "67,725.00" "$last"
 first=$(pdftotext -f 1 -l 1 "$tmp/out.pdf" - | grep -o 'KEY[0-9]*Z' | sed 's/KEY\([0-9]*\)Z/\1/' | sort -n | tail -n 1)
 want=$(python3 -c "print('{:,.2f}'.format(sum(i * 1.5 for i in range(1, $first + 1))))")
 check "page total on page 1" "$want" "$(pdftotext -f 1 -l 1 "$tmp/out.pdf" - | tr -d '\f' | grep -v '^$' | tail -n 2 | head -n 1)"
+# The message counts the pages the PDF received, not the pages of the job.
+QT_QPA_PLATFORM=offscreen timeout 120 "$q" print-form "$tmp/members.form" --pdf "$tmp/some.pdf" \
+  --pages 2-4 >"$tmp/out" 2>"$tmp/err"
+check "chosen pages said" "quillon: 3 pages written to $tmp/some.pdf" "$(cat "$tmp/err")"
+check "chosen pages written" 3 "$(pages "$tmp/some.pdf")"
+QT_QPA_PLATFORM=offscreen timeout 120 "$q" print-form "$tmp/members.form" --pdf "$tmp/odd.pdf" \
+  --odd >"$tmp/out" 2>"$tmp/err"
+check "odd pages said" "quillon: 4 pages written to $tmp/odd.pdf" "$(cat "$tmp/err")"
+check "odd pages written" 4 "$(pages "$tmp/odd.pdf")"
 finish

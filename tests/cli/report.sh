@@ -13,6 +13,13 @@ check "three names status" 0 $?
 check "three names pages" 3 "$(pages "$tmp/three.pdf")"
 check "three names message" "quillon: 3 pages written to $tmp/three.pdf" "$(cat "$tmp/err")"
 
+# The message counts the pages the file received.
+"$q" report --pdf "$tmp/second.pdf" --pages 2 "golden river 7" IIIAA "" 2>"$tmp/err"
+check "chosen page message" "quillon: 1 page written to $tmp/second.pdf" "$(cat "$tmp/err")"
+check "chosen page written" 1 "$(pages "$tmp/second.pdf")"
+"$q" report --pdf "$tmp/odd.pdf" --odd "golden river 7" IIIAA "" 2>"$tmp/err"
+check "odd pages message" "quillon: 2 pages written to $tmp/odd.pdf" "$(cat "$tmp/err")"
+
 # The title of page 1 starts 470, 395 printer pixels in (56.4, 47.4 points).
 pdftotext -bbox -f 1 -l 1 "$tmp/three.pdf" "$tmp/p1.html"
 check "title at" 'xMin="56.400000" yMin="47.399548">GOLDEN' \

@@ -19,10 +19,16 @@ check "sample status" 0 "$(show "$data/show/sample.form")"
 check "sample stderr" "" "$(cat "$tmp/err")"
 check "sample window" 560x360 "$(png_size "$tmp/shots/SampleFrm.png")"
 
-# Display scaling asked for in the environment does not change a form's pixels.
-QT_SCALE_FACTOR=2 QT_ENABLE_HIGHDPI_SCALING=1 QT_QPA_PLATFORM=offscreen QUILLON_SCREENSHOT_DIR=$tmp/scaled \
+# The desktop's scale factor: the form keeps its layout and is drawn at device pixels; a
+# factor out of range is refused with a word and the form drawn at 1.
+QT_SCALE_FACTOR=2 QT_QPA_PLATFORM=offscreen QUILLON_SCREENSHOT_DIR=$tmp/scaled \
   QUILLON_SCREENSHOT_QUIT=1 timeout 60 "$q" show-form "$data/show/sample.form" 2>/dev/null
-check "unscaled window" 560x360 "$(png_size "$tmp/scaled/SampleFrm.png")"
+check "scaled window" 1120x720 "$(png_size "$tmp/scaled/SampleFrm.png")"
+QT_SCALE_FACTOR=0 QT_QPA_PLATFORM=offscreen QUILLON_SCREENSHOT_DIR=$tmp/zero \
+  QUILLON_SCREENSHOT_QUIT=1 timeout 60 "$q" show-form "$data/show/sample.form" 2>"$tmp/err"
+check "zero scale window" 560x360 "$(png_size "$tmp/zero/SampleFrm.png")"
+check "zero scale message" "quillon: QT_SCALE_FACTOR '0' is not a scale from 0.25 to 8; using 1" \
+  "$(cat "$tmp/err")"
 
 # A file whose root is a single control: shown in a form that fits it.
 cat >"$tmp/panel.form" <<'EOF'

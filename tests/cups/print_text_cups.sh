@@ -125,6 +125,13 @@ if [ -n "$pdf" ]; then
 fi
 check one-job 1 "$(lpstat -W completed -o "$queue" 2>/dev/null | wc -l)"
 
+# A queue that refuses jobs is found out before anything is drawn, and the job fails.
+cupsreject "$queue"
+QT_QPA_PLATFORM=offscreen "$q" print-text --printer "$queue" "$tmp/$title.txt" 2> "$tmp/err"
+check rejecting-queue "1 quillon: print-text: the printer '$queue' does not accept jobs" "$? $(cat "$tmp/err")"
+check rejecting-nothing-queued "" "$(lpstat -o "$queue" 2>/dev/null)"
+cupsaccept "$queue"
+
 # A name the server does not know is refused before anything is sent.
 QT_QPA_PLATFORM=offscreen "$q" print-text --printer no-such-queue "$tmp/$title.txt" 2> "$tmp/err"
 check unknown-queue "1 quillon: print-text: there is no printer called 'no-such-queue' ('quillon printers' lists them)" "$? $(cat "$tmp/err")"

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/gdi/screen.h"
 #include "platform/vcl/ext_controls.h"
 #include "platform/vcl/forms.h"
-#include "platform/gdi/screen.h"
 #include "platform/vcl/std_controls.h"
 
 namespace quillon {
@@ -205,6 +205,52 @@ TEST_F(ControlsTest, EnterAndEscPressTheDefaultAndCancelButtons) {
     ok->Hide();
     edit->InputKey(VK_RETURN, {}, U'\r');
     EXPECT_EQ(log.size(), 2u);
+}
+
+TEST_F(ControlsTest, AnEditorWidgetGetsTheKeysTheHandlersLeaveAndTheControlDoesNotEdit) {
+    // The path of a widget that edits its own text: preview, handler, dialog keys; the
+    // model's own editing stays out, and the key as the handlers left it is returned.
+    form->SetKeyPreview(true);
+    form->OnKeyDown = [&](TObject*, std::uint16_t& key, TShiftState) {
+        log.push_back("form down " + std::to_string(key));
+        if (key == VK_F1 + 1) key = 0;
+    };
+    form->OnKeyPress = [&](TObject*, char32_t& key) {
+        log.push_back("form press " + std::to_string(static_cast<int>(key)));
+    };
+    edit->OnKeyPress = [&](TObject*, char32_t& key) {
+        if (key >= U'a' && key <= U'z') key -= 32;
+        if (key == U'!') key = 0;
+    };
+    edit->SetText("AB");
+    edit->SetSelStart(2);
+    EXPECT_EQ(edit->InputKeyDownHandlers(VK_LEFT, {ssCtrl}), VK_LEFT);
+    EXPECT_EQ(edit->SelStart(), 2);  // the widget moves the caret, not the model
+    EXPECT_EQ(edit->InputKeyDownHandlers(VK_F1 + 1), 0);
+    EXPECT_EQ(edit->InputKeyPressHandlers(U'c'), U'C');
+    EXPECT_EQ(edit->InputKeyPressHandlers(U'!'), 0u);
+    EXPECT_EQ(edit->InputKeyPressHandlers(26), 26u);  // Ctrl+Z goes on to the widget
+    EXPECT_EQ(edit->Text(), "AB");                    // nothing typed by the model
+    EXPECT_EQ(log, (std::vector<std::string>{"form down 37", "form down 113", "form press 99",
+                                             "form press 33", "form press 26"}));
+    // Enter still presses the default button on this path.
+    ok->SetDefault(true);
+    ok->SetModalResult(mrOk);
+    form->Show();
+    EXPECT_EQ(edit->InputKeyDownHandlers(VK_RETURN), 0);
+    EXPECT_EQ(form->ModalResult(), mrOk);
+}
+
+TEST_F(ControlsTest, F1OpensTheHelpWhereTheProgramHasOne) {
+    const std::string before = Application().HelpFile();
+    Application().SetHelpFile("");
+    EXPECT_TRUE(edit->InputKeyDown(VK_F1));  // no help: the key goes on
+    EXPECT_TRUE(Headless().helpRequests.empty());
+    Application().SetHelpFile("tessel.hlp");
+    EXPECT_FALSE(edit->InputKeyDown(VK_F1));
+    ASSERT_EQ(Headless().helpRequests.size(), 1u);
+    EXPECT_EQ(Headless().helpRequests[0].second, "IDH_CONTENTS");
+    Application().SetHelpFile(before);
 }
 
 TEST_F(ControlsTest, FocusFollowsTabOrderWithEnterAndExit) {

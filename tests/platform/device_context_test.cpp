@@ -198,7 +198,7 @@ TEST(Canvas, SelectsObjectsLazilyAndOnlyAfterChanges) {
               "Rectangle 0,0,10,5\n"
               "Rectangle 0,0,20,5\n"
               "SelectBrush null\n"
-              "SetBkColor #3F3F3F\n"
+              "SetBkColor #FFFFFF\n"  // a clear brush: the paper behind it
               "SetBkMode transparent\n"
               "Ellipse 1,2,3,4\n"
               "SelectFont \"Arial\" -20 w400\n"
@@ -305,11 +305,11 @@ TEST(DeviceContext, OriginsAtOppositeEndsOfTheRangeMapWithoutOverflow) {
 
 TEST(DeviceContext, SavesPastTheLimitAreRefusedAndTheStackStaysUsable) {
     NullDeviceContext dc(DeviceCaps{});
-    for (std::size_t i = 1; i <= limits::kMaxSavedStates; ++i)
+    for (std::size_t i = 1; i <= limits::kMaxContextSavedStates; ++i)
         ASSERT_EQ(dc.SaveDC(), static_cast<int>(i));
     dc.SetTextColor(0x123456);
     EXPECT_EQ(dc.SaveDC(), 0);
-    EXPECT_EQ(dc.SaveDepth(), static_cast<int>(limits::kMaxSavedStates));
+    EXPECT_EQ(dc.SaveDepth(), static_cast<int>(limits::kMaxContextSavedStates));
     EXPECT_TRUE(dc.RestoreDC(1));
     EXPECT_EQ(dc.SaveDepth(), 0);
     EXPECT_EQ(dc.State().textColor, 0u);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -102,9 +103,9 @@ TEST(EmfPageHeader, DescribesTheWholePageAtItsPaperSize) {
 }
 
 TEST(EmfPageHeader, FrameComesBackAsThePagesPixelsAtEveryResolution) {
-    const EmfPageInfo pages[] = {{5100, 6600, 600, 600}, {4760, 6779, 600, 600},
-                                 {2400, 3150, 300, 300}, {2480, 3508, 300, 300},
-                                 {1275, 1650, 150, 150}, {400, 300, 200, 100},
+    const EmfPageInfo pages[] = {{5100, 6600, 600, 600},    {4760, 6779, 600, 600},
+                                 {2400, 3150, 300, 300},    {2480, 3508, 300, 300},
+                                 {1275, 1650, 150, 150},    {400, 300, 200, 100},
                                  {9921, 14031, 1200, 1200}, {1, 1, 72, 72}};
     for (const EmfPageInfo& page : pages) {
         EmfRecorder rec(EmfRecorderOptions{std::nullopt, page});
@@ -124,13 +125,13 @@ TEST(EmfPageHeader, FrameComesBackAsThePagesPixelsAtEveryResolution) {
     }
 }
 
-TEST(EmfPageHeader, BoundsGrowWithDrawingBeyondThePageAndFollowTheDrawingWithoutOne) {
+TEST(EmfPageHeader, BoundsStayWithinThePageAndFollowTheDrawingWithoutOne) {
     {
         EmfRecorder rec(EmfRecorderOptions{std::nullopt, EmfPageInfo{2400, 3150, 300, 300}});
-        rec.Rectangle(-50, -20, 3000, 4000);  // coordinates beyond the page are recorded
+        rec.Rectangle(-50, -20, 3000, 4000);  // drawn beyond the page: not part of the page
         const Result<EmfHeaderInfo> h = ReadEmfHeader(rec.Finish());
         ASSERT_TRUE(h);
-        EXPECT_EQ(h->bounds, (TRect{-50, -20, 2999, 3999}));
+        EXPECT_EQ(h->bounds, (TRect{0, 0, 2399, 3149}));
     }
     {
         EmfRecorder rec(EmfRecorderOptions{std::nullopt, EmfPageInfo{2400, 3150, 300, 300}});
@@ -233,8 +234,8 @@ std::vector<std::uint8_t> ForeignPicture(const fs::path& path, bool withOurComme
                    U_EMRHEADER_set(bounds, frame, nullptr, 0, nullptr, device, mm, 0)),
                et, U_REC_FREE);
     if (withOurComment) {
-        const std::string data =
-            EncodePageComment(EmfPageInfo{2480, 3508, 300, 300}, EmfPageReference{1024, 768, 96, 96});
+        const std::string data = EncodePageComment(EmfPageInfo{2480, 3508, 300, 300},
+                                                   EmfPageReference{1024, 768, 96, 96});
         emf_append(reinterpret_cast<U_ENHMETARECORD*>(
                        U_EMRCOMMENT_set(static_cast<U_CBDATA>(data.size()), data.data())),
                    et, U_REC_FREE);
@@ -279,7 +280,7 @@ TEST_F(ForeignPictureTest, IsMappedByItsFrameAndSizedByIt) {
     TMetafile picture;
     ASSERT_TRUE(picture.LoadFromBytes(bytes));
     EXPECT_EQ(picture.Width(), 151);  // 473 pixels at 2480 / 210 mm: 40.05 mm, 151.4 pixels
-    EXPECT_EQ(picture.Height(), 76);   // 237 pixels at 3508 / 297 mm: 20.07 mm, 75.8 pixels
+    EXPECT_EQ(picture.Height(), 76);  // 237 pixels at 3508 / 297 mm: 20.07 mm, 75.8 pixels
 }
 
 TEST_F(ForeignPictureTest, OurCommentWithAFrameThatIsNotThePageIsPlayedByTheFrame) {
@@ -303,7 +304,8 @@ TEST(EmfPageComment, BothVersionsDecodeAndDamagedOnesAreIgnored) {
     ASSERT_EQ(v1.size(), kPageCommentDataSize1);
     ASSERT_EQ(v2.size(), kPageCommentDataSize);
     auto decode = [](const std::string& s) {
-        return DecodePageComment(std::span(reinterpret_cast<const std::uint8_t*>(s.data()), s.size()));
+        return DecodePageComment(
+            std::span(reinterpret_cast<const std::uint8_t*>(s.data()), s.size()));
     };
     ASSERT_TRUE(decode(v1));
     EXPECT_EQ(decode(v1)->page, page);
@@ -318,6 +320,44 @@ TEST(EmfPageComment, BothVersionsDecodeAndDamagedOnesAreIgnored) {
     std::string v3 = v2;
     v3[4] = 3;
     EXPECT_FALSE(decode(v3));
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// The values of the restore records of a recording, in order.
+std::vector<std::int32_t> RestoreValues(const std::vector<std::uint8_t>& emf) {
+    std::vector<std::int32_t> values;
+    std::size_t pos = 0;
+    while (pos + 8 <= emf.size()) {
+        std::uint32_t type = 0, size = 0;
+        std::memcpy(&type, emf.data() + pos, 4);
+        std::memcpy(&size, emf.data() + pos + 4, 4);
+        if (size < 8) break;
+        if (type == 34 && pos + 12 <= emf.size()) {
+            std::int32_t v = 0;
+            std::memcpy(&v, emf.data() + pos + 8, 4);
+            values.push_back(v);
+        }
+        pos += size;
+    }
+    return values;
+}
+
+TEST(EmfPageHeader, RestoresAreRecordedRelativeWhateverLevelTheCallerNames) {
+    EmfRecorder rec(EmfRecorderOptions{std::nullopt, EmfPageInfo{2400, 3150, 300, 300}});
+    rec.SaveDC();
+    rec.SaveDC();
+    rec.SaveDC();
+    rec.RestoreDC(2);   // absolute: two levels up from depth 3
+    rec.RestoreDC(-1);  // relative already
+    rec.SaveDC();
+    rec.RestoreDC(1);
+    rec.RestoreDC(5);  // nothing to restore: not recorded
+    EXPECT_EQ(RestoreValues(rec.Finish()), (std::vector<std::int32_t>{-2, -1, -1}));
 }
 
 }  // namespace

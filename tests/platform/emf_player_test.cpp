@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -128,11 +130,12 @@ TEST(EmfPlayer, RecordsBeforeAFaultAreDrawn) {
               (std::vector<std::string>{"SelectPen solid 1 #000000", "Rectangle 1,2,3,4"}));
 }
 
-TEST(EmfPlayer, PageSizeOfForeignFilesComesFromTheBounds) {
-    // The fixtures carry no page comment; their bounds are (0, 0, 99, 99).
+TEST(EmfPlayer, PageSizeOfForeignFilesComesFromTheFrame) {
+    // The fixtures carry no page comment; their frame is 1024 x 768 pixels, their bounds
+    // (0, 0, 99, 99) only what was drawn.
     const auto page = EmfPageSize(Load(kData / "records" / "polyline16_and_polygon16.emf"));
     ASSERT_TRUE(page);
-    EXPECT_EQ(*page, (EmfPageInfo{100, 100, 96, 96}));
+    EXPECT_EQ(*page, (EmfPageInfo{1024, 768, 96, 96}));
     const Result<EmfPageInfo> wrong = EmfPageSize(Load(kData / "malformed" / "wrong_version.emf"));
     EXPECT_FALSE(wrong);
     EXPECT_EQ(wrong.reason(), "unsupported metafile version");
@@ -154,9 +157,10 @@ std::string PlayError(const char* name) {
 TEST(EmfPlayer, ARecordCutShortInsideAFieldIsRefusedByItsName) {
     EXPECT_EQ(PlayError("text_rectangle_cut_off"),
               "malformed record 2 (type 84): EMR_EXTTEXTOUTW record contents are inconsistent");
-    EXPECT_EQ(PlayError("font_face_name_cut_off"),
-              "malformed record 2 (type 82): EMR_EXTCREATEFONTINDIRECTW record is too short for its "
-              "type");
+    EXPECT_EQ(
+        PlayError("font_face_name_cut_off"),
+        "malformed record 2 (type 82): EMR_EXTCREATEFONTINDIRECTW record is too short for its "
+        "type");
     EXPECT_EQ(PlayError("stretchdibits_cut_off"),
               "malformed record 2 (type 81): EMR_STRETCHDIBITS record is too short for its type");
     EXPECT_EQ(PlayError("polyline_count_cut_off"),
@@ -169,6 +173,25 @@ TEST(EmfPlayer, ARecordCutShortInsideAFieldIsRefusedByItsName) {
               "malformed record 2 (type 43): EMR_RECTANGLE record is too short for its type");
 }
 
+// The page with its last save record taken out, the header's byte and record counts to match.
+std::vector<std::uint8_t> WithoutLastSave(std::vector<std::uint8_t> page) {
+    const auto u32 = [&](std::size_t at) {
+        return std::uint32_t{page[at]} | std::uint32_t{page[at + 1]} << 8 |
+               std::uint32_t{page[at + 2]} << 16 | std::uint32_t{page[at + 3]} << 24;
+    };
+    const auto put = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) page[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    std::size_t lastSave = 0;
+    for (std::size_t pos = 0; pos + 8 <= page.size() && u32(pos + 4) >= 8; pos += u32(pos + 4))
+        if (u32(pos) == 33) lastSave = pos;
+    page.erase(page.begin() + static_cast<std::ptrdiff_t>(lastSave),
+               page.begin() + static_cast<std::ptrdiff_t>(lastSave + 8));
+    put(48, u32(48) - 8);  // nBytes
+    put(52, u32(52) - 1);  // nRecords
+    return page;
+}
+
 TEST(EmfPlayer, SavedStatesDeeperThanTheLimitAreRefused) {
     // 10,001 saves in a row: the last one is refused, the destination is back where it was.
     RecordingDeviceContext dc;
@@ -176,7 +199,13 @@ TEST(EmfPlayer, SavedStatesDeeperThanTheLimitAreRefused) {
                          TRect{0, 0, 1024, 768}));
     EXPECT_EQ(dc.SaveDepth(), 0);
     EXPECT_EQ(PlayError("saved_states_too_deep"),
-              "malformed record 10001 (type 33): saved states nest deeper than 10000");
+              "malformed record 10002 (type 33): saved states nest deeper than 10000");
+    // Exactly at the limit the page plays, also into a context that saved around it already.
+    std::vector<std::uint8_t> page = Load(kData / "malformed" / "saved_states_too_deep.emf");
+    RecordingDeviceContext outer;
+    ASSERT_EQ(outer.SaveDC(), 1);
+    EXPECT_TRUE(PlayEmf(WithoutLastSave(page), outer, TRect{0, 0, 1024, 768}));
+    EXPECT_EQ(outer.SaveDepth(), 1);
 }
 
 }  // namespace
@@ -193,6 +222,133 @@ TEST(EmfPlayer, HostileSeedPagesAreWellFormedSoTheyReachTheDrawing) {
         SCOPED_TRACE(file.filename().string());
         const Result<EmfParseStats> parsed = ParseEmf(Load(file));
         EXPECT_TRUE(parsed) << parsed.reason();
+    }
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// A picture wherever its frame lies: its size is the frame's, and playing it into a
+// rectangle of that size from (0, 0) puts the frame's top-left corner there.
+TEST(EmfPicture, FrameGivesSizeAndPlacementWhereverItLies) {
+    struct Case {
+        const char* name;
+        EmfPageInfo size;
+        const char* transform;
+        const char* rectangle;
+    };
+    const Case cases[] = {
+        {"frame_at_negative_coordinates",
+         {41, 36, 96, 96},
+         "SetWorldTransform 1,0,0,1,50,40",
+         "Rectangle -50,-40,-10,-5"},
+        {"frame_above_the_origin",
+         {201, 201, 96, 96},
+         "SetWorldTransform 1,0,0,1,0,300",
+         "Rectangle 0,-300,200,-100"},
+        {"frame_far_from_the_origin",
+         {81, 81, 96, 96},
+         "SetWorldTransform 1,0,0,1,-12000,-11700",
+         "Rectangle 12000,11700,12080,11780"},
+        {"empty_bounds_with_a_frame", {100, 50, 96, 96}, "", "Rectangle 0,0,99,49"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::uint8_t> bytes =
+            Load(kData / "pictures" / (std::string(c.name) + ".emf"));
+        const Result<EmfPageInfo> size = EmfPageSize(bytes);
+        ASSERT_TRUE(size) << size.reason();
+        EXPECT_EQ(*size, c.size);
+        RecordingDeviceContext dc;
+        ASSERT_TRUE(PlayEmf(bytes, dc, TRect{0, 0, c.size.widthPixels, c.size.heightPixels}));
+        const std::vector<std::string> lines =
+            dc.LinesStartingWith({"SetWorldTransform", "Rectangle"});
+        std::vector<std::string> expected;
+        if (*c.transform) expected.push_back(c.transform);
+        expected.push_back(c.rectangle);
+        EXPECT_EQ(lines, expected);
+    }
+}
+
+TEST(EmfPicture, HostileFramesAndSourcesPlayWithoutRunningAway) {
+    // A frame of 2^31 units each way: a picture of 162 million pixels a side, played as any other.
+    const std::vector<std::uint8_t> huge = Load(kData / "pictures" / "frame_of_two_to_the_31.emf");
+    const Result<EmfPageInfo> size = EmfPageSize(huge);
+    ASSERT_TRUE(size) << size.reason();
+    EXPECT_GT(size->widthPixels, 100000000);
+    RecordingDeviceContext dc;
+    EXPECT_TRUE(PlayEmf(huge, dc, TRect{0, 0, 100, 100}));
+    // An alpha blend whose source rectangle lies far outside its 1 x 1 image.
+    RecordingDeviceContext blend;
+    ASSERT_TRUE(PlayEmf(Load(kData / "pictures" / "alphablend_with_lying_source.emf"), blend,
+                        TRect{0, 0, 100, 100}));
+    EXPECT_EQ(blend.LinesStartingWith({"StretchDIBits"}),
+              (std::vector<std::string>{"StretchDIBits 0,0,10,10 from -2147483648,1073741824,-1,"
+                                        "2147483647 of 1x1 rop CC0020 alpha opacity 255"}));
+}
+
+// Where the text lands on the device for each vertical alignment, under a mapping whose y
+// axis runs upward: the text hangs below its point (top), stands on it (baseline) or above it
+// (bottom), as on any other mapping.
+TEST(EmfPicture, TextOnAnUpwardYAxisKeepsItsAlignment) {
+    class Capture : public DeviceContext {
+      public:
+        Capture() : DeviceContext(DeviceCaps{}) {}
+        double referenceY = 0, originY = 0, downY = 0, ascent = 0, descent = 0;
+
+      protected:
+        void OnText(const TextRun& run) override {
+            const XForm m = LogicalToDevice();
+            referenceY = m.MapY(run.reference.X, run.reference.Y);
+            originY = m.MapY(run.origin.X, run.origin.Y);
+            downY = m.MapY(run.origin.X + run.down.X, run.origin.Y + run.down.Y) - originY;
+            ascent = run.ascent * std::abs(m.m22);
+            descent = run.descent * std::abs(m.m22);
+        }
+    };
+    for (const char* align : {"top", "baseline", "bottom"}) {
+        SCOPED_TRACE(align);
+        Capture dc;
+        ASSERT_TRUE(PlayEmf(
+            Load(kData / "records" / (std::string("text_on_y_up_mapping_") + align + ".emf")), dc,
+            TRect{0, 0, 1024, 768}));
+        ASSERT_GT(dc.ascent, 1);
+        ASSERT_GT(dc.descent, 0.5);
+        EXPECT_GT(dc.downY, 0);  // the glyphs' feet point down the device
+        const double expected = std::string(align) == "top"        ? dc.referenceY + dc.ascent
+                                : std::string(align) == "baseline" ? dc.referenceY
+                                                                   : dc.referenceY - dc.descent;
+        EXPECT_NEAR(dc.originY, expected, 0.01);
+    }
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// Pictures other programs wrote (QUILLON_EMF_CORPUS, or the shared corpus when it is there):
+// none is refused, and each has a size to be drawn at.
+TEST(EmfCorpus, NoPictureIsRefused) {
+    const char* env = std::getenv("QUILLON_EMF_CORPUS");
+    const fs::path dir = env && *env ? fs::path(env) : fs::path("/work/shared/emf-corpus");
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) GTEST_SKIP() << dir << " is not there";
+    const std::vector<fs::path> files = Files(dir);
+    ASSERT_FALSE(files.empty());
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        const std::vector<std::uint8_t> bytes = Load(file);
+        const Result<EmfParseStats> parsed = ParseEmf(bytes);
+        EXPECT_TRUE(parsed) << parsed.reason();
+        const Result<EmfPageInfo> size = EmfPageSize(bytes);
+        ASSERT_TRUE(size) << size.reason();
+        EXPECT_GT(size->widthPixels, 0);
+        EXPECT_GT(size->heightPixels, 0);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sys/limits.h"
 #include "platform/sys/notice.h"
 #include "platform/vcl/ext_controls.h"
 #include "platform/vcl/form_file.h"
@@ -411,6 +412,16 @@ TEST_F(FormControlsTest, ValuesOutsideWhatControlsTakeAreRefused) {
          "f.form:2: 'fsHeavy' is not an element of TFontStyle for 'Font.Style'"},
         {"  Font.Color = clChartreuse\n",
          "f.form:2: 'clChartreuse' is not a colour for 'Font.Color'"},
+        {"  object G: TStringGrid\n    Cells = ('a' 'b')\n  end\n",
+         "f.form:3: wrong value type in 'Cells': each row is a list of strings"},
+        {"  object G: TStringGrid\n    Cells = (('a' 2))\n  end\n",
+         "f.form:3: wrong value type in 'Cells': only strings may be listed"},
+        {"  object G: TStringGrid\n    Cells = (('a' ('b')))\n  end\n",
+         "f.form:3: value expected but '(' found"},
+        {"  object G: TStringGrid\n    Cells = 'a'\n  end\n",
+         "f.form:3: wrong value type for 'Cells': a list of rows of strings expected"},
+        {"  object M: TMemo\n    Lines.Strings = (('a'))\n  end\n",
+         "f.form:3: wrong value type in 'Lines.Strings': only strings may be listed"},
     };
     for (const Case& c : cases) {
         const std::string text = std::string("object F: TForm\n") + c.body + "end\n";
@@ -418,6 +429,66 @@ TEST_F(FormControlsTest, ValuesOutsideWhatControlsTakeAreRefused) {
         EXPECT_FALSE(refused) << c.body;
         EXPECT_EQ(refused.reason(), c.error);
     }
+}
+
+TEST_F(FormControlsTest, AStringGridTakesItsCellsRowByRowAndWritesThemBack) {
+    const std::string cells = "    Cells = (\n"
+                              "      ('Name' 'Fee')\n"
+                              "      ('Ann' '12.50' 'paid')\n"
+                              "      ()\n"
+                              "      ('' 'it''s'#9'x'))\n";
+    const std::string text = "object F: TForm\n"
+                             "  object G: TStringGrid\n"
+                             "    ColCount = 2\n"
+                             "    RowCount = 3\n" +
+                             cells + "  end\nend\n";
+    auto form = CreateComponent(text, nullptr);
+    ASSERT_TRUE(form) << form.reason();
+    auto* grid = dynamic_cast<TStringGrid*>((*form)->FindComponent("G"));
+    ASSERT_NE(grid, nullptr);
+    // The grid grows to hold the rows and the widest row.
+    EXPECT_EQ(grid->ColCount(), 3);
+    EXPECT_EQ(grid->RowCount(), 4);
+    EXPECT_EQ(grid->Cells(0, 0), "Name");
+    EXPECT_EQ(grid->Cells(2, 1), "paid");
+    EXPECT_EQ(grid->Cells(0, 2), "");
+    EXPECT_EQ(grid->Cells(1, 3), "it's\tx");
+    const std::string written = WriteComponent(**form);
+    EXPECT_NE(written.find("    ColCount = 3\n"), std::string::npos) << written;
+    EXPECT_NE(written.find(cells), std::string::npos) << written;
+    auto again = CreateComponent(written, nullptr);
+    ASSERT_TRUE(again) << again.reason();
+    EXPECT_EQ(WriteComponent(**again), written);
+    // Cells outside what the counts keep are not written.
+    grid->SetRowCount(1);
+    EXPECT_NE(WriteComponent(**form).find("    Cells = (\n      ('Name' 'Fee'))\n"),
+              std::string::npos);
+    grid->SetCells(0, 0, "");
+    grid->SetCells(1, 0, "");
+    EXPECT_EQ(WriteComponent(**form).find("Cells"), std::string::npos);
+}
+
+TEST_F(FormControlsTest, AStringGridCellAtTheStringLimitAndARowTooWide) {
+    // A cell of the longest string a form file holds is read whole; one byte more is refused.
+    const std::string big(limits::kMaxFormString, 'x');
+    auto form = CreateComponent("object F: TForm\n  object G: TStringGrid\n    Cells = (('" + big +
+                                    "'))\n  end\nend\n",
+                                nullptr);
+    ASSERT_TRUE(form) << form.reason();
+    auto* grid = dynamic_cast<TStringGrid*>((*form)->FindComponent("G"));
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->Cells(0, 0).size(), big.size());
+    auto tooBig = CreateComponent("object F: TForm\n  object G: TStringGrid\n    Cells = (('" +
+                                      big + "x'))\n  end\nend\n",
+                                  nullptr, TFormReadOptions{"big.form", false, nullptr});
+    ASSERT_FALSE(tooBig);
+    EXPECT_EQ(tooBig.reason(), "big.form:3: a string longer than 1 MB");
+    std::string wide = "object F: TForm\n  object G: TStringGrid\n    Cells = ((";
+    for (int i = 0; i <= 100000; ++i) wide += "'' ";
+    wide += "))\n  end\nend\n";
+    auto refused = CreateComponent(wide, nullptr, TFormReadOptions{"w.form", false, nullptr});
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.reason(), "w.form:3: cannot set 'Cells': Grid index out of range");
 }
 
 TEST_F(FormControlsTest, LabelsSizeThemselvesToTheirCaption) {

@@ -12,6 +12,7 @@
 #include <iterator>
 
 #include "platform/emf/page_store.h"
+#include "platform/sys/files.h"
 #include "platform/sys/temp_dir.h"
 #include "tests/support/page_dir_base.h"
 
@@ -76,8 +77,7 @@ TEST_F(PageExportTest, EveryStoredPageByDefaultAndTheChosenOnesInTheirOrder) {
 
 TEST_F(PageExportTest, NothingIsReplacedWithoutForceAndNothingWrittenThen) {
     std::ofstream(out_ / "job-003.emf") << "the user's own file";
-    const Result<std::vector<std::string>> refused =
-        ExportPages({out_.string(), "job", {}, false});
+    const Result<std::vector<std::string>> refused = ExportPages({out_.string(), "job", {}, false});
     ASSERT_FALSE(refused);
     EXPECT_EQ(refused.reason(), (out_ / "job-003.emf").string() + ": the file exists");
     // Refused before any page was written.
@@ -94,11 +94,36 @@ TEST_F(PageExportTest, ALinkInAPagesPlaceIsNeverWrittenThrough) {
     const fs::path target = fs::path(scope_.Path()) / "elsewhere.txt";
     std::ofstream(target) << "keep";
     fs::create_symlink(target, out_ / "job-002.emf");
-    EXPECT_FALSE(ExportPages({out_.string(), "job", {2}, false}));
+    EXPECT_EQ(ExportPages({out_.string(), "job", {}, false}).reason(),
+              (out_ / "job-002.emf").string() + ": the file exists");
+    EXPECT_EQ(Names(), std::vector<std::string>{"job-002.emf"});
+    // With --force the link itself is replaced by the page; what it pointed to stays.
     const Result<std::vector<std::string>> forced = ExportPages({out_.string(), "job", {2}, true});
-    ASSERT_FALSE(forced);
-    EXPECT_EQ(forced.reason(), (out_ / "job-002.emf").string() + " is a link");
+    ASSERT_TRUE(forced) << forced.reason();
+    EXPECT_FALSE(fs::is_symlink(out_ / "job-002.emf"));
     EXPECT_EQ(ReadText(target), "keep");
+    EXPECT_NE(ReadText(out_ / "job-002.emf"), "keep");
+}
+
+TEST_F(PageExportTest, AllOrNothingWhenAPageOnTheWayFails) {
+    // Pages 1 and 2 would fit; page 3 cannot be written (a directory has its name): no page of
+    // the export is left, and a file replaced by --force would have stayed as it was.
+    std::ofstream(out_ / "job-001.emf") << "earlier";
+    fs::create_directory(out_ / "job-003.emf");
+    const Result<std::vector<std::string>> failed = ExportPages({out_.string(), "job", {}, true});
+    EXPECT_EQ(failed.reason(), (out_ / "job-003.emf").string() + " is a directory");
+    EXPECT_EQ(ReadText(out_ / "job-001.emf"), "earlier");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"job-001.emf", "job-003.emf"}));
+    // The same on a full disk half-way through the second page (the first one fits).
+    fs::remove(out_ / "job-003.emf");
+    fs::remove(out_ / "job-001.emf");
+    ASSERT_TRUE(WritePage(2, PageKind::Metafile, Bytes("page 2, longer than the first")));
+    const std::size_t first = ReadPage(1, PageKind::Metafile).value().size();
+    FailFileWritesAfterForTesting(static_cast<long long>(first));
+    EXPECT_NE(ExportPages({out_.string(), "job", {}, false}).reason().find("No space left"),
+              std::string::npos);
+    FailFileWritesAfterForTesting(-1);
+    EXPECT_EQ(Names(), std::vector<std::string>{});
 }
 
 TEST_F(PageExportTest, BadDirectoriesNamesAndEmptySelectionsAreRefused) {

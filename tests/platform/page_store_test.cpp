@@ -94,10 +94,15 @@ TEST_F(PageStore, AFullFileSystemLeavesTheEarlierPageIntact) {
     SetTempDirBaseForTesting(mnt);
     const Bytes good = Pattern(20000, 5);
     ASSERT_TRUE(WritePage(1, PageKind::Metafile, good).ok());
+    // Refused before the disk is full: 60,000 bytes would leave less than a twentieth free.
     const Result<void> failed = WritePage(1, PageKind::Metafile, Pattern(60000, 6));
     EXPECT_FALSE(failed);
-    EXPECT_NE(failed.reason().find("No space left on device"), std::string::npos)
-        << failed.reason();
+    EXPECT_EQ(failed.reason(), "only 0 MB free in " + ProcessTempDir().value() +
+                                   ": the job stops before the disk is full");
+    // One that fits in what is left but not in the reserve is refused as well.
+    EXPECT_FALSE(WritePage(2, PageKind::Metafile, Pattern(43000, 7)));
+    EXPECT_TRUE(WritePage(2, PageKind::Metafile, Pattern(10000, 7)));
+    EXPECT_TRUE(RemovePrivateFile(PageFilePath(2, PageKind::Metafile)));
     const auto back = ReadPage(1, PageKind::Metafile);
     const std::string dir = ProcessTempDir().value();
     const std::vector<std::string> others = Others(dir);

@@ -33,6 +33,11 @@ class TempDb {
         EXPECT_EQ(rc, SQLITE_OK) << (err ? err : "") << " in " << sql;
         sqlite3_free(err);
     }
+    // Ends the writing connection (a writer that goes away leaves no -wal file behind).
+    void Close() {
+        sqlite3_close(db_);
+        db_ = nullptr;
+    }
     const std::string& Path() const { return path_; }
     const std::string& Folder() const { return folder_; }
     sqlite3* Db() { return db_; }

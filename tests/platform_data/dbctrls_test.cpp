@@ -260,14 +260,194 @@ TEST(DataForms, AFormFileHoldsTablesSourcesAndControls) {
     EXPECT_NE(written.find("Options = [dgTitles, dgColLines]"), std::string::npos) << written;
     EXPECT_NE(written.find("DataField = 'NAME'"), std::string::npos) << written;
 
-    // A database that is missing leaves the table closed with the reason.
+    // A database that is missing refuses the file at the table's line, the table closed.
     TForm other(nullptr);
     options.fileName = db.Folder() + "/sub/people.form";
     err = ReadComponent(text, other, options);
-    ASSERT_TRUE(err) << err.reason();
+    ASSERT_FALSE(err);
+    EXPECT_EQ(err.reason(), db.Folder() + "/sub/people.form:2: Table1: 'test.db': no such file");
     auto* t2 = dynamic_cast<TTable*>(other.FindComponent("Table1"));
     EXPECT_FALSE(t2->Active());
-    EXPECT_NE(t2->LastError().find("/sub/test.db': cannot open"), std::string::npos) << t2->LastError();
+    EXPECT_EQ(t2->Where(), db.Folder() + "/sub/people.form:2: ");
+}
+
+TEST(DataForms, FieldsAControlNamesMustExistInItsOpenDataset) {
+    RegisterDataClasses();
+    TempDb db;
+    db.Exec("CREATE TABLE people (ID INTEGER, NAME TEXT)");
+    const auto read = [&](const std::string& control, const std::string& field) {
+        const std::string text =
+            "object Frm: TForm\n"
+            "  object Source1: TDataSource\n"
+            "    DataSet = Table1\n"
+            "  end\n"
+            "  object Ctl: " +
+            control +
+            "\n"
+            "    DataSource = Source1\n"
+            "    DataField = '" +
+            field +
+            "'\n"
+            "  end\n"
+            "  object Table1: TTable\n"
+            "    DatabaseName = 'test.db'\n"
+            "    TableName = 'people'\n"
+            "    Active = True\n"
+            "  end\n"
+            "end\n";
+        TForm form(nullptr);
+        TFormReadOptions options;
+        options.fileName = db.Folder() + "/f.form";
+        Result<void> r = ReadComponent(text, form, options);
+        return r ? std::string("ok") : r.reason();
+    };
+    // The control comes before its table in the file: checked once everything is loaded.
+    for (const char* cls : {"TDBEdit", "TDBText", "TDBMemo", "TDBCheckBox", "TDBRadioGroup",
+                            "TDBComboBox", "TDBImage"}) {
+        EXPECT_EQ(read(cls, "NAME"), "ok") << cls;
+        EXPECT_EQ(read(cls, "name"), "ok") << cls;  // names compare without case
+        EXPECT_EQ(read(cls, "NAMEX"),
+                  db.Folder() + "/f.form:5: Ctl: field 'NAMEX' not found in Table1")
+            << cls;
+    }
+    EXPECT_EQ(read("TDBEdit", ""), "ok");  // no field named: nothing to find
+
+    // A grid's own columns name their fields too.
+    TForm form(nullptr);
+    TTable table(&form);
+    table.SetName("Table1");
+    table.SetDatabaseName(db.Path());
+    table.SetTableName("people");
+    TDataSource source(&form);
+    source.SetDataSet(&table);
+    auto* grid = new TDBGrid(&form);
+    grid->SetName("Grid1");
+    grid->SetDataSource(&source);
+    grid->CustomColumns().push_back(TDBGridColumn{"NAME", "Name", 0});
+    grid->CustomColumns().push_back(TDBGridColumn{"AGE", "Age", 0});
+    EXPECT_EQ(grid->LoadProblem(), "");  // closed: nothing to say yet
+    ASSERT_TRUE(table.Open());
+    EXPECT_EQ(grid->LoadProblem(), "Grid1: column field 'AGE' not found in Table1");
+    grid->CustomColumns().pop_back();
+    EXPECT_EQ(grid->LoadProblem(), "");
+}
+
+
+// The grid's columns as a form file gives them: titles, widths, fields, visibility and
+// alignment; a column of a missing field keeps its name; written back as they were read.
+TEST(DataForms, AGridTakesItsColumnsFromTheFormFile) {
+    RegisterDataClasses();
+    TempDb db;
+    db.Exec("CREATE TABLE people (ID INTEGER, NAME TEXT, FEE MONEY)");
+    db.Exec("INSERT INTO people VALUES (7,'Zed',12.5)");
+    const std::string known =
+        "    Columns = <\n"
+        "      item\n"
+        "        Width = 120\n"
+        "        FieldName = 'NAME'\n"
+        "        Title.Caption = 'Member'\n"
+        "      end\n"
+        "      item\n"
+        "        Alignment = taCenter\n"
+        "        FieldName = 'FEE'\n"
+        "      end\n"
+        "      item\n"
+        "        FieldName = 'ID'\n"
+        "        Visible = False\n"
+        "      end";
+    const auto formText = [](const std::string& columns) {
+        return "object Frm: TForm\n"
+               "  object Table1: TTable\n"
+               "    DatabaseName = 'test.db'\n"
+               "    TableName = 'people'\n"
+               "    Active = True\n"
+               "  end\n"
+               "  object Source1: TDataSource\n"
+               "    DataSet = Table1\n"
+               "  end\n"
+               "  object Grid1: TDBGrid\n"
+               "    DataSource = Source1\n" +
+               columns + "  end\nend\n";
+    };
+    TFormReadOptions options;
+    options.fileName = db.Folder() + "/people.form";
+    {
+        // A column of a field the table does not have refuses the form, naming both.
+        TForm form(nullptr);
+        Result<void> err = ReadComponent(
+            formText(known + "\n      item\n        FieldName = 'NMAE'\n      end>\n"), form,
+            options);
+        ASSERT_FALSE(err);
+        EXPECT_EQ(err.reason(),
+                  db.Folder() + "/people.form:10: Grid1: column field 'NMAE' not found in Table1");
+    }
+    const std::string columns = known + ">\n";
+    TForm form(nullptr);
+    Result<void> err = ReadComponent(formText(columns), form, options);
+    ASSERT_TRUE(err) << err.reason();
+    auto* grid = dynamic_cast<TDBGrid*>(form.FindComponent("Grid1"));
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(grid->CustomColumns().size(), 3u);
+    const auto cols = grid->Columns();  // the hidden ID column is not shown
+    ASSERT_EQ(cols.size(), 2u);
+    EXPECT_EQ(cols[0].Title, "Member");
+    EXPECT_EQ(cols[0].Width, 120);
+    EXPECT_EQ(cols[0].Alignment, taLeftJustify);
+    ASSERT_NE(cols[1].Field, nullptr);
+    EXPECT_EQ(cols[1].Field->FieldName(), "FEE");
+    EXPECT_EQ(cols[1].Title, "FEE");  // the field's own label
+    EXPECT_EQ(cols[1].Alignment, taCenter);
+    EXPECT_EQ(grid->CellText(0, 0), "Zed");
+    const std::string written = WriteComponent(form);
+    EXPECT_NE(written.find(columns), std::string::npos) << written;
+}
+
+TEST(DataForms, BadColumnsAndTenThousandColumns) {
+    RegisterDataClasses();
+    struct Case {
+        std::string columns, error;
+    };
+    const Case cases[] = {
+        {"Columns = 3", "g.form:3: wrong value type for 'Columns': a collection of items expected"},
+        {"Columns = < FieldName = 'A' >",
+         "g.form:3: 'item' or '>' expected for the collection begun on line 3 but 'FieldName' found"},
+        {"Columns = < item\n Colour = 1\n end >",
+         "g.form:4: unknown property 'Colour' of an item of 'Columns'"},
+        {"Columns = < item\n Width = -1\n end >", "g.form:4: value out of range for 'Width'"},
+        {"Columns = < item\n Columns = < >\n end >",
+         "g.form:4: a collection cannot be a value of an item"},
+        // Without its '>', the collection runs into the end of the grid.
+        {"Columns = < item\n FieldName = 'A'\n end",
+         "g.form:6: 'item' or '>' expected for the collection begun on line 3 but 'end' found"},
+    };
+    for (const Case& c : cases) {
+        TForm form(nullptr);
+        TFormReadOptions options;
+        options.fileName = "g.form";
+        const Result<void> err =
+            ReadComponent("object F: TForm\n  object G: TDBGrid\n" + c.columns + "\n  end\nend\n",
+                          form, options);
+        ASSERT_FALSE(err) << c.columns;
+        EXPECT_EQ(err.reason(), c.error);
+    }
+    std::string many = "object F: TForm\n  object G: TDBGrid\n    Columns = <";
+    for (int i = 0; i < 10000; ++i) many += " item FieldName = 'F" + std::to_string(i) + "' end";
+    many += ">\n  end\nend\n";
+    TForm form(nullptr);
+    ASSERT_TRUE(ReadComponent(many, form));
+    auto* grid = dynamic_cast<TDBGrid*>(form.FindComponent("G"));
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(grid->CustomColumns().size(), 10000u);
+    EXPECT_EQ(grid->CustomColumns()[9999].FieldName, "F9999");
+    EXPECT_EQ(grid->Columns().size(), 10000u);
+    // More items than a form file may hold objects is refused, as objects are.
+    std::string tooMany = "object F: TForm\n  object G: TDBGrid\n    Columns = <";
+    for (int i = 0; i < kMaxFormObjects; ++i) tooMany += " item end";
+    tooMany += ">\n  end\nend\n";
+    TForm other(nullptr);
+    const Result<void> refused = ReadComponent(tooMany, other);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.reason().find("objects in one form file"), std::string::npos) << refused.reason();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -15,12 +16,19 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
+#include "platform/sys/ini_file.h"
 #include "platform/vcl/dialogs.h"
 #include "platform/gdi/printer.h"
-#include "platform/qt/qt_host.h"
 #include "platform/gdi/screen.h"
+#include "platform/qt/qt_host.h"
+#include "platform/vcl/dialogs.h"
 #include "tests/platform_qt/qt_host_support.h"
 #include "tests/platform_qt/qt_test_support.h"
 
@@ -125,6 +133,46 @@ TEST(SettingsStore, KeepsStringsUnderKeySubkeyAndNameInAnIniFile) {
     EXPECT_EQ(oddFile.value(QStringLiteral("a_b/c_d")).toString(), QStringLiteral("v"));
 }
 
+std::vector<std::string> gSettingsNotices;
+
+TEST(SettingsStore, ALinkIsReplacedNotWrittenThroughAndAFifoIsLeftAlone) {
+    const QString folder =
+        QFileInfo(QSettings(QSettings::IniFormat, QSettings::UserScope,
+                            QStringLiteral("QuillonTests"), QStringLiteral("Tallet"))
+                      .fileName())
+            .absolutePath();
+    QDir().mkpath(folder);
+    const std::string dir = folder.toStdString();
+    const std::string victim = dir + "/victim.txt";
+    std::ofstream(victim) << "[Printer]\nZoom=3\n";
+    ASSERT_EQ(symlink(victim.c_str(), (dir + "/Linked.ini").c_str()), 0);
+    TRegIniFile linked("Linked");
+    EXPECT_EQ(linked.ReadString("Printer", "Zoom", ""), "3");
+    linked.WriteString("Printer", "Orientation", "Landscape");
+    std::ifstream in(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "[Printer]\nZoom=3\n");
+    EXPECT_FALSE(QFileInfo(QString::fromStdString(dir + "/Linked.ini")).isSymLink());
+    EXPECT_EQ(linked.ReadString("Printer", "Orientation", ""), "Landscape");
+    EXPECT_EQ(linked.ReadString("Printer", "Zoom", ""), "3");
+
+    gSettingsNotices.clear();
+    SetSettingsNotice([](const std::string& line) { gSettingsNotices.push_back(line); });
+    const std::string fifo = dir + "/Piped.ini";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    TRegIniFile piped("Piped");
+    EXPECT_EQ(piped.ReadString("Printer", "Zoom", "fallback"), "fallback");  // not waited on
+    piped.WriteString("Printer", "Zoom", "4");
+    SetSettingsNotice(nullptr);
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(fifo)).exists());
+    struct stat st {};
+    ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(gSettingsNotices,
+              std::vector<std::string>{
+                  fifo + ": not a regular file; the settings in it are neither read nor written"});
+    std::remove(fifo.c_str());
+}
+
 TEST(ShellLaunch, ExecuteFileHandsTheAddressToTheDesktopAndReportsAboveThirtyTwo) {
     OpenedUrls().clear();
     SetOpenUrlResult(true);
@@ -195,8 +243,10 @@ TEST(HelpSystem, AMissingHelpFileIsReportedNotACrash) {
     EXPECT_TRUE(a.text.startsWith(
         QStringLiteral("Cannot find the help file \"no-such-help.html\". Looked in:\n")))
         << a.text.toStdString();
-    EXPECT_TRUE(a.text.contains(QStringLiteral("\n/usr/share/quillon/help\n"))) << a.text.toStdString();
-    EXPECT_TRUE(a.text.contains(QStringLiteral("\n") + QDir::currentPath())) << a.text.toStdString();
+    EXPECT_TRUE(a.text.contains(QStringLiteral("\n/usr/share/quillon/help\n")))
+        << a.text.toStdString();
+    EXPECT_TRUE(a.text.contains(QStringLiteral("\n") + QDir::currentPath()))
+        << a.text.toStdString();
     EXPECT_EQ(a.title, QStringLiteral("Quillon"));
 }
 
@@ -250,23 +300,45 @@ TEST(EventLoop, AFormReleasedFromItsOwnHandlerIsDestroyedAfterTheEvent) {
     EXPECT_TRUE(destroyed);
 }
 
-TEST(PrintDialog, QtsDialogPicksThePrinterAndItsFileGoesToThePdfPrinter) {
+TEST(PrintDialog, QtsDialogProposesAFreeFileNamedAfterTheDocument) {
+    // A new account without a documents folder: the folder is made and proposed, the name
+    // is the document's own (not the file chosen for the last one), and a file that exists
+    // is never proposed again.
     TempDir dir;
-    Printer().SetTitle("dialog test");
-    Host().Graphics().PdfPrinter().SetOutputFile(dir.File("chosen.pdf"));
+    const std::string home = getenv("HOME") ? getenv("HOME") : "";
+    const char* config = getenv("XDG_CONFIG_HOME");
+    const std::string oldConfig = config ? config : "";
+    ::setenv("HOME", dir.Path().c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (dir.Path() + "/config").c_str(), 1);
+    Host().Graphics().PdfPrinter().SetOutputFile(dir.File("last report.pdf"));
+    Printer().SetTitle("ANN LEE");
+    std::vector<std::string> shown;
+    const auto accept = [&] {
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            shown.push_back(d->printer()->outputFileName().toStdString());
+            d->accept();
+        });
+    };
     TPrintDialog dialog(nullptr);
-    QString shownFile;
-    QTimer::singleShot(0, [&] {
-        auto* d = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
-        shownFile = d->printer()->outputFileName();
-        d->accept();
-    });
+    accept();
     EXPECT_TRUE(dialog.Execute());
-    EXPECT_EQ(shownFile.toStdString(), dir.File("chosen.pdf"));
     EXPECT_EQ(Printer().PrinterName(), "Print to PDF");
-    EXPECT_EQ(Host().Graphics().PdfPrinter().NextFile("dialog test"), dir.File("chosen.pdf"));
+    EXPECT_EQ(Host().Graphics().PdfPrinter().NextFile("ANN LEE"),
+              dir.File("Documents/ANN LEE.pdf"));
     EXPECT_EQ(dialog.Copies(), 1);
+    std::ofstream(dir.File("Documents/ANN LEE.pdf")) << "an earlier run's report";
+    accept();
+    EXPECT_TRUE(dialog.Execute());
+    ::setenv("HOME", home.c_str(), 1);
+    if (config)
+        ::setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(shown, (std::vector<std::string>{dir.File("Documents/ANN LEE.pdf"),
+                                               dir.File("Documents/ANN LEE-2.pdf")}));
+    Host().Graphics().PdfPrinter().SetOutputFile("");
 }
 
 TEST(PrintDialog, ACancelledQtDialogReportsFalse) {

@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <vector>
+
+#include <QByteArray>
 
 #include "platform/qt/qt_painter_dc.h"
 #include "platform/sys/limits.h"
@@ -282,6 +285,50 @@ TEST(QtPainterDC, StretchDIBitsScalesWithoutSmoothingAndMirrors) {
               "bb##.....\n");
 }
 
+// The samples of the first image of a PDF that Qt wrote (its stream, inflated when it is
+// compressed); empty when there is none or it is JPEG.
+QByteArray FirstPdfImage(const QByteArray& pdf, QByteArray* filter) {
+    const qsizetype at = pdf.indexOf("/Subtype /Image");
+    if (at < 0) return {};
+    const qsizetype begin = pdf.indexOf("stream\n", at);
+    const qsizetype end = pdf.indexOf("endstream", begin);
+    if (begin < 0 || end < 0) return {};
+    const QByteArray dict = pdf.mid(at, begin - at);
+    *filter = dict.contains("/DCTDecode") ? "DCT" : dict.contains("/FlateDecode") ? "Flate" : "";
+    QByteArray data = pdf.mid(begin + 7, end - begin - 7);
+    if (*filter == "DCT") return {};
+    if (*filter == "Flate") {
+        // qUncompress wants the expected size in front of the zlib stream.
+        QByteArray sized(4, '\0');
+        sized[0] = 0x01;  // up to 16 MB
+        data = qUncompress(sized + data);
+    }
+    return data;
+}
+
+TEST(QtPainterDC, PicturesInAPdfKeepTheirExactColours) {
+    // Rows of pure and mixed colours that a lossy encoding would shift.
+    std::vector<std::uint32_t> pixels;
+    const std::uint32_t rows[4] = {0xFF00FF00, 0xFFFF0000, 0xFF123456, 0xFFFEDCBA};
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) pixels.push_back(x % 2 ? rows[y % 4] : 0xFF0000FF);
+    const BitmapView bitmap{8, 8, pixels};
+    QtPdfPageDC pdf(100);
+    ASSERT_TRUE(pdf.Ok());
+    pdf.DC().StretchDIBits(10, 10, 64, 64, 0, 0, 8, 8, bitmap);
+    QByteArray filter;
+    const QByteArray samples = FirstPdfImage(pdf.Finish(), &filter);
+    EXPECT_NE(filter, "DCT");
+    ASSERT_EQ(samples.size(), 8 * 8 * 3) << filter.toStdString();
+    for (int i = 0; i < 64; ++i) {
+        const std::uint32_t p = pixels[static_cast<std::size_t>(i)];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(static_cast<std::uint8_t>(samples[i * 3]), (p >> 16) & 0xFF);
+        EXPECT_EQ(static_cast<std::uint8_t>(samples[i * 3 + 1]), (p >> 8) & 0xFF);
+        EXPECT_EQ(static_cast<std::uint8_t>(samples[i * 3 + 2]), p & 0xFF);
+    }
+}
+
 TEST(QtPainterDC, SetPixelAndPolygon) {
     QtImageDC image(8, 6);
     DeviceContext& dc = image.DC();
@@ -547,10 +594,12 @@ TEST(QtPainterDC, AWideLineOfManyPointsIsTheSameAsOneStroke) {
     constexpr int kPoints = 3 * limits::kMaxStrokedPoints + 17;
     auto draw = [](const std::vector<TPoint>& points) {
         QtImageDC image(kPoints + 20, 40);
-        DeviceContext& dc = image.DC();
-        Selected pen(dc, CreatePen(PS_SOLID, 9, kRed));
-        dc.Polyline(points);
-        dc.PolyPolyline(points, std::vector<int>{static_cast<int>(points.size())});
+        {
+            DeviceContext& dc = image.DC();
+            Selected pen(dc, CreatePen(PS_SOLID, 9, kRed));
+            dc.Polyline(points);
+            dc.PolyPolyline(points, std::vector<int>{static_cast<int>(points.size())});
+        }
         return image.Finish();
     };
     std::vector<TPoint> many;

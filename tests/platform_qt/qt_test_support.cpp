@@ -101,6 +101,7 @@ class QtEnvironment : public ::testing::Environment {
             return openUrlResult;
         };
         options.desktop.settingsOrganization = QStringLiteral("QuillonTests");
+        options.desktop.settingsDirectory = QString::fromStdString(settings_.Path());
         host_ = std::make_unique<QtHost>(std::move(options));
         host = host_.get();
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,

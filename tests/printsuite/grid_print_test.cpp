@@ -484,6 +484,35 @@ TEST_F(GridPrintTest, AbortBetweenPagesStopsTheTable) {
     EXPECT_TRUE(job_.Aborted);
 }
 
+TEST_F(GridPrintTest, ADatasetThatStopsReadingGivesUpTheJobAndSaysWhy) {
+    // Rows after the fifth take more work than a request may: the table stops there, the job
+    // is given up (nothing is sent to the printer) and the print path says why, once.
+    Fill(30);
+    TQuery query(nullptr);
+    query.SetName("Query1");
+    query.SetDatabaseName(db_.Path());
+    query.SQL().Add(
+        "SELECT id, (WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c "
+        "WHERE n < CASE WHEN id <= 5 THEN 10 ELSE 100000000 END) "
+        "SELECT count(*) FROM c) AS work FROM items");
+    query.SetQueryBudget(1'000'000);
+    ASSERT_TRUE(query.Open()) << query.LastError();
+    TDataSource source(nullptr);
+    source.SetDataSet(&query);
+    auto* grid = Add<TDBGrid>(panel_, 0, 0, 320, 900);
+    grid->SetDataSource(&source);
+    job_.SetCopies(1);
+    Start(k96);
+    job_.PrintWindowPages(&panel_, 1.0, 1.0);
+    EXPECT_TRUE(job_.Aborted);
+    job_.EndJob();
+    EXPECT_TRUE(dpi96_->Documents().empty());
+    ASSERT_EQ(Headless().boxes.size(), 1u);
+    EXPECT_EQ(Headless().boxes[0].text,
+              "Query1: the query was stopped after 1,000,000 steps of work (it may never end)");
+    EXPECT_EQ(query.RecNo(), 0);  // put back where it was
+}
+
 TEST_F(GridPrintTest, AClosingTotalsRowShowsEachColumnsAccumulatedTotal) {
     Fill(4);  // amounts 10, 17, 24, 31
     TTable table(nullptr);

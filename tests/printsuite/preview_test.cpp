@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/gdi/printer.h"
+#include "platform/gdi/screen.h"
 #include "platform/sys/desktop.h"
 #include "printsuite/base/PrnWin_store.h"
 #include "printsuite/base/Tallet.h"
@@ -32,6 +33,10 @@ class PreviewTest : public testing::GdiTest {
         GdiTest::SetUp();
         SetPageRecorderFactory(nullptr);  // real page files
         Headless().Reset();
+        // The preview's zoom percentages are exact for pages of a 300-pixels-per-inch printer.
+        backend_.SetDefaultPrinterIndex(k300);
+        Printer().Refresh();
+        ASSERT_TRUE(Printer().SetPrinterIndex(k300));
     }
     void TearDown() override {
         preview_.reset();
@@ -75,7 +80,7 @@ class PreviewTest : public testing::GdiTest {
     // The "page n" texts of each printed document's pages.
     std::vector<std::vector<int>> Printed() const {
         std::vector<std::vector<int>> docs;
-        for (const auto& doc : laser_->Documents()) {
+        for (const auto& doc : p300_->Documents()) {
             std::vector<int> pages;
             for (const auto& page : doc.pages) {
                 int shown = 0;
@@ -164,6 +169,98 @@ TEST_F(PreviewTest, FittingEntriesUseTheScrollBox) {
               static_cast<int>(std::nearbyint(static_cast<double>(ph) / pw * (areaW - 40))));
 }
 
+TEST_F(PreviewTest, AResizedWindowGetsItsZoomAppliedAgain) {
+    // The window manager maximises the window after it is shown: the fitting entries follow
+    // the new area, a percentage is centred in the new width.
+    Open(1);
+    const int pw = Printer().PageWidth(), ph = Printer().PageHeight();
+    P().SetBounds(0, 0, 1600, 1000);
+    const int areaW = P().ScrollBox1->Width(), areaH = P().ScrollBox1->Height();
+    ASSERT_GT(areaH, 800);
+    EXPECT_EQ(P().PrintPreview->ItemIndex(), kWholePageEntry);
+    EXPECT_EQ(D().Height(), areaH - 40);
+    const int width = static_cast<int>(std::nearbyint(static_cast<double>(pw) / ph * (areaH - 40)));
+    EXPECT_EQ(D().Width(), width);
+    EXPECT_EQ(D().Left(), (areaW - width) / 2);
+    EXPECT_EQ(P().ScrollBox1->VertScrollBar().Range(), areaH - 40 + 50);
+    P().PageWidthButtonClick(nullptr);
+    P().SetBounds(0, 0, 900, 700);
+    EXPECT_EQ(D().Width(), P().ScrollBox1->Width() - 40);
+    P().PrintPreview->SetItemIndex(3);
+    P().PrintPreviewClick(nullptr);
+    P().SetBounds(0, 0, 2000, 900);
+    EXPECT_EQ(D().Width(), 850);
+    EXPECT_EQ(D().Left(), (2000 - 10 - 850) / 2);
+    EXPECT_EQ(P().PrintPreview->ItemIndex(), 3);
+}
+
+TEST_F(PreviewTest, HundredPercentIsTheRealSizeForEveryPrinterResolution) {
+    // A 600-pixels-per-inch page twice as many pixels wide shows as wide as a 300 one.
+    Store(1);
+    TRegIniFile ini("Tallet.Ini");
+    ini.WriteString("Printer", "PageHeight", "6224");
+    ini.WriteString("Printer", "PageWidth", "4800");
+    ini.WriteString("Printer", "PrinterIndex", std::to_string(kLaser));
+    OpenPreview();
+    ASSERT_EQ(Printer().Caps().logPixelsX, 600);
+    P().PrintPreview->SetItemIndex(3);
+    P().PrintPreviewClick(nullptr);
+    EXPECT_EQ(D().Width(), 850);
+    EXPECT_EQ(D().Height(), 1122);
+    P().PrintPreview->SetItemIndex(0);
+    P().PrintPreviewClick(nullptr);
+    EXPECT_EQ(D().Width(), 2125);
+}
+
+TEST_F(PreviewTest, EscapeClosesAndPageKeysStayWithThePageArea) {
+    Open(3);
+    // Page Down in the zoom list scrolls the page area and leaves the list's entry alone:
+    // the key is used up before it reaches the list.
+    EXPECT_FALSE(P().PrintPreview->InputKeyDown(VK_NEXT));
+    EXPECT_EQ(P().PrintPreview->ItemIndex(), kWholePageEntry);
+    EXPECT_FALSE(P().PrintPreview->InputKeyDown(VK_PRIOR));
+    EXPECT_EQ(P().ScrollBox1->VertScrollBar().Position(), 0);
+    preview_.reset();
+    Headless().modalScripts.push_back([](TCustomForm& f) { f.InputKey(VK_ESCAPE, {}, 27); });
+    ShowPreview();
+    EXPECT_EQ(Headless().modalForms, std::vector<std::string>{"Vex_Prev"});
+    EXPECT_FALSE(PageFileExists(1, poViewer));
+}
+
+TEST_F(PreviewTest, PageSizesOutOfRangeTakeTheDefault) {
+    for (const char* bad : {"0", "-3112", "2147483647", "$7FFFFFFF"}) {
+        Store(1);
+        TRegIniFile ini("Tallet.Ini");
+        ini.WriteString("Printer", "PageHeight", bad);
+        ini.WriteString("Printer", "PageWidth", bad);
+        OpenPreview();
+        P().PrintPreview->SetItemIndex(0);  // 250 %
+        P().PrintPreviewClick(nullptr);
+        EXPECT_EQ(D().Width(), 2125) << bad;
+        EXPECT_EQ(D().Height(), 2775) << bad;
+        P().WholePageButtonClick(nullptr);
+        EXPECT_EQ(D().Height(), P().ScrollBox1->Height() - 40) << bad;
+        preview_.reset();
+    }
+    EXPECT_TRUE(Headless().boxes.empty());
+}
+
+TEST_F(PreviewTest, TheOptionsDialogIsScaledWithItsControls) {
+    // Laid out at 120 pixels per inch, shown on a 96 one: every control shrinks with the
+    // window, so that Print and Close stay inside it.
+    ASSERT_EQ(Screen().PixelsPerInch(), 96);
+    TAddition d(nullptr);
+    EXPECT_EQ(d.Width(), 336);
+    EXPECT_EQ(d.Height(), 264);
+    EXPECT_EQ(d.Print->BoundsRect(), Rect(176, 200, 176 + 68, 200 + 24));
+    EXPECT_EQ(d.CancelBtn->BoundsRect(), Rect(252, 200, 252 + 68, 200 + 24));
+    EXPECT_EQ(d.PageRange->BoundsRect(), Rect(8, 6, 8 + 312, 6 + 120));
+    EXPECT_EQ(d.Edit1->BoundsRect(), Rect(80, 56, 80 + 216, 56 + 19));  // inside the frame
+    EXPECT_LE(d.CancelBtn->Top() + d.CancelBtn->Height(), d.ClientHeight());
+    EXPECT_LE(d.CancelBtn->Left() + d.CancelBtn->Width(), d.ClientWidth());
+    EXPECT_EQ(d.Font().Height(), -10);
+}
+
 TEST_F(PreviewTest, ZoomButtonsWrapAndTheMouseStepsTheLadder) {
     Open(1);
     P().PrintPreview->SetItemIndex(0);
@@ -214,7 +311,7 @@ TEST_F(PreviewTest, CtrlPlusAndMinusStepTheLadder) {
     P().InputKeyDown(VK_SUBTRACT, TShiftState{} + ssCtrl);
     P().InputKeyDown(VK_OEM_MINUS, TShiftState{} + ssCtrl);
     EXPECT_EQ(P().PrintPreview->ItemIndex(), 4);  // 75%
-    P().InputKeyDown(VK_OEM_PLUS, {});  // without Ctrl: nothing
+    P().InputKeyDown(VK_OEM_PLUS, {});            // without Ctrl: nothing
     EXPECT_EQ(P().PrintPreview->ItemIndex(), 4);
 }
 
@@ -227,7 +324,7 @@ TEST_F(PreviewTest, CtrlWheelStepsTheLadderAndAPlainWheelIsLeftToScrolling) {
     EXPECT_EQ(D().Zoom(), 150);
     EXPECT_TRUE(D().InputMouseWheel(TShiftState{} + ssCtrl, -120, 10, 10));
     EXPECT_TRUE(D().InputMouseWheel(TShiftState{} + ssCtrl, -240, 10, 10));
-    EXPECT_EQ(P().PrintPreview->ItemIndex(), 4);  // 75%
+    EXPECT_EQ(P().PrintPreview->ItemIndex(), 4);         // 75%
     EXPECT_FALSE(D().InputMouseWheel({}, 120, 10, 10));  // scrolls the page area instead
     EXPECT_FALSE(D().InputMouseWheel(TShiftState{} + ssCtrl, 0, 10, 10));
     EXPECT_EQ(P().PrintPreview->ItemIndex(), 4);
@@ -283,7 +380,8 @@ TEST_F(PreviewTest, PageUpAtTheTopStaysAtZero) {
 TEST_F(PreviewTest, PagesBeyondAThousandAreCountedShownAndPrinted) {
     Open(2);
     // Pages 3 .. 1002 as copies of page 2.
-    for (int n = 3; n <= 1002; ++n) fs::copy_file(PageFileName(2, poViewer), PageFileName(n, poViewer));
+    for (int n = 3; n <= 1002; ++n)
+        fs::copy_file(PageFileName(2, poViewer), PageFileName(n, poViewer));
     P().FormActivate(nullptr);
     EXPECT_EQ(P().PageTot->Text(), "1002");
     Type(P().PageNo, "1002");
@@ -303,7 +401,7 @@ TEST_F(PreviewTest, EachRequestIsOneDocumentWithItsPagesInOrder) {
     P().NextPageClick(nullptr);
     P().CurrentClick(nullptr);
     EXPECT_EQ(Printed(), (Docs{{1, 3, 5}, {2, 4}, {1, 2, 3, 4, 5}, {3}}));
-    for (const auto& doc : laser_->Documents()) EXPECT_TRUE(doc.ended);
+    for (const auto& doc : p300_->Documents()) EXPECT_TRUE(doc.ended);
     EXPECT_EQ(PrintDialog1, nullptr);
     EXPECT_TRUE(Headless().boxes.empty());
 }
@@ -311,15 +409,20 @@ TEST_F(PreviewTest, EachRequestIsOneDocumentWithItsPagesInOrder) {
 TEST_F(PreviewTest, CallBeforeAndCallAfterFrameEachRequest) {
     Open(2);
     std::vector<std::string> log;
-    P().CallBefore = [&](TObject*) { log.push_back("before " + std::to_string(laser_->Documents().size())); };
-    P().CallAfter = [&](TObject*) { log.push_back("after " + std::to_string(laser_->Documents().size())); };
+    P().CallBefore = [&](TObject*) {
+        log.push_back("before " + std::to_string(p300_->Documents().size()));
+    };
+    P().CallAfter = [&](TObject*) {
+        log.push_back("after " + std::to_string(p300_->Documents().size()));
+    };
     P().PrintClick(nullptr);
     P().CurrentClick(nullptr);
     EXPECT_EQ(log, (std::vector<std::string>{"before 0", "after 1", "before 1", "after 2"}));
 }
 
 // A modal script for the options dialog: sets it up and presses Print (or Close).
-std::function<void(TCustomForm&)> Options(std::function<void(TAddition&)> setup, bool print = true) {
+std::function<void(TCustomForm&)> Options(std::function<void(TAddition&)> setup,
+                                          bool print = true) {
     return [setup, print](TCustomForm& f) {
         auto& d = dynamic_cast<TAddition&>(f);
         setup(d);
@@ -389,7 +492,7 @@ TEST_F(PreviewTest, AConversionErrorInAListEndsTheRequestAndClosesTheStatusDialo
     EXPECT_EQ(PrintDialog1, nullptr);
     // Page 1 was sent before the error and stays printed; no further copy was tried.
     EXPECT_EQ(Printed(), (Docs{{1}}));
-    EXPECT_TRUE(laser_->Documents()[0].ended);
+    EXPECT_TRUE(p300_->Documents()[0].ended);
 }
 
 TEST_F(PreviewTest, CopiesThatAreNotANumberPrintNothing) {
@@ -398,7 +501,7 @@ TEST_F(PreviewTest, CopiesThatAreNotANumberPrintNothing) {
     P().AdditionalClick(nullptr);
     ASSERT_EQ(Headless().boxes.size(), 1u);
     EXPECT_EQ(Headless().boxes[0].text, "'two' is not a valid integer value.");
-    EXPECT_TRUE(laser_->Documents().empty());
+    EXPECT_TRUE(p300_->Documents().empty());
 }
 
 TEST_F(PreviewTest, RangeFieldsAreEnabledOnlyWithRange) {
@@ -454,7 +557,7 @@ TEST_F(PreviewTest, SettingsThatAreNotIntegersAreReportedAndThePreviewStaysUsabl
     P().PrintClick(nullptr);
     ASSERT_EQ(Headless().boxes.size(), 1u);
     EXPECT_EQ(Headless().boxes[0].text, "'1.5' is not a valid integer value.");
-    EXPECT_TRUE(laser_->Documents().empty());
+    EXPECT_TRUE(p300_->Documents().empty());
     ini.WriteString("Printer", "PrinterIndex", "-1");
     P().PrintClick(nullptr);
     EXPECT_EQ(Printed(), (Docs{{1, 2}}));
@@ -470,7 +573,7 @@ TEST_F(PreviewTest, ThePageStoreGoingAwayLeavesAUsablePreview) {
     Type(P().PageNo, "3");
     EXPECT_EQ(P().PageNo->Text(), "1");
     P().PrintClick(nullptr);
-    EXPECT_TRUE(laser_->Documents().empty());
+    EXPECT_TRUE(p300_->Documents().empty());
     EXPECT_EQ(PrintDialog1, nullptr);
     P().FormActivate(nullptr);
     EXPECT_EQ(P().PageTot->Text(), "0");
@@ -499,9 +602,8 @@ TEST_F(PreviewTest, PaintingPlaysOnlyThePageShownIntoTheFrame) {
 TEST_F(PreviewTest, ClosingFreesThePageFiles) {
     Open(2);
     ASSERT_TRUE(PageFileExists(2, poViewer));
-    Headless().modalScripts.push_back([](TCustomForm& f) {
-        dynamic_cast<TVex_Prev&>(f).CloseButton->Click();
-    });
+    Headless().modalScripts.push_back(
+        [](TCustomForm& f) { dynamic_cast<TVex_Prev&>(f).CloseButton->Click(); });
     ShowPreview();
     EXPECT_EQ(Headless().modalForms, std::vector<std::string>{"Vex_Prev"});
     EXPECT_FALSE(PageFileExists(1, poViewer));

@@ -2,6 +2,7 @@
 // Playback of stored pages onto the printer double: one document, one printer page per
 // stored page, the status dialog and its Abort, the page limit and the failures.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -9,10 +10,12 @@
 #include <functional>
 
 #include "platform/sys/desktop.h"
-#include "printsuite/base/Vex_MFunc.h"
-#include "printsuite/draw/Vex_Gdi.h"
+#include "platform/sys/interrupt.h"
 #include "printsuite/base/PrnWin_store.h"
 #include "printsuite/base/Tallet.h"
+#include "printsuite/base/Vex_MFunc.h"
+#include "printsuite/draw/Vex_Gdi.h"
+#include "printsuite/job/PrnWin.h"
 #include "tests/printsuite/gdi_fixture.h"
 
 namespace quillon {
@@ -124,6 +127,51 @@ TEST_F(PrintPagesTest, AbortDuringTheThirdOfFivePagesEndsThePrinting) {
     EXPECT_EQ(statusField, (std::vector<std::string>{"Printing...", "Printing...", "Printing..."}));
     EXPECT_EQ(PrintDialog1, nullptr);  // released at the end
     EXPECT_FALSE(Printer().Printing());
+}
+
+TEST_F(PrintPagesTest, AJobFormatsAndPrintsUnderOneStatusWindow) {
+    // The window that told the formatting goes on with "Printing...": no second window.
+    TPrintWin job(nullptr);
+    job.SetOutputTo(poPrinter);
+    job.SetShowCancelDialog(true);
+    std::vector<std::string> seen;
+    EveryMessageLoop([&] {
+        if (!PrintDialog1) return false;
+        if (PrintDialog1->Tag() == 0) PrintDialog1->SetTag(static_cast<int>(seen.size()) + 1);
+        seen.push_back(std::to_string(PrintDialog1->Tag()) + " " + PrintDialog1->Status->Text());
+        return false;
+    });
+    job.StartJob();
+    ASSERT_TRUE(job.InJob());
+    job.NewPage();
+    job.EndJob();
+    ASSERT_FALSE(seen.empty());
+    for (const std::string& s : seen) EXPECT_EQ(s.substr(0, 2), "1 ") << s;
+    EXPECT_EQ(seen.back(), "1 Printing...");
+    ASSERT_EQ(laser_->Documents().size(), 1u);
+    EXPECT_EQ(laser_->Documents()[0].pages.size(), 2u);
+    EXPECT_EQ(PrintDialog1, nullptr);
+}
+
+TEST_F(PrintPagesTest, AnInterruptDuringTheSecondPageDropsTheWholeDocument) {
+    TGdi gdi(poPrinter);
+    RecordJob(gdi, 5);
+    // The interrupt comes while page 2 is played; the document is dropped after that page
+    // (never ended, so the printer keeps no part of it) and page 3 is not begun.
+    EveryMessageLoop([&] {
+        if (Printer().PageNumber() != 2) return false;
+        SetInterruptForTesting(SIGINT);
+        return true;
+    });
+    gdi.PrintPages(false);
+    SetInterruptForTesting(0);
+    ASSERT_EQ(laser_->Documents().size(), 1u);
+    const auto& doc = laser_->Documents()[0];
+    EXPECT_TRUE(doc.aborted);
+    EXPECT_FALSE(doc.ended);
+    EXPECT_EQ(doc.pages.size(), 2u);
+    EXPECT_FALSE(Printer().Printing());
+    EXPECT_TRUE(Headless().boxes.empty());  // no error to report: the user stopped it
 }
 
 TEST_F(PrintPagesTest, PlaybackStopsAtTheFirstMissingPage) {

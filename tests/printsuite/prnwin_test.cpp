@@ -3,6 +3,7 @@
 // resolutions and in both units, the macros, the ruler, the events of a multi-pass job, the
 // copies and the failures.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <cmath>
@@ -11,6 +12,8 @@
 
 #include "platform/gdi/printer.h"
 #include "platform/sys/desktop.h"
+#include "platform/sys/interrupt.h"
+#include "platform/sys/temp_dir.h"
 #include "platform/vcl/form_file.h"
 #include "printsuite/base/PrnWin_store.h"
 #include "printsuite/base/Vex_MFunc.h"
@@ -300,6 +303,23 @@ TEST_F(PrnWinTest, ThreeCopiesAreThreeDocumentsOfAllPages) {
     EXPECT_FALSE(PageFileExists(1, poPrinter));  // deleted after the job
 }
 
+TEST_F(PrnWinTest, AnInterruptedJobSendsNothingAndDeletesItsPages) {
+    SetPageRecorderFactory(nullptr);
+    job_.StartJob();
+    job_.NewPage();
+    EXPECT_FALSE(job_.AbortRequested());
+    SetInterruptForTesting(SIGTERM);
+    // The walks over tables stop where they ask whether to go on.
+    EXPECT_TRUE(job_.AbortRequested());
+    job_.NewPage();
+    job_.EndJob();
+    SetInterruptForTesting(0);
+    EXPECT_TRUE(job_.Aborted);
+    EXPECT_TRUE(laser_->Documents().empty());
+    EXPECT_FALSE(PageFileExists(1, poPrinter));
+    EXPECT_FALSE(PageFileExists(3, poPrinter));
+}
+
 TEST_F(PrnWinTest, ZeroCopiesPrintsNothing) {
     SetPageRecorderFactory(nullptr);
     job_.SetCopies(0);
@@ -331,6 +351,25 @@ TEST(PrnWinNoPrinterTest, NoJobOpensWithoutAPrinter) {
     job.EndJob();
     EXPECT_EQ(job.PageCount, 0);
     Headless().Reset();
+}
+
+TEST_F(PrnWinTest, APageThatCannotBeStoredEndsTheJobOnceWithNothingPrinted) {
+    // No page directory can be made: page 1 is lost when the second one begins.
+    SetTempDirBaseForTesting(base_ + "/missing");
+    SetPageRecorderFactory(nullptr);
+    job_.StartJob();
+    ASSERT_TRUE(job_.InJob());
+    EXPECT_FALSE(job_.AbortRequested());
+    job_.NewPage();
+    EXPECT_TRUE(job_.AbortRequested());  // the drawing loops stop here
+    job_.NewPage();
+    job_.EndJob();
+    ASSERT_EQ(Headless().boxes.size(), 1u);
+    EXPECT_EQ(Headless().boxes[0].text,
+              "Page 1 could not be stored: cannot create a directory in " + base_ +
+                  "/missing: No such file or directory");
+    EXPECT_TRUE(laser_->Documents().empty());
+    SetTempDirBaseForTesting(base_);
 }
 
 }  // namespace

@@ -61,6 +61,27 @@ TEST(TakeNextLine, SecondSpaceStaysWithTheNextWord) {
     EXPECT_EQ(rest, "");
 }
 
+TEST(TakeNextLine, ALineThatFitsWholeIsMeasuredOnceAndTakenAsTheWordsWouldBe) {
+    int calls = 0;
+    const TextWidthFn counted = [&calls](std::string_view s) {
+        ++calls;
+        return TenPerChar(s);
+    };
+    // Twelve words in 300 pixels: one measurement, not one per word and per prefix; the
+    // spaces as word by word (a second space kept, the last one left off).
+    std::string rest = "a b c d e f g h i j k  l ";
+    EXPECT_EQ(TakeNextLine(rest, 300, counted), "a b c d e f g h i j k  l");
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(rest, "");
+    // A text wider than the width less ten is measured word by word: here the last word does
+    // not fit.
+    calls = 0;
+    rest = "abcd efghi jk";
+    EXPECT_EQ(TakeNextLine(rest, 125, counted), "abcd efghi");
+    EXPECT_GT(calls, 1);
+    EXPECT_EQ(rest, "jk");
+}
+
 TEST(TakeNextLine, LongWordsAreCutWhateverTheirLength) {
     // 3,000 pixels: words of up to 299 characters. A 400-character word whose first 256
     // characters fit is measured whole and cut at 299; a 1,000-character word is cut every 299.

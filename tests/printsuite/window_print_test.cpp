@@ -20,6 +20,8 @@
 #include "printsuite/controls/Totals.h"
 #include "printsuite/controls/Vex_lab.h"
 #include "printsuite/forms/DBPrnWin.h"
+#include "printsuite/forms/VexRchCon.h"
+#include "printsuite/forms/VexRich.h"
 #include "tests/printsuite/window_print_fixture.h"
 
 namespace quillon {
@@ -71,26 +73,64 @@ TEST_F(WindowPrintTest, RightAndCentredLabelsEndAndCentreOnTheirBox) {
     EXPECT_EQ(calls[c - 2], "SetTextAlign 6");
 }
 
-TEST_F(WindowPrintTest, OneLineCaptionsStayWholeAndWordWrappedOnesWrap) {
+TEST_F(WindowPrintTest, EveryLabelWrapsIntoItsBoxClippedFiftyPixelsRightAndCutAtItsBottom) {
     Start();
     TPanel panel(nullptr);
     panel.SetBounds(0, 0, 400, 300);
-    // 16 screen pixels are 100 printer pixels: "AAAA BBBB" is far wider.
-    auto* plain = Add<TLabel>(panel, 0, 0, 16, 16);
+    // 32 screen pixels are 200 printer pixels: "AAAA BBBB" is far wider, so it takes two
+    // lines whether the label word-wraps or not.
+    auto* plain = Add<TLabel>(panel, 0, 0, 32, 40);
     plain->SetCaption("AAAA BBBB");
-    auto* wrapped = Add<TLabel>(panel, 0, 32, 16, 40);
+    auto* wrapped = Add<TLabel>(panel, 0, 60, 32, 40);
     wrapped->SetWordWrap(true);
     wrapped->SetCaption("AAAA BBBB");
+    // A word wider than the box less 10 pixels is cut to fit; the clip stops its tail.
+    auto* word = Add<TLabel>(panel, 0, 120, 16, 16);
+    word->SetCaption("ABCDEFGHIJKLMNOP");
     job_.PrintWindow(&panel, 0.5, 0.5);
     const auto calls = Calls();
-    EXPECT_TRUE(Has(calls, "TextOut 320,320 \"AAAA BBBB\"")) << Dump(calls);
-    // Its clip reaches the end of the text, not just 50 pixels past the label.
-    const int w = Printer().Canvas().TextWidth("AAAA BBBB");
-    EXPECT_TRUE(Has(calls, "IntersectClipRect 300,300," + std::to_string(320 + w + 10) + ",400"))
-        << Dump(Only({"IntersectClipRect"}));
-    // The word-wrapped one breaks as the rule says: words cut to the width less 10.
-    EXPECT_FALSE(Has(calls, "TextOut 320,520 \"AAAA BBBB\""));
-    EXPECT_TRUE(Has(calls, "IntersectClipRect 300,500,450,750"));
+    const int line = Printer().Canvas().TextHeight("W");
+    for (const int top : {300, 675}) {
+        SCOPED_TRACE(top);
+        EXPECT_TRUE(Has(calls, "TextOut 320," + std::to_string(top + 20) + " \"AAAA\""))
+            << Dump(calls);
+        EXPECT_TRUE(Has(calls, "TextOut 320," + std::to_string(top + 20 + line) + " \"BBBB\""));
+        // Clipped 50 pixels past X2 = 500 and at Y2, however far the text reaches.
+        EXPECT_TRUE(Has(calls, "IntersectClipRect 300," + std::to_string(top) + ",550," +
+                                   std::to_string(top + 250)));
+    }
+    EXPECT_FALSE(Has(calls, "TextOut 320,320 \"AAAA BBBB\""));
+    EXPECT_TRUE(Has(calls, "IntersectClipRect 300,1050,450,1150")) << Dump(calls);
+    // 100 pixels less 10 hold two letters of 25: the word goes on two letters a line, and
+    // what runs below Y2 = 1150 is cut by the clip.
+    EXPECT_TRUE(Has(calls, "TextOut 320,1070 \"AB\""));
+    EXPECT_TRUE(Has(calls, "TextOut 320," + std::to_string(1070 + line) + " \"CD\""));
+}
+
+TEST_F(WindowPrintTest, ALabelSizedToItsCaptionPrintsItOnOneLineAt300And600Ppi) {
+    // The program sets a 30-character caption: the label takes its size on the screen, and
+    // the caption, word-wrapped into the label's rectangle, stays on one line on paper.
+    const std::string name = "JOHANNA MARIA VAN DER BERGHENS";
+    ASSERT_EQ(name.size(), 30u);
+    for (const int printer : {k300, kLaser}) {
+        SCOPED_TRACE(printer);
+        Start(printer);
+        TPanel panel(nullptr);
+        panel.SetBounds(0, 0, 700, 300);
+        auto* label = new TLabel(&panel);
+        label->SetParent(&panel);
+        label->SetBounds(24, 12, 10, 10);
+        label->Font().SetHeight(-16);
+        label->SetCaption(name);
+        TCanvas screen;
+        screen.Font().Assign(label->Font());
+        ASSERT_EQ(label->Width(), screen.TextWidth(name));
+        job_.PrintWindow(&panel, 0.5, 0.5);
+        // 300 ppi: (150 + 75, 150 + 37.5) and 10/300 inch in; 600 ppi: (300 + 150, 300 + 75).
+        const std::string at = printer == k300 ? "TextOut 235,198 " : "TextOut 470,395 ";
+        EXPECT_TRUE(Has(Only({"TextOut"}), at + "\"" + name + "\"")) << Dump(Only({"TextOut"}));
+        job_.EndJob();
+    }
 }
 
 TEST_F(WindowPrintTest, TransparentLabelFillsNothingAndButtonFacePrintsWhite) {
@@ -498,6 +538,44 @@ TEST_F(WindowPrintTest, AnUnknownWindowedControlPaintsItselfScaledIntoItsRectang
     ASSERT_LT(back, calls.size());
     EXPECT_GT(back, mode);
     EXPECT_EQ(calls[back + 1], "SetViewportExt 4800,6600");
+}
+
+TEST_F(WindowPrintTest, ATextOnlyPrinterGetsTheWordsOfControlsThatPaintThemselves) {
+    Start(kGeneric);
+    TPanel panel(nullptr);
+    panel.SetBounds(0, 0, 400, 300);
+    Add<TButton>(panel, 16, 16, 80, 24)->SetCaption("Go");
+    auto* rich = Add<TRichEditE>(panel, 16, 60, 300, 40);
+    rich->SetText("first line\nsecond line\nthird line\nfourth line\nfifth line\nsixth line");
+    auto* more = Add<TVexRichContinue>(panel, 16, 150, 300, 140);
+    more->SetParentRichEditE(rich);
+    Mark();
+    job_.PrintWindow(&panel, 0.5, 0.5);
+    const auto calls = Calls();
+    std::vector<std::string> words;
+    for (const auto& l : calls) {
+        const auto q = l.find('"');
+        if (l.rfind("TextOut ", 0) != 0 && l.rfind("ExtTextOut ", 0) != 0) continue;
+        const auto end = l.find('"', q + 1);
+        if (q != std::string::npos && end != std::string::npos && end > q + 1)
+            words.push_back(l.substr(q, end - q + 1));
+    }
+    // The caption, then every line of the rich text, the rest in the continuation panel.
+    EXPECT_EQ(words, (std::vector<std::string>{"\"Go\"", "\"first line\"", "\"second line\"",
+                                               "\"third line\"", "\"fourth line\"",
+                                               "\"fifth line\"", "\"sixth line\""}))
+        << Dump(calls);
+    // The continuation starts in the panel's rectangle, below the edit's.
+    const auto fourth = std::find_if(calls.begin(), calls.end(), [](const std::string& l) {
+        return l.find("\"fourth line\"") != std::string::npos;
+    });
+    ASSERT_NE(fourth, calls.end());
+    // Nothing but text: no frame, fill, line, picture or clip of the controls.
+    for (const auto& l : calls)
+        for (const char* figure : {"Rectangle", "FillRect", "LineTo", "StretchDIBits",
+                                   "IntersectClipRect", "Ellipse", "Polyline"})
+            EXPECT_NE(l.rfind(figure, 0), 0u) << l;
+    EXPECT_TRUE(rich->NextChar() == -1 || rich->NextChar() >= rich->TextLength());
 }
 
 TEST_F(WindowPrintTest, NothingPrintsAfterNoPrinterUntilTheNextGoodStart) {

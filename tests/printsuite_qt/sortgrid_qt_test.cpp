@@ -35,6 +35,22 @@ QString Cell(QTableView* view, int row, int column) {
     return view->model()->data(view->model()->index(row, column)).toString();
 }
 
+// Presses and releases the left button at `at` of the title row's widget.
+void ClickTitle(QHeaderView* header, QPoint at) {
+    QWidget* titles = header->viewport();
+    Send(titles, QEvent::MouseMove, at);
+    Send(titles, QEvent::MouseButtonPress, at, Qt::LeftButton);
+    Send(titles, QEvent::MouseButtonRelease, at, Qt::LeftButton);
+    Pump();
+}
+
+// The point at `fraction` of column `c`'s title as the view shows it.
+QPoint TitlePoint(QHeaderView* header, int c, double fraction) {
+    return QPoint(header->sectionViewportPosition(c) +
+                      static_cast<int>(header->sectionSize(c) * fraction),
+                  5);
+}
+
 TEST(SortGridOnQt, TheViewShowsTheRowsAndFollowsATitleClick) {
     SuiteHost();
     test::TempDb db;
@@ -128,21 +144,19 @@ TEST(SortGridOnQt, TheViewShowsTheRowsAndFollowsATitleClick) {
     EXPECT_EQ(query->SQL()[1], "Order by \"NAME\" DESC ");
     EXPECT_EQ(Cell(view, 0, 1), QStringLiteral("n0999"));
 
-    // Scrolled right by one column, the first title shown is NAME: a click
-    // at 20 % of it sorts NAME ascending, and the scroll stays.
+    // Scrolled right by one column, the first title shown is NAME, wider than the view and
+    // cut at its left: a click in the middle of what the view shows of it is counted from
+    // where NAME really starts, removes the sort, and the scroll stays.
     grid->SetBounds(0, 0, 150, 250);
     Pump();
     view->horizontalScrollBar()->setValue(1);
     Pump();
     ASSERT_EQ(header->logicalIndexAt(0), 1);
-    const QPoint scrolled(40, 5);
-    Send(titles, QEvent::MouseMove, scrolled);
+    const QPoint scrolled = TitlePoint(header, 1, 0.5);
+    ClickTitle(header, scrolled);
     EXPECT_EQ(grid->LeftCol(), 1);
-    Send(titles, QEvent::MouseButtonPress, scrolled, Qt::LeftButton);
-    Send(titles, QEvent::MouseButtonRelease, scrolled, Qt::LeftButton);
-    Pump();
-    EXPECT_EQ(query->SQL()[1], "Order by \"NAME\" ASC ");
-    EXPECT_EQ(Cell(view, 0, 1), QStringLiteral("n0000"));
+    EXPECT_EQ(query->SQL().Count(), 1);
+    EXPECT_EQ(Cell(view, 0, 1), QStringLiteral("n0999"));
     EXPECT_EQ(header->logicalIndexAt(0), 1);
     grid->SetBounds(0, 0, 400, 250);
     Pump();
@@ -154,6 +168,54 @@ TEST(SortGridOnQt, TheViewShowsTheRowsAndFollowsATitleClick) {
     EXPECT_EQ(view->verticalHeader()->defaultSectionSize(), 31);
     EXPECT_EQ(view->verticalHeader()->sectionSize(3), 31);
     EXPECT_EQ(view->verticalHeader()->sectionSize(10), 31);
+}
+
+TEST(SortGridOnQt, ATitleClickSortsTheColumnUnderThePointerWhereverTheViewIsScrolled) {
+    SuiteHost();
+    test::TempDb db;
+    db.Exec("CREATE TABLE people (ID INTEGER PRIMARY KEY, NAME VARCHAR(20), CITY VARCHAR(20))");
+    db.Exec("INSERT INTO people VALUES (1, 'b', 'Zug'), (2, 'c', 'Aarau'), (3, 'a', 'Bern')");
+    TestForm form(400, 300);
+    auto* query = new TQuery(form.get());
+    query->SetDatabaseName(db.Path());
+    query->SQL().Add("SELECT ID, NAME, CITY FROM people");
+    auto* source = new TDataSource(form.get());
+    source->SetDataSet(query);
+    auto* grid = form.Add<TVex_SortGrid>("Grid1", 0, 0, 150, 200);
+    grid->SetDataSource(source);
+    grid->CustomColumns() = {{"ID", "", 70}, {"NAME", "", 120}, {"CITY", "", 200}};
+    ASSERT_TRUE(query->Open());
+    form->Show();
+    Pump();
+    auto* view = WidgetAs<QTableView>(grid);
+    ASSERT_NE(view, nullptr);
+    QHeaderView* header = view->horizontalHeader();
+
+    // Scrolled to the right end: the view ends with CITY, wider than the view, so that CITY
+    // is the first title shown and is cut at its left.
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+    Pump();
+    ASSERT_EQ(header->logicalIndexAt(0), 2);
+    ASSERT_LT(header->sectionViewportPosition(2), 0);
+    ClickTitle(header, TitlePoint(header, 2, 0.8));
+    EXPECT_EQ(query->SQL().Text(), "SELECT ID, NAME, CITY FROM people\nOrder by \"CITY\" DESC \n");
+    EXPECT_EQ(Cell(view, 0, 2), QStringLiteral("Zug"));
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+    Pump();
+    ASSERT_LT(header->sectionViewportPosition(2), 0);
+    ClickTitle(header, TitlePoint(header, 2, 0.5));
+    EXPECT_EQ(query->SQL().Count(), 1);  // the middle zone removes the sort
+    EXPECT_EQ(Cell(view, 0, 2), QStringLiteral("Zug"));  // ID order: Zug, Aarau, Bern
+    EXPECT_EQ(Cell(view, 1, 2), QStringLiteral("Aarau"));
+
+    // A grid wider than its window: the columns it shows keep their zones.
+    view->horizontalScrollBar()->setValue(0);
+    grid->SetBounds(0, 0, 600, 200);
+    form->SetClientWidth(250);
+    Pump();
+    ClickTitle(header, TitlePoint(header, 1, 0.2));
+    EXPECT_EQ(query->SQL()[1], "Order by \"NAME\" ASC ");
+    EXPECT_EQ(Cell(view, 0, 1), QStringLiteral("a"));
 }
 
 TEST(SortGridOnQt, MemoCellsShowTheirTextWrapped) {

@@ -28,6 +28,7 @@ class QtSession : public ::testing::Environment {
         options.graphics.pdfPaper = PaperKind::Letter;
         options.desktop = QtDesktop::Options{};
         options.desktop.settingsOrganization = QStringLiteral("QuillonTests");
+        options.desktop.settingsDirectory = QString::fromStdString(settingsDir_);
         host = std::make_unique<QtHost>(std::move(options));
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                            QString::fromStdString(settingsDir_));

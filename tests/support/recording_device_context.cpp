@@ -242,7 +242,8 @@ void RecordingDeviceContext::OnStretchDIBits(const TRect& d, const TRect& s, con
     char buf[16];
     std::snprintf(buf, sizeof buf, "%X", rop);
     Add("StretchDIBits " + Rc(d) + " from " + Rc(s) + " of " + std::to_string(v.width) + "x" +
-        std::to_string(v.height) + " rop " + buf);
+        std::to_string(v.height) + " rop " + buf + (v.premultipliedAlpha ? " alpha" : "") +
+        (v.premultipliedAlpha || v.opacity != 255 ? " opacity " + std::to_string(v.opacity) : ""));
 }
 void RecordingDeviceContext::OnBeginPath() {
     Add("BeginPath");

@@ -21,12 +21,12 @@ def rec(rtype, payload=b""):
 
 
 def header(records_bytes, nrecords, handles=8, bounds=(0, 0, 99, 99), version=0x10000,
-           signature=0x464D4520, nbytes=None):
+           signature=0x464D4520, nbytes=None, frame=(0, 0, 27067, 20294)):
     total = HEADER_SIZE + len(records_bytes)
     if nbytes is None:
         nbytes = total
     body = struct.pack("<iiii", *bounds)
-    body += struct.pack("<iiii", 0, 0, 27067, 20294)  # frame 0..1023, 0..767 px at 96 ppi
+    body += struct.pack("<iiii", *frame)  # by default 0..1023, 0..767 px at 96 ppi
     body += struct.pack("<IIIIHHIII", signature, version, nbytes, nrecords + 1, handles, 0, 0, 0, 0)
     body += struct.pack("<ii", 1024, 768)  # device pixels
     body += struct.pack("<ii", 271, 203)  # millimetres
@@ -144,6 +144,37 @@ def clip_region(rects, mode=5, count=None):
     return rec(75, struct.pack("<II", len(rd), mode) + rd)
 
 
+def alphablend_32bit(x, y, w, h, argb_rows, blend, src=None):
+    """argb_rows: rows top to bottom of 0xAARRGGBB pixels (premultiplied); stored bottom-up.
+    src: (x, y, w, h) of the source, the whole image by default."""
+    width = len(argb_rows[0])
+    height = len(argb_rows)
+    bmi = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 32, 0, 0, 0, 0, 0, 0)
+    bits = b"".join(struct.pack("<I", p) for row in reversed(argb_rows) for p in row)
+    sx, sy, sw, sh = src if src else (0, 0, width, height)
+    fixed = 108
+    payload = rect(x, y, x + w - 1, y + h - 1) + point(x, y) + point(w, h)
+    payload += struct.pack("<I", blend) + point(sx, sy)
+    payload += struct.pack("<ffffff", 1, 0, 0, 1, 0, 0) + struct.pack("<II", 0xFFFFFF, 0)
+    payload += struct.pack("<IIII", fixed, len(bmi), fixed + len(bmi), len(bits)) + point(sw, sh)
+    payload += bmi + bits
+    return rec(114, payload)
+
+
+def text_on_y_up(align):
+    """Text at (100, 200) with `align` under a mapping whose y axis runs upward."""
+    return [
+        rec(17, struct.pack("<I", 8)),          # anisotropic
+        rec(9, struct.pack("<ii", 1000, 1000)),  # window extent
+        rec(11, struct.pack("<ii", 1000, -1000)),  # viewport extent: y up
+        rec(12, point(0, 768)),                  # viewport origin at the bottom
+        create_font(1, -40, 400, "Liberation Sans"),
+        select(1),
+        rec(22, struct.pack("<I", align)),
+        text_w(100, 200, "Ag", dx=[20, 20]),
+    ]
+
+
 def write(folder, name, data, expected=None):
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, name + ".emf"), "wb") as f:
@@ -215,6 +246,47 @@ def records():
         rec(34, struct.pack("<i", -2)),
         rec(34, struct.pack("<i", -1)),  # nothing left to restore: ignored
     ]), "SaveDC\nSetBkMode transparent\nSaveDC\nRestoreDC -2\n")
+    write(d, "opaque_rectangle_without_text_fills", emf([
+        rec(25, struct.pack("<I", 0x00000000)),
+        text_w(3, 4, "", options=2, rcl=(5, 6, 30, 40)),
+        text_w(3, 4, "", options=0, rcl=(5, 6, 30, 40)),  # nothing to draw
+    ]), "SetBkColor #000000\nExtTextOut 3,4 opts 2 rect 5,6,30,40 \"\" dx \n")
+    write(d, "alphablend_with_pixel_alpha", emf([
+        alphablend_32bit(10, 20, 4, 2, [[0x80800000, 0x00000000], [0xFF00FF00, 0x40102030]],
+                         0x01FF0000),
+    ]), "StretchDIBits 10,20,14,22 from 0,0,2,2 of 2x2 rop CC0020 alpha opacity 255\n")
+    write(d, "alphablend_constant_opacity", emf([
+        alphablend_32bit(0, 0, 2, 2, [[0xFF0000FF, 0xFF0000FF]], 0x00800000),
+    ]), "StretchDIBits 0,0,2,2 from 0,0,2,1 of 2x1 rop CC0020 opacity 128\n")
+    for name, align in (("top", 0), ("baseline", 24), ("bottom", 8)):
+        write(d, "text_on_y_up_mapping_" + name, emf(text_on_y_up(align)),
+              "SetWorldTransform 0.001,0,0,0.001,0,0\n"
+              "SetWorldTransform 1,0,0,-1,0,0\nSetWorldTransform 1,0,0,-1,0,768\n"
+              "SelectFont \"Liberation Sans\" -40 w400\nSetTextAlign %d\n"
+              "ExtTextOut 100,200 opts 0 \"Ag\" dx 20,20\n" % align)
+
+
+def pictures():
+    """Pictures whose frame lies anywhere: (name, frame in 0.01 mm, bounds)."""
+    d = "pictures"
+    body = [rec(43, rect(-50, -40, -10, -5))]
+    # 96 ppi: 1 px = 26.458 hundredths of a millimetre.
+    write(d, "frame_at_negative_coordinates",
+          emf(body, frame=(-1323, -1058, -265, -132), bounds=(-50, -40, -10, -5)))
+    write(d, "frame_above_the_origin",
+          emf([rec(43, rect(0, -300, 200, -100))], frame=(0, -7938, 5292, -2646),
+              bounds=(0, -300, 200, -100)))
+    write(d, "frame_far_from_the_origin",
+          emf([rec(43, rect(12000, 11700, 12080, 11780))], frame=(317500, 309563, 319617, 311679),
+              bounds=(12000, 11700, 12080, 11780)))
+    write(d, "empty_bounds_with_a_frame",
+          emf([rec(43, rect(0, 0, 99, 49))], frame=(0, 0, 2619, 1296), bounds=(0, 0, -1, -1)))
+    write(d, "frame_of_two_to_the_31",
+          emf([rec(43, rect(0, 0, 10, 10))], frame=(-2**31, -2**31, 2**31 - 1, 2**31 - 1),
+              bounds=(0, 0, 10, 10)))
+    write(d, "alphablend_with_lying_source",
+          emf([alphablend_32bit(0, 0, 10, 10, [[0xFF000000]], 0x01FF0000,
+                                src=(-2**31, 2**30, 2**31 - 1, 2**31 - 1))]))
 
 
 def malformed():
@@ -279,4 +351,5 @@ def malformed():
 
 if __name__ == "__main__":
     records()
+    pictures()
     malformed()

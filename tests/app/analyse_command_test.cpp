@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/cli.h"
+#include "app/analyse_command.h"
 
 #include <gtest/gtest.h>
 
@@ -153,6 +153,18 @@ TEST(AnalyseCommand, StandardInputLines) {
     EXPECT_NE(lines[3].find(R"("Data":"abc","System":"Pythagorean","Vowels":"   ")"),
               std::string::npos);
     EXPECT_NE(lines[4].find(R"("Data":"Z")"), std::string::npos);
+}
+
+TEST(AnalyseCommand, ADashAmongTheNamesReadsStandardInputThere) {
+    const Outcome r = Analyse({"--format", "csv", "AB", "-", "CD", "-"}, "EF\nGH");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    std::vector<std::string> names;
+    for (std::size_t p = r.out.find("\r\n") + 2, nl; (nl = r.out.find("\r\n", p)) != r.out.npos;
+         p = nl + 2)
+        names.push_back(r.out.substr(p, r.out.find(',', p) - p));
+    // The second dash finds the input at its end.
+    EXPECT_EQ(names, (std::vector<std::string>{"AB", "EF", "GH", "CD"}));
 }
 
 TEST(AnalyseCommand, EmptyInputGivesNoNames) {

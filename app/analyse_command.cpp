@@ -1,58 +1,16 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/cli.h"
+#include "app/analyse_command.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <optional>
 
 #include "app/cli_options.h"
 #include "app/name_analysis.h"
+#include "platform/sys/sysutils.h"
 #include "platform/sys/utf8.h"
 
 namespace quillon {
-
-long FdSource::Read(char* buffer, std::size_t size) {
-    for (;;) {
-        const ssize_t n = ::read(fd_, buffer, size);
-        if (n >= 0) return static_cast<long>(n);
-        if (errno != EINTR) return -1;
-    }
-}
-
-bool FdSink::Write(std::string_view bytes, bool& closed) {
-    closed = false;
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            closed = errno == EPIPE;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-std::string UsageText() {
-    return "Usage: quillon analyse [--system pythagorean|chaldean] [--format text|json|csv] "
-           "[NAME ...]\n"
-           "                      [--typed [--y vowel|consonant]]\n"
-           "       quillon [--name TEXT]\n"
-           "       quillon render-page FILE [--png OUT] [--pdf OUT] [--scale S]\n"
-           "       quillon show-form FILE\n"
-           "       quillon print-text [OPTIONS] FILE...\n"
-           "       quillon view [OPTIONS] FILE.emf...\n"
-           "       quillon printers\n"
-           "       quillon help COMMAND | COMMAND --help\n"
-           "       quillon --help | --version\n"
-           "\n"
-           "Analyses each NAME (at most 30 characters) under the chosen letter-value\n"
-           "system; without NAME arguments, reads one name per line from standard input.\n"
-           "Without a command, opens the calculator (with TEXT typed into its name field).\n";
-}
 
 namespace {
 
@@ -378,34 +336,23 @@ void TypedName(std::string_view name, bool yVowel, std::string& out) {
     }
 }
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 // Takes the parsed options into `opt`; on a bad value returns a one-line reason.
 std::optional<std::string> TakeOptions(const cli::ParsedArgs& args, Options& opt) {
     for (const cli::ParsedOption& o : args.options) {
         const std::string_view value = o.value;
         if (o.name == "--system") {
-            if (EqualsIgnoreCase(value, "pythagorean"))
+            if (SameText(value, "pythagorean"))
                 opt.system = NumberSystem::Pythagorean;
-            else if (EqualsIgnoreCase(value, "chaldean"))
+            else if (SameText(value, "chaldean"))
                 opt.system = NumberSystem::Chaldean;
             else
                 return "unknown system '" + std::string(value) + "'";
         } else if (o.name == "--format") {
-            if (EqualsIgnoreCase(value, "text"))
+            if (SameText(value, "text"))
                 opt.format = Format::Text;
-            else if (EqualsIgnoreCase(value, "json"))
+            else if (SameText(value, "json"))
                 opt.format = Format::Json;
-            else if (EqualsIgnoreCase(value, "csv"))
+            else if (SameText(value, "csv"))
                 opt.format = Format::Csv;
             else
                 return "unknown format '" + std::string(value) + "'";
@@ -503,8 +450,8 @@ class Analyser {
     bool refused_ = false;
 };
 
-// Reads names line by line in large blocks; a line may span blocks.
-void AnalyseInput(Analyser& analyser, ByteSource& in) {
+// Reads names line by line in large blocks; a line may span blocks. False when output failed.
+bool AnalyseInput(Analyser& analyser, ByteSource& in) {
     constexpr std::size_t kBlock = 1 << 16;
     std::string pending;    // the start of a line whose end has not been read yet
     bool overlong = false;  // the pending line passed kMaxLineBytes and was dropped
@@ -551,13 +498,14 @@ void AnalyseInput(Analyser& analyser, ByteSource& in) {
             } else {
                 ok = emit(chunk.substr(start, nl - start));
             }
-            if (!ok) return;
+            if (!ok) return false;
             start = nl + 1;
         }
         keep(chunk.substr(start));
     }
     // A last line without a newline is still a name.
-    if (any && (!pending.empty() || overlong)) emit(pending);
+    if (any && (!pending.empty() || overlong)) return emit(pending);
+    return true;
 }
 
 }  // namespace
@@ -574,11 +522,35 @@ std::string AnalyseUsage() {
            "                      [--typed [--y vowel|consonant]]\n"
            "\n"
            "Analyses each NAME (at most 30 characters) under the chosen letter-value\n"
-           "system; without NAME arguments, reads one name per line from standard input.\n"
+           "system; without NAME arguments, reads one name per line from standard input,\n"
+           "and a NAME '-' reads them there.\n"
            "A NAME is read as the window stores it: A..Z are letters, a lower-case y is a\n"
            "Y taken as a vowel, and other lower-case letters count as other characters.\n"
            "--typed takes each NAME as if typed into the name field: a..z upper-cased and\n"
-           "every Y answered by --y (default consonant, the question's No).\n";
+           "every Y answered by --y (default consonant, the question's No).\n"
+           "\n"
+           "The text format marks a number whose two digits are equal in red on a terminal\n"
+           "and with '*' elsewhere (NO_COLOR or TERM=dumb turn the colour off).\n"
+           "--format json writes one object a line, --format csv a header line and one row a\n"
+           "name, with these fields (an absent reduction is null in JSON, empty in CSV):\n"
+           "  Data         the name as analysed\n"
+           "  System       Pythagorean or Chaldean\n"
+           "  Vowels       the vowel line: the value's digit under each vowel, else a space\n"
+           "  Constants    the consonant line: the value's digit under each consonant\n"
+           "  VTotal       the sum of the vowels' values\n"
+           "  CTotal       the sum of the consonants' values\n"
+           "  Total        VTotal + CTotal + the digits 1..9 written in the name\n"
+           "  VTot1, VTot2 the first and second reduction of VTotal: a two-digit sum gives\n"
+           "               the sum of its digits, a three-digit one its first two digits\n"
+           "               plus the third; one digit is not reduced\n"
+           "  CTot1, CTot2 the reductions of CTotal\n"
+           "  Tot1, Tot2   the reductions of Total\n"
+           "  V1 .. V9     how often each digit 1..9 stands in the vowel line\n"
+           "  C1 .. C9     how often each digit 1..9 stands in the consonant line\n"
+           "  T1 .. T9     V1 + C1 .. V9 + C9\n"
+           "  vvt          the number of vowels (V1 + ... + V9)\n"
+           "  cct          the number of consonants (C1 + ... + C9)\n"
+           "  ttt          vvt + cct\n";
 }
 
 int RunAnalyseParsed(const cli::ParsedArgs& args, AnalyseStreams streams) {
@@ -592,14 +564,30 @@ int RunAnalyseParsed(const cli::ParsedArgs& args, AnalyseStreams streams) {
     if (opt.names.empty()) {
         AnalyseInput(analyser, streams.in);
     } else {
-        for (std::size_t i = 0; i < opt.names.size(); ++i)
-            if (!analyser.Name(opt.names[i], "argument", i + 1)) break;
+        for (std::size_t i = 0; i < opt.names.size(); ++i) {
+            if (opt.names[i] == cli::kStdinOperand) {
+                if (!AnalyseInput(analyser, streams.in)) break;
+            } else if (!analyser.Name(opt.names[i], "argument", i + 1)) {
+                break;
+            }
+        }
     }
     return analyser.Finish();
 }
 
+cli::Command AnalyseCommand(const QtCommands&) {
+    return {"analyse", "analyses names, as text, JSON or CSV", AnalyseUsage(), AnalyseOptions(),
+            [](const cli::ParsedArgs& args, cli::Streams& s) {
+                return cli::RunOutcome{
+                    RunAnalyseParsed(args, {s.in, s.out, s.err, s.outIsTerminal}), {}};
+            }};
+}
+
 int RunAnalyse(const std::vector<std::string_view>& args, AnalyseStreams streams) {
-    cli::Command command{"analyse", AnalyseUsage(), AnalyseOptions(),
+    cli::Command command{"analyse",
+                         {},
+                         AnalyseUsage(),
+                         AnalyseOptions(),
                          [&](const cli::ParsedArgs& parsed, cli::Streams&) {
                              return cli::RunOutcome{RunAnalyseParsed(parsed, streams), {}};
                          }};

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
+# A long printing job stopped by SIGINT or SIGTERM: it dies of that signal (a shell sees 130
+# or 143) after removing its private page directory and everything it had begun to write; and
+# its progress line shows on a terminal only.
+. "$(dirname "${BASH_SOURCE[0]}")/common.bash"
+mkdir -m 700 "$tmp/run"  # Qt's runtime folder, kept out of the temporary folder watched here
+
+skip_without_qt report --pdf "$tmp/probe.pdf" probe
+rm -f "$tmp/probe.pdf"
+
+# wait_for TEST: polls (up to 60 s) until TEST succeeds; false when it never does.
+wait_for() {
+  local i
+  for i in $(seq 3000); do
+    eval "$1" && return 0
+    sleep 0.02
+  done
+  return 1
+}
+pages_stored() { compgen -G "$tmp/t/*/PRN*.EMF" >/dev/null; }
+
+# stop SIGNAL WHEN INPUT-LINES: runs a report of many names with its own TMPDIR, waits for
+# WHEN, sends SIGNAL, and leaves the exit status in $status.
+stop() {
+  rm -rf "$tmp/t" "$tmp/out"; mkdir "$tmp/t" "$tmp/out"
+  seq "$3" | sed 's/^/NAME /' >"$tmp/names"
+  TMPDIR=$tmp/t XDG_RUNTIME_DIR=$tmp/run QT_QPA_PLATFORM=offscreen \
+    "$q" report --pdf "$tmp/out/big.pdf" <"$tmp/names" 2>"$tmp/err" &
+  pid=$!
+  if ! wait_for "$2"; then
+    echo "FAIL the job never reached the point to stop it"; kill -KILL $pid; fails=$((fails + 1))
+  fi
+  kill -s "$1" $pid
+  wait $pid
+  status=$?
+}
+
+# While the pages are recorded.
+stop INT pages_stored 100000
+check "SIGINT status" 130 "$status"
+check "SIGINT message" "quillon: report: interrupted" "$(cat "$tmp/err")"
+check "SIGINT leaves no page directory" "" "$(ls -A "$tmp/t")"
+check "SIGINT leaves no output" "" "$(ls -A "$tmp/out")"
+
+stop TERM pages_stored 100000
+check "SIGTERM status" 143 "$status"
+check "SIGTERM leaves no page directory" "" "$(ls -A "$tmp/t")"
+check "SIGTERM leaves no output" "" "$(ls -A "$tmp/out")"
+
+# While the pages go into the PDF (the job holds a file in the output's folder, which may
+# have no name yet): the document begun is dropped, not left half written.
+pdf_begun() { ls -l /proc/$pid/fd 2>/dev/null | grep -q -- "-> $tmp/out/"; }
+stop INT pdf_begun 2000
+check "stopped while printing: status" 130 "$status"
+check "stopped while printing: no page directory" "" "$(ls -A "$tmp/t")"
+check "stopped while printing: no output" "" "$(ls -A "$tmp/out")"
+
+# Waiting for names on standard input: stops at once too.
+rm -rf "$tmp/t"; mkdir "$tmp/t"
+mkfifo "$tmp/fifo"
+TMPDIR=$tmp/t XDG_RUNTIME_DIR=$tmp/run QT_QPA_PLATFORM=offscreen "$q" report --pdf "$tmp/out/wait.pdf" <"$tmp/fifo" 2>/dev/null &
+pid=$!
+exec 7>"$tmp/fifo"
+printf 'ANNA\nBOB\n' >&7  # the first page is stored once the second begins
+wait_for pages_stored || echo "FAIL no page for the first name"
+kill -INT $pid
+wait $pid
+check "SIGINT while reading: status" 130 "$?"
+exec 7>&-
+check "SIGINT while reading: no page directory" "" "$(ls -A "$tmp/t")"
+
+# Progress: on a terminal one line rewritten in place (pages done, pages per second); with
+# standard error in a file nothing but the job's own lines.
+seq 600 | sed 's/^/NAME /' >"$tmp/names"
+script -qec "QT_QPA_PLATFORM=offscreen '$q' report --pdf '$tmp/tty.pdf' <'$tmp/names'" /dev/null \
+  >"$tmp/tty" </dev/null
+check "progress shown on a terminal" 1 "$(grep -c $'\r\e\\[Kreport: [0-9]* pages, [0-9]* pages/s' "$tmp/tty" | awk '{print ($1 >= 1)}')"
+check "progress of the printing counts to the known total" 1 \
+  "$(grep -ac 'report: printing [0-9]* of 600 pages' "$tmp/tty" | awk '{print ($1 >= 1)}')"
+check "progress line cleared at the end" "quillon: 600 pages written to $tmp/tty.pdf" \
+  "$(sed 's/.*\r\x1b\[K//' "$tmp/tty" | tr -d '\r' | grep -av '^$' | tail -1)"
+QT_QPA_PLATFORM=offscreen "$q" report --pdf "$tmp/file.pdf" <"$tmp/names" 2>"$tmp/err"
+check "no progress into a file" "quillon: 600 pages written to $tmp/file.pdf" "$(cat "$tmp/err")"
+
+finish

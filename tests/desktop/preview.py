@@ -1,0 +1,127 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-2.0-or-later
+"""The preview as a person meets it: maximised by the window manager, the page fitted to the
+area that is there at start, refitted when the window is restored and maximised again, the
+whole window drawn, at scale 1 and 2 (QUILLON_SCALE)."""
+
+import configparser
+import os
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from desktop import Desktop, Failure, check, equal, run  # noqa: E402
+
+SCALE = int(os.environ.get("QUILLON_SCALE", "1"))
+TOP_BARS, BOTTOM_BAR, CONTROL_TOP = 68, 34, 10  # logical pixels of the preview's bars
+WHITE = (255, 255, 255)
+
+
+def page_size(d):
+    ini = configparser.ConfigParser()
+    ini.read(os.path.join(d.home, ".config", "Quillon", "Tallet.ini"))
+    return int(ini["Printer"]["PageWidth"]), int(ini["Printer"]["PageHeight"])
+
+
+def round_half_even(v):
+    return int(round(v))
+
+
+def expected_page(client, page):
+    """The page control's box on the screen (device pixels) for "Whole Page" in a window whose
+    client area is `client` (device pixels)."""
+    cx, cy, cw, ch = client
+    # Logical pixels; the toolkit rounds a half pixel up.
+    w, h = (cw + SCALE - 1) // SCALE, (ch + SCALE - 1) // SCALE
+    area_w, area_h = w, h - TOP_BARS - BOTTOM_BAR
+    height = area_h - 40
+    width = round_half_even(page[0] / page[1] * height)
+    left = (area_w - width) // 2
+    top = TOP_BARS + CONTROL_TOP
+    return (cx + left * SCALE, cy + top * SCALE, width * SCALE, height * SCALE)
+
+
+def white_box(d, client):
+    cx, cy, cw, ch = client
+    area = (cx, cy + TOP_BARS * SCALE, cx + cw, cy + ch - BOTTOM_BAR * SCALE)
+    return lambda img: img.bounds_of(WHITE, area)
+
+
+def check_fitted(d, wid, page, what):
+    client = d.stable_geometry(wid)
+    x, y, w, h = expected_page(client, page)
+    # The frame's outlines leave the white inside from the control's first pixel + 1 to
+    # its width less the three outlines on the right and at the bottom (as thick as the
+    # scale draws them).
+    want = (x + 1, y + 1, x + w - 3 * SCALE, y + h - 3 * SCALE)
+
+    def fitted(img):
+        b = box(img)
+        return b is not None and b[:2] == want[:2] and \
+            want[2] <= b[2] <= x + w - 1 and want[3] <= b[3] <= y + h - 1
+
+    box = white_box(d, client)
+    img = d.wait_pixels(fitted, "%s: the page is not fitted to the window %r (want white %r)" %
+                        (what, client, want))
+    # The whole area is drawn: beside and below the page only the background shows.
+    cx, cy, cw, ch = client
+    background = img.pixel(cx + 2, cy + (TOP_BARS + 2) * SCALE)
+    check(background != WHITE, "%s: no background beside the page" % what)
+    for px, py in ((cx + cw - 40 * SCALE, cy + ch - (BOTTOM_BAR + 25) * SCALE),
+                   (cx + cw // 2 + w // 2 + 10 * SCALE, cy + ch // 2),
+                   (x - 10 * SCALE, cy + ch - (BOTTOM_BAR + 25) * SCALE)):
+        equal(img.pixel(px, py), background, "%s: colour at %d,%d" % (what, px, py))
+    return client, img
+
+
+def toggle_maximised(d, wid, client, done, what):
+    """A double click on the title bar; again when a loaded machine made two clicks of it."""
+    for _ in range(3):
+        d.double_click(client[0] + client[2] // 2, max(1, client[1] - 8))
+        try:
+            return d.wait(lambda: done(d.geometry(wid)[2]), what, timeout=5)
+        except Failure:
+            pass
+    raise Failure(what)
+
+
+def main(quillon):
+    text = os.path.join(tempfile.mkdtemp(prefix="quillon-preview-"), "pages.txt")
+    with open(text, "w") as f:
+        f.write("\f".join("Page %d\nThe quick brown fox\n" % n for n in range(1, 4)))
+    # Large enough for the restored 800 x 600 window at the scale, with its title bar.
+    with Desktop(quillon, width=1200 * SCALE, height=800 * SCALE, scale=SCALE) as d:
+        d.start("print-text", "--preview", text)
+        wid = d.window("Fenwy Viewer")
+        page = page_size(d)
+        client, _ = check_fitted(d, wid, page, "maximised at start")
+        check(client[2] >= 1150 * SCALE and client[3] >= 700 * SCALE,
+              "the preview is not maximised: %r" % (client,))
+
+        # Restored by a double click on the title bar: a smaller window, refitted.
+        toggle_maximised(d, wid, client, lambda w: w < client[2], "the preview was not restored")
+        restored, _ = check_fitted(d, wid, page, "restored")
+
+        # Maximised again by a double click, refitted to the large area.
+        toggle_maximised(d, wid, restored, lambda w: w > restored[2],
+                         "the preview was not maximised again")
+        client, _ = check_fitted(d, wid, page, "maximised again")
+
+        # "Page Width" (the <> button) fills the area's width less 40, centred.
+        cx, cy, cw, ch = client
+        d.click(cx + (280 + 14) * SCALE, cy + (34 + 17) * SCALE)
+        width = cw // SCALE - 40
+        left = (cw // SCALE - width) // 2
+        box = white_box(d, client)
+        x0, x1 = cx + left * SCALE, cx + (left + width) * SCALE
+        d.wait_pixels(lambda i: (box(i) or (0,))[0] == x0 + 1 and
+                      x1 - 3 * SCALE <= box(i)[2] <= x1 - 1,
+                      "Page Width: the page does not fill the width")
+
+        # Escape closes the preview, and the job ends with it.
+        d.key("Escape")
+        equal(d.wait_exit(), 0, "exit status after Escape")
+    os.remove(text)
+
+
+run(main)
