@@ -2,6 +2,7 @@
 // The rich edit's widget: a text edit showing the control's text in its format (rich text,
 // Markdown or plain), the user's editing written back to the control in that same format.
 
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <exception>
@@ -77,7 +78,15 @@ class RichEditPeer : public QtControlPeer {
         const QString q = ToQString(edit_.Document().text);
         switch (shownFormat_) {
             case rfHtml: widget_->setHtml(q); break;
-            case rfMarkdown: widget_->setMarkdown(q); break;
+            case rfMarkdown: {
+                // In one edit block: the Markdown reader inserts text piece by piece, and the
+                // layout would otherwise lay the paragraph out again after every piece.
+                QTextCursor batch(widget_->document());
+                batch.beginEditBlock();
+                widget_->setMarkdown(q);
+                batch.endEditBlock();
+                break;
+            }
             case rfPlainText: widget_->setPlainText(q); break;
         }
     }

@@ -216,11 +216,13 @@ class QtRichTextEngine final : public RichTextEngine {
         l.device.setDotsPerMeterX(dpm);
         l.device.setDotsPerMeterY(dpm);
         l.doc = std::make_unique<QtRichTextDocument>();
-        l.doc->documentLayout()->setPaintDevice(&l.device);
         const ResolvedFont r = ResolveFont(doc.font);
         l.doc->setDefaultFont(MakeQFont(r, r.em * ppi / 96.0, ppi));
         l.doc->setDocumentMargin(0);
+        // Read before the document has a layout: the Markdown reader inserts text piece by
+        // piece, and a layout would lay the paragraph out again after every piece.
         SetContent(*l.doc, doc);
+        l.doc->documentLayout()->setPaintDevice(&l.device);
         // A word too long for any line is searched anew for a break on every line it fills;
         // past a length the lines break at any character instead (one pass).
         {

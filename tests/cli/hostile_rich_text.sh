@@ -77,6 +77,16 @@ check "15 MB of text left over" 1 "$(grep -c '^quillon: Rich: [0-9]* characters 
 check "markdown quotes" "0 1" "$(printed marks)"
 check "markdown quotes notice" "$limits 1 lines of more than 64 quote and list marks flattened" "$(said marks)"
 
+# Markdown: a paragraph of 24,000 emphasis marks (read mark by mark, each piece laid out
+# anew), shown and printed.
+{ rep '*a_' 12000; echo; } | rich_form "$tmp/emphasis.form" rfMarkdown
+check "markdown emphasis" "0 1" "$(printed emphasis)"
+check "markdown emphasis notice" "$limits 22000 emphasis, code and link marks past 2000 in a paragraph taken as text" "$(said emphasis)"
+(ulimit -v $ceiling; QT_QPA_PLATFORM=offscreen QUILLON_SCREENSHOT_DIR=$tmp/shots QUILLON_SCREENSHOT_QUIT=1 \
+  exec "$q" show-form "$tmp/emphasis.form") 2>"$tmp/emphasis-shown.err"
+check "markdown emphasis shown" 0 $?
+check "markdown emphasis shown notice" 1 "$(grep -c '^quillon: Rich: rich text past the program.s limits: 22000 emphasis' "$tmp/emphasis-shown.err")"
+
 # Pictures that are a device and a file past the pixel budget: left out, said, and the text
 # around them printed.
 printf 'P4\n20000 20000\n' >"$tmp/huge.pbm"
