@@ -79,8 +79,8 @@ class RichEditPeer : public QtControlPeer {
         switch (shownFormat_) {
             case rfHtml: widget_->setHtml(q); break;
             case rfMarkdown: {
-                // In one edit block: the Markdown reader inserts text piece by piece, and the
-                // layout would otherwise lay the paragraph out again after every piece.
+                // In one edit block: the Markdown reader inserts text piece by piece, and
+                // outside a block every piece measures and lays out its paragraph anew.
                 QTextCursor batch(widget_->document());
                 batch.beginEditBlock();
                 widget_->setMarkdown(q);

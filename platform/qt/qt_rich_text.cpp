@@ -195,7 +195,15 @@ class QtRichTextEngine final : public RichTextEngine {
             QString::fromUtf8(doc.text.data(), static_cast<qsizetype>(doc.text.size()));
         switch (doc.format) {
             case rfHtml: d.setHtml(text); break;
-            case rfMarkdown: d.setMarkdown(text); break;
+            case rfMarkdown: {
+                // In one edit block: the Markdown reader inserts text piece by piece, and
+                // outside a block every piece measures its paragraph anew.
+                QTextCursor batch(&d);
+                batch.beginEditBlock();
+                d.setMarkdown(text);
+                batch.endEditBlock();
+                break;
+            }
             case rfPlainText: d.setPlainText(text); break;
         }
     }
@@ -219,8 +227,6 @@ class QtRichTextEngine final : public RichTextEngine {
         const ResolvedFont r = ResolveFont(doc.font);
         l.doc->setDefaultFont(MakeQFont(r, r.em * ppi / 96.0, ppi));
         l.doc->setDocumentMargin(0);
-        // Read before the document has a layout: the Markdown reader inserts text piece by
-        // piece, and a layout would lay the paragraph out again after every piece.
         SetContent(*l.doc, doc);
         l.doc->documentLayout()->setPaintDevice(&l.device);
         // A word too long for any line is searched anew for a break on every line it fills;

@@ -87,6 +87,11 @@ check "markdown emphasis notice" "$limits 22000 emphasis, code and link marks pa
 check "markdown emphasis shown" 0 $?
 check "markdown emphasis shown notice" 1 "$(grep -c '^quillon: Rich: rich text past the program.s limits: 22000 emphasis' "$tmp/emphasis-shown.err")"
 
+# 300 paragraphs of 1,200 marks each, within the limit: emphasis kept, no notice.
+{ for ((i = 0; i < 300; i++)); do rep '**a** _b_ ' 300; printf '\n\n'; done; } | rich_form "$tmp/paragraphs.form" rfMarkdown
+check "markdown paragraphs" "0 1" "$(printed paragraphs)"
+check "markdown paragraphs no notice" "" "$(said paragraphs)"
+
 # Pictures that are a device and a file past the pixel budget: left out, said, and the text
 # around them printed.
 printf 'P4\n20000 20000\n' >"$tmp/huge.pbm"
