@@ -8,7 +8,7 @@
 
 skip_without_qt print-form "$tmp/absent.form" --pdf "$tmp/x.pdf"
 
-ceiling=1200000  # KB of address space for each run
+ceiling=307200  # KB of address space for each run: 300 MB
 
 printed() {  # printed NAME: "status pages" of print-form on $tmp/NAME.form; stderr in $tmp/NAME.err
   (ulimit -v $ceiling; exec "$q" print-form "$tmp/$1.form" --pdf "$tmp/$1.pdf") 2>"$tmp/$1.err"
@@ -52,6 +52,29 @@ check "huge grid shown notice" 1 "$(grep -c 'G: a grid of 1000000 x 100000 cells
 grid_form "$tmp/fixed.form" 2000 2000 2000
 check "fixed grid shown" 0 "$(shown fixed)"
 check "fixed grid notice" 1 "$(grep -c 'G: a grid of 2000 x 2000 cells cut to its first 524 rows' "$tmp/fixed.shown")"
+
+# Databases of huge cells: a text of 10 MB is cut to the cell's 64 KB and said once; a text of
+# 100 MB, more than the program lets SQLite read, refuses the form.
+python3 - "$tmp" <<'PY'
+import os, sqlite3, sys
+for name, size in (("cell10.db", 10_000_000), ("cell100.db", 100_000_000)):
+    db = sqlite3.connect(os.path.join(sys.argv[1], name))
+    db.execute("CREATE TABLE t (ID INTEGER PRIMARY KEY, NOTE TEXT)")
+    db.execute("INSERT INTO t VALUES (1, 'short')")
+    db.execute("INSERT INTO t VALUES (2, substr(replace(hex(zeroblob(?)), '00', 'ab '), 1, ?))",
+               (size // 2, size))
+    db.commit()
+    db.close()
+PY
+cell_form() {  # cell_form NAME: a form showing the table t of $tmp/NAME.db in a grid
+  printf "object F: TForm\n  ClientWidth = 600\n  ClientHeight = 400\n  object T: TTable\n    DatabaseName = '%s'\n    TableName = 't'\n    Active = True\n  end\n  object S: TDataSource\n    DataSet = T\n  end\n  object G: TDBGrid\n    Width = 580\n    Height = 300\n    DataSource = S\n  end\nend\n" "$tmp/$1.db" >"$tmp/$1.form"
+}
+cell_form cell10
+check "10 MB cell" "0 1" "$(printed cell10)"
+check "10 MB cell notice" "quillon: database column NOTE: texts longer than 64 KB cut to their first 64 KB" "$(grep -v 'written to' "$tmp/cell10.err")"
+cell_form cell100
+check "100 MB cell" "1 " "$(printed cell100)"
+check "100 MB cell reason" "quillon: print-form: $tmp/cell100.form:4: T: a value larger than 64 MB, more than the program reads" "$(cat "$tmp/cell100.err")"
 
 # A control at the coordinate limit, shown alone: its window is held to the largest side.
 printf 'object P: TPanel\n  Left = 0\n  Top = 0\n  Width = 1000000\n  Height = 1000000\nend\n' >"$tmp/far.form"
