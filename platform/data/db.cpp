@@ -394,8 +394,7 @@ Result<void> TDataSet::Fail(sqlite3* db, int rc) const {
     const std::string why = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     const int code = db ? sqlite3_extended_errcode(db) : rc;
     if ((code & 0xFF) == SQLITE_TOOBIG)
-        return Fail("a value larger than " +
-                    std::to_string(limits::kMaxDatabaseValueBytes >> 20) +
+        return Fail("a value larger than " + std::to_string(limits::kMaxDatabaseValueBytes >> 20) +
                     " MB, more than the program reads");
     // A writer that stopped in the middle of a change left it to be undone, which a reader
     // may not do.

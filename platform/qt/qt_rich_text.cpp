@@ -3,16 +3,16 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
-#include <QImageReader>
-#include <QUrl>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QImageReader>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
-#include <QTextCursor>
 #include <QTextList>
 #include <QTextTable>
+#include <QUrl>
 
 #include <sys/stat.h>
 
@@ -96,7 +96,8 @@ QVariant RichTextResources::Load(int type, const QUrl& url) {
         const QString all = url.toString(QUrl::FullyEncoded);
         const qsizetype comma = all.indexOf(QLatin1Char(','));
         const QByteArray payload =
-            comma < 0 ? QByteArray() : QByteArray::fromPercentEncoding(all.mid(comma + 1).toLatin1());
+            comma < 0 ? QByteArray()
+                      : QByteArray::fromPercentEncoding(all.mid(comma + 1).toLatin1());
         image = DecodePicture(all.left(std::max<qsizetype>(comma, 0))
                                       .endsWith(QLatin1String(";base64"), Qt::CaseInsensitive)
                                   ? QByteArray::fromBase64(payload)
@@ -107,8 +108,8 @@ QVariant RichTextResources::Load(int type, const QUrl& url) {
         const std::string path = (url.isLocalFile() ? url.toLocalFile() : url.path()).toStdString();
         struct stat st {};
         if (stat(path.c_str(), &st) == 0) {
-            Result<std::vector<std::uint8_t>> bytes = ReadRegularFile(
-                path, static_cast<std::size_t>(limits::kMaxRichTextImageBytes));
+            Result<std::vector<std::uint8_t>> bytes =
+                ReadRegularFile(path, static_cast<std::size_t>(limits::kMaxRichTextImageBytes));
             if (!bytes) {
                 image = bytes.error();
             } else {

@@ -83,8 +83,8 @@ void ClampNumbers(std::string_view in, int max, std::string& out, int& clamped) 
 // Elements that never hold others.
 bool IsVoid(std::string_view name) {
     static constexpr std::array<std::string_view, 14> kVoid{
-        "br", "img", "hr", "meta", "link", "input", "col", "area", "base", "param", "source",
-        "wbr", "embed", "basefont"};
+        "br",   "img",  "hr",    "meta",   "link", "input", "col",
+        "area", "base", "param", "source", "wbr",  "embed", "basefont"};
     return std::find(kVoid.begin(), kVoid.end(), name) != kVoid.end();
 }
 
@@ -370,7 +370,7 @@ class HtmlBounder {
 
     std::string_view in_;
     std::string& out_;
-    std::vector<std::string> open_;      // elements open, outermost first
+    std::vector<std::string> open_;       // elements open, outermost first
     std::map<std::string, int> dropped_;  // start tags left out whose end tags are to follow
     int tables_ = 0;                      // tables among the open elements
     int flatTables_ = 0;                  // depth inside a table made plain
@@ -452,8 +452,7 @@ std::string BoundMarkdown(std::string_view in, std::vector<std::string>& cuts) {
                        " quote and list marks flattened");
     if (escaped > 0)
         cuts.push_back(std::to_string(escaped) + " emphasis, code and link marks past " +
-                       std::to_string(limits::kMaxMarkdownMarks) +
-                       " in a paragraph taken as text");
+                       std::to_string(limits::kMaxMarkdownMarks) + " in a paragraph taken as text");
     if (escapedPipes > 0)
         cuts.push_back(std::to_string(escapedPipes) + " table marks past " +
                        std::to_string(limits::kMaxRichTextTableCells) + " taken as text");

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/gdi/graphics_backend.h"
 #include "platform/sys/limits.h"
 #include "platform/sys/notice.h"
 #include "platform/vcl/ext_controls.h"
 #include "platform/vcl/form_file.h"
 #include "platform/vcl/forms.h"
-#include "platform/gdi/graphics_backend.h"
 #include "platform/vcl/properties.h"
 #include "platform/vcl/std_controls.h"
 
@@ -478,9 +478,9 @@ TEST_F(FormControlsTest, AStringGridCellAtTheStringLimitAndARowTooWide) {
     auto* grid = dynamic_cast<TStringGrid*>((*form)->FindComponent("G"));
     ASSERT_NE(grid, nullptr);
     EXPECT_EQ(grid->Cells(0, 0).size(), big.size());
-    auto tooBig = CreateComponent("object F: TForm\n  object G: TStringGrid\n    Cells = (('" +
-                                      big + "x'))\n  end\nend\n",
-                                  nullptr, TFormReadOptions{"big.form", false, nullptr});
+    auto tooBig = CreateComponent(
+        "object F: TForm\n  object G: TStringGrid\n    Cells = (('" + big + "x'))\n  end\nend\n",
+        nullptr, TFormReadOptions{"big.form", false, nullptr});
     ASSERT_FALSE(tooBig);
     EXPECT_EQ(tooBig.reason(), "big.form:3: a string longer than 1 MB");
     std::string wide = "object F: TForm\n  object G: TStringGrid\n    Cells = ((";
@@ -583,8 +583,8 @@ TEST(FormFileGrids, AGridPastTheCellLimitIsCutToItsFirstRows) {
     auto grid = [](int rows, int cols, int fixed) {
         return "object F: TForm\n  object G: TStringGrid\n    FixedRows = " +
                std::to_string(fixed) + "\n    FixedCols = " + std::to_string(fixed) +
-               "\n    RowCount = " + std::to_string(rows) + "\n    ColCount = " +
-               std::to_string(cols) + "\n  end\nend\n";
+               "\n    RowCount = " + std::to_string(rows) +
+               "\n    ColCount = " + std::to_string(cols) + "\n  end\nend\n";
     };
     auto read = [](const std::string& text) {
         auto form = CreateComponent(text, nullptr);

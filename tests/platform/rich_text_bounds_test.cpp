@@ -36,7 +36,8 @@ TEST(RichTextBounds, RealDocumentsPassUntouched) {
     const std::string list = "<ul>" + Repeat("<li>item", 5000) + "</ul>";
     const std::string table = "<table border=1 cellpadding=4 width=\"100%\">" +
                               Repeat("<tr>" + Repeat("<td>cell", 8), 500) + "</table>";
-    const std::string paras = Repeat("<p>para", 3000) + "<div style=\"color:#100000; "
+    const std::string paras = Repeat("<p>para", 3000) +
+                              "<div style=\"color:#100000; "
                               "font-size:14pt; margin-left:-20px\"><img src=\"12345678.png\" "
                               "width=640></div><!-- <b><b><b> --><br/>";
     for (const std::string& doc : {list, table, paras}) {
@@ -44,8 +45,9 @@ TEST(RichTextBounds, RealDocumentsPassUntouched) {
         EXPECT_EQ(b.text, doc);
         EXPECT_TRUE(b.cuts.empty()) << b.cuts.front();
     }
-    const std::string md = "# Title\n\n- one\n  - two\n    - three\n\n> quoted *em* **strong** "
-                           "`code` [link](x.html)\n\n| a | b |\n|---|---|\n| 1 | 2 |\n";
+    const std::string md =
+        "# Title\n\n- one\n  - two\n    - three\n\n> quoted *em* **strong** "
+        "`code` [link](x.html)\n\n| a | b |\n|---|---|\n| 1 | 2 |\n";
     const BoundedRichText m = BoundRichText(md, rfMarkdown);
     EXPECT_EQ(m.text, md);
     EXPECT_TRUE(m.cuts.empty());
@@ -74,14 +76,16 @@ TEST(RichTextBounds, DeepNestingLosesItsTagsButKeepsItsText) {
 TEST(RichTextBounds, TablesPastTheirLimitsAreFlattenedOrCut) {
     // Ten tables deep: the inner six become lines of words.
     std::string nested = "x";
-    for (int k = 0; k < 10; ++k) nested = "<table><tr><td>a" + std::to_string(k) + "</td><td>" +
-                                          nested + "</td></tr></table>";
+    for (int k = 0; k < 10; ++k)
+        nested =
+            "<table><tr><td>a" + std::to_string(k) + "</td><td>" + nested + "</td></tr></table>";
     const BoundedRichText n = BoundRichText(nested, rfHtml);
     EXPECT_EQ(Count(n.text, "<table>"), 4u);
     EXPECT_EQ(Count(n.text, "</table>"), 4u);
     EXPECT_EQ(Count(n.text, "<td>"), 8u);
     EXPECT_NE(n.text.find("<br><br> a5 <br> a4 <br> a3 "), std::string::npos) << n.text;
-    EXPECT_EQ(n.cuts, std::vector<std::string>{"6 tables inside more than 4 tables made plain lines"});
+    EXPECT_EQ(n.cuts,
+              std::vector<std::string>{"6 tables inside more than 4 tables made plain lines"});
 
     const std::string wide = "<table>" + Repeat("<tr>" + Repeat("<td>c", 200), 200) + "</table>";
     const BoundedRichText w = BoundRichText(wide, rfHtml);
@@ -98,17 +102,19 @@ TEST(RichTextBounds, TextAndElementsAreCutAtTheirCounts) {
     const BoundedRichText p = BoundRichText(plain, rfPlainText);
     EXPECT_EQ(p.text.size(), 2u * limits::kMaxRichTextChars);
     EXPECT_EQ(p.cuts, std::vector<std::string>{"cut after 1000000 characters"});
-    EXPECT_TRUE(BoundRichText(plain.substr(0, 2 * limits::kMaxRichTextChars), rfPlainText)
-                    .cuts.empty());
+    EXPECT_TRUE(
+        BoundRichText(plain.substr(0, 2 * limits::kMaxRichTextChars), rfPlainText).cuts.empty());
 
     const std::string spaced = "<p>" + std::string(3 * limits::kMaxRichTextChars, ' ') + "ab";
     const BoundedRichText s = BoundRichText(spaced, rfHtml);
     EXPECT_EQ(s.text, spaced);
 
-    const BoundedRichText h = BoundRichText("<b>" + std::string(limits::kMaxRichTextChars + 5, 'x') + "</b>", rfHtml);
+    const BoundedRichText h =
+        BoundRichText("<b>" + std::string(limits::kMaxRichTextChars + 5, 'x') + "</b>", rfHtml);
     EXPECT_EQ(h.text, "<b>" + std::string(limits::kMaxRichTextChars, 'x'));
 
-    const BoundedRichText br = BoundRichText(Repeat("<br>", limits::kMaxRichTextElements + 3), rfHtml);
+    const BoundedRichText br =
+        BoundRichText(Repeat("<br>", limits::kMaxRichTextElements + 3), rfHtml);
     EXPECT_EQ(Count(br.text, "<br>"), static_cast<std::size_t>(limits::kMaxRichTextElements));
     EXPECT_EQ(br.cuts, std::vector<std::string>{"cut after 200000 elements"});
 
@@ -130,7 +136,8 @@ TEST(RichTextBounds, SizesAndSpansAreHeld) {
               "line-height:2000; text-indent:h-99999\">x</p><img src=\"99999.png\" width=2000 "
               "height='2000'><table cellpadding=2000><tr><td colspan=\"100\" rowspan=5>c</td>"
               "</tr></table><style>p { font-size: 2000pt } .c9999999 { margin: 0 }</style>");
-    EXPECT_EQ(b.cuts, (std::vector<std::string>{"7 sizes held to 2000", "1 cell spans held to 100"}));
+    EXPECT_EQ(b.cuts,
+              (std::vector<std::string>{"7 sizes held to 2000", "1 cell spans held to 100"}));
 }
 
 TEST(RichTextBounds, MarkdownMarksPastTheirCountsAreText) {
@@ -138,14 +145,16 @@ TEST(RichTextBounds, MarkdownMarksPastTheirCountsAreText) {
     const std::string deep = std::string(300, '>') + " quoted\n" + Repeat("- ", 100) + "item\n";
     const BoundedRichText d = BoundRichText(deep, rfMarkdown);
     EXPECT_EQ(d.text, std::string(64, '>') + "quoted\n" + Repeat("- ", 32) + "item\n");
-    EXPECT_EQ(d.cuts, std::vector<std::string>{"2 lines of more than 64 quote and list marks flattened"});
+    EXPECT_EQ(d.cuts,
+              std::vector<std::string>{"2 lines of more than 64 quote and list marks flattened"});
 
     // Emphasis marks count per paragraph; marks already escaped do not count.
     const std::string runs = Repeat("*a_", 1001) + "\\*\n\n*b*\n";
     const BoundedRichText r = BoundRichText(runs, rfMarkdown);
     EXPECT_EQ(r.text, Repeat("*a_", 1000) + Repeat("\\*a\\_", 1) + "\\*\n\n*b*\n");
-    EXPECT_EQ(r.cuts, std::vector<std::string>{
-                          "2 emphasis, code and link marks past 2000 in a paragraph taken as text"});
+    EXPECT_EQ(r.cuts,
+              std::vector<std::string>{
+                  "2 emphasis, code and link marks past 2000 in a paragraph taken as text"});
 
     // Table marks count through the whole document.
     const std::string pipes = Repeat("|a|b|\n", 10001);
