@@ -143,8 +143,10 @@ struct CachedRawFont {
 };
 
 std::vector<CachedRawFont>& RawFontCache() {
-    static std::vector<CachedRawFont> cache;  // most recently used last
-    return cache;
+    // Most recently used last. Never destroyed: a graphics session that ends among the exit
+    // handlers (a static one) still clears it, after a static vector would have gone.
+    static auto* cache = new std::vector<CachedRawFont>;
+    return *cache;
 }
 
 }  // namespace
