@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-2.0-or-later
-"""The preview's "Print Options" dialog on a real desktop: scaled as a whole (its Print and
+"""The preview's "Print Options" dialog on a real desktop: opened from the preview's button and
+drawn over the preview (its texts shown, nothing left black), scaled as a whole (its Print and
 Close buttons inside the window), closed by a click on Close, by Alt+C and by Escape, and
 printing a typed page list to "Print to PDF" by Alt+P, saying where the file went. Then
 Abort in the status dialog, which stands above the preview, stops a 5,000-page print."""
@@ -35,6 +36,26 @@ def pdfs(d):
     return sorted(glob.glob(os.path.join(d.home, "**", "*.pdf"), recursive=True))
 
 
+def check_drawn(d, wid, geometry):
+    """The dialog shows its labels, its button captions and its white edit over the face colour;
+    no part of it stays black."""
+    x, y, w, h = geometry
+    s = SCALE
+
+    def box(left, top, width, height):
+        return (x + scaled(left) * s, y + scaled(top) * s,
+                x + (scaled(left) + scaled(width)) * s, y + (scaled(top) + scaled(height)) * s)
+
+    def drawn(img):
+        return (img.count((0, 0, 0), (x, y, x + w, y + h)) < w * h // 20 and
+                img.dark(box(14, 168, 110, 24)) > 30 * s * s and  # "Page Selection"
+                img.dark(box(14, 204, 110, 24)) > 20 * s * s and  # "# of Copies"
+                img.dark(box(220, 250, 85, 30)) > 10 * s * s and  # "Print"
+                img.count((255, 255, 255), box(130, 204, 60, 24)) > 200 * s * s)  # Copies
+
+    d.wait_pixels(drawn, "Print Options is not drawn (black or without its texts)")
+
+
 def main(quillon):
     text = os.path.join(tempfile.mkdtemp(prefix="quillon-options-"), "pages.txt")
     with open(text, "w") as f:
@@ -49,8 +70,9 @@ def main(quillon):
             wid = d.window("Print Options")
             return wid, d.stable_geometry(wid)
 
-        # The whole dialog is scaled: its buttons stand inside it.
+        # The whole dialog is scaled and drawn: its buttons stand inside it.
         wid, (x, y, w, h) = open_options()
+        check_drawn(d, wid, (x, y, w, h))
         close_btn = (scaled(315), scaled(250), scaled(85), scaled(30))
         check(w >= (close_btn[0] + close_btn[2]) * SCALE and h >= (close_btn[1] + close_btn[3]) * SCALE,
               "Print Options %dx%d cuts off its Close button %r" % (w, h, close_btn))
