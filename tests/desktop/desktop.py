@@ -317,6 +317,19 @@ class Desktop:
             time.sleep(0.05)
         raise Failure("the window kept changing its geometry: %r" % (last,))
 
+    def popups(self):
+        """The shown windows that the window manager leaves alone (tooltips, menus, lists):
+        [(id, (x, y, width, height))]."""
+        found = []
+        for line in self.x(["xwininfo", "-root", "-children"]).splitlines():
+            m = re.match(r"\s*(0x[0-9a-f]+) .*\)\s+(\d+)x(\d+)\+(-?\d+)\+(-?\d+)", line)
+            if not m or (m.group(2), m.group(3)) == ("1", "1"):
+                continue
+            info = self.x(["xwininfo", "-id", m.group(1)], check_rc=False)
+            if "IsViewable" in info and re.search(r"Override Redirect State:\s+yes", info):
+                found.append((int(m.group(1), 16), tuple(int(m.group(i)) for i in (4, 5, 2, 3))))
+        return found
+
     def active_window(self):
         out = self.x(["xdotool", "getactivewindow"], check_rc=False).strip()
         return int(out) if out else None
