@@ -250,9 +250,9 @@ class Desktop:
 
     # ------------------------------------------------------------- X helpers
 
-    def x(self, args, check_rc=True):
+    def x(self, args, check_rc=True, timeout=20):
         try:
-            r = subprocess.run(args, env=self.env, capture_output=True, text=True, timeout=20)
+            r = subprocess.run(args, env=self.env, capture_output=True, text=True, timeout=timeout)
         except subprocess.TimeoutExpired:
             raise Failure("%s did not end" % " ".join(args))
         if check_rc and r.returncode != 0:

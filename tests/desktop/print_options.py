@@ -107,6 +107,24 @@ def main(quillon):
         d.wait(lambda: not d.windows("Print Options"), "Escape left the dialog open")
         os.remove(files[0])
 
+        # A list of 10,000 elements typed in (each the second page): the one page is printed,
+        # the program keeps answering.
+        wid, (x, y, w, h) = open_options()
+        d.click(x + (scaled(10) + scaled(14) + 8) * SCALE, y + (scaled(8) + scaled(72) + 8) * SCALE)
+        d.click(x + (scaled(10) + scaled(100) + 20) * SCALE, y + (scaled(8) + scaled(70) + 8) * SCALE)
+        d.key("ctrl+a")
+        d.x(["xdotool", "type", "--delay", "0", ",".join(["2"] * 10000)], timeout=120)
+        d.key("alt+p")
+        d.window("Quillon", timeout=60)  # "The pages were saved as ..."
+        d.key("Return")
+        d.wait(lambda: not d.windows("Quillon"), "the message stayed")
+        files = d.wait(lambda: pdfs(d), "no PDF was written for the long list")
+        equal([pdf_pages(f) for f in files], [1], "pages printed for the long list")
+        d.window("Print Options")
+        d.key("Escape")
+        d.wait(lambda: not d.windows("Print Options"), "Escape left the dialog open")
+        os.remove(files[0])
+
         # Abort: all 5,000 pages to the PDF printer (enough to be still printing on a fast
         # machine when the click comes); the status dialog is above the preview
         # and takes the click.
