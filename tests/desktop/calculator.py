@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 """The calculator on a real desktop: its size at the desktop's scale, the question a typed Y
 asks (a modal window opened from inside the key's event, drawn over the calculator and answered
-by a key), the desktop's editing keys
+by a key), F1 opening the help's contents through the desktop's opener, the desktop's editing keys
 in the name field (select all, undo, word moves, Shift+End, Alt+N typing nothing) with the
 letters still made capitals, and three reports printed through the print dialog to "Print to
 PDF" on a new account without a documents folder, each in a file named after its own name;
@@ -82,15 +82,38 @@ def check_y_question(d):
     d.wait(lambda: not d.windows("Y Character"), "Escape left the question open")
 
 
+def fake_opener(d):
+    """An xdg-open that notes what it was asked to open; returns (PATH, the notes' file)."""
+    folder = os.path.join(d.tmp, "bin")
+    os.makedirs(folder)
+    notes = os.path.join(d.tmp, "opened")
+    with open(os.path.join(folder, "xdg-open"), "w") as f:
+        f.write("#!/bin/sh\nprintf '%%s\\n' \"$@\" >> '%s'\n" % notes)
+    os.chmod(os.path.join(folder, "xdg-open"), 0o755)
+    return folder + ":" + d.env["PATH"], notes
+
+
+def check_help(d, notes):
+    """F1 in the name field opens the help file at its contents, once."""
+    d.key("F1")
+    opened = d.wait(lambda: os.path.exists(notes) and open(notes).read().split(),
+                    "F1 opened nothing")
+    equal(len(opened), 1, "what F1 opened")
+    m = re.match(r"file://(/.*\.html)#IDH_CONTENTS$", opened[0])
+    check(m and os.path.isfile(m.group(1)), "F1 opened %r, not the help file's contents" % opened)
+
+
 def main(quillon):
     with Desktop(quillon, scale=SCALE) as d:
         documents = os.path.join(d.home, "Documents")
         check(not os.path.exists(documents), "the new account already has a documents folder")
-        d.start()
+        path, notes = fake_opener(d)
+        d.start(env={"PATH": path})
         wid = calculator(d)
         _, _, w, h = d.stable_geometry(wid)
         equal((w, h), (584 * SCALE, 328 * SCALE), "calculator client size")
 
+        check_help(d, notes)
         d.type("y")
         check_y_question(d)
 
