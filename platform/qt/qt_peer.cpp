@@ -268,8 +268,8 @@ bool QtControlPeer::HandleEditorKey(QObject* watched, QKeyEvent* event) {
     }
     const char32_t taken = win->InputKeyPressHandlers(ch);
     if (!*alive || taken == 0) return true;
-    // Enter and Escape that no dialog button took are not the editor's.
-    if (taken == 13 || taken == 27) return true;
+    // Enter and Escape that no dialog button took are not the editor's (a memo types Enter).
+    if ((taken == 13 && !EditorTypesReturn()) || taken == 27) return true;
     if (taken == ch) return ForwardKey(watched, event);
     // A handler changed the character (capitals, the vowel marker): the editor types that one.
     const std::unique_ptr<QKeyEvent> changed = KeyEventFor(taken, *event);
