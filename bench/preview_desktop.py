@@ -38,6 +38,7 @@ def fitted_page_painted(d, scale):
 
 def start_to_page(quillon, text, scale):
     with Desktop(quillon, width=1200 * scale, height=800 * scale, scale=scale) as d:
+        d.move(1, d.height - 1)  # the pointer is drawn into the screen: off the page
         t0 = time.monotonic()
         d.start("print-text", "--preview", text)
         d.wait(lambda: fitted_page_painted(d, scale), "no fitted page", timeout=60)

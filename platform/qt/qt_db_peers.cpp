@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "platform/data/dbctrls.h"
+#include "platform/gdi/system_colors.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_painter_dc.h"
@@ -89,6 +90,7 @@ class DBGridDelegate : public QStyledItemDelegate {
         bool drawn = false;
         {
             painter->save();
+            const ScreenColors screen;
             QtPainterDC dc(*painter, Screen().Caps());
             TCanvas canvas(&dc);
             const bool highlighted = (option.state & QStyle::State_Selected) != 0;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/gdi/screen.h"
+#include "platform/gdi/system_colors.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_painter_dc.h"
 #include "platform/vcl/forms.h"
@@ -336,6 +337,7 @@ bool QtControlPeer::HandleMouse(QObject* watched, QMouseEvent* event) {
 }
 
 void QtControlPeer::PaintModel(QPainter& painter) {
+    const ScreenColors screen;
     QtPainterDC dc(painter, Screen().Caps());
     try {
         control_.PaintSelf(dc);
