@@ -17,11 +17,11 @@
 #include <algorithm>
 
 #include "platform/data/dbctrls.h"
-#include "platform/gdi/system_colors.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_painter_dc.h"
 #include "platform/gdi/screen.h"
+#include "platform/gdi/system_colors.h"
 #include "platform/qt/qt_peer.h"
 
 namespace quillon {

@@ -103,31 +103,31 @@ SystemColorTable SystemColorsOf(const QPalette& p) {
     };
     const auto active = [&](QPalette::ColorRole role) { return rgb(QPalette::Active, role); };
     return {
-        active(QPalette::Button),                     // scroll bar
-        active(QPalette::Window),                     // desktop background
-        active(QPalette::Highlight),                  // active caption
-        active(QPalette::Mid),                        // inactive caption
-        active(QPalette::Window),                     // menu
-        active(QPalette::Base),                       // window
-        active(QPalette::Shadow),                     // window frame
-        active(QPalette::WindowText),                 // menu text
-        active(QPalette::Text),                       // window text
-        active(QPalette::HighlightedText),            // caption text
-        active(QPalette::Window),                     // active border
-        active(QPalette::Window),                     // inactive border
-        active(QPalette::Dark),                       // application workspace
-        active(QPalette::Highlight),                  // highlight
-        active(QPalette::HighlightedText),            // highlight text
-        active(QPalette::Button),                     // button face
-        active(QPalette::Dark),                       // button shadow
-        rgb(QPalette::Disabled, QPalette::Text),      // grey text
-        active(QPalette::ButtonText),                 // button text
+        active(QPalette::Button),                       // scroll bar
+        active(QPalette::Window),                       // desktop background
+        active(QPalette::Highlight),                    // active caption
+        active(QPalette::Mid),                          // inactive caption
+        active(QPalette::Window),                       // menu
+        active(QPalette::Base),                         // window
+        active(QPalette::Shadow),                       // window frame
+        active(QPalette::WindowText),                   // menu text
+        active(QPalette::Text),                         // window text
+        active(QPalette::HighlightedText),              // caption text
+        active(QPalette::Window),                       // active border
+        active(QPalette::Window),                       // inactive border
+        active(QPalette::Dark),                         // application workspace
+        active(QPalette::Highlight),                    // highlight
+        active(QPalette::HighlightedText),              // highlight text
+        active(QPalette::Button),                       // button face
+        active(QPalette::Dark),                         // button shadow
+        rgb(QPalette::Disabled, QPalette::Text),        // grey text
+        active(QPalette::ButtonText),                   // button text
         rgb(QPalette::Disabled, QPalette::WindowText),  // inactive caption text
-        active(QPalette::Light),                      // button highlight
-        active(QPalette::Shadow),                     // 3-D dark shadow
-        active(QPalette::Midlight),                   // 3-D light
-        active(QPalette::ToolTipText),                // tooltip text
-        active(QPalette::ToolTipBase),                // tooltip background
+        active(QPalette::Light),                        // button highlight
+        active(QPalette::Shadow),                       // 3-D dark shadow
+        active(QPalette::Midlight),                     // 3-D light
+        active(QPalette::ToolTipText),                  // tooltip text
+        active(QPalette::ToolTipBase),                  // tooltip background
     };
 }
 
