@@ -296,14 +296,14 @@ class FormPeer : public QtControlPeer {
                 if (form_.Visible()) FromWidget([&] { form_.Activate(); });
                 return false;
             case QEvent::Resize:
-                if (!Syncing() && event->spontaneous() &&
-                    (form_.BorderStyle() == bsSizeable || form_.BorderStyle() == bsSizeToolWin)) {
-                    const QSize s = static_cast<QResizeEvent*>(event)->size();
-                    SyncScope sync(*this);
-                    FromWidget([&] {
-                        form_.SetClientWidth(s.width());
-                        form_.SetClientHeight(s.height());
-                    });
+                if (!Sizeable()) return false;
+                if (!Syncing() && event->spontaneous()) {
+                    TakeWidgetSize();
+                } else {
+                    // The window manager's size can land while the model is being written
+                    // into the window (a window maximised as it is mapped): looked at again
+                    // once that is over, or the model keeps its design size for good.
+                    QTimer::singleShot(0, Context(), [this] { TakeWidgetSize(); });
                 }
                 return false;
             case QEvent::WindowStateChange:
@@ -319,6 +319,7 @@ class FormPeer : public QtControlPeer {
                         FromWidget([&] { form_.SetWindowState(state); });
                     }
                 }
+                if (Sizeable()) QTimer::singleShot(0, Context(), [this] { TakeWidgetSize(); });
                 return false;
             case QEvent::Move:
                 if (!Syncing() && event->spontaneous() && Widget()->isVisible()) {
@@ -334,6 +335,23 @@ class FormPeer : public QtControlPeer {
     }
 
   private:
+    bool Sizeable() const {
+        return form_.BorderStyle() == bsSizeable || form_.BorderStyle() == bsSizeToolWin;
+    }
+
+    // The model takes the size the shown window has (the window manager decides it).
+    void TakeWidgetSize() {
+        QWidget* w = Widget();
+        if (Syncing() || !TopLevel() || !w->isVisible() || !Sizeable()) return;
+        const QSize s = w->size();
+        if (s.width() == form_.ClientWidth() && s.height() == form_.ClientHeight()) return;
+        SyncScope sync(*this);
+        FromWidget([&] {
+            form_.SetClientWidth(s.width());
+            form_.SetClientHeight(s.height());
+        });
+    }
+
     TCustomForm& form_;
     bool overModal_ = false;  // made a window of the modal window it was shown over
 };
