@@ -224,20 +224,31 @@ std::string FileTitle(const std::string& path) {
 
 // ------------------------------------------------------------------------------------ view
 
+// The files checked before anything is shown or printed; each one is read again when it is
+// stored, so that only one page is held in memory at a time (the same large file named many
+// times would otherwise be held as many times).
 struct EmfPages {
-    std::vector<std::vector<std::uint8_t>> pages;
+    std::vector<std::string> files;
     std::vector<EmfHeaderInfo> headers;
 };
+
+Result<EmfHeaderInfo> ReadEmfPage(const std::string& file, std::vector<std::uint8_t>& data) {
+    Result<std::vector<std::uint8_t>> read = ReadPageFile(file, true);
+    if (!read) return Error{Quoted(file) + ": " + read.reason()};
+    data = std::move(*read);
+    const Result<EmfParseStats> parsed = ParseEmf(data);
+    if (!parsed) return Error{Quoted(file) + ": " + parsed.reason()};
+    return parsed->header;
+}
 
 Result<EmfPages> ReadEmfPages(const std::vector<std::string>& files) {
     EmfPages out;
     for (const std::string& file : files) {
-        Result<std::vector<std::uint8_t>> data = ReadPageFile(file, true);
-        if (!data) return Error{Quoted(file) + ": " + data.reason()};
-        const Result<EmfParseStats> parsed = ParseEmf(*data);
-        if (!parsed) return Error{Quoted(file) + ": " + parsed.reason()};
-        out.headers.push_back(parsed->header);
-        out.pages.push_back(std::move(*data));
+        std::vector<std::uint8_t> data;
+        Result<EmfHeaderInfo> header = ReadEmfPage(file, data);
+        if (!header) return header.error();
+        out.files.push_back(file);
+        out.headers.push_back(*header);
     }
     return out;
 }
@@ -260,7 +271,7 @@ Result<std::vector<std::uint8_t>> PictureAsPage(std::span<const std::uint8_t> pi
 }
 
 Result<void> StorePages(const EmfPages& pages) {
-    if (pages.pages.empty()) return {};
+    if (pages.files.empty()) return {};
     // The printable area in either orientation (without a printer, the measuring caps).
     const std::shared_ptr<PrinterDevice> device = Printer().Device();
     const DeviceCaps portrait = device ? device->Caps(poPortrait) : Printer().Caps();
@@ -289,15 +300,18 @@ Result<void> StorePages(const EmfPages& pages) {
         pageSize = TSize{std::max(1, caps.widthPixels), std::max(1, caps.heightPixels)};
     }
     const DeviceCaps& caps = isLandscape ? landscape : portrait;
-    for (std::size_t i = 0; i < pages.pages.size(); ++i) {
+    for (std::size_t i = 0; i < pages.files.size(); ++i) {
         const int n = static_cast<int>(i) + 1;
+        std::vector<std::uint8_t> data;
+        Result<EmfHeaderInfo> header = ReadEmfPage(pages.files[i], data);
+        if (!header) return header.error();
         Result<void> w = Ok();
-        if (pages.headers[i].page) {
-            w = WritePageFile(PageFileName(n, poViewer), pages.pages[i]);
+        if (header->page) {
+            w = WritePageFile(PageFileName(n, poViewer), data);
         } else {
-            const TRect rect = PlacePictureIn(PictureOnPrinter(pages.headers[i], caps),
+            const TRect rect = PlacePictureIn(PictureOnPrinter(*header, caps),
                                               TSize{caps.widthPixels, caps.heightPixels});
-            Result<std::vector<std::uint8_t>> page = PictureAsPage(pages.pages[i], caps, rect);
+            Result<std::vector<std::uint8_t>> page = PictureAsPage(data, caps, rect);
             w = page ? WritePageFile(PageFileName(n, poViewer), *page) : Result<void>(page.error());
         }
         if (!w) return Error{"page " + std::to_string(n) + " cannot be stored: " + w.reason()};

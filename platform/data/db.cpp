@@ -17,6 +17,8 @@
 
 #include "platform/data/db_format.h"
 #include "platform/sys/files.h"
+#include "platform/sys/limits.h"
+#include "platform/sys/notice.h"
 #include "platform/vcl/form_file.h"
 #include "platform/vcl/properties.h"
 
@@ -157,7 +159,13 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-// The value of column c of the row `s` stands on, cut as the limits say before it is copied.
+std::string ColumnName(sqlite3_stmt* s, int c) {
+    const char* name = sqlite3_column_name(s, c);
+    return name ? name : std::to_string(c + 1);
+}
+
+// The value of column c of the row `s` stands on, cut as the limits say before it is copied;
+// each column whose values are cut is told once.
 void CopyCell(sqlite3_stmt* s, int c, TCellValue& v) {
     v.bytes.clear();
     switch (sqlite3_column_type(s, c)) {
@@ -176,6 +184,12 @@ void CopyCell(sqlite3_stmt* s, int c, TCellValue& v) {
             if (t && len > 0)
                 v.bytes.assign(t, TextCut(t, static_cast<std::size_t>(len),
                                           static_cast<std::size_t>(limits::kMaxCellTextBytes)));
+            if (len > limits::kMaxCellTextBytes) {
+                InputNotice("database column " + ColumnName(s, c) + ": texts longer than " +
+                            std::to_string(limits::kMaxCellTextBytes >> 10) +
+                            " KB cut to their first " +
+                            std::to_string(limits::kMaxCellTextBytes >> 10) + " KB");
+            }
             break;
         }
         case SQLITE_BLOB: {
@@ -185,6 +199,9 @@ void CopyCell(sqlite3_stmt* s, int c, TCellValue& v) {
             // A picture cut short is no picture: one too large is left out whole.
             if (b && len > 0 && len <= limits::kMaxCellBlobBytes)
                 v.bytes.assign(static_cast<const char*>(b), static_cast<std::size_t>(len));
+            if (len > limits::kMaxCellBlobBytes)
+                InputNotice("database column " + ColumnName(s, c) + ": values larger than " +
+                            std::to_string(limits::kMaxCellBlobBytes >> 20) + " MB left out");
             break;
         }
         default:
@@ -376,6 +393,9 @@ Result<void> TDataSet::Fail(sqlite3* db, int rc) const {
     if (!guard_.refused.empty()) return Fail(guard_.refused);
     const std::string why = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     const int code = db ? sqlite3_extended_errcode(db) : rc;
+    if ((code & 0xFF) == SQLITE_TOOBIG)
+        return Fail("a value larger than " + std::to_string(limits::kMaxDatabaseValueBytes >> 20) +
+                    " MB, more than the program reads");
     // A writer that stopped in the middle of a change left it to be undone, which a reader
     // may not do.
     if (code == SQLITE_READONLY_ROLLBACK || code == SQLITE_READONLY_RECOVERY)

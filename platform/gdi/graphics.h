@@ -14,6 +14,7 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/sys/enum_set.h"
+#include "platform/sys/limits.h"
 #include "platform/sys/result.h"
 
 namespace quillon {
@@ -322,9 +323,8 @@ class TBitmap : public TGraphicsObject {
     // A 32-bit BMP file of the pixels.
     std::vector<std::uint8_t> SaveToBmp() const;
 
-    // 64 M pixels: a whole page at 600 pixels per inch fits; a hostile header cannot ask
-    // for gigabytes.
-    static constexpr std::int64_t kMaxBitmapPixels = std::int64_t{1} << 26;
+    // A whole page at 600 pixels per inch fits; a hostile header cannot ask for gigabytes.
+    static constexpr std::int64_t kMaxBitmapPixels = limits::kMaxImagePixels;
 
   private:
     int width_ = 0;

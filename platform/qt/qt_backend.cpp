@@ -80,6 +80,8 @@ Result<TBitmap> QtGraphicsBackend::DecodeImage(std::span<const std::uint8_t> dat
         static_cast<std::int64_t>(size.width()) * size.height() > TBitmap::kMaxBitmapPixels) {
         return Error{"image too large"};
     }
+    // Formats whose header tells no size are held to the same budget by the decoder itself.
+    reader.setAllocationLimit(static_cast<int>((TBitmap::kMaxBitmapPixels * 4) >> 20) + 1);
     QImage image;
     if (!reader.read(&image) || image.isNull()) {
         return Error{"not an image: " + reader.errorString().toStdString()};

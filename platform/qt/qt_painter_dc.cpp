@@ -14,6 +14,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "platform/sys/limits.h"
 #include "platform/sys/rounding.h"
 
 namespace quillon {
@@ -533,6 +534,23 @@ void QtPainterDC::OnArc(ArcKind kind, const TRect& box, TPoint start, TPoint end
     }
 }
 
+namespace {
+
+void DrawPolylineBounded(QPainter& painter, const QPolygon& poly) {
+    if (poly.size() < 2) return;
+    if (poly.size() <= limits::kMaxStrokedPoints || painter.pen().widthF() <= 1) {
+        painter.drawPolyline(poly);
+        return;
+    }
+    // Pieces sharing their end points, so the line stays unbroken.
+    for (qsizetype at = 0; at + 1 < poly.size(); at += limits::kMaxStrokedPoints - 1) {
+        const qsizetype n = std::min<qsizetype>(limits::kMaxStrokedPoints, poly.size() - at);
+        painter.drawPolyline(poly.constData() + at, static_cast<int>(n));
+    }
+}
+
+}  // namespace
+
 void QtPainterDC::OnPolyline(std::span<const TPoint> points, bool fromCurrentPosition) {
     const bool axis = Prepare();
     UsePen(true);
@@ -542,7 +560,7 @@ void QtPainterDC::OnPolyline(std::span<const TPoint> points, bool fromCurrentPos
     // The current position is still the start point while the hook runs.
     if (fromCurrentPosition) add(CurrentPosition());
     for (const TPoint& p : points) add(p);
-    if (poly.size() >= 2) painter_.drawPolyline(poly);
+    DrawPolylineBounded(painter_, poly);
 }
 
 void QtPainterDC::OnPolygon(std::span<const TPoint> points) {
@@ -589,7 +607,7 @@ void QtPainterDC::OnPolyPolyline(std::span<const TPoint> points, std::span<const
             const TPoint& p = points[at + static_cast<std::size_t>(i)];
             poly.append(axis ? Dev(p) : QPoint(p.X, p.Y));
         }
-        if (poly.size() >= 2) painter_.drawPolyline(poly);
+        DrawPolylineBounded(painter_, poly);
         at += static_cast<std::size_t>(n);
     }
 }

@@ -13,6 +13,7 @@
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTextOption>
 #include <QTimer>
@@ -155,7 +156,8 @@ class FormPeer : public QtControlPeer {
         if (Syncing()) return;
         SyncScope sync(*this);
         QWidget* w = Widget();
-        const QSize client(form_.ClientWidth(), form_.ClientHeight());
+        const QSize client(std::clamp(form_.ClientWidth(), 0, limits::kMaxWindowSide),
+                           std::clamp(form_.ClientHeight(), 0, limits::kMaxWindowSide));
         const bool sizeable =
             form_.BorderStyle() == bsSizeable || form_.BorderStyle() == bsSizeToolWin;
         if (sizeable) {
@@ -1180,10 +1182,37 @@ class ScrollBoxPeer : public QtControlPeer {
 // Fixed rows and columns are ordinary cells in the fixed colour (the grid has
 // no headers of Qt's own). Cell texts are copied once the model's changes of
 // one event are done, so that filling a grid cell by cell stays cheap.
+// Fixed cells are drawn in the fixed colour and never edited, also those that hold no item:
+// an empty cell costs the table nothing, so a grid of many fixed cells stays small.
+class GridDelegate final : public QStyledItemDelegate {
+  public:
+    GridDelegate(TStringGrid& grid, QObject* parent) : QStyledItemDelegate(parent), grid_(grid) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        if (IsFixed(index)) return nullptr;
+        return QStyledItemDelegate::createEditor(parent, option, index);
+    }
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (IsFixed(index)) option->backgroundBrush = ToQColor(grid_.FixedColor());
+    }
+
+  private:
+    bool IsFixed(const QModelIndex& index) const {
+        return index.row() < grid_.FixedRows() || index.column() < grid_.FixedCols();
+    }
+
+    TStringGrid& grid_;
+};
+
 class GridPeer : public QtControlPeer {
   public:
     explicit GridPeer(TStringGrid& grid) : QtControlPeer(grid), grid_(grid) {
         table_ = new QTableWidget(ParentWidgetFor(grid));
+        table_->setItemDelegate(new GridDelegate(grid, table_));
         table_->horizontalHeader()->hide();
         table_->verticalHeader()->hide();
         table_->horizontalHeader()->setMinimumSectionSize(0);
@@ -1226,7 +1255,6 @@ class GridPeer : public QtControlPeer {
         for (int r = 0; r < rows; ++r)
             if (table_->rowHeight(r) != grid_.RowHeights(r))
                 table_->setRowHeight(r, grid_.RowHeights(r));
-        const QColor fixed = ToQColor(grid_.FixedColor());
         const bool editing = grid_.Options().Contains(goEditing);
         for (int r = 0; r < rows; ++r) {
             for (int c = 0; c < cols; ++c) {
@@ -1234,7 +1262,7 @@ class GridPeer : public QtControlPeer {
                 const QString text = ToQString(grid_.Cells(c, r));
                 QTableWidgetItem* item = table_->item(r, c);
                 if (!item) {
-                    if (text.isEmpty() && !isFixed) continue;
+                    if (text.isEmpty()) continue;
                     item = new QTableWidgetItem;
                     table_->setItem(r, c, item);
                 }
@@ -1243,7 +1271,6 @@ class GridPeer : public QtControlPeer {
                 if (!isFixed) flags |= Qt::ItemIsSelectable;
                 if (!isFixed && editing) flags |= Qt::ItemIsEditable;
                 if (item->flags() != flags) item->setFlags(flags);
-                if (isFixed && item->background().color() != fixed) item->setBackground(fixed);
             }
         }
         ApplyCurrent();

@@ -2,6 +2,7 @@
 // The rich edit's widget: a text edit showing the control's text in its format (rich text,
 // Markdown or plain), the user's editing written back to the control in that same format.
 
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <exception>
@@ -16,22 +17,23 @@ namespace quillon {
 
 namespace {
 
-// The edit's images come from regular files only, as in print.
-class RichTextEdit : public QTextEdit {
+// The edit's pictures come from regular files only, as in print, and its style sheets not at
+// all: the document asks its text edit for them.
+class BoundedTextEdit final : public QTextEdit {
   public:
     using QTextEdit::QTextEdit;
-
-  protected:
     QVariant loadResource(int type, const QUrl& name) override {
-        if (std::optional<QVariant> file = LoadRichTextFile(name)) return *file;
-        return QTextEdit::loadResource(type, name);
+        return resources_.Load(type, name);
     }
+
+  private:
+    RichTextResources resources_;
 };
 
 class RichEditPeer : public QtControlPeer {
   public:
     explicit RichEditPeer(TCustomRichEdit& edit) : QtControlPeer(edit), edit_(edit) {
-        widget_ = new RichTextEdit(ParentWidgetFor(edit));
+        widget_ = new BoundedTextEdit(ParentWidgetFor(edit));
         widget_->setAcceptRichText(true);
         widget_->document()->setDocumentMargin(2);
         Attach(widget_, Input::Native);
@@ -72,10 +74,19 @@ class RichEditPeer : public QtControlPeer {
         SyncScope sync(*this);
         shown_ = text;
         shownFormat_ = Format();
-        const QString q = ToQString(text);
+        // The document as bounded for the layout, as printing lays it out.
+        const QString q = ToQString(edit_.Document().text);
         switch (shownFormat_) {
             case rfHtml: widget_->setHtml(q); break;
-            case rfMarkdown: widget_->setMarkdown(q); break;
+            case rfMarkdown: {
+                // In one edit block: the Markdown reader inserts text piece by piece, and
+                // outside a block every piece measures and lays out its paragraph anew.
+                QTextCursor batch(widget_->document());
+                batch.beginEditBlock();
+                widget_->setMarkdown(q);
+                batch.endEditBlock();
+                break;
+            }
             case rfPlainText: widget_->setPlainText(q); break;
         }
     }

@@ -2,19 +2,24 @@
 #include "platform/qt/qt_rich_text.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QImageReader>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
-#include <QTextCursor>
 #include <QTextList>
 #include <QTextTable>
+#include <QUrl>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
-#include <sys/stat.h>
 #include <map>
 #include <set>
 #include <string>
@@ -23,6 +28,7 @@
 #include "platform/qt/qt_fonts.h"
 #include "platform/sys/files.h"
 #include "platform/sys/limits.h"
+#include "platform/sys/notice.h"
 
 namespace quillon {
 
@@ -52,6 +58,85 @@ struct Laidout {
     std::vector<bool> breakable;  // per line: a band may start there
     int length = 0;
 };
+
+// A picture decoded within `budget` pixels (what is left of the document's), its size read
+// from its header before a pixel is decoded.
+Result<QImage> DecodePicture(QByteArray bytes, std::int64_t& budget) {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (!size.isValid()) return Error{"not a picture the program reads"};
+    const std::int64_t pixels = std::int64_t{size.width()} * size.height();
+    if (pixels > limits::kMaxRichTextImagePixels)
+        return Error{std::to_string(size.width()) + " x " + std::to_string(size.height()) +
+                     " pixels, more than " + std::to_string(limits::kMaxRichTextImagePixels >> 20) +
+                     " M"};
+    if (pixels > budget) return Error{"past the document's budget of pixels"};
+    reader.setAllocationLimit(static_cast<int>((limits::kMaxRichTextImagePixels * 4) >> 20) + 1);
+    QImage image;
+    if (!reader.read(&image) || image.isNull()) return Error{"not a picture the program reads"};
+    budget -= pixels;
+    return image;
+}
+
+}  // namespace
+
+QVariant RichTextResources::Load(int type, const QUrl& url) {
+    if (type == QTextDocument::StyleSheetResource) {
+        InputNotice("rich text style sheet " + url.toString().toStdString() + " is not read");
+        return QByteArray(" ");
+    }
+    if (type != QTextDocument::ImageResource) return QByteArray(" ");
+    const QString key = url.toString();
+    if (const auto it = images_.find(key); it != images_.end()) return it->second;
+    Result<QImage> image = Error{""};
+    if (url.scheme().compare(QLatin1String("data"), Qt::CaseInsensitive) == 0) {
+        // data:[type][;base64],payload; already within the text's own limits.
+        const QString all = url.toString(QUrl::FullyEncoded);
+        const qsizetype comma = all.indexOf(QLatin1Char(','));
+        const QByteArray payload =
+            comma < 0 ? QByteArray()
+                      : QByteArray::fromPercentEncoding(all.mid(comma + 1).toLatin1());
+        image = DecodePicture(all.left(std::max<qsizetype>(comma, 0))
+                                      .endsWith(QLatin1String(";base64"), Qt::CaseInsensitive)
+                                  ? QByteArray::fromBase64(payload)
+                                  : payload,
+                              budget_);
+        if (!image) image = Error{"in a data address: " + image.reason()};
+    } else if (url.scheme().isEmpty() || url.isLocalFile()) {
+        const std::string path = (url.isLocalFile() ? url.toLocalFile() : url.path()).toStdString();
+        struct stat st {};
+        if (stat(path.c_str(), &st) == 0) {
+            Result<std::vector<std::uint8_t>> bytes =
+                ReadRegularFile(path, static_cast<std::size_t>(limits::kMaxRichTextImageBytes));
+            if (!bytes) {
+                image = bytes.error();
+            } else {
+                image = DecodePicture(QByteArray(reinterpret_cast<const char*>(bytes->data()),
+                                                 static_cast<qsizetype>(bytes->size())),
+                                      budget_);
+                if (!image) image = Error{path + ": " + image.reason()};
+            }
+        }
+        // A missing picture is left out quietly, as the toolkit does.
+    } else {
+        image = Error{key.toStdString() + ": not a file"};  // nothing is fetched from elsewhere
+    }
+    if (!image) {
+        if (!image.reason().empty())
+            InputNotice("rich text image " + image.reason() + "; it is left out");
+        // An empty picture rather than none: given nothing, the toolkit would open the file
+        // itself.
+        QImage empty(1, 1, QImage::Format_ARGB32);
+        empty.fill(Qt::transparent);
+        image = empty;
+    }
+    images_[key] = *image;
+    return *image;
+}
+
+namespace {
 
 TColorRef ToColorRef(const QColor& c) {
     return static_cast<TColorRef>(c.red() | (c.green() << 8) | (c.blue() << 16));
@@ -111,7 +196,15 @@ class QtRichTextEngine final : public RichTextEngine {
             QString::fromUtf8(doc.text.data(), static_cast<qsizetype>(doc.text.size()));
         switch (doc.format) {
             case rfHtml: d.setHtml(text); break;
-            case rfMarkdown: d.setMarkdown(text); break;
+            case rfMarkdown: {
+                // In one edit block: the Markdown reader inserts text piece by piece, and
+                // outside a block every piece measures its paragraph anew.
+                QTextCursor batch(&d);
+                batch.beginEditBlock();
+                d.setMarkdown(text);
+                batch.endEditBlock();
+                break;
+            }
             case rfPlainText: d.setPlainText(text); break;
         }
     }
@@ -132,11 +225,11 @@ class QtRichTextEngine final : public RichTextEngine {
         l.device.setDotsPerMeterX(dpm);
         l.device.setDotsPerMeterY(dpm);
         l.doc = std::make_unique<QtRichTextDocument>();
-        l.doc->documentLayout()->setPaintDevice(&l.device);
         const ResolvedFont r = ResolveFont(doc.font);
         l.doc->setDefaultFont(MakeQFont(r, r.em * ppi / 96.0, ppi));
         l.doc->setDocumentMargin(0);
         SetContent(*l.doc, doc);
+        l.doc->documentLayout()->setPaintDevice(&l.device);
         // A word too long for any line is searched anew for a break on every line it fills;
         // past a length the lines break at any character instead (one pass).
         {
@@ -373,39 +466,6 @@ class QtRichTextEngine final : public RichTextEngine {
 };
 
 }  // namespace
-
-std::optional<QVariant> LoadRichTextFile(const QUrl& name) {
-    QString path;
-    if (name.isLocalFile())
-        path = name.toLocalFile();
-    else if (name.scheme().isEmpty())
-        path = name.path();
-    else
-        return std::nullopt;
-    const std::string file = path.toStdString();
-    Result<std::vector<std::uint8_t>> data = ReadRegularFile(file, limits::kMaxImageFileBytes);
-    if (!data) {
-        // A missing picture is left out quietly, as the toolkit does. One that is there but
-        // refused is said once per file, however often the layout asks, and stands as an empty
-        // image: given nothing, the toolkit would open the file itself.
-        struct stat st {};
-        if (stat(file.c_str(), &st) != 0) return QVariant();
-        static std::set<std::string> told;
-        if (told.insert(file).second)
-            std::fprintf(stderr, "quillon: rich text image %s; it is left out\n",
-                         data.reason().c_str());
-        QImage empty(1, 1, QImage::Format_ARGB32);
-        empty.fill(Qt::transparent);
-        return QVariant(empty);
-    }
-    return QVariant(QByteArray(reinterpret_cast<const char*>(data->data()),
-                               static_cast<qsizetype>(data->size())));
-}
-
-QVariant QtRichTextDocument::loadResource(int type, const QUrl& name) {
-    if (std::optional<QVariant> file = LoadRichTextFile(name)) return *file;
-    return QTextDocument::loadResource(type, name);
-}
 
 std::unique_ptr<RichTextEngine> MakeQtRichTextEngine() {
     return std::make_unique<QtRichTextEngine>();

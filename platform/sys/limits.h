@@ -37,6 +37,22 @@ inline constexpr std::int64_t kMaxPrintTextBytes = std::int64_t{64} << 20;
 // the program holds a few hundred; 16 MB of text could ask for close to a million, whose
 // creation and display alone would take minutes.
 inline constexpr int kMaxFormObjects = 20000;
+// Form files: at most this many values (properties, list items and set elements, each read
+// into a node of some 170 bytes before a component takes it): a 20,000-object form holds
+// a few hundred thousand, while 16 MB of "A=1" lines would ask for four million.
+inline constexpr int kMaxFormValues = 400'000;
+// Form files: a single string (a caption, a hint, one line of a list) of at most this many
+// bytes. Longer texts belong in many lines; a caption of megabytes costs the label's layout
+// hundreds of megabytes on screen and minutes in print.
+inline constexpr std::size_t kMaxFormString = std::size_t{1} << 20;
+// A string grid read from a form file holds at most this many cells (rows times columns):
+// the widget keeps a slot for every cell and the printer visits each one. 100,000 rows of ten
+// columns fit; rows past the limit are cut, with a notice.
+inline constexpr std::int64_t kMaxGridCells = std::int64_t{1} << 20;
+// A window on screen is at most this many pixels a side, whatever size its form file asks
+// for: its backing image takes four bytes a pixel (64 MB at this size, terabytes at the
+// coordinate limit).
+inline constexpr int kMaxWindowSide = 4096;
 
 // Texts: a memo, an edit or a caption keeps and prints text of any length. On screen, a memo
 // line longer than this many UTF-16 units wraps at any character rather than at word
@@ -45,10 +61,47 @@ inline constexpr int kMaxFormObjects = 20000;
 inline constexpr int kMaxWordWrappedLine = 10000;
 
 // Rendered images (render-page, previews of a page): a side longer than this is refused, and
-// so is an image of more pixels than kMaxRenderPixels (256 M pixels, 1 GB at four bytes a
-// pixel), which the side alone does not bound: 32,768 x 32,768 would be 4 GB.
+// so is an image of more pixels than kMaxRenderPixels (48 M pixels, 192 MB at four bytes a
+// pixel: a Letter or A4 page at 600 pixels per inch), which the side alone does not bound:
+// 32,768 x 32,768 would be 4 GB.
 inline constexpr int kMaxRenderSide = 32768;
-inline constexpr std::int64_t kMaxRenderPixels = std::int64_t{256} << 20;
+inline constexpr std::int64_t kMaxRenderPixels = std::int64_t{48} << 20;
+
+// Pictures decoded into memory (bitmaps of page files and forms, image files): at most this
+// many pixels, 144 MB at four bytes a pixel. An A4 or Letter page scanned at 600 pixels per
+// inch fits; a header asking for more is refused before anything is allocated.
+inline constexpr std::int64_t kMaxImagePixels = std::int64_t{36} << 20;
+
+// A line of many points drawn with a wide pen is stroked in pieces of at most this many
+// points: the outline of the whole, with every join, takes memory in proportion to the
+// points and the pen's width (over a gigabyte for two million points).
+inline constexpr int kMaxStrokedPoints = 4096;
+
+// Rich text laid out by the text layout (forms' rich edits, on screen and printed). The layout
+// costs far more than the parse: nested tables are laid out again for every table around them,
+// every open element is searched on each new one, and a cell costs as much as a paragraph. A
+// document is bounded before it is parsed: elements nested deeper than kMaxRichTextNesting lose
+// their tags (their text stays), tables inside more than kMaxRichTextTableNesting tables are
+// flattened to lines of text, and the document is cut after kMaxRichTextTableCells cells or
+// kMaxRichTextChars characters of text (some 300 printed pages) or kMaxRichTextElements
+// elements (each one a node of the parser, some hundreds of bytes). Lengths in style sheets and
+// size attributes are held to kMaxRichTextLength (pixels or points: about 20 inches), spans
+// of cells to kMaxRichTextSpan.
+inline constexpr int kMaxRichTextNesting = 32;
+inline constexpr int kMaxRichTextTableNesting = 4;
+inline constexpr int kMaxRichTextTableCells = 20000;
+inline constexpr std::int64_t kMaxRichTextChars = 1'000'000;
+inline constexpr int kMaxRichTextElements = 200'000;
+inline constexpr int kMaxRichTextLength = 2000;
+inline constexpr int kMaxRichTextSpan = 100;
+// Markdown: a line's run of quote and list marks, and a paragraph's emphasis, code and link
+// marks (each one may be compared with every other), past these counts are taken as text.
+inline constexpr int kMaxMarkdownLinePrefix = 64;
+inline constexpr int kMaxMarkdownMarks = 2000;
+// Pictures a rich text names: files past this size are not read (nor anything that is not a
+// regular file), and pictures of more pixels are not decoded (64 MB at four bytes a pixel).
+inline constexpr std::int64_t kMaxRichTextImageBytes = std::int64_t{16} << 20;
+inline constexpr std::int64_t kMaxRichTextImagePixels = std::int64_t{16} << 20;
 
 // Standard input read as a file (a `-` for a file operand): kept in a private file first,
 // up to the largest of the file limits above.
@@ -61,9 +114,6 @@ inline constexpr std::int64_t kMaxThumbnailInputBytes = std::int64_t{32} << 20;
 inline constexpr int kMaxThumbnailSide = 2048;
 inline constexpr unsigned kThumbnailSeconds = 10;
 inline constexpr std::int64_t kThumbnailAddressSpace = std::int64_t{2} << 30;
-
-// Image files named by rich text: larger ones are left out before they are read.
-inline constexpr std::size_t kMaxImageFileBytes = std::size_t{64} << 20;
 
 // Settings files: a larger one is neither read nor rewritten (the store's own values take a
 // few hundred bytes; a file of this size holds some 100,000 lines of other programs' keys).

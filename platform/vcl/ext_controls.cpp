@@ -7,10 +7,12 @@
 
 #include "platform/gdi/canvas.h"
 #include "platform/gdi/device_context.h"
+#include "platform/sys/limits.h"
+#include "platform/sys/notice.h"
+#include "platform/sys/utf8.h"
 #include "platform/vcl/forms.h"
 #include "platform/vcl/graphics_properties.h"
 #include "platform/vcl/properties.h"
-#include "platform/sys/utf8.h"
 
 namespace quillon {
 
@@ -881,6 +883,15 @@ std::vector<std::string> TStringGrid::Rows(int row) const {
 
 void TStringGrid::Loaded() {
     TCustomControl::Loaded();
+    if (std::int64_t{rowCount_} * colCount_ > limits::kMaxGridCells) {
+        const int rows =
+            static_cast<int>(std::max<std::int64_t>(1, limits::kMaxGridCells / colCount_));
+        InputNotice((Name().empty() ? ClassName() : Name()) + ": a grid of " +
+                    std::to_string(rowCount_) + " x " + std::to_string(colCount_) +
+                    " cells cut to its first " + std::to_string(rows) + " rows (at most " +
+                    std::to_string(limits::kMaxGridCells) + " cells)");
+        rowCount_ = rows;
+    }
     // Fixed rows and columns read before the counts: at least one of each is not fixed.
     fixedCols_ = std::min(fixedCols_, colCount_ - 1);
     fixedRows_ = std::min(fixedRows_, rowCount_ - 1);

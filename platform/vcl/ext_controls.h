@@ -3,6 +3,7 @@
 // The other controls: picture buttons, shapes, bevels, images, scroll boxes,
 // radio groups, string grids and rich edits.
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -411,7 +412,8 @@ class TCustomRichEdit : public TCustomMemo {
     Result<void> LoadFromFile(const std::string& path);
     Result<void> SaveToFile(const std::string& path) const;
 
-    // The document as the formatting service sees it.
+    // The document as the formatting service sees it: its text held to the rich text limits
+    // (what was cut is told once, through InputNotice).
     TRichDocument Document() const;
     // Positions of the text as the installed formatting service counts them.
     int TextLength() const;
@@ -424,6 +426,11 @@ class TCustomRichEdit : public TCustomMemo {
   private:
     bool plainText_ = false;
     TRichTextFormat format_ = rfPlainText;
+    // The text as bounded for the formatting service, and what it was made from (its size and
+    // hash rather than a second copy of a large document).
+    mutable std::string bounded_;
+    mutable std::size_t boundedFrom_ = 0, boundedSize_ = SIZE_MAX;
+    mutable TRichTextFormat boundedFormat_ = rfPlainText;
 };
 
 class TRichEdit : public TCustomRichEdit {

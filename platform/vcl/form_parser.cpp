@@ -357,7 +357,15 @@ class Parser {
         }
     }
 
+    // Every value read is held until the file is read through: their number bounds the memory.
+    void CountValue() {
+        if (++values_ > limits::kMaxFormValues)
+            throw ParseFault{tok_.line, "more than " + std::to_string(limits::kMaxFormValues) +
+                                            " values in one form file"};
+    }
+
     TFormProperty Property(bool allowCollection = true) {
+        CountValue();
         TFormProperty p;
         p.line = tok_.line;
         if (tok_.kind != Tok::Ident)
@@ -405,6 +413,10 @@ class Parser {
                     v.text += tok_.text;
                     Advance();
                 }
+                if (v.text.size() > limits::kMaxFormString)
+                    throw ParseFault{v.line, "a string longer than " +
+                                                 std::to_string(limits::kMaxFormString >> 20) +
+                                                 " MB"};
                 return v;
             case Tok::Binary:
                 v.kind = TFormValue::Binary;
@@ -444,6 +456,7 @@ class Parser {
             return v;
         }
         for (;;) {
+            CountValue();
             v.idents.push_back(ExpectIdent("set element"));
             if (IsSymbol(']')) {
                 Advance();
@@ -469,6 +482,7 @@ class Parser {
             if (tok_.kind == Tok::End)
                 throw ParseFault{
                     tok_.line, "')' expected for the list begun on line " + std::to_string(v.line)};
+            CountValue();
             if (top && IsSymbol('(')) {
                 v.items.push_back(ListValue(false));
                 continue;
@@ -516,6 +530,7 @@ class Parser {
     Lexer lex_;
     Token tok_;
     int objects_ = 0;
+    int values_ = 0;
 };
 
 }  // namespace

@@ -4,14 +4,17 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <vector>
 
 #include "platform/sys/files.h"
 #include "platform/sys/limits.h"
+#include "platform/sys/notice.h"
 #include "platform/sys/sysutils.h"
 #include "platform/sys/utf8.h"
 #include "platform/vcl/ext_controls.h"
 #include "platform/vcl/properties.h"
+#include "platform/vcl/rich_text_bounds.h"
 
 namespace quillon {
 
@@ -170,8 +173,20 @@ Result<void> TCustomRichEdit::SaveToFile(const std::string& path) const {
 
 TRichDocument TCustomRichEdit::Document() const {
     TRichDocument doc;
-    doc.text = Text();
     doc.format = plainText_ ? rfPlainText : format_;
+    const std::string& text = Text();
+    const std::size_t hash = std::hash<std::string>{}(text);
+    if (boundedSize_ != text.size() || boundedFrom_ != hash || boundedFormat_ != doc.format) {
+        BoundedRichText bounded = BoundRichText(text, doc.format);
+        bounded_ = std::move(bounded.text);
+        boundedSize_ = text.size();
+        boundedFrom_ = hash;
+        boundedFormat_ = doc.format;
+        const std::string notice =
+            RichTextCutNotice(Name().empty() ? ClassName() : Name(), bounded.cuts);
+        if (!notice.empty()) InputNotice(notice);
+    }
+    doc.text = bounded_;
     doc.font = Font().ToLogFont();
     doc.color = ColorToRGB(Font().Color());
     return doc;

@@ -118,7 +118,7 @@ refused "second statement" "5: Query1: only one statement can be opened"
 form query "'members.db'" "'WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c)' 'SELECT x FROM c'"
 refused "endless query" "5: Query1: the query was stopped after 100,000,000 steps of work (it may never end)"
 form query "'members.db'" "'SELECT randomblob(900000000) AS b'"
-refused "huge value" "5: Query1: string or blob too big"
+refused "huge value" "5: Query1: a value larger than 64 MB, more than the program reads"
 
 # A writer holding the database locked: refused after a short wait, not waited for for ever.
 python3 - "$tmp/members.db" "$tmp/locked" <<'PY' &

@@ -9,11 +9,14 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "platform/gdi/graphics_backend.h"
+#include "platform/sys/limits.h"
+#include "platform/sys/notice.h"
 #include "platform/vcl/ext_controls.h"
 #include "platform/vcl/form_file.h"
 #include "platform/vcl/forms.h"
-#include "platform/gdi/graphics_backend.h"
 #include "platform/vcl/properties.h"
 #include "platform/vcl/std_controls.h"
 
@@ -465,8 +468,9 @@ TEST_F(FormControlsTest, AStringGridTakesItsCellsRowByRowAndWritesThemBack) {
     EXPECT_EQ(WriteComponent(**form).find("Cells"), std::string::npos);
 }
 
-TEST_F(FormControlsTest, AStringGridCellOfTenMegabytesAndARowTooWide) {
-    const std::string big(10u << 20, 'x');
+TEST_F(FormControlsTest, AStringGridCellAtTheStringLimitAndARowTooWide) {
+    // A cell of the longest string a form file holds is read whole; one byte more is refused.
+    const std::string big(limits::kMaxFormString, 'x');
     auto form = CreateComponent("object F: TForm\n  object G: TStringGrid\n    Cells = (('" + big +
                                     "'))\n  end\nend\n",
                                 nullptr);
@@ -474,6 +478,11 @@ TEST_F(FormControlsTest, AStringGridCellOfTenMegabytesAndARowTooWide) {
     auto* grid = dynamic_cast<TStringGrid*>((*form)->FindComponent("G"));
     ASSERT_NE(grid, nullptr);
     EXPECT_EQ(grid->Cells(0, 0).size(), big.size());
+    auto tooBig = CreateComponent(
+        "object F: TForm\n  object G: TStringGrid\n    Cells = (('" + big + "x'))\n  end\nend\n",
+        nullptr, TFormReadOptions{"big.form", false, nullptr});
+    ASSERT_FALSE(tooBig);
+    EXPECT_EQ(tooBig.reason(), "big.form:3: a string longer than 1 MB");
     std::string wide = "object F: TForm\n  object G: TStringGrid\n    Cells = ((";
     for (int i = 0; i <= 100000; ++i) wide += "'' ";
     wide += "))\n  end\nend\n";
@@ -558,6 +567,56 @@ TEST(FormSeeds, SeedFilesReadAndRoundTrip) {
     }
     EXPECT_GE(good, 2);
     EXPECT_GE(bad, 2);
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// A grid read from a file keeps at most kMaxGridCells cells: its rows past them are cut, with
+// one notice; a grid within the limit keeps every row.
+TEST(FormFileGrids, AGridPastTheCellLimitIsCutToItsFirstRows) {
+    std::vector<std::string> told;
+    const NoticeSink before = SetNoticeSink([&told](const std::string& l) { told.push_back(l); });
+    auto grid = [](int rows, int cols, int fixed) {
+        return "object F: TForm\n  object G: TStringGrid\n    FixedRows = " +
+               std::to_string(fixed) + "\n    FixedCols = " + std::to_string(fixed) +
+               "\n    RowCount = " + std::to_string(rows) +
+               "\n    ColCount = " + std::to_string(cols) + "\n  end\nend\n";
+    };
+    auto read = [](const std::string& text) {
+        auto form = CreateComponent(text, nullptr);
+        EXPECT_TRUE(form) << form.reason();
+        return form;
+    };
+    {
+        auto huge = read(grid(1000000, 100000, 1));
+        const auto* g = dynamic_cast<TStringGrid*>((*huge)->FindComponent("G"));
+        ASSERT_TRUE(g);
+        EXPECT_EQ(g->ColCount(), 100000);
+        EXPECT_EQ(g->RowCount(), 10);
+        EXPECT_EQ(g->RowHeights(9), g->DefaultRowHeight());
+        EXPECT_THROW(static_cast<void>(g->RowHeights(10)), EListError);
+    }
+    {
+        // Fixed rows and columns past the cut stay fewer than the rows and columns.
+        auto fixed = read(grid(2000, 2000, 2000));
+        const auto* g = dynamic_cast<TStringGrid*>((*fixed)->FindComponent("G"));
+        EXPECT_EQ(g->RowCount(), 524);
+        EXPECT_EQ(g->FixedRows(), 523);
+        EXPECT_EQ(g->FixedCols(), 1999);
+    }
+    EXPECT_EQ(told, (std::vector<std::string>{
+                        "G: a grid of 1000000 x 100000 cells cut to its first 10 rows (at most "
+                        "1048576 cells)",
+                        "G: a grid of 2000 x 2000 cells cut to its first 524 rows (at most 1048576 "
+                        "cells)"}));
+    auto real = read(grid(100000, 10, 1));
+    EXPECT_EQ(dynamic_cast<TStringGrid*>((*real)->FindComponent("G"))->RowCount(), 100000);
+    EXPECT_EQ(told.size(), 2u);
+    SetNoticeSink(before);
 }
 
 }  // namespace

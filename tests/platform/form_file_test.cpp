@@ -490,6 +490,45 @@ TEST_F(FormFileTest, AFileOfTooManyObjectsIsRefusedBeforeAnyIsCreated) {
     EXPECT_TRUE(ParseFormText(file(kMaxFormObjects - 1), "big.form"));
 }
 
+// Properties, list items and set elements count alike toward kMaxFormValues; the one past
+// it is refused with its line (a list's items are on the line where they are).
+TEST_F(FormFileTest, AFileOfTooManyValuesIsRefusedWithTheLineOfTheOnePast) {
+    auto file = [](int plain) {
+        std::string text = "object F: TTestForm\n";
+        for (int i = 0; i < plain; ++i) text += "A=1\n";
+        return text + "  L = (1 2)\n  S = [a]\nend\n";
+    };
+    const int n = limits::kMaxFormValues - 5;  // with L, its two items, S and its element
+    EXPECT_TRUE(ParseFormText(file(n), "v.form"));
+    auto parsed = ParseFormText(file(n + 1), "v.form");
+    ASSERT_FALSE(parsed);
+    // The set's element (on line n + 4) is the one past.
+    EXPECT_EQ(parsed.reason(), "v.form:" + std::to_string(n + 4) + ": more than " +
+                                   std::to_string(limits::kMaxFormValues) +
+                                   " values in one form file");
+    // The list's second item, on the list's line.
+    parsed = ParseFormText(file(n + 3), "v.form");
+    ASSERT_FALSE(parsed);
+    EXPECT_EQ(parsed.reason().rfind("v.form:" + std::to_string(n + 5) + ": ", 0), 0u);
+}
+
+// A string is held to kMaxFormString bytes, its parts joined with '+' counted together and
+// refused at the line where it begins.
+TEST_F(FormFileTest, AStringPastTheLimitIsRefusedAtItsFirstLine) {
+    const std::size_t max = limits::kMaxFormString;
+    const std::string half(max / 2, 'x');
+    auto file = [&](std::size_t extra) {
+        return "object F: TTestForm\n  Count = 1\n  Text = '" + half + "' +\n    '" + half +
+               std::string(extra, 'y') + "'\nend\n";
+    };
+    TTestForm form(nullptr);
+    EXPECT_EQ(Read(file(0), form), "");
+    EXPECT_EQ(form.Text().size(), max);
+    auto parsed = ParseFormText(file(1), "s.form");
+    ASSERT_FALSE(parsed);
+    EXPECT_EQ(parsed.reason(), "s.form:3: a string longer than 1 MB");
+}
+
 TEST_F(FormFileTest, DeepNestingIsRefusedWithoutExhaustingTheStack) {
     std::string text;
     for (int i = 0; i < 100000; ++i) text += "object TBox\n";

@@ -14,6 +14,7 @@
 #include "platform/data/db.h"
 #include "platform/data/db_format.h"
 #include "platform/sys/limits.h"
+#include "platform/sys/notice.h"
 #include "tests/platform_data/data_test_util.h"
 
 namespace quillon {
@@ -404,6 +405,9 @@ TEST_F(DataSetTest, LargeValuesAreCutBeforeTheyAreCopied) {
         "INSERT INTO big VALUES ('a' || replace(printf('%.*c', 70000, 'x'), 'x', '\u00e9'), "
         "zeroblob(" +
         std::to_string(limits::kMaxCellBlobBytes + 1) + "))");
+    std::vector<std::string> notices;
+    const NoticeSink before =
+        SetNoticeSink([&](const std::string& line) { notices.push_back(line); });
     auto t = OpenTable(db, "big");
     TField* text = t->FindField("T");
     TField* blob = t->FindField("B");
@@ -422,6 +426,11 @@ TEST_F(DataSetTest, LargeValuesAreCutBeforeTheyAreCopied) {
     EXPECT_EQ((*rows)[0][0].bytes.size(), static_cast<std::size_t>(limits::kMaxCellTextBytes));
     EXPECT_EQ((*rows)[1][0].bytes, cut);
     EXPECT_TRUE((*rows)[1][1].bytes.empty());
+    // Told once per column, however many rows are read again.
+    SetNoticeSink(before);
+    EXPECT_EQ(notices, (std::vector<std::string>{
+                           "database column T: texts longer than 64 KB cut to their first 64 KB",
+                           "database column B: values larger than 4 MB left out"}));
 
     TQuery q(nullptr);
     q.SetName("Query1");
@@ -429,7 +438,7 @@ TEST_F(DataSetTest, LargeValuesAreCutBeforeTheyAreCopied) {
     q.SQL().Add("SELECT randomblob(" + std::to_string(limits::kMaxDatabaseValueBytes + 1) + ")");
     Result<void> r = q.Open();
     ASSERT_FALSE(r);
-    EXPECT_EQ(r.reason(), "Query1: string or blob too big");
+    EXPECT_EQ(r.reason(), "Query1: a value larger than 64 MB, more than the program reads");
 }
 
 TEST_F(DataSetTest, WorkWithoutEndIsStoppedAndSaid) {

@@ -478,6 +478,40 @@ TEST(Containers, StringGridsShowCellsAndReportEdits) {
     EXPECT_EQ(table->currentColumn(), 1);
 }
 
+TEST(Containers, EmptyFixedCellsHoldNoItemYetShowTheFixedColourAndAreNotEdited) {
+    // A grid of many fixed cells would cost an item each: empty ones have none.
+    TestForm form(400, 200);
+    auto* grid = form.Add<TStringGrid>("Grid", 8, 8, 320, 150);
+    grid->SetColCount(3);
+    grid->SetRowCount(3);
+    grid->SetFixedColor(0x00FF0000);  // blue
+    grid->SetColor(clWhite);
+    grid->SetOptions(grid->Options() + goEditing);
+    grid->SetCells(1, 0, "head");
+    form->Show();
+    Pump();
+    auto* table = WidgetAs<QTableWidget>(grid);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->item(0, 0), nullptr);
+    EXPECT_EQ(table->item(2, 0), nullptr);
+    ASSERT_NE(table->item(0, 1), nullptr);
+    EXPECT_EQ(table->item(0, 1)->text(), QStringLiteral("head"));
+    const QImage shot = table->viewport()->grab().toImage();
+    const QRect fixedCell = table->visualRect(table->model()->index(2, 0));
+    const QRect cell = table->visualRect(table->model()->index(2, 2));
+    EXPECT_EQ(shot.pixelColor(fixedCell.center() * shot.devicePixelRatio()), QColor(0, 0, 255));
+    EXPECT_EQ(shot.pixelColor(cell.center() * shot.devicePixelRatio()), QColor(255, 255, 255));
+    // An editor is asked for on a fixed cell and on a free one: only the free one gets one.
+    QAbstractItemDelegate* delegate = table->itemDelegate();
+    EXPECT_EQ(delegate->createEditor(table->viewport(), QStyleOptionViewItem(),
+                                     table->model()->index(2, 0)),
+              nullptr);
+    QWidget* editor = delegate->createEditor(table->viewport(), QStyleOptionViewItem(),
+                                             table->model()->index(2, 2));
+    EXPECT_NE(editor, nullptr);
+    delete editor;
+}
+
 TEST(ControlsLifetime, AControlDestroyedByItsOwnClickHandlerLeavesNoDanglingWidget) {
     TestForm form;
     auto* button = form.Add<TButton>("Gone", 8, 8, 75, 25);

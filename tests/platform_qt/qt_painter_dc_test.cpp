@@ -12,6 +12,7 @@
 #include <QByteArray>
 
 #include "platform/qt/qt_painter_dc.h"
+#include "platform/sys/limits.h"
 #include "tests/platform_qt/qt_test_support.h"
 
 namespace quillon {
@@ -579,6 +580,36 @@ TEST(QtPainterDCVisible, FiguresFromIntMinToIntMaxCoverTheImage) {
               "####################\n"
               "rrrrrrrrrrrrrrrrrrrr\n"
               "rrrrrrrrrrrrrrrrrrrr\n");
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// A wide line of more points than are stroked at once is drawn in pieces that join without a
+// gap or a bump: the same pixels as the one segment it lies on.
+TEST(QtPainterDC, AWideLineOfManyPointsIsTheSameAsOneStroke) {
+    constexpr int kPoints = 3 * limits::kMaxStrokedPoints + 17;
+    auto draw = [](const std::vector<TPoint>& points) {
+        QtImageDC image(kPoints + 20, 40);
+        {
+            DeviceContext& dc = image.DC();
+            Selected pen(dc, CreatePen(PS_SOLID, 9, kRed));
+            dc.Polyline(points);
+            dc.PolyPolyline(points, std::vector<int>{static_cast<int>(points.size())});
+        }
+        return image.Finish();
+    };
+    std::vector<TPoint> many;
+    for (int x = 0; x < kPoints; ++x) many.push_back({x + 10, 20});
+    const QImage pieces = draw(many);
+    const QImage whole = draw({many.front(), many.back()});
+    EXPECT_EQ(CountPixels(pieces, qRgb(255, 0, 0)), CountPixels(whole, qRgb(255, 0, 0)));
+    EXPECT_GT(CountPixels(whole, qRgb(255, 0, 0)), 9 * kPoints);
+    EXPECT_EQ(InkBounds(pieces), InkBounds(whole));
+    EXPECT_TRUE(pieces == whole);
 }
 
 }  // namespace

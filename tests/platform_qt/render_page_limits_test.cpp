@@ -170,7 +170,7 @@ TEST(RenderPageLimits, APageOf131072PixelsASideIsRefusedWithItsReason) {
     const Outcome png = RenderLimited({page, "--png", dir.File("out.png")});
     EXPECT_EQ(png.status, 1);
     EXPECT_EQ(png.err, "quillon: " + page +
-                           ": the image would be 32768 x 32768 pixels, more than 256 M pixels\n");
+                           ": the image would be 32768 x 32768 pixels, more than 48 M pixels\n");
     EXPECT_FALSE(qttest::FileExists(dir.File("out.png")));
     const Outcome pdf = RenderLimited({page, "--pdf", dir.File("out.pdf")});
     EXPECT_EQ(pdf.status, 1);

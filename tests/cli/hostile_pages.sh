@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
+# Hostile page files under a ceiling of address space: a page of 60 MB of comments named
+# twenty times is printed page by page, never held twenty times; pages too large to render
+# are refused before anything is allocated; a wide line of many points is drawn.
+. "$(dirname "${BASH_SOURCE[0]}")/common.bash"
+
+skip_without_qt view "$tmp/absent.emf" --pdf "$tmp/x.pdf"
+
+ceiling=307200  # KB of address space for each run: 300 MB
+
+# 60 comments of 1 MB, then a rectangle.
+python3 - "$tmp/comments.emf" <<'PY'
+import struct, sys
+records = []
+def record(kind, payload):
+    records.append(struct.pack('<II', kind, 8 + len(payload)) + payload)
+chunk = b'c' * (1 << 20)
+for _ in range(60):
+    record(70, struct.pack('<I', len(chunk)) + chunk)  # EMR_COMMENT
+record(43, struct.pack('<4i', 10, 10, 110, 60))        # EMR_RECTANGLE
+record(14, struct.pack('<III', 0, 16, 20))             # EMR_EOF
+body = b''.join(records)
+header = struct.pack('<II4i4iIIIIHHIIIiiiiIIIii', 1, 108, 10, 10, 199, 99, 0, 0, 6219, 3094,
+                     0x464D4520, 0x10000, 108 + len(body), len(records) + 1, 1, 0, 0, 0, 0,
+                     1024, 768, 320, 240, 0, 0, 0, 320000, 240000)
+open(sys.argv[1], 'wb').write(header + body)
+PY
+files=()
+for ((i = 0; i < 20; i++)); do files+=("$tmp/comments.emf"); done
+mkdir "$tmp/temp"
+(ulimit -v $ceiling; TMPDIR=$tmp/temp exec "$q" view "${files[@]}" --pdf "$tmp/comments.pdf") 2>"$tmp/comments.err"
+check "comments viewed 20 times" 0 $?
+check "comments pages" 20 "$(pages "$tmp/comments.pdf")"
+check "comments said nothing" "" "$(cat "$tmp/comments.err")"
+check "comments temporary files" "" "$(ls -A "$tmp/temp")"
+
+# Pages too large to render at scale 1 (refused before a pixel is allocated), and a polyline of
+# 2,000,000 points drawn with a pen 40 wide (stroked in pieces).
+python3 - "$tmp" <<'PY'
+import struct, sys
+def emf(name, w, h, records=b'', count=0, handles=1):
+    body = records + struct.pack('<II', 14, 20) + struct.pack('<III', 0, 16, 20)
+    header = struct.pack('<II4i4iIIIIHHIIIiiiiIIIii', 1, 108, 0, 0, w - 1, h - 1, 0, 0, w * 26,
+                         h * 26, 0x464D4520, 0x10000, 108 + len(body), count + 2, handles, 0, 0,
+                         0, 0, 1024, 768, 270, 203, 0, 0, 0, 270000, 203000)
+    open(sys.argv[1] + '/' + name, 'wb').write(header + body)
+emf('wide.emf', 65536, 100)
+emf('square.emf', 16384, 16384)
+n = 2_000_000
+points = b''.join(struct.pack('<ii', (i * 7) % 1000, (i * 13) % 1000) for i in range(n))
+pen = struct.pack('<II', 38, 28) + struct.pack('<IIiiI', 1, 0, 40, 0, 0)  # EMR_CREATEPEN
+select = struct.pack('<II', 37, 12) + struct.pack('<I', 1)               # EMR_SELECTOBJECT
+line = struct.pack('<II', 4, 28 + len(points)) + struct.pack('<4iI', 0, 0, 1000, 1000, n) + points
+emf('polyline.emf', 1000, 1000, pen + select + line, 3, 2)
+PY
+rendered() {  # rendered NAME: status of render-page at scale 1; stderr in $tmp/NAME.err
+  (ulimit -v $ceiling; TMPDIR=$tmp/temp exec "$q" render-page --scale 1 "$tmp/$1.emf" --png "$tmp/$1.png") 2>"$tmp/$1.err"
+  echo $?
+}
+check "wide page" 1 "$(rendered wide)"
+check "wide page reason" "quillon: $tmp/wide.emf: the image would be larger than 32768 pixels a side" "$(cat "$tmp/wide.err")"
+check "wide page nothing written" "" "$(ls "$tmp/wide.png" 2>/dev/null)"
+check "square page" 1 "$(rendered square)"
+check "square page reason" "quillon: $tmp/square.emf: the image would be 16157 x 16117 pixels, more than 48 M pixels" "$(cat "$tmp/square.err")"
+check "polyline" 0 "$(rendered polyline)"
+check "polyline image" 987x985 "$(png_size "$tmp/polyline.png")"
+check "polyline temporary files" "" "$(ls -A "$tmp/temp")"
+
+finish
