@@ -298,14 +298,14 @@ class FormPeer : public QtControlPeer {
                 if (form_.Visible()) FromWidget([&] { form_.Activate(); });
                 return false;
             case QEvent::Resize:
-                if (!Syncing() && event->spontaneous() &&
-                    (form_.BorderStyle() == bsSizeable || form_.BorderStyle() == bsSizeToolWin)) {
-                    const QSize s = static_cast<QResizeEvent*>(event)->size();
-                    SyncScope sync(*this);
-                    FromWidget([&] {
-                        form_.SetClientWidth(s.width());
-                        form_.SetClientHeight(s.height());
-                    });
+                if (!Sizeable()) return false;
+                if (!Syncing() && event->spontaneous()) {
+                    TakeWidgetSize();
+                } else {
+                    // The window manager's size can land while the model is being written
+                    // into the window (a window maximised as it is mapped): looked at again
+                    // once that is over, or the model keeps its design size for good.
+                    QTimer::singleShot(0, Context(), [this] { TakeWidgetSize(); });
                 }
                 return false;
             case QEvent::WindowStateChange:
@@ -321,6 +321,7 @@ class FormPeer : public QtControlPeer {
                         FromWidget([&] { form_.SetWindowState(state); });
                     }
                 }
+                if (Sizeable()) QTimer::singleShot(0, Context(), [this] { TakeWidgetSize(); });
                 return false;
             case QEvent::Move:
                 if (!Syncing() && event->spontaneous() && Widget()->isVisible()) {
@@ -336,6 +337,23 @@ class FormPeer : public QtControlPeer {
     }
 
   private:
+    bool Sizeable() const {
+        return form_.BorderStyle() == bsSizeable || form_.BorderStyle() == bsSizeToolWin;
+    }
+
+    // The model takes the size the shown window has (the window manager decides it).
+    void TakeWidgetSize() {
+        QWidget* w = Widget();
+        if (Syncing() || !TopLevel() || !w->isVisible() || !Sizeable()) return;
+        const QSize s = w->size();
+        if (s.width() == form_.ClientWidth() && s.height() == form_.ClientHeight()) return;
+        SyncScope sync(*this);
+        FromWidget([&] {
+            form_.SetClientWidth(s.width());
+            form_.SetClientHeight(s.height());
+        });
+    }
+
     TCustomForm& form_;
     bool overModal_ = false;  // made a window of the modal window it was shown over
 };
@@ -480,7 +498,9 @@ class MemoPeer : public QtControlPeer {
         edit_ = new ModelPlainTextEdit(ParentWidgetFor(memo));
         edit_->document()->setDocumentMargin(2);
         edit_->limitInsert = [this](const QString& text) { return Fit(text); };
-        Attach(edit_, Input::Native);
+        // The widget edits (with the desktop's keys: undo, select all, word moves); the model's
+        // key events run first and its text follows the widget's.
+        Attach(edit_, Input::Editor);
         WatchInner(edit_->viewport());
         QObject::connect(edit_, &QPlainTextEdit::textChanged, Context(),
                          [this] { TextFromWidget(); });
@@ -492,6 +512,8 @@ class MemoPeer : public QtControlPeer {
     ~MemoPeer() override { edit_->limitInsert = nullptr; }
 
   protected:
+    bool EditorTypesReturn() const override { return memo_.WantReturns() && !memo_.ReadOnly(); }
+
     void Apply(TPeerChange what) override {
         switch (what) {
             case TPeerChange::Text:
@@ -567,23 +589,37 @@ class MemoPeer : public QtControlPeer {
         edit_->setTextCursor(c);
     }
 
+    // The widget's text and selection as the model holds them: the widget breaks lines with
+    // LF alone, the model keeps the CR LF breaks it has (a typed key changes no other line).
+    struct WidgetText {
+        QString text;
+        int selStart;
+        int selLength;
+    };
+    WidgetText FromWidgetText() const {
+        QString text = edit_->toPlainText();
+        const QTextCursor c = edit_->textCursor();
+        int start = c.selectionStart(), end = c.selectionEnd();
+        if (memo_.Text().find("\r\n") != std::string::npos) {
+            end += static_cast<int>(QStringView(text).left(end).count(QLatin1Char('\n')));
+            start += static_cast<int>(QStringView(text).left(start).count(QLatin1Char('\n')));
+            text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        }
+        const int selStart = CodePointIndex(text, start);
+        return {text, selStart, CodePointIndex(text, end) - selStart};
+    }
+
     void TextFromWidget() {
         if (Syncing()) return;
-        const QString text = edit_->toPlainText();
-        const QTextCursor c = edit_->textCursor();
-        const int selStart = CodePointIndex(text, c.selectionStart());
-        const int selLength = CodePointIndex(text, c.selectionEnd()) - selStart;
-        FromWidget([&] { memo_.SetTextFromPeer(FromQString(text), selStart, selLength); });
+        const WidgetText w = FromWidgetText();
+        FromWidget([&] { memo_.SetTextFromPeer(FromQString(w.text), w.selStart, w.selLength); });
     }
 
     void SelectionFromWidget() {
         if (Syncing()) return;
-        const QString text = edit_->toPlainText();
-        const QTextCursor c = edit_->textCursor();
-        const int selStart = CodePointIndex(text, c.selectionStart());
-        const int selLength = CodePointIndex(text, c.selectionEnd()) - selStart;
-        if (selStart == memo_.SelStart() && selLength == memo_.SelLength()) return;
-        FromWidget([&] { memo_.SetSelectionFromPeer(selStart, selLength); });
+        const WidgetText w = FromWidgetText();
+        if (w.selStart == memo_.SelStart() && w.selLength == memo_.SelLength()) return;
+        FromWidget([&] { memo_.SetSelectionFromPeer(w.selStart, w.selLength); });
     }
 
   private:

@@ -53,6 +53,35 @@ TEST(FormGeometry, ControlsSitAtTheirPixelsAndTheWindowHasTheClientSize) {
     EXPECT_EQ(window->maximumSize(), QSize(584, 328));
 }
 
+TEST(FormGeometry, ASizeableFormTakesTheSizeItsWindowIsGivenHoweverItArrives) {
+    // A window manager's size can reach the window while the model is being written into
+    // it (a window maximised as it is mapped): such a resize is not a spontaneous one, and
+    // the model kept its design size for good, laid out for 800 x 600 in a larger window.
+    TestForm form(800, 600);
+    form->SetBorderStyle(bsSizeable);
+    std::vector<std::string> log;
+    form->OnResize = [&](TObject*) {
+        log.push_back(std::to_string(form->ClientWidth()) + "x" +
+                      std::to_string(form->ClientHeight()));
+    };
+    form->Show();
+    QWidget* window = WidgetOf(form.get());
+    ASSERT_NE(window, nullptr);
+    log.clear();
+    window->resize(1200, 750);  // from the toolkit's side, not through the model
+    QTest::qWait(20);
+    EXPECT_EQ(form->ClientWidth(), 1200);
+    EXPECT_EQ(form->ClientHeight(), 750);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "1200x750");
+    // The model's own change of size stays the model's: no echo puts an old size back.
+    form->SetClientWidth(900);
+    QTest::qWait(20);
+    EXPECT_EQ(window->width(), 900);
+    EXPECT_EQ(form->ClientWidth(), 900);
+    EXPECT_EQ(form->ClientHeight(), 750);
+}
+
 TEST(FormGeometry, AFormCentredOnTheScreenIsPlacedByItsOuterSize) {
     TestForm form(392, 224);
     form->SetPosition(poScreenCenter);
