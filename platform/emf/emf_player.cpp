@@ -13,6 +13,7 @@ extern "C" {
 #include <uemf_safe.h>
 }
 
+#include "platform/emf/emf_plus.h"
 #include "platform/gdi/dib.h"
 #include "platform/gdi/graphics_backend.h"
 #include "platform/sys/byte_reader.h"
@@ -59,6 +60,58 @@ constexpr std::uint32_t kAcSrcAlpha = 0x01;
 
 bool TakeSourceAlpha(const ByteReader& bmi, std::span<const std::uint8_t> bits, TBitmap& image,
                      bool topDown);
+
+// Whether a file draws with ordinary records (lines, shapes, text, bitmaps), looked at before
+// it is played; a record whose size is unusable ends the look (the loop reports it).
+bool HasOrdinaryDrawing(std::span<const std::uint8_t> data) {
+    static constexpr std::uint32_t kDrawing[] = {U_EMR_POLYBEZIER,
+                                                 U_EMR_POLYGON,
+                                                 U_EMR_POLYLINE,
+                                                 U_EMR_POLYBEZIERTO,
+                                                 U_EMR_POLYLINETO,
+                                                 U_EMR_POLYPOLYLINE,
+                                                 U_EMR_POLYPOLYGON,
+                                                 U_EMR_ELLIPSE,
+                                                 U_EMR_RECTANGLE,
+                                                 U_EMR_ROUNDRECT,
+                                                 U_EMR_ARC,
+                                                 U_EMR_CHORD,
+                                                 U_EMR_PIE,
+                                                 U_EMR_LINETO,
+                                                 U_EMR_ARCTO,
+                                                 U_EMR_FILLPATH,
+                                                 U_EMR_STROKEANDFILLPATH,
+                                                 U_EMR_STROKEPATH,
+                                                 U_EMR_FILLRGN,
+                                                 U_EMR_PAINTRGN,
+                                                 U_EMR_BITBLT,
+                                                 U_EMR_STRETCHBLT,
+                                                 U_EMR_SETDIBITSTODEVICE,
+                                                 U_EMR_STRETCHDIBITS,
+                                                 U_EMR_EXTTEXTOUTA,
+                                                 U_EMR_EXTTEXTOUTW,
+                                                 U_EMR_POLYBEZIER16,
+                                                 U_EMR_POLYGON16,
+                                                 U_EMR_POLYLINE16,
+                                                 U_EMR_POLYBEZIERTO16,
+                                                 U_EMR_POLYLINETO16,
+                                                 U_EMR_POLYPOLYLINE16,
+                                                 U_EMR_POLYPOLYGON16,
+                                                 U_EMR_SMALLTEXTOUT,
+                                                 U_EMR_ALPHABLEND,
+                                                 U_EMR_GRADIENTFILL};
+    const ByteReader r(data);
+    std::uint64_t pos = 0;
+    while (r.Has(pos, 8)) {
+        const std::uint32_t type = r.U32(pos, "iType");
+        const std::uint32_t size = r.U32(pos + 4, "nSize");
+        if (std::find(std::begin(kDrawing), std::end(kDrawing), type) != std::end(kDrawing))
+            return true;
+        if (size < 8 || type == U_EMR_EOF) break;
+        pos += size;
+    }
+    return false;
+}
 
 struct Slot {
     enum class Kind : std::uint8_t { Empty, Pen, Brush, Font, Other };
@@ -124,6 +177,8 @@ class Player {
     std::span<const std::uint8_t> data_;
     DeviceContext* dc_;
     std::unique_ptr<NullDeviceContext> null_;  // the parse-only pass's destination
+    std::unique_ptr<EmfPlusPlayer> plus_;      // the extended records, once there are some
+    bool ordinaryDrawing_ = false;             // the file draws with ordinary records
     std::string error_;
     std::uint32_t recordIndex_ = 0;
     std::uint32_t recordType_ = 0;
@@ -191,6 +246,7 @@ Result<EmfParseStats> Player::Run(const TRect* dest) {
 
     const std::uint8_t* base = data_.data();
     const std::size_t end = header->totalBytes;
+    ordinaryDrawing_ = HasOrdinaryDrawing(data_.first(end));
     std::size_t pos = 0;
     bool ok = true;
     bool sawEof = false;
@@ -1200,10 +1256,20 @@ bool Player::ClipRecord(std::uint32_t type, const RecordReader& r) {
 
 bool Player::OtherRecord(std::uint32_t type, const RecordReader& r) {
     switch (type) {
-        case U_EMR_COMMENT:
-            if (r.U32(8, "cbData") > r.Size() - 12)
-                return Fail("comment data extends beyond its record");
+        case U_EMR_COMMENT: {
+            const std::uint32_t cb = r.U32(8, "cbData");
+            if (cb > r.Size() - 12) return Fail("comment data extends beyond its record");
+            constexpr std::uint32_t kEmfPlusMark = 0x2B464D45;  // "EMF+"
+            if (cb < 4 || r.U32(12, "Data") != kEmfPlusMark || ordinaryDrawing_) return true;
+            if (!plus_) {
+                plus_ = std::make_unique<EmfPlusPlayer>(*dc_, frameToDest_.Then(targetWorld_),
+                                                        null_ == nullptr);
+            }
+            const Result<void> played = plus_->PlayComment(r.Bytes(16, cb - 4, "Data"));
+            UpdateTransform();
+            if (!played) return Fail(played.reason());
             return true;
+        }
         case U_EMR_HEADER:
             return Fail("a second header record");
         default:
