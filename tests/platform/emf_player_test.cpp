@@ -194,6 +194,18 @@ TEST(EmfPlayer, ErrorsNameTheRecordAndTheFault) {
     EXPECT_EQ(errorOf("pattern_bits_beyond_record"),
               "malformed record 2 (type 94): EMR_CREATEDIBPATTERNBRUSHPT record contents are "
               "inconsistent");
+    EXPECT_EQ(errorOf("extended_record_size_beyond_its_comment"),
+              "malformed record 2 (type 70): extended record 2 (type 0x400A): record size 4096 "
+              "exceeds its comment");
+    EXPECT_EQ(errorOf("extended_data_size_beyond_its_record"),
+              "malformed record 2 (type 70): extended record 2 (type 0x400A): data size 400 "
+              "exceeds its record");
+    EXPECT_EQ(errorOf("extended_rectangle_count_lies"),
+              "malformed record 2 (type 70): extended record 2 (type 0x400A): rectangle count "
+              "1073741824 exceeds the record");
+    EXPECT_EQ(errorOf("extended_object_announces_a_huge_size"),
+              "malformed record 2 (type 70): extended record 2 (type 0x4008): object of "
+              "4294967280 bytes is refused");
     EXPECT_EQ(errorOf("end_record_missing"),
               "malformed record 6 (type 0): the end-of-file record is missing");
 }
@@ -365,6 +377,16 @@ TEST(EmfPicture, HostileFramesAndSourcesPlayWithoutRunningAway) {
     EXPECT_EQ(blend.LinesStartingWith({"StretchDIBits"}),
               (std::vector<std::string>{"StretchDIBits 0,0,10,10 from -2147483648,1073741824,-1,"
                                         "2147483647 of 1x1 rop CC0020 alpha opacity 255"}));
+}
+
+TEST(EmfPicture, ExtendedImageOfAbsurdSizeIsLeftOutAndTheRestDrawn) {
+    RecordingDeviceContext dc;
+    const Result<void> played = PlayEmf(
+        Load(kData / "pictures" / "extended_image_of_absurd_size.emf"), dc, TRect{0, 0, 1024, 768});
+    ASSERT_TRUE(played) << played.reason();
+    EXPECT_TRUE(dc.LinesStartingWith({"StretchDIBits"}).empty());
+    EXPECT_EQ(dc.LinesStartingWith({"Polygon"}),
+              (std::vector<std::string>{"Polygon 0,0 80,0 80,80 0,80"}));
 }
 
 // Where the text lands on the device for each vertical alignment, under a mapping whose y

@@ -223,6 +223,44 @@ def stretchdibits_file(x, y, w, h, data, compression, width, height):
     return rec(81, payload)
 
 
+def plus(*records):
+    """An EMR_COMMENT holding extended records."""
+    data = b"EMF+" + b"".join(records)
+    return rec(70, struct.pack("<I", len(data)) + data)
+
+
+def plus_rec(ptype, flags, data, size=None):
+    pad = data + b"\0" * ((-len(data)) % 4)
+    return struct.pack("<HHII", ptype, flags, 12 + len(pad) if size is None else size, len(data)) + pad
+
+
+def plus_header(dual=1):
+    # Writers mark files dual that carry no ordinary drawing: the flag is not trusted.
+    return plus_rec(0x4001, dual, struct.pack("<IIII", 0xDBC01002, 1, 96, 96))
+
+
+def plus_solid_brush(oid, argb):
+    return plus_rec(0x4008, 0x0100 | oid, struct.pack("<III", 0xDBC01002, 0, argb))
+
+
+def plus_pen(oid, width, argb):
+    return plus_rec(0x4008, 0x0200 | oid, struct.pack("<IIIIf", 0xDBC01002, 0, 0, 2, width)
+                    + struct.pack("<III", 0xDBC01002, 0, argb))
+
+
+def plus_font(oid, em, name):
+    n = name.encode("utf-16-le")
+    return plus_rec(0x4008, 0x0600 | oid, struct.pack("<IfIiII", 0xDBC01002, em, 2, 1, 0, len(name)) + n)
+
+
+def plus_rects_f(rects):
+    return b"".join(struct.pack("<ffff", *r) for r in rects)
+
+
+def plus_points_f(pts):
+    return b"".join(struct.pack("<ff", *p) for p in pts)
+
+
 def text_on_y_up(align):
     """Text at (100, 200) with `align` under a mapping whose y axis runs upward."""
     return [
@@ -347,6 +385,36 @@ def records():
         "StretchDIBits 0,0,5,3 from 0,0,1,3 of 1x3 rop CC0020\n"
         "SelectBrush solid #555555\nSelectPen null 0 #000000\nPolygon 0,0 30,0 0,30\n"
         "SelectBrush solid #FFFFFF\nSelectPen solid 0 #000000\n")
+    # Extended records only: one unit is 1/16 of a pixel, the transform says so.
+    write(d, "extended_records_only", emf([plus(
+        plus_header(),
+        plus_solid_brush(0, 0xFFFF0000),
+        plus_rec(0x400A, 0, struct.pack("<II", 0, 1) + plus_rects_f([(1.5, 2, 10, 4)])),
+        plus_pen(1, 2, 0xFF0000FF),
+        plus_rec(0x400D, 0x2001, struct.pack("<I", 3) + plus_points_f([(0, 0), (8, 0), (8, 8)])),
+        plus_rec(0x402D, 0, struct.pack("<ff", 100, 50)),  # translate
+        plus_rec(0x400E, 0x8000, struct.pack("<I", 0xFF00FF00) + plus_rects_f([(0, 0, 20, 10)])),
+        plus_font(2, 12, "Liberation Sans"),
+        plus_rec(0x401C, 0x8002, struct.pack("<III", 0xFF000000, 0xFFFFFFFF, 2) + plus_rects_f([(4, 6, 100, 20)])
+                 + "Hi".encode("utf-16-le")),
+        plus_rec(0x4002, 0, b""),
+    )]), "SelectBrush solid #FF0000\nSelectPen null 0 #000000\n"
+        "SetWorldTransform 0.0625,0,0,0.0625,0,0\nPolygon 24,32 184,32 184,96 24,96\n"
+        "SelectBrush solid #FFFFFF\nSelectPen solid 0 #000000\n"
+        "SelectBrush null\nSelectPen solid 32 #0000FF\nPolyline 0,0 128,0 128,128 0,0\n"
+        "SelectBrush solid #FFFFFF\nSelectPen solid 0 #000000\n"
+        "SelectBrush solid #00FF00\nSelectPen null 0 #000000\n"
+        "SetWorldTransform 0.0625,0,0,0.0625,100,50\nEllipse 0,0,320,160\n"
+        "SelectBrush solid #FFFFFF\nSelectPen solid 0 #000000\n"
+        "SelectFont \"Liberation Sans\" -192 w700\nSetTextColor #000000\nSetBkMode transparent\n"
+        "SetTextAlign 0\nExtTextOut 64,96 opts 0 \"Hi\" dx 96,96\nSetTextAlign 0\n"
+        "SetBkMode opaque\nSetTextColor #000000\nSelectFont \"System\" 16 w700\n"
+        "SetWorldTransform 1,0,0,1,0,0\n")
+    write(d, "extended_records_beside_ordinary_ones_are_passed_over", emf([
+        plus(plus_header(), plus_solid_brush(0, 0xFFFF0000),
+             plus_rec(0x400A, 0, struct.pack("<II", 0, 1) + plus_rects_f([(1, 2, 10, 4)]))),
+        rec(43, rect(1, 2, 11, 6)),
+    ]), "Rectangle 1,2,11,6\n")
     for name, align in (("top", 0), ("baseline", 24), ("bottom", 8)):
         write(d, "text_on_y_up_mapping_" + name, emf(text_on_y_up(align)),
               "SetWorldTransform 0.001,0,0,0.001,0,0\n"
@@ -378,6 +446,13 @@ def pictures():
     write(d, "png_larger_than_its_header_says", emf([stretchdibits_file(0, 0, 4, 4, two, 5, 1, 1)]))
     write(d, "jpeg_claiming_absurd_dimensions",
           emf([stretchdibits_file(0, 0, 4, 4, b"\xff\xd8\xff\xd9", 4, 2**31 - 1, 2**31 - 1)]))
+    # An extended image of 2^31-1 pixels a side is left out; what follows it is drawn.
+    write(d, "extended_image_of_absurd_size", emf([plus(
+        plus_header(),
+        plus_rec(0x4008, 0x0500, struct.pack("<IIiiiII", 0xDBC01002, 1, 2**31 - 1, 2**31 - 1, 4, 0x0026200A, 0)),
+        plus_rec(0x401A, 0, struct.pack("<IIffff", 0, 2, 0, 0, 10, 10) + plus_rects_f([(0, 0, 10, 10)])),
+        plus_rec(0x400A, 0x8000, struct.pack("<II", 0xFF000000, 1) + plus_rects_f([(0, 0, 5, 5)])),
+    )]))
     write(d, "alphablend_with_lying_source",
           emf([alphablend_32bit(0, 0, 10, 10, [[0xFF000000]], 0x01FF0000,
                                 src=(-2**31, 2**30, 2**31 - 1, 2**31 - 1))]))
@@ -448,6 +523,15 @@ def malformed():
     b = bytearray(pattern_brush(94, 1, [[0, 1]], [(0, 0, 0), (1, 1, 1)]))
     struct.pack_into("<I", b, 28, 0x10000)  # bits run past the record
     write(d, "pattern_bits_beyond_record", emf([bytes(b)]))
+    write(d, "extended_record_size_beyond_its_comment",
+          emf([plus(plus_header(), plus_rec(0x400A, 0, struct.pack("<II", 0, 0), size=4096))]))
+    write(d, "extended_rectangle_count_lies",
+          emf([plus(plus_header(), plus_rec(0x400A, 0x8000, struct.pack("<II", 0xFF000000, 0x40000000)
+                                            + plus_rects_f([(0, 0, 1, 1)])))]))
+    write(d, "extended_data_size_beyond_its_record",
+          emf([plus(plus_header(), struct.pack("<HHII", 0x400A, 0, 12, 400))]))
+    write(d, "extended_object_announces_a_huge_size",
+          emf([plus(plus_header(), plus_rec(0x4008, 0x8500, struct.pack("<I", 0xFFFFFFF0) + b"\0" * 16))]))
     write(d, "saved_states_too_deep", emf([rec(33)] * 10001))
 
 
