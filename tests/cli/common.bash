@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 # Sourced by the end-to-end scripts (run as SCRIPT QUILLON): the program in $q, a scratch
-# directory in $tmp removed at the end, `check NAME EXPECTED ACTUAL`, and `finish` for the
-# summary and the status.
+# directory in $tmp removed at the end (with any RAM disk mounted by `ramdisk`),
+# `check NAME EXPECTED ACTUAL`, and `finish` for the summary and the status.
 set -u
 q=$1
 fails=0 passes=0
@@ -9,7 +9,22 @@ check() {  # check NAME EXPECTED ACTUAL
   if [ "$2" == "$3" ]; then passes=$((passes + 1)); else
     fails=$((fails + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
 }
-tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
+# RAM disks the script mounted are unmounted at the end, before the scratch directory goes.
+mounts=()
+cleanup() {
+  for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done
+  rm -rf "$tmp"
+}
+tmp=$(mktemp -d); trap cleanup EXIT
+
+# ramdisk DIR SIZE [OPTIONS]: a RAM disk at DIR; false where none can be mounted (root only).
+ramdisk() {
+  mkdir -p "$1"
+  [ "$(id -u)" = 0 ] && mount -t tmpfs -o "size=$2${3:+,$3}" tmpfs "$1" 2>/dev/null && mounts+=("$1")
+}
+
+# The names in a folder, hidden ones too, on one line.
+listing() { (cd "$1" && ls -A | tr '\n' ' '); }
 
 # skip_without_qt COMMAND ARGS...: ends the script (as passed) when this quillon has no Qt for
 # COMMAND, given arguments it accepts (usage errors are found before Qt is looked for).

@@ -10,7 +10,6 @@ export QT_QPA_PLATFORM=offscreen
 printf 'x\n' > "$tmp/x.txt"
 skip_without_qt print-text --pdf "$tmp/skip.pdf" "$tmp/x.txt"
 
-listing() { (cd "$1" && ls | tr '\n' ' '); }
 # The words of a PDF with their boxes, the date and time of the footer left out.
 words() { pdftotext -bbox "$1" - | grep '<word' | grep -v -E '>[0-9/]+:?[0-9:]*</word>'; }
 

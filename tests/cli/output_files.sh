@@ -10,17 +10,6 @@ printf 'Alpha\n\fBravo\n\fCharlie\n' > "$tmp/job.txt"
 skip_without_qt print-text --pdf "$tmp/skip.pdf" "$tmp/job.txt"
 rm -f "$tmp/skip.pdf"
 
-mounts=()
-cleanup() {
-  for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-ramdisk() {
-  mkdir -p "$1"
-  [ "$(id -u)" = 0 ] && mount -t tmpfs -o "size=$2" tmpfs "$1" 2>/dev/null && mounts+=("$1")
-}
-listing() { (cd "$1" && ls -A | tr '\n' ' '); }
 kind() { if [ -L "$1" ]; then echo link; elif [ -f "$1" ]; then echo file; else echo other; fi; }
 # Runs a command with a guard: a hang shows as status 124 instead of holding the suite up.
 guarded() { timeout 20 "$@"; }

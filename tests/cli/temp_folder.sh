@@ -9,18 +9,6 @@ export QT_QPA_PLATFORM=offscreen
 printf 'x\n' > "$tmp/x.txt"
 skip_without_qt print-text --pdf "$tmp/skip.pdf" "$tmp/x.txt"
 
-mounts=()
-cleanup() {
-  for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-# ramdisk DIR SIZE [OPTIONS]: a RAM disk at DIR; false where none can be mounted.
-ramdisk() {
-  mkdir -p "$1"
-  [ "$(id -u)" = 0 ] && mount -t tmpfs -o "size=$2${3:+,$3}" tmpfs "$1" 2>/dev/null && mounts+=("$1")
-}
-listing() { (cd "$1" && ls -A | tr '\n' ' '); }
 
 printf 'ANNA\n' > "$tmp/names"
 cat > "$tmp/tiny.form" <<'EOF'

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-2.0-or-later
-# deb.sh BUILD_DIR: builds the Debian package with CPack, checks it with lintian (no errors),
-# unpacks it into a throw-away root and runs the program from there: the version, an
-# analysis, a report printed to PDF, an example form shown; the help file and the forms are
-# found relative to the binary. Status 77 (skipped) without dpkg-deb.
+# deb.sh BUILD_DIR: builds the Debian package with CPack, checks it with lintian (no errors,
+# no maintainer scripts), unpacks it into a throw-away root and runs the program from there: the
+# version, an analysis, a report printed to PDF, an example form shown; the help file and the
+# forms are found relative to the binary. Status 77 (skipped) without dpkg-deb.
 set -u
 build=$1
 command -v dpkg-deb > /dev/null || { echo "skipped: no dpkg-deb"; exit 77; }
@@ -23,7 +23,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 check depends-on-qt yes "$(grep -q 'libqt6gui6' <<<"$depends" && echo yes)"
 check depends-on-fonts yes "$(grep -q 'fonts-liberation2' <<<"$depends" && echo yes)"
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' > "$tmp/files"
-for f in /usr/bin/quillon /usr/share/quillon/help/tessel.html /usr/share/man/man1/quillon.1.gz \
+for f in /usr/bin/quillon "/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/quillon/quillon-qt.so" \
+         /usr/share/quillon/help/tessel.html /usr/share/man/man1/quillon.1.gz \
          /usr/share/applications/org.example.quillon.desktop /usr/share/metainfo/org.example.quillon.metainfo.xml \
          /usr/share/mime/packages/quillon-form.xml /usr/share/thumbnailers/quillon.thumbnailer \
          /usr/share/icons/hicolor/scalable/apps/quillon.svg /usr/share/icons/hicolor/16x16/apps/quillon.png \
@@ -38,6 +39,9 @@ if command -v lintian > /dev/null; then
   lintian --fail-on error "$deb" > "$tmp/lintian" 2>&1
   check lintian-status 0 $?
   check lintian-errors "" "$(grep '^E:' "$tmp/lintian")"
+  # The private module is not a system library: no ldconfig in the package's scripts.
+  check lintian-no-ldconfig "" "$(grep 'ldconfig' "$tmp/lintian")"
+  check no-maintainer-scripts "" "$(dpkg-deb -I "$deb" | grep -E ' (postinst|postrm)$')"
   grep '^[WI]:' "$tmp/lintian" | sed 's/^/lintian says: /'
 else
   echo "lintian not installed: the package is not linted"
