@@ -49,6 +49,10 @@ constexpr char16_t kCp1252High[32] = {
     0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
+char16_t FromCp1252(std::uint8_t b) {
+    return (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : static_cast<char16_t>(b);
+}
+
 constexpr std::uint32_t kEtoGlyphIndex = 0x0010;
 constexpr std::uint32_t kEtoPdy = 0x2000;
 constexpr std::uint32_t kRgnAnd = 1;
@@ -946,8 +950,7 @@ bool Player::TextRecord(std::uint32_t type, const RecordReader& r) {
         if (wide) {
             text[i] = static_cast<char16_t>(r.U16(offString + std::uint64_t{i} * 2, "string"));
         } else {
-            const std::uint8_t b = r.U8(offString + std::uint64_t{i}, "string");
-            text[i] = (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : static_cast<char16_t>(b);
+            text[i] = FromCp1252(r.U8(offString + std::uint64_t{i}, "string"));
         }
     }
     std::vector<int> dx;
@@ -987,8 +990,7 @@ bool Player::SmallText(const RecordReader& r) {
     std::u16string text(chars, u'\0');
     for (std::uint32_t i = 0; i < chars; ++i) {
         if (narrow) {
-            const std::uint8_t b = r.U8(offString + i, "Text");
-            text[i] = (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : static_cast<char16_t>(b);
+            text[i] = FromCp1252(r.U8(offString + i, "Text"));
         } else {
             text[i] = static_cast<char16_t>(r.U16(offString + std::uint64_t{i} * 2, "Text"));
         }

@@ -214,6 +214,21 @@ std::optional<std::uint32_t> EmfPlusPlayer::BrushColor(std::uint16_t flags, std:
     return 0u;  // not a brush (or never defined): nothing is filled
 }
 
+// Selects what a fill (the brush its record names, no outline) or an outline (the pen in the
+// record's flags, no fill) draws with; false when the record names an object outside the table.
+bool EmfPlusPlayer::Select(bool fill, std::uint16_t flags, const ByteReader& r) {
+    if (fill) {
+        const auto color = BrushColor(flags, r.U32(0, "BrushId"));
+        if (!color) return false;
+        UseFill(color);
+        UsePen(nullptr);
+        return true;
+    }
+    UseFill(std::nullopt);
+    UsePen(PenAt(flags & 0xFF));
+    return error_.empty();
+}
+
 const EmfPlusPlayer::Pen* EmfPlusPlayer::PenAt(std::uint32_t id) {
     if (id >= objects_.size()) {
         Fail("pen " + std::to_string(id) + " is outside the object table");
@@ -616,16 +631,7 @@ bool EmfPlusPlayer::Record(std::uint16_t type, std::uint16_t flags, const ByteRe
             const std::uint32_t count = r.U32(fill ? 4 : 0, "Count");
             std::vector<std::array<double, 4>> rects;
             if (!ReadRects(r, fill ? 8 : 4, count, (flags & kCompressed) != 0, rects)) return false;
-            if (fill) {
-                const auto color = BrushColor(flags, r.U32(0, "BrushId"));
-                if (!color) return false;
-                UseFill(color);
-                UsePen(nullptr);
-            } else {
-                UseFill(std::nullopt);
-                UsePen(PenAt(flags & 0xFF));
-                if (!error_.empty()) return false;
-            }
+            if (!Select(fill, flags, r)) return false;
             Apply();
             for (const auto& rc : rects) {
                 const TPoint a = Sub(rc[0], rc[1]), b = Sub(rc[0] + rc[2], rc[1] + rc[3]);
@@ -689,16 +695,7 @@ bool EmfPlusPlayer::Record(std::uint16_t type, std::uint16_t flags, const ByteRe
             if (!ReadRects(r, at, 1, (flags & kCompressed) != 0, rc)) return false;
             const double start = angles ? r.F32(fill ? 4 : 0, "StartAngle") : 0;
             const double sweep = angles ? r.F32(fill ? 8 : 4, "SweepAngle") : 360;
-            if (fill) {
-                const auto color = BrushColor(flags, r.U32(0, "BrushId"));
-                if (!color) return false;
-                UseFill(color);
-                UsePen(nullptr);
-            } else {
-                UseFill(std::nullopt);
-                UsePen(PenAt(flags & 0xFF));
-                if (!error_.empty()) return false;
-            }
+            if (!Select(fill, flags, r)) return false;
             const int kind = type == kDrawArc ? 2 : angles ? 1 : 0;
             Ellipse(rc[0], start, sweep, kind, fill, !fill);
             return true;

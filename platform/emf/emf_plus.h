@@ -78,6 +78,7 @@ class EmfPlusPlayer {
                    std::vector<std::array<double, 4>>& out);
     std::optional<std::uint32_t> BrushColor(std::uint16_t flags, std::uint32_t brushId);
     const Pen* PenAt(std::uint32_t id);
+    bool Select(bool fill, std::uint16_t flags, const ByteReader& r);
     double UnitToPixels(std::uint32_t unit, bool vertical) const;
     double WorldLength(double length, std::uint32_t unit) const;
 
