@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string>
+#include <vector>
 
 #include "platform/emf/page_store.h"
 #include "platform/gdi/printer.h"
@@ -123,9 +125,18 @@ int Fail(std::string_view name, const std::string& reason, cli::Streams& s) {
     return 1;
 }
 
-// Writes the chosen ones of the `count` stored pages to the --emf directory.
-Result<void> KeepPages(std::string_view name, const cli::OutputOptions& out,
-                       const PrintJob& job, int count) {
+// Removes the --emf files of a job that was interrupted after they were written: an
+// interrupted job leaves none of its outputs.
+void DropKeptPagesIfInterrupted(std::vector<std::string>& kept) {
+    if (!InterruptRequested()) return;
+    for (const std::string& path : kept) std::remove(path.c_str());
+    kept.clear();
+}
+
+// Writes the chosen ones of the `count` stored pages to the --emf directory; the files
+// written go into `kept`.
+Result<void> KeepPages(std::string_view name, const cli::OutputOptions& out, const PrintJob& job,
+                       int count, std::vector<std::string>& kept) {
     PageExport what;
     what.dir = out.emfDir;
     what.name = KeptPagesName(name, out, job);
@@ -135,10 +146,8 @@ Result<void> KeepPages(std::string_view name, const cli::OutputOptions& out,
     if (what.pages.empty()) return Error{"no page to write to " + out.emfDir};
     Result<std::vector<std::string>> written = ExportPages(what);
     if (!written) return written.error();
-    if (InterruptRequested()) {
-        // An interrupted job leaves none of its outputs, these files included.
-        for (const std::string& path : *written) std::remove(path.c_str());
-    }
+    kept = std::move(*written);
+    DropKeptPagesIfInterrupted(kept);
     return Ok();
 }
 
@@ -157,10 +166,11 @@ int RunJob(std::string_view name, const cli::OutputOptions& out, const PrintJob&
     component->SetShowCancelDialog(preview);  // the status dialog needs windows
     component->PrintFilter = FilterOf(out);
     int kept = 0;
+    std::vector<std::string> keptFiles;
     if (!out.emfDir.empty()) {
         // The files come first: a printer that fails afterwards cannot take them along.
         component->PagesRecorded = [&, c = component.get()] {
-            if (Result<void> r = KeepPages(name, out, job, c->PageCount); !r)
+            if (Result<void> r = KeepPages(name, out, job, c->PageCount, keptFiles); !r)
                 kept = Fail(name, r.reason(), s);
             return !FilesOnly(out);
         };
@@ -187,6 +197,7 @@ int RunJob(std::string_view name, const cli::OutputOptions& out, const PrintJob&
     }
     component->EndJob();
     component->PagesRecorded = nullptr;
+    DropKeptPagesIfInterrupted(keptFiles);  // stopped while they were printed
     if (InterruptRequested()) return Fail(name, "interrupted", s);
     return status != 0 ? status : kept;
 }
@@ -199,8 +210,10 @@ int RunStoredPages(std::string_view name, const cli::OutputOptions& out, const P
     int status = 0;
     int count = 0;
     while (stored && PageFileExists(count + 1, poViewer)) ++count;
+    std::vector<std::string> kept;
     if (stored && !out.emfDir.empty()) {
-        if (Result<void> r = KeepPages(name, out, job, count); !r) status = Fail(name, r.reason(), s);
+        if (Result<void> r = KeepPages(name, out, job, count, kept); !r)
+            status = Fail(name, r.reason(), s);
     }
     if (!stored) {
         status = Fail(name, stored.reason(), s);
@@ -221,6 +234,7 @@ int RunStoredPages(std::string_view name, const cli::OutputOptions& out, const P
                 PrintStoredPages(poViewer, false, FilterOf(out));
         }
     }
+    DropKeptPagesIfInterrupted(kept);
     DeletePageFiles(poViewer);
     return status;
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <mutex>
 
 #include "platform/sys/files.h"
 #include "platform/sys/limits.h"
@@ -26,6 +27,32 @@ std::string PageFilePathIn(const std::string& dir, int n, PageKind kind) {
     return path + PageFileBaseName(n, kind);
 }
 
+Result<void> RoomBudget::Take(const std::string& dir, std::size_t bytes) {
+    const auto want = static_cast<std::int64_t>(std::min<std::size_t>(
+        bytes, static_cast<std::size_t>(std::numeric_limits<std::int64_t>::max() / 2)));
+    // A file takes whole blocks.
+    const std::int64_t used = (want + block_ - 1) / block_ * block_;
+    if (dir == dir_ && used <= left_) {
+        left_ -= used;
+        return Ok();
+    }
+    dir_ = dir;
+    left_ = 0;
+    const std::optional<DiskSpace> space = look_(dir);
+    if (!space) return Ok();
+    block_ = std::max<std::int64_t>(space->block, 1);
+    const std::int64_t reserve = std::min(limits::kTempReserveBytes, space->total / 20);
+    const std::int64_t room = space->free - reserve;  // what may be written at all
+    if (room - want < 0) {
+        return Error{"only " + std::to_string(std::max<std::int64_t>(space->free, 0) >> 20) +
+                     " MB free in " + dir + ": the job stops before the disk is full"};
+    }
+    // Half of what is left above the reserve, for what others write into the file system
+    // before the next look.
+    left_ = std::clamp<std::int64_t>((room - used) / 2, 0, kRoomRecheckBytes);
+    return Ok();
+}
+
 std::string PageFilePath(int n, PageKind kind) {
     const Result<std::string> dir = ProcessTempDir();
     if (!dir) return {};
@@ -34,21 +61,23 @@ std::string PageFilePath(int n, PageKind kind) {
 
 namespace {
 
+std::optional<DiskSpace> LookAtDisk(const std::string& dir) {
+    struct statvfs fs {};
+    if (statvfs(dir.c_str(), &fs) != 0) return std::nullopt;
+    const auto unit = static_cast<std::int64_t>(fs.f_frsize);
+    return DiskSpace{static_cast<std::int64_t>(fs.f_blocks) * unit,
+                     static_cast<std::int64_t>(fs.f_bavail) * unit, unit > 0 ? unit : 4096};
+}
+
 // Refuses a page that would leave less than the reserve free in the file system of `path`'s
 // folder, so that a huge job stops with a reason instead of filling the disk.
 Result<void> CheckRoom(const std::string& path, std::size_t bytes) {
+    static std::mutex mutex;
+    static RoomBudget budget(LookAtDisk);
     const std::size_t slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    struct statvfs fs {};
-    if (statvfs(dir.c_str(), &fs) != 0) return Ok();  // the write itself will say what is wrong
-    const auto unit = static_cast<std::int64_t>(fs.f_frsize);
-    const std::int64_t total = static_cast<std::int64_t>(fs.f_blocks) * unit;
-    const std::int64_t free = static_cast<std::int64_t>(fs.f_bavail) * unit;
-    const std::int64_t reserve = std::min(limits::kTempReserveBytes, total / 20);
-    if (free - static_cast<std::int64_t>(bytes) >= reserve) return Ok();
-    const std::string base = slash == std::string::npos ? "." : path.substr(0, slash);
-    return Error{"only " + std::to_string(std::max<std::int64_t>(free, 0) >> 20) + " MB free in " +
-                 base + ": the job stops before the disk is full"};
+    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
+    std::lock_guard lock(mutex);
+    return budget.Take(dir.empty() ? "/" : dir, bytes);
 }
 
 Result<std::string> StorePath(int n, PageKind kind) {
@@ -82,12 +111,14 @@ int StoredPageCount(PageKind kind) {
 }
 
 int DeletePages(PageKind kind) {
+    const Result<std::string> dir = ProcessTempDir();
+    if (!dir) return 0;
     int seen = 0;
     while (seen < std::numeric_limits<int>::max()) {
-        const std::string path = PageFilePath(seen + 1, kind);
-        if (!PrivateFileExists(path)) break;
+        // unlink removes a link itself, never its target, and says when nothing is there.
+        const std::string path = PageFilePathIn(*dir, seen + 1, kind);
+        if (!RemovePrivateFile(path) && !PrivateFileExists(path)) break;
         ++seen;
-        RemovePrivateFile(path);
     }
     return seen;
 }

@@ -9,6 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -41,6 +43,33 @@ int StoredPageCount(PageKind kind);
 // Deletes the stored pages 1, 2, ... up to the first missing number, without a limit.
 // Returns how many were there.
 int DeletePages(PageKind kind);
+
+// The free space rule of the page store: a page is refused when it would leave less than the
+// reserve free (limits::kTempReserveBytes, or a twentieth of a small file system). Asking the
+// file system costs more than writing a small page, so it is asked again only once the pages
+// written since have used half of the room seen above the reserve, or kRoomRecheckBytes: far
+// from the reserve every few megabytes, close to it before every page.
+struct DiskSpace {
+    std::int64_t total = 0;  // bytes
+    std::int64_t free = 0;   // bytes available to us
+    std::int64_t block = 4096;
+};
+inline constexpr std::int64_t kRoomRecheckBytes = std::int64_t{8} << 20;
+
+class RoomBudget {
+  public:
+    using Look = std::function<std::optional<DiskSpace>(const std::string& dir)>;
+    explicit RoomBudget(Look look) : look_(std::move(look)) {}
+    // Whether `bytes` more may be written into `dir` (a folder, without a trailing '/'); a
+    // file system that cannot be asked lets the write itself say what is wrong.
+    Result<void> Take(const std::string& dir, std::size_t bytes);
+
+  private:
+    Look look_;
+    std::string dir_;        // the folder the budget is for
+    std::int64_t left_ = 0;  // bytes that may still be written there without asking
+    std::int64_t block_ = 4096;
+};
 
 // A page file given by path: written atomically; read without following a link (unless it is
 // a file the user named, `userFile`, which may be one) and refused past kMaxPageFileBytes.

@@ -10,6 +10,7 @@
 
 #include "platform/gdi/dib.h"
 #include "platform/gdi/graphics_backend.h"
+#include "platform/gdi/system_colors.h"
 #include "platform/sys/files.h"
 
 namespace quillon {
@@ -109,10 +110,30 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+namespace {
+
+std::optional<SystemColorTable> screenColors;
+thread_local const SystemColorTable* activeColors = nullptr;
+
+}  // namespace
+
+void SetScreenSystemColors(const std::optional<SystemColorTable>& colors) {
+    screenColors = colors;
+}
+
+ScreenColors::ScreenColors() : previous_(activeColors) {
+    activeColors = screenColors ? &*screenColors : nullptr;
+}
+
+ScreenColors::~ScreenColors() {
+    activeColors = previous_;
+}
+
 TColor ColorToRGB(TColor color) {
     if (color >= 0) return color;
     const std::uint32_t index = static_cast<std::uint32_t>(color) & 0xFF;
-    return index < kSystemPalette.size() ? kSystemPalette[index] : 0;
+    const auto& table = activeColors ? *activeColors : kSystemPalette;
+    return index < table.size() ? table[index] : 0;
 }
 
 TColorRef ColorToColorRef(TColor color) {

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <algorithm>
 
+#include "platform/gdi/system_colors.h"
 #include "platform/qt/qt_fonts.h"
 #include "platform/sys/cursor_images.h"
 #include "platform/sys/rounding.h"
@@ -12,6 +13,8 @@
 namespace quillon {
 
 QColor ToQColor(TColor color) {
+    // Widgets are on the screen: system colours as the desktop shows them.
+    const ScreenColors screen;
     const TColor rgb = ColorToRGB(color);
     return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
 }

@@ -21,6 +21,7 @@
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_painter_dc.h"
 #include "platform/gdi/screen.h"
+#include "platform/gdi/system_colors.h"
 #include "platform/qt/qt_peer.h"
 
 namespace quillon {
@@ -89,6 +90,7 @@ class DBGridDelegate : public QStyledItemDelegate {
         bool drawn = false;
         {
             painter->save();
+            const ScreenColors screen;
             QtPainterDC dc(*painter, Screen().Caps());
             TCanvas canvas(&dc);
             const bool highlighted = (option.state & QStyle::State_Selected) != 0;

@@ -5,11 +5,15 @@
 #include <QFont>
 #include <QIcon>
 #include <QPainter>
+#include <QPalette>
 #include <QPixmap>
+#include <QStyle>
 #include <QStyleFactory>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 
+#include "platform/gdi/system_colors.h"
 #include "platform/vcl/forms.h"
 
 namespace quillon {
@@ -65,6 +69,83 @@ QIcon ProgramIcon() {
     return icon;
 }
 
+namespace {
+
+QPalette DarkPalette() {
+    QPalette p;
+    const QColor face(0x35, 0x35, 0x35), base(0x20, 0x20, 0x20), text(0xE8, 0xE8, 0xE8);
+    p.setColor(QPalette::Window, face);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, face);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, face);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::BrightText, Qt::white);
+    p.setColor(QPalette::Light, QColor(0x5A, 0x5A, 0x5A));
+    p.setColor(QPalette::Midlight, QColor(0x48, 0x48, 0x48));
+    p.setColor(QPalette::Mid, QColor(0x28, 0x28, 0x28));
+    p.setColor(QPalette::Dark, QColor(0x1C, 0x1C, 0x1C));
+    p.setColor(QPalette::Shadow, QColor(0x0C, 0x0C, 0x0C));
+    p.setColor(QPalette::Highlight, QColor(0x2A, 0x62, 0xA8));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::ToolTipBase, QColor(0x40, 0x40, 0x40));
+    p.setColor(QPalette::ToolTipText, text);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
+    return p;
+}
+
+SystemColorTable SystemColorsOf(const QPalette& p) {
+    const auto rgb = [&](QPalette::ColorGroup group, QPalette::ColorRole role) {
+        const QColor c = p.color(group, role);
+        return static_cast<TColor>(c.red() | (c.green() << 8) | (c.blue() << 16));
+    };
+    const auto active = [&](QPalette::ColorRole role) { return rgb(QPalette::Active, role); };
+    return {
+        active(QPalette::Button),                       // scroll bar
+        active(QPalette::Window),                       // desktop background
+        active(QPalette::Highlight),                    // active caption
+        active(QPalette::Mid),                          // inactive caption
+        active(QPalette::Window),                       // menu
+        active(QPalette::Base),                         // window
+        active(QPalette::Shadow),                       // window frame
+        active(QPalette::WindowText),                   // menu text
+        active(QPalette::Text),                         // window text
+        active(QPalette::HighlightedText),              // caption text
+        active(QPalette::Window),                       // active border
+        active(QPalette::Window),                       // inactive border
+        active(QPalette::Dark),                         // application workspace
+        active(QPalette::Highlight),                    // highlight
+        active(QPalette::HighlightedText),              // highlight text
+        active(QPalette::Button),                       // button face
+        active(QPalette::Dark),                         // button shadow
+        rgb(QPalette::Disabled, QPalette::Text),        // grey text
+        active(QPalette::ButtonText),                   // button text
+        rgb(QPalette::Disabled, QPalette::WindowText),  // inactive caption text
+        active(QPalette::Light),                        // button highlight
+        active(QPalette::Shadow),                       // 3-D dark shadow
+        active(QPalette::Midlight),                     // 3-D light
+        active(QPalette::ToolTipText),                  // tooltip text
+        active(QPalette::ToolTipBase),                  // tooltip background
+    };
+}
+
+void TakeDesktopColors(const QStyle& style) {
+    // QUILLON_PALETTE=dark stands for a dark desktop where no desktop theme gives Qt one.
+    if (qgetenv("QUILLON_PALETTE") == "dark") QApplication::setPalette(DarkPalette());
+    // Without a palette from the desktop the application's is the style's own: the forms keep
+    // their classic colours then.
+    const QPalette desktop = QApplication::palette();
+    if (desktop == style.standardPalette()) {
+        SetScreenSystemColors(std::nullopt);
+        return;
+    }
+    SetScreenSystemColors(SystemColorsOf(desktop));
+}
+
+}  // namespace
+
 QtHost::QtHost() : QtHost(Options{}) {}
 
 QtHost::QtHost(Options options) {
@@ -74,8 +155,10 @@ QtHost::QtHost(Options options) {
         throw std::runtime_error(
             "the Qt host needs a QApplication, and another kind of Qt application runs");
     // The same look on every desktop; the palette comes from the controls.
-    if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion")))
+    if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"))) {
         QApplication::setStyle(style);
+        TakeDesktopColors(*style);
+    }
     QApplication::setWindowIcon(ProgramIcon());
     printDialog_ = std::make_unique<QtPrintDialog>(options.desktop.screenshots);
     desktop_ = std::make_unique<QtDesktop>(std::move(options.desktop));
@@ -84,6 +167,7 @@ QtHost::QtHost(Options options) {
 }
 
 QtHost::~QtHost() {
+    SetScreenSystemColors(std::nullopt);
     // The widgets of the forms go while Qt can still delete them.
     Application().DestroyComponents();
     Application().ClearTerminated();

@@ -13,8 +13,9 @@
 
 namespace quillon {
 
-// The range of display scale factors taken from the environment.
-inline constexpr double kMinScaleFactor = 0.25;
+// The range of display scale factors taken from the environment. Below 1 the toolkit draws a
+// window's background but none of its controls.
+inline constexpr double kMinScaleFactor = 1.0;
 inline constexpr double kMaxScaleFactor = 8.0;
 
 // Checks what Qt reads about the display's scale when it starts. Forms keep their

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/gdi/screen.h"
+#include "platform/gdi/system_colors.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_painter_dc.h"
 #include "platform/vcl/forms.h"
@@ -268,8 +269,8 @@ bool QtControlPeer::HandleEditorKey(QObject* watched, QKeyEvent* event) {
     }
     const char32_t taken = win->InputKeyPressHandlers(ch);
     if (!*alive || taken == 0) return true;
-    // Enter and Escape that no dialog button took are not the editor's.
-    if (taken == 13 || taken == 27) return true;
+    // Enter and Escape that no dialog button took are not the editor's (a memo types Enter).
+    if ((taken == 13 && !EditorTypesReturn()) || taken == 27) return true;
     if (taken == ch) return ForwardKey(watched, event);
     // A handler changed the character (capitals, the vowel marker): the editor types that one.
     const std::unique_ptr<QKeyEvent> changed = KeyEventFor(taken, *event);
@@ -336,6 +337,7 @@ bool QtControlPeer::HandleMouse(QObject* watched, QMouseEvent* event) {
 }
 
 void QtControlPeer::PaintModel(QPainter& painter) {
+    const ScreenColors screen;
     QtPainterDC dc(painter, Screen().Caps());
     try {
         control_.PaintSelf(dc);

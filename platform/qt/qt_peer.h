@@ -118,6 +118,8 @@ class QtControlPeer : public ControlPeer {
     virtual bool HandleMouse(QObject* watched, QMouseEvent* event);
     // Events other than keys and mouse; true when used up.
     virtual bool HandleOther(QObject* watched, QEvent* event);
+    // Whether an editor widget types Enter itself (a memo's new line).
+    virtual bool EditorTypesReturn() const { return false; }
 
     // Paints the control through the model (for painted widgets).
     void PaintModel(QPainter& painter);

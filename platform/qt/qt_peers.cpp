@@ -478,7 +478,9 @@ class MemoPeer : public QtControlPeer {
         edit_ = new ModelPlainTextEdit(ParentWidgetFor(memo));
         edit_->document()->setDocumentMargin(2);
         edit_->limitInsert = [this](const QString& text) { return Fit(text); };
-        Attach(edit_, Input::Native);
+        // The widget edits (with the desktop's keys: undo, select all, word moves); the model's
+        // key events run first and its text follows the widget's.
+        Attach(edit_, Input::Editor);
         WatchInner(edit_->viewport());
         QObject::connect(edit_, &QPlainTextEdit::textChanged, Context(),
                          [this] { TextFromWidget(); });
@@ -490,6 +492,8 @@ class MemoPeer : public QtControlPeer {
     ~MemoPeer() override { edit_->limitInsert = nullptr; }
 
   protected:
+    bool EditorTypesReturn() const override { return memo_.WantReturns() && !memo_.ReadOnly(); }
+
     void Apply(TPeerChange what) override {
         switch (what) {
             case TPeerChange::Text:
@@ -565,23 +569,37 @@ class MemoPeer : public QtControlPeer {
         edit_->setTextCursor(c);
     }
 
+    // The widget's text and selection as the model holds them: the widget breaks lines with
+    // LF alone, the model keeps the CR LF breaks it has (a typed key changes no other line).
+    struct WidgetText {
+        QString text;
+        int selStart;
+        int selLength;
+    };
+    WidgetText FromWidgetText() const {
+        QString text = edit_->toPlainText();
+        const QTextCursor c = edit_->textCursor();
+        int start = c.selectionStart(), end = c.selectionEnd();
+        if (memo_.Text().find("\r\n") != std::string::npos) {
+            end += static_cast<int>(QStringView(text).left(end).count(QLatin1Char('\n')));
+            start += static_cast<int>(QStringView(text).left(start).count(QLatin1Char('\n')));
+            text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        }
+        const int selStart = CodePointIndex(text, start);
+        return {text, selStart, CodePointIndex(text, end) - selStart};
+    }
+
     void TextFromWidget() {
         if (Syncing()) return;
-        const QString text = edit_->toPlainText();
-        const QTextCursor c = edit_->textCursor();
-        const int selStart = CodePointIndex(text, c.selectionStart());
-        const int selLength = CodePointIndex(text, c.selectionEnd()) - selStart;
-        FromWidget([&] { memo_.SetTextFromPeer(FromQString(text), selStart, selLength); });
+        const WidgetText w = FromWidgetText();
+        FromWidget([&] { memo_.SetTextFromPeer(FromQString(w.text), w.selStart, w.selLength); });
     }
 
     void SelectionFromWidget() {
         if (Syncing()) return;
-        const QString text = edit_->toPlainText();
-        const QTextCursor c = edit_->textCursor();
-        const int selStart = CodePointIndex(text, c.selectionStart());
-        const int selLength = CodePointIndex(text, c.selectionEnd()) - selStart;
-        if (selStart == memo_.SelStart() && selLength == memo_.SelLength()) return;
-        FromWidget([&] { memo_.SetSelectionFromPeer(selStart, selLength); });
+        const WidgetText w = FromWidgetText();
+        if (w.selStart == memo_.SelStart() && w.selLength == memo_.SelLength()) return;
+        FromWidget([&] { memo_.SetSelectionFromPeer(w.selStart, w.selLength); });
     }
 
   private:

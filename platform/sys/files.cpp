@@ -203,30 +203,38 @@ void AtomicFile::Discard() {
     temp_.clear();
 }
 
-Result<void> AtomicFile::Write(std::span<const std::uint8_t> data) {
-    if (!fd_) return Error{path_ + ": the file is closed"};
+namespace {
+
+// Writes all of `data` to `fd`; the errno of the failure, or 0.
+int WriteAll(int fd, std::span<const std::uint8_t> data) {
     const long long failAfter = gFailWritesAfter.load();
     struct stat st {};
-    long long written = failAfter >= 0 && fstat(fd_.Get(), &st) == 0 ? st.st_size : 0;
+    long long written = failAfter >= 0 && fstat(fd, &st) == 0 ? st.st_size : 0;
     std::size_t done = 0;
     while (done < data.size()) {
         std::size_t chunk = data.size() - done;
         if (failAfter >= 0) {
-            if (written >= failAfter) {
-                Discard();
-                return Error{Reason(path_, ENOSPC)};
-            }
+            if (written >= failAfter) return ENOSPC;
             chunk = std::min<std::size_t>(chunk, static_cast<std::size_t>(failAfter - written));
         }
-        const ssize_t n = write(fd_.Get(), data.data() + done, chunk);
+        const ssize_t n = write(fd, data.data() + done, chunk);
         if (n < 0) {
             if (errno == EINTR) continue;
-            const int err = errno;
-            Discard();
-            return Error{Reason(path_, err)};
+            return errno;
         }
         done += static_cast<std::size_t>(n);
         written += n;
+    }
+    return 0;
+}
+
+}  // namespace
+
+Result<void> AtomicFile::Write(std::span<const std::uint8_t> data) {
+    if (!fd_) return Error{path_ + ": the file is closed"};
+    if (const int err = WriteAll(fd_.Get(), data); err != 0) {
+        Discard();
+        return Error{Reason(path_, err)};
     }
     return Ok();
 }
@@ -281,6 +289,29 @@ Result<void> WriteFileAtomically(const std::string& path, std::span<const std::u
     if (!file) return file.error();
     if (Result<void> written = file->Write(data); !written) return written;
     return file->Commit();
+}
+
+Result<void> WriteNewFile(const std::string& path, std::span<const std::uint8_t> data,
+                          unsigned mode, bool* existed) {
+    if (existed) *existed = false;
+    if (path.empty()) return Error{"no file name"};
+    UniqueFd fd(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                     static_cast<mode_t>(mode)));
+    if (!fd) {
+        if (errno == EEXIST) {
+            if (existed) *existed = true;
+            return Error{path + ": the file exists"};
+        }
+        return Error{Reason(path, errno)};
+    }
+    int err = WriteAll(fd.Get(), data);
+    if (err == 0 && close(fd.Release()) != 0) err = errno;
+    if (err != 0) {
+        fd.Reset();
+        unlink(path.c_str());
+        return Error{Reason(path, err)};
+    }
+    return Ok();
 }
 
 void FailFileWritesAfterForTesting(long long bytes) {

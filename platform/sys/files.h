@@ -133,6 +133,13 @@ class AtomicFile {
 Result<void> WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> data,
                                  const WriteOptions& options = {});
 
+// Creates `path`, where nothing may be yet (a name that appears meanwhile is not replaced:
+// "PATH: the file exists", and `existed` is set), and writes `data` into it; a failure removes
+// the file again. For files that nobody reads while they are written and that are worth no
+// second name and rename: a failed write leaves nothing, just as there was nothing before.
+Result<void> WriteNewFile(const std::string& path, std::span<const std::uint8_t> data,
+                          unsigned mode = 0600, bool* existed = nullptr);
+
 // Options of the files written for the user: readable as the umask allows, a link in the
 // output's place replaced.
 inline WriteOptions OutputFileOptions() {

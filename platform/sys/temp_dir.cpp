@@ -189,6 +189,12 @@ void SetTempDirBaseForTesting(const std::string& base) {
 
 Result<void> WritePrivateFile(const std::string& path, std::span<const std::uint8_t> data,
                               Replace replace) {
+    // Most pages go where nothing is yet: straight under their name, one file operation
+    // instead of three. Something already there is replaced atomically below.
+    bool existed = false;
+    Result<void> fresh = WriteNewFile(path, data, 0600, &existed);
+    if (fresh || !existed) return fresh;
+    if (replace == Replace::No) return fresh;
     // Something other than a file of ours in the page's place (a link planted there) is
     // refused rather than replaced: rename would not follow it, but it is not ours to drop.
     return WriteFileAtomically(

@@ -52,8 +52,9 @@ void SetTempDirBaseForTesting(const std::string& base);
 // Private files: the one way the program opens the files it keeps in its private directory.
 // Never through a link (O_NOFOLLOW), regular files only, created with mode 0600.
 
-// Writes `data` as the file `path`, atomically: the bytes go to a new file of a fresh name
-// in the same directory, which then takes the place of `path` in one rename. When anything
+// Writes `data` as the file `path`, atomically: where nothing is yet, the file is made under
+// its name and removed again when the write fails; a file there already is replaced by a new
+// file of a fresh name in the same directory, in one rename. When anything
 // fails (a full disk) the new file is removed and whatever `path` held before is left as it
 // was. A link or anything else that is not a regular file at `path` is refused, never written
 // through. With Replace::No a file already at `path` is refused too ("PATH: the file exists"),

@@ -79,19 +79,28 @@ std::string Sanitize(std::string_view text) {
 }
 
 std::u16string ToUtf16(std::string_view text) {
-    std::u16string out;
-    out.reserve(text.size());
+    // Never more units than bytes (a character of two units takes four bytes): the units are
+    // stored by index, and most text is ASCII, one byte and one unit.
+    std::u16string out(text.size(), u'\0');
+    std::size_t n = 0;
     for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            out[n++] = c;
+            ++i;
+            continue;
+        }
         const Decoded d = DecodeOne(text.substr(i));
         i += d.length;
         if (d.codePoint >= 0x10000) {
             const char32_t v = d.codePoint - 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
+            out[n++] = static_cast<char16_t>(0xD800 + (v >> 10));
+            out[n++] = static_cast<char16_t>(0xDC00 + (v & 0x3FF));
         } else {
-            out.push_back(static_cast<char16_t>(d.codePoint));
+            out[n++] = static_cast<char16_t>(d.codePoint);
         }
     }
+    out.resize(n);
     return out;
 }
 

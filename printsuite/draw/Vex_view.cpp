@@ -24,6 +24,7 @@ const char* const kPreviewForm = R"(object Vex_Prev: TVex_Prev
   Font.Name = 'Arial'
   KeyPreview = True
   Position = poScreenCenter
+  ShowHint = True
   Visible = False
   OnActivate = FormActivate
   OnCreate = FormCreate

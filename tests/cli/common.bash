@@ -13,9 +13,12 @@ check() {  # check NAME EXPECTED ACTUAL
 mounts=()
 cleanup() {
   for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done
-  rm -rf "$tmp"
+  rm -rf "$tmp" "$home"
 }
-tmp=$(mktemp -d); trap cleanup EXIT
+tmp=$(mktemp -d) home=$(mktemp -d); trap cleanup EXIT
+# A home of the script's own, beside the scratch directory: the settings every job writes
+# never reach the user's, and scripts run side by side do not read each other's.
+export HOME=$home XDG_CONFIG_HOME=$home/.config
 
 # ramdisk DIR SIZE [OPTIONS]: a RAM disk at DIR; false where none can be mounted (root only).
 ramdisk() {

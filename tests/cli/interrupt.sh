@@ -56,6 +56,23 @@ check "stopped while printing: status" 130 "$status"
 check "stopped while printing: no page directory" "" "$(ls -A "$tmp/t")"
 check "stopped while printing: no output" "" "$(ls -A "$tmp/out")"
 
+# With --emf the page files are written whole before the printing begins; stopped while
+# printing, the job takes them away again with the rest of its outputs.
+rm -rf "$tmp/t" "$tmp/out" "$tmp/emf"; mkdir "$tmp/t" "$tmp/out" "$tmp/emf"
+seq 2000 | sed 's/^/NAME /' >"$tmp/names"
+TMPDIR=$tmp/t XDG_RUNTIME_DIR=$tmp/run QT_QPA_PLATFORM=offscreen \
+  "$q" report --pdf "$tmp/out/big.pdf" --emf "$tmp/emf" <"$tmp/names" 2>"$tmp/err" &
+pid=$!
+emf_written() { [ -e "$tmp/emf/report-2000.emf" ] && pdf_begun; }
+wait_for emf_written || echo "FAIL the job never began its PDF after its page files"
+kill -INT $pid
+wait $pid
+check "stopped after --emf: status" 130 "$?"
+check "stopped after --emf: message" "quillon: report: interrupted" "$(cat "$tmp/err")"
+check "stopped after --emf: no page file left" "" "$(ls -A "$tmp/emf")"
+check "stopped after --emf: no output" "" "$(ls -A "$tmp/out")"
+check "stopped after --emf: no page directory" "" "$(ls -A "$tmp/t")"
+
 # Waiting for names on standard input: stops at once too.
 rm -rf "$tmp/t"; mkdir "$tmp/t"
 mkfifo "$tmp/fifo"

@@ -27,7 +27,7 @@ check "scaled window" 1120x720 "$(png_size "$tmp/scaled/SampleFrm.png")"
 QT_SCALE_FACTOR=0 QT_QPA_PLATFORM=offscreen QUILLON_SCREENSHOT_DIR=$tmp/zero \
   QUILLON_SCREENSHOT_QUIT=1 timeout 60 "$q" show-form "$data/show/sample.form" 2>"$tmp/err"
 check "zero scale window" 560x360 "$(png_size "$tmp/zero/SampleFrm.png")"
-check "zero scale message" "quillon: QT_SCALE_FACTOR '0' is not a scale from 0.25 to 8; using 1" \
+check "zero scale message" "quillon: QT_SCALE_FACTOR '0' is not a scale from 1 to 8; using 1" \
   "$(cat "$tmp/err")"
 
 # A file whose root is a single control: shown in a form that fits it.

@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 """A private desktop for the window tests: Xvfb with openbox, a fresh HOME, the real program
 driven by synthetic keys and mouse (xdotool, through XTest), and what a person would see:
-window geometry (xwininfo), pixels (xwd) and the files written.
+window geometry (xwininfo), pixels (the server's frame buffer) and the files written.
 
 Every wait is bounded; every process started here is ended when the desktop closes, also when
 a check fails. A test exits 77 (skipped) when a tool is missing."""
@@ -16,7 +16,7 @@ import sys
 import tempfile
 import time
 
-TOOLS = ("Xvfb", "openbox", "xdotool", "xwininfo", "xwd", "xprop")
+TOOLS = ("Xvfb", "openbox", "xdotool", "xwininfo", "xprop")
 
 
 class Failure(Exception):
@@ -75,6 +75,17 @@ class Image:
                 [min(found[0], a), found[1], max(found[2], b), y + 1]
         return tuple(found) if found else None
 
+    def dark(self, box, limit=96):
+        """How many pixels in `box` are dark (every channel below `limit`): text, outlines."""
+        x0, y0, x1, y1 = box
+        n = 0
+        for y in range(max(0, y0), min(self.height, y1)):
+            row = self.rows[y]
+            for x in range(max(0, x0), min(self.width, x1)):
+                if row[3 * x] < limit and row[3 * x + 1] < limit and row[3 * x + 2] < limit:
+                    n += 1
+        return n
+
     def save_png(self, path):
         import zlib
         raw = b"".join(b"\0" + bytes(r) for r in self.rows)
@@ -131,6 +142,9 @@ class Desktop:
         os.makedirs(self.home)
         self.runtime = os.path.join(self.tmp, "run")
         os.makedirs(self.runtime, mode=0o700)
+        # The screen as the server shows it: Xvfb keeps its frame buffer in this folder.
+        self.framebuffer = os.path.join(self.tmp, "fb")
+        os.makedirs(self.framebuffer)
         self.home_writable = home_writable
         self.display = None
         self.program = None
@@ -163,7 +177,7 @@ class Desktop:
         r, w = os.pipe()
         self._spawn(["Xvfb", "-displayfd", str(w), "-screen", "0",
                      "%dx%dx24" % (self.width, self.height), "-dpi", str(self.dpi),
-                     "-nolisten", "tcp", "-noreset"],
+                     "-fbdir", self.framebuffer, "-nolisten", "tcp", "-noreset"],
                     pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(w)
         number = b""
@@ -236,9 +250,9 @@ class Desktop:
 
     # ------------------------------------------------------------- X helpers
 
-    def x(self, args, check_rc=True):
+    def x(self, args, check_rc=True, timeout=20):
         try:
-            r = subprocess.run(args, env=self.env, capture_output=True, text=True, timeout=20)
+            r = subprocess.run(args, env=self.env, capture_output=True, text=True, timeout=timeout)
         except subprocess.TimeoutExpired:
             raise Failure("%s did not end" % " ".join(args))
         if check_rc and r.returncode != 0:
@@ -303,6 +317,19 @@ class Desktop:
             time.sleep(0.05)
         raise Failure("the window kept changing its geometry: %r" % (last,))
 
+    def popups(self):
+        """The shown windows that the window manager leaves alone (tooltips, menus, lists):
+        [(id, (x, y, width, height))]."""
+        found = []
+        for line in self.x(["xwininfo", "-root", "-children"]).splitlines():
+            m = re.match(r"\s*(0x[0-9a-f]+) .*\)\s+(\d+)x(\d+)\+(-?\d+)\+(-?\d+)", line)
+            if not m or (m.group(2), m.group(3)) == ("1", "1"):
+                continue
+            info = self.x(["xwininfo", "-id", m.group(1)], check_rc=False)
+            if "IsViewable" in info and re.search(r"Override Redirect State:\s+yes", info):
+                found.append((int(m.group(1), 16), tuple(int(m.group(i)) for i in (4, 5, 2, 3))))
+        return found
+
     def active_window(self):
         out = self.x(["xdotool", "getactivewindow"], check_rc=False).strip()
         return int(out) if out else None
@@ -313,9 +340,12 @@ class Desktop:
         return self.x(["xdotool", "getwindowname", str(wid)]).strip() if wid else None
 
     def screenshot(self):
-        data = subprocess.run(["xwd", "-root", "-silent"], env=self.env, capture_output=True,
-                              timeout=20).stdout
-        check(len(data) > 100, "xwd gave no picture")
+        """The screen's pixels, read from the server's frame buffer. (Asking the server for the
+        root window's image, as xwd does, gives black for a window shown over another window
+        of the same program: the content of that region is undefined for such a request.)"""
+        with open(os.path.join(self.framebuffer, "Xvfb_screen0"), "rb") as f:
+            data = f.read()
+        check(len(data) > 100, "the frame buffer holds no picture")
         return parse_xwd(data)
 
     def wait_pixels(self, predicate, what, timeout=20):

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 """The preview as a person meets it: maximised by the window manager, the page fitted to the
 area that is there at start, refitted when the window is restored and maximised again, the
-whole window drawn, at scale 1 and 2 (QUILLON_SCALE)."""
+whole window drawn, at scale 1 and 2 (QUILLON_SCALE). A button's hint shows in a tooltip by
+the pointer."""
 
 import configparser
 import os
@@ -74,6 +75,32 @@ def check_fitted(d, wid, page, what):
     return client, img
 
 
+def check_hint(d, client, button, text_width):
+    """Resting the pointer on a button of the second bar shows its hint: a window of its own
+    just below the pointer, light, with the hint's text in it."""
+    cx, cy, _, _ = client
+    left, width = button
+    px, py = cx + (left + width // 2) * SCALE, cy + (34 + 13) * SCALE
+    d.move(px - 40 * SCALE, py)
+    d.move(px, py)
+    tips = d.wait(lambda: [p for p in d.popups() if p[1][2] > 10 and p[1][3] > 10],
+                  "no tooltip was shown for the button at %d,%d" % (px, py), timeout=10)
+    equal(len(tips), 1, "tooltip windows")
+    x, y, w, h = tips[0][1]
+    check(abs(x - px) <= 40 * SCALE and py < y <= py + 40 * SCALE,
+          "the tooltip at %r is not by the pointer at %d,%d" % ((x, y), px, py))
+    check(text_width * SCALE <= w <= (text_width + 60) * SCALE and 12 * SCALE <= h <= 40 * SCALE,
+          "the tooltip's size %dx%d does not fit its text" % (w, h))
+
+    def shown(img):
+        inside = (x + 1, y + 1, x + w - 1, y + h - 1)
+        return (img.count((0, 0, 0), inside) < w * h // 4 and
+                sum(img.pixel(x + 2, y + h // 2)) > 3 * 160 and img.dark(inside) > 10 * SCALE)
+
+    d.wait_pixels(shown, "the tooltip is not drawn (black or without its text)")
+    d.move(cx + 400 * SCALE, cy + 300 * SCALE)
+
+
 def toggle_maximised(d, wid, client, done, what):
     """A double click on the title bar; again when a loaded machine made two clicks of it."""
     for _ in range(3):
@@ -97,6 +124,7 @@ def main(quillon):
         client, _ = check_fitted(d, wid, page, "maximised at start")
         check(client[2] >= 1150 * SCALE and client[3] >= 700 * SCALE,
               "the preview is not maximised: %r" % (client,))
+        check_hint(d, client, (310, 28), 50)  # "Whole Page"
 
         # Restored by a double click on the title bar: a smaller window, refitted.
         toggle_maximised(d, wid, client, lambda w: w < client[2], "the preview was not restored")

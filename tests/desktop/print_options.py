@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-2.0-or-later
-"""The preview's "Print Options" dialog on a real desktop: scaled as a whole (its Print and
+"""The preview's "Print Options" dialog on a real desktop: opened from the preview's button and
+drawn over the preview (its texts shown, nothing left black), scaled as a whole (its Print and
 Close buttons inside the window), closed by a click on Close, by Alt+C and by Escape, and
 printing a typed page list to "Print to PDF" by Alt+P, saying where the file went. Then
 Abort in the status dialog, which stands above the preview, stops a 5,000-page print."""
@@ -35,6 +36,26 @@ def pdfs(d):
     return sorted(glob.glob(os.path.join(d.home, "**", "*.pdf"), recursive=True))
 
 
+def check_drawn(d, wid, geometry):
+    """The dialog shows its labels, its button captions and its white edit over the face colour;
+    no part of it stays black."""
+    x, y, w, h = geometry
+    s = SCALE
+
+    def box(left, top, width, height):
+        return (x + scaled(left) * s, y + scaled(top) * s,
+                x + (scaled(left) + scaled(width)) * s, y + (scaled(top) + scaled(height)) * s)
+
+    def drawn(img):
+        return (img.count((0, 0, 0), (x, y, x + w, y + h)) < w * h // 20 and
+                img.dark(box(14, 168, 110, 24)) > 30 * s * s and  # "Page Selection"
+                img.dark(box(14, 204, 110, 24)) > 20 * s * s and  # "# of Copies"
+                img.dark(box(220, 250, 85, 30)) > 10 * s * s and  # "Print"
+                img.count((255, 255, 255), box(130, 204, 60, 24)) > 200 * s * s)  # Copies
+
+    d.wait_pixels(drawn, "Print Options is not drawn (black or without its texts)")
+
+
 def main(quillon):
     text = os.path.join(tempfile.mkdtemp(prefix="quillon-options-"), "pages.txt")
     with open(text, "w") as f:
@@ -49,8 +70,9 @@ def main(quillon):
             wid = d.window("Print Options")
             return wid, d.stable_geometry(wid)
 
-        # The whole dialog is scaled: its buttons stand inside it.
+        # The whole dialog is scaled and drawn: its buttons stand inside it.
         wid, (x, y, w, h) = open_options()
+        check_drawn(d, wid, (x, y, w, h))
         close_btn = (scaled(315), scaled(250), scaled(85), scaled(30))
         check(w >= (close_btn[0] + close_btn[2]) * SCALE and h >= (close_btn[1] + close_btn[3]) * SCALE,
               "Print Options %dx%d cuts off its Close button %r" % (w, h, close_btn))
@@ -80,6 +102,24 @@ def main(quillon):
         equal(len(files), 1, "PDF files")
         equal(pdf_pages(files[0]), 3, "pages of %s" % files[0])
         # The dialog comes back until it is closed.
+        d.window("Print Options")
+        d.key("Escape")
+        d.wait(lambda: not d.windows("Print Options"), "Escape left the dialog open")
+        os.remove(files[0])
+
+        # A list of 10,000 elements typed in (each the second page): the one page is printed,
+        # the program keeps answering.
+        wid, (x, y, w, h) = open_options()
+        d.click(x + (scaled(10) + scaled(14) + 8) * SCALE, y + (scaled(8) + scaled(72) + 8) * SCALE)
+        d.click(x + (scaled(10) + scaled(100) + 20) * SCALE, y + (scaled(8) + scaled(70) + 8) * SCALE)
+        d.key("ctrl+a")
+        d.x(["xdotool", "type", "--delay", "0", ",".join(["2"] * 10000)], timeout=120)
+        d.key("alt+p")
+        d.window("Quillon", timeout=60)  # "The pages were saved as ..."
+        d.key("Return")
+        d.wait(lambda: not d.windows("Quillon"), "the message stayed")
+        files = d.wait(lambda: pdfs(d), "no PDF was written for the long list")
+        equal([pdf_pages(f) for f in files], [1], "pages printed for the long list")
         d.window("Print Options")
         d.key("Escape")
         d.wait(lambda: not d.windows("Print Options"), "Escape left the dialog open")

@@ -101,6 +101,36 @@ TEST_F(Files, AnOutputReplacesALinkInItsPlaceAndLeavesTheTargetAlone) {
     EXPECT_EQ(Names(base_), (std::vector<std::string>{"dir", "fifo", "out.pdf", "page", "victim"}));
 }
 
+TEST_F(Files, ANewFileIsMadeUnderItsNameOnlyWhereNothingIs) {
+    const std::string page = base_ + "/page";
+    bool existed = true;
+    ASSERT_TRUE(WriteNewFile(page, Bytes("first"), 0600, &existed));
+    EXPECT_FALSE(existed);
+    EXPECT_EQ(Slurp(page), "first");
+    struct stat st {};
+    ASSERT_EQ(stat(page.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    // A file or a link already there: refused and left as it was, the link not followed.
+    EXPECT_EQ(WriteNewFile(page, Bytes("second"), 0600, &existed).reason(),
+              page + ": the file exists");
+    EXPECT_TRUE(existed);
+    EXPECT_EQ(Slurp(page), "first");
+    const std::string link = base_ + "/link";
+    ASSERT_EQ(symlink((base_ + "/target").c_str(), link.c_str()), 0);
+    EXPECT_FALSE(WriteNewFile(link, Bytes("through"), 0600, &existed));
+    EXPECT_TRUE(existed);
+    EXPECT_FALSE(fs::exists(base_ + "/target"));
+    // A write that fails half-way takes the file away again.
+    FailFileWritesAfterForTesting(3);
+    EXPECT_EQ(WriteNewFile(base_ + "/half", Bytes("half written"), 0600, &existed).reason(),
+              base_ + "/half: No space left on device");
+    EXPECT_FALSE(existed);
+    FailFileWritesAfterForTesting(-1);
+    EXPECT_EQ(Names(base_), (std::vector<std::string>{"link", "page"}));
+    EXPECT_EQ(WriteNewFile(base_ + "/none/x", Bytes("x")).reason(),
+              base_ + "/none/x: No such file or directory");
+}
+
 TEST_F(Files, AFailedWriteKeepsThePreviousFileAndLeavesNoTemporaryFile) {
     const std::string out = base_ + "/out.png";
     ASSERT_TRUE(WriteFileAtomically(out, Bytes("good old"), OutputFileOptions()));

@@ -166,5 +166,72 @@ TEST_F(PageStore, CountingAndDeletingGoToTheLastStoredPage) {
     EXPECT_TRUE(PageExists(1, PageKind::Html));
 }
 
+// The free-space rule with a file system the test controls: each page written takes its
+// whole blocks from what is free, and every look at the disk is counted.
+class FakeDisk {
+  public:
+    FakeDisk(std::int64_t total, std::int64_t free) : total_(total), free_(free) {}
+    RoomBudget Budget() {
+        return RoomBudget([this](const std::string& dir) -> std::optional<DiskSpace> {
+            looks_.push_back(dir);
+            if (broken_) return std::nullopt;
+            return DiskSpace{total_, free_, 4096};
+        });
+    }
+    // Takes room for a page and, when granted, writes it.
+    Result<void> Write(RoomBudget& budget, std::size_t bytes, const std::string& dir = "/d") {
+        Result<void> r = budget.Take(dir, bytes);
+        if (r) free_ -= static_cast<std::int64_t>((bytes + 4095) / 4096 * 4096);
+        return r;
+    }
+    std::vector<std::string> looks_;
+    std::int64_t total_, free_;
+    bool broken_ = false;
+};
+
+TEST(RoomBudget, AFarAwayReserveIsLookedAtEveryFewMegabytesANearOneBeforeEveryPage) {
+    FakeDisk disk(std::int64_t{100} << 30, std::int64_t{50} << 30);
+    RoomBudget budget = disk.Budget();
+    // 1,000 pages of 23,000 bytes (six blocks each): a look at pages 1, 343 and 685 only.
+    for (int n = 1; n <= 1000; ++n) ASSERT_TRUE(disk.Write(budget, 23000)) << n;
+    EXPECT_EQ(disk.looks_, std::vector<std::string>(3, "/d"));
+    // Another folder is a file system of its own.
+    ASSERT_TRUE(disk.Write(budget, 10, "/e"));
+    EXPECT_EQ(disk.looks_.back(), "/e");
+    EXPECT_EQ(disk.looks_.size(), 4u);
+
+    // 4 MB: the reserve is a twentieth (209,715 bytes). Pages of one block are granted while
+    // they leave the reserve free, and the first that would not is refused, not one later.
+    FakeDisk small(4 << 20, 4 << 20);
+    RoomBudget near = small.Budget();
+    int written = 0;
+    Result<void> r = Ok();
+    while ((r = small.Write(near, 4096))) ++written;
+    EXPECT_EQ(written, ((4 << 20) - 209715) / 4096);  // 972 pages
+    EXPECT_GE(small.free_ - 4096, 0);
+    EXPECT_LT(small.free_ - 4096, 209715);
+    EXPECT_EQ(r.reason(), "only 0 MB free in /d: the job stops before the disk is full");
+    // Halving what is left above the reserve: the last pages were each looked at.
+    const std::size_t looks = small.looks_.size();
+    EXPECT_LT(looks, 40u);
+    EXPECT_FALSE(small.Write(near, 4096));
+    EXPECT_EQ(small.looks_.size(), looks + 1);
+    // Room made by deleting pages is seen at the next look.
+    small.free_ += 1 << 20;
+    EXPECT_TRUE(small.Write(near, 4096));
+}
+
+TEST(RoomBudget, AFileSystemThatCannotBeAskedLeavesTheWriteToSayWhatIsWrong) {
+    FakeDisk disk(1 << 20, 0);
+    disk.broken_ = true;
+    RoomBudget budget = disk.Budget();
+    EXPECT_TRUE(disk.Write(budget, 4096));
+    EXPECT_TRUE(disk.Write(budget, 4096));
+    EXPECT_EQ(disk.looks_.size(), 2u);  // asked every time, never a budget from nothing
+    disk.broken_ = false;
+    EXPECT_EQ(disk.Write(budget, 1).reason(),
+              "only 0 MB free in /d: the job stops before the disk is full");
+}
+
 }  // namespace
 }  // namespace quillon

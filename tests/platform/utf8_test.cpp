@@ -47,6 +47,12 @@ TEST(Utf8, Utf16RoundTrip) {
     const std::u16string wide = utf8::ToUtf16(text);
     EXPECT_EQ(wide, (std::u16string{u'A', u'é', u'€', 0xD83D, 0xDE00}));
     EXPECT_EQ(utf8::FromUtf16(wide), text);
+    // Bad bytes are one replacement each, a NUL stays, and a text of four-byte characters
+    // only fills two units per character.
+    EXPECT_EQ(utf8::ToUtf16(std::string("a\0\xFF\xE2\x82", 5)),
+              (std::u16string{u'a', 0, 0xFFFD, 0xFFFD, 0xFFFD}));
+    EXPECT_EQ(utf8::ToUtf16("😀😀"), (std::u16string{0xD83D, 0xDE00, 0xD83D, 0xDE00}));
+    EXPECT_EQ(utf8::ToUtf16(""), u"");
     EXPECT_EQ(utf8::FromUtf16(std::u16string{0xD83D, u'A'}),
               "\xEF\xBF\xBD"
               "A");

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -296,6 +297,41 @@ TEST(MemoInput, TypingEnterAndPastingKeepLinesAndTextInStep) {
     QTest::keyClick(w, Qt::Key_End, Qt::ControlModifier);
     QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(memo->Text(), "one\ntwo\nthreeab");
+}
+
+TEST(MemoInput, TheDesktopsEditKeysWorkAndEachEditIsAChange) {
+    TestForm form;
+    auto* memo = form.Add<TMemo>("Memo1", 8, 8, 185, 89);
+    memo->Lines().Add("first line");
+    memo->Lines().Add("second");
+    std::vector<std::string> seen;
+    memo->OnChange = [&](TObject*) { seen.push_back(memo->Text()); };
+    std::string typed;
+    memo->OnKeyPress = [&](TObject*, char32_t& key) {
+        typed += static_cast<char>(key);
+        if (key == U'q') key = U'Q';  // a handler's change of the character is typed
+    };
+    form->Show();
+    auto* w = WidgetAs<QPlainTextEdit>(memo);
+    ASSERT_NE(w, nullptr);
+    w->setFocus();
+    // Ctrl+A selects everything: the next key replaces both lines.
+    QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(w, "q");
+    EXPECT_EQ(memo->Text(), "Q");
+    // Ctrl+Z takes the typing back, Ctrl+Shift+Z does it again: each a change of the text.
+    QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(memo->Text(), "first line\nsecond");
+    QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(memo->Text(), "Q");
+    // Enter is a new line in the memo, not the form's default button.
+    QTest::keyClick(w, Qt::Key_Return);
+    QTest::keyClicks(w, "x");
+    EXPECT_EQ(memo->Text(), "Q\nx");
+    ASSERT_GE(seen.size(), 5u);
+    EXPECT_EQ(seen.back(), "Q\nx");
+    EXPECT_NE(std::find(seen.begin(), seen.end(), "first line\nsecond"), seen.end());
+    EXPECT_EQ(typed.substr(0, 2), std::string("\x01q"));
 }
 
 }  // namespace
