@@ -109,9 +109,19 @@ Result<EmfHeaderInfo> ReadEmfHeader(std::span<const std::uint8_t> data) {
         return Error{"metafile reference device size is invalid"};
     }
     const ByteReader whole(data.first(h.headerSize));
-    if (whole.Has(100, 8)) {
+    // The micrometres follow the fixed header only when the description does not start there
+    // (many writers put the description right after the fixed part and count it in the
+    // header's size), and they must agree with the millimetres.
+    const std::uint32_t descriptionChars = whole.U32(64, "nDescription");
+    const std::uint32_t descriptionAt = whole.U32(68, "offDescription");
+    if (whole.Has(100, 8) && (descriptionChars == 0 || descriptionAt >= 108)) {
         TSize um{whole.I32(100, "szlMicrometers"), whole.I32(104, "szlMicrometers")};
-        if (um.cx > 0 && um.cy > 0) h.deviceSizeMicrometers = um;
+        const auto agrees = [](std::int64_t micrometres, std::int64_t millimetres) {
+            return std::abs(micrometres - millimetres * 1000) <= 1000;
+        };
+        if (um.cx > 0 && um.cy > 0 && agrees(um.cx, h.deviceSizeMillimeters.cx) &&
+            agrees(um.cy, h.deviceSizeMillimeters.cy))
+            h.deviceSizeMicrometers = um;
     }
     // The page comment, if the next record is one.
     const std::size_t pos = h.headerSize;

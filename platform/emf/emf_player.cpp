@@ -13,7 +13,9 @@ extern "C" {
 #include <uemf_safe.h>
 }
 
+#include "platform/emf/emf_plus.h"
 #include "platform/gdi/dib.h"
+#include "platform/gdi/graphics_backend.h"
 #include "platform/sys/byte_reader.h"
 #include "platform/sys/limits.h"
 #include "platform/sys/rounding.h"
@@ -47,6 +49,10 @@ constexpr char16_t kCp1252High[32] = {
     0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
+char16_t FromCp1252(std::uint8_t b) {
+    return (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : static_cast<char16_t>(b);
+}
+
 constexpr std::uint32_t kEtoGlyphIndex = 0x0010;
 constexpr std::uint32_t kEtoPdy = 0x2000;
 constexpr std::uint32_t kRgnAnd = 1;
@@ -58,6 +64,58 @@ constexpr std::uint32_t kAcSrcAlpha = 0x01;
 
 bool TakeSourceAlpha(const ByteReader& bmi, std::span<const std::uint8_t> bits, TBitmap& image,
                      bool topDown);
+
+// Whether a file draws with ordinary records (lines, shapes, text, bitmaps), looked at before
+// it is played; a record whose size is unusable ends the look (the loop reports it).
+bool HasOrdinaryDrawing(std::span<const std::uint8_t> data) {
+    static constexpr std::uint32_t kDrawing[] = {U_EMR_POLYBEZIER,
+                                                 U_EMR_POLYGON,
+                                                 U_EMR_POLYLINE,
+                                                 U_EMR_POLYBEZIERTO,
+                                                 U_EMR_POLYLINETO,
+                                                 U_EMR_POLYPOLYLINE,
+                                                 U_EMR_POLYPOLYGON,
+                                                 U_EMR_ELLIPSE,
+                                                 U_EMR_RECTANGLE,
+                                                 U_EMR_ROUNDRECT,
+                                                 U_EMR_ARC,
+                                                 U_EMR_CHORD,
+                                                 U_EMR_PIE,
+                                                 U_EMR_LINETO,
+                                                 U_EMR_ARCTO,
+                                                 U_EMR_FILLPATH,
+                                                 U_EMR_STROKEANDFILLPATH,
+                                                 U_EMR_STROKEPATH,
+                                                 U_EMR_FILLRGN,
+                                                 U_EMR_PAINTRGN,
+                                                 U_EMR_BITBLT,
+                                                 U_EMR_STRETCHBLT,
+                                                 U_EMR_SETDIBITSTODEVICE,
+                                                 U_EMR_STRETCHDIBITS,
+                                                 U_EMR_EXTTEXTOUTA,
+                                                 U_EMR_EXTTEXTOUTW,
+                                                 U_EMR_POLYBEZIER16,
+                                                 U_EMR_POLYGON16,
+                                                 U_EMR_POLYLINE16,
+                                                 U_EMR_POLYBEZIERTO16,
+                                                 U_EMR_POLYLINETO16,
+                                                 U_EMR_POLYPOLYLINE16,
+                                                 U_EMR_POLYPOLYGON16,
+                                                 U_EMR_SMALLTEXTOUT,
+                                                 U_EMR_ALPHABLEND,
+                                                 U_EMR_GRADIENTFILL};
+    const ByteReader r(data);
+    std::uint64_t pos = 0;
+    while (r.Has(pos, 8)) {
+        const std::uint32_t type = r.U32(pos, "iType");
+        const std::uint32_t size = r.U32(pos + 4, "nSize");
+        if (std::find(std::begin(kDrawing), std::end(kDrawing), type) != std::end(kDrawing))
+            return true;
+        if (size < 8 || type == U_EMR_EOF) break;
+        pos += size;
+    }
+    return false;
+}
 
 struct Slot {
     enum class Kind : std::uint8_t { Empty, Pen, Brush, Font, Other };
@@ -109,6 +167,10 @@ class Player {
     bool PolyPoly(const RecordReader& r, bool small, bool polygon);
     bool RegionRects(const RecordReader& r, std::uint32_t offset, std::uint32_t size,
                      std::vector<TRect>& out);
+    bool PatternBrush(std::uint32_t type, const RecordReader& r);
+    bool SmallText(const RecordReader& r);
+    Result<TBitmap> DecodeEmbeddedImage(const ByteReader& bmi, std::span<const std::uint8_t> bits);
+    bool GradientFill(const RecordReader& r);
     bool CheckIndex(std::uint32_t index);
     bool Create(std::uint32_t index, Slot::Kind kind, GdiObjectData desc);
     bool Select(std::uint32_t index);
@@ -119,6 +181,8 @@ class Player {
     std::span<const std::uint8_t> data_;
     DeviceContext* dc_;
     std::unique_ptr<NullDeviceContext> null_;  // the parse-only pass's destination
+    std::unique_ptr<EmfPlusPlayer> plus_;      // the extended records, once there are some
+    bool ordinaryDrawing_ = false;             // the file draws with ordinary records
     std::string error_;
     std::uint32_t recordIndex_ = 0;
     std::uint32_t recordType_ = 0;
@@ -186,6 +250,7 @@ Result<EmfParseStats> Player::Run(const TRect* dest) {
 
     const std::uint8_t* base = data_.data();
     const std::size_t end = header->totalBytes;
+    ordinaryDrawing_ = HasOrdinaryDrawing(data_.first(end));
     std::size_t pos = 0;
     bool ok = true;
     bool sawEof = false;
@@ -217,6 +282,9 @@ Result<EmfParseStats> Player::Run(const TRect* dest) {
             // The header, already validated.
         } else if (recordType_ >= U_EMR_MIN && recordType_ <= U_EMR_MAX &&
                    recordType_ != U_EMR_HEADER &&
+                   // This check counts a rectangle that ETO_NO_RECT leaves out; the handler
+                   // checks the record itself.
+                   recordType_ != U_EMR_SMALLTEXTOUT &&
                    U_emf_record_safe(reinterpret_cast<const char*>(base + pos)) == 0) {
             ok = Fail(RecordName(recordType_) + " record contents are inconsistent");
             break;
@@ -455,6 +523,8 @@ const Player::Row Player::kRows[] = {
     QL_ROW(CREATECOLORSPACE, 12, ObjectRecord),
     QL_ROW(ALPHABLEND, 108, BitmapRecord),
     QL_ROW(CREATECOLORSPACEW, 12, ObjectRecord),
+    QL_ROW(SMALLTEXTOUT, 36, TextRecord),
+    QL_ROW(GRADIENTFILL, 36, DrawingRecord),
 };
 #undef QL_ROW
 
@@ -615,9 +685,7 @@ bool Player::ObjectRecord(std::uint32_t type, const RecordReader& r) {
         }
         case U_EMR_CREATEMONOBRUSH:
         case U_EMR_CREATEDIBPATTERNBRUSHPT:
-            // Pattern brushes are drawn as a mid grey: close enough for fills in other producers'
-            // files.
-            return Create(r.U32(8, "ihBrush"), Slot::Kind::Brush, LogBrush{BS_SOLID, 0x808080, 0});
+            return PatternBrush(type, r);
         case U_EMR_EXTCREATEFONTINDIRECTW: {
             LogFont f;
             f.height = r.I32(12, "lfHeight");
@@ -649,6 +717,59 @@ bool Player::ObjectRecord(std::uint32_t type, const RecordReader& r) {
         default:
             return true;
     }
+}
+
+// Pattern brushes: ihBrush (8), usage (12), bitmap info offset and size (16), bits offset and
+// size (24). A monochrome brush takes the text colour for its 0 bits and the background colour
+// for its 1 bits as they are when it is made; a DIB pattern keeps its own colours.
+bool Player::PatternBrush(std::uint32_t type, const RecordReader& r) {
+    const std::uint32_t index = r.U32(8, "ihBrush");
+    const std::uint32_t offBmi = r.U32(16, "offBmi");
+    const std::uint32_t cbBmi = r.U32(20, "cbBmi");
+    const std::uint32_t offBits = r.U32(24, "offBits");
+    const std::uint32_t cbBits = r.U32(28, "cbBits");
+    if (r.Failed()) return true;  // reported by the loop, naming the field
+    if (!r.Has(offBmi, cbBmi) || !r.Has(offBits, cbBits))
+        return Fail("pattern bitmap extends beyond its record");
+    LogBrush brush{BS_SOLID, 0x808080, 0};
+    Result<TBitmap> image =
+        DecodeDib(r.Bytes(offBmi, cbBmi, "bmi"), r.Bytes(offBits, cbBits, "bits"));
+    // A tile is small; a huge one is drawn by its mean colour rather than kept.
+    constexpr std::int64_t kMaxTilePixels = 256 * 256;
+    if (image && std::int64_t{image->Width()} * image->Height() <= kMaxTilePixels) {
+        auto tile = std::make_shared<BrushPattern>();
+        tile->width = image->Width();
+        tile->height = image->Height();
+        tile->pixels.assign(image->Pixels().begin(), image->Pixels().end());
+        const ByteReader bmi(r.Bytes(offBmi, cbBmi, "bmi"));
+        if (type == U_EMR_CREATEMONOBRUSH && bmi.Has(0, 4) && bmi.U32(0, "biSize") >= 40 &&
+            bmi.Has(bmi.U32(0, "biSize"), 4)) {
+            const std::uint32_t at = bmi.U32(0, "biSize");
+            const std::uint32_t zero = 0xFF000000u | (std::uint32_t{bmi.U8(at + 2, "r")} << 16) |
+                                       (std::uint32_t{bmi.U8(at + 1, "g")} << 8) | bmi.U8(at, "b");
+            const TColorRef fg = dc_->State().textColor, bg = dc_->State().bkColor;
+            const auto argb = [](TColorRef c) {
+                return 0xFF000000u | (std::uint32_t{GetRValue(c)} << 16) |
+                       (std::uint32_t{GetGValue(c)} << 8) | GetBValue(c);
+            };
+            for (std::uint32_t& px : tile->pixels)
+                px = (px | 0xFF000000u) == zero ? argb(fg) : argb(bg);
+        }
+        std::uint64_t red = 0, green = 0, blue = 0;
+        for (std::uint32_t& px : tile->pixels) {
+            px |= 0xFF000000u;
+            red += (px >> 16) & 0xFF;
+            green += (px >> 8) & 0xFF;
+            blue += px & 0xFF;
+        }
+        const std::uint64_t n = std::max<std::uint64_t>(tile->pixels.size(), 1);
+        brush =
+            LogBrush{BS_PATTERN,
+                     RGB(static_cast<std::uint8_t>(red / n), static_cast<std::uint8_t>(green / n),
+                         static_cast<std::uint8_t>(blue / n)),
+                     0, std::move(tile)};
+    }
+    return Create(index, Slot::Kind::Brush, std::move(brush));
 }
 
 bool Player::DrawingRecord(std::uint32_t type, const RecordReader& r) {
@@ -735,6 +856,8 @@ bool Player::DrawingRecord(std::uint32_t type, const RecordReader& r) {
             return PolyPoly(r, true, false);
         case U_EMR_POLYPOLYGON16:
             return PolyPoly(r, true, true);
+        case U_EMR_GRADIENTFILL:
+            return GradientFill(r);
         case U_EMR_FILLRGN:
         case U_EMR_PAINTRGN: {
             const std::uint32_t cb = r.U32(24, "cbRgnData");
@@ -795,6 +918,7 @@ bool Player::PathRecord(std::uint32_t type, const RecordReader&) {
 // character count (44), string offset (48), options (52), rectangle (56, unless ETO_NO_RECT),
 // offset of the advances.
 bool Player::TextRecord(std::uint32_t type, const RecordReader& r) {
+    if (type == U_EMR_SMALLTEXTOUT) return SmallText(r);
     const bool wide = type == U_EMR_EXTTEXTOUTW;
     const TPoint reference = r.Point(36, "emrtext.ptlReference");
     const std::uint32_t chars = r.U32(44, "emrtext.nChars");
@@ -826,8 +950,7 @@ bool Player::TextRecord(std::uint32_t type, const RecordReader& r) {
         if (wide) {
             text[i] = static_cast<char16_t>(r.U16(offString + std::uint64_t{i} * 2, "string"));
         } else {
-            const std::uint8_t b = r.U8(offString + std::uint64_t{i}, "string");
-            text[i] = (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : static_cast<char16_t>(b);
+            text[i] = FromCp1252(r.U8(offString + std::uint64_t{i}, "string"));
         }
     }
     std::vector<int> dx;
@@ -838,6 +961,146 @@ bool Player::TextRecord(std::uint32_t type, const RecordReader& r) {
     }
     dc_->ExtTextOut(reference.X, reference.Y, drawOptions, drawOptions ? &rect : nullptr, text, dx);
     return true;
+}
+
+// EMR_SMALLTEXTOUT: reference point (8), character count (16), options (20), graphics mode and
+// scales (24), the rectangle (36, unless ETO_NO_RECT), then the characters: bytes with
+// ETO_SMALL_CHARS, else UTF-16. No advances: the font's own.
+bool Player::SmallText(const RecordReader& r) {
+    const TPoint reference = r.Point(8, "ptlReference");
+    const std::uint32_t chars = r.U32(16, "cChars");
+    const std::uint32_t options = r.U32(20, "fuOptions");
+    const bool hasRect = (options & U_ETO_NO_RECT) == 0;
+    const TRect rect = hasRect ? r.Rect(36, "rclBounds") : TRect{};
+    const std::uint64_t offString = hasRect ? 52 : 36;
+    if (r.Failed()) return true;  // reported by the loop, naming the field
+    const bool narrow = (options & U_ETO_SMALL_CHARS) != 0;
+    if (!r.HasArray(offString, chars, narrow ? 1 : 2))
+        return Fail("text extends beyond its record");
+    const std::uint32_t drawOptions = hasRect ? options & (ETO_OPAQUE | ETO_CLIPPED) : 0;
+    if (chars == 0) {
+        if (drawOptions & ETO_OPAQUE)
+            dc_->ExtTextOut(reference.X, reference.Y, ETO_OPAQUE, &rect, u"", {});
+        return true;
+    }
+    if (options & kEtoGlyphIndex) {
+        ++skipped_;
+        return true;
+    }
+    std::u16string text(chars, u'\0');
+    for (std::uint32_t i = 0; i < chars; ++i) {
+        if (narrow) {
+            text[i] = FromCp1252(r.U8(offString + i, "Text"));
+        } else {
+            text[i] = static_cast<char16_t>(r.U16(offString + std::uint64_t{i} * 2, "Text"));
+        }
+    }
+    dc_->ExtTextOut(reference.X, reference.Y, drawOptions, drawOptions ? &rect : nullptr, text, {});
+    return true;
+}
+
+// EMR_GRADIENTFILL: bounds (8), vertex count (24), item count (28), mode (32), the vertices
+// (16 bytes: x, y, 16-bit red, green, blue, alpha), then the items: two vertex indices per
+// rectangle, three per triangle. A rectangle becomes a one-row (or one-column) image of the
+// shading, stretched over it; a triangle is filled with the mean of its corners.
+bool Player::GradientFill(const RecordReader& r) {
+    const std::uint32_t vertices = r.U32(24, "nVer");
+    const std::uint32_t items = r.U32(28, "nTri");
+    const std::uint32_t mode = r.U32(32, "ulMode");
+    if (r.Failed()) return true;
+    if (!r.HasArray(36, vertices, 16))
+        return Fail("vertex count " + std::to_string(vertices) + " exceeds the record");
+    const std::uint64_t itemsAt = 36 + std::uint64_t{vertices} * 16;
+    const std::uint32_t perItem = mode == U_GRADIENT_FILL_TRIANGLE ? 12 : 8;
+    if (mode > U_GRADIENT_FILL_TRIANGLE) {
+        ++skipped_;
+        return true;
+    }
+    if (!r.HasArray(itemsAt, items, perItem))
+        return Fail("gradient item count " + std::to_string(items) + " exceeds the record");
+    struct Vertex {
+        TPoint p;
+        std::uint32_t argb;
+    };
+    const auto vertex = [&](std::uint32_t i) {
+        const std::uint64_t at = 36 + std::uint64_t{i} * 16;
+        const std::uint32_t red = r.U16(at + 8, "Red") >> 8, green = r.U16(at + 10, "Green") >> 8,
+                            blue = r.U16(at + 12, "Blue") >> 8;
+        return Vertex{r.Point(at, "TriVertex"), 0xFF000000u | (red << 16) | (green << 8) | blue};
+    };
+    for (std::uint32_t k = 0; k < items; ++k) {
+        const std::uint64_t at = itemsAt + std::uint64_t{k} * perItem;
+        std::array<std::uint32_t, 3> index{r.U32(at, "Gradient"), r.U32(at + 4, "Gradient"),
+                                           perItem == 12 ? r.U32(at + 8, "Gradient") : 0};
+        for (std::uint32_t j = 0; j < perItem / 4; ++j) {
+            if (index[j] >= vertices)
+                return Fail("gradient names vertex " + std::to_string(index[j]) + " of " +
+                            std::to_string(vertices));
+        }
+        const Vertex a = vertex(index[0]), b = vertex(index[1]);
+        if (perItem == 12) {
+            const Vertex c = vertex(index[2]);
+            std::uint32_t mean = 0xFF000000u;
+            for (int shift : {16, 8, 0}) {
+                const std::uint32_t sum = ((a.argb >> shift) & 0xFF) + ((b.argb >> shift) & 0xFF) +
+                                          ((c.argb >> shift) & 0xFF);
+                mean |= (sum / 3) << shift;
+            }
+            const HBRUSH brush = CreateSolidBrush(RGB(static_cast<std::uint8_t>(mean >> 16),
+                                                      static_cast<std::uint8_t>(mean >> 8),
+                                                      static_cast<std::uint8_t>(mean)));
+            const HPEN pen = CreatePen(PS_NULL, 0, 0);
+            const HGDIOBJ oldBrush = dc_->SelectObject(brush);
+            const HGDIOBJ oldPen = dc_->SelectObject(pen);
+            const std::array<TPoint, 3> pts{a.p, b.p, c.p};
+            dc_->Polygon(pts);
+            dc_->SelectObject(oldBrush);
+            dc_->SelectObject(oldPen);
+            DeleteObject(brush);
+            DeleteObject(pen);
+            continue;
+        }
+        const bool horizontal = mode == U_GRADIENT_FILL_RECT_H;
+        const std::int64_t span =
+            horizontal ? std::int64_t{b.p.X} - a.p.X : std::int64_t{b.p.Y} - a.p.Y;
+        const int steps = static_cast<int>(std::clamp<std::int64_t>(std::abs(span), 1, 256));
+        TBitmap strip(horizontal ? steps : 1, horizontal ? 1 : steps);
+        for (int i = 0; i < steps; ++i) {
+            const double t = steps == 1 ? 0.0 : static_cast<double>(i) / (steps - 1);
+            std::uint32_t px = 0xFF000000u;
+            for (int shift : {16, 8, 0}) {
+                const double from = (a.argb >> shift) & 0xFF, to = (b.argb >> shift) & 0xFF;
+                px |= static_cast<std::uint32_t>(std::lround(from + (to - from) * t)) << shift;
+            }
+            strip.Pixels()[static_cast<std::size_t>(i)] = px;
+        }
+        const int w = ClampToInt(std::int64_t{b.p.X} - a.p.X),
+                  h = ClampToInt(std::int64_t{b.p.Y} - a.p.Y);
+        dc_->StretchDIBits(a.p.X, a.p.Y, w, h, 0, 0, strip.Width(), strip.Height(), strip.View(),
+                           SRCCOPY);
+    }
+    return true;
+}
+
+// A bitmap record may carry a JPEG or PNG file instead of pixel rows. Its header gives the
+// size; one beyond the pixel budget is refused before any decoding, and the parse-only pass
+// does not decode at all.
+Result<TBitmap> Player::DecodeEmbeddedImage(const ByteReader& bmi,
+                                            std::span<const std::uint8_t> bits) {
+    if (bmi.Size() < 40 || bmi.U32(0, "biSize") < 40) return Error{"not an embedded image"};
+    const std::uint32_t compression = bmi.U32(16, "biCompression");
+    if (compression != U_BI_JPEG && compression != U_BI_PNG) return Error{"not an embedded image"};
+    const std::int64_t width = bmi.I32(4, "biWidth"), height = bmi.I32(8, "biHeight");
+    if (width <= 0 || height == 0 || width * std::abs(height) > limits::kMaxEmbeddedImagePixels)
+        return Error{"embedded image too large"};
+    if (null_) return Error{"not drawn"};
+    Result<TBitmap> image =
+        GetGraphicsBackend().DecodeImageWithin(bits, limits::kMaxEmbeddedImagePixels);
+    if (!image) return image;
+    // The file must be the image its header announces, or the source rectangle means nothing.
+    if (image->Width() != width || image->Height() != std::abs(height))
+        return Error{"embedded image differs from its header"};
+    return image;
 }
 
 bool Player::BitmapRecord(std::uint32_t type, const RecordReader& r) {
@@ -906,6 +1169,14 @@ bool Player::BitmapRecord(std::uint32_t type, const RecordReader& r) {
     const ByteReader bmi(r.Bytes(offBmi, cbBmi, "bmiSrc"));
     Result<TBitmap> image =
         DecodeDib(bmi.Bytes(0, bmi.Size(), "bmiSrc"), r.Bytes(offBits, cbBits, "bitsSrc"));
+    bool embedded = false;  // a JPEG or PNG file in place of the rows: always top row first
+    if (!image) {
+        Result<TBitmap> decoded = DecodeEmbeddedImage(bmi, r.Bytes(offBits, cbBits, "bitsSrc"));
+        if (decoded) {
+            image = std::move(decoded);
+            embedded = true;
+        }
+    }
     if (!image) {
         // The record itself is sound (sizes were checked above); its image is in a form we do
         // not decode (compressed, unusual depth): leave it out, in both passes alike.
@@ -914,11 +1185,12 @@ bool Player::BitmapRecord(std::uint32_t type, const RecordReader& r) {
     }
     // A core header (12 bytes) is always bottom-up; an info header says so by its height.
     const bool topDown =
-        bmi.U32(0, "bmiHeader.biSize") != 12 && bmi.I32(8, "bmiHeader.biHeight") < 0;
+        embedded || (bmi.U32(0, "bmiHeader.biSize") != 12 && bmi.I32(8, "bmiHeader.biHeight") < 0);
     int srcTop = src.Y;
     if (dibCoordinates && !topDown)
         srcTop = ClampToInt(std::int64_t{image->Height()} - src.Y - srcSize.Y);
-    const bool alpha = type == U_EMR_ALPHABLEND && ((blend >> 24) & kAcSrcAlpha) != 0 &&
+    const bool alpha = type == U_EMR_ALPHABLEND && !embedded &&
+                       ((blend >> 24) & kAcSrcAlpha) != 0 &&
                        TakeSourceAlpha(bmi, r.Bytes(offBits, cbBits, "bitsSrc"), *image, topDown);
     BitmapView view = image->View();
     view.premultipliedAlpha = alpha;
@@ -986,10 +1258,20 @@ bool Player::ClipRecord(std::uint32_t type, const RecordReader& r) {
 
 bool Player::OtherRecord(std::uint32_t type, const RecordReader& r) {
     switch (type) {
-        case U_EMR_COMMENT:
-            if (r.U32(8, "cbData") > r.Size() - 12)
-                return Fail("comment data extends beyond its record");
+        case U_EMR_COMMENT: {
+            const std::uint32_t cb = r.U32(8, "cbData");
+            if (cb > r.Size() - 12) return Fail("comment data extends beyond its record");
+            constexpr std::uint32_t kEmfPlusMark = 0x2B464D45;  // "EMF+"
+            if (cb < 4 || r.U32(12, "Data") != kEmfPlusMark || ordinaryDrawing_) return true;
+            if (!plus_) {
+                plus_ = std::make_unique<EmfPlusPlayer>(*dc_, frameToDest_.Then(targetWorld_),
+                                                        null_ == nullptr);
+            }
+            const Result<void> played = plus_->PlayComment(r.Bytes(16, cb - 4, "Data"));
+            UpdateTransform();
+            if (!played) return Fail(played.reason());
             return true;
+        }
         case U_EMR_HEADER:
             return Fail("a second header record");
         default:

@@ -269,7 +269,9 @@ std::uint32_t EmfRecorder::CreateObject(const GdiObjectData& desc) {
         U_LOGPEN lp = logpen_set(pen->style, U_POINT{pen->width, 0}, ToColorref(pen->color));
         Append(U_EMRCREATEPEN_set(slot, lp));
     } else if (auto* brush = std::get_if<LogBrush>(&desc)) {
-        U_LOGBRUSH lb = logbrush_set(brush->style, ToColorref(brush->color), brush->hatch);
+        // A pattern is kept as its mean colour.
+        const std::uint32_t style = brush->style == BS_PATTERN ? BS_SOLID : brush->style;
+        U_LOGBRUSH lb = logbrush_set(style, ToColorref(brush->color), brush->hatch);
         Append(U_EMRCREATEBRUSHINDIRECT_set(slot, lb));
     } else if (auto* font = std::get_if<LogFont>(&desc)) {
         uint16_t face[U_LF_FACESIZE];

@@ -10,9 +10,11 @@
 // numbers the page-file format uses for them.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace quillon {
 
@@ -52,6 +54,7 @@ inline constexpr std::uint32_t BS_SOLID = 0;
 inline constexpr std::uint32_t BS_NULL = 1;
 inline constexpr std::uint32_t BS_HOLLOW = BS_NULL;
 inline constexpr std::uint32_t BS_HATCHED = 2;
+inline constexpr std::uint32_t BS_PATTERN = 3;
 inline constexpr std::int32_t HS_HORIZONTAL = 0;
 inline constexpr std::int32_t HS_VERTICAL = 1;
 inline constexpr std::int32_t HS_FDIAGONAL = 2;
@@ -96,10 +99,20 @@ struct LogPen {
     bool operator==(const LogPen&) const = default;
 };
 
+// The tile of a pattern brush: 0xFFRRGGBB pixels, rows top-down, repeated across the device
+// from its origin.
+struct BrushPattern {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+};
+
 struct LogBrush {
-    std::uint32_t style = BS_SOLID;  // BS_SOLID, BS_NULL or BS_HATCHED
+    std::uint32_t style = BS_SOLID;  // BS_SOLID, BS_NULL, BS_HATCHED or BS_PATTERN
+    // The colour; for a pattern, the tile's mean colour, which devices without tiles use.
     TColorRef color = 0;
-    std::int32_t hatch = 0;  // HS_* when hatched
+    std::int32_t hatch = 0;                                 // HS_* when hatched
+    std::shared_ptr<const BrushPattern> pattern = nullptr;  // when BS_PATTERN
     bool operator==(const LogBrush&) const = default;
 };
 

@@ -22,6 +22,14 @@ Result<TBitmap> DefaultGraphicsBackend::DecodeImage(std::span<const std::uint8_t
     return Error{"image format not supported without a graphics backend"};
 }
 
+Result<TBitmap> GraphicsBackend::DecodeImageWithin(std::span<const std::uint8_t> data,
+                                                   std::int64_t maxPixels) {
+    Result<TBitmap> image = DecodeImage(data);
+    if (image && std::int64_t{image->Width()} * image->Height() > maxPixels)
+        return Error{"image too large"};
+    return image;
+}
+
 void SetGraphicsBackend(GraphicsBackend* backend) {
     g_installed = backend;
     ++g_generation;

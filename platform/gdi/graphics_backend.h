@@ -31,6 +31,11 @@ class GraphicsBackend {
     // Decodes an image file (PNG, JPEG, ICO ...) into 32-bit pixels; an error with the
     // reason when the data is not an image the backend reads.
     virtual Result<TBitmap> DecodeImage(std::span<const std::uint8_t> data) = 0;
+    // The same for an image of at most `maxPixels` pixels: a larger one is refused by the size
+    // its file announces, before its pixels are decoded. Backends without that check decode
+    // first and refuse after.
+    virtual Result<TBitmap> DecodeImageWithin(std::span<const std::uint8_t> data,
+                                              std::int64_t maxPixels);
     // The printers, in the order the printer list shows them, and the default one's index
     // (-1 when there is none).
     virtual std::vector<std::shared_ptr<PrinterDevice>> Printers() = 0;

@@ -2,6 +2,8 @@
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_rich_text.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QBuffer>
 #include <QByteArray>
@@ -10,12 +12,12 @@
 #include <QImageReader>
 #include <QPrinterInfo>
 #include <QScreen>
-#include <fcntl.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "platform/qt/print_server.h"
 #include "platform/sys/temp_dir.h"
@@ -37,8 +39,8 @@ namespace {
 class QuietImageLibrary {
   public:
     QuietImageLibrary()
-        : previous_(qInstallMessageHandler([](QtMsgType, const QMessageLogContext&,
-                                              const QString&) {})) {
+        : previous_(
+              qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {})) {
         std::fflush(stderr);
         const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
         if (null >= 0) {
@@ -66,6 +68,11 @@ class QuietImageLibrary {
 }  // namespace
 
 Result<TBitmap> QtGraphicsBackend::DecodeImage(std::span<const std::uint8_t> data) {
+    return DecodeImageWithin(data, TBitmap::kMaxBitmapPixels);
+}
+
+Result<TBitmap> QtGraphicsBackend::DecodeImageWithin(std::span<const std::uint8_t> data,
+                                                     std::int64_t maxPixels) {
     const QuietImageLibrary quiet;
     if (data.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
         return Error{"image file too large"};
@@ -76,12 +83,12 @@ Result<TBitmap> QtGraphicsBackend::DecodeImage(std::span<const std::uint8_t> dat
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     const QSize size = reader.size();
-    if (size.isValid() &&
-        static_cast<std::int64_t>(size.width()) * size.height() > TBitmap::kMaxBitmapPixels) {
+    if (size.isValid() && static_cast<std::int64_t>(size.width()) * size.height() > maxPixels) {
         return Error{"image too large"};
     }
-    // Formats whose header tells no size are held to the same budget by the decoder itself.
-    reader.setAllocationLimit(static_cast<int>((TBitmap::kMaxBitmapPixels * 4) >> 20) + 1);
+    // A file whose size cannot be read ahead is held to the same budget while it decodes.
+    reader.setAllocationLimit(static_cast<int>(
+        std::min<std::int64_t>(maxPixels * 4 / (1 << 20) + 1, std::numeric_limits<int>::max())));
     QImage image;
     if (!reader.read(&image) || image.isNull()) {
         return Error{"not an image: " + reader.errorString().toStdString()};

@@ -33,6 +33,8 @@ class QtGraphicsBackend final : public GraphicsBackend {
 
     TextMeasurer& Measurer() override { return measurer_; }
     Result<TBitmap> DecodeImage(std::span<const std::uint8_t> data) override;
+    Result<TBitmap> DecodeImageWithin(std::span<const std::uint8_t> data,
+                                      std::int64_t maxPixels) override;
     // The system's printers in the order Qt lists them, then "Print to PDF".
     std::vector<std::shared_ptr<PrinterDevice>> Printers() override;
     // The system's default printer, else the PDF printer.

@@ -42,6 +42,18 @@ struct FaceProportions {
     double averagePerEm = 0.5;  // average character width / em
 };
 
+// The average character width as the classic systems measured it, which a font's width in a
+// file means: lowercase letters and the space weighted by how often English uses them (newer
+// faces record an average over every glyph, some 30 % wider, which would narrow text too much).
+double ClassicAverageWidth(const QFontMetricsF& fm) {
+    static constexpr int kWeights[27] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6,  35, 20, 56,
+                                         56, 17, 4,  49, 56,  71, 31, 10, 18, 3, 18, 2,  166};
+    double weighted = 0;
+    for (int i = 0; i < 27; ++i)
+        weighted += kWeights[i] * fm.horizontalAdvance(QChar(i < 26 ? u'a' + i : u' '));
+    return weighted > 0 ? weighted / 1000.0 : fm.averageCharWidth();
+}
+
 const FaceProportions& ProportionsOf(const QString& family, int weight, bool italic) {
     static std::map<std::tuple<QString, int, bool>, FaceProportions> cache;
     const auto key = std::make_tuple(family, weight, italic);
@@ -57,7 +69,8 @@ const FaceProportions& ProportionsOf(const QString& family, int weight, bool ita
     FaceProportions p;
     const double cell = fm.ascent() + fm.descent();
     if (cell > 0) p.cellPerEm = cell / kReferencePixels;
-    if (fm.averageCharWidth() > 0) p.averagePerEm = fm.averageCharWidth() / kReferencePixels;
+    if (const double average = ClassicAverageWidth(fm); average > 0)
+        p.averagePerEm = average / kReferencePixels;
     return cache.emplace(key, p).first->second;
 }
 
@@ -226,7 +239,7 @@ QtTextMeasurer::Entry& QtTextMeasurer::EntryFor(const ResolvedFont& r) {
     e->metrics = std::make_unique<QFontMetricsF>(f);
     e->ascent = e->metrics->ascent();
     e->descent = e->metrics->descent();
-    e->averageCharWidth = e->metrics->averageCharWidth();
+    e->averageCharWidth = ClassicAverageWidth(*e->metrics);
     e->latin.fill(std::numeric_limits<double>::quiet_NaN());
     entries_.push_back(std::move(e));
     return *entries_.back();

@@ -50,6 +50,16 @@ QBrush ToQBrush(const LogBrush& b) {
             return QBrush(Qt::NoBrush);
         case BS_HATCHED:
             return QBrush(ToQColor(b.color), HatchStyle(b.hatch));
+        case BS_PATTERN:
+            if (b.pattern && b.pattern->width > 0 && b.pattern->height > 0 &&
+                b.pattern->pixels.size() >= static_cast<std::size_t>(b.pattern->width) *
+                                                static_cast<std::size_t>(b.pattern->height)) {
+                const QImage tile(reinterpret_cast<const uchar*>(b.pattern->pixels.data()),
+                                  b.pattern->width, b.pattern->height, b.pattern->width * 4,
+                                  QImage::Format_RGB32);
+                return QBrush(tile.copy());
+            }
+            return QBrush(ToQColor(b.color));
         default:
             return QBrush(ToQColor(b.color));
     }

@@ -46,7 +46,10 @@ Result<PageArea> PageAreaOf(std::span<const std::uint8_t> data) {
     PageArea area;
     area.picture = !header->page;
     area.page = *page;
-    area.identity = TRect{frame.Left, frame.Top, frame.Right + 1, frame.Bottom + 1};
+    // The frame lies anywhere (above or left of the origin, far from it): its top-left corner
+    // lands on the output's.
+    area.identity = TRect{0, 0, ClampToInt(std::int64_t{frame.Right} - frame.Left + 1),
+                          ClampToInt(std::int64_t{frame.Bottom} - frame.Top + 1)};
     return area;
 }
 

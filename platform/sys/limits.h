@@ -25,6 +25,11 @@ inline constexpr std::size_t kMaxSavedStates = 10'000;
 // page into a preview, an image, a printer), so a page within the limit plays on every one.
 inline constexpr std::size_t kMaxContextSavedStates = kMaxSavedStates + 64;
 
+// Pixels of a JPEG or PNG image inside a metafile's bitmap record (and of an image in a
+// metafile's extended records): 32 MB of pixels, checked against the size the record
+// announces before decoding.
+inline constexpr std::int64_t kMaxEmbeddedImagePixels = std::int64_t{8} << 20;
+
 // Rich text documents read from a file: larger ones are refused before they are read (the
 // text layout holds several copies of a document).
 inline constexpr std::int64_t kMaxRichTextBytes = std::int64_t{64} << 20;

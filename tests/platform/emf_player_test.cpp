@@ -12,12 +12,15 @@
 
 #include "platform/emf/emf_player.h"
 #include "platform/gdi/graphics.h"
+#include "platform/gdi/graphics_backend.h"
+#include "tests/support/fake_printer.h"
 #include "tests/support/recording_device_context.h"
 
 namespace quillon {
 namespace {
 
 using testing::RecordingDeviceContext;
+using testing::TestGraphicsBackend;
 namespace fs = std::filesystem;
 
 const fs::path kData = fs::path(QUILLON_SOURCE_DIR) / "tests" / "data" / "emf";
@@ -79,6 +82,71 @@ TEST(EmfPlayer, EightBitBitmapIsDecodedTopRowFirst) {
               (std::vector<std::uint32_t>{0xFFFF0000u, 0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu}));
 }
 
+TEST(EmfPlayer, GradientRectanglesShadeFromCornerToCorner) {
+    class Capture : public DeviceContext {
+      public:
+        Capture() : DeviceContext(DeviceCaps{}) {}
+        std::vector<std::vector<std::uint32_t>> strips;
+
+      protected:
+        void OnStretchDIBits(const TRect&, const TRect&, const BitmapView& v,
+                             std::uint32_t) override {
+            strips.emplace_back(v.pixels.begin(), v.pixels.end());
+        }
+    } dc;
+    ASSERT_TRUE(PlayEmf(Load(kData / "records" / "gradient_rectangles_and_a_triangle.emf"), dc,
+                        TRect{0, 0, 1024, 768}));
+    ASSERT_EQ(dc.strips.size(), 2u);
+    // Red to blue over four columns; black to white over three rows.
+    EXPECT_EQ(dc.strips[0],
+              (std::vector<std::uint32_t>{0xFFFF0000u, 0xFFAA0055u, 0xFF5500AAu, 0xFF0000FFu}));
+    EXPECT_EQ(dc.strips[1], (std::vector<std::uint32_t>{0xFF000000u, 0xFF808080u, 0xFFFFFFFFu}));
+}
+
+// A JPEG or PNG file in place of a bitmap's rows is decoded by the backend, held to the size
+// its header announces; the parse-only pass never decodes.
+TEST(EmfPicture, ImageFilesInsideBitmapRecordsAreDecodedWithinTheirHeader) {
+    class Decoder : public TestGraphicsBackend {
+      public:
+        int calls = 0;
+        std::int64_t budget = 0;
+        Result<TBitmap> DecodeImageWithin(std::span<const std::uint8_t> data,
+                                          std::int64_t maxPixels) override {
+            ++calls;
+            budget = maxPixels;
+            // Stands in for a real decoder: the fixtures' PNG is two pixels, red and blue.
+            if (data.size() < 8 || data[1] != 'P') return Error{"not a PNG"};
+            TBitmap image(2, 1);
+            image.SetPixel(0, 0, 0xFFFF0000u);
+            image.SetPixel(1, 0, 0xFF0000FFu);
+            return image;
+        }
+    } decoder;
+    ScopedGraphicsBackend scope(&decoder);
+    RecordingDeviceContext dc;
+    ASSERT_TRUE(PlayEmf(Load(kData / "pictures" / "png_inside_a_bitmap_record.emf"), dc,
+                        TRect{0, 0, 1024, 768}));
+    EXPECT_EQ(
+        dc.LinesStartingWith({"StretchDIBits"}),
+        (std::vector<std::string>{"StretchDIBits 10,20,50,40 from 0,0,2,1 of 2x1 rop CC0020"}));
+    EXPECT_EQ(decoder.calls, 1);
+    EXPECT_GT(decoder.budget, 0);
+    EXPECT_LE(decoder.budget, std::int64_t{16} << 20);
+    // The header says 1 x 1, the file holds 2 x 1: left out. Absurd dimensions: never decoded.
+    for (const char* name :
+         {"png_larger_than_its_header_says", "jpeg_claiming_absurd_dimensions"}) {
+        SCOPED_TRACE(name);
+        RecordingDeviceContext other;
+        const Result<void> played = PlayEmf(Load(kData / "pictures" / (std::string(name) + ".emf")),
+                                            other, TRect{0, 0, 1024, 768});
+        EXPECT_TRUE(played) << played.reason();
+        EXPECT_TRUE(other.LinesStartingWith({"StretchDIBits"}).empty());
+    }
+    EXPECT_EQ(decoder.calls, 2);
+    ASSERT_TRUE(ParseEmf(Load(kData / "pictures" / "png_inside_a_bitmap_record.emf")));
+    EXPECT_EQ(decoder.calls, 2);
+}
+
 TEST(EmfPlayer, EveryMalformedFileEndsWithAnErrorAndNothingLeaks) {
     const std::vector<fs::path> files = Files(kData / "malformed");
     ASSERT_GE(files.size(), 20u);
@@ -117,6 +185,27 @@ TEST(EmfPlayer, ErrorsNameTheRecordAndTheFault) {
               "malformed record 2 (type 37): object index 500 is outside the object table");
     EXPECT_EQ(errorOf("select_object_never_created"),
               "malformed record 2 (type 37): object 3 is selected but was never created");
+    EXPECT_EQ(errorOf("gradient_names_a_missing_vertex"),
+              "malformed record 2 (type 118): gradient names vertex 5 of 1");
+    EXPECT_EQ(errorOf("gradient_vertex_count_lies"),
+              "malformed record 2 (type 118): vertex count 268435456 exceeds the record");
+    EXPECT_EQ(errorOf("small_text_huge_character_count"),
+              "malformed record 2 (type 108): text extends beyond its record");
+    EXPECT_EQ(errorOf("pattern_bits_beyond_record"),
+              "malformed record 2 (type 94): EMR_CREATEDIBPATTERNBRUSHPT record contents are "
+              "inconsistent");
+    EXPECT_EQ(errorOf("extended_record_size_beyond_its_comment"),
+              "malformed record 2 (type 70): extended record 2 (type 0x400A): record size 4096 "
+              "exceeds its comment");
+    EXPECT_EQ(errorOf("extended_data_size_beyond_its_record"),
+              "malformed record 2 (type 70): extended record 2 (type 0x400A): data size 400 "
+              "exceeds its record");
+    EXPECT_EQ(errorOf("extended_rectangle_count_lies"),
+              "malformed record 2 (type 70): extended record 2 (type 0x400A): rectangle count "
+              "1073741824 exceeds the record");
+    EXPECT_EQ(errorOf("extended_object_announces_a_huge_size"),
+              "malformed record 2 (type 70): extended record 2 (type 0x4008): object of "
+              "4294967280 bytes is refused");
     EXPECT_EQ(errorOf("end_record_missing"),
               "malformed record 6 (type 0): the end-of-file record is missing");
 }
@@ -288,6 +377,16 @@ TEST(EmfPicture, HostileFramesAndSourcesPlayWithoutRunningAway) {
     EXPECT_EQ(blend.LinesStartingWith({"StretchDIBits"}),
               (std::vector<std::string>{"StretchDIBits 0,0,10,10 from -2147483648,1073741824,-1,"
                                         "2147483647 of 1x1 rop CC0020 alpha opacity 255"}));
+}
+
+TEST(EmfPicture, ExtendedImageOfAbsurdSizeIsLeftOutAndTheRestDrawn) {
+    RecordingDeviceContext dc;
+    const Result<void> played = PlayEmf(
+        Load(kData / "pictures" / "extended_image_of_absurd_size.emf"), dc, TRect{0, 0, 1024, 768});
+    ASSERT_TRUE(played) << played.reason();
+    EXPECT_TRUE(dc.LinesStartingWith({"StretchDIBits"}).empty());
+    EXPECT_EQ(dc.LinesStartingWith({"Polygon"}),
+              (std::vector<std::string>{"Polygon 0,0 80,0 80,80 0,80"}));
 }
 
 // Where the text lands on the device for each vertical alignment, under a mapping whose y

@@ -77,6 +77,28 @@ TEST(QtFonts, AdvancesFollowTheFaceAtAnyResolution) {
     for (double x : a) EXPECT_NEAR(x, Units(1229, 50), 0.02);
 }
 
+// A width in a file is the classic average character width (lowercase and space weighted by
+// their use; 904 units for these faces), not the average over every glyph the newer faces
+// record (some 1176): a font asked at its own average width keeps its natural advances.
+TEST(QtFonts, AFontAtItsOwnAverageWidthKeepsItsAdvances) {
+    QtTextMeasurer m;
+    std::vector<double> plain, natural, half;
+    m.Advances(Font("Arial", -100), 96, u"Hello ", plain);
+    LogFont f = Font("Arial", -100);
+    f.width = 44;  // 904 units at 100 pixels
+    m.Advances(f, 96, u"Hello ", natural);
+    f.width = 22;
+    m.Advances(f, 96, u"Hello ", half);
+    ASSERT_EQ(natural.size(), plain.size());
+    ASSERT_EQ(half.size(), plain.size());
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        EXPECT_NEAR(natural[i] / plain[i], 1.0, 0.02) << i;
+        EXPECT_NEAR(half[i] / plain[i], 0.5, 0.01) << i;
+    }
+    f.width = 44;
+    EXPECT_NEAR(m.Metrics(f, 96).averageCharWidth, 44, 0.01);
+}
+
 TEST(QtFonts, BoldAndItalicPickTheirOwnFaces) {
     QtTextMeasurer m;
     std::vector<double> regular, bold;

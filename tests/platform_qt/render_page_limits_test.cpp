@@ -54,8 +54,9 @@ Outcome RenderLimited(const std::vector<std::string>& args, long extraMegabytes 
         close(fds[0]);
         long pages = 0;
         std::ifstream("/proc/self/statm") >> pages;
-        const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) +
-                             static_cast<rlim_t>(extraMegabytes) * (1 << 20);
+        const rlim_t limit =
+            static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) +
+            static_cast<rlim_t>(extraMegabytes) * (1 << 20);
         const rlimit rl{limit, limit};
         setrlimit(RLIMIT_AS, &rl);
         std::string err;
@@ -108,8 +109,7 @@ TEST(RenderPageLimits, FiguresNearThe32BitLimitsFillThePage) {
     const std::string pies = Page(dir, "pies.emf", 400, 300, 100, [](DeviceContext& dc) {
         // A pie of the right half and a chord of the left half of the same huge circle.
         dc.Arc(ArcKind::Pie, TRect{-kBig, -kBig, kBig, kBig}, TPoint{0, kBig}, TPoint{0, -kBig});
-        dc.Arc(ArcKind::Chord, TRect{-kBig, -kBig, kBig, kBig}, TPoint{0, -kBig},
-               TPoint{0, kBig});
+        dc.Arc(ArcKind::Chord, TRect{-kBig, -kBig, kBig, kBig}, TPoint{0, -kBig}, TPoint{0, kBig});
     });
     for (const std::string& page : {ellipse, roundRect, pies}) {
         SCOPED_TRACE(page);
@@ -120,6 +120,31 @@ TEST(RenderPageLimits, FiguresNearThe32BitLimitsFillThePage) {
         const Outcome pdf = RenderLimited({page, "--pdf", dir.File("out.pdf")});
         ASSERT_EQ(pdf.status, 0) << pdf.err;
         EXPECT_TRUE(qttest::FileExists(dir.File("out.pdf")));
+    }
+}
+
+// Pictures whose frame lies above or left of the origin: the frame's corner is the image's,
+// so the rectangle that fills the frame has its outline on the image's first row and column.
+TEST(RenderPageLimits, PicturesAboveOrLeftOfTheOriginLandInTheImage) {
+    TempDir dir;
+    const std::string pictures = std::string(QUILLON_SOURCE_DIR) + "/tests/data/emf/pictures/";
+    struct Case {
+        const char* name;
+        int width, height;
+    };
+    for (const Case& c : {Case{"frame_above_the_origin", 201, 201},
+                          Case{"frame_at_negative_coordinates", 41, 36}}) {
+        SCOPED_TRACE(c.name);
+        const std::string out = dir.File(std::string(c.name) + ".png");
+        const Outcome png =
+            RenderLimited({pictures + c.name + ".emf", "--png", out, "--scale", "1"});
+        ASSERT_EQ(png.status, 0) << png.err;
+        const QImage image(QString::fromStdString(out));
+        EXPECT_EQ(image.width(), c.width);
+        EXPECT_EQ(image.height(), c.height);
+        EXPECT_EQ(PixelAt(out, 0, 0), qRgb(0, 0, 0));
+        EXPECT_EQ(PixelAt(out, 0, c.height / 2), qRgb(0, 0, 0));
+        EXPECT_EQ(PixelAt(out, c.width / 2, c.height / 2), qRgb(255, 255, 255));
     }
 }
 
@@ -163,9 +188,8 @@ TEST(RenderPageLimits, AnEllipseFourMillionUnitsWideShowsItsVisibleEdge) {
 
 TEST(RenderPageLimits, APageOf131072PixelsASideIsRefusedWithItsReason) {
     TempDir dir;
-    const std::string page = Page(dir, "huge.emf", 131072, 131072, 600, [](DeviceContext& dc) {
-        dc.Ellipse(100, 100, 1000, 1000);
-    });
+    const std::string page = Page(dir, "huge.emf", 131072, 131072, 600,
+                                  [](DeviceContext& dc) { dc.Ellipse(100, 100, 1000, 1000); });
     // The quarter-scale image has sides of 32,768, within the side limit: its area is not.
     const Outcome png = RenderLimited({page, "--png", dir.File("out.png")});
     EXPECT_EQ(png.status, 1);
@@ -190,8 +214,7 @@ struct PdfOps {
 PdfOps CountOps(const std::string& pdf, const TempDir& dir) {
     const std::string qdf = dir.File("qdf.pdf");
     int status = -1;
-    qttest::RunCommand("qpdf --qdf --object-streams=disable '" + pdf + "' '" + qdf + "'",
-                       &status);
+    qttest::RunCommand("qpdf --qdf --object-streams=disable '" + pdf + "' '" + qdf + "'", &status);
     EXPECT_EQ(status, 0);
     std::ifstream in(qdf, std::ios::binary);
     PdfOps ops;
@@ -248,17 +271,18 @@ TEST(RenderPageLimits, FiftyCirclesArePathsInThePdfWithTheRasterPixels) {
     EXPECT_LE(ops.paints, 100);
 
     // The raster spans at the same resolution are the reference.
-    ASSERT_EQ(RunRenderPage(Options({page, "--png", dir.File("spans.png"), "--scale", "1"}), err), 0)
+    ASSERT_EQ(RunRenderPage(Options({page, "--png", dir.File("spans.png"), "--scale", "1"}), err),
+              0)
         << err;
     int status = -1;
-    qttest::RunCommand("pdftoppm -r 600 -png -singlefile '" +
-                           dir.File("c.pdf") + "' '" + dir.File("ppm") + "'",
-                       &status);
+    qttest::RunCommand(
+        "pdftoppm -r 600 -png -singlefile '" + dir.File("c.pdf") + "' '" + dir.File("ppm") + "'",
+        &status);
     ASSERT_EQ(status, 0);
-    const QImage spans = QImage(QString::fromStdString(dir.File("spans.png")))
-                             .convertToFormat(QImage::Format_RGB32);
-    QImage vector = QImage(QString::fromStdString(dir.File("ppm.png")))
-                        .convertToFormat(QImage::Format_RGB32);
+    const QImage spans =
+        QImage(QString::fromStdString(dir.File("spans.png"))).convertToFormat(QImage::Format_RGB32);
+    QImage vector =
+        QImage(QString::fromStdString(dir.File("ppm.png"))).convertToFormat(QImage::Format_RGB32);
     SnapToNearest(vector, {qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(255, 0, 0)});
     ASSERT_EQ(spans.size(), QSize(3300, 1700));
     ASSERT_EQ(vector.size(), spans.size());

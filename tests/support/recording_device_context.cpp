@@ -101,6 +101,23 @@ std::string RecordingDeviceContext::Describe(const LogBrush& b) {
             return "null";
         case BS_HATCHED:
             return "hatched " + std::to_string(b.hatch) + " " + Color(b.color);
+        case BS_PATTERN: {
+            std::string s = "pattern";
+            if (b.pattern) {
+                s += " " + std::to_string(b.pattern->width) + "x" +
+                     std::to_string(b.pattern->height) + " mean " + Color(b.color);
+                // Small tiles are listed row by row.
+                if (b.pattern->pixels.size() <= 16) {
+                    for (std::size_t i = 0; i < b.pattern->pixels.size(); ++i) {
+                        if (i % static_cast<std::size_t>(b.pattern->width) == 0) s += " |";
+                        s += " " + Color(((b.pattern->pixels[i] >> 16) & 0xFF) |
+                                         (b.pattern->pixels[i] & 0xFF00) |
+                                         ((b.pattern->pixels[i] & 0xFF) << 16));
+                    }
+                }
+            }
+            return s;
+        }
         default:
             return "style" + std::to_string(b.style) + " " + Color(b.color);
     }

@@ -10,6 +10,7 @@ Run from this folder: python3 make_fixtures.py
 """
 import os
 import struct
+import zlib
 
 HEADER_SIZE = 108
 
@@ -161,6 +162,105 @@ def alphablend_32bit(x, y, w, h, argb_rows, blend, src=None):
     return rec(114, payload)
 
 
+def dib_1bit(rows, palette):
+    """(bitmap info, bits) of a 1-bit image: rows top to bottom of 0/1; stored bottom-up."""
+    width, height = len(rows[0]), len(rows)
+    bmi = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 1, 0, 0, 0, 0, 2, 0)
+    bmi += b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in palette)
+    bits = b""
+    for row in reversed(rows):
+        byte = 0
+        for i, v in enumerate(row):
+            byte |= v << (7 - i)
+        bits += struct.pack("<B", byte) + b"\0\0\0"
+    return bmi, bits
+
+
+def pattern_brush(rtype, ih, rows, palette):
+    bmi, bits = dib_1bit(rows, palette)
+    fixed = 32
+    return rec(rtype, struct.pack("<IIIIII", ih, 0, fixed, len(bmi), fixed + len(bmi), len(bits)) + bmi + bits)
+
+
+def small_text(x, y, s, options, rcl=None):
+    """EMR_SMALLTEXTOUT; bytes when options has 0x200, else UTF-16."""
+    chars = s.encode("latin-1") if options & 0x200 else s.encode("utf-16-le")
+    payload = point(x, y) + struct.pack("<IIIff", len(s), options, 1, 0, 0)
+    if rcl is not None:
+        payload += rect(*rcl)
+    return rec(108, payload + chars)
+
+
+def gradient(mode, vertices, items, n_ver=None, n_items=None):
+    """vertices: (x, y, (r, g, b)) with 8-bit colours; items: tuples of vertex indices."""
+    payload = rect(0, 0, 0, 0) + struct.pack("<III", len(vertices) if n_ver is None else n_ver,
+                                               len(items) if n_items is None else n_items, mode)
+    for x, y, (r, g, b) in vertices:
+        payload += point(x, y) + struct.pack("<HHHH", r << 8, g << 8, b << 8, 0)
+    for item in items:
+        payload += b"".join(struct.pack("<I", i) for i in item)
+    return rec(118, payload)
+
+
+def png_file(rows):
+    """A PNG file of rows of (r, g, b)."""
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+    raw = b"".join(b"\0" + b"".join(bytes(px) for px in row) for row in rows)
+    ihdr = struct.pack(">IIBBBBB", len(rows[0]), len(rows), 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(raw))
+            + chunk(b"IEND", b""))
+
+
+def stretchdibits_file(x, y, w, h, data, compression, width, height):
+    """EMR_STRETCHDIBITS whose rows are an image file (4 JPEG, 5 PNG); the header says its size."""
+    bmi = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 0, compression, len(data), 0, 0, 0, 0)
+    bits = data + b"\0" * ((-len(data)) % 4)
+    fixed = 80
+    payload = rect(x, y, x + w - 1, y + h - 1) + point(x, y) + point(0, 0) + point(width, abs(height))
+    payload += struct.pack("<IIII", fixed, len(bmi), fixed + len(bmi), len(data)) + struct.pack("<II", 0, 0x00CC0020)
+    payload += point(w, h) + bmi + bits
+    return rec(81, payload)
+
+
+def plus(*records):
+    """An EMR_COMMENT holding extended records."""
+    data = b"EMF+" + b"".join(records)
+    return rec(70, struct.pack("<I", len(data)) + data)
+
+
+def plus_rec(ptype, flags, data, size=None):
+    pad = data + b"\0" * ((-len(data)) % 4)
+    return struct.pack("<HHII", ptype, flags, 12 + len(pad) if size is None else size, len(data)) + pad
+
+
+def plus_header(dual=1):
+    # Writers mark files dual that carry no ordinary drawing: the flag is not trusted.
+    return plus_rec(0x4001, dual, struct.pack("<IIII", 0xDBC01002, 1, 96, 96))
+
+
+def plus_solid_brush(oid, argb):
+    return plus_rec(0x4008, 0x0100 | oid, struct.pack("<III", 0xDBC01002, 0, argb))
+
+
+def plus_pen(oid, width, argb):
+    return plus_rec(0x4008, 0x0200 | oid, struct.pack("<IIIIf", 0xDBC01002, 0, 0, 2, width)
+                    + struct.pack("<III", 0xDBC01002, 0, argb))
+
+
+def plus_font(oid, em, name):
+    n = name.encode("utf-16-le")
+    return plus_rec(0x4008, 0x0600 | oid, struct.pack("<IfIiII", 0xDBC01002, em, 2, 1, 0, len(name)) + n)
+
+
+def plus_rects_f(rects):
+    return b"".join(struct.pack("<ffff", *r) for r in rects)
+
+
+def plus_points_f(pts):
+    return b"".join(struct.pack("<ff", *p) for p in pts)
+
+
 def text_on_y_up(align):
     """Text at (100, 200) with `align` under a mapping whose y axis runs upward."""
     return [
@@ -258,6 +358,63 @@ def records():
     write(d, "alphablend_constant_opacity", emf([
         alphablend_32bit(0, 0, 2, 2, [[0xFF0000FF, 0xFF0000FF]], 0x00800000),
     ]), "StretchDIBits 0,0,2,2 from 0,0,2,1 of 2x1 rop CC0020 opacity 128\n")
+    write(d, "pattern_brushes_keep_their_tiles", emf([
+        pattern_brush(94, 1, [[0, 1], [1, 1]], [(255, 0, 0), (0, 0, 255)]),
+        rec(24, struct.pack("<I", 0x0000FF00)),  # text colour green: the 0 bits
+        rec(25, struct.pack("<I", 0x00FFFFFF)),  # background white: the 1 bits
+        pattern_brush(93, 2, [[1, 0], [0, 0]], [(0, 0, 0), (255, 255, 255)]),
+        select(1),
+        rec(43, rect(0, 0, 10, 10)),
+        select(2),
+        rec(43, rect(20, 0, 30, 10)),
+    ]), "SetTextColor #00FF00\nSetBkColor #FFFFFF\n"
+        "SelectBrush pattern 2x2 mean #3F00BF | #FF0000 #0000FF | #0000FF #0000FF\n"
+        "Rectangle 0,0,10,10\n"
+        "SelectBrush pattern 2x2 mean #3FFF3F | #FFFFFF #00FF00 | #00FF00 #00FF00\n"
+        "Rectangle 20,0,30,10\n")
+    write(d, "small_text_narrow_and_wide", emf([
+        small_text(5, 6, "Hi\x80", 0x300),
+        small_text(7, 8, "\u20acz", 0x2, rcl=(1, 2, 40, 20)),
+    ]), "ExtTextOut 5,6 opts 0 \"Hi\u20ac\" dx 8,8,8\n"
+        "ExtTextOut 7,8 opts 2 rect 1,2,40,20 \"\u20acz\" dx 8,8\n")
+    write(d, "gradient_rectangles_and_a_triangle", emf([
+        gradient(0, [(10, 20, (255, 0, 0)), (14, 30, (0, 0, 255))], [(0, 1)]),
+        gradient(1, [(0, 0, (0, 0, 0)), (5, 3, (255, 255, 255))], [(0, 1)]),
+        gradient(2, [(0, 0, (255, 0, 0)), (30, 0, (0, 255, 0)), (0, 30, (0, 0, 255))], [(0, 1, 2)]),
+    ]), "StretchDIBits 10,20,14,30 from 0,0,4,1 of 4x1 rop CC0020\n"
+        "StretchDIBits 0,0,5,3 from 0,0,1,3 of 1x3 rop CC0020\n"
+        "SelectBrush solid #555555\nSelectPen null 0 #000000\nPolygon 0,0 30,0 0,30\n"
+        "SelectBrush solid #FFFFFF\nSelectPen solid 0 #000000\n")
+    # Extended records only: one unit is 1/16 of a pixel, the transform says so.
+    write(d, "extended_records_only", emf([plus(
+        plus_header(),
+        plus_solid_brush(0, 0xFFFF0000),
+        plus_rec(0x400A, 0, struct.pack("<II", 0, 1) + plus_rects_f([(1.5, 2, 10, 4)])),
+        plus_pen(1, 2, 0xFF0000FF),
+        plus_rec(0x400D, 0x2001, struct.pack("<I", 3) + plus_points_f([(0, 0), (8, 0), (8, 8)])),
+        plus_rec(0x402D, 0, struct.pack("<ff", 100, 50)),  # translate
+        plus_rec(0x400E, 0x8000, struct.pack("<I", 0xFF00FF00) + plus_rects_f([(0, 0, 20, 10)])),
+        plus_font(2, 12, "Liberation Sans"),
+        plus_rec(0x401C, 0x8002, struct.pack("<III", 0xFF000000, 0xFFFFFFFF, 2) + plus_rects_f([(4, 6, 100, 20)])
+                 + "Hi".encode("utf-16-le")),
+        plus_rec(0x4002, 0, b""),
+    )]), "SelectBrush solid #FF0000\nSelectPen null 0 #000000\n"
+        "SetWorldTransform 0.0625,0,0,0.0625,0,0\nPolygon 24,32 184,32 184,96 24,96\n"
+        "SelectBrush solid #FFFFFF\nSelectPen solid 0 #000000\n"
+        "SelectBrush null\nSelectPen solid 32 #0000FF\nPolyline 0,0 128,0 128,128 0,0\n"
+        "SelectBrush solid #FFFFFF\nSelectPen solid 0 #000000\n"
+        "SelectBrush solid #00FF00\nSelectPen null 0 #000000\n"
+        "SetWorldTransform 0.0625,0,0,0.0625,100,50\nEllipse 0,0,320,160\n"
+        "SelectBrush solid #FFFFFF\nSelectPen solid 0 #000000\n"
+        "SelectFont \"Liberation Sans\" -192 w700\nSetTextColor #000000\nSetBkMode transparent\n"
+        "SetTextAlign 0\nExtTextOut 64,96 opts 0 \"Hi\" dx 96,96\nSetTextAlign 0\n"
+        "SetBkMode opaque\nSetTextColor #000000\nSelectFont \"System\" 16 w700\n"
+        "SetWorldTransform 1,0,0,1,0,0\n")
+    write(d, "extended_records_beside_ordinary_ones_are_passed_over", emf([
+        plus(plus_header(), plus_solid_brush(0, 0xFFFF0000),
+             plus_rec(0x400A, 0, struct.pack("<II", 0, 1) + plus_rects_f([(1, 2, 10, 4)]))),
+        rec(43, rect(1, 2, 11, 6)),
+    ]), "Rectangle 1,2,11,6\n")
     for name, align in (("top", 0), ("baseline", 24), ("bottom", 8)):
         write(d, "text_on_y_up_mapping_" + name, emf(text_on_y_up(align)),
               "SetWorldTransform 0.001,0,0,0.001,0,0\n"
@@ -284,6 +441,18 @@ def pictures():
     write(d, "frame_of_two_to_the_31",
           emf([rec(43, rect(0, 0, 10, 10))], frame=(-2**31, -2**31, 2**31 - 1, 2**31 - 1),
               bounds=(0, 0, 10, 10)))
+    two = png_file([[(255, 0, 0), (0, 0, 255)]])
+    write(d, "png_inside_a_bitmap_record", emf([stretchdibits_file(10, 20, 40, 20, two, 5, 2, 1)]))
+    write(d, "png_larger_than_its_header_says", emf([stretchdibits_file(0, 0, 4, 4, two, 5, 1, 1)]))
+    write(d, "jpeg_claiming_absurd_dimensions",
+          emf([stretchdibits_file(0, 0, 4, 4, b"\xff\xd8\xff\xd9", 4, 2**31 - 1, 2**31 - 1)]))
+    # An extended image of 2^31-1 pixels a side is left out; what follows it is drawn.
+    write(d, "extended_image_of_absurd_size", emf([plus(
+        plus_header(),
+        plus_rec(0x4008, 0x0500, struct.pack("<IIiiiII", 0xDBC01002, 1, 2**31 - 1, 2**31 - 1, 4, 0x0026200A, 0)),
+        plus_rec(0x401A, 0, struct.pack("<IIffff", 0, 2, 0, 0, 10, 10) + plus_rects_f([(0, 0, 10, 10)])),
+        plus_rec(0x400A, 0x8000, struct.pack("<II", 0xFF000000, 1) + plus_rects_f([(0, 0, 5, 5)])),
+    )]))
     write(d, "alphablend_with_lying_source",
           emf([alphablend_32bit(0, 0, 10, 10, [[0xFF000000]], 0x01FF0000,
                                 src=(-2**31, 2**30, 2**31 - 1, 2**31 - 1))]))
@@ -346,6 +515,23 @@ def malformed():
     write(d, "set_window_origin_cut_off", emf([struct.pack("<II", 10, 12) + point(1, 2)[:4]]))
     write(d, "pen_color_cut_off", emf([struct.pack("<II", 38, 24) + create_pen(1, 0, 1, 0)[8:24]]))
     # Saves nested one deeper than the limit.
+    write(d, "gradient_names_a_missing_vertex", emf([gradient(0, [(0, 0, (0, 0, 0))], [(0, 5)])]))
+    write(d, "gradient_vertex_count_lies", emf([gradient(0, [(0, 0, (0, 0, 0))], [], n_ver=0x10000000)]))
+    t = bytearray(small_text(0, 0, "abcd", 0x300))
+    struct.pack_into("<I", t, 16, 0x7FFFFFFF)
+    write(d, "small_text_huge_character_count", emf([bytes(t)]))
+    b = bytearray(pattern_brush(94, 1, [[0, 1]], [(0, 0, 0), (1, 1, 1)]))
+    struct.pack_into("<I", b, 28, 0x10000)  # bits run past the record
+    write(d, "pattern_bits_beyond_record", emf([bytes(b)]))
+    write(d, "extended_record_size_beyond_its_comment",
+          emf([plus(plus_header(), plus_rec(0x400A, 0, struct.pack("<II", 0, 0), size=4096))]))
+    write(d, "extended_rectangle_count_lies",
+          emf([plus(plus_header(), plus_rec(0x400A, 0x8000, struct.pack("<II", 0xFF000000, 0x40000000)
+                                            + plus_rects_f([(0, 0, 1, 1)])))]))
+    write(d, "extended_data_size_beyond_its_record",
+          emf([plus(plus_header(), struct.pack("<HHII", 0x400A, 0, 12, 400))]))
+    write(d, "extended_object_announces_a_huge_size",
+          emf([plus(plus_header(), plus_rec(0x4008, 0x8500, struct.pack("<I", 0xFFFFFFF0) + b"\0" * 16))]))
     write(d, "saved_states_too_deep", emf([rec(33)] * 10001))
 
 
