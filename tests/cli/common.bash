@@ -38,6 +38,13 @@ skip_without_qt() {
   fi
 }
 
+# memory_ceiling KB: the address-space limit (for ulimit -v) a memory test runs the program
+# under; none for a build with AddressSanitizer, whose shadow memory alone is terabytes of
+# address space (its own checks stand in for the ceiling there).
+memory_ceiling() {
+  if ldd "$q" 2>/dev/null | grep -q 'libasan'; then echo unlimited; else echo "$1"; fi
+}
+
 # The number of pages of a PDF file (empty when it is none).
 pages() { pdfinfo "$1" 2>/dev/null | sed -n 's/^Pages: *//p'; }
 

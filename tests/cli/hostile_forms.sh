@@ -8,7 +8,7 @@
 
 skip_without_qt print-form "$tmp/absent.form" --pdf "$tmp/x.pdf"
 
-ceiling=307200  # KB of address space for each run: 300 MB
+ceiling=$(memory_ceiling 307200)  # KB of address space for each run: 300 MB
 
 printed() {  # printed NAME: "status pages" of print-form on $tmp/NAME.form; stderr in $tmp/NAME.err
   (ulimit -v $ceiling; exec "$q" print-form "$tmp/$1.form" --pdf "$tmp/$1.pdf") 2>"$tmp/$1.err"

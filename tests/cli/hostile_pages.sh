@@ -7,7 +7,7 @@
 
 skip_without_qt view "$tmp/absent.emf" --pdf "$tmp/x.pdf"
 
-ceiling=307200  # KB of address space for each run: 300 MB
+ceiling=$(memory_ceiling 307200)  # KB of address space for each run: 300 MB
 
 # 60 comments of 1 MB, then a rectangle.
 python3 - "$tmp/comments.emf" <<'PY'

@@ -8,7 +8,7 @@
 
 skip_without_qt print-form "$tmp/absent.form" --pdf "$tmp/x.pdf"
 
-ceiling=307200  # KB of address space for each run: 300 MB
+ceiling=$(memory_ceiling 307200)  # KB of address space for each run: 300 MB
 
 # rich_form FILE FORMAT: a form whose rich edit holds standard input (one string per line).
 rich_form() {
