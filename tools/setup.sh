@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 # Shared set-up for tools/run and tools/check: installs the Debian packages missing (only
 # those) and configures and builds into build/. Safe to run again: nothing is installed or
-# reconfigured when nothing changed. The two package lists below are the only ones.
+# reconfigured when nothing changed. The package lists below are the only ones.
 set -euo pipefail
 
 QUILLON_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -26,10 +26,21 @@ QUILLON_TEST_PACKAGES=(
   openbox xdotool x11-utils x11-apps python3
 )
 
-# quillon_install_packages [--tests]: the program's packages, with --tests the test list too.
+# The second reference reader for tools/emf-corpus --libreoffice (by hand only; large).
+QUILLON_REFERENCE_PACKAGES=(
+  libreoffice-draw-nogui
+)
+
+# quillon_install_packages [--tests] [--references]: the program's packages, with --tests the
+# test list too, with --references the reference readers.
 quillon_install_packages() {
-  local wanted=("${QUILLON_PACKAGES[@]}")
-  [ "${1:-}" = --tests ] && wanted+=("${QUILLON_TEST_PACKAGES[@]}")
+  local wanted=("${QUILLON_PACKAGES[@]}") a
+  for a in "$@"; do
+    case $a in
+      --tests) wanted+=("${QUILLON_TEST_PACKAGES[@]}") ;;
+      --references) wanted+=("${QUILLON_REFERENCE_PACKAGES[@]}") ;;
+    esac
+  done
   local missing=() p
   for p in "${wanted[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
