@@ -24,7 +24,6 @@ namespace quillon {
 namespace {
 
 constexpr std::size_t kMaxReportName = 30;                 // characters, as the name field
-constexpr std::uintmax_t kMaxFormFileBytes = 16u << 20;  // as show-form
 
 const char kReportUsageHead[] =
     "Usage: quillon report [--system pythagorean|chaldean] [NAME ...]\n       ";
@@ -263,7 +262,7 @@ cli::RunOutcome RunPrintForm(const cli::ParsedArgs& args, cli::Streams& s,
     const std::string path(args.operands[0]);
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec && size > kMaxFormFileBytes) {
+    if (!ec && size > limits::kMaxFormFileBytes) {
         Say(s, path + ":1: the file is too large for a form file");
         return {1, {}};
     }
@@ -299,6 +298,7 @@ cli::RunOutcome RunPrintForm(const cli::ParsedArgs& args, cli::Streams& s,
         options.ignoreMissingHandlers = true;
         options.unknownRootClass = &TForm::StaticClassInfo();
         Result<std::unique_ptr<TComponent>> created = CreateComponent(text, nullptr, options);
+        std::string().swap(text);  // the form holds what it needs of it
         if (!created) return Error{created.reason()};
         held->root = std::move(*created);
         window = dynamic_cast<TWinControl*>(held->root.get());

@@ -2,6 +2,7 @@
 // The peers of the control kinds: which Qt widget shows which control, and how
 // each keeps its widget and its control in step.
 
+#include <QAbstractTableModel>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -14,12 +15,14 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTextOption>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <exception>
+#include <functional>
+#include <string>
 
 #include "platform/gdi/canvas.h"
 #include "platform/gdi/screen.h"
@@ -1180,10 +1183,9 @@ class ScrollBoxPeer : public QtControlPeer {
 // ---------------------------------------------------------------- string grid
 
 // Fixed rows and columns are ordinary cells in the fixed colour (the grid has
-// no headers of Qt's own). Cell texts are copied once the model's changes of
+// no headers of Qt's own). Counts and sizes are taken once the model's changes of
 // one event are done, so that filling a grid cell by cell stays cheap.
-// Fixed cells are drawn in the fixed colour and never edited, also those that hold no item:
-// an empty cell costs the table nothing, so a grid of many fixed cells stays small.
+// Fixed cells are drawn in the fixed colour and never edited, also those that hold no text.
 class GridDelegate final : public QStyledItemDelegate {
   public:
     GridDelegate(TStringGrid& grid, QObject* parent) : QStyledItemDelegate(parent), grid_(grid) {}
@@ -1208,10 +1210,88 @@ class GridDelegate final : public QStyledItemDelegate {
     TStringGrid& grid_;
 };
 
+// The widget's model reads the texts from the grid itself: a grid of 100,000 rows would
+// otherwise hold an item of the widget's beside each cell of its own (hundreds of bytes each).
+// An empty cell has no text.
+class GridModel final : public QAbstractTableModel {
+  public:
+    using Edit = std::function<void(int row, int col, const std::string& text)>;
+    GridModel(TStringGrid& grid, Edit edit, QObject* parent)
+        : QAbstractTableModel(parent), grid_(grid), edit_(std::move(edit)) {}
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : rows_;
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : cols_;
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
+        const std::string text = grid_.Cells(index.column(), index.row());
+        if (text.empty()) return {};
+        return ToQString(text);
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        if (!index.isValid()) return Qt::NoItemFlags;
+        Qt::ItemFlags f = Qt::ItemIsEnabled;
+        if (index.row() < grid_.FixedRows() || index.column() < grid_.FixedCols()) return f;
+        f |= Qt::ItemIsSelectable;
+        if (grid_.Options().Contains(goEditing)) f |= Qt::ItemIsEditable;
+        return f;
+    }
+
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+        if (!index.isValid() || role != Qt::EditRole) return false;
+        edit_(index.row(), index.column(), FromQString(value.toString()));
+        return true;
+    }
+
+    // Takes the grid's counts (rows and columns added or removed at the end, so that the
+    // view keeps its current cell and sizes) and has every text read again.
+    void Sync() {
+        const int rows = grid_.RowCount(), cols = grid_.ColCount();
+        if (rows > rows_) {
+            beginInsertRows({}, rows_, rows - 1);
+            rows_ = rows;
+            endInsertRows();
+        } else if (rows < rows_) {
+            beginRemoveRows({}, rows, rows_ - 1);
+            rows_ = rows;
+            endRemoveRows();
+        }
+        if (cols > cols_) {
+            beginInsertColumns({}, cols_, cols - 1);
+            cols_ = cols;
+            endInsertColumns();
+        } else if (cols < cols_) {
+            beginRemoveColumns({}, cols, cols_ - 1);
+            cols_ = cols;
+            endRemoveColumns();
+        }
+        if (rows_ > 0 && cols_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1));
+    }
+
+  private:
+    TStringGrid& grid_;
+    Edit edit_;
+    int rows_ = 0, cols_ = 0;
+};
+
 class GridPeer : public QtControlPeer {
   public:
     explicit GridPeer(TStringGrid& grid) : QtControlPeer(grid), grid_(grid) {
-        table_ = new QTableWidget(ParentWidgetFor(grid));
+        table_ = new QTableView(ParentWidgetFor(grid));
+        model_ = new GridModel(
+            grid,
+            [this](int row, int col, const std::string& text) {
+                if (Syncing() || grid_.Cells(col, row) == text) return;
+                SyncScope sync(*this);
+                FromWidget([&] { grid_.SetCells(col, row, text); });
+            },
+            table_);
+        table_->setModel(model_);
         table_->setItemDelegate(new GridDelegate(grid, table_));
         table_->horizontalHeader()->hide();
         table_->verticalHeader()->hide();
@@ -1220,17 +1300,9 @@ class GridPeer : public QtControlPeer {
         table_->setSelectionMode(QAbstractItemView::SingleSelection);
         Attach(table_, Input::Native);
         WatchInner(table_->viewport());
-        QObject::connect(table_, &QTableWidget::itemChanged, Context(),
-                         [this](QTableWidgetItem* item) {
-                             if (Syncing() || !item) return;
-                             const int row = item->row(), col = item->column();
-                             const std::string text = FromQString(item->text());
-                             if (grid_.Cells(col, row) == text) return;
-                             SyncScope sync(*this);
-                             FromWidget([&] { grid_.SetCells(col, row, text); });
-                         });
-        QObject::connect(table_, &QTableWidget::currentCellChanged, Context(),
-                         [this](int row, int col, int, int) {
+        QObject::connect(table_->selectionModel(), &QItemSelectionModel::currentChanged, Context(),
+                         [this](const QModelIndex& now, const QModelIndex&) {
+                             const int row = now.row(), col = now.column();
                              if (Syncing() || row < 0 || col < 0) return;
                              const std::shared_ptr<bool> alive = Alive();
                              FromWidget([&] {
@@ -1242,37 +1314,26 @@ class GridPeer : public QtControlPeer {
                          });
     }
 
-    // Copies cells and sizes now (tests and the deferred refresh).
+    // Copies counts and sizes now and has the texts read again (tests and the deferred refresh).
     void Refresh() {
         refreshPending_ = false;
         SyncScope sync(*this);
         const int rows = grid_.RowCount(), cols = grid_.ColCount();
-        if (table_->rowCount() != rows) table_->setRowCount(rows);
-        if (table_->columnCount() != cols) table_->setColumnCount(cols);
+        // Sections take the default size first, then only those of another size are set: each
+        // one set costs the header a pass over all of them (minutes for 100,000 rows).
+        QHeaderView* across = table_->horizontalHeader();
+        QHeaderView* down = table_->verticalHeader();
+        if (across->defaultSectionSize() != grid_.DefaultColWidth())
+            across->setDefaultSectionSize(grid_.DefaultColWidth());
+        if (down->defaultSectionSize() != grid_.DefaultRowHeight())
+            down->setDefaultSectionSize(grid_.DefaultRowHeight());
+        model_->Sync();
         for (int c = 0; c < cols; ++c)
             if (table_->columnWidth(c) != grid_.ColWidths(c))
                 table_->setColumnWidth(c, grid_.ColWidths(c));
         for (int r = 0; r < rows; ++r)
             if (table_->rowHeight(r) != grid_.RowHeights(r))
                 table_->setRowHeight(r, grid_.RowHeights(r));
-        const bool editing = grid_.Options().Contains(goEditing);
-        for (int r = 0; r < rows; ++r) {
-            for (int c = 0; c < cols; ++c) {
-                const bool isFixed = r < grid_.FixedRows() || c < grid_.FixedCols();
-                const QString text = ToQString(grid_.Cells(c, r));
-                QTableWidgetItem* item = table_->item(r, c);
-                if (!item) {
-                    if (text.isEmpty()) continue;
-                    item = new QTableWidgetItem;
-                    table_->setItem(r, c, item);
-                }
-                if (item->text() != text) item->setText(text);
-                Qt::ItemFlags flags = Qt::ItemIsEnabled;
-                if (!isFixed) flags |= Qt::ItemIsSelectable;
-                if (!isFixed && editing) flags |= Qt::ItemIsEditable;
-                if (item->flags() != flags) item->setFlags(flags);
-            }
-        }
         ApplyCurrent();
     }
 
@@ -1324,15 +1385,17 @@ class GridPeer : public QtControlPeer {
     }
 
     void ApplyCurrent() {
-        if (table_->currentRow() == grid_.Row() && table_->currentColumn() == grid_.Col()) return;
-        if (grid_.Row() >= table_->rowCount() || grid_.Col() >= table_->columnCount()) return;
+        const QModelIndex current = table_->currentIndex();
+        if (current.row() == grid_.Row() && current.column() == grid_.Col()) return;
+        if (grid_.Row() >= model_->rowCount() || grid_.Col() >= model_->columnCount()) return;
         SyncScope sync(*this);
-        table_->setCurrentCell(grid_.Row(), grid_.Col());
+        table_->setCurrentIndex(model_->index(grid_.Row(), grid_.Col()));
     }
 
   private:
     TStringGrid& grid_;
-    QTableWidget* table_ = nullptr;
+    QTableView* table_ = nullptr;
+    GridModel* model_ = nullptr;
     bool refreshPending_ = false;
 };
 

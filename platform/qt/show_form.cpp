@@ -16,24 +16,24 @@ namespace quillon {
 
 namespace {
 
-// Form files are text of a few kilobytes; anything this large is not one.
-constexpr std::uintmax_t kMaxFormFileBytes = 16u << 20;
-
 }  // namespace
 
 int RunShowForm(const std::string& path, std::string& err) {
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec && size > kMaxFormFileBytes) {
+    if (!ec && size > limits::kMaxFormFileBytes) {
         err = path + ":1: the file is too large for a form file\n";
         return 1;
     }
-    const Result<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
-    if (!bytes) {
-        err = path + ":1: cannot read the file: " + bytes.reason() + "\n";
-        return 1;
+    std::string text;
+    {
+        const Result<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
+        if (!bytes) {
+            err = path + ":1: cannot read the file: " + bytes.reason() + "\n";
+            return 1;
+        }
+        text.assign(bytes->begin(), bytes->end());
     }
-    const std::string text(bytes->begin(), bytes->end());
 
     QtHost host;
     TFormReadOptions options;
@@ -42,6 +42,7 @@ int RunShowForm(const std::string& path, std::string& err) {
     options.unknownRootClass = &TForm::StaticClassInfo();
     RegisterDataClasses();  // forms may hold tables, queries and data-aware controls
     Result<std::unique_ptr<TComponent>> created = CreateComponent(text, &Application(), options);
+    std::string().swap(text);  // the form holds what it needs of it
     if (!created) {
         err = created.reason() + "\n";
         return 1;

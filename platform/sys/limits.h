@@ -10,6 +10,9 @@
 
 namespace quillon::limits {
 
+// Form files: a larger file is refused before it is read. A form of the program is a few
+// kilobytes; a grid of 100,000 rows written with its cells takes 10 to 30 MB.
+inline constexpr std::uintmax_t kMaxFormFileBytes = std::uintmax_t{32} << 20;
 // Form files: objects nested deeper than this are refused (a recursive reader's stack).
 inline constexpr int kMaxFormNesting = 200;
 
@@ -42,9 +45,11 @@ inline constexpr std::int64_t kMaxPrintTextBytes = std::int64_t{64} << 20;
 // the program holds a few hundred; 16 MB of text could ask for close to a million, whose
 // creation and display alone would take minutes.
 inline constexpr int kMaxFormObjects = 20000;
-// Form files: at most this many values (properties, list items and set elements, each read
-// into a node of some 170 bytes before a component takes it): a 20,000-object form holds
-// a few hundred thousand, while 16 MB of "A=1" lines would ask for four million.
+// Form files: at most this many values (properties, list items and set elements; a property
+// is read into a node of some 200 bytes, a string of a list into 32 bytes and its text, before
+// a component takes it): a 20,000-object form holds a few hundred thousand, while 32 MB of
+// "A=1" lines would ask for eight million. The cells of a grid's rows count toward
+// kMaxGridCells instead.
 inline constexpr int kMaxFormValues = 400'000;
 // Form files: a single string (a caption, a hint, one line of a list) of at most this many
 // bytes. Longer texts belong in many lines; a caption of megabytes costs the label's layout
@@ -52,7 +57,8 @@ inline constexpr int kMaxFormValues = 400'000;
 inline constexpr std::size_t kMaxFormString = std::size_t{1} << 20;
 // A string grid read from a form file holds at most this many cells (rows times columns):
 // the widget keeps a slot for every cell and the printer visits each one. 100,000 rows of ten
-// columns fit; rows past the limit are cut, with a notice.
+// columns fit; rows past the limit are cut, with a notice. A form file holds at most this many
+// cells written in its grids' rows (some 100 bytes each while read, with their text).
 inline constexpr std::int64_t kMaxGridCells = std::int64_t{1} << 20;
 // A window on screen is at most this many pixels a side, whatever size its form file asks
 // for: its backing image takes four bytes a pixel (64 MB at this size, terabytes at the

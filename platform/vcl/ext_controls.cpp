@@ -686,16 +686,18 @@ const TClassInfo& TStringGrid::StaticClassInfo() {
             return rows;
         };
         // The grid grows to hold the rows and the widest of them, within what its counts take.
-        p.setRows = [](void* o, const std::vector<std::vector<std::string>>& rows) {
+        p.setRows = [](void* o, std::vector<std::vector<std::string>>&& rows) {
             auto& g = static_cast<TStringGrid&>(*static_cast<TObject*>(o));
             std::size_t widest = 0;
             for (const auto& r : rows) widest = std::max(widest, r.size());
             if (rows.size() > 1000000 || widest > 100000) throw EListError("Grid index out of range");
             if (static_cast<int>(rows.size()) > g.RowCount()) g.SetRowCount(static_cast<int>(rows.size()));
             if (static_cast<int>(widest) > g.ColCount()) g.SetColCount(static_cast<int>(widest));
-            for (std::size_t r = 0; r < rows.size(); ++r)
+            for (std::size_t r = 0; r < rows.size(); ++r) {
                 for (std::size_t c = 0; c < rows[r].size(); ++c)
                     g.SetCells(static_cast<int>(c), static_cast<int>(r), rows[r][c]);
+                std::vector<std::string>().swap(rows[r]);
+            }
         };
         RegisterListProperty(info, std::move(p));
         return true;

@@ -55,13 +55,19 @@ struct TFormValue {
     enum Kind { Integer, Float, String, Ident, Set, List, Binary, Collection };
     Kind kind = Integer;
     int line = 0;
+    int itemLine = 0;  // List: the line of its first item
     std::int64_t integer = 0;
     double real = 0;
-    std::string text;                 // String, Ident (dotted: "Form1.Edit1")
-    std::vector<std::string> idents;  // Set
-    std::vector<TFormValue> items;    // List (simple values, or lists of simple values)
+    std::string text;  // String, Ident (dotted: "Form1.Edit1")
+    // Set: its elements. List: its leading run of strings (a memo's lines, a grid row's cells),
+    // kept as one vector of texts rather than a value each, since lists of strings are where
+    // files hold their hundreds of thousands of values.
+    std::vector<std::string> strings;
+    // List: the items after that run, from the first that is not a string on (numbers, the
+    // rows of a table), each with its line.
+    std::vector<TFormValue> items;
     std::vector<std::vector<TFormProperty>> collection;  // Collection: each item's properties
-    std::vector<std::uint8_t> bytes;  // Binary
+    std::vector<std::uint8_t> bytes;                     // Binary
 };
 
 struct TFormProperty {

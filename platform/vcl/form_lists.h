@@ -24,9 +24,10 @@ struct TFormListProperty {
     enum Kind { Rows, Collection };
     std::string name;
     Kind kind = Rows;
-    // Rows: the rows as the object keeps them (empty: nothing to write), and setting them.
+    // Rows: the rows as the object keeps them (empty: nothing to write), and setting them
+    // (taken over, so that each row can go once the object holds it).
     std::function<std::vector<std::vector<std::string>>(const void*)> rows;
-    std::function<void(void*, const std::vector<std::vector<std::string>>&)> setRows;
+    std::function<void(void*, std::vector<std::vector<std::string>>&&)> setRows;
     // Collection: the items' table (its accessors take the item itself), how many items
     // there are, item n (added when n is the count) and removing them all.
     const TClassInfo* itemClass = nullptr;

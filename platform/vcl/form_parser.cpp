@@ -363,6 +363,13 @@ class Parser {
             throw ParseFault{tok_.line, "more than " + std::to_string(limits::kMaxFormValues) +
                                             " values in one form file"};
     }
+    // The strings of rows (a grid's cells) are held as compactly as a grid holds them, and are
+    // bounded by what a grid holds rather than by the values.
+    void CountCell() {
+        if (++cells_ > limits::kMaxGridCells)
+            throw ParseFault{tok_.line, "more than " + std::to_string(limits::kMaxGridCells) +
+                                            " cells in one form file"};
+    }
 
     TFormProperty Property(bool allowCollection = true) {
         CountValue();
@@ -457,7 +464,7 @@ class Parser {
         }
         for (;;) {
             CountValue();
-            v.idents.push_back(ExpectIdent("set element"));
+            v.strings.push_back(ExpectIdent("set element"));
             if (IsSymbol(']')) {
                 Advance();
                 return v;
@@ -477,16 +484,26 @@ class Parser {
         for (;;) {
             if (IsSymbol(')')) {
                 Advance();
+                v.strings.shrink_to_fit();
                 return v;
             }
             if (tok_.kind == Tok::End)
                 throw ParseFault{
                     tok_.line, "')' expected for the list begun on line " + std::to_string(v.line)};
-            CountValue();
+            if (!top && tok_.kind == Tok::String)
+                CountCell();
+            else
+                CountValue();
             if (top && IsSymbol('(')) {
                 v.items.push_back(ListValue(false));
                 continue;
             }
+            if (tok_.kind == Tok::String && v.items.empty()) {
+                if (v.strings.empty()) v.itemLine = tok_.line;
+                v.strings.push_back(std::move(Value(false).text));
+                continue;
+            }
+            if (v.items.empty() && v.strings.empty()) v.itemLine = tok_.line;
             v.items.push_back(Value(false));
         }
     }
@@ -531,6 +548,7 @@ class Parser {
     Token tok_;
     int objects_ = 0;
     int values_ = 0;
+    std::int64_t cells_ = 0;
 };
 
 }  // namespace

@@ -100,7 +100,8 @@ class Reader {
   public:
     Reader(TComponent& root, const TFormReadOptions& options) : root_(root), options_(options) {}
 
-    void ReadRoot(const TFormObject& tree) {
+    // The tree is taken apart as it is read: texts and lists move into the components.
+    void ReadRoot(TFormObject& tree) {
         if (!root_.ClassInfo().InheritsFrom(tree.className))
             throw Fault{tree.line,
                         "the file holds a " + tree.className + ", not a " + root_.ClassName()};
@@ -141,12 +142,12 @@ class Reader {
         }
     }
 
-    void ReadBody(TComponent& c, const TFormObject& obj) {
-        for (const TFormProperty& p : obj.properties) Property(c, p);
-        for (const TFormObject& child : obj.children) Child(c, child);
+    void ReadBody(TComponent& c, TFormObject& obj) {
+        for (TFormProperty& p : obj.properties) Property(c, p);
+        for (TFormObject& child : obj.children) Child(c, child);
     }
 
-    void Child(TComponent& parent, const TFormObject& obj) {
+    void Child(TComponent& parent, TFormObject& obj) {
         const TClassInfo* cls = FindClass(obj.className);
         if (!cls) throw Fault{obj.line, "unknown class '" + obj.className + "'"};
         if (!cls->create) throw Fault{obj.line, "class '" + obj.className + "' cannot be created"};
@@ -165,7 +166,7 @@ class Reader {
         ReadBody(*c, obj);
     }
 
-    void Property(TComponent& c, const TFormProperty& p) {
+    void Property(TComponent& c, TFormProperty& p) {
         if (const TFormListProperty* list = FindListProperty(c.ClassInfo(), p.path))
             return ListProperty(c, AsTarget(c), *list, p);
         PropertyOf(c, AsTarget(c), &c.ClassInfo(), p);
@@ -173,7 +174,7 @@ class Reader {
 
     // A plain property of `target` (the component itself or an item of one of its
     // collections, whose table is `cls`).
-    void PropertyOf(TComponent& c, void* target, const TClassInfo* cls, const TFormProperty& p) {
+    void PropertyOf(TComponent& c, void* target, const TClassInfo* cls, TFormProperty& p) {
         const std::vector<std::string> parts = SplitPath(p.path);
         for (std::size_t i = 0; i < parts.size(); ++i) {
             const TPropInfo* prop = cls->FindProperty(parts[i]);
@@ -199,26 +200,29 @@ class Reader {
     }
 
     void ListProperty(TComponent& c, void* target, const TFormListProperty& list,
-                      const TFormProperty& p) {
-        const TFormValue& v = p.value;
+                      TFormProperty& p) {
+        TFormValue& v = p.value;
         if (list.kind == TFormListProperty::Rows) {
             if (v.kind != TFormValue::List)
                 throw Fault{v.line, "wrong value type for '" + p.path +
                                         "': a list of rows of strings expected"};
+            if (!v.strings.empty())
+                throw Fault{v.itemLine,
+                            "wrong value type in '" + p.path + "': each row is a list of strings"};
             std::vector<std::vector<std::string>> rows;
-            for (const TFormValue& row : v.items) {
+            rows.reserve(v.items.size());
+            for (TFormValue& row : v.items) {
                 if (row.kind != TFormValue::List)
                     throw Fault{row.line, "wrong value type in '" + p.path +
                                               "': each row is a list of strings"};
-                std::vector<std::string>& cells = rows.emplace_back();
-                for (const TFormValue& cell : row.items) {
-                    if (cell.kind != TFormValue::String)
-                        throw Fault{cell.line, "wrong value type in '" + p.path +
-                                                   "': only strings may be listed"};
-                    cells.push_back(cell.text);
-                }
+                if (!row.items.empty())
+                    throw Fault{row.items.front().line, "wrong value type in '" + p.path +
+                                                            "': only strings may be listed"};
+                rows.push_back(std::move(row.strings));
             }
-            Guard(p, [&] { list.setRows(target, rows); });
+            // The rows' values go before the grid copies the cells.
+            std::vector<TFormValue>().swap(v.items);
+            Guard(p, [&] { list.setRows(target, std::move(rows)); });
             return;
         }
         if (v.kind != TFormValue::Collection)
@@ -229,7 +233,7 @@ class Reader {
             void* item = nullptr;
             Guard(p, [&] { item = list.item(target, i); });
             if (!item) throw Fault{p.line, "cannot add an item to '" + p.path + "'"};
-            for (const TFormProperty& ip : v.collection[i]) {
+            for (TFormProperty& ip : v.collection[i]) {
                 try {
                     PropertyOf(c, item, list.itemClass, ip);
                 } catch (Fault& f) {
@@ -247,8 +251,8 @@ class Reader {
                     "wrong value type for '" + p.path + "': " + KindName(prop.kind) + " expected"};
     }
 
-    void Assign(TComponent& c, const TPropInfo& prop, void* target, const TFormProperty& p) {
-        const TFormValue& v = p.value;
+    void Assign(TComponent& c, const TPropInfo& prop, void* target, TFormProperty& p) {
+        TFormValue& v = p.value;
         TPropValue value;
         switch (prop.kind) {
             case TPropKind::Integer:
@@ -267,7 +271,7 @@ class Reader {
                 break;
             case TPropKind::String:
                 if (v.kind != TFormValue::String) WrongType(prop, p);
-                value = v.text;
+                value = std::move(v.text);
                 break;
             case TPropKind::Boolean:
                 if (v.kind != TFormValue::Ident) WrongType(prop, p);
@@ -298,7 +302,7 @@ class Reader {
             case TPropKind::Set: {
                 if (v.kind != TFormValue::Set) WrongType(prop, p);
                 std::int64_t mask = 0;
-                for (const std::string& id : v.idents) {
+                for (const std::string& id : v.strings) {
                     int e = 0;
                     if (!prop.enumInfo->ValueOf(id, e) || e < 0 || e > 31)
                         throw Fault{v.line, "'" + id + "' is not an element of " +
@@ -327,22 +331,22 @@ class Reader {
             }
             case TPropKind::Strings: {
                 if (v.kind != TFormValue::List) WrongType(prop, p);
-                std::vector<std::string> lines;
-                for (const TFormValue& item : v.items) {
-                    if (item.kind != TFormValue::String)
-                        throw Fault{item.line, "wrong value type in '" + p.path +
-                                                   "': only strings may be listed"};
-                    lines.push_back(item.text);
-                }
-                Guard(p, [&] { prop.strings(target)->SetLines(std::move(lines)); });
+                // The items after the leading strings begin with one that is not a string.
+                if (!v.items.empty())
+                    throw Fault{v.items.front().line, "wrong value type in '" + p.path +
+                                                          "': only strings may be listed"};
+                Guard(p, [&] { prop.strings(target)->SetLines(std::move(v.strings)); });
                 return;
             }
             case TPropKind::Binary:
                 if (v.kind != TFormValue::Binary) WrongType(prop, p);
-                value = v.bytes;
+                value = std::move(v.bytes);
                 break;
             case TPropKind::IntList: {
                 if (v.kind != TFormValue::List) WrongType(prop, p);
+                if (!v.strings.empty())
+                    throw Fault{v.itemLine, "wrong value type in '" + p.path +
+                                                "': only integers may be listed"};
                 std::vector<std::int64_t> list;
                 for (const TFormValue& item : v.items) {
                     if (item.kind != TFormValue::Integer || item.integer < INT32_MIN ||
@@ -677,7 +681,7 @@ namespace {
 
 thread_local std::string fileBeingRead;
 
-Result<void> Read(const TFormObject& tree, TComponent& root, const TFormReadOptions& options) {
+Result<void> Read(TFormObject& tree, TComponent& root, const TFormReadOptions& options) {
     struct Scope {
         std::string saved;
         explicit Scope(const std::string& name) : saved(fileBeingRead) { fileBeingRead = name; }
@@ -702,7 +706,8 @@ Result<void> Read(const TFormObject& tree, TComponent& root, const TFormReadOpti
 
 Result<void> ReadComponent(const TFormObject& tree, TComponent& root,
                            const TFormReadOptions& options) {
-    return Read(tree, root, options);
+    TFormObject copy = tree;
+    return Read(copy, root, options);
 }
 
 Result<void> ReadComponent(std::string_view text, TComponent& root,
@@ -716,7 +721,7 @@ Result<std::unique_ptr<TComponent>> CreateComponent(std::string_view text, TComp
                                                     const TFormReadOptions& options) {
     Result<TFormObject> parsed = ParseFormText(text, options.fileName);
     if (!parsed) return parsed.error();
-    const TFormObject& tree = *parsed;
+    TFormObject& tree = *parsed;
     const TClassInfo* cls = FindClass(tree.className);
     if (!cls) cls = options.unknownRootClass;
     if (!cls)
@@ -727,15 +732,9 @@ Result<std::unique_ptr<TComponent>> CreateComponent(std::string_view text, TComp
                           "class '" + tree.className + "' cannot be created"}
             .ToError();
     std::unique_ptr<TComponent> root(cls->create(owner));
-    Result<void> read = Ok();
-    if (cls->InheritsFrom(tree.className)) {
-        read = Read(tree, *root, options);
-    } else {
-        // The stand-in class for an unknown root reads the file as its own.
-        TFormObject adjusted = tree;
-        adjusted.className = cls->Name();
-        read = Read(adjusted, *root, options);
-    }
+    // The stand-in class for an unknown root reads the file as its own.
+    if (!cls->InheritsFrom(tree.className)) tree.className = cls->Name();
+    Result<void> read = Read(tree, *root, options);
     if (!read) return read.error();
     return root;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-2.0-or-later
 # Hostile form files, printed and shown under a ceiling of address space: millions of values,
-# a caption of megabytes, grids of billions of cells and a control at the coordinate limit.
+# a caption of megabytes, grids of billions of cells, a grid of 100,000 rows written cell by
+# cell, and a control at the coordinate limit.
 # Each ends by itself with status 0 or 1 (never a signal) and says in one line what it
 # refused or cut.
 . "$(dirname "${BASH_SOURCE[0]}")/common.bash"
@@ -52,6 +53,38 @@ check "huge grid shown notice" 1 "$(grep -c 'G: a grid of 1000000 x 100000 cells
 grid_form "$tmp/fixed.form" 2000 2000 2000
 check "fixed grid shown" 0 "$(shown fixed)"
 check "fixed grid notice" 1 "$(grep -c 'G: a grid of 2000 x 2000 cells cut to its first 524 rows' "$tmp/fixed.shown")"
+
+# A grid of 100,000 rows of five columns, its cells written in the file as the program writes
+# them: read whole, shown and printed under the ceiling (40 rows a page). The same grid of ten
+# times the rows is refused at the line of the first cell past what a grid holds, and a file
+# past the size of a form file before it is read.
+rows_form() {  # rows_form FILE ROWS TEXT: ROWS rows of five cells, each TEXT and its place
+  awk -v R="$2" -v T="$3" 'BEGIN {
+    printf "object F: TForm\n  ClientWidth = 400\n  ClientHeight = 1000\n  object G: TStringGrid\n    Width = 380\n    Height = 980\n    FixedRows = 0\n    FixedCols = 0\n    RowCount = %d\n    Cells = (\n", R
+    for (r = 0; r < R; r++) {
+      line = "      ("
+      for (c = 0; c < 5; c++) line = line (c ? " " : "") "\x27" (T == "" ? "" : T " " r "/" c) "\x27"
+      print line (r == R - 1 ? "))" : ")")
+    }
+    print "  end\nend" }' >"$1"
+}
+rows_form "$tmp/rows.form" 100000 "Customer"
+check "100,000 rows" "0 2500" "$(printed rows)"
+check "100,000 rows said" "quillon: 2500 pages written to $tmp/rows.pdf" "$(cat "$tmp/rows.err")"
+check "100,000 rows shown" 0 "$(shown rows)"
+check "100,000 rows shown quietly" "" "$(cat "$tmp/rows.shown")"
+rows_form "$tmp/rows10.form" 1000000 ""
+# The cell past 1,048,576 is the second of row 209,715, on line 11 + 209,715.
+check "1,000,000 rows" "1 " "$(printed rows10)"
+check "1,000,000 rows reason" "quillon: print-form: $tmp/rows10.form:209726: more than 1048576 cells in one form file" "$(cat "$tmp/rows10.err")"
+check "1,000,000 rows shown" 1 "$(shown rows10)"
+check "1,000,000 rows shown reason" "$tmp/rows10.form:209726: more than 1048576 cells in one form file" "$(cat "$tmp/rows10.shown")"
+head -c 2000 "$tmp/rows.form" >"$tmp/huge.form"
+truncate -s $((32 * 1024 * 1024 + 1)) "$tmp/huge.form"
+check "32 MB form" "1 " "$(printed huge)"
+check "32 MB form reason" "quillon: $tmp/huge.form:1: the file is too large for a form file" "$(cat "$tmp/huge.err")"
+check "32 MB form shown" 1 "$(shown huge)"
+check "refused forms write nothing" "" "$(cd "$tmp" && ls -A rows10.pdf huge.pdf 2>/dev/null)"
 
 # Databases of huge cells: a text of 10 MB is cut to the cell's 64 KB and said once; a text of
 # 100 MB, more than the program lets SQLite read, refuses the form.
