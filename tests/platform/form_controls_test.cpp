@@ -431,6 +431,65 @@ TEST_F(FormControlsTest, ValuesOutsideWhatControlsTakeAreRefused) {
     }
 }
 
+// Lists over several lines: the item that does not fit is named by its own line, wherever it
+// stands among strings (which the reader keeps without a line each).
+TEST_F(FormControlsTest, AnItemOfTheWrongTypeInAListOverLinesIsRefusedAtItsLine) {
+    struct Case {
+        const char* body;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"  object M: TMemo\n    Lines.Strings = (\n      'a'\n      'b'\n      3\n      'c')\n  "
+         "end\n",
+         "f.form:6: wrong value type in 'Lines.Strings': only strings may be listed"},
+        {"  object G: TStringGrid\n    ColWidths = (\n      'a'\n      64)\n  end\n",
+         "f.form:4: wrong value type in 'ColWidths': only integers may be listed"},
+        {"  object G: TStringGrid\n    ColWidths = (\n      64\n      65 'a')\n  end\n",
+         "f.form:5: wrong value type in 'ColWidths': only integers may be listed"},
+        {"  object G: TStringGrid\n    Cells = (\n      ('a' 'b')\n      'c'\n      ('d'))\n  "
+         "end\n",
+         "f.form:5: wrong value type in 'Cells': each row is a list of strings"},
+        {"  object G: TStringGrid\n    Cells = (\n      'c'\n      ('d'))\n  end\n",
+         "f.form:4: wrong value type in 'Cells': each row is a list of strings"},
+        {"  object G: TStringGrid\n    Cells = (\n      ('a'\n       'b' 7 'c'))\n  end\n",
+         "f.form:5: wrong value type in 'Cells': only strings may be listed"},
+    };
+    for (const Case& c : cases) {
+        const std::string text = std::string("object F: TForm\n") + c.body + "end\n";
+        auto refused = CreateComponent(text, nullptr, TFormReadOptions{"f.form", false, nullptr});
+        EXPECT_FALSE(refused) << c.body;
+        EXPECT_EQ(refused.reason(), c.error);
+    }
+}
+
+// The cells of a grid's rows count toward what a grid holds, not toward the values: a file of
+// as many as a grid takes is read (more than there may be values), one more is refused at its
+// line.
+TEST_F(FormControlsTest, CellsWrittenInRowsAreBoundedByWhatAGridHolds) {
+    const std::int64_t rows = limits::kMaxGridCells / 4;
+    static_assert(limits::kMaxGridCells % 4 == 0);
+    static_assert(limits::kMaxGridCells > limits::kMaxFormValues);
+    auto file = [&](bool oneMore) {
+        std::string text =
+            "object F: TForm\n  object G: TStringGrid\n    ColCount = 4\n    Cells = (\n";
+        for (std::int64_t r = 0; r < rows; ++r) text += "('' 'a' '' 'b')\n";
+        if (oneMore) text += "('x')\n";
+        return text + ")\n  end\nend\n";
+    };
+    auto form = CreateComponent(file(false), nullptr, TFormReadOptions{"g.form", false, nullptr});
+    ASSERT_TRUE(form) << form.reason();
+    auto* grid = dynamic_cast<TStringGrid*>((*form)->FindComponent("G"));
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->RowCount(), rows);
+    EXPECT_EQ(grid->Cells(3, static_cast<int>(rows) - 1), "b");
+    EXPECT_EQ(grid->Cells(2, static_cast<int>(rows) - 1), "");
+    auto refused = CreateComponent(file(true), nullptr, TFormReadOptions{"g.form", false, nullptr});
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.reason(), "g.form:" + std::to_string(rows + 5) + ": more than " +
+                                    std::to_string(limits::kMaxGridCells) +
+                                    " cells in one form file");
+}
+
 TEST_F(FormControlsTest, AStringGridTakesItsCellsRowByRowAndWritesThemBack) {
     const std::string cells = "    Cells = (\n"
                               "      ('Name' 'Fee')\n"
