@@ -109,6 +109,27 @@ cell_form cell100
 check "100 MB cell" "1 " "$(printed cell100)"
 check "100 MB cell reason" "quillon: print-form: $tmp/cell100.form:4: T: a value larger than 64 MB, more than the program reads" "$(cat "$tmp/cell100.err")"
 
+# A picture of one bit a pixel, 7,000 x 7,000 (6 MB in the file, 196 MB decoded): refused at
+# its line before it is decoded, printed or shown.
+python3 - "$tmp/bmp.form" <<'PY'
+import struct, sys
+side = 7000
+stride = (side + 31) // 32 * 4
+pixels = b'\x55' * stride * side
+bmp = (b'BM' + struct.pack('<IHHI', 62 + len(pixels), 0, 0, 62) +
+       struct.pack('<IiiHHIIiiII', 40, side, side, 1, 1, 0, len(pixels), 2835, 2835, 2, 0) +
+       b'\0\0\0\0\xff\xff\xff\0' + pixels).hex().upper()
+body = '\n'.join('      ' + bmp[i:i + 64] for i in range(0, len(bmp), 64))
+open(sys.argv[1], 'w').write("object F: TForm\n  ClientWidth = 300\n  ClientHeight = 300\n"
+                             "  object I: TImage\n    Width = 280\n    Height = 280\n"
+                             "    Stretch = True\n    Picture.Data = {\n%s}\n  end\nend\n" % body)
+PY
+check "1-bit picture" "1 " "$(printed bmp)"
+check "1-bit picture reason" "quillon: print-form: $tmp/bmp.form:8: cannot set 'Picture.Data': bitmap is too large" "$(cat "$tmp/bmp.err")"
+check "1-bit picture shown" 1 "$(shown bmp)"
+check "1-bit picture shown reason" "$tmp/bmp.form:8: cannot set 'Picture.Data': bitmap is too large" "$(cat "$tmp/bmp.shown")"
+check "1-bit picture nothing written" "" "$(cd "$tmp" && ls -A bmp.pdf shots/bmp 2>/dev/null)"
+
 # A control at the coordinate limit, shown alone: its window is held to the largest side.
 printf 'object P: TPanel\n  Left = 0\n  Top = 0\n  Width = 1000000\n  Height = 1000000\nend\n' >"$tmp/far.form"
 check "far control shown" 0 "$(shown far)"

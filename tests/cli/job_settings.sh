@@ -26,4 +26,13 @@ check "portrait page" "taller" "$([ "${height:-0}" -gt "${width:-0}" ] && echo t
 check "landscape status" 0 "$(job --landscape)"
 check "landscape orientation" Landscape "$(value Orientation)"
 check "landscape page" "$height x $width" "$(value PageWidth) x $(value PageHeight)"
+
+# A settings file of 50,000 keys of other programs: the job reads and writes only its own
+# values, and every other line stays as it was, in its place.
+awk 'BEGIN { print "[Other]"; for (i = 0; i < 50000; i++) print "Key" i "=" i }' >"$tmp/other"
+{ cat "$tmp/other"; printf '[Printer]\nOrientation=Portrait\n'; } >"$ini"
+check "many keys status" 0 "$(job --landscape)"
+check "many keys stderr" "" "$(cat "$tmp/err")"
+check "many keys orientation" Landscape "$(value Orientation)"
+check "many keys kept" "" "$(head -n 50001 "$ini" | cmp - "$tmp/other" 2>&1)"
 finish
