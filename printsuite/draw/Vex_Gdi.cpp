@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "printsuite/draw/Vex_Gdi.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
 #include <utility>
+#include <vector>
 
 #include "platform/gdi/canvas.h"
 #include "platform/emf/emf_recorder.h"
@@ -232,6 +235,44 @@ TFontStyles FontStyles(bool bold, bool italic, bool underline) {
     if (italic) style.Include(fsItalic);
     if (underline) style.Include(fsUnderline);
     return style;
+}
+
+// The bitmap averaged down to width x height pixels (each a box of the source's).
+TBitmap ShrunkBitmap(const BitmapView& src, int width, int height) {
+    TBitmap out;
+    if (!out.SetSize(width, height)) return out;
+    std::vector<int> column(static_cast<std::size_t>(src.width));
+    for (int x = 0; x < src.width; ++x)
+        column[static_cast<std::size_t>(x)] = static_cast<int>(std::int64_t{x} * width / src.width);
+    std::vector<std::uint64_t> sums(static_cast<std::size_t>(width) * 4);
+    std::vector<std::uint32_t> counts(static_cast<std::size_t>(width));
+    std::span<std::uint32_t> pixels = out.Pixels();
+    int y = 0;
+    for (int ty = 0; ty < height; ++ty) {
+        std::fill(sums.begin(), sums.end(), 0);
+        std::fill(counts.begin(), counts.end(), 0);
+        const int yEnd =
+            std::min(src.height,
+                     std::max(y + 1, static_cast<int>(std::int64_t{ty + 1} * src.height / height)));
+        for (; y < yEnd; ++y) {
+            const std::uint32_t* row = src.pixels.data() + std::size_t(y) * std::size_t(src.width);
+            for (int x = 0; x < src.width; ++x) {
+                const auto tx = static_cast<std::size_t>(column[static_cast<std::size_t>(x)]);
+                const std::uint32_t c = row[x];
+                for (int k = 0; k < 4; ++k) sums[tx * 4 + std::size_t(k)] += (c >> (8 * k)) & 0xFF;
+                ++counts[tx];
+            }
+        }
+        for (std::size_t tx = 0; tx < static_cast<std::size_t>(width); ++tx) {
+            const std::uint32_t n = std::max<std::uint32_t>(counts[tx], 1);
+            std::uint32_t c = 0;
+            for (int k = 0; k < 4; ++k)
+                c |= static_cast<std::uint32_t>((sums[tx * 4 + std::size_t(k)] + n / 2) / n)
+                     << (8 * k);
+            pixels[std::size_t(ty) * std::size_t(width) + tx] = c;
+        }
+    }
+    return out;
 }
 
 // Pages as enhanced metafiles, recorded against the screen, carrying the printer page's size
@@ -671,8 +712,23 @@ void TGdi::DrawBitmap(const TBitmap& bitmap, int x, int y, int width, int height
         width = RoundToInt(std::abs(bitmap.Width()) * caps.logPixelsX / screen);
         height = RoundToInt(std::abs(bitmap.Height()) * caps.logPixelsY / screen);
     }
-    dc_->StretchDIBits(x, y, width, height, 0, 0, bitmap.Width(), bitmap.Height(), bitmap.View(),
-                       SRCCOPY);
+    // A picture finer than the printer's pixels where it lands is averaged down to them first:
+    // the page keeps what prints, not a scan's hundreds of megabytes.
+    const BitmapView view = bitmap.View();
+    const XForm toDevice = dc_->LogicalToDevice();
+    const double deviceW = std::abs(width) * std::hypot(toDevice.m11, toDevice.m12);
+    const double deviceH = std::abs(height) * std::hypot(toDevice.m21, toDevice.m22);
+    const int shrunkW = std::clamp(static_cast<int>(std::ceil(deviceW)), 1, view.width);
+    const int shrunkH = std::clamp(static_cast<int>(std::ceil(deviceH)), 1, view.height);
+    if (width != 0 && height != 0 &&
+        std::int64_t{shrunkW} * shrunkH * 2 <= std::int64_t{view.width} * view.height) {
+        const TBitmap shrunk = ShrunkBitmap(view, shrunkW, shrunkH);
+        if (!shrunk.Empty()) {
+            dc_->StretchDIBits(x, y, width, height, 0, 0, shrunkW, shrunkH, shrunk.View(), SRCCOPY);
+            return;
+        }
+    }
+    dc_->StretchDIBits(x, y, width, height, 0, 0, bitmap.Width(), bitmap.Height(), view, SRCCOPY);
 }
 
 void TGdi::PlayMetafile(const TMetafile& metafile, const TRect& rect) {

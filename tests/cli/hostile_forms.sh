@@ -109,11 +109,13 @@ cell_form cell100
 check "100 MB cell" "1 " "$(printed cell100)"
 check "100 MB cell reason" "quillon: print-form: $tmp/cell100.form:4: T: a value larger than 64 MB, more than the program reads" "$(cat "$tmp/cell100.err")"
 
-# A picture of one bit a pixel, 7,000 x 7,000 (6 MB in the file, 196 MB decoded): refused at
-# its line before it is decoded, printed or shown.
-python3 - "$tmp/bmp.form" <<'PY'
+# Pictures of one bit a pixel: 7,000 x 7,000 (6 MB in the file, 196 MB decoded) is refused at
+# its line before it is decoded, printed or shown; 6,000 x 6,000, within the limit, is printed
+# at the printer's pixels and shown.
+bmp_form() {  # bmp_form FILE SIDE
+python3 - "$1" "$2" <<'PY'
 import struct, sys
-side = 7000
+side = int(sys.argv[2])
 stride = (side + 31) // 32 * 4
 pixels = b'\x55' * stride * side
 bmp = (b'BM' + struct.pack('<IHHI', 62 + len(pixels), 0, 0, 62) +
@@ -124,11 +126,17 @@ open(sys.argv[1], 'w').write("object F: TForm\n  ClientWidth = 300\n  ClientHeig
                              "  object I: TImage\n    Width = 280\n    Height = 280\n"
                              "    Stretch = True\n    Picture.Data = {\n%s}\n  end\nend\n" % body)
 PY
+}
+bmp_form "$tmp/bmp.form" 7000
 check "1-bit picture" "1 " "$(printed bmp)"
 check "1-bit picture reason" "quillon: print-form: $tmp/bmp.form:8: cannot set 'Picture.Data': bitmap is too large" "$(cat "$tmp/bmp.err")"
 check "1-bit picture shown" 1 "$(shown bmp)"
 check "1-bit picture shown reason" "$tmp/bmp.form:8: cannot set 'Picture.Data': bitmap is too large" "$(cat "$tmp/bmp.shown")"
 check "1-bit picture nothing written" "" "$(cd "$tmp" && ls -A bmp.pdf shots/bmp 2>/dev/null)"
+bmp_form "$tmp/bmp6.form" 6000
+check "1-bit picture within the limit" "0 1" "$(printed bmp6)"
+check "1-bit picture printed at 600 dpi" "1750 1750 600" "$(pdfimages -list "$tmp/bmp6.pdf" | awk 'NR == 3 { print $4, $5, $13 }')"
+check "1-bit picture within the limit shown" 0 "$(shown bmp6)"
 
 # A control at the coordinate limit, shown alone: its window is held to the largest side.
 printf 'object P: TPanel\n  Left = 0\n  Top = 0\n  Width = 1000000\n  Height = 1000000\nend\n' >"$tmp/far.form"

@@ -434,6 +434,25 @@ TEST_F(GdiTest, BitmapsAtTheirSizeOrScaledFromTheScreen) {
     gdi.ClosePage();
 }
 
+// A picture much finer than the printer's pixels where it lands is averaged down to them
+// before the page keeps it; one less than twice as many pixels is kept whole.
+TEST_F(GdiTest, BitmapsFinerThanThePrinterArePrintedAtItsPixels) {
+    TGdi gdi(poPrinter);
+    gdi.DeletePages();
+    gdi.StartDocument(clWhite, "", 100);
+    TBitmap scan(2000, 1500);
+    std::size_t start = OpenCount();
+    gdi.DrawBitmap(scan, 5, 6, 400, 300);
+    gdi.DrawBitmap(scan, 5, 6, -400, 300);  // mirrored: the same pixels
+    TBitmap near(300, 200);
+    gdi.DrawBitmap(near, 0, 0, 250, 150);
+    EXPECT_EQ(OpenLines(start),
+              (Lines{"StretchDIBits 5,6,405,306 from 0,0,400,300 of 400x300 rop CC0020",
+                     "StretchDIBits 5,6,-395,306 from 0,0,400,300 of 400x300 rop CC0020",
+                     "StretchDIBits 0,0,250,150 from 0,0,300,200 of 300x200 rop CC0020"}));
+    gdi.ClosePage();
+}
+
 TEST_F(GdiTest, MetafilesArePlayedIntoTheirRectangle) {
     // A picture of 100 x 50 recorded units with one rectangle over all of it.
     EmfRecorderOptions options;
