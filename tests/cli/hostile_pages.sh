@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 # Hostile page files under a ceiling of address space: a page of 60 MB of comments named
 # twenty times is printed page by page, never held twenty times; pages too large to render
-# are refused before anything is allocated; a wide line of many points is drawn.
+# are refused before anything is allocated; a wide line of many points is drawn; pictures past
+# the pixels decoded are drawn without them.
 . "$(dirname "${BASH_SOURCE[0]}")/common.bash"
 
 skip_without_qt view "$tmp/absent.emf" --pdf "$tmp/x.pdf"
@@ -66,5 +67,34 @@ check "square page reason" "quillon: $tmp/square.emf: the image would be 16157 x
 check "polyline" 0 "$(rendered polyline)"
 check "polyline image" 987x985 "$(png_size "$tmp/polyline.png")"
 check "polyline temporary files" "" "$(ls -A "$tmp/temp")"
+
+# Pictures of one bit a pixel, 8,192 x 8,192 (67 M pixels, past what is decoded): once, and
+# three times bottom-up; each page is drawn, rendered and printed, under the ceiling.
+python3 - "$tmp" <<'PY'
+import struct, sys
+side = 8192
+bits = b'\x55' * (side // 8 * side)
+def emf(name, mirrored, times):
+    bmi = struct.pack('<IiiHHIIiiII', 40, side, -side if mirrored else side, 1, 1, 0, len(bits),
+                      0, 0, 2, 0) + b'\0\0\0\0\xff\xff\xff\0'
+    record = struct.pack('<II4i6i4III2i', 81, 80 + len(bmi) + len(bits), 0, 0, 999, 999, 0, 0,
+                         0, 0, side, side, 80, len(bmi), 80 + len(bmi), len(bits), 0,
+                         0x00CC0020, 1000, 1000) + bmi + bits  # EMR_STRETCHDIBITS
+    body = record * times + struct.pack('<II', 14, 20) + struct.pack('<III', 0, 16, 20)
+    header = struct.pack('<II4i4iIIIIHHIIIiiiiIIIii', 1, 108, 0, 0, 999, 999, 0, 0, 26000,
+                         26000, 0x464D4520, 0x10000, 108 + len(body), times + 2, 1, 0, 0, 0, 0,
+                         1024, 768, 270, 203, 0, 0, 0, 270000, 203000)
+    open(sys.argv[1] + '/' + name, 'wb').write(header + body)
+emf('dib.emf', False, 1)
+emf('dib3.emf', True, 3)
+PY
+for name in dib dib3; do
+  check "$name rendered" 0 "$(rendered "$name")"
+  check "$name image" 987x985 "$(png_size "$tmp/$name.png")"
+  (ulimit -v $ceiling; TMPDIR=$tmp/temp exec "$q" view "$tmp/$name.emf" --pdf "$tmp/$name.pdf") 2>"$tmp/$name.err"
+  check "$name printed" 0 $?
+  check "$name pages" 1 "$(pages "$tmp/$name.pdf")"
+done
+check "pictures temporary files" "" "$(ls -A "$tmp/temp")"
 
 finish
