@@ -422,23 +422,8 @@ TEST_F(FormControlsTest, ValuesOutsideWhatControlsTakeAreRefused) {
          "f.form:3: wrong value type for 'Cells': a list of rows of strings expected"},
         {"  object M: TMemo\n    Lines.Strings = (('a'))\n  end\n",
          "f.form:3: wrong value type in 'Lines.Strings': only strings may be listed"},
-    };
-    for (const Case& c : cases) {
-        const std::string text = std::string("object F: TForm\n") + c.body + "end\n";
-        auto refused = CreateComponent(text, nullptr, TFormReadOptions{"f.form", false, nullptr});
-        EXPECT_FALSE(refused) << c.body;
-        EXPECT_EQ(refused.reason(), c.error);
-    }
-}
-
-// Lists over several lines: the item that does not fit is named by its own line, wherever it
-// stands among strings (which the reader keeps without a line each).
-TEST_F(FormControlsTest, AnItemOfTheWrongTypeInAListOverLinesIsRefusedAtItsLine) {
-    struct Case {
-        const char* body;
-        const char* error;
-    };
-    const Case cases[] = {
+        // Lists over several lines: the item that does not fit is named by its own line,
+        // wherever it stands among strings (which the reader keeps without a line each).
         {"  object M: TMemo\n    Lines.Strings = (\n      'a'\n      'b'\n      3\n      'c')\n  "
          "end\n",
          "f.form:6: wrong value type in 'Lines.Strings': only strings may be listed"},
