@@ -100,6 +100,39 @@ check "print-text stopped: no page directory" "" "$(temp_left)"
 for i in $(seq 500); do pgrep -f "$tmp/ff.txt" >/dev/null || break; sleep 0.02; done
 check "print-text stopped: no process left" "" "$(pgrep -f "$tmp/ff.txt")"
 
+# A rich text whose layout takes long (a million characters, laid out anew for each of 30
+# continuation panels of different widths), stopped by SIGTERM once its layout has begun (the
+# notice that it was cut comes just before): the layout stops there, the job ends as any
+# interrupted job, and no PDF and no page directory are left.
+{
+  printf 'object F: TForm\n  ClientWidth = 700\n  ClientHeight = 900\n'
+  printf '  object Rich: TRichEditE\n    Left = 8\n    Top = 8\n    Width = 300\n'
+  printf '    Height = 20\n    TextFormat = rfHtml\n    Lines.Strings = (\n'
+  awk 'BEGIN { srand(7); for (l = 0; l < 560; l++) { s = "<p>"; for (w = 0; w < 300; w++) {
+         n = 2 + int(rand() * 8); t = ""; for (k = 0; k < n; k++) t = t sprintf("%c", 97 + int(rand() * 26))
+         s = s (w % 5 == 0 ? "<b>" t "</b>" : t) " " } print "      '"'"'" s "'"'"'" } }'
+  printf '      )\n  end\n'
+  for i in $(seq 30); do
+    printf '  object Panel%d: TVexRichContinue\n    Left = 8\n    Top = %d\n    Width = %d\n' \
+      "$i" $((8 + i * 25)) $((300 + i * 10))
+    printf '    Height = 20\n    ParentRichEditE = Rich\n  end\n'
+  done
+  printf 'end\n'
+} >"$tmp/panels.form"
+rm -rf "$tmp/t" "$tmp/out"; mkdir "$tmp/t" "$tmp/out"
+TMPDIR=$tmp/t XDG_RUNTIME_DIR=$tmp/run QT_QPA_PLATFORM=offscreen \
+  "$q" print-form "$tmp/panels.form" --pdf "$tmp/out/panels.pdf" 2>"$tmp/err" &
+pid=$!
+layout_begun() { grep -q "^quillon: Rich: rich text past the program's limits: cut after 1000000 characters" "$tmp/err"; }
+wait_for layout_begun || echo "FAIL the rich text was never read"
+kill -TERM $pid
+wait $pid
+check "rich text stopped: status" 143 "$?"
+check "rich text stopped: message" "quillon: print-form: interrupted" "$(tail -1 "$tmp/err")"
+check "rich text stopped: nothing said of text left over" 0 "$(grep -c 'did not fit' "$tmp/err")"
+check "rich text stopped: no output" "" "$(ls -A "$tmp/out")"
+check "rich text stopped: no page directory" "" "$(temp_left)"
+
 # Waiting for names on standard input: stops at once too.
 rm -rf "$tmp/t"; mkdir "$tmp/t"
 mkfifo "$tmp/fifo"
