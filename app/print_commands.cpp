@@ -282,8 +282,14 @@ Result<void> StorePages(const EmfPages& pages) {
         std::swap(landscape.widthPixels, landscape.heightPixels);
         std::swap(landscape.logPixelsX, landscape.logPixelsY);
     }
-    // The first file chooses the job's orientation: a page of the suite by its size, a
-    // picture by the orientation that shows it largest.
+    // Each picture goes on the page whose orientation shows it largest; a page of the suite
+    // keeps the page it was made for. The first page gives the job's page (what a job records
+    // at its start); the print path turns each page to its own.
+    const auto placement = [&](const EmfHeaderInfo& header) {
+        return PlacePicture(PictureOnPrinter(header, portrait),
+                            TSize{portrait.widthPixels, portrait.heightPixels},
+                            TSize{landscape.widthPixels, landscape.heightPixels});
+    };
     const EmfHeaderInfo& first = pages.headers.front();
     TSize pageSize;
     bool isLandscape = false;
@@ -292,14 +298,10 @@ Result<void> StorePages(const EmfPages& pages) {
             TSize{std::max(1, first.page->widthPixels), std::max(1, first.page->heightPixels)};
         isLandscape = pageSize.cx > pageSize.cy;
     } else {
-        isLandscape = PlacePicture(PictureOnPrinter(first, portrait),
-                                   TSize{portrait.widthPixels, portrait.heightPixels},
-                                   TSize{landscape.widthPixels, landscape.heightPixels})
-                          .landscape;
+        isLandscape = placement(first).landscape;
         const DeviceCaps& caps = isLandscape ? landscape : portrait;
         pageSize = TSize{std::max(1, caps.widthPixels), std::max(1, caps.heightPixels)};
     }
-    const DeviceCaps& caps = isLandscape ? landscape : portrait;
     for (std::size_t i = 0; i < pages.files.size(); ++i) {
         const int n = static_cast<int>(i) + 1;
         std::vector<std::uint8_t> data;
@@ -309,6 +311,8 @@ Result<void> StorePages(const EmfPages& pages) {
         if (header->page) {
             w = WritePageFile(PageFileName(n, poViewer), data);
         } else {
+            const DeviceCaps& caps = placement(*header).landscape ? landscape : portrait;
+            // Measured at the chosen page's own resolution (its axes swap with the page).
             const TRect rect = PlacePictureIn(PictureOnPrinter(*header, caps),
                                               TSize{caps.widthPixels, caps.heightPixels});
             Result<std::vector<std::uint8_t>> page = PictureAsPage(data, caps, rect);
