@@ -137,11 +137,14 @@ void PrintStoredPages(TSendTo kind, bool showStatus, const PageFilter& wanted) {
         // document behind, not even a part of one.
         if (InterruptRequested()) {
             printer.Abort();
+            printer.SetOrientation(turn.job);
             return;
         }
         if (status.Aborted() || !printer.Printing()) break;
     }
     if (begun && printer.Printing() && !printer.EndDoc()) ShowPrintError(printer.LastError());
+    // A document begun on a turned page leaves the printer measuring the job's page again.
+    printer.SetOrientation(turn.job);
 }
 
 }  // namespace quillon

@@ -258,6 +258,8 @@ Result<void> TDrawIt::PrintPageRange(int selection, std::string_view list) {
     bool failed = false;
     const auto end = [&] {
         if (begun && printer.Printing() && !printer.EndDoc()) ShowPrintError(printer.LastError());
+        // A document begun on a turned page leaves the preview measuring the job's page.
+        printer.SetOrientation(turn.job);
     };
     const TRect target{0, 0, Screen().Width(), Screen().Height()};
     const int count = CountPages();
