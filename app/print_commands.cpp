@@ -66,7 +66,9 @@ std::string ViewUsage() {
 Opens the preview on enhanced-metafile pages, one page per file in the order given, to look
 at them and print them; with --pdf or --printer they are printed without a window. A file
 that is not a page file the player can show is refused with its reason, and nothing is
-shown or printed.
+shown or printed. A page this program recorded keeps its page and orientation; a picture
+made by another program is printed at its true size, centred, on the sheet whose
+orientation shows it largest (shrunk to fit when it is larger), each file on its own sheet.
 
 )";
     u += cli::kOutputHelp;
