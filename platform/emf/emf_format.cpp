@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/gdi/screen.h"
 #include "platform/sys/byte_reader.h"
@@ -20,15 +21,21 @@ TRect RectAt(const ByteReader& r, std::uint64_t offset, const char* field) {
 
 constexpr std::uint32_t kCommentType = 70;
 
+// The reference device's size in micrometres, by which the frame becomes pixels. Our recorder
+// measures its frame in micrometres, which are exact where millimetres are rounded (a
+// 1024-pixel screen at 96 pixels per inch is 270.93 mm). A picture made elsewhere had its
+// frame measured in whole millimetres, as the readers take it: far from the origin the
+// difference is pixels (4233 mm out, 0.02 % moves a picture 3 pixels).
+std::pair<double, double> DeviceMicrometres(const EmfHeaderInfo& h) {
+    if (h.page && h.deviceSizeMicrometers)
+        return {h.deviceSizeMicrometers->cx, h.deviceSizeMicrometers->cy};
+    return {h.deviceSizeMillimeters.cx * 1000.0, h.deviceSizeMillimeters.cy * 1000.0};
+}
+
 }  // namespace
 
 TRect EmfHeaderInfo::FramePixels() const {
-    // Micrometres are exact where millimetres are rounded (a 1024-pixel screen at 96 pixels
-    // per inch is 270.93 mm), so prefer them.
-    double umX =
-        deviceSizeMicrometers ? deviceSizeMicrometers->cx : deviceSizeMillimeters.cx * 1000.0;
-    double umY =
-        deviceSizeMicrometers ? deviceSizeMicrometers->cy : deviceSizeMillimeters.cy * 1000.0;
+    const auto [umX, umY] = DeviceMicrometres(*this);
     if (umX <= 0 || umY <= 0) return TRect{};
     const double sx = deviceSizePixels.cx * 10.0 / umX;  // pixels per 0.01 mm
     const double sy = deviceSizePixels.cy * 10.0 / umY;
@@ -74,6 +81,7 @@ TSize EmfHeaderInfo::PictureSizeOnScreen(int screenPixelsPerInch) const {
     // The frame in reference pixels, taken from the reference's resolution to the screen's
     // (a picture recorded on a 96 ppi screen keeps its pixels).
     const double ppi = screenPixelsPerInch > 0 ? screenPixelsPerInch : 96;
+    // The frame's pixels at the reference's exact size, where the file gives it.
     const double umX =
         deviceSizeMicrometers ? deviceSizeMicrometers->cx : deviceSizeMillimeters.cx * 1000.0;
     const double umY =

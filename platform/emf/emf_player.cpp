@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -53,6 +54,46 @@ char16_t FromCp1252(std::uint8_t b) {
     return (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : static_cast<char16_t>(b);
 }
 
+// The Symbol font's characters (0x20..0xFF) as Unicode, 0x20..0x7F then 0xA0..0xFF.
+constexpr char16_t kSymbolLow[96] = {
+    0x0020, 0x0021, 0x2200, 0x0023, 0x2203, 0x0025, 0x0026, 0x220B, 0x0028, 0x0029, 0x2217, 0x002B,
+    0x002C, 0x2212, 0x002E, 0x002F, 0x0030, 0x0031, 0x0032, 0x0033, 0x0034, 0x0035, 0x0036, 0x0037,
+    0x0038, 0x0039, 0x003A, 0x003B, 0x003C, 0x003D, 0x003E, 0x003F, 0x2245, 0x0391, 0x0392, 0x03A7,
+    0x0394, 0x0395, 0x03A6, 0x0393, 0x0397, 0x0399, 0x03D1, 0x039A, 0x039B, 0x039C, 0x039D, 0x039F,
+    0x03A0, 0x0398, 0x03A1, 0x03A3, 0x03A4, 0x03A5, 0x03C2, 0x03A9, 0x039E, 0x03A8, 0x0396, 0x005B,
+    0x2234, 0x005D, 0x22A5, 0x005F, 0x203E, 0x03B1, 0x03B2, 0x03C7, 0x03B4, 0x03B5, 0x03C6, 0x03B3,
+    0x03B7, 0x03B9, 0x03D5, 0x03BA, 0x03BB, 0x03BC, 0x03BD, 0x03BF, 0x03C0, 0x03B8, 0x03C1, 0x03C3,
+    0x03C4, 0x03C5, 0x03D6, 0x03C9, 0x03BE, 0x03C8, 0x03B6, 0x007B, 0x007C, 0x007D, 0x223C, 0x0020};
+constexpr char16_t kSymbolHigh[96] = {
+    0x20AC, 0x03D2, 0x2032, 0x2264, 0x2044, 0x221E, 0x0192, 0x2663, 0x2666, 0x2665, 0x2660, 0x2194,
+    0x2190, 0x2191, 0x2192, 0x2193, 0x00B0, 0x00B1, 0x2033, 0x2265, 0x00D7, 0x221D, 0x2202, 0x2022,
+    0x00F7, 0x2260, 0x2261, 0x2248, 0x2026, 0x23D0, 0x23AF, 0x21B5, 0x2135, 0x2111, 0x211C, 0x2118,
+    0x2297, 0x2295, 0x2205, 0x2229, 0x222A, 0x2283, 0x2287, 0x2284, 0x2282, 0x2286, 0x2208, 0x2209,
+    0x2220, 0x2207, 0x00AE, 0x00A9, 0x2122, 0x220F, 0x221A, 0x22C5, 0x00AC, 0x2227, 0x2228, 0x21D4,
+    0x21D0, 0x21D1, 0x21D2, 0x21D3, 0x25CA, 0x2329, 0x00AE, 0x00A9, 0x2122, 0x2211, 0x239B, 0x239C,
+    0x239D, 0x23A1, 0x23A2, 0x23A3, 0x23A7, 0x23A8, 0x23A9, 0x23AA, 0x0020, 0x232A, 0x222B, 0x2320,
+    0x23AE, 0x2321, 0x239E, 0x239F, 0x23A0, 0x23A4, 0x23A5, 0x23A6, 0x23AB, 0x23AC, 0x23AD, 0x0020};
+
+// Text in the Symbol font names its characters by their place in that font (0x20..0xFF, or
+// the same in the private range 0xF020..0xF0FF): Greek letters and mathematical signs, which
+// any other font draws only from their Unicode values.
+void FromSymbolFont(std::u16string& text) {
+    for (char16_t& c : text) {
+        const char16_t code = (c >= 0xF020 && c <= 0xF0FF) ? static_cast<char16_t>(c - 0xF000) : c;
+        if (code >= 0x20 && code < 0x80)
+            c = kSymbolLow[code - 0x20];
+        else if (code >= 0xA0 && code <= 0xFF)
+            c = kSymbolHigh[code - 0xA0];
+    }
+}
+
+bool IsSymbolFace(const std::string& face) {
+    static constexpr char kSymbol[] = "symbol";
+    return face.size() == 6 && std::equal(face.begin(), face.end(), kSymbol, [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == b;
+           });
+}
+
 constexpr std::uint32_t kEtoGlyphIndex = 0x0010;
 constexpr std::uint32_t kEtoPdy = 0x2000;
 constexpr std::uint32_t kRgnAnd = 1;
@@ -61,6 +102,7 @@ constexpr std::uint32_t kBlackness = 0x00000042;
 constexpr std::uint32_t kWhiteness = 0x00FF0062;
 
 constexpr std::uint32_t kAcSrcAlpha = 0x01;
+constexpr int kMwtSet = 4;
 
 bool TakeSourceAlpha(const ByteReader& bmi, std::span<const std::uint8_t> bits, TBitmap& image,
                      bool topDown);
@@ -643,8 +685,9 @@ bool Player::MappingRecord(std::uint32_t type, const RecordReader& r) {
                                 std::isfinite(x.m21) && std::isfinite(x.m22) &&
                                 std::isfinite(x.dx) && std::isfinite(x.dy);
             if (!finite) return Fail("world transform is not finite");
-            changed = type == U_EMR_SETWORLDTRANSFORM ? mapping_.SetWorld(x)
-                                                      : mapping_.ModifyWorld(x, r.I32(32, "iMode"));
+            // The record's mode 4 sets the transform, as EMR_SETWORLDTRANSFORM does.
+            const int how = type == U_EMR_SETWORLDTRANSFORM ? kMwtSet : r.I32(32, "iMode");
+            changed = how == kMwtSet ? mapping_.SetWorld(x) : mapping_.ModifyWorld(x, how);
             break;
         }
         default:
@@ -953,6 +996,7 @@ bool Player::TextRecord(std::uint32_t type, const RecordReader& r) {
             text[i] = FromCp1252(r.U8(offString + std::uint64_t{i}, "string"));
         }
     }
+    if (IsSymbolFace(dc_->State().font.faceName)) FromSymbolFont(text);
     std::vector<int> dx;
     if (hasDx) {
         dx.resize(chars);
@@ -995,6 +1039,7 @@ bool Player::SmallText(const RecordReader& r) {
             text[i] = static_cast<char16_t>(r.U16(offString + std::uint64_t{i} * 2, "Text"));
         }
     }
+    if (IsSymbolFace(dc_->State().font.faceName)) FromSymbolFont(text);
     dc_->ExtTextOut(reference.X, reference.Y, drawOptions, drawOptions ? &rect : nullptr, text, {});
     return true;
 }

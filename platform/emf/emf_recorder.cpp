@@ -109,13 +109,17 @@ void EmfRecorder::WriteHeader(int width, int height, int pixelsPerInchX, int pix
     const double dpiY = pixelsPerInchY > 0 ? pixelsPerInchY : 96;
     pageToMmX_ = 2540.0 / dpiX;  // 0.01 mm per pixel
     pageToMmY_ = 2540.0 / dpiY;
-    // The frame is the whole described surface, inclusive: pixels 0 .. w-1.
-    const U_RECTL frame{0, 0, RoundToInt((w - 1) * pageToMmX_), RoundToInt((h - 1) * pageToMmY_)};
     const U_RECTL bounds{0, 0, -1, -1};
     const U_SIZEL device{w, h};
     // A side under half a millimetre (a tiny surface) still counts one: readers refuse 0.
     const U_SIZEL mm{std::max(1, RoundToInt(w * 25.4 / dpiX)),
                      std::max(1, RoundToInt(h * 25.4 / dpiY))};
+    // The frame is the whole described surface, inclusive: pixels 0 .. w-1. A page's frame is
+    // read back through the exact micrometres (with its page comment); a picture for no page
+    // is read as any other, through the whole millimetres, so its frame is measured in them.
+    const double frameX = page_ ? pageToMmX_ : mm.cx * 100.0 / w;
+    const double frameY = page_ ? pageToMmY_ : mm.cy * 100.0 / h;
+    const U_RECTL frame{0, 0, RoundToInt((w - 1) * frameX), RoundToInt((h - 1) * frameY)};
     char* rec = U_EMRHEADER_set(bounds, frame, nullptr, 0, nullptr, device, mm, 0);
     if (!rec) return;
     PU_EMRHEADER header = reinterpret_cast<PU_EMRHEADER>(rec);

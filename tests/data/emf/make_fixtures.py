@@ -22,12 +22,12 @@ def rec(rtype, payload=b""):
 
 
 def header(records_bytes, nrecords, handles=8, bounds=(0, 0, 99, 99), version=0x10000,
-           signature=0x464D4520, nbytes=None, frame=(0, 0, 27067, 20294)):
+           signature=0x464D4520, nbytes=None, frame=(0, 0, 27067, 20274)):
     total = HEADER_SIZE + len(records_bytes)
     if nbytes is None:
         nbytes = total
     body = struct.pack("<iiii", *bounds)
-    body += struct.pack("<iiii", *frame)  # by default 0..1023, 0..767 px at 96 ppi
+    body += struct.pack("<iiii", *frame)  # by default 0..1023, 0..767 px (by the whole millimetres)
     body += struct.pack("<IIIIHHIII", signature, version, nbytes, nrecords + 1, handles, 0, 0, 0, 0)
     body += struct.pack("<ii", 1024, 768)  # device pixels
     body += struct.pack("<ii", 271, 203)  # millimetres
@@ -312,6 +312,17 @@ def records():
         text_w(50, 60, "Hi!", dx=[11, 7, 5]),
     ]), "SelectFont \"Times New Roman\" -24 w700 italic\nSetTextColor #996633\n"
         "ExtTextOut 50,60 opts 0 \"Hi!\" dx 11,7,5\n")
+    # The Symbol font's places, plain and in the private range, become the characters they
+    # hold there; the same places in another font stay as they are.
+    write(d, "symbol_font_text_becomes_its_characters", emf([
+        create_font(1, -20, 400, "Symbol"),
+        select(1),
+        text_w(5, 6, "\uf063a=\uf0b1", dx=[8, 8, 8, 8]),
+        create_font(2, -20, 400, "Arial"),
+        select(2),
+        text_w(5, 30, "a\uf063", dx=[8, 8]),
+    ]), "SelectFont \"Symbol\" -20 w400\nExtTextOut 5,6 opts 0 \"\u03c7\u03b1=\u00b1\" dx 8,8,8,8\n"
+        "SelectFont \"Arial\" -20 w400\nExtTextOut 5,30 opts 0 \"a\uf063\" dx 8,8\n")
     write(d, "ansi_text_in_windows_1252", emf([
         text_a(5, 6, b"\x80 5", [9, 9, 9]),
     ]), "ExtTextOut 5,6 opts 0 \"\u20ac 5\" dx 9,9,9\n")
@@ -326,6 +337,13 @@ def records():
         rec(54, point(10, 10)),
     ]), "SetWorldTransform 0.1,0,0,0.1,0,0\nSetWorldTransform 2,0,0,4,0,0\n"
         "SetWorldTransform 2,0,0,4,-10,-20\nLineTo 10,10\n")
+    # Mode 4 of EMR_MODIFYWORLDTRANSFORM replaces the transform; an unknown mode changes nothing.
+    write(d, "modify_world_transform_mode_four_sets_it", emf([
+        rec(35, struct.pack("<ffffff", 2, 0, 0, 2, 0, 0)),
+        rec(36, struct.pack("<ffffffI", 0.5, 0, 0, 0.25, 30, 40, 4)),
+        rec(36, struct.pack("<ffffffI", 3, 0, 0, 3, 0, 0, 9)),
+        rec(54, point(10, 10)),
+    ]), "SetWorldTransform 2,0,0,2,0,0\nSetWorldTransform 0.5,0,0,0.25,30,40\nLineTo 10,10\n")
     write(d, "stretchdibits_8bit_palette", emf([
         stretchdibits_8bit(10, 20, 40, 20, [[0, 1], [1, 1]], [(255, 0, 0), (0, 0, 255)]),
     ]), "StretchDIBits 10,20,50,40 from 0,0,2,2 of 2x2 rop CC0020\n")
@@ -433,9 +451,17 @@ def pictures():
     write(d, "frame_above_the_origin",
           emf([rec(43, rect(0, -300, 200, -100))], frame=(0, -7938, 5292, -2646),
               bounds=(0, -300, 200, -100)))
+    # Its frame measured in the header's whole millimetres, as writers measure it: through the
+    # micrometres it would land 3 pixels away from its bounds.
     write(d, "frame_far_from_the_origin",
-          emf([rec(43, rect(12000, 11700, 12080, 11780))], frame=(317500, 309563, 319617, 311679),
+          emf([rec(43, rect(12000, 11700, 12080, 11780))], frame=(317578, 309258, 319695, 311373),
               bounds=(12000, 11700, 12080, 11780)))
+    # Black blocks of 100 x 150 mm and 250 x 150 mm at 96 ppi: the first fits a portrait sheet
+    # at its true size, the second only a landscape one.
+    for name, w, h in (("portrait_100_by_150_mm", 378, 567), ("landscape_250_by_150_mm", 945, 567)):
+        write(d, name, emf([select(0x80000004), rec(43, rect(0, 0, w, h))],
+                           frame=(0, 0, round(w * 2540 / 96), round(h * 2540 / 96)),
+                           bounds=(0, 0, w - 1, h - 1)))
     write(d, "empty_bounds_with_a_frame",
           emf([rec(43, rect(0, 0, 99, 49))], frame=(0, 0, 2619, 1296), bounds=(0, 0, -1, -1)))
     write(d, "frame_of_two_to_the_31",
