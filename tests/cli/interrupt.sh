@@ -100,6 +100,22 @@ check "print-text stopped: no page directory" "" "$(temp_left)"
 for i in $(seq 500); do pgrep -f "$tmp/ff.txt" >/dev/null || break; sleep 0.02; done
 check "print-text stopped: no process left" "" "$(pgrep -f "$tmp/ff.txt")"
 
+# Stopped while its --emf files are being written (each beside its name until all are whole):
+# none is left, and the job says once that it was interrupted.
+rm -rf "$tmp/t" "$tmp/out" "$tmp/emf"; mkdir "$tmp/t" "$tmp/out" "$tmp/emf"
+TMPDIR=$tmp/t XDG_RUNTIME_DIR=$tmp/run QT_QPA_PLATFORM=offscreen \
+  "$q" print-text "$tmp/ff.txt" --pdf "$tmp/out/ff.pdf" --emf "$tmp/emf" 2>"$tmp/err" &
+pid=$!
+emf_begun() { [ -n "$(ls -A "$tmp/emf")" ]; }
+wait_for emf_begun || echo "FAIL print-text never began its --emf files"
+kill -INT $pid
+wait $pid
+check "stopped writing --emf: status" 130 "$?"
+check "stopped writing --emf: message" "quillon: print-text: interrupted" "$(cat "$tmp/err")"
+check "stopped writing --emf: no file left" "" "$(ls -A "$tmp/emf")"
+check "stopped writing --emf: no output" "" "$(ls -A "$tmp/out")"
+check "stopped writing --emf: no page directory" "" "$(temp_left)"
+
 # A rich text whose layout takes long (a million characters, laid out anew for each of 30
 # continuation panels of different widths), stopped by SIGTERM once its layout has begun (the
 # notice that it was cut comes just before): the layout stops there, the job ends as any
