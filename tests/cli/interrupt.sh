@@ -20,10 +20,10 @@ wait_for() {
 }
 pages_stored() { compgen -G "$tmp/t/*/PRN*.EMF" >/dev/null; }
 # The page directory is removed by a process of its own once the job has ended (the prompt
-# comes back at once): what the temporary folder holds after up to 20 s.
+# comes back at once): what the temporary folder holds after up to 60 s.
 temp_left() {
   local i
-  for i in $(seq 1000); do [ -z "$(ls -A "$tmp/t")" ] && break; sleep 0.02; done
+  for i in $(seq 3000); do [ -z "$(ls -A "$tmp/t")" ] && break; sleep 0.02; done
   ls -A "$tmp/t"
 }
 
@@ -84,7 +84,7 @@ check "stopped after --emf: no page directory" "" "$(temp_left)"
 # command returns without unlinking them one by one, and a process of its own removes the
 # directory after it; no PDF is left.
 rm -rf "$tmp/t" "$tmp/out"; mkdir "$tmp/t" "$tmp/out"
-head -c 30000 /dev/zero | tr '\0' '\f' >"$tmp/ff.txt"
+head -c 10000 /dev/zero | tr '\0' '\f' >"$tmp/ff.txt"
 TMPDIR=$tmp/t XDG_RUNTIME_DIR=$tmp/run QT_QPA_PLATFORM=offscreen \
   "$q" print-text "$tmp/ff.txt" --pdf "$tmp/out/ff.pdf" 2>"$tmp/err" &
 pid=$!
