@@ -26,9 +26,10 @@ QUILLON_TEST_PACKAGES=(
   openbox xdotool x11-utils x11-apps python3
 )
 
-# The second reference reader for tools/emf-corpus --libreoffice (by hand only; large).
+# Reference readers, by hand only (large): LibreOffice for tools/emf-corpus --libreoffice,
+# and Inkscape to open our own pages in.
 QUILLON_REFERENCE_PACKAGES=(
-  libreoffice-draw-nogui
+  libreoffice-draw-nogui inkscape
 )
 
 # quillon_install_packages [--tests] [--references]: the program's packages, with --tests the

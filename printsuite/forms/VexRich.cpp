@@ -46,6 +46,10 @@ int TRichEditE::PrintRequest(const TVexPrint& request) {
     // reference surface's resolution, so the printer's is handed to the formatting.
     const DeviceCaps caps = printer.Caps();
     const int saved = dc.SaveDC();
+    // The text is drawn transparent, so the background colour does not show here; but some
+    // readers of a recorded page paint it behind underlined words all the same. The page's
+    // own colour (silver) would give them grey boxes: the paper's white is what is meant.
+    dc.SetBkColor(0xFFFFFFu);
     if (!dc.GetWorldTransform().IsIdentity()) dc.SetWorldTransform(XForm{});
     dc.SetMapMode(MM_ISOTROPIC);
     dc.SetWindowOrgEx(0, 0);

@@ -4,6 +4,7 @@
 // leaves unprinted, and form files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <string>
 #include <vector>
@@ -31,8 +32,7 @@ std::vector<TextCall> Runs(const std::vector<std::string>& lines) {
     std::vector<TextCall> runs;
     std::smatch m;
     for (const std::string& l : lines)
-        if (std::regex_search(l, m, call))
-            runs.push_back({std::stoi(m[1]), std::stoi(m[2]), m[3]});
+        if (std::regex_search(l, m, call)) runs.push_back({std::stoi(m[1]), std::stoi(m[2]), m[3]});
     return runs;
 }
 
@@ -179,6 +179,7 @@ TEST_F(RichPrint, AnEmptyOrOffPageRectangleTakesNothingAndKeepsThePlace) {
 }
 
 TEST_F(RichPrint, TheContextIsLeftAsItWasFound) {
+    dc_.SetBkColor(0xC0C0C0u);  // a page's own background colour
     dc_.SetMapMode(MM_ISOTROPIC);
     dc_.SetViewportOrgEx(50, 60);
     dc_.SetWindowExtEx(100, 100);
@@ -194,6 +195,14 @@ TEST_F(RichPrint, TheContextIsLeftAsItWasFound) {
     ASSERT_FALSE(runs.empty());
     EXPECT_EQ(runs[0].x, 300);
     EXPECT_EQ(runs[0].y, 400);
+    // The text went out over the paper's white, and the page's silver came back after it.
+    const std::vector<std::string>& lines = dc_.Lines();
+    const auto text = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.rfind("ExtTextOut ", 0) == 0;
+    });
+    const auto white = std::find(lines.begin(), lines.end(), "SetBkColor #FFFFFF");
+    EXPECT_LT(white - lines.begin(), text - lines.begin());
+    EXPECT_EQ(dc_.State().bkColor, 0xC0C0C0u);
 }
 
 // A job: the form printer walks the window, the edit and the panel print as controls that
