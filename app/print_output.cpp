@@ -170,7 +170,9 @@ int RunJob(std::string_view name, const cli::OutputOptions& out, const PrintJob&
     if (!out.emfDir.empty()) {
         // The files come first: a printer that fails afterwards cannot take them along.
         component->PagesRecorded = [&, c = component.get()] {
-            if (Result<void> r = KeepPages(name, out, job, c->PageCount, keptFiles); !r)
+            // Stopped while they were written: the job says it was interrupted, once.
+            if (Result<void> r = KeepPages(name, out, job, c->PageCount, keptFiles);
+                !r && !InterruptRequested())
                 kept = Fail(name, r.reason(), s);
             return !FilesOnly(out);
         };
@@ -212,7 +214,7 @@ int RunStoredPages(std::string_view name, const cli::OutputOptions& out, const P
     while (stored && PageFileExists(count + 1, poViewer)) ++count;
     std::vector<std::string> kept;
     if (stored && !out.emfDir.empty()) {
-        if (Result<void> r = KeepPages(name, out, job, count, kept); !r)
+        if (Result<void> r = KeepPages(name, out, job, count, kept); !r && !InterruptRequested())
             status = Fail(name, r.reason(), s);
     }
     if (!stored) {

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-2.0-or-later
-# Benchmark, run by hand: `bench/interrupt.sh QUILLON [PAGES] [FOLDER]`. A print-text job of
-# PAGES pages (default 100,000: a file of form feeds) with its temporary folder under FOLDER
-# (default /var/tmp: a disk, not a RAM disk) is stopped by SIGINT once every page is stored
-# and written back to the disk (sync), as Ctrl+C would stop it. Prints how long the command
-# took to return after the signal, its status, and how long until its page directory was gone
-# from the temporary folder (removed by then in the background), polled every 10 ms.
+# Benchmark, run by hand: `bench/interrupt.sh QUILLON [PAGES] [FOLDER]`.
+#  - A print-text job of PAGES pages (default 100,000: a file of form feeds) with its temporary
+#    folder under FOLDER (default /var/tmp: a disk, not a RAM disk) is stopped by SIGINT once
+#    every page is stored and written back to the disk (sync), as Ctrl+C would stop it. Prints
+#    how long the command took to return after the signal, its status, and how long until its
+#    page directory was gone from the temporary folder (removed by then in the background),
+#    polled every 10 ms.
+#  - A form whose rich text (a million characters) is laid out anew for each of 30
+#    continuation panels: the whole job's time, and the time from SIGTERM (sent once the text
+#    is read) to the command's end.
 set -u
 q=${1:?usage: interrupt.sh QUILLON [PAGES] [FOLDER]}
 pages=${2:-100000}
@@ -41,3 +45,35 @@ echo "status:                        $status ($(cat "$work/err"))"
 echo "returned after the signal:     $(ms "$sent" "$returned") ms"
 echo "page directory gone after:     $(ms "$sent" "$gone") ms"
 echo "outputs left:                  $(ls -A "$work/out" | wc -l)"
+
+# The rich text: paragraphs of random words, a fifth of them bold.
+{
+  printf 'object F: TForm\n  ClientWidth = 700\n  ClientHeight = 900\n'
+  printf '  object Rich: TRichEditE\n    Left = 8\n    Top = 8\n    Width = 300\n'
+  printf '    Height = 20\n    TextFormat = rfHtml\n    Lines.Strings = (\n'
+  awk 'BEGIN { srand(7); for (l = 0; l < 560; l++) { s = "<p>"; for (w = 0; w < 300; w++) {
+         n = 2 + int(rand() * 8); t = ""; for (k = 0; k < n; k++) t = t sprintf("%c", 97 + int(rand() * 26))
+         s = s (w % 5 == 0 ? "<b>" t "</b>" : t) " " } print "      '"'"'" s "'"'"'" } }'
+  printf '      )\n  end\n'
+  for i in $(seq 30); do
+    printf '  object Panel%d: TVexRichContinue\n    Left = 8\n    Top = %d\n    Width = %d\n' \
+      "$i" $((8 + i * 25)) $((300 + i * 10))
+    printf '    Height = 20\n    ParentRichEditE = Rich\n  end\n'
+  done
+  printf 'end\n'
+} >"$work/panels.form"
+export QT_QPA_PLATFORM=offscreen
+start=$(now)
+"$q" print-form "$work/panels.form" --pdf "$work/out/panels.pdf" 2>/dev/null
+status=$?
+echo "rich text, whole job:          $(ms "$start" "$(now)") ms (status $status)"
+rm -f "$work/out/panels.pdf"
+"$q" print-form "$work/panels.form" --pdf "$work/out/panels.pdf" 2>"$work/err" &
+pid=$!
+until grep -q "cut after 1000000 characters" "$work/err"; do sleep 0.01; done
+kill -TERM $pid
+sent=$(now)
+wait $pid
+status=$?
+echo "rich text, after SIGTERM:      $(ms "$sent" "$(now)") ms (status $status)"
+echo "rich text, outputs left:       $(ls -A "$work/out" | wc -l)"

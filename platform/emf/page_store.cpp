@@ -184,6 +184,8 @@ Result<std::vector<std::string>> ExportPages(const PageExport& what) {
     std::vector<AtomicFile> files;
     files.reserve(pages.size());
     for (std::size_t i = 0; i < pages.size(); ++i) {
+        // A job stopped meanwhile keeps none of them (the files begun go with `files`).
+        if (InterruptRequested()) return Error{"interrupted"};
         const Result<std::vector<std::uint8_t>> data = ReadPage(pages[i], PageKind::Metafile);
         if (!data) return data.error();
         Result<AtomicFile> file = AtomicFile::Create(paths[i], options);

@@ -97,7 +97,8 @@ struct PageExport {
 // written when any of the files exists, and a file that appears meanwhile is not replaced
 // either; with it, files and links of those names are replaced (a link, never its target).
 // Returns the paths written, in order; fails when there is no page to write or a page cannot
-// be read or written, and then no file of the export is left.
+// be read or written, or when the job is interrupted before they are all written ("interrupted"),
+// and then no file of the export is left.
 Result<std::vector<std::string>> ExportPages(const PageExport& what);
 
 }  // namespace quillon

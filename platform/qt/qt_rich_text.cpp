@@ -339,7 +339,9 @@ class QtRichTextEngine final : public RichTextEngine {
                           static_cast<int>(std::lround(y)), 0, nullptr, u);
         };
 
-        for (std::size_t j = from; j < to; ++j) {
+        // A band may be the whole document (a tall rectangle): an interrupted job stops
+        // drawing it, leaving the context as it found it.
+        for (std::size_t j = from; j < to && !InterruptRequested(); ++j) {
             const LineInfo& li = l.lines[j];
             const QTextLine line = li.block.layout()->lineAt(li.line);
             const int blockPos = li.block.position();

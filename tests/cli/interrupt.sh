@@ -20,10 +20,10 @@ wait_for() {
 }
 pages_stored() { compgen -G "$tmp/t/*/PRN*.EMF" >/dev/null; }
 # The page directory is removed by a process of its own once the job has ended (the prompt
-# comes back at once): what the temporary folder holds after up to 20 s.
+# comes back at once): what the temporary folder holds after up to 60 s.
 temp_left() {
   local i
-  for i in $(seq 1000); do [ -z "$(ls -A "$tmp/t")" ] && break; sleep 0.02; done
+  for i in $(seq 3000); do [ -z "$(ls -A "$tmp/t")" ] && break; sleep 0.02; done
   ls -A "$tmp/t"
 }
 
@@ -84,7 +84,7 @@ check "stopped after --emf: no page directory" "" "$(temp_left)"
 # command returns without unlinking them one by one, and a process of its own removes the
 # directory after it; no PDF is left.
 rm -rf "$tmp/t" "$tmp/out"; mkdir "$tmp/t" "$tmp/out"
-head -c 30000 /dev/zero | tr '\0' '\f' >"$tmp/ff.txt"
+head -c 10000 /dev/zero | tr '\0' '\f' >"$tmp/ff.txt"
 TMPDIR=$tmp/t XDG_RUNTIME_DIR=$tmp/run QT_QPA_PLATFORM=offscreen \
   "$q" print-text "$tmp/ff.txt" --pdf "$tmp/out/ff.pdf" 2>"$tmp/err" &
 pid=$!
@@ -99,6 +99,22 @@ check "print-text stopped: no page directory" "" "$(temp_left)"
 # Nor the process that removed it (it has the job's command line).
 for i in $(seq 500); do pgrep -f "$tmp/ff.txt" >/dev/null || break; sleep 0.02; done
 check "print-text stopped: no process left" "" "$(pgrep -f "$tmp/ff.txt")"
+
+# Stopped while its --emf files are being written (each beside its name until all are whole):
+# none is left, and the job says once that it was interrupted.
+rm -rf "$tmp/t" "$tmp/out" "$tmp/emf"; mkdir "$tmp/t" "$tmp/out" "$tmp/emf"
+TMPDIR=$tmp/t XDG_RUNTIME_DIR=$tmp/run QT_QPA_PLATFORM=offscreen \
+  "$q" print-text "$tmp/ff.txt" --pdf "$tmp/out/ff.pdf" --emf "$tmp/emf" 2>"$tmp/err" &
+pid=$!
+emf_begun() { [ -n "$(ls -A "$tmp/emf")" ]; }
+wait_for emf_begun || echo "FAIL print-text never began its --emf files"
+kill -INT $pid
+wait $pid
+check "stopped writing --emf: status" 130 "$?"
+check "stopped writing --emf: message" "quillon: print-text: interrupted" "$(cat "$tmp/err")"
+check "stopped writing --emf: no file left" "" "$(ls -A "$tmp/emf")"
+check "stopped writing --emf: no output" "" "$(ls -A "$tmp/out")"
+check "stopped writing --emf: no page directory" "" "$(temp_left)"
 
 # A rich text whose layout takes long (a million characters, laid out anew for each of 30
 # continuation panels of different widths), stopped by SIGTERM once its layout has begun (the

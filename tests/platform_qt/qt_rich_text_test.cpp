@@ -121,6 +121,16 @@ TEST_F(RichQt, AnInterruptedLayoutPrintsNothingAndEndsEveryBandLoopThenLaysOutAn
     ASSERT_FALSE(runs.empty());
     EXPECT_EQ(runs.front(), "Stopped w0 in its layout.");
     EXPECT_EQ(edit.FormatRange(dc, Rect(0, 2000, 1500, 3300 * 4), next, true), length);
+
+    // Laid out already, stopped while a band is drawn: no text, and the context's state as
+    // it was (what was saved is restored).
+    RecordingDeviceContext drawn{Printer300()};
+    SetInterruptForTesting(SIGINT);
+    edit.FormatRange(drawn, Rect(0, 0, 1500, 3300 * 4), 0, true);
+    SetInterruptForTesting(0);
+    EXPECT_TRUE(Runs(drawn).empty()) << drawn.Text();
+    EXPECT_EQ(drawn.LinesStartingWith({"SaveDC"}).size(), 1u);
+    EXPECT_EQ(drawn.LinesStartingWith({"RestoreDC"}).size(), 1u);
 }
 
 TEST_F(RichQt, ListsTablesAndBrokenMarkupStillPrintTheirText) {
