@@ -285,6 +285,9 @@ Result<EmfParseStats> Player::Run(const TRect* dest) {
     const double sy = (static_cast<double>(target.Bottom) - target.Top) / frameH;
     frameToDest_ = XForm{sx, 0, 0, sy, target.Left - frame.Left * sx, target.Top - frame.Top * sy};
     const int savedLevel = dc_->SaveDC();
+    // A picture made elsewhere is shown as the readers that scale it show it; a page of the
+    // suite keeps its pixels.
+    if (!header->page) dc_->SetThinPensFaint(true);
     targetWorld_ = dc_->GetWorldTransform();
     targetToDevice_ = dc_->LogicalToDevice();
     startClip_ = dc_->ClipRect();

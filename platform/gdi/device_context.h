@@ -208,6 +208,10 @@ struct DcState {
     MappingState mapping;
     std::optional<TRect> clip;  // device pixels; none means the whole surface
     TPoint currentPosition;
+    // A pen of at least one unit that comes out thinner than a device pixel is drawn one pixel
+    // wide at the strength of the share it covers, as pictures made elsewhere are shown by
+    // readers that scale them; otherwise (as the classic interface does) at full strength.
+    bool thinPensFaint = false;
 };
 
 // The font a context starts with.
@@ -230,6 +234,7 @@ class DeviceContext {
     TColorRef SetTextColor(TColorRef color);
     TColorRef SetBkColor(TColorRef color);
     int SetBkMode(int mode);  // TRANSPARENT or OPAQUE; 0 (no change) for anything else
+    void SetThinPensFaint(bool faint) { state_.thinPensFaint = faint; }
     std::uint32_t SetTextAlign(std::uint32_t align);
     int SetPolyFillMode(int mode);
     int SetStretchBltMode(int mode);

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "platform/emf/emf_player.h"
+#include "platform/emf/emf_recorder.h"
 #include "platform/gdi/graphics.h"
 #include "platform/gdi/graphics_backend.h"
 #include "tests/support/fake_printer.h"
@@ -80,6 +81,30 @@ TEST(EmfPlayer, EightBitBitmapIsDecodedTopRowFirst) {
     // Rows top to bottom: red blue / blue blue.
     EXPECT_EQ(dc.pixels,
               (std::vector<std::uint32_t>{0xFFFF0000u, 0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu}));
+}
+
+TEST(EmfPlayer, ThinPensAreFaintOnlyInPicturesMadeElsewhere) {
+    class Capture : public DeviceContext {
+      public:
+        Capture() : DeviceContext(DeviceCaps{}) {}
+        std::vector<bool> faint;  // per line drawn
+
+      protected:
+        void OnLineTo(TPoint, TPoint) override { faint.push_back(State().thinPensFaint); }
+    };
+    // A picture made elsewhere (no page comment): faint while it plays, as before afterwards.
+    Capture picture;
+    ASSERT_TRUE(PlayEmf(Load(kData / "records" / "anisotropic_mapping_becomes_world_transform.emf"),
+                        picture, TRect{0, 0, 1024, 768}));
+    EXPECT_EQ(picture.faint, std::vector<bool>{true});
+    EXPECT_FALSE(picture.State().thinPensFaint);
+    // A page of the suite keeps its pixels.
+    EmfRecorder rec(EmfRecorderOptions{std::nullopt, EmfPageInfo{2400, 3150, 300, 300}});
+    rec.MoveTo(0, 0);
+    rec.LineTo(10, 10);
+    Capture page;
+    ASSERT_TRUE(PlayEmf(rec.Finish(), page, TRect{0, 0, 2400, 3150}));
+    EXPECT_EQ(page.faint, std::vector<bool>{false});
 }
 
 TEST(EmfPlayer, GradientRectanglesShadeFromCornerToCorner) {
