@@ -66,7 +66,9 @@ std::string ViewUsage() {
 Opens the preview on enhanced-metafile pages, one page per file in the order given, to look
 at them and print them; with --pdf or --printer they are printed without a window. A file
 that is not a page file the player can show is refused with its reason, and nothing is
-shown or printed.
+shown or printed. A page this program recorded keeps its page and orientation; a picture
+made by another program is printed at its true size, centred, on the sheet whose
+orientation shows it largest (shrunk to fit when it is larger), each file on its own sheet.
 
 )";
     u += cli::kOutputHelp;
@@ -282,8 +284,14 @@ Result<void> StorePages(const EmfPages& pages) {
         std::swap(landscape.widthPixels, landscape.heightPixels);
         std::swap(landscape.logPixelsX, landscape.logPixelsY);
     }
-    // The first file chooses the job's orientation: a page of the suite by its size, a
-    // picture by the orientation that shows it largest.
+    // Each picture goes on the page whose orientation shows it largest; a page of the suite
+    // keeps the page it was made for. The first page gives the job's page (what a job records
+    // at its start); the print path turns each page to its own.
+    const auto placement = [&](const EmfHeaderInfo& header) {
+        return PlacePicture(PictureOnPrinter(header, portrait),
+                            TSize{portrait.widthPixels, portrait.heightPixels},
+                            TSize{landscape.widthPixels, landscape.heightPixels});
+    };
     const EmfHeaderInfo& first = pages.headers.front();
     TSize pageSize;
     bool isLandscape = false;
@@ -292,14 +300,10 @@ Result<void> StorePages(const EmfPages& pages) {
             TSize{std::max(1, first.page->widthPixels), std::max(1, first.page->heightPixels)};
         isLandscape = pageSize.cx > pageSize.cy;
     } else {
-        isLandscape = PlacePicture(PictureOnPrinter(first, portrait),
-                                   TSize{portrait.widthPixels, portrait.heightPixels},
-                                   TSize{landscape.widthPixels, landscape.heightPixels})
-                          .landscape;
+        isLandscape = placement(first).landscape;
         const DeviceCaps& caps = isLandscape ? landscape : portrait;
         pageSize = TSize{std::max(1, caps.widthPixels), std::max(1, caps.heightPixels)};
     }
-    const DeviceCaps& caps = isLandscape ? landscape : portrait;
     for (std::size_t i = 0; i < pages.files.size(); ++i) {
         const int n = static_cast<int>(i) + 1;
         std::vector<std::uint8_t> data;
@@ -309,6 +313,8 @@ Result<void> StorePages(const EmfPages& pages) {
         if (header->page) {
             w = WritePageFile(PageFileName(n, poViewer), data);
         } else {
+            const DeviceCaps& caps = placement(*header).landscape ? landscape : portrait;
+            // Measured at the chosen page's own resolution (its axes swap with the page).
             const TRect rect = PlacePictureIn(PictureOnPrinter(*header, caps),
                                               TSize{caps.widthPixels, caps.heightPixels});
             Result<std::vector<std::uint8_t>> page = PictureAsPage(data, caps, rect);

@@ -35,7 +35,11 @@ class SilentPrinter : public PrinterDevice {
         dc_ = std::make_unique<NullDeviceContext>(Caps(o));
         return dc_.get();
     }
-    Result<void> NewPage() override { return Ok(); }
+    Result<DeviceContext*> NewPage(TPrinterOrientation o) override {
+        if (dc_->Caps().widthPixels != Caps(o).widthPixels)
+            dc_ = std::make_unique<NullDeviceContext>(Caps(o));
+        return static_cast<DeviceContext*>(dc_.get());
+    }
     Result<void> EndDoc() override { return Ok(); }
     void Abort() override {}
 

@@ -41,7 +41,8 @@ bool PageExists(int n, PageKind kind);
 // How many pages are stored: 1, 2, ... up to the first missing number, without a limit.
 int StoredPageCount(PageKind kind);
 // Deletes the stored pages 1, 2, ... up to the first missing number, without a limit.
-// Returns how many were there.
+// Returns how many were there. In a job that was interrupted (it is about to end) the whole
+// private directory is removed instead, by a detached process, and the answer is 0.
 int DeletePages(PageKind kind);
 
 // The free space rule of the page store: a page is refused when it would leave less than the

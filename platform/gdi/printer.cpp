@@ -147,6 +147,7 @@ bool TPrinter::BeginDoc() {
     }
     DeviceContext* dc = *begun;
     docDevice_ = device;
+    pageOrientation_ = orientation_;
     printing_ = true;
     aborted_ = false;
     pageNumber_ = 1;
@@ -156,6 +157,10 @@ bool TPrinter::BeginDoc() {
 }
 
 bool TPrinter::NewPage() {
+    return NewPage(pageOrientation_);
+}
+
+bool TPrinter::NewPage(TPrinterOrientation orientation) {
     lastError_.clear();
     if (!printing_) {
         lastError_ = "Printer is not currently printing";
@@ -164,12 +169,14 @@ bool TPrinter::NewPage() {
     // The page's objects are selected again on the next page.
     DeviceContext* dc = canvas_.Handle();
     canvas_.SetHandle(nullptr);
-    const Result<void> next = docDevice_->NewPage();
-    canvas_.SetHandle(dc);
-    if (!next) {
-        lastError_ = next.reason();
+    const Result<DeviceContext*> next = docDevice_->NewPage(orientation);
+    if (!next || !*next) {
+        canvas_.SetHandle(dc);
+        lastError_ = next.reason().empty() ? "Printer could not start a new page" : next.reason();
         return false;
     }
+    canvas_.SetHandle(*next);
+    pageOrientation_ = orientation;
     ++pageNumber_;
     return true;
 }

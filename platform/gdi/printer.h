@@ -53,7 +53,10 @@ class TPrinter {
     // Document calls. BeginDoc fails while printing or without printers; NewPage and EndDoc
     // fail when not printing. Failures return false; LastError() holds the reason.
     bool BeginDoc();
-    bool NewPage();
+    bool NewPage();  // in the orientation of the page before
+    // The next page in `orientation`: a document may mix portrait and landscape sheets. The
+    // canvas draws on the new page's context, and Caps() gives that page's size.
+    bool NewPage(TPrinterOrientation orientation);
     bool EndDoc();
     void Abort();  // drops an open document; Aborted() stays true until the next BeginDoc
     bool Printing() const { return printing_; }
@@ -75,6 +78,7 @@ class TPrinter {
     bool listRead_ = false;
     int index_ = -1;
     TPrinterOrientation orientation_ = poPortrait;
+    TPrinterOrientation pageOrientation_ = poPortrait;  // of the page being printed
     std::string title_;
     bool printing_ = false;
     bool aborted_ = false;

@@ -23,8 +23,10 @@ class PrinterDevice {
     // (the same object, never nullptr) until EndDoc or Abort; or why it cannot start.
     virtual Result<DeviceContext*> BeginDoc(const std::string& title,
                                             TPrinterOrientation orientation) = 0;
-    // Finishes the page drawn so far and starts the next one.
-    virtual Result<void> NewPage() = 0;
+    // Finishes the page drawn so far and starts the next one in `orientation` (pages of one
+    // document may differ); the returned context draws on it: the document's context while
+    // the page size stays, a new one (the old one gone) when it changes.
+    virtual Result<DeviceContext*> NewPage(TPrinterOrientation orientation) = 0;
     // Finishes the last page and the document (a PDF printer writes its file here).
     virtual Result<void> EndDoc() = 0;
     // Drops the document.

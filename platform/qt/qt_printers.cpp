@@ -166,13 +166,24 @@ Result<DeviceContext*> PdfPrinterDevice::BeginDoc(const std::string& title,
         return Error{"cannot start a PDF document in '" + docFile_ + "'"};
     }
     dc_ = std::make_unique<QtPainterDC>(*painter_, Caps(orientation));
+    pageOrientation_ = orientation;
     return dc_.get();
 }
 
-Result<void> PdfPrinterDevice::NewPage() {
+Result<DeviceContext*> PdfPrinterDevice::NewPage(TPrinterOrientation orientation) {
     if (!dc_) return Error{"no document is open"};
+    // The writer takes a new layout for the pages it begins after it.
+    const bool turned = orientation != pageOrientation_;
+    if (turned)
+        writer_->setPageLayout(
+            QPageLayout(ToQPageSize(paper_), ToQOrientation(orientation), QMarginsF(0, 0, 0, 0)));
     if (!writer_->newPage()) return Error{"cannot start a new page in '" + docFile_ + "'"};
-    return Ok();
+    if (turned) {
+        dc_.reset();  // leaves the painter as it was given before the next context takes it
+        dc_ = std::make_unique<QtPainterDC>(*painter_, Caps(orientation));
+        pageOrientation_ = orientation;
+    }
+    return static_cast<DeviceContext*>(dc_.get());
 }
 
 Result<void> PdfPrinterDevice::EndDoc() {
@@ -260,6 +271,12 @@ Result<DeviceContext*> SystemPrinterDevice::BeginDoc(const std::string& title,
         Discard();
         return Error{"the printer '" + Name() + "' cannot start a document"};
     }
+    dc_ = std::make_unique<QtPainterDC>(*painter_, PageCaps());
+    pageOrientation_ = orientation;
+    return dc_.get();
+}
+
+DeviceCaps SystemPrinterDevice::PageCaps() const {
     // The painter's origin is the corner of the printable area, as page coordinates expect.
     const int dpi = printer_->resolution();
     const QRect paint = printer_->pageLayout().paintRectPixels(dpi);
@@ -269,14 +286,23 @@ Result<DeviceContext*> SystemPrinterDevice::BeginDoc(const std::string& title,
     caps.physicalHeight = full.height();
     caps.physicalOffsetX = paint.left();
     caps.physicalOffsetY = paint.top();
-    dc_ = std::make_unique<QtPainterDC>(*painter_, caps);
-    return dc_.get();
+    return caps;
 }
 
-Result<void> SystemPrinterDevice::NewPage() {
+Result<DeviceContext*> SystemPrinterDevice::NewPage(TPrinterOrientation orientation) {
     if (!dc_) return Error{"no document is open"};
+    // The toolkit's print engine for the system's queues writes a document whose pages may
+    // each have a layout of their own: the new one applies from the next page.
+    const bool turned = orientation != pageOrientation_;
+    if (turned && !printer_->setPageOrientation(ToQOrientation(orientation)))
+        return Error{"the printer '" + Name() + "' cannot turn a page within a document"};
     if (!printer_->newPage()) return Error{"the printer '" + Name() + "' cannot start a new page"};
-    return Ok();
+    if (turned) {
+        dc_.reset();  // leaves the painter as it was given before the next context takes it
+        dc_ = std::make_unique<QtPainterDC>(*painter_, PageCaps());
+        pageOrientation_ = orientation;
+    }
+    return static_cast<DeviceContext*>(dc_.get());
 }
 
 Result<void> SystemPrinterDevice::EndDoc() {

@@ -53,7 +53,7 @@ class PdfPrinterDevice final : public PrinterDevice {
     DeviceCaps Caps(TPrinterOrientation orientation) const override;
     Result<DeviceContext*> BeginDoc(const std::string& title,
                                     TPrinterOrientation orientation) override;
-    Result<void> NewPage() override;
+    Result<DeviceContext*> NewPage(TPrinterOrientation orientation) override;
     Result<void> EndDoc() override;
     void Abort() override;
 
@@ -92,6 +92,7 @@ class PdfPrinterDevice final : public PrinterDevice {
     std::unique_ptr<QPdfWriter> writer_;
     std::unique_ptr<QPainter> painter_;
     std::unique_ptr<QtPainterDC> dc_;
+    TPrinterOrientation pageOrientation_ = poPortrait;
 };
 
 // A printer of the system.
@@ -104,7 +105,7 @@ class SystemPrinterDevice final : public PrinterDevice {
     DeviceCaps Caps(TPrinterOrientation orientation) const override;
     Result<DeviceContext*> BeginDoc(const std::string& title,
                                     TPrinterOrientation orientation) override;
-    Result<void> NewPage() override;
+    Result<DeviceContext*> NewPage(TPrinterOrientation orientation) override;
     Result<void> EndDoc() override;
     void Abort() override;
 
@@ -113,9 +114,13 @@ class SystemPrinterDevice final : public PrinterDevice {
 
     QPrinterInfo info_;
     mutable std::unique_ptr<DeviceCaps> portraitCaps_;  // read on first use
+    // The caps of the open document's page as the printer lays it out now.
+    DeviceCaps PageCaps() const;
+
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPainter> painter_;
     std::unique_ptr<QtPainterDC> dc_;
+    TPrinterOrientation pageOrientation_ = poPortrait;
 };
 
 }  // namespace quillon

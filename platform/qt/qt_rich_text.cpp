@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <set>
 #include <string>
@@ -27,6 +28,7 @@
 
 #include "platform/qt/qt_fonts.h"
 #include "platform/sys/files.h"
+#include "platform/sys/interrupt.h"
 #include "platform/sys/limits.h"
 #include "platform/sys/notice.h"
 
@@ -149,9 +151,12 @@ class QtRichTextEngine final : public RichTextEngine {
         // else the document read without laying it out.
         if (cache_.doc && cache_.text == doc.text && cache_.format == doc.format)
             return cache_.length;
+        if (read_.length >= 0 && read_.text == doc.text && read_.format == doc.format)
+            return read_.length;
         QtRichTextDocument d;
         SetContent(d, doc);
-        return std::max(0, d.characterCount() - 1);
+        read_ = {doc.text, doc.format, std::max(0, d.characterCount() - 1)};
+        return read_.length;
     }
 
     int FormatRange(const TRichDocument& doc, DeviceContext& dc, const TRect& rect, int first,
@@ -228,8 +233,13 @@ class QtRichTextEngine final : public RichTextEngine {
         const ResolvedFont r = ResolveFont(doc.font);
         l.doc->setDefaultFont(MakeQFont(r, r.em * ppi / 96.0, ppi));
         l.doc->setDocumentMargin(0);
+        // Nothing is laid out until the document has its content, wrap mode, device and width
+        // (a width of 0 is no page at all for the layout): then it is laid out once, lazily, a
+        // part at a time as the lines are asked for below, between which an interrupt is seen.
+        // A table at the top level is laid out whole, in one part.
+        l.doc->setPageSize(QSizeF(0, 0));
+        if (InterruptRequested()) return Interrupted(l);
         SetContent(*l.doc, doc);
-        l.doc->documentLayout()->setPaintDevice(&l.device);
         // A word too long for any line is searched anew for a break on every line it fills;
         // past a length the lines break at any character instead (one pass).
         {
@@ -245,10 +255,13 @@ class QtRichTextEngine final : public RichTextEngine {
                 l.doc->setDefaultTextOption(option);
             }
         }
+        l.doc->documentLayout()->setPaintDevice(&l.device);
+        if (InterruptRequested()) return Interrupted(l);
         l.doc->setTextWidth(width);
         l.lines.clear();
         QAbstractTextDocumentLayout* layout = l.doc->documentLayout();
         for (QTextBlock b = l.doc->begin(); b.isValid(); b = b.next()) {
+            if (InterruptRequested()) return Interrupted(l);
             const QRectF br = layout->blockBoundingRect(b);
             const QTextLayout* tl = b.layout();
             if (!tl) continue;
@@ -271,6 +284,17 @@ class QtRichTextEngine final : public RichTextEngine {
             maxBottom = std::max(maxBottom, l.lines[j].top + l.lines[j].height);
         }
         l.length = std::max(0, l.doc->characterCount() - 1);
+        return l;
+    }
+
+    // A job that was interrupted ends: the document is left half laid out and not kept (the
+    // next call lays it out anew), and the answer is a position past any document, so that
+    // whatever prints band after band stops here.
+    static const Laidout& Interrupted(Laidout& l) {
+        l.length = std::numeric_limits<int>::max();
+        l.doc.reset();
+        l.lines.clear();
+        l.breakable.clear();
         return l;
     }
 
@@ -399,7 +423,7 @@ class QtRichTextEngine final : public RichTextEngine {
             if (nr <= 0 || nc <= 0) continue;
             std::vector<double> left(nc, 1e300), right(nc, -1e300), top(nr, 1e300),
                 bottom(nr, -1e300);
-            for (int r = 0; r < nr; ++r) {
+            for (int r = 0; r < nr && !InterruptRequested(); ++r) {
                 for (int c = 0; c < nc; ++c) {
                     const QTextTableCell cell = table->cellAt(r, c);
                     if (!cell.isValid() || cell.row() != r || cell.column() != c) continue;
@@ -463,6 +487,13 @@ class QtRichTextEngine final : public RichTextEngine {
     }
 
     Laidout cache_;
+    // The length of the last document read without a layout: asked for before every band,
+    // and reading a long one costs a second.
+    struct {
+        std::string text;
+        TRichTextFormat format = rfPlainText;
+        int length = -1;
+    } read_;
 };
 
 }  // namespace

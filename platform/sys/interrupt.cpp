@@ -72,7 +72,9 @@ void EndIfInterrupted() {
     const int signal = caught;
     if (signal == 0) return;
     EndProgress();
-    RemoveProcessTempDir();
+    // Unlinking the pages of a big job one by one takes the file system up to a minute; the
+    // person who pressed Ctrl+C gets the prompt back now and a detached process removes them.
+    RemoveProcessTempDirDetached();
     ::signal(signal, SIG_DFL);
     ::raise(signal);
     ::_exit(128 + signal);  // not reached while the signal's default action ends processes

@@ -16,8 +16,10 @@ int InterruptSignal();
 inline bool InterruptRequested() {
     return InterruptSignal() != 0;
 }
-// When a signal was caught: removes the process's private directory and ends the process by
-// that signal (its default action). Returns when none was caught.
+// When a signal was caught: has the process's private directory removed (by a detached
+// process, see RemoveProcessTempDirDetached) and ends the process by that signal (its default
+// action). Returns when none was caught. Outputs in the user's folders are the job's to remove
+// before: they must be gone when the command has returned.
 void EndIfInterrupted();
 // Tests: notes `signal` as if it had been caught (0 forgets the note).
 void SetInterruptForTesting(int signal);

@@ -3,14 +3,19 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -65,6 +70,92 @@ void RemoveTree(const std::string& dir) {
     if (!CheckPrivateDir(dir)) return;
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
+}
+
+// Removes what is inside the directory open as `fd`, then closes it. Only system calls and
+// the stack: it runs in a process forked from one that may have other threads, where memory
+// must not be allocated. Names removed while a directory is read may hide others from that
+// reading, so it is read again from its start until a reading removes nothing.
+void EmptyDirAt(int fd, int depth) {
+    constexpr int kMaxDepth = 16;  // the private directory holds pages and a folder or two
+    alignas(8) char buf[8192];
+    for (bool removed = true; removed;) {
+        removed = false;
+        if (lseek(fd, 0, SEEK_SET) != 0) break;
+        for (ssize_t n; (n = getdents64(fd, buf, sizeof buf)) > 0;) {
+            for (ssize_t at = 0; at < n;) {
+                unsigned short length = 0;
+                std::memcpy(&length, buf + at + offsetof(struct dirent64, d_reclen), sizeof length);
+                const char* name = buf + at + offsetof(struct dirent64, d_name);
+                at += length;
+                if (length == 0) {  // not what the kernel writes; stop rather than loop
+                    close(fd);
+                    return;
+                }
+                if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+                if (unlinkat(fd, name, 0) == 0) {
+                    removed = true;
+                    continue;
+                }
+                if (errno != EISDIR || depth >= kMaxDepth) continue;
+                const int sub = openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+                if (sub < 0) continue;
+                EmptyDirAt(sub, depth + 1);
+                if (unlinkat(fd, name, AT_REMOVEDIR) == 0) removed = true;
+            }
+        }
+    }
+    close(fd);
+}
+
+// Closes every file descriptor but `keep` (-1: all of them).
+void CloseAllBut(int keep) {
+#ifdef SYS_close_range
+    const unsigned above = keep < 0 ? 0U : static_cast<unsigned>(keep) + 1U;
+    const bool below = keep <= 0 || syscall(SYS_close_range, 0U, keep - 1U, 0U) == 0;
+    if (below && syscall(SYS_close_range, above, ~0U, 0U) == 0) return;
+#endif
+    // A kernel without close_range: every number up to the process's limit.
+    rlimit limit{};
+    const int count = getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < (1U << 16)
+                          ? static_cast<int>(limit.rlim_cur)
+                          : 1 << 16;
+    for (int fd = 0; fd < count; ++fd)
+        if (fd != keep) close(fd);
+}
+
+// Starts the process that removes `dir` once this one is gone (see RemoveProcessTempDirDetached);
+// false when it could not be started.
+bool StartRemover(const std::string& dir, int lockFd) {
+    const char* path = dir.c_str();  // the forked processes see the same memory
+    const pid_t starter = fork();
+    if (starter < 0) return false;
+    if (starter == 0) {
+        // The starter puts the remover into a session of its own (no terminal's Ctrl+C or
+        // hang-up reaches it) and ends at once: the remover is then nobody's child to wait for.
+        setsid();
+        const pid_t remover = fork();
+        if (remover != 0) _exit(remover > 0 ? 0 : 1);
+        struct sigaction byDefault {};
+        byDefault.sa_handler = SIG_DFL;
+        sigemptyset(&byDefault.sa_mask);
+        sigaction(SIGINT, &byDefault, nullptr);
+        sigaction(SIGTERM, &byDefault, nullptr);
+        // Nothing of ours stays open (a pipe a shell reads to its end, the output being
+        // written) but the directory's lock.
+        CloseAllBut(lockFd);
+        const int fd = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0) {
+            EmptyDirAt(fd, 0);
+            rmdir(path);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    while (waitpid(starter, &status, 0) < 0) {
+        if (errno != EINTR) return false;
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 void RemoveAtExit() {
@@ -167,6 +258,16 @@ void RemoveProcessTempDir() {
     std::lock_guard lock(s.mutex);
     if (!s.dir.empty() && s.owner == getpid()) RemoveTree(s.dir);
     ReleaseLock(s);
+    s.dir.clear();
+}
+
+void RemoveProcessTempDirDetached() {
+    TempDirState& s = State();
+    std::lock_guard lock(s.mutex);
+    if (!s.dir.empty() && s.owner == getpid() && CheckPrivateDir(s.dir)) {
+        if (!StartRemover(s.dir, s.lockFd)) RemoveTree(s.dir);
+    }
+    ReleaseLock(s);  // the remover holds the lock on its own until it is done
     s.dir.clear();
 }
 

@@ -37,6 +37,14 @@ Result<std::string> ProcessTempDir();
 // that made it). The next ProcessTempDir call makes a new one.
 void RemoveProcessTempDir();
 
+// Removes the private directory like RemoveProcessTempDir, but without waiting for it: for a
+// process about to end on an interrupt, where unlinking 100,000 page files would take the file
+// system tens of seconds. A process of its own, detached from the terminal (its own session,
+// no open file of ours but the directory's lock, which it keeps so that no other run sweeps
+// the directory meanwhile), removes it after this process has gone. When that process cannot
+// be started, the directory is removed here, as by RemoveProcessTempDir.
+void RemoveProcessTempDirDetached();
+
 // Removes the private directories in `base` that no running process holds and that have not
 // changed for `minAgeSeconds`; directories that are not ours (other users', links, open to
 // others) are never touched. Returns how many were removed. ProcessTempDir does this once,

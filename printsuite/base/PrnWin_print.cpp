@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Playback of the page store onto the printer.
+#include <charconv>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -44,17 +46,55 @@ class StatusDialog {
 
 }  // namespace
 
+TPrinterOrientation StoredPageTurn::For(const EmfHeaderInfo& page) const {
+    if (!page.page) return job;
+    const int width = page.page->widthPixels, height = page.page->heightPixels;
+    if (width == height || (width == pageWidth && height == pageHeight)) return job;
+    return width > height ? poLandscape : poPortrait;
+}
+
+StoredPageTurn ReadStoredPageTurn() {
+    const auto number = [](const char* name) {
+        const std::string text = ReadJobSetting(name, "0");
+        int value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        return error == std::errc() && end == text.data() + text.size() ? value : 0;
+    };
+    StoredPageTurn turn;
+    turn.job = ReadJobSetting(kOrientationValue, kOrientationDefault) != "Portrait" ? poLandscape
+                                                                                    : poPortrait;
+    turn.pageWidth = number(kPageWidthValue);
+    turn.pageHeight = number(kPageHeightValue);
+    return turn;
+}
+
+bool BeginStoredPage(TPrinter& printer, bool& begun, TPrinterOrientation orientation) {
+    if (!begun) {
+        printer.SetOrientation(orientation);
+        if (!printer.BeginDoc()) {
+            ShowPrintError(printer.LastError());
+            return false;
+        }
+        begun = true;
+        return true;
+    }
+    if (printer.NewPage(orientation)) return true;
+    ShowPrintError(printer.LastError());
+    return false;
+}
+
 void PrintStoredPages(TSendTo kind, bool showStatus, const PageFilter& wanted) {
     TPrinter& printer = Printer();
     if (printer.Printing()) return;
     StatusDialog status(showStatus);
 
-    const std::string orientation = ReadJobSetting(kOrientationValue, kOrientationDefault);
-    printer.SetOrientation(orientation != "Portrait" ? poLandscape : poPortrait);
+    const StoredPageTurn turn = ReadStoredPageTurn();
+    printer.SetOrientation(turn.job);
     // Pages were recorded against the screen: played into the screen's rectangle, a recorded
     // unit lands on one printer pixel.
     const TRect target{0, 0, Screen().Width(), Screen().Height()};
     std::vector<std::uint8_t> data;
+    TPrinterOrientation orientation = turn.job;
     // A page that cannot be read, or is not a whole metafile, is reported before a printer
     // page is begun for it: the job ends without a blank or half-drawn sheet.
     const auto read = [&](int n) {
@@ -63,7 +103,10 @@ void PrintStoredPages(TSendTo kind, bool showStatus, const PageFilter& wanted) {
         if (page) {
             data = std::move(*page);
             const Result<EmfParseStats> parsed = ParseEmf(data);
-            if (parsed) return true;
+            if (parsed) {
+                orientation = turn.For(parsed->header);
+                return true;
+            }
             error = parsed.reason();
         } else {
             error = page.reason();
@@ -79,16 +122,7 @@ void PrintStoredPages(TSendTo kind, bool showStatus, const PageFilter& wanted) {
         if (wanted && !wanted(n)) continue;
         status.ShowPage(n);
         if (!read(n)) break;
-        if (!begun) {
-            if (!printer.BeginDoc()) {
-                ShowPrintError(printer.LastError());
-                return;
-            }
-            begun = true;
-        } else if (!printer.NewPage()) {
-            ShowPrintError(printer.LastError());
-            break;
-        }
+        if (!BeginStoredPage(printer, begun, orientation)) break;
         DeviceContext* dc = printer.Canvas().Handle();
         const Result<void> played = dc ? PlayEmf(data, *dc, target) : Result<void>(Error{});
         if (!played) {
@@ -103,11 +137,14 @@ void PrintStoredPages(TSendTo kind, bool showStatus, const PageFilter& wanted) {
         // document behind, not even a part of one.
         if (InterruptRequested()) {
             printer.Abort();
+            printer.SetOrientation(turn.job);
             return;
         }
         if (status.Aborted() || !printer.Printing()) break;
     }
     if (begun && printer.Printing() && !printer.EndDoc()) ShowPrintError(printer.LastError());
+    // A document begun on a turned page leaves the printer measuring the job's page again.
+    printer.SetOrientation(turn.job);
 }
 
 }  // namespace quillon

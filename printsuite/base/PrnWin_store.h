@@ -14,9 +14,13 @@
 #include <utility>
 #include <vector>
 
+#include "platform/gdi/printer_device.h"
 #include "printsuite/base/Vex_Types.h"
 
 namespace quillon {
+
+struct EmfHeaderInfo;
+class TPrinter;
 
 inline constexpr const char* kSettingsKey = "Tallet.Ini";
 inline constexpr const char* kSettingsSubkey = "Printer";
@@ -71,6 +75,20 @@ std::string ReadJobSetting(const std::string& name, const std::string& fallback)
 // ascending order, and no document is begun when none is chosen.
 using PageFilter = std::function<bool(int page)>;
 void PrintStoredPages(TSendTo kind, bool showStatus, const PageFilter& wanted = {});
+
+// How the stored pages of a job are turned on the printer: a page made for the job's page (as
+// the settings store records it) in the job's orientation, a page made for a page of another
+// shape (a picture of another program laid out on the sheet that fits it best) in its own.
+struct StoredPageTurn {
+    TPrinterOrientation job = poPortrait;
+    int pageWidth = 0;  // the job's page, printer pixels (0 when the store does not say)
+    int pageHeight = 0;
+    TPrinterOrientation For(const EmfHeaderInfo& page) const;
+};
+StoredPageTurn ReadStoredPageTurn();
+// Begins the document with its first stored page (`begun` false) or the next page, in
+// `orientation`; false, the printer's reason shown, when the printer refuses.
+bool BeginStoredPage(TPrinter& printer, bool& begun, TPrinterOrientation orientation);
 
 // A failure on the print path, told to the user in an information box.
 void ShowPrintError(const std::string& message);

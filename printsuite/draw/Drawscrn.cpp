@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
+#include "platform/emf/emf_format.h"
 #include "platform/emf/emf_player.h"
 #include "platform/emf/page_store.h"
 #include "platform/gdi/canvas.h"
@@ -80,6 +82,8 @@ TDrawIt::TDrawIt(TComponent* owner)
       dataBrush_(std::make_unique<TBrush>()) {
     pageHeight_ = PageDimension(kPageHeightValue, kPageHeightDefault);
     pageWidth_ = PageDimension(kPageWidthValue, kPageWidthDefault);
+    jobPageHeight_ = pageHeight_;
+    jobPageWidth_ = pageWidth_;
     RestoreDirectory();
     aspect_ = static_cast<double>(pageHeight_) / pageWidth_;
     SetWidth(850);
@@ -191,6 +195,28 @@ int TDrawIt::ShowPage(int n) {
     return currentPage_;
 }
 
+bool TDrawIt::TakeShownPageSize() {
+    int width = jobPageWidth_, height = jobPageHeight_;
+    if (const std::vector<std::uint8_t>* page = ShownPageData()) {
+        const Result<EmfHeaderInfo> header = ReadEmfHeader(*page);
+        const std::optional<EmfPageInfo> made = header ? header->page : std::nullopt;
+        // Only a page turned the other way than the job's is shown at its own size: the
+        // printer turns it (a page of the job's orientation prints on the job's sheet).
+        if (made && made->widthPixels > 0 && made->widthPixels <= kMaxPageDimension &&
+            made->heightPixels > 0 && made->heightPixels <= kMaxPageDimension &&
+            made->widthPixels != made->heightPixels &&
+            (made->widthPixels > made->heightPixels) != (jobPageWidth_ > jobPageHeight_)) {
+            width = made->widthPixels;
+            height = made->heightPixels;
+        }
+    }
+    if (width == pageWidth_ && height == pageHeight_) return false;
+    pageWidth_ = width;
+    pageHeight_ = height;
+    aspect_ = static_cast<double>(pageHeight_) / pageWidth_;
+    return true;
+}
+
 int TDrawIt::CountPages() {
     RestoreDirectory();
     return StoredPageCount(poViewer);
@@ -220,8 +246,8 @@ Result<void> TDrawIt::PrintPageRange(int selection, std::string_view list) {
     Result<int> index = ReadJobSettingInt(kPrinterIndexValue, kPrinterIndexDefault);
     if (!index) return index.error();
     printer.SetPrinterIndex(*index);
-    const std::string orientation = ReadJobSetting(kOrientationValue, kOrientationDefault);
-    printer.SetOrientation(orientation == "Portrait" ? poPortrait : poLandscape);
+    const StoredPageTurn turn = ReadStoredPageTurn();
+    printer.SetOrientation(turn.job);
 
     RestoreDirectory();
     RequestStatus status;
@@ -232,6 +258,8 @@ Result<void> TDrawIt::PrintPageRange(int selection, std::string_view list) {
     bool failed = false;
     const auto end = [&] {
         if (begun && printer.Printing() && !printer.EndDoc()) ShowPrintError(printer.LastError());
+        // A document begun on a turned page leaves the preview measuring the job's page.
+        printer.SetOrientation(turn.job);
     };
     const TRect target{0, 0, Screen().Width(), Screen().Height()};
     const int count = CountPages();
@@ -254,10 +282,12 @@ Result<void> TDrawIt::PrintPageRange(int selection, std::string_view list) {
         // is begun for it.
         Result<std::vector<std::uint8_t>> page = ReadPageFile(PageFileName(n, poViewer));
         bool readable = page.ok();
+        TPrinterOrientation orientation = turn.job;
         if (readable) {
             data = std::move(*page);
             const Result<EmfParseStats> parsed = ParseEmf(data);
             readable = parsed.ok();
+            if (readable) orientation = turn.For(parsed->header);
             if (!readable) error = parsed.reason();
         } else {
             error = page.reason();
@@ -266,16 +296,7 @@ Result<void> TDrawIt::PrintPageRange(int selection, std::string_view list) {
             ShowPrintError("Page " + std::to_string(n) + " could not be printed: " + error);
             break;
         }
-        if (!begun) {
-            if (!printer.BeginDoc()) {
-                ShowPrintError(printer.LastError());
-                break;
-            }
-            begun = true;
-        } else if (!printer.NewPage()) {
-            ShowPrintError(printer.LastError());
-            break;
-        }
+        if (!BeginStoredPage(printer, begun, orientation)) break;
         DeviceContext* dc = printer.Canvas().Handle();
         const Result<void> played = dc ? PlayEmf(data, *dc, target) : Result<void>(Error{});
         if (!played) {

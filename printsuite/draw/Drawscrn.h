@@ -49,6 +49,15 @@ class TDrawIt : public TCustomControl {
     int ShowPage(int n);
     // The number of stored pages: files 1, 2, ... up to the first missing one.
     int CountPages();
+    // Takes the page size the shown page was made for when it is turned the other way than the
+    // job's page (a picture of another program laid out on the sheet that fits it: the pages
+    // of one job may differ in orientation), else the job's; true when the size shown changes,
+    // so the window lays the page out again.
+    bool TakeShownPageSize();
+    // The shown page is turned the other way than the job's page.
+    bool ShowsPageOfItsOwnSize() const {
+        return pageWidth_ != jobPageWidth_ || pageHeight_ != jobPageHeight_;
+    }
     void SetZoom(int containerWidth, double percent);
     // Prints the chosen stored pages (selection 0 all, 1 odd, 2 even; a page list, empty
     // for all) as one printer document. The conversion error of a page list or setting.
@@ -83,6 +92,8 @@ class TDrawIt : public TCustomControl {
     int zoom_ = 100;
     int pageHeight_ = 3112;
     int pageWidth_ = 2400;
+    int jobPageHeight_ = 3112;  // the job's page, as the settings store records it
+    int jobPageWidth_ = 2400;
     double aspect_ = 3112.0 / 2400.0;
     bool aborted_ = false;
     int cachedPage_ = 0;

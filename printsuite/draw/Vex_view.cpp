@@ -344,14 +344,27 @@ void TVex_Prev::ShowPageNumber() {
     if (PageNo && DrawIt1) PageNo->SetText(std::to_string(DrawIt1->CurrentPage()));
 }
 
+TSize TVex_Prev::ShownPageSize() {
+    // The printer's page, or the shown page's own when it was made for another (a job's
+    // pages may differ in orientation).
+    if (DrawIt1->ShowsPageOfItsOwnSize())
+        return TSize{std::max(1, DrawIt1->PageWidth()), std::max(1, DrawIt1->PageHeight())};
+    return TSize{std::max(1, Printer().PageWidth()), std::max(1, Printer().PageHeight())};
+}
+
+void TVex_Prev::PageShown() {
+    ShowPageNumber();
+    if (DrawIt1 && DrawIt1->TakeShownPageSize()) Zoomfinish();
+}
+
 void TVex_Prev::FormActivate(TObject*) {
     if (!DrawIt1 || !ScrollBox1) return;  // while the form file is being read
     // The field shows the page that is shown (also when a dialog of the window closes).
     ShowPageNumber();
     PageTot->SetText(std::to_string(DrawIt1->CountPages()));
     const int height = ScrollBox1->Height() - 40;
-    const int width = RoundToInt(static_cast<double>(height) * Printer().PageWidth() /
-                                 std::max(1, Printer().PageHeight()));
+    const TSize page = ShownPageSize();
+    const int width = RoundToInt(static_cast<double>(height) * page.cx / page.cy);
     DrawIt1->SetBounds((ScrollBox1->Width() - width) / 2, DrawIt1->Top(), width, height);
 }
 
@@ -364,8 +377,8 @@ void TVex_Prev::FormResize(TObject*) {
 
 void TVex_Prev::Zoomfinish() {
     const int entry = PrintPreview->ItemIndex();
-    const int pw = std::max(1, Printer().PageWidth());
-    const int ph = std::max(1, Printer().PageHeight());
+    const TSize page = ShownPageSize();
+    const int pw = page.cx, ph = page.cy;
     if (entry >= 0 && entry < kPageWidthEntry) {
         DrawIt1->SetZoom(Width(), kZoomEntryPercent[entry]);
     } else if (entry == kPageWidthEntry) {
@@ -425,12 +438,12 @@ void TVex_Prev::ZoomMessage(int zoom) {
 
 void TVex_Prev::NextPageClick(TObject*) {
     DrawIt1->ShowNextPage();
-    ShowPageNumber();
+    PageShown();
 }
 
 void TVex_Prev::PrevPageClick(TObject*) {
     DrawIt1->ShowPreviousPage();
-    ShowPageNumber();
+    PageShown();
 }
 
 void TVex_Prev::PageNoKeyUp(TObject*, std::uint16_t& key, TShiftState) {
@@ -441,6 +454,7 @@ void TVex_Prev::PageNoKeyUp(TObject*, std::uint16_t& key, TShiftState) {
         return;
     }
     PageNo->SetText(std::to_string(DrawIt1->ShowPage(*n)));
+    if (DrawIt1->TakeShownPageSize()) Zoomfinish();
 }
 
 void TVex_Prev::FormKeyDown(TObject*, std::uint16_t& key, TShiftState shift) {
@@ -462,7 +476,7 @@ void TVex_Prev::FormKeyDown(TObject*, std::uint16_t& key, TShiftState shift) {
     // Home and End go to the first and last page, unless the page number is being edited.
     if ((key == VK_HOME || key == VK_END) && ActiveControl() != PageNo) {
         DrawIt1->ShowPage(key == VK_HOME ? 1 : DrawIt1->CountPages());
-        ShowPageNumber();
+        PageShown();
         key = 0;
         return;
     }

@@ -84,6 +84,10 @@ class TVex_Prev : public TForm {
   private:
     void Request(int selection, const std::string& list);
     void ShowPageNumber();
+    // After a move to another page: its number, and its layout when its shape differs.
+    void PageShown();
+    // The page size the fitting zoom entries fit.
+    TSize ShownPageSize();
     void ReportError(const std::string& reason);
 };
 

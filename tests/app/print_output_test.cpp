@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -408,6 +409,43 @@ TEST(ViewPlacement, PicturesKeepTheirSizeCentredOrShrinkToFitOnTheBestOrientatio
     EXPECT_FALSE(PlacePicture(TSize{100, 100}, portrait, landscape).landscape);
     // Degenerate sizes still give a pixel.
     EXPECT_EQ(PlacePictureIn(TSize{0, 0}, TSize{10, 10}), (TRect{4, 4, 5, 5}));
+}
+
+TEST_F(PrintOutputTest, ViewTurnsEachPictureToTheSheetThatFitsItAndKeepsOurPages) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(pageDir_.Path()) / "turned";
+    fs::create_directory(dir);
+    const fs::path data = fs::path(QUILLON_SOURCE_DIR) / "tests" / "data";
+    const std::string portrait =
+        (data / "emf" / "pictures" / "portrait_100_by_150_mm.emf").string();
+    const std::string landscape =
+        (data / "emf" / "pictures" / "landscape_250_by_150_mm.emf").string();
+    // Ours: a page of 1200 x 800 pixels, recorded landscape.
+    const std::string ours = (data / "render_page" / "page.emf").string();
+    const cli::Command view = ViewCommand(qt_);
+    NoInput in;
+    const std::string emfDir = dir.string();
+    const std::vector<std::string_view> args = {portrait,     landscape, ours,    portrait,
+                                                "--printer",  "Laser",   "--emf", emfDir,
+                                                "--emf-name", "turned"};
+    ASSERT_EQ(cli::RunCommand(view, args, {in, out_, err_, false}), 0) << err_.text;
+    ASSERT_EQ(laser_->Documents().size(), 1U);
+    EXPECT_EQ(laser_->Documents()[0].pageOrientations,
+              (std::vector<TPrinterOrientation>{poPortrait, poLandscape, poLandscape, poPortrait}));
+    // Each kept page says the sheet it was laid out on; ours is kept as it was.
+    const std::vector<std::optional<EmfPageInfo>> want = {
+        EmfPageInfo{4800, 6600, 600, 600}, EmfPageInfo{6600, 4800, 600, 600},
+        EmfPageInfo{1200, 800, 300, 300}, EmfPageInfo{4800, 6600, 600, 600}};
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        Result<std::vector<std::uint8_t>> kept =
+            ReadFileBytes((dir / ("turned-00" + std::to_string(i + 1) + ".emf")).string());
+        ASSERT_TRUE(kept) << kept.reason();
+        const Result<EmfHeaderInfo> header = ReadEmfHeader(*kept);
+        ASSERT_TRUE(header) << header.reason();
+        EXPECT_EQ(header->page, want[i]) << "page " << i + 1;
+    }
+    EXPECT_EQ(ReadFileBytes((dir / "turned-003.emf").string()).value(),
+              ReadFileBytes(ours).value());
 }
 
 TEST_F(PrintOutputTest, ViewPrintsAForeignPictureAtItsTrueSizeCentredAndOurPagesAsTheyAre) {

@@ -19,6 +19,13 @@ wait_for() {
   return 1
 }
 pages_stored() { compgen -G "$tmp/t/*/PRN*.EMF" >/dev/null; }
+# The page directory is removed by a process of its own once the job has ended (the prompt
+# comes back at once): what the temporary folder holds after up to 20 s.
+temp_left() {
+  local i
+  for i in $(seq 1000); do [ -z "$(ls -A "$tmp/t")" ] && break; sleep 0.02; done
+  ls -A "$tmp/t"
+}
 
 # stop SIGNAL WHEN INPUT-LINES: runs a report of many names with its own TMPDIR, waits for
 # WHEN, sends SIGNAL, and leaves the exit status in $status.
@@ -40,12 +47,12 @@ stop() {
 stop INT pages_stored 100000
 check "SIGINT status" 130 "$status"
 check "SIGINT message" "quillon: report: interrupted" "$(cat "$tmp/err")"
-check "SIGINT leaves no page directory" "" "$(ls -A "$tmp/t")"
+check "SIGINT leaves no page directory" "" "$(temp_left)"
 check "SIGINT leaves no output" "" "$(ls -A "$tmp/out")"
 
 stop TERM pages_stored 100000
 check "SIGTERM status" 143 "$status"
-check "SIGTERM leaves no page directory" "" "$(ls -A "$tmp/t")"
+check "SIGTERM leaves no page directory" "" "$(temp_left)"
 check "SIGTERM leaves no output" "" "$(ls -A "$tmp/out")"
 
 # While the pages go into the PDF (the job holds a file in the output's folder, which may
@@ -53,7 +60,7 @@ check "SIGTERM leaves no output" "" "$(ls -A "$tmp/out")"
 pdf_begun() { ls -l /proc/$pid/fd 2>/dev/null | grep -q -- "-> $tmp/out/"; }
 stop INT pdf_begun 2000
 check "stopped while printing: status" 130 "$status"
-check "stopped while printing: no page directory" "" "$(ls -A "$tmp/t")"
+check "stopped while printing: no page directory" "" "$(temp_left)"
 check "stopped while printing: no output" "" "$(ls -A "$tmp/out")"
 
 # With --emf the page files are written whole before the printing begins; stopped while
@@ -71,7 +78,60 @@ check "stopped after --emf: status" 130 "$?"
 check "stopped after --emf: message" "quillon: report: interrupted" "$(cat "$tmp/err")"
 check "stopped after --emf: no page file left" "" "$(ls -A "$tmp/emf")"
 check "stopped after --emf: no output" "" "$(ls -A "$tmp/out")"
-check "stopped after --emf: no page directory" "" "$(ls -A "$tmp/t")"
+check "stopped after --emf: no page directory" "" "$(temp_left)"
+
+# Many pages stored (a form feed makes a page), interrupted while they are recorded: the
+# command returns without unlinking them one by one, and a process of its own removes the
+# directory after it; no PDF is left.
+rm -rf "$tmp/t" "$tmp/out"; mkdir "$tmp/t" "$tmp/out"
+head -c 30000 /dev/zero | tr '\0' '\f' >"$tmp/ff.txt"
+TMPDIR=$tmp/t XDG_RUNTIME_DIR=$tmp/run QT_QPA_PLATFORM=offscreen \
+  "$q" print-text "$tmp/ff.txt" --pdf "$tmp/out/ff.pdf" 2>"$tmp/err" &
+pid=$!
+many_pages() { compgen -G "$tmp/t/*/PRN2000.EMF" >/dev/null; }
+wait_for many_pages || echo "FAIL print-text never stored 2000 pages"
+kill -INT $pid
+wait $pid
+check "print-text stopped: status" 130 "$?"
+check "print-text stopped: message" "quillon: print-text: interrupted" "$(cat "$tmp/err")"
+check "print-text stopped: no output" "" "$(ls -A "$tmp/out")"
+check "print-text stopped: no page directory" "" "$(temp_left)"
+# Nor the process that removed it (it has the job's command line).
+for i in $(seq 500); do pgrep -f "$tmp/ff.txt" >/dev/null || break; sleep 0.02; done
+check "print-text stopped: no process left" "" "$(pgrep -f "$tmp/ff.txt")"
+
+# A rich text whose layout takes long (a million characters, laid out anew for each of 30
+# continuation panels of different widths), stopped by SIGTERM once its layout has begun (the
+# notice that it was cut comes just before): the layout stops there, the job ends as any
+# interrupted job, and no PDF and no page directory are left.
+{
+  printf 'object F: TForm\n  ClientWidth = 700\n  ClientHeight = 900\n'
+  printf '  object Rich: TRichEditE\n    Left = 8\n    Top = 8\n    Width = 300\n'
+  printf '    Height = 20\n    TextFormat = rfHtml\n    Lines.Strings = (\n'
+  awk 'BEGIN { srand(7); for (l = 0; l < 560; l++) { s = "<p>"; for (w = 0; w < 300; w++) {
+         n = 2 + int(rand() * 8); t = ""; for (k = 0; k < n; k++) t = t sprintf("%c", 97 + int(rand() * 26))
+         s = s (w % 5 == 0 ? "<b>" t "</b>" : t) " " } print "      '"'"'" s "'"'"'" } }'
+  printf '      )\n  end\n'
+  for i in $(seq 30); do
+    printf '  object Panel%d: TVexRichContinue\n    Left = 8\n    Top = %d\n    Width = %d\n' \
+      "$i" $((8 + i * 25)) $((300 + i * 10))
+    printf '    Height = 20\n    ParentRichEditE = Rich\n  end\n'
+  done
+  printf 'end\n'
+} >"$tmp/panels.form"
+rm -rf "$tmp/t" "$tmp/out"; mkdir "$tmp/t" "$tmp/out"
+TMPDIR=$tmp/t XDG_RUNTIME_DIR=$tmp/run QT_QPA_PLATFORM=offscreen \
+  "$q" print-form "$tmp/panels.form" --pdf "$tmp/out/panels.pdf" 2>"$tmp/err" &
+pid=$!
+layout_begun() { grep -q "^quillon: Rich: rich text past the program's limits: cut after 1000000 characters" "$tmp/err"; }
+wait_for layout_begun || echo "FAIL the rich text was never read"
+kill -TERM $pid
+wait $pid
+check "rich text stopped: status" 143 "$?"
+check "rich text stopped: message" "quillon: print-form: interrupted" "$(tail -1 "$tmp/err")"
+check "rich text stopped: nothing said of text left over" 0 "$(grep -c 'did not fit' "$tmp/err")"
+check "rich text stopped: no output" "" "$(ls -A "$tmp/out")"
+check "rich text stopped: no page directory" "" "$(temp_left)"
 
 # Waiting for names on standard input: stops at once too.
 rm -rf "$tmp/t"; mkdir "$tmp/t"
@@ -85,7 +145,7 @@ kill -INT $pid
 wait $pid
 check "SIGINT while reading: status" 130 "$?"
 exec 7>&-
-check "SIGINT while reading: no page directory" "" "$(ls -A "$tmp/t")"
+check "SIGINT while reading: no page directory" "" "$(temp_left)"
 
 # Progress: on a terminal one line rewritten in place (pages done, pages per second); with
 # standard error in a file nothing but the job's own lines.

@@ -125,6 +125,30 @@ if [ -n "$pdf" ]; then
 fi
 check one-job 1 "$(lpstat -W completed -o "$queue" 2>/dev/null | wc -l)"
 
+# view of a portrait, a landscape and a portrait picture: the document the queue is given
+# turns its second page (the server keeps a job's document in its spool as d<job>-001; the
+# view job is the newest).
+pictures=$(cd "$(dirname "${BASH_SOURCE[0]}")/../data/emf/pictures" && pwd)
+view_title="quillon-view-$$-$RANDOM"
+cp "$pictures/portrait_100_by_150_mm.emf" "$tmp/$view_title.emf"
+before=$(date +%s)
+QT_QPA_PLATFORM=offscreen "$q" view --printer "$queue" "$tmp/$view_title.emf" \
+  "$pictures/landscape_250_by_150_mm.emf" "$pictures/portrait_100_by_150_mm.emf" 2> "$tmp/err"
+check view-status "0 " "$? $(cat "$tmp/err")"
+pdf=""
+for _ in $(seq 300); do
+  pdf=$(find "$outdir" -maxdepth 1 -name "*$view_title*.pdf" -newermt "@$((before - 1))" 2>/dev/null | head -n 1)
+  if [ -n "$pdf" ] && [ -z "$(lpstat -o "$queue" 2>/dev/null)" ]; then break; fi
+  sleep 0.1
+done
+check view-arrived yes "$([ -n "$pdf" ] && echo yes)"
+[ -n "$pdf" ] && rm -f "$pdf"
+job=$(lpstat -W completed -o "$queue" 2>/dev/null | sed -E "s/^$queue-([0-9]+) .*/\1/" | sort -n | tail -n 1)
+spooled=$(printf '%s/spool/d%05d-001' "$srv" "${job:-0}")
+sizes=$(pdfinfo -f 1 -l 3 "$spooled" 2>/dev/null | sed -n 's/^Page *[0-9]* size: *\([0-9.]*\) x \([0-9.]*\).*/\1 \2/p' |
+  awk '{ printf "%s ", $1 < $2 ? "portrait" : "landscape" }')
+check view-pages-turned "portrait landscape portrait " "$sizes"
+
 # A queue that refuses jobs is found out before anything is drawn, and the job fails.
 cupsreject "$queue"
 QT_QPA_PLATFORM=offscreen "$q" print-text --printer "$queue" "$tmp/$title.txt" 2> "$tmp/err"

@@ -5,6 +5,7 @@
 #include "platform/emf/page_store.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sys/interrupt.h"
 #include "platform/sys/temp_dir.h"
 #include "tests/support/page_dir_base.h"
 
@@ -164,6 +166,27 @@ TEST_F(PageStore, CountingAndDeletingGoToTheLastStoredPage) {
     EXPECT_EQ(StoredPageCount(PageKind::Metafile), 0);
     EXPECT_TRUE(PageExists(5005, PageKind::Metafile));
     EXPECT_TRUE(PageExists(1, PageKind::Html));
+}
+
+TEST_F(PageStore, AnInterruptedJobsDeletionTakesTheWholeDirectoryAtOnce) {
+    const Bytes tiny{1, 2, 3};
+    for (int n = 1; n <= 300; ++n) ASSERT_TRUE(WritePage(n, PageKind::Metafile, tiny).ok()) << n;
+    ASSERT_TRUE(WritePage(1, PageKind::Html, tiny).ok());
+    const std::string dir = ProcessTempDir().value();
+    SetInterruptForTesting(SIGINT);
+    DeletePages(PageKind::Metafile);
+    SetInterruptForTesting(0);
+    // Gone from the store at once, the HTML page with the rest; the folder itself is removed
+    // by a process of its own, soon.
+    EXPECT_EQ(StoredPageCount(PageKind::Metafile), 0);
+    EXPECT_FALSE(PageExists(1, PageKind::Html));
+    EXPECT_NE(ProcessTempDir().value(), dir);
+    bool gone = false;
+    for (int i = 0; i < 3000 && !gone; ++i) {
+        gone = !fs::exists(dir);
+        if (!gone) usleep(10000);
+    }
+    EXPECT_TRUE(gone) << dir;
 }
 
 // The free-space rule with a file system the test controls: each page written takes its

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/emf/emf_recorder.h"
 #include "platform/gdi/screen.h"
 #include "tests/support/fake_printer.h"
@@ -51,6 +53,40 @@ TEST(Printer, ListsBackendPrintersAndResolvesTheDefault) {
     EXPECT_EQ(p.PageWidth(), 792);
     EXPECT_EQ(p.Handle()->GetDeviceCaps(LOGPIXELSX), 72);
     p.SetOrientation(poPortrait);
+}
+
+TEST(Printer, APageOfADocumentMayTurnToTheOtherOrientation) {
+    TestGraphicsBackend backend;
+    auto laser = backend.AddPrinter("Laser", 300, 300, 2400, 3150);
+    ScopedGraphicsBackend scope(&backend);
+    TPrinter& p = Printer();
+    p.SetPrinterIndex(0);
+    p.SetOrientation(poPortrait);
+    ASSERT_TRUE(p.BeginDoc());
+    DeviceContext* first = p.Handle();
+    ASSERT_TRUE(p.NewPage(poLandscape));
+    // The canvas draws on the turned page, whose size is the sheet's other way round.
+    EXPECT_NE(p.Handle(), first);
+    EXPECT_EQ(p.PageWidth(), 3150);
+    EXPECT_EQ(p.PageHeight(), 2400);
+    p.Canvas().MoveTo(0, 0);
+    p.Canvas().LineTo(3000, 0);
+    ASSERT_TRUE(p.NewPage());  // keeps the page before's orientation
+    EXPECT_EQ(p.PageWidth(), 3150);
+    ASSERT_TRUE(p.NewPage(poPortrait));
+    EXPECT_EQ(p.PageWidth(), 2400);
+    EXPECT_EQ(p.PageNumber(), 4);
+    // The document's own orientation is still the one it began with.
+    EXPECT_EQ(p.Orientation(), poPortrait);
+    ASSERT_TRUE(p.EndDoc());
+    const auto& doc = laser->Documents().back();
+    EXPECT_EQ(doc.pageOrientations,
+              (std::vector<TPrinterOrientation>{poPortrait, poLandscape, poLandscape, poPortrait}));
+    ASSERT_EQ(doc.pages.size(), 4U);
+    EXPECT_NE(std::find(doc.pages[1].begin(), doc.pages[1].end(), "LineTo 3000,0"),
+              doc.pages[1].end());
+    EXPECT_FALSE(p.NewPage(poLandscape));  // not printing
+    EXPECT_EQ(p.LastError(), "Printer is not currently printing");
 }
 
 TEST(Printer, DocumentPagesReachThePrinterDouble) {

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -91,6 +92,58 @@ TEST_F(PrivateTempDir, RemovedWithItsFiles) {
     const std::string again = ProcessTempDir().value();
     EXPECT_NE(again, dir);
     EXPECT_TRUE(CheckPrivateDir(again));
+}
+
+// Polls (up to 30 s) until nothing has the name `path`.
+bool GoneSoon(const std::string& path) {
+    for (int i = 0; i < 3000; ++i) {
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0) return true;
+        usleep(10000);
+    }
+    return false;
+}
+
+TEST_F(PrivateTempDir, RemovedByADetachedProcessWithoutFollowingLinks) {
+    const std::string dir = ProcessTempDir().value();
+    // Enough pages for many readings of the directory, a folder in it, and links to what is
+    // not ours: a file and a folder outside, which must stay whole.
+    for (int n = 1; n <= 3000; ++n) std::ofstream(dir + "/PRN" + std::to_string(n) + ".EMF") << n;
+    ASSERT_EQ(mkdir((dir + "/runtime").c_str(), 0700), 0);
+    ASSERT_EQ(mkdir((dir + "/runtime/deeper").c_str(), 0700), 0);
+    std::ofstream(dir + "/runtime/deeper/socket") << "s";
+    const std::string outside = base_ + "/outside";
+    ASSERT_EQ(mkdir(outside.c_str(), 0700), 0);
+    std::ofstream(outside + "/keep") << "keep";
+    ASSERT_EQ(symlink(outside.c_str(), (dir + "/folder-link").c_str()), 0);
+    ASSERT_EQ(symlink((outside + "/keep").c_str(), (dir + "/file-link").c_str()), 0);
+
+    RemoveProcessTempDirDetached();
+    // The remover is nobody's child here: nothing to wait for, no zombie left.
+    int status = 0;
+    EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+
+    EXPECT_TRUE(GoneSoon(dir)) << dir << " was not removed";
+    EXPECT_TRUE(fs::exists(outside + "/keep"));
+    std::ifstream kept(outside + "/keep");
+    std::string text;
+    kept >> text;
+    EXPECT_EQ(text, "keep");
+    const std::string again = ProcessTempDir().value();
+    EXPECT_NE(again, dir);
+    EXPECT_TRUE(CheckPrivateDir(again));
+}
+
+TEST_F(PrivateTempDir, DetachedRemovalLeavesADirectoryNotOursAlone) {
+    const std::string dir = ProcessTempDir().value();
+    std::ofstream(dir + "/PRN001.EMF") << "page";
+    ASSERT_EQ(chmod(dir.c_str(), 0755), 0);  // no longer private: not ours to judge
+    RemoveProcessTempDirDetached();
+    usleep(200000);
+    EXPECT_TRUE(fs::exists(dir + "/PRN001.EMF"));
+    EXPECT_NE(ProcessTempDir().value(), dir);
+    fs::remove_all(dir);
 }
 
 TEST_F(PrivateTempDir, UnusableBaseGivesNoDirectoryAndAReason) {

@@ -10,8 +10,8 @@
 #include <filesystem>
 
 #include "platform/gdi/printer.h"
-#include "platform/qt/qt_backend.h"
 #include "platform/gdi/screen.h"
+#include "platform/qt/qt_backend.h"
 #include "tests/platform_qt/qt_test_support.h"
 
 namespace quillon {
@@ -162,6 +162,37 @@ TEST(PdfPrinter, TextLandsWhereItWasDrawn) {
     EXPECT_NEAR(yMin, 360, 2);
 }
 
+TEST(PdfPrinter, ATurnedPageHasItsOwnSizeAndItsTextLandsWhereItWasDrawn) {
+    TempDir dir;
+    const std::string file = dir.File("turned.pdf");
+    UsePdfPrinter(file);
+    Printer().SetOrientation(poPortrait);
+    ASSERT_TRUE(Printer().BeginDoc());
+    WriteLine("Upright", 600);
+    ASSERT_TRUE(Printer().NewPage(poLandscape)) << Printer().LastError();
+    EXPECT_EQ(Printer().PageWidth(), 6600);
+    EXPECT_EQ(Printer().PageHeight(), 5100);
+    WriteLine("Sideways", 4500);  // 7.5 inches down: below a landscape sheet's middle
+    ASSERT_TRUE(Printer().NewPage(poPortrait)) << Printer().LastError();
+    WriteLine("Again", 6000);
+    ASSERT_TRUE(Printer().EndDoc()) << Printer().LastError();
+    // One space between the words of pdfinfo's lines.
+    const std::string info =
+        RunCommand("pdfinfo -f 1 -l 3 " + Quote(file) + " 2>/dev/null | tr -s ' '");
+    for (const char* want :
+         {"Page 1 size: 612 x 792 pts", "Page 2 size: 792 x 612 pts", "Page 3 size: 612 x 792 pts"})
+        EXPECT_NE(info.find(want), std::string::npos) << want << "\n" << info;
+    const std::string box =
+        RunCommand("pdftotext -bbox -f 2 -l 2 " + Quote(file) + " - 2>/dev/null");
+    const auto word = box.find(">Sideways<");
+    ASSERT_NE(word, std::string::npos) << box;
+    const auto at = box.rfind("xMin=\"", word);
+    EXPECT_NEAR(std::stod(box.substr(at + 6)), 72, 2);
+    EXPECT_NEAR(std::stod(box.substr(box.find("yMin=\"", at) + 6)), 540, 2);
+    EXPECT_NE(RunCommand("pdftotext -f 3 -l 3 " + Quote(file) + " - 2>/dev/null").find("Again"),
+              std::string::npos);
+}
+
 TEST(PdfPrinter, LaterDocumentsOfAJobGoToNumberedFiles) {
     TempDir dir;
     const std::string file = dir.File("report.pdf");
@@ -229,7 +260,10 @@ TEST(PdfPrinter, WithoutAnOutputFileTheTitleNamesTheFileInTheDocumentsFolder) {
     EXPECT_TRUE(ended) << ended.reason();
     EXPECT_EQ(pdf.LastDocumentFile(), dir.File("Documents/Tax_Report 2024-2.pdf"));
     ::setenv("HOME", home.c_str(), 1);
-    if (config) ::setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1); else ::unsetenv("XDG_CONFIG_HOME");
+    if (config)
+        ::setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_TRUE(FileExists(dir.File("Documents/Tax_Report 2024.pdf")));
     EXPECT_TRUE(FileExists(dir.File("Documents/Tax_Report 2024-2.pdf")));
     EXPECT_EQ(PdfPageSize(dir.File("Documents/Tax_Report 2024.pdf")), "842 x 595 pts (A4)");
@@ -242,7 +276,7 @@ TEST(PdfPrinter, UnwritableFileFailsWithAReason) {
     EXPECT_FALSE(begun);
     EXPECT_NE(begun.reason().find("/nonexistent-directory-for-quillon/out.pdf"), std::string::npos)
         << begun.reason();
-    const Result<void> next = pdf.NewPage();
+    const Result<DeviceContext*> next = pdf.NewPage(poPortrait);
     EXPECT_FALSE(next);
     EXPECT_EQ(next.reason(), "no document is open");
     const Result<void> ended = pdf.EndDoc();

@@ -6,11 +6,14 @@
 
 #include <QTextEdit>
 
+#include <signal.h>
+
 #include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/sys/interrupt.h"
 #include "platform/sys/limits.h"
 #include "platform/vcl/ext_controls.h"
 #include "platform/vcl/forms.h"
@@ -93,6 +96,31 @@ TEST_F(RichQt, TheRestOfTheTextFlowsIntoTheNextRectangle) {
                 words.push_back(r.substr(p, r.find(' ', p) - p));
     ASSERT_EQ(words.size(), 60u);
     for (int i = 0; i < 60; ++i) EXPECT_EQ(words[i], "w" + std::to_string(i));
+}
+
+TEST_F(RichQt, AnInterruptedLayoutPrintsNothingAndEndsEveryBandLoopThenLaysOutAnew) {
+    std::string md;
+    for (int i = 0; i < 60; ++i) md += "Stopped w" + std::to_string(i) + " in its layout.\n\n";
+    edit.SetTextFormat(rfMarkdown);
+    edit.SetText(md);
+    const int length = edit.TextLength();
+    SetInterruptForTesting(SIGTERM);
+    // Past any document: a loop printing band after band until the end stops at once.
+    const int stopped = edit.FormatRange(dc, Rect(0, 0, 1500, 600), 0, true);
+    // Its length is still what it was (read before, not laid out again).
+    const int lengthMeanwhile = edit.TextLength();
+    SetInterruptForTesting(0);
+    EXPECT_GT(stopped, length);
+    EXPECT_EQ(lengthMeanwhile, length);
+    EXPECT_TRUE(Runs(dc).empty()) << dc.Text();
+    // The half-done layout was not kept: the next job lays the text out whole.
+    const int next = edit.FormatRange(dc, Rect(0, 0, 1500, 600), 0, true);
+    EXPECT_GT(next, 0);
+    EXPECT_LT(next, length);
+    const std::vector<std::string> runs = Runs(dc);
+    ASSERT_FALSE(runs.empty());
+    EXPECT_EQ(runs.front(), "Stopped w0 in its layout.");
+    EXPECT_EQ(edit.FormatRange(dc, Rect(0, 2000, 1500, 3300 * 4), next, true), length);
 }
 
 TEST_F(RichQt, ListsTablesAndBrokenMarkupStillPrintTheirText) {

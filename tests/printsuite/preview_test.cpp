@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/emf/emf_recorder.h"
+#include "platform/emf/page_store.h"
 #include "platform/gdi/printer.h"
 #include "platform/gdi/screen.h"
 #include "platform/sys/desktop.h"
@@ -597,6 +599,58 @@ TEST_F(PreviewTest, PaintingPlaysOnlyThePageShownIntoTheFrame) {
     fs::remove(PageFileName(3, poViewer));
     P().NextPageClick(nullptr);
     EXPECT_EQ(D().CurrentPage(), 2);
+}
+
+TEST_F(PreviewTest, APageTurnedTheOtherWayIsLaidOutInItsShapeAndPrintedTurned) {
+    // A job of the printer's portrait page whose second page was laid out landscape.
+    const auto page = [](int n, int width, int height) {
+        EmfRecorder rec(EmfRecorderOptions{std::nullopt, EmfPageInfo{width, height, 300, 300}});
+        rec.TextOut(100, 100, "page " + std::to_string(n));
+        Result<std::vector<std::uint8_t>> data = rec.Finish();
+        ASSERT_TRUE(data);
+        ASSERT_TRUE(WritePageFile(PageFileName(n, poViewer), *data));
+    };
+    DeletePageFiles(poViewer);
+    page(1, 2400, 3300);
+    page(2, 3300, 2400);
+    page(3, 2400, 3300);
+    TRegIniFile ini("Tallet.Ini");
+    ini.WriteString("Printer", "PageWidth", "2400");
+    ini.WriteString("Printer", "PageHeight", "3300");
+    ini.WriteString("Printer", "Orientation", "Portrait");
+    OpenPreview();
+    P().WholePageButtonClick(nullptr);
+    const int height = P().ScrollBox1->Height() - 40;
+    EXPECT_EQ(D().Height(), height);
+    EXPECT_EQ(D().Width(), static_cast<int>(std::nearbyint(2400.0 / 3300 * height)));
+    P().NextPageClick(nullptr);
+    EXPECT_EQ(P().PageNo->Text(), "2");
+    EXPECT_EQ(D().Height(), height);
+    EXPECT_EQ(D().Width(), static_cast<int>(std::nearbyint(3300.0 / 2400 * height)));
+    EXPECT_EQ(D().Left(), (P().ScrollBox1->Width() - D().Width()) / 2);
+    // The page is played into the frame by its own page's shape.
+    testing::RecordingDeviceContext dc(Screen().Caps());
+    D().PaintTo(dc, 0, 0);
+    EXPECT_NE(dc.Text().find("SetWindowExt 3300,2400"), std::string::npos) << dc.Text();
+    // Home goes back to the first page, laid out upright again.
+    std::uint16_t home = VK_HOME;
+    P().FormKeyDown(nullptr, home, {});
+    EXPECT_EQ(D().Width(), static_cast<int>(std::nearbyint(2400.0 / 3300 * height)));
+
+    // Printed as one document whose second sheet is turned; the printer measures the job's
+    // page afterwards, also after a request that began on the turned page.
+    P().PrintClick(nullptr);
+    ASSERT_EQ(p300_->Documents().size(), 1u);
+    EXPECT_EQ(p300_->Documents()[0].pageOrientations,
+              (std::vector<TPrinterOrientation>{poPortrait, poLandscape, poPortrait}));
+    P().NextPageClick(nullptr);
+    P().CurrentClick(nullptr);
+    ASSERT_EQ(p300_->Documents().size(), 2u);
+    EXPECT_EQ(p300_->Documents()[1].pageOrientations,
+              std::vector<TPrinterOrientation>{poLandscape});
+    EXPECT_EQ(Printer().Orientation(), poPortrait);
+    EXPECT_EQ(Printer().PageWidth(), 2400);
+    EXPECT_TRUE(Headless().boxes.empty());
 }
 
 TEST_F(PreviewTest, ClosingFreesThePageFiles) {

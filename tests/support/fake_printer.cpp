@@ -27,6 +27,7 @@ Result<DeviceContext*> FakePrinter::BeginDoc(const std::string& title,
     Document doc;
     doc.title = title;
     doc.orientation = orientation;
+    doc.pageOrientations.push_back(orientation);
     documents_.push_back(std::move(doc));
     context_ = std::make_unique<RecordingDeviceContext>(Caps(orientation));
     return static_cast<DeviceContext*>(context_.get());
@@ -38,10 +39,14 @@ void FakePrinter::TakePage() {
     context_->Clear();
 }
 
-Result<void> FakePrinter::NewPage() {
+Result<DeviceContext*> FakePrinter::NewPage(TPrinterOrientation orientation) {
     if (!context_) return Error{"no document"};
     TakePage();
-    return Ok();
+    // A page of the other orientation gets a context of its own, as the real printers do.
+    if (orientation != documents_.back().pageOrientations.back())
+        context_ = std::make_unique<RecordingDeviceContext>(Caps(orientation));
+    documents_.back().pageOrientations.push_back(orientation);
+    return static_cast<DeviceContext*>(context_.get());
 }
 
 Result<void> FakePrinter::EndDoc() {

@@ -18,7 +18,8 @@ class FakePrinter : public PrinterDevice {
     struct Document {
         std::string title;
         TPrinterOrientation orientation = poPortrait;
-        std::vector<std::vector<std::string>> pages;  // call log per page
+        std::vector<std::vector<std::string>> pages;        // call log per page
+        std::vector<TPrinterOrientation> pageOrientations;  // one per page begun
         bool ended = false;
         bool aborted = false;
     };
@@ -30,7 +31,7 @@ class FakePrinter : public PrinterDevice {
     DeviceCaps Caps(TPrinterOrientation orientation) const override;
     Result<DeviceContext*> BeginDoc(const std::string& title,
                                     TPrinterOrientation orientation) override;
-    Result<void> NewPage() override;
+    Result<DeviceContext*> NewPage(TPrinterOrientation orientation) override;
     Result<void> EndDoc() override;
     void Abort() override;
 

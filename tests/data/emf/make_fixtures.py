@@ -456,6 +456,12 @@ def pictures():
     write(d, "frame_far_from_the_origin",
           emf([rec(43, rect(12000, 11700, 12080, 11780))], frame=(317578, 309258, 319695, 311373),
               bounds=(12000, 11700, 12080, 11780)))
+    # Black blocks of 100 x 150 mm and 250 x 150 mm at 96 ppi: the first fits a portrait sheet
+    # at its true size, the second only a landscape one.
+    for name, w, h in (("portrait_100_by_150_mm", 378, 567), ("landscape_250_by_150_mm", 945, 567)):
+        write(d, name, emf([select(0x80000004), rec(43, rect(0, 0, w, h))],
+                           frame=(0, 0, round(w * 2540 / 96), round(h * 2540 / 96)),
+                           bounds=(0, 0, w - 1, h - 1)))
     write(d, "empty_bounds_with_a_frame",
           emf([rec(43, rect(0, 0, 99, 49))], frame=(0, 0, 2619, 1296), bounds=(0, 0, -1, -1)))
     write(d, "frame_of_two_to_the_31",

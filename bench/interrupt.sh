@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
+# Benchmark, run by hand: `bench/interrupt.sh QUILLON [PAGES] [FOLDER]`. A print-text job of
+# PAGES pages (default 100,000: a file of form feeds) with its temporary folder under FOLDER
+# (default /var/tmp: a disk, not a RAM disk) is stopped by SIGINT once every page is stored
+# and written back to the disk (sync), as Ctrl+C would stop it. Prints how long the command
+# took to return after the signal, its status, and how long until its page directory was gone
+# from the temporary folder (removed by then in the background), polled every 10 ms.
+set -u
+q=${1:?usage: interrupt.sh QUILLON [PAGES] [FOLDER]}
+pages=${2:-100000}
+work=$(mktemp -d "${3:-/var/tmp}/quillon-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/t" "$work/out"
+head -c $((pages - 1)) /dev/zero | tr '\0' '\f' >"$work/ff.txt"
+now() { date +%s%N; }
+ms() { echo $((($2 - $1) / 1000000)); }
+
+start=$(now)
+TMPDIR=$work/t QT_QPA_PLATFORM=offscreen "$q" print-text "$work/ff.txt" --pdf "$work/out/ff.pdf" \
+  2>"$work/err" &
+pid=$!
+last=$(printf 'PRN%.3d.EMF' "$pages")
+until compgen -G "$work/t/*/$last" >/dev/null; do
+  kill -0 $pid 2>/dev/null || { echo "the job ended before its last page"; exit 1; }
+  sleep 0.05
+done
+stored=$(now)
+kill -STOP $pid
+sync
+kill -INT $pid
+sent=$(now)
+kill -CONT $pid
+wait $pid
+status=$?
+returned=$(now)
+until [ -z "$(ls -A "$work/t")" ]; do sleep 0.01; done
+gone=$(now)
+echo "pages stored:                  $pages in $(ms "$start" "$stored") ms"
+echo "status:                        $status ($(cat "$work/err"))"
+echo "returned after the signal:     $(ms "$sent" "$returned") ms"
+echo "page directory gone after:     $(ms "$sent" "$gone") ms"
+echo "outputs left:                  $(ls -A "$work/out" | wc -l)"
