@@ -235,9 +235,10 @@ QPen QtPainterDC::MakePen(const LogPen& lp) const {
     const double scale = axis_ ? Scale() : 1.0;
     const double width = lp.width * scale;
     QColor color = ToQColor(lp.color);
-    if (const double covered = lp.width * Scale();
-        State().thinPensFaint && lp.width >= 1 && covered < 1)
-        color.setAlphaF(static_cast<float>(color.alphaF() * covered));
+    if (const double pixel = State().thinPenPixel; pixel > 0 && lp.width >= 1) {
+        const double covered = std::max(lp.width * Scale(), pixel);
+        if (covered < 1) color.setAlphaF(static_cast<float>(color.alphaF() * covered));
+    }
     if (lp.width <= 1 || width < 1.5) {
         // One device pixel: the line leaves out its end pixel (flat cap), and the classic
         // dash patterns apply.
@@ -258,7 +259,7 @@ QPen QtPainterDC::MakePen(const LogPen& lp) const {
 void QtPainterDC::UsePen(bool on) {
     const LogPen& lp = State().pen;
     const double scale = Scale();
-    const bool faint = State().thinPensFaint;
+    const double faint = State().thinPenPixel;
     if (on && penOn_ && appliedPen_ == lp && appliedPenScale_ == scale && appliedPenFaint_ == faint)
         return;
     if (!on) {

@@ -616,10 +616,10 @@ TEST(QtPainterDC, AWideLineOfManyPointsIsTheSameAsOneStroke) {
 TEST(QtPainterDC, ThinPensOfPicturesMadeElsewhereAreFaint) {
     // A quarter of a device pixel per unit: pens of one and two units come out thinner than a
     // pixel; one of four units is a pixel, one of width 0 is a pixel by definition.
-    const auto draw = [](bool faint) {
+    const auto draw = [](double recordedPixel) {
         QtImageDC image(12, 6);
         DeviceContext& dc = image.DC();
-        dc.SetThinPensFaint(faint);
+        dc.SetThinPenPixel(recordedPixel);
         dc.SetMapMode(MM_ANISOTROPIC);
         dc.SetWindowExtEx(4, 4);
         dc.SetViewportExtEx(1, 1);
@@ -633,14 +633,21 @@ TEST(QtPainterDC, ThinPensOfPicturesMadeElsewhereAreFaint) {
         dc.LineTo(40, 20);
         return image.Image();
     };
-    const QImage faint = draw(true);
+    // Recorded on a device whose pixel is a unit: the pens' own widths count.
+    const QImage faint = draw(0.25);
     EXPECT_EQ(qGray(faint.pixel(5, 0)), 191);  // a quarter of black on white
     EXPECT_EQ(qGray(faint.pixel(5, 1)), 127);  // half
     EXPECT_EQ(qGray(faint.pixel(5, 2)), 0);
     EXPECT_EQ(qGray(faint.pixel(5, 3)), 0);
-    EXPECT_EQ(InkBounds(faint).right(), 9);  // the end pixels stay out as ever
     EXPECT_EQ(qGray(faint.pixel(0, 4)), 191);
-    const QImage full = draw(false);
+    EXPECT_EQ(InkBounds(faint).right(), 9);  // the end pixels stay out as ever
+    // Recorded on a device whose pixel is three units: no pen is thinner than that pixel.
+    const QImage coarse = draw(0.75);
+    EXPECT_EQ(qGray(coarse.pixel(5, 0)), 64);
+    EXPECT_EQ(qGray(coarse.pixel(5, 1)), 64);
+    EXPECT_EQ(qGray(coarse.pixel(5, 2)), 0);
+    // The classic rule: every pen at least a whole pixel.
+    const QImage full = draw(0);
     for (int y = 0; y < 4; ++y) EXPECT_EQ(qGray(full.pixel(5, y)), 0) << "row " << y;
     EXPECT_EQ(qGray(full.pixel(0, 4)), 0);
 }
