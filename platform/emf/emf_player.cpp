@@ -287,6 +287,14 @@ Result<EmfParseStats> Player::Run(const TRect* dest) {
     const int savedLevel = dc_->SaveDC();
     targetWorld_ = dc_->GetWorldTransform();
     targetToDevice_ = dc_->LogicalToDevice();
+    // A picture made elsewhere is shown as the readers that scale it show it; a page of the
+    // suite keeps its pixels.
+    if (!header->page) {
+        const XForm toDevice = frameToDest_.Then(targetToDevice_);
+        const double pixel =
+            std::sqrt(std::abs(toDevice.m11 * toDevice.m22 - toDevice.m12 * toDevice.m21));
+        if (std::isfinite(pixel) && pixel > 0) dc_->SetThinPenPixel(pixel);
+    }
     startClip_ = dc_->ClipRect();
     UpdateTransform();
 

@@ -208,6 +208,12 @@ struct DcState {
     MappingState mapping;
     std::optional<TRect> clip;  // device pixels; none means the whole surface
     TPoint currentPosition;
+    // Playing a picture made elsewhere: one pixel of the device it was recorded for, in device
+    // pixels here. A pen of at least one unit is then at least that pixel wide (where the
+    // classic interface makes it at least one pixel here) and, thinner than a pixel here, is
+    // drawn one pixel wide at the strength of the share it covers, as readers that scale
+    // pictures show it. 0: the classic rule.
+    double thinPenPixel = 0;
 };
 
 // The font a context starts with.
@@ -230,6 +236,7 @@ class DeviceContext {
     TColorRef SetTextColor(TColorRef color);
     TColorRef SetBkColor(TColorRef color);
     int SetBkMode(int mode);  // TRANSPARENT or OPAQUE; 0 (no change) for anything else
+    void SetThinPenPixel(double devicePixels) { state_.thinPenPixel = devicePixels; }
     std::uint32_t SetTextAlign(std::uint32_t align);
     int SetPolyFillMode(int mode);
     int SetStretchBltMode(int mode);

@@ -234,7 +234,11 @@ QPen QtPainterDC::MakePen(const LogPen& lp) const {
     if (style == PS_NULL) return QPen(Qt::NoPen);
     const double scale = axis_ ? Scale() : 1.0;
     const double width = lp.width * scale;
-    const QColor color = ToQColor(lp.color);
+    QColor color = ToQColor(lp.color);
+    if (const double pixel = State().thinPenPixel; pixel > 0 && lp.width >= 1) {
+        const double covered = std::max(lp.width * Scale(), pixel);
+        if (covered < 1) color.setAlphaF(static_cast<float>(color.alphaF() * covered));
+    }
     if (lp.width <= 1 || width < 1.5) {
         // One device pixel: the line leaves out its end pixel (flat cap), and the classic
         // dash patterns apply.
@@ -255,7 +259,9 @@ QPen QtPainterDC::MakePen(const LogPen& lp) const {
 void QtPainterDC::UsePen(bool on) {
     const LogPen& lp = State().pen;
     const double scale = Scale();
-    if (on && penOn_ && appliedPen_ == lp && appliedPenScale_ == scale) return;
+    const double faint = State().thinPenPixel;
+    if (on && penOn_ && appliedPen_ == lp && appliedPenScale_ == scale && appliedPenFaint_ == faint)
+        return;
     if (!on) {
         if (penOn_ || appliedPenScale_ < 0) painter_.setPen(Qt::NoPen);
         penOn_ = false;
@@ -266,6 +272,7 @@ void QtPainterDC::UsePen(bool on) {
     penOn_ = true;
     appliedPen_ = lp;
     appliedPenScale_ = scale;
+    appliedPenFaint_ = faint;
 }
 
 void QtPainterDC::UseBrush(const LogBrush* brush) {
@@ -313,7 +320,7 @@ void QtPainterDC::OnLineTo(TPoint from, TPoint to) {
             else
                 run = a.y() < b.y() ? QRect(a.x(), a.y(), 1, b.y() - a.y())
                                     : QRect(a.x(), b.y() + 1, 1, a.y() - b.y());
-            painter_.fillRect(run, ToQColor(lp.color));
+            painter_.fillRect(run, MakePen(lp).color());
             return;
         }
         UsePen(true);

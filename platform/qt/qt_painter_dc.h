@@ -130,6 +130,7 @@ class QtPainterDC : public DeviceContext {
     bool penOn_ = false;
     LogPen appliedPen_;
     double appliedPenScale_ = -1;
+    double appliedPenFaint_ = 0;  // the thin-pen pixel it was made for
     bool brushSet_ = false;
     LogBrush appliedBrush_;
     // Text: the font last resolved, and buffers kept between runs.

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "platform/emf/emf_player.h"
+#include "platform/emf/emf_recorder.h"
 #include "platform/gdi/graphics.h"
 #include "platform/gdi/graphics_backend.h"
 #include "tests/support/fake_printer.h"
@@ -80,6 +81,31 @@ TEST(EmfPlayer, EightBitBitmapIsDecodedTopRowFirst) {
     // Rows top to bottom: red blue / blue blue.
     EXPECT_EQ(dc.pixels,
               (std::vector<std::uint32_t>{0xFFFF0000u, 0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu}));
+}
+
+TEST(EmfPlayer, ThinPensFollowTheRecordingDeviceOnlyInPicturesMadeElsewhere) {
+    class Capture : public DeviceContext {
+      public:
+        Capture() : DeviceContext(DeviceCaps{}) {}
+        std::vector<double> pixel;  // per line drawn
+
+      protected:
+        void OnLineTo(TPoint, TPoint) override { pixel.push_back(State().thinPenPixel); }
+    };
+    // A picture made elsewhere (no page comment), its 1024 x 768 frame played at half size:
+    // one of its device's pixels is half a pixel here while it plays, the rule is back after.
+    Capture picture;
+    ASSERT_TRUE(PlayEmf(Load(kData / "records" / "anisotropic_mapping_becomes_world_transform.emf"),
+                        picture, TRect{0, 0, 512, 384}));
+    EXPECT_EQ(picture.pixel, std::vector<double>{0.5});
+    EXPECT_EQ(picture.State().thinPenPixel, 0);
+    // A page of the suite keeps the classic rule.
+    EmfRecorder rec(EmfRecorderOptions{std::nullopt, EmfPageInfo{2400, 3150, 300, 300}});
+    rec.MoveTo(0, 0);
+    rec.LineTo(10, 10);
+    Capture page;
+    ASSERT_TRUE(PlayEmf(rec.Finish(), page, TRect{0, 0, 1200, 1575}));
+    EXPECT_EQ(page.pixel, std::vector<double>{0});
 }
 
 TEST(EmfPlayer, GradientRectanglesShadeFromCornerToCorner) {

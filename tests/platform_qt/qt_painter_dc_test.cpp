@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include <QByteArray>
@@ -610,6 +611,45 @@ TEST(QtPainterDC, AWideLineOfManyPointsIsTheSameAsOneStroke) {
     EXPECT_GT(CountPixels(whole, qRgb(255, 0, 0)), 9 * kPoints);
     EXPECT_EQ(InkBounds(pieces), InkBounds(whole));
     EXPECT_TRUE(pieces == whole);
+}
+
+TEST(QtPainterDC, ThinPensOfPicturesMadeElsewhereAreFaint) {
+    // A quarter of a device pixel per unit: pens of one and two units come out thinner than a
+    // pixel; one of four units is a pixel, one of width 0 is a pixel by definition.
+    const auto draw = [](double recordedPixel) {
+        QtImageDC image(12, 6);
+        DeviceContext& dc = image.DC();
+        dc.SetThinPenPixel(recordedPixel);
+        dc.SetMapMode(MM_ANISOTROPIC);
+        dc.SetWindowExtEx(4, 4);
+        dc.SetViewportExtEx(1, 1);
+        for (const auto& [row, width] : {std::pair{0, 1}, {1, 2}, {2, 4}, {3, 0}}) {
+            Selected pen(dc, CreatePen(PS_SOLID, width, RGB(0, 0, 0)));
+            dc.MoveTo(0, row * 4);  // along a row: a run of pixels
+            dc.LineTo(40, row * 4);
+        }
+        Selected pen(dc, CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
+        dc.MoveTo(0, 16);  // slanted: stroked by the painter
+        dc.LineTo(40, 20);
+        return image.Image();
+    };
+    // Recorded on a device whose pixel is a unit: the pens' own widths count.
+    const QImage faint = draw(0.25);
+    EXPECT_EQ(qGray(faint.pixel(5, 0)), 191);  // a quarter of black on white
+    EXPECT_EQ(qGray(faint.pixel(5, 1)), 127);  // half
+    EXPECT_EQ(qGray(faint.pixel(5, 2)), 0);
+    EXPECT_EQ(qGray(faint.pixel(5, 3)), 0);
+    EXPECT_EQ(qGray(faint.pixel(0, 4)), 191);
+    EXPECT_EQ(InkBounds(faint).right(), 9);  // the end pixels stay out as ever
+    // Recorded on a device whose pixel is three units: no pen is thinner than that pixel.
+    const QImage coarse = draw(0.75);
+    EXPECT_EQ(qGray(coarse.pixel(5, 0)), 64);
+    EXPECT_EQ(qGray(coarse.pixel(5, 1)), 64);
+    EXPECT_EQ(qGray(coarse.pixel(5, 2)), 0);
+    // The classic rule: every pen at least a whole pixel.
+    const QImage full = draw(0);
+    for (int y = 0; y < 4; ++y) EXPECT_EQ(qGray(full.pixel(5, y)), 0) << "row " << y;
+    EXPECT_EQ(qGray(full.pixel(0, 4)), 0);
 }
 
 }  // namespace
