@@ -232,25 +232,28 @@ std::string FileTitle(const std::string& path) {
 struct EmfPages {
     std::vector<std::string> files;
     std::vector<EmfHeaderInfo> headers;
+    std::vector<std::string> notes;  // what each file's drawing leaves out, in file order
 };
 
-Result<EmfHeaderInfo> ReadEmfPage(const std::string& file, std::vector<std::uint8_t>& data) {
+Result<EmfParseStats> ReadEmfPage(const std::string& file, std::vector<std::uint8_t>& data) {
     Result<std::vector<std::uint8_t>> read = ReadPageFile(file, true);
     if (!read) return Error{Quoted(file) + ": " + read.reason()};
     data = std::move(*read);
     const Result<EmfParseStats> parsed = ParseEmf(data);
     if (!parsed) return Error{Quoted(file) + ": " + parsed.reason()};
-    return parsed->header;
+    return *parsed;
 }
 
 Result<EmfPages> ReadEmfPages(const std::vector<std::string>& files) {
     EmfPages out;
     for (const std::string& file : files) {
         std::vector<std::uint8_t> data;
-        Result<EmfHeaderInfo> header = ReadEmfPage(file, data);
-        if (!header) return header.error();
+        Result<EmfParseStats> parsed = ReadEmfPage(file, data);
+        if (!parsed) return parsed.error();
         out.files.push_back(file);
-        out.headers.push_back(*header);
+        out.headers.push_back(parsed->header);
+        if (std::string note = PicturesLeftOutNote(*parsed); !note.empty())
+            out.notes.push_back(file + ": " + note);
     }
     return out;
 }
@@ -307,15 +310,16 @@ Result<void> StorePages(const EmfPages& pages) {
     for (std::size_t i = 0; i < pages.files.size(); ++i) {
         const int n = static_cast<int>(i) + 1;
         std::vector<std::uint8_t> data;
-        Result<EmfHeaderInfo> header = ReadEmfPage(pages.files[i], data);
-        if (!header) return header.error();
+        Result<EmfParseStats> parsed = ReadEmfPage(pages.files[i], data);
+        if (!parsed) return parsed.error();
+        const EmfHeaderInfo& header = parsed->header;
         Result<void> w = Ok();
-        if (header->page) {
+        if (header.page) {
             w = WritePageFile(PageFileName(n, poViewer), data);
         } else {
-            const DeviceCaps& caps = placement(*header).landscape ? landscape : portrait;
+            const DeviceCaps& caps = placement(header).landscape ? landscape : portrait;
             // Measured at the chosen page's own resolution (its axes swap with the page).
-            const TRect rect = PlacePictureIn(PictureOnPrinter(*header, caps),
+            const TRect rect = PlacePictureIn(PictureOnPrinter(header, caps),
                                               TSize{caps.widthPixels, caps.heightPixels});
             Result<std::vector<std::uint8_t>> page = PictureAsPage(data, caps, rect);
             w = page ? WritePageFile(PageFileName(n, poViewer), *page) : Result<void>(page.error());
@@ -523,10 +527,12 @@ cli::Command ViewCommand(const QtCommands& qt) {
                        auto pages = std::make_shared<EmfPages>();
                        PrintJob job;
                        job.title = FileTitle(files[0]);
-                       job.load = [&files, pages]() -> Result<void> {
+                       job.load = [&files, &s, pages]() -> Result<void> {
                            Result<EmfPages> r = ReadEmfPages(files);
                            if (!r) return r.error();
                            *pages = std::move(*r);
+                           for (const std::string& note : pages->notes)
+                               cli::WriteText(s.err, "quillon: view: " + note + "\n");
                            return {};
                        };
                        job.storePages = [pages]() { return StorePages(*pages); };

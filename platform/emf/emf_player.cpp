@@ -229,6 +229,7 @@ class Player {
     std::uint32_t recordIndex_ = 0;
     std::uint32_t recordType_ = 0;
     std::uint32_t skipped_ = 0;
+    std::uint32_t picturesLeftOut_ = 0;
     std::vector<Slot> slots_;
     DeviceCaps reference_;
     MappingState mapping_;
@@ -355,6 +356,7 @@ Result<EmfParseStats> Player::Run(const TRect* dest) {
     if (!ok) return Error{error_};
     stats.records = recordIndex_;
     stats.skipped = skipped_;
+    stats.picturesLeftOut = picturesLeftOut_;
     return stats;
 }
 
@@ -1232,8 +1234,10 @@ bool Player::BitmapRecord(std::uint32_t type, const RecordReader& r) {
     }
     if (!image) {
         // The record itself is sound (sizes were checked above); its image is in a form we do
-        // not decode (compressed, unusual depth): leave it out, in both passes alike.
+        // not decode (compressed, unusual depth) or is past the pixels decoded: leave it out,
+        // in both passes alike.
         ++skipped_;
+        ++picturesLeftOut_;
         return true;
     }
     // A core header (12 bytes) is always bottom-up; an info header says so by its height.
@@ -1357,6 +1361,13 @@ Result<EmfParseStats> ParseEmf(std::span<const std::uint8_t> emf) {
     std::vector<std::uint8_t> copy;
     Player player(Aligned(emf, copy), nullptr);
     return player.Run(nullptr);
+}
+
+std::string PicturesLeftOutNote(const EmfParseStats& stats) {
+    const std::uint32_t n = stats.picturesLeftOut;
+    if (n == 0) return {};
+    return std::to_string(n) + (n == 1 ? " picture" : " pictures") +
+           " left out (too large or in a form not read)";
 }
 
 Result<EmfPageInfo> EmfPageSize(std::span<const std::uint8_t> emf) {

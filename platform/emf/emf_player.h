@@ -23,8 +23,8 @@
 #include <span>
 #include <string>
 
-#include "platform/gdi/device_context.h"
 #include "platform/emf/emf_format.h"
+#include "platform/gdi/device_context.h"
 #include "platform/sys/result.h"
 
 namespace quillon {
@@ -38,12 +38,19 @@ Result<void> PlayEmf(std::span<const std::uint8_t> emf, DeviceContext& dc, const
 struct EmfParseStats {
     std::uint32_t records = 0;  // records read, the end record included
     std::uint32_t skipped = 0;  // records of types that are not played
+    // Bitmap records drawn without their picture: past the pixels decoded, or in a form that
+    // is not decoded (counted in `skipped` too).
+    std::uint32_t picturesLeftOut = 0;
     EmfHeaderInfo header;
 };
 
 // Reads and checks every record exactly as playback does (onto a context that draws
 // nothing); the reason names the first malformed record.
 Result<EmfParseStats> ParseEmf(std::span<const std::uint8_t> emf);
+
+// What the commands that draw a page say about its pictures left out, e.g. "2 pictures left
+// out (too large or in a form not read)"; empty when there are none.
+std::string PicturesLeftOutNote(const EmfParseStats& stats);
 
 // Page size the file was recorded for: from its page comment, else (a picture made
 // elsewhere) the size of its picture frame (EmfHeaderInfo::PictureFrame).

@@ -187,8 +187,13 @@ int RunRenderPage(const RenderPageOptions& opt, std::string& err) {
     // Every record is checked before anything is written, so a bad file leaves no
     // half-drawn output behind.
     Result<void> valid = area ? Ok() : Result<void>(area.error());
+    std::string note;
     if (valid) {
-        if (const Result<EmfParseStats> parsed = ParseEmf(data); !parsed) valid = parsed.error();
+        const Result<EmfParseStats> parsed = ParseEmf(data);
+        if (parsed)
+            note = PicturesLeftOutNote(*parsed);
+        else
+            valid = parsed.error();
     }
     if (!valid) {
         err += "quillon: " + opt.file + ": not a valid page: " + valid.reason() + "\n";
@@ -210,6 +215,8 @@ int RunRenderPage(const RenderPageOptions& opt, std::string& err) {
             return 1;
         }
     }
+    // Said once the page is drawn: the rest of it is there.
+    if (!note.empty()) err += "quillon: render-page: " + opt.file + ": " + note + "\n";
     return 0;
 }
 

@@ -3,7 +3,8 @@
 # Hostile page files under a ceiling of address space: a page of 60 MB of comments named
 # twenty times is printed page by page, never held twenty times; pages too large to render
 # are refused before anything is allocated; a wide line of many points is drawn; pictures past
-# the pixels decoded are drawn without them.
+# the pixels decoded are drawn without them, and render-page and view say how many per file; a
+# page nested as deep as saved states go is drawn by both, one a save deeper refused by both.
 . "$(dirname "${BASH_SOURCE[0]}")/common.bash"
 
 skip_without_qt view "$tmp/absent.emf" --pdf "$tmp/x.pdf"
@@ -66,15 +67,16 @@ check "square page" 1 "$(rendered square)"
 check "square page reason" "quillon: $tmp/square.emf: the image would be 16157 x 16117 pixels, more than 48 M pixels" "$(cat "$tmp/square.err")"
 check "polyline" 0 "$(rendered polyline)"
 check "polyline image" 987x985 "$(png_size "$tmp/polyline.png")"
+check "polyline said nothing" "" "$(cat "$tmp/polyline.err")"
 check "polyline temporary files" "" "$(ls -A "$tmp/temp")"
 
 # Pictures of one bit a pixel, 8,192 x 8,192 (67 M pixels, past what is decoded): once, and
-# three times bottom-up; each page is drawn, rendered and printed, under the ceiling.
+# three times bottom-up; each page is drawn, rendered and printed, under the ceiling. A page of
+# two 64 x 64 pictures (decoded) beside them.
 python3 - "$tmp" <<'PY'
 import struct, sys
-side = 8192
-bits = b'\x55' * (side // 8 * side)
-def emf(name, mirrored, times):
+def emf(name, mirrored, times, side=8192):
+    bits = b'\x55' * (side // 8 * side)
     bmi = struct.pack('<IiiHHIIiiII', 40, side, -side if mirrored else side, 1, 1, 0, len(bits),
                       0, 0, 2, 0) + b'\0\0\0\0\xff\xff\xff\0'
     record = struct.pack('<II4i6i4III2i', 81, 80 + len(bmi) + len(bits), 0, 0, 999, 999, 0, 0,
@@ -87,14 +89,30 @@ def emf(name, mirrored, times):
     open(sys.argv[1] + '/' + name, 'wb').write(header + body)
 emf('dib.emf', False, 1)
 emf('dib3.emf', True, 3)
+emf('small.emf', False, 2, 64)
 PY
-for name in dib dib3; do
+declare -A said=([dib]="1 picture left out (too large or in a form not read)"
+                 [dib3]="3 pictures left out (too large or in a form not read)")
+for name in dib dib3 small; do
+  line() {  # line COMMAND: what COMMAND says of this page, nothing for the small pictures
+    [[ $name == small ]] || echo "quillon: $1: $tmp/$name.emf: ${said[$name]}"
+  }
   check "$name rendered" 0 "$(rendered "$name")"
   check "$name image" 987x985 "$(png_size "$tmp/$name.png")"
+  check "$name render-page says" "$(line render-page)" "$(cat "$tmp/$name.err")"
   (ulimit -v $ceiling; TMPDIR=$tmp/temp exec "$q" view "$tmp/$name.emf" --pdf "$tmp/$name.pdf") 2>"$tmp/$name.err"
   check "$name printed" 0 $?
   check "$name pages" 1 "$(pages "$tmp/$name.pdf")"
+  check "$name view says" "$(line view)" "$(cat "$tmp/$name.err")"
 done
+# One line per file named, in their order; the thumbnail (made for file managers) is quiet.
+"$q" view "$tmp/dib3.emf" "$tmp/small.emf" "$tmp/dib.emf" --pdf "$tmp/all.pdf" 2>"$tmp/all.err"
+check "three files printed" 0 $?
+check "three files say" "quillon: view: $tmp/dib3.emf: ${said[dib3]}
+quillon: view: $tmp/dib.emf: ${said[dib]}" "$(cat "$tmp/all.err")"
+(ulimit -v $ceiling; exec "$q" thumbnail "$tmp/dib3.emf" "$tmp/dib3-thumb.png" 128) 2>"$tmp/thumb.err"
+check "thumbnail made" 0 $?
+check "thumbnail says nothing" "" "$(cat "$tmp/thumb.err")"
 check "pictures temporary files" "" "$(ls -A "$tmp/temp")"
 
 finish
