@@ -271,7 +271,7 @@ Result<std::vector<std::uint8_t>> PictureAsPage(std::span<const std::uint8_t> pi
     EmfRecorder rec(EmfRecorderOptions{
         std::nullopt,
         EmfPageInfo{caps.widthPixels, caps.heightPixels, caps.logPixelsX, caps.logPixelsY}});
-    if (Result<void> played = rec.PlayEnhMetaFile(picture, rect); !played) return played.error();
+    if (Result<void> played = PlayEmfAsPage(picture, rec, rect); !played) return played.error();
     return rec.Finish();
 }
 

@@ -170,7 +170,8 @@ struct Slot {
 // context (it draws nothing), so both passes run the same code and judge a file alike.
 class Player {
   public:
-    Player(std::span<const std::uint8_t> data, DeviceContext* dc) : data_(data), dc_(dc) {}
+    Player(std::span<const std::uint8_t> data, DeviceContext* dc, bool saveAround = true)
+        : data_(data), dc_(dc), saveAround_(saveAround) {}
     ~Player() { ReleaseObjects(); }
 
     Result<EmfParseStats> Run(const TRect* dest);
@@ -223,6 +224,7 @@ class Player {
     std::span<const std::uint8_t> data_;
     DeviceContext* dc_;
     std::unique_ptr<NullDeviceContext> null_;  // the parse-only pass's destination
+    bool saveAround_ = true;                   // the destination's state is restored after
     std::unique_ptr<EmfPlusPlayer> plus_;      // the extended records, once there are some
     bool ordinaryDrawing_ = false;             // the file draws with ordinary records
     std::string error_;
@@ -285,7 +287,7 @@ Result<EmfParseStats> Player::Run(const TRect* dest) {
     const double sx = (static_cast<double>(target.Right) - target.Left) / frameW;
     const double sy = (static_cast<double>(target.Bottom) - target.Top) / frameH;
     frameToDest_ = XForm{sx, 0, 0, sy, target.Left - frame.Left * sx, target.Top - frame.Top * sy};
-    const int savedLevel = dc_->SaveDC();
+    const int savedLevel = saveAround_ ? dc_->SaveDC() : 0;
     targetWorld_ = dc_->GetWorldTransform();
     targetToDevice_ = dc_->LogicalToDevice();
     // A picture made elsewhere is shown as the readers that scale it show it; a page of the
@@ -352,7 +354,7 @@ Result<EmfParseStats> Player::Run(const TRect* dest) {
         recordType_ = 0;
         ok = Fail("the end-of-file record is missing");
     }
-    dc_->RestoreDC(savedLevel);
+    if (saveAround_) dc_->RestoreDC(savedLevel);
     if (!ok) return Error{error_};
     stats.records = recordIndex_;
     stats.skipped = skipped_;
@@ -1352,6 +1354,15 @@ std::span<const std::uint8_t> Aligned(std::span<const std::uint8_t> emf,
 Result<void> PlayEmf(std::span<const std::uint8_t> emf, DeviceContext& dc, const TRect& rect) {
     std::vector<std::uint8_t> copy;
     Player player(Aligned(emf, copy), &dc);
+    const Result<EmfParseStats> result = player.Run(&rect);
+    if (!result) return result.error();
+    return Ok();
+}
+
+Result<void> PlayEmfAsPage(std::span<const std::uint8_t> emf, DeviceContext& dc,
+                           const TRect& rect) {
+    std::vector<std::uint8_t> copy;
+    Player player(Aligned(emf, copy), &dc, /*saveAround=*/false);
     const Result<EmfParseStats> result = player.Run(&rect);
     if (!result) return result.error();
     return Ok();

@@ -34,6 +34,11 @@ namespace quillon {
 // when the data is not a well-formed metafile.
 Result<void> PlayEmf(std::span<const std::uint8_t> emf, DeviceContext& dc, const TRect& rect);
 
+// As PlayEmf onto a fresh page that ends with the picture (a recorder): the destination's
+// state is not saved around it, so the page recorded nests its saved states no deeper than
+// the picture does and plays within the same limit.
+Result<void> PlayEmfAsPage(std::span<const std::uint8_t> emf, DeviceContext& dc, const TRect& rect);
+
 // What a parse of a whole file found.
 struct EmfParseStats {
     std::uint32_t records = 0;  // records read, the end record included

@@ -115,4 +115,37 @@ check "thumbnail made" 0 $?
 check "thumbnail says nothing" "" "$(cat "$tmp/thumb.err")"
 check "pictures temporary files" "" "$(ls -A "$tmp/temp")"
 
+# Saved states nested 9,999 and 10,000 deep (as deep as they go), then a rectangle; and 10,001
+# deep. render-page and view (which records a picture made elsewhere as a page, then prints
+# it) draw the first two and refuse the third for the same reason.
+python3 - "$tmp" <<'PY'
+import struct, sys
+def emf(saves):
+    body = (struct.pack('<II', 33, 8) * saves                            # EMR_SAVEDC
+            + struct.pack('<II4i', 43, 24, 10, 10, 110, 60)              # EMR_RECTANGLE
+            + struct.pack('<II', 14, 20) + struct.pack('<III', 0, 16, 20))  # EMR_EOF
+    header = struct.pack('<II4i4iIIIIHHIIIiiiiIIIii', 1, 108, 0, 0, 199, 99, 0, 0, 5200, 2600,
+                         0x464D4520, 0x10000, 108 + len(body), saves + 3, 1, 0, 0, 0, 0,
+                         1024, 768, 270, 203, 0, 0, 0, 270000, 203000)
+    open('%s/saves%d.emf' % (sys.argv[1], saves), 'wb').write(header + body)
+for saves in (9999, 10000, 10001):
+    emf(saves)
+PY
+for n in 9999 10000; do
+  check "$n saves rendered" 0 "$(rendered saves$n)"
+  check "$n saves render-page says" "" "$(cat "$tmp/saves$n.err")"
+  (ulimit -v $ceiling; TMPDIR=$tmp/temp exec "$q" view "$tmp/saves$n.emf" --pdf "$tmp/saves$n.pdf") 2>"$tmp/saves$n.err"
+  check "$n saves printed" 0 $?
+  check "$n saves pages" 1 "$(pages "$tmp/saves$n.pdf")"
+  check "$n saves view says" "" "$(cat "$tmp/saves$n.err")"
+done
+deeper="malformed record 10002 (type 33): saved states nest deeper than 10000"
+check "10001 saves rendered" 1 "$(rendered saves10001)"
+check "10001 saves render-page reason" "quillon: $tmp/saves10001.emf: not a valid page: $deeper" "$(cat "$tmp/saves10001.err")"
+(ulimit -v $ceiling; TMPDIR=$tmp/temp exec "$q" view "$tmp/saves10001.emf" --pdf "$tmp/saves10001.pdf") 2>"$tmp/saves10001.err"
+check "10001 saves printed" 1 $?
+check "10001 saves view reason" "quillon: view: '$tmp/saves10001.emf': $deeper" "$(cat "$tmp/saves10001.err")"
+check "10001 saves nothing written" "" "$(ls "$tmp/saves10001.png" "$tmp/saves10001.pdf" 2>/dev/null)"
+check "saves temporary files" "" "$(ls -A "$tmp/temp")"
+
 finish
