@@ -1142,15 +1142,20 @@ bool Player::GradientFill(const RecordReader& r) {
 // A bitmap record may carry a JPEG or PNG file instead of pixel rows. Its header gives the
 // size; one beyond the pixel budget is refused before any decoding, and the parse-only pass
 // does not decode at all.
+// A JPEG or PNG file whose header is within the pixel budget.
+bool EmbeddedImageWithinBudget(const ByteReader& bmi) {
+    if (bmi.Size() < 40 || bmi.U32(0, "biSize") < 40) return false;
+    const std::uint32_t compression = bmi.U32(16, "biCompression");
+    if (compression != U_BI_JPEG && compression != U_BI_PNG) return false;
+    const std::int64_t width = bmi.I32(4, "biWidth"), height = bmi.I32(8, "biHeight");
+    return width > 0 && height != 0 && width * std::abs(height) <= limits::kMaxEmbeddedImagePixels;
+}
+
 Result<TBitmap> Player::DecodeEmbeddedImage(const ByteReader& bmi,
                                             std::span<const std::uint8_t> bits) {
-    if (bmi.Size() < 40 || bmi.U32(0, "biSize") < 40) return Error{"not an embedded image"};
-    const std::uint32_t compression = bmi.U32(16, "biCompression");
-    if (compression != U_BI_JPEG && compression != U_BI_PNG) return Error{"not an embedded image"};
-    const std::int64_t width = bmi.I32(4, "biWidth"), height = bmi.I32(8, "biHeight");
-    if (width <= 0 || height == 0 || width * std::abs(height) > limits::kMaxEmbeddedImagePixels)
-        return Error{"embedded image too large"};
+    if (!EmbeddedImageWithinBudget(bmi)) return Error{"not an embedded image within the budget"};
     if (null_) return Error{"not drawn"};
+    const std::int64_t width = bmi.I32(4, "biWidth"), height = bmi.I32(8, "biHeight");
     Result<TBitmap> image =
         GetGraphicsBackend().DecodeImageWithin(bits, limits::kMaxEmbeddedImagePixels);
     if (!image) return image;
@@ -1239,7 +1244,8 @@ bool Player::BitmapRecord(std::uint32_t type, const RecordReader& r) {
         // not decode (compressed, unusual depth) or is past the pixels decoded: leave it out,
         // in both passes alike.
         ++skipped_;
-        ++picturesLeftOut_;
+        // The parse-only pass does not decode an image file within the budget: not left out.
+        if (!null_ || !EmbeddedImageWithinBudget(bmi)) ++picturesLeftOut_;
         return true;
     }
     // A core header (12 bytes) is always bottom-up; an info header says so by its height.

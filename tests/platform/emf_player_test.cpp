@@ -323,6 +323,50 @@ TEST(EmfPlayer, SavedStatesDeeperThanTheLimitAreRefused) {
     EXPECT_EQ(outer.SaveDepth(), 1);
 }
 
+TEST(EmfPlayer, APictureAtTheSavedStatesLimitRecordedAsAPagePlaysBack) {
+    // A picture made elsewhere is recorded as a page before it is printed: the page must nest
+    // no deeper than the picture, or the limit would refuse what it had let through.
+    const std::vector<std::uint8_t> picture =
+        WithoutLastSave(Load(kData / "malformed" / "saved_states_too_deep.emf"));
+    const auto recorded = [&](bool asPage) {
+        EmfRecorder rec(EmfRecorderOptions{std::nullopt, EmfPageInfo{1000, 800, 96, 96}});
+        const Result<void> played = asPage ? PlayEmfAsPage(picture, rec, TRect{0, 0, 1000, 800})
+                                           : rec.PlayEnhMetaFile(picture, TRect{0, 0, 1000, 800});
+        EXPECT_TRUE(played) << played.reason();
+        return rec.Finish();
+    };
+    const std::vector<std::uint8_t> page = recorded(true);
+    RecordingDeviceContext dc;
+    const Result<void> played = PlayEmf(page, dc, TRect{0, 0, 1000, 800});
+    EXPECT_TRUE(played) << played.reason();
+    EXPECT_EQ(dc.SaveDepth(), 0);
+    // Saved around, as a picture inside a page is, it nests one deeper.
+    EXPECT_FALSE(ParseEmf(recorded(false)));
+}
+
+TEST(EmfPlayer, PicturesLeftOutAreCountedApartFromOtherRecordsSkipped) {
+    // A JPEG claiming absurd dimensions is left out; a PNG within its header's budget is not
+    // decoded by the parse, yet not left out; a small palette bitmap is drawn; an unknown record
+    // is skipped but is no picture.
+    const auto parsed = [](const char* folder, const char* name) {
+        Result<EmfParseStats> stats = ParseEmf(Load(kData / folder / (std::string(name) + ".emf")));
+        EXPECT_TRUE(stats) << stats.reason();
+        return stats ? *stats : EmfParseStats{};
+    };
+    const EmfParseStats absurd = parsed("pictures", "jpeg_claiming_absurd_dimensions");
+    EXPECT_EQ(absurd.picturesLeftOut, 1u);
+    EXPECT_EQ(PicturesLeftOutNote(absurd), "1 picture left out (too large or in a form not read)");
+    EXPECT_EQ(parsed("pictures", "png_inside_a_bitmap_record").picturesLeftOut, 0u);
+    EXPECT_EQ(parsed("records", "stretchdibits_8bit_palette").picturesLeftOut, 0u);
+    const EmfParseStats unknown = parsed("records", "unknown_and_palette_records_are_skipped");
+    EXPECT_EQ(unknown.skipped, 1u);
+    EXPECT_EQ(unknown.picturesLeftOut, 0u);
+    EmfParseStats three;
+    three.picturesLeftOut = 3;
+    EXPECT_EQ(PicturesLeftOutNote(three), "3 pictures left out (too large or in a form not read)");
+    EXPECT_EQ(PicturesLeftOutNote(EmfParseStats{}), "");
+}
+
 }  // namespace
 }  // namespace quillon
 
