@@ -212,7 +212,8 @@ cli::RunOutcome RunReport(const cli::ParsedArgs& args, cli::Streams& s, const Qt
                 }
             }
         }
-        if (printer.Pages() == 0) return Error{"no name to print"};
+        // Every name refused: each refusal has been said, and nothing else is to say.
+        if (printer.Pages() == 0) return Error{printer.Refused() ? "" : "no name to print"};
         return Ok();
     };
     cli::RunOutcome outcome = RunPrintJob("report", run.output, job, qt, s);

@@ -184,7 +184,8 @@ int RunJob(std::string_view name, const cli::OutputOptions& out, const PrintJob&
     if (InterruptRequested()) {
         component->Aborted = true;  // said once the job is closed
     } else if (!drawn) {
-        status = Fail(name, drawn.reason(), s);
+        // An empty reason: the drawing has already said why, line by line.
+        status = drawn.reason().empty() ? 1 : Fail(name, drawn.reason(), s);
         component->Aborted = true;
     } else if (ChoosesPages(out)) {
         bool any = false;

@@ -24,8 +24,11 @@ check "analyse stdin reason" "quillon: line 1: name longer than 30 characters" "
 check "analyse stdin next line" 1 "$(grep -c '^"\?ANN' "$tmp/stdin.out")"
 
 check "report" 1 "$(run report report --pdf "$tmp/report.pdf" "$long")"
-check "report reason" "quillon: argument 1: name longer than 30 characters" "$(head -1 "$tmp/report.err")"
+check "report reason" "quillon: argument 1: name longer than 30 characters" "$(cat "$tmp/report.err")"
 check "report writes nothing" "" "$(cd "$tmp" && ls -A report.pdf 2>/dev/null)"
+# No name at all is a failure of its own, said once.
+check "report of no name" 1 "$(run none report --pdf "$tmp/none.pdf" - </dev/null)"
+check "report of no name reason" "quillon: report: no name to print" "$(cat "$tmp/none.err")"
 
 # Typed into the calculator: only the field's 30 characters are typed, and the first Y asks
 # whether it is a vowel.
