@@ -47,21 +47,7 @@ echo "page directory gone after:     $(ms "$sent" "$gone") ms"
 echo "outputs left:                  $(ls -A "$work/out" | wc -l)"
 
 # The rich text: paragraphs of random words, a fifth of them bold.
-{
-  printf 'object F: TForm\n  ClientWidth = 700\n  ClientHeight = 900\n'
-  printf '  object Rich: TRichEditE\n    Left = 8\n    Top = 8\n    Width = 300\n'
-  printf '    Height = 20\n    TextFormat = rfHtml\n    Lines.Strings = (\n'
-  awk 'BEGIN { srand(7); for (l = 0; l < 560; l++) { s = "<p>"; for (w = 0; w < 300; w++) {
-         n = 2 + int(rand() * 8); t = ""; for (k = 0; k < n; k++) t = t sprintf("%c", 97 + int(rand() * 26))
-         s = s (w % 5 == 0 ? "<b>" t "</b>" : t) " " } print "      '"'"'" s "'"'"'" } }'
-  printf '      )\n  end\n'
-  for i in $(seq 30); do
-    printf '  object Panel%d: TVexRichContinue\n    Left = 8\n    Top = %d\n    Width = %d\n' \
-      "$i" $((8 + i * 25)) $((300 + i * 10))
-    printf '    Height = 20\n    ParentRichEditE = Rich\n  end\n'
-  done
-  printf 'end\n'
-} >"$work/panels.form"
+"$(dirname "$0")/../tests/data/forms/make_panels_form.sh" >"$work/panels.form"
 export QT_QPA_PLATFORM=offscreen
 start=$(now)
 "$q" print-form "$work/panels.form" --pdf "$work/out/panels.pdf" 2>/dev/null

@@ -120,21 +120,7 @@ check "stopped writing --emf: no page directory" "" "$(temp_left)"
 # continuation panels of different widths), stopped by SIGTERM once its layout has begun (the
 # notice that it was cut comes just before): the layout stops there, the job ends as any
 # interrupted job, and no PDF and no page directory are left.
-{
-  printf 'object F: TForm\n  ClientWidth = 700\n  ClientHeight = 900\n'
-  printf '  object Rich: TRichEditE\n    Left = 8\n    Top = 8\n    Width = 300\n'
-  printf '    Height = 20\n    TextFormat = rfHtml\n    Lines.Strings = (\n'
-  awk 'BEGIN { srand(7); for (l = 0; l < 560; l++) { s = "<p>"; for (w = 0; w < 300; w++) {
-         n = 2 + int(rand() * 8); t = ""; for (k = 0; k < n; k++) t = t sprintf("%c", 97 + int(rand() * 26))
-         s = s (w % 5 == 0 ? "<b>" t "</b>" : t) " " } print "      '"'"'" s "'"'"'" } }'
-  printf '      )\n  end\n'
-  for i in $(seq 30); do
-    printf '  object Panel%d: TVexRichContinue\n    Left = 8\n    Top = %d\n    Width = %d\n' \
-      "$i" $((8 + i * 25)) $((300 + i * 10))
-    printf '    Height = 20\n    ParentRichEditE = Rich\n  end\n'
-  done
-  printf 'end\n'
-} >"$tmp/panels.form"
+"$(dirname "${BASH_SOURCE[0]}")/../data/forms/make_panels_form.sh" >"$tmp/panels.form"
 rm -rf "$tmp/t" "$tmp/out"; mkdir "$tmp/t" "$tmp/out"
 TMPDIR=$tmp/t XDG_RUNTIME_DIR=$tmp/run QT_QPA_PLATFORM=offscreen \
   "$q" print-form "$tmp/panels.form" --pdf "$tmp/out/panels.pdf" 2>"$tmp/err" &

@@ -31,9 +31,11 @@ done
 # the page records for every character (a right-hand footer of 30 small characters comes out
 # 11 points, 1.9 % of an A4 width, wider).
 compare() {
-  python3 - "$@" <<'EOF'
+  python3 - "$@" "$(dirname "${BASH_SOURCE[0]}")" <<'EOF'
 import html, re, struct, sys, zlib
-svg_file, bbox_file, pgm_file, png_file = sys.argv[1:5]
+svg_file, bbox_file, pgm_file, png_file, here = sys.argv[1:6]
+sys.path.insert(0, here)
+from pgm import read_pgm
 
 svg = open(svg_file, encoding='utf-8').read()
 m = re.search(r'<svg[^>]*\swidth="([\d.]+)"[^>]*\sheight="([\d.]+)"', svg)
@@ -77,17 +79,6 @@ for anchor, x, y, content in texts:
         print("placed", content.strip())
 print("texts", compared)
 
-def pgm(path):
-    data = open(path, 'rb').read()
-    fields, at = [], 0
-    while len(fields) < 4:  # magic, width, height, maximum
-        while data[at:at + 1].isspace(): at += 1
-        end = at
-        while not data[end:end + 1].isspace(): end += 1
-        fields.append(data[at:end]); at = end
-    w, h = int(fields[1]), int(fields[2])
-    return w, h, [data[at + 1 + y * w:at + 1 + (y + 1) * w] for y in range(h)]
-
 def png(path):  # 8-bit RGB or RGBA; a pixel less than half covered counts as white
     data = open(path, 'rb').read()
     at, idat = 8, b''
@@ -126,7 +117,7 @@ def ink(image):  # the box of what is darker than light grey, in fractions of th
         if dark: xs += [dark[0], dark[-1] + 1]; ys.append(y)
     return (min(xs) / w, min(ys) / h, max(xs) / w, (max(ys) + 1) / h) if xs else None
 
-ours, theirs = ink(pgm(pgm_file)), ink(png(png_file))
+ours, theirs = ink(read_pgm(pgm_file)), ink(png(png_file))
 if not ours or not theirs:
     print("blank rendering:", ours, theirs)
 else:

@@ -17,21 +17,14 @@ page_size() {  # page_size FILE N
 # point: "left top right bottom", right and bottom exclusive; "none" on a blank page.
 ink_box() {  # ink_box FILE N
   pdftoppm -r 72 -gray -f "$2" -l "$2" -singlefile "$1" "$tmp/ink" &&
-    python3 - "$tmp/ink.pgm" <<'EOF'
+    python3 - "$tmp/ink.pgm" "$(dirname "${BASH_SOURCE[0]}")" <<'EOF'
 import sys
-data = open(sys.argv[1], 'rb').read()
-fields, at = [], 0
-while len(fields) < 4:  # magic, width, height, maximum
-    while data[at:at + 1].isspace(): at += 1
-    end = at
-    while not data[end:end + 1].isspace(): end += 1
-    fields.append(data[at:end]); at = end
-w, h = int(fields[1]), int(fields[2])
-pixels = data[at + 1:at + 1 + w * h]
+sys.path.insert(0, sys.argv[2])
+from pgm import read_pgm
+w, h, rows = read_pgm(sys.argv[1])
 xs, ys = [], []
 for y in range(h):
-    row = pixels[y * w:(y + 1) * w]
-    dark = [x for x, v in enumerate(row) if v < 128]
+    dark = [x for x, v in enumerate(rows[y]) if v < 128]
     if dark:
         xs += [dark[0], dark[-1]]; ys.append(y)
 print(f"{min(xs)} {min(ys)} {max(xs) + 1} {max(ys) + 1}" if xs else "none")
