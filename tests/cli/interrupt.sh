@@ -27,6 +27,15 @@ temp_left() {
   ls -A "$tmp/t"
 }
 
+# ended_interrupted LABEL STATUS EXPECTED MESSAGE: an interrupted job's status, all it said
+# (in $tmp/err), and that neither an output nor its page directory is left.
+ended_interrupted() {
+  check "$1: status" "$3" "$2"
+  check "$1: message" "$4" "$(cat "$tmp/err")"
+  check "$1: no output" "" "$(ls -A "$tmp/out")"
+  check "$1: no page directory" "" "$(temp_left)"
+}
+
 # stop SIGNAL WHEN INPUT-LINES: runs a report of many names with its own TMPDIR, waits for
 # WHEN, sends SIGNAL, and leaves the exit status in $status.
 stop() {
@@ -74,11 +83,8 @@ emf_written() { [ -e "$tmp/emf/report-2000.emf" ] && pdf_begun; }
 wait_for emf_written || echo "FAIL the job never began its PDF after its page files"
 kill -INT $pid
 wait $pid
-check "stopped after --emf: status" 130 "$?"
-check "stopped after --emf: message" "quillon: report: interrupted" "$(cat "$tmp/err")"
+ended_interrupted "stopped after --emf" $? 130 "quillon: report: interrupted"
 check "stopped after --emf: no page file left" "" "$(ls -A "$tmp/emf")"
-check "stopped after --emf: no output" "" "$(ls -A "$tmp/out")"
-check "stopped after --emf: no page directory" "" "$(temp_left)"
 
 # Many pages stored (a form feed makes a page), interrupted while they are recorded: the
 # command returns without unlinking them one by one, and a process of its own removes the
@@ -92,10 +98,7 @@ many_pages() { compgen -G "$tmp/t/*/PRN2000.EMF" >/dev/null; }
 wait_for many_pages || echo "FAIL print-text never stored 2000 pages"
 kill -INT $pid
 wait $pid
-check "print-text stopped: status" 130 "$?"
-check "print-text stopped: message" "quillon: print-text: interrupted" "$(cat "$tmp/err")"
-check "print-text stopped: no output" "" "$(ls -A "$tmp/out")"
-check "print-text stopped: no page directory" "" "$(temp_left)"
+ended_interrupted "print-text stopped" $? 130 "quillon: print-text: interrupted"
 # Nor the process that removed it (it has the job's command line).
 for i in $(seq 500); do pgrep -f "$tmp/ff.txt" >/dev/null || break; sleep 0.02; done
 check "print-text stopped: no process left" "" "$(pgrep -f "$tmp/ff.txt")"
@@ -110,11 +113,8 @@ emf_begun() { [ -n "$(ls -A "$tmp/emf")" ]; }
 wait_for emf_begun || echo "FAIL print-text never began its --emf files"
 kill -INT $pid
 wait $pid
-check "stopped writing --emf: status" 130 "$?"
-check "stopped writing --emf: message" "quillon: print-text: interrupted" "$(cat "$tmp/err")"
+ended_interrupted "stopped writing --emf" $? 130 "quillon: print-text: interrupted"
 check "stopped writing --emf: no file left" "" "$(ls -A "$tmp/emf")"
-check "stopped writing --emf: no output" "" "$(ls -A "$tmp/out")"
-check "stopped writing --emf: no page directory" "" "$(temp_left)"
 
 # A rich text whose layout takes long (a million characters, laid out anew for each of 30
 # continuation panels of different widths), stopped by SIGTERM once its layout has begun (the
